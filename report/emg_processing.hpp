@@ -1,0 +1,71 @@
+// Reports: the jaw-tracking recordings Zelto opens.
+//
+// A report is a tab-separated text export: a list of exercises, the sampling
+// frequency, a calibration of the three tracked points and, per exercise, a
+// block of samples with the 3D positions of the left condyle, the incisal
+// point and the right condyle (mm), optionally three angles and two EMG
+// channels. `emg_extract_3d` reads one, printing a console line for every
+// problem it meets; the other functions analyse a loaded report.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "geometry/vector_algebra.hpp"
+
+// One sample. The record order (left, incisal, right) differs from the
+// file's column order (right, left, incisal).
+struct EmgDataPoint {
+    Vector3 left;       // mm
+    Vector3 incisal;    // mm ("Incisal" or "Infraorbital" columns)
+    Vector3 right;      // mm
+    double open;        // degrees; computed after loading when the file has no angles
+    double lat_right;   // degrees
+    double clockwise;   // degrees
+    double channel1;    // mV
+    double channel2;    // mV
+};
+
+struct EmgExercise {
+    std::string name;                // 1 to 126 characters, no tab
+    double length = 0.0;             // fourth field of the list entry, as read
+    std::int32_t data_length = 0;    // == data.size()
+    std::vector<EmgDataPoint> data;  // samples in file order
+};
+
+struct EmgReport {
+    double frequency = -1.0;  // Hz
+    Vector3 calibration_left{-1.0, -1.0, -1.0};
+    Vector3 calibration_incisal{-1.0, -1.0, -1.0};
+    Vector3 calibration_right{-1.0, -1.0, -1.0};
+    std::vector<EmgExercise> exercises;  // in the order of the exercise list
+    std::int32_t exercises_number = 0;   // == exercises.size(), 0 to 1000
+    bool has_rotation_data = false;      // samples carry open, lat_right, clockwise
+    bool has_emg_data = false;           // samples carry channel1, channel2
+};
+
+// Reads the report at `path`. On success stores it in *report and returns 0;
+// on failure prints why, leaves *report untouched and returns 1.
+int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path);
+
+// Releases a report (null is fine).
+void emg_free(std::unique_ptr<EmgReport> report);
+
+// Distance between the centroids of the three tracked points of a and b.
+double emg_point_distance(const EmgDataPoint* a, const EmgDataPoint* b);
+
+// Splits an exercise into alternating opening and closing phases; stores, per
+// phase, the sample farthest from (opening, even positions) or nearest to
+// (closing, odd positions) the first sample. Returns 1 after printing
+// "u ohh!" when an argument is null, 0 otherwise.
+int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::int32_t* movements_number,
+                                     const EmgExercise* exercise);
+
+// Fills `open` of every sample with the jaw's opening angle in degrees
+// relative to the exercise's first sample and sets has_rotation_data.
+int emg_compute_rotation_data(EmgReport* report);
+
+// Dumps a report on the console, for diagnosis.
+void emg_print(const EmgReport* report);
