@@ -1,4 +1,8 @@
-int main()
+// Zelto: a viewer for jaw-motion recordings.
+//   zelto [REPORT]
+#include "app/zelto.hpp"
+
+int main(int argc, char** argv)
 {
-    return 0;
+    return zelto_run(argc, argv);
 }

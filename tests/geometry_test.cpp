@@ -147,7 +147,7 @@ TEST(BasicModels, TablesAreConsistent)
 
     std::set<std::pair<int, int>> seen;
     for (int e = 0; e < unit_cube_edges_number; ++e) {
-        const int a = unit_cube_edges[e][0], b = unit_cube_edges[e][1];
+        const int a = unit_cube_edges[2 * e], b = unit_cube_edges[2 * e + 1];
         ASSERT_TRUE(a >= 0 && a < 8 && b >= 0 && b < 8);
         EXPECT_TRUE(seen.insert({std::min(a, b), std::max(a, b)}).second) << "edge repeated";
         const Vector3 &p = unit_cube_verts[a], &q = unit_cube_verts[b];
@@ -162,7 +162,7 @@ TEST(BasicModels, TablesAreConsistent)
         }
     }
     for (int e = 0; e < unit_axis_edges_number; ++e) {
-        const Vector3 &p = unit_axis_verts[unit_axis_edges[e][0]], &q = unit_axis_verts[unit_axis_edges[e][1]];
+        const Vector3 &p = unit_axis_verts[unit_axis_edges[2 * e]], &q = unit_axis_verts[unit_axis_edges[2 * e + 1]];
         EXPECT_EQ(algebra_vector_length(&p), 5.0);
         EXPECT_EQ(algebra_vector_vector_distance(&p, &q), 10.0);
     }

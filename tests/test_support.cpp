@@ -53,3 +53,111 @@ std::string read_file(const std::filesystem::path& path)
 }
 
 }  // namespace zelto_test
+
+#include <cstring>
+
+#include "app/resources/resources.hpp"
+#include "app/zelto.hpp"
+
+namespace zelto_test {
+
+OffscreenWindow::OffscreenWindow(int width, int height) : width_(width), height_(height)
+{
+    initialize_SDL();
+    if (zelto_user_event_type == 0xFFFFFFFFu)
+        zelto_user_event_type = SDL_RegisterEvents(1);
+    window_ = open_window("Zelto test", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                          SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    context_.reset(SDL_GL_CreateContext(window_.get()));
+    if (context_ == nullptr)
+        throw std::runtime_error(std::string("no OpenGL context: ") + SDL_GetError());
+    zelto_set_gl_state();
+    glViewport(0, 0, width, height);
+    font_ = open_font_rw(font_bytes, font_size, 16);
+}
+
+OffscreenWindow::~OffscreenWindow()
+{
+    font_.reset();
+    context_.reset();
+    window_.reset();
+    close_SDL();
+}
+
+std::vector<std::uint8_t> OffscreenWindow::read_pixels(int x, int y, int w, int h) const
+{
+    std::vector<std::uint8_t> bottom_up(static_cast<std::size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, height_ - y - h, w, h, GL_RGBA, GL_UNSIGNED_BYTE, bottom_up.data());
+    std::vector<std::uint8_t> top_down(bottom_up.size());
+    const std::size_t row = static_cast<std::size_t>(w) * 4;
+    for (int r = 0; r < h; ++r)
+        std::memcpy(&top_down[static_cast<std::size_t>(r) * row], &bottom_up[static_cast<std::size_t>(h - 1 - r) * row],
+                    row);
+    return top_down;
+}
+
+Color OffscreenWindow::pixel(int x, int y) const
+{
+    const std::vector<std::uint8_t> p = read_pixels(x, y, 1, 1);
+    return Color{p[0], p[1], p[2], p[3]};
+}
+
+void prepare_widget_frame(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDepthFunc(GL_ALWAYS);
+}
+
+SDL_Event mouse_button_event(std::uint32_t type, int x, int y, std::uint8_t button)
+{
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.type = type;
+    e.button.button = button;
+    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.button.x = x;
+    e.button.y = y;
+    e.button.clicks = 1;
+    return e;
+}
+
+SDL_Event mouse_motion_event(int x, int y, int xrel, int yrel)
+{
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.type = SDL_MOUSEMOTION;
+    e.motion.x = x;
+    e.motion.y = y;
+    e.motion.xrel = xrel;
+    e.motion.yrel = yrel;
+    return e;
+}
+
+SDL_Event key_event(std::uint32_t type, SDL_Keycode key)
+{
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.type = type;
+    e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    e.key.keysym.sym = key;
+    e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
+    return e;
+}
+
+SDL_Event text_input_event(const char* utf8)
+{
+    SDL_Event e;
+    std::memset(&e, 0, sizeof e);
+    e.type = SDL_TEXTINPUT;
+    std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
+    return e;
+}
+
+bool same_color(const Color& a, const Color& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+}  // namespace zelto_test

@@ -36,3 +36,57 @@ void write_file(const std::filesystem::path& path, const std::string& contents);
 std::string read_file(const std::filesystem::path& path);
 
 }  // namespace zelto_test
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/sdl_help.hpp"
+
+namespace zelto_test {
+
+// A real window with an OpenGL context, as the program opens it, under
+// whatever video driver SDL_VIDEODRIVER names (offscreen in ctest): SDL and
+// SDL_ttf started, the user event type registered, the OpenGL state of the
+// program set, the embedded font open at point size 16. Everything is
+// released again on destruction.
+class OffscreenWindow {
+public:
+    explicit OffscreenWindow(int width = 1100, int height = 750);
+    ~OffscreenWindow();
+    OffscreenWindow(const OffscreenWindow&) = delete;
+    OffscreenWindow& operator=(const OffscreenWindow&) = delete;
+
+    SDL_Window* window() const { return window_.get(); }
+    TTF_Font* font() const { return font_.get(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Pixels of the current draw buffer in window coordinates (origin at the
+    // top left), RGBA, top row first.
+    std::vector<std::uint8_t> read_pixels(int x, int y, int w, int h) const;
+    Color pixel(int x, int y) const;
+
+private:
+    int width_;
+    int height_;
+    WindowPtr window_;
+    GlContextPtr context_;
+    FontPtr font_;
+};
+
+// Clears the colour and depth buffers and sets the state the program uses
+// to draw widgets: viewport over the whole window, depth test always passing.
+void prepare_widget_frame(int width, int height);
+
+// Events built the way SDL delivers them.
+SDL_Event mouse_button_event(std::uint32_t type, int x, int y, std::uint8_t button = SDL_BUTTON_LEFT);
+SDL_Event mouse_motion_event(int x, int y, int xrel, int yrel);
+SDL_Event key_event(std::uint32_t type, SDL_Keycode key);
+SDL_Event text_input_event(const char* utf8);
+
+bool same_color(const Color& a, const Color& b);
+
+}  // namespace zelto_test

@@ -1,0 +1,272 @@
+#include "app/zelto.hpp"
+
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/resources/resources.hpp"
+
+void zelto_set_gl_state()
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);  // model-view stays the current matrix
+    glLoadIdentity();
+    glClearColor(c_beige.r / 255.0f, c_beige.g / 255.0f, c_beige.b / 255.0f, c_beige.a / 255.0f);
+    glViewport(0, 0, ZELTO_WINDOW_WIDTH, ZELTO_WINDOW_HEIGHT);
+    glPointSize(5.0f);
+}
+
+namespace {
+
+void draw_viewport_background(const GuiState* state)
+{
+    glViewport(0, 0, state->window_width - GUI_PANEL_WIDTH, state->window_height);
+    glPushMatrix();
+    glColor4ub(c_black.r, c_black.g, c_black.b, c_black.a);
+    glBegin(GL_QUADS);
+    glVertex2f(-1, -1);
+    glVertex2f(1, -1);
+    glVertex2f(1, 1);
+    glVertex2f(-1, 1);
+    glEnd();
+    glColor4f(1, 1, 1, 1);
+    glPopMatrix();
+}
+
+void handle_user_event(ZeltoLoop* loop, const SDL_UserEvent& user)
+{
+    switch (user.code) {
+    case USER_EVENT_POINT_PICKING_OFF:
+        loop->picking_enabled = false;
+        break;
+    case USER_EVENT_POINT_PICKING_ON:
+        loop->picking_enabled = true;
+        break;
+    default:
+        break;
+    }
+}
+
+// Offers one event to every widget: the panel in its fixed order, then the
+// exercise toggles. Both lists are read again before every widget, so a
+// callback that rebuilds the exercise toggles (loading a report) leaves the
+// rest of the dispatch on the new list.
+void dispatch_to_widgets(GuiState* state, const SDL_Event* event)
+{
+    for (std::size_t i = 0; i < state->interactables.size(); ++i)
+        state->interactables[i]->react(event);
+    for (std::size_t i = 0; i < state->exercise_toggles.size(); ++i)
+        state->exercise_toggles[i]->react(event);
+}
+
+void render_and_blit_widgets(GuiState* state)
+{
+    for (auto& widget : state->interactables)
+        widget->render();
+    for (auto& toggle : state->exercise_toggles)
+        toggle->render();
+    for (auto& widget : state->interactables)
+        widget->blit(state->window_width, state->window_height);
+    for (auto& toggle : state->exercise_toggles)
+        toggle->blit(state->window_width, state->window_height);
+}
+
+// Prints every pending OpenGL error. Without a current context some drivers
+// report the same error for ever, so a pass prints at most a bounded number.
+void report_gl_errors()
+{
+    for (int printed = 0; printed < 64; ++printed) {
+        const GLenum error = glGetError();
+        if (error == GL_NO_ERROR)
+            break;
+        std::printf("openGL error: %X %s\n", error, reinterpret_cast<const char*>(gluErrorString(error)));
+    }
+}
+
+}  // namespace
+
+void zelto_start(ZeltoLoop* loop, int argc, char** argv)
+{
+    SDL_version linked;
+    SDL_GetVersion(&linked);
+    std::printf("Running SDL Version %d.%d.%d\n", linked.major, linked.minor, linked.patch);
+    std::printf("Running SDL TTF Version %d.%d.%d\n", SDL_TTF_MAJOR_VERSION, SDL_TTF_MINOR_VERSION,
+                SDL_TTF_PATCHLEVEL);
+
+    initialize_SDL();
+
+    zelto_user_event_type = SDL_RegisterEvents(1);
+    if (zelto_user_event_type == 0xFFFFFFFFu) {
+        std::printf("Could not aquire a SDL user event Type\n");
+        std::fflush(stdout);
+        std::exit(1);
+    }
+
+    loop->window = open_window("Zelto", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, ZELTO_WINDOW_WIDTH,
+                               ZELTO_WINDOW_HEIGHT, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    // SDL's defaults apply: a double-buffered framebuffer with a depth buffer.
+    loop->gl_context.reset(SDL_GL_CreateContext(loop->window.get()));
+    // The state below belongs to the context, so it is set once it exists.
+    zelto_set_gl_state();
+
+    loop->font = open_font_rw(font_bytes, font_size, 16);
+    loop->icon = load_bmp_rw(icon_bytes, icon_size);
+    SDL_SetWindowIcon(loop->window.get(), loop->icon.get());
+
+    loop->gui = gui_state_create();
+    gui_state = loop->gui.get();
+    gui_state_set_to_default_settings(gui_state);
+    gui_state->window_width = ZELTO_WINDOW_WIDTH;
+    gui_state->window_height = ZELTO_WINDOW_HEIGHT;
+    gui_state->window = loop->window.get();
+    gui_state->font = loop->font.get();
+
+    (void)argc;
+    (void)argv;
+
+    loop->running = 1;
+    loop->frame_start = 0;
+    loop->last_frame_time = 0;
+    loop->total_time = 0;
+    loop->frames = 0;
+    loop->picking_enabled = true;
+    loop->hovered_point = -1;
+    loop->hovered_kind = 'l';
+    loop->mouse_x = 0;
+    loop->mouse_y = 0;
+}
+
+void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
+{
+    GuiState* state = loop->gui.get();
+    switch (event->type) {
+    case SDL_QUIT:
+        loop->running = 0;
+        break;
+    default:
+        break;
+    }
+
+    dispatch_to_widgets(state, event);
+
+    if (event->type == zelto_user_event_type) {
+        // The data pointers belong to the loop once posted, whatever the code.
+        const CMemoryPtr data1(event->user.data1);
+        const CMemoryPtr data2(event->user.data2);
+        handle_user_event(loop, event->user);
+    }
+}
+
+bool zelto_pass(ZeltoLoop* loop)
+{
+    GuiState* state = loop->gui.get();
+    loop->frame_start = SDL_GetTicks();
+    loop->running = 1;
+
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        zelto_handle_event(loop, &event);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_viewport_background(state);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glDepthFunc(GL_LESS);
+
+    loop->hovered_point = -1;
+    scene_draw_reference_objects(state);
+    if (state->report != nullptr)
+        zelto_advance_animation_clock(state, loop->last_frame_time);
+
+    // Widgets are drawn over the scene, across the whole window.
+    glDepthFunc(GL_ALWAYS);
+    glViewport(0, 0, state->window_width, state->window_height);
+    render_and_blit_widgets(state);
+
+    SDL_GL_SwapWindow(loop->window.get());
+    report_gl_errors();
+
+    // A short pass is delayed and counts 10 ms; a long one counts as it is.
+    const std::uint32_t elapsed = SDL_GetTicks() - loop->frame_start;
+    loop->last_frame_time = std::max(elapsed, ZELTO_MIN_PASS_MS);
+    loop->total_time += loop->last_frame_time;
+    loop->frames += 1;
+    if (elapsed < ZELTO_MIN_PASS_MS)
+        SDL_Delay(ZELTO_MIN_PASS_MS - elapsed);
+    return loop->running != 0;
+}
+
+int zelto_shutdown(ZeltoLoop* loop)
+{
+    std::printf("total time %ldms\n", static_cast<long>(loop->total_time));
+    const double average = loop->frames > 0 ? static_cast<double>(loop->total_time) / loop->frames : 0.0;
+    std::printf("avg frame time %lfms\n", average);
+    std::fflush(stdout);
+
+    loop->scene = SceneBuffers{};
+    // The widgets' textures are released while their context is still
+    // current; then the icon, the context and the window.
+    gui_state_free(std::move(loop->gui));
+    loop->icon.reset();
+    loop->gl_context.reset();
+    loop->window.reset();
+    loop->font.reset();
+    close_SDL();
+    return 0;
+}
+
+int zelto_run(int argc, char** argv)
+{
+    ZeltoLoop loop;
+    zelto_start(&loop, argc, argv);
+    while (zelto_pass(&loop)) {
+    }
+    return zelto_shutdown(&loop);
+}
+
+void zelto_advance_animation_clock(GuiState* state, std::uint32_t last_frame_time)
+{
+    if (state->paused || state->report == nullptr)
+        return;
+    const EmgReport& report = *state->report;
+    if (state->selected_exercise < 0 || state->selected_exercise >= report.exercises_number)
+        return;
+    const double n = report.exercises[static_cast<std::size_t>(state->selected_exercise)].data_length;
+    if (n < 1)
+        return;
+
+    double p = state->animation_position;
+    if (!std::isfinite(p))
+        p = 0.0;
+    if (n > p) {
+        const double step = (last_frame_time / 10.0) * (state->speed_multiplier * state->data_speed);
+        // A rate that is not a number (a report's frequency may be anything)
+        // does not move the position.
+        if (std::isfinite(step))
+            p += step;
+    }
+    if (state->looping) {
+        // One remainder instead of repeated subtraction: equal for a step
+        // within the exercise, and it ends for any step.
+        if (p >= n || p < 0) {
+            p = std::fmod(p, n);
+            if (p < 0)
+                p += n;
+            if (p >= n)
+                p = 0.0;
+        }
+    } else if (p >= n) {
+        p = n - 1;
+    } else if (p < 0) {
+        // A negative rate runs the position backwards; it stops at the start.
+        p = 0.0;
+    }
+    state->animation_position = p;
+}

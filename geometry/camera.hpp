@@ -1,0 +1,44 @@
+// The camera of the 3D view as matrices: the one place where the transform
+// of the viewport is computed. The screen drawing loads this matrix into
+// OpenGL; the projection of the paths, the view fitting and the SVG export
+// project points with it, so all of them agree with what is on screen.
+//
+// Pure double-precision arithmetic, no OpenGL: the matrix is composed exactly
+// as the fixed-function calls (gluPerspective or glOrtho, glScaled,
+// glTranslated, glRotated) would compose it on an identity matrix.
+#pragma once
+
+#include "geometry/vector_algebra.hpp"
+
+struct CameraView {
+    double camera_x;
+    double camera_y;
+    double camera_z;     // translation (perspective) or zoom divisor (orthographic)
+    double pitch;        // degrees, about x
+    double yaw;          // degrees, about y
+    double roll;         // degrees, about z
+    double near;
+    double far;
+    double fov;          // vertical field of view in degrees
+    double aspect;       // width / height of the view
+    bool perspective;
+};
+
+// Column-major 4 x 4 (OpenGL's layout: element (row r, column c) at 4c + r).
+struct Matrix4 {
+    double m[16];
+};
+
+// Perspective: Persp(fov, aspect, near, far) T(x, y, z) Rx(pitch) Ry(yaw) Rz(roll).
+// Orthographic: Ortho(1, -1, 1, -1, -far, far) S(1/z, 1/z, 1) T(x, y, 0) Rx Ry Rz,
+// the scale left out when z is exactly 0.
+Matrix4 camera_model_view_matrix(const CameraView& view);
+
+Matrix4 camera_identity_matrix();
+
+// Projects p with m as gluProject does with an identity projection and a
+// viewport at the origin, divided by the viewport's size: x and y are
+// fractions of the view (0 to 1, origin at the bottom left), z the window
+// depth (0 to 1). Returns false, leaving *out untouched, when the
+// homogeneous w is 0.
+bool camera_project(Vector3* out, const Matrix4& m, const Vector3& p);

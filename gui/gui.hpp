@@ -1,0 +1,196 @@
+// The application GUI: the one state record, the construction of the panel,
+// the jaw vertex pipeline, report loading with the exercise list and
+// playback. Callbacks live in gui_callbacks, presets in gui_serialization.
+//
+// All application state that is not the main loop's own lives in one
+// GuiState, reached through the global `gui_state`. Callbacks, the scene
+// drawing, the point inspection, the SVG export and the presets read and
+// write its fields directly. The camera itself lives in the 3D viewport
+// widget that `viewport` points to.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/sdl_help.hpp"
+#include "geometry/vector_algebra.hpp"
+#include "gui/gui_serialization.hpp"
+#include "report/emg_processing.hpp"
+#include "widgets/interactable.hpp"
+#include "widgets/interactable_button.hpp"
+#include "widgets/interactable_image.hpp"
+#include "widgets/interactable_slider.hpp"
+#include "widgets/interactable_text.hpp"
+#include "widgets/interactable_text_input.hpp"
+#include "widgets/interactable_text_timed.hpp"
+#include "widgets/interactable_toggle.hpp"
+#include "widgets/interactable_viewport3d.hpp"
+
+inline constexpr int GUI_PAGE_COUNT = 8;
+inline constexpr int GUI_BUILTIN_PRESET_COUNT = 7;
+inline constexpr int GUI_PANEL_WIDTH = 350;
+inline constexpr int GUI_INTERACTABLES_NUMBER = 130;
+
+// Several settings are single-precision values widened to double.
+inline constexpr double GUI_SPEED_SLIDER_DEFAULT = static_cast<double>(0.1f);  // 0.10000000149011612
+inline constexpr double GUI_DATA_SPEED_FACTOR = static_cast<double>(0.01f);    // 0.009999999776482582
+inline constexpr double GUI_NEAR_PLANE = static_cast<double>(0.1f);
+inline constexpr double GUI_FIT_MARGIN = static_cast<double>(0.8f);            // 0.800000011920929
+
+struct GuiState {
+    // -- Handles and presets (window and font are owned by the main loop) --
+    SDL_Window* window = nullptr;
+    TTF_Font* font = nullptr;
+    GuiPreset presets[GUI_BUILTIN_PRESET_COUNT]{};
+
+    // -- Window and screenshot settings --
+    std::int32_t window_width = -1;
+    std::int32_t window_height = -1;  // also the side of the square 3D view
+    std::int32_t screenshot_file_type = 1;           // 0 BMP, 1 SVG
+    double screenshot_svg_scale = 100.0;             // SVG line width in percent, >= 1
+    std::int32_t screenshot_svg_background = 0;      // 0 none, 1 black, 2 white
+    std::int32_t screenshot_svg_color_override = 1;  // 0 own colours, 1 black, 2 white
+
+    // -- Report and playback --
+    std::unique_ptr<EmgReport> report;
+    std::int32_t selected_exercise = 0;
+    double animation_position = 0.0;  // current sample, fractional
+    double data_speed = 1.0;          // samples per 10 ms at speed 1
+    double speed_multiplier = 1.0;    // 10 x speed_slider_position
+
+    // -- Drawing switches, each followed by the colour it draws in --
+    bool draw_l_vertex = true;
+    const Color* l_vertex_color = &c_red;
+    bool draw_i_vertex = true;
+    const Color* i_vertex_color = &c_blue;
+    bool draw_r_vertex = true;
+    const Color* r_vertex_color = &c_green;
+    bool draw_li_edge = true;
+    const Color* li_edge_color = &c_magenta;
+    bool draw_lr_edge = false;
+    const Color* lr_edge_color = &c_yellow;
+    bool draw_ri_edge = true;
+    const Color* ri_edge_color = &c_cyan;
+    bool draw_reference = true;
+    bool draw_axis = true;
+    bool paused = false;
+    bool looping = true;
+    double speed_slider_position = GUI_SPEED_SLIDER_DEFAULT;
+    bool draw_all_exercise_verts = false;
+    bool auto_display_fitting = true;
+    bool draw_callibration = false;
+    bool draw_spokes = false;
+
+    // -- Extrapolation grid --
+    double extrapolation_distance = 10.0;  // mm between neighbouring copies, >= 0
+    bool draw_extrapolation_r = false;
+    bool draw_extrapolation_l = false;
+    bool draw_extrapolation_i = false;
+    std::int32_t extrapolation_x_amount = 0;  // "Sagittal" steps to each side, >= 0
+    std::int32_t extrapolation_y_amount = 0;  // "Vertical"
+    std::int32_t extrapolation_z_amount = 0;  // "Horizontal"
+
+    // -- Derived vertex arrays (built by the jaw vertex pipeline) --
+    // Copy k of each path, for the lattice offsets in copy order.
+    std::vector<std::vector<Vector3>> l_extrapolated_verts;
+    std::vector<std::vector<Vector3>> i_extrapolated_verts;
+    std::vector<std::vector<Vector3>> r_extrapolated_verts;
+    std::int32_t extrapolations_number = 0;      // copies per path
+    std::int32_t extrapolated_verts_number = 0;  // points per copy
+    // The three paths of the selected exercise, mm.
+    std::vector<Vector3> l_verts;
+    std::vector<Vector3> i_verts;
+    std::vector<Vector3> r_verts;
+    std::int32_t verts_number = 0;
+    // Samples where the jaw turns between opening and closing.
+    std::vector<std::int32_t> open_close_movements;
+    std::int32_t open_close_movements_number = 0;
+    // Projections: x, y as fractions of the view, z the window depth.
+    std::vector<Vector3> l_projected_verts;
+    std::vector<Vector3> i_projected_verts;
+    std::vector<Vector3> r_projected_verts;
+    std::vector<std::vector<Vector3>> l_projected_extrapolated_verts;
+    std::vector<std::vector<Vector3>> i_projected_extrapolated_verts;
+    std::vector<std::vector<Vector3>> r_projected_extrapolated_verts;
+    std::int32_t locked_point = -1;  // sample locked for inspection, -1 when none
+
+    // -- Widgets (owned through the two lists; the fields below refer into them) --
+    std::vector<std::unique_ptr<Interactable>> interactables;  // dispatch and drawing order
+    std::int32_t interactables_number = 0;
+    std::vector<std::unique_ptr<InteractableToggle>> exercise_toggles;
+    std::int32_t exercise_toggles_number = 0;
+    std::array<std::vector<Interactable*>, GUI_PAGE_COUNT> pages;  // pages 'a' to 'h', not owning
+    std::int32_t page_sizes[GUI_PAGE_COUNT]{};
+
+    InteractableViewport3d* viewport = nullptr;
+    InteractableText* point_info_text = nullptr;
+    Interactable* lock_image = nullptr;
+    Interactable* unlock_image = nullptr;
+    InteractableToggle* page_toggle_a = nullptr;
+    InteractableToggle* page_toggle_b = nullptr;
+    InteractableToggle* page_toggle_c = nullptr;
+    InteractableToggle* page_toggle_d = nullptr;
+    InteractableToggle* page_toggle_e = nullptr;
+    InteractableToggle* page_toggle_f = nullptr;
+    InteractableToggle* page_toggle_g = nullptr;
+    InteractableToggle* page_toggle_h = nullptr;
+    InteractableTextInput* report_path_input = nullptr;
+    InteractableTextInput* viewport_x_input = nullptr;
+    InteractableTextInput* viewport_y_input = nullptr;
+    InteractableTextInput* viewport_z_input = nullptr;
+    InteractableTextInput* viewport_pitch_input = nullptr;
+    InteractableTextInput* viewport_yaw_input = nullptr;
+    InteractableTextInput* viewport_roll_input = nullptr;
+    InteractableToggle* pitch_lock_toggle = nullptr;
+    InteractableToggle* perspective_toggle = nullptr;
+    InteractableToggle* orthogonal_toggle = nullptr;
+    InteractableToggle* l_vertex_toggle = nullptr;
+    InteractableToggle* i_vertex_toggle = nullptr;
+    InteractableToggle* r_vertex_toggle = nullptr;
+    InteractableToggle* li_edge_toggle = nullptr;
+    InteractableToggle* lr_edge_toggle = nullptr;
+    InteractableToggle* ri_edge_toggle = nullptr;
+    InteractableToggle* reference_toggle = nullptr;
+    InteractableToggle* axis_toggle = nullptr;
+    InteractableSlider* animation_slider = nullptr;
+    InteractableToggle* paused_toggle = nullptr;
+    InteractableToggle* looping_toggle = nullptr;
+    InteractableSlider* speed_slider = nullptr;
+    InteractableButton* speed_reset_button = nullptr;
+    InteractableToggle* all_exercise_verts_toggle = nullptr;
+    InteractableToggle* auto_display_fitting_toggle = nullptr;
+    InteractableToggle* callibration_toggle = nullptr;
+    InteractableToggle* spokes_toggle = nullptr;
+    InteractableToggle* extrapolation_l_toggle = nullptr;
+    InteractableToggle* extrapolation_i_toggle = nullptr;
+    InteractableToggle* extrapolation_r_toggle = nullptr;
+    InteractableTextInput* extrapolation_distance_input = nullptr;
+    InteractableTextInput* extrapolation_x_input = nullptr;
+    InteractableTextInput* extrapolation_y_input = nullptr;
+    InteractableTextInput* extrapolation_z_input = nullptr;
+    InteractableTextInput* preset_path_input = nullptr;
+    InteractableTextTimed* screenshot_taken_text = nullptr;
+    InteractableToggle* svg_background_black_toggle = nullptr;
+    InteractableToggle* svg_background_white_toggle = nullptr;
+    InteractableToggle* svg_color_black_toggle = nullptr;
+    InteractableToggle* svg_color_white_toggle = nullptr;
+};
+
+// The one GUI state of the program; null until the main loop creates it.
+extern GuiState* gui_state;
+
+// ---------------------------------------------------------------------------
+// The state record
+// ---------------------------------------------------------------------------
+
+// A new record (allocation failure: message and exit status 1).
+std::unique_ptr<GuiState> gui_state_create();
+// Clears window and font, fills the built-in presets, stores every default.
+void gui_state_set_to_default_settings(GuiState* state);
+// Releases everything the record owns, in a fixed order, then the record.
+void gui_state_free(std::unique_ptr<GuiState> state);

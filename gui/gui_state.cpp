@@ -1,0 +1,102 @@
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+
+#include "gui/gui.hpp"
+
+GuiState* gui_state = nullptr;
+
+std::unique_ptr<GuiState> gui_state_create()
+{
+    try {
+        return std::make_unique<GuiState>();
+    } catch (const std::bad_alloc&) {
+        std::fputs("Malloc for gui state failed\n", stdout);
+        std::fflush(stdout);
+        std::exit(1);
+    }
+}
+
+void gui_state_set_to_default_settings(GuiState* state)
+{
+    state->window = nullptr;
+    state->font = nullptr;
+    gui_serialization_set_default_presets(state);
+
+    state->window_width = -1;
+    state->window_height = -1;
+    state->screenshot_file_type = 1;
+    state->screenshot_svg_scale = 100.0;
+    state->screenshot_svg_background = 0;
+    state->screenshot_svg_color_override = 1;
+
+    state->selected_exercise = 0;
+    state->animation_position = 0.0;
+    state->data_speed = 1.0;
+    state->speed_multiplier = 1.0;
+
+    state->draw_l_vertex = true;
+    state->l_vertex_color = &c_red;
+    state->draw_i_vertex = true;
+    state->i_vertex_color = &c_blue;
+    state->draw_r_vertex = true;
+    state->r_vertex_color = &c_green;
+    state->draw_li_edge = true;
+    state->li_edge_color = &c_magenta;
+    state->draw_lr_edge = false;
+    state->lr_edge_color = &c_yellow;
+    state->draw_ri_edge = true;
+    state->ri_edge_color = &c_cyan;
+    state->draw_reference = true;
+    state->draw_axis = true;
+    state->paused = false;
+    state->looping = true;
+    state->speed_slider_position = GUI_SPEED_SLIDER_DEFAULT;
+    state->draw_all_exercise_verts = false;
+    state->auto_display_fitting = true;
+    state->draw_callibration = false;
+    state->draw_spokes = false;
+
+    state->extrapolation_distance = 10.0;
+    state->draw_extrapolation_r = false;
+    state->draw_extrapolation_l = false;
+    state->draw_extrapolation_i = false;
+    state->extrapolation_x_amount = 0;
+    state->extrapolation_y_amount = 0;
+    state->extrapolation_z_amount = 0;
+
+    state->locked_point = -1;
+}
+
+void gui_state_free(std::unique_ptr<GuiState> state)
+{
+    if (state == nullptr)
+        return;
+    // The report, then every derived array, then the widgets: the panel
+    // widgets in list order, the page lists (which own nothing), the
+    // exercise toggles. The window and the font belong to the main loop.
+    emg_free(std::move(state->report));
+    state->l_extrapolated_verts.clear();
+    state->i_extrapolated_verts.clear();
+    state->r_extrapolated_verts.clear();
+    state->l_verts.clear();
+    state->i_verts.clear();
+    state->r_verts.clear();
+    state->l_projected_verts.clear();
+    state->i_projected_verts.clear();
+    state->r_projected_verts.clear();
+    state->l_projected_extrapolated_verts.clear();
+    state->i_projected_extrapolated_verts.clear();
+    state->r_projected_extrapolated_verts.clear();
+    state->open_close_movements.clear();
+    for (auto& widget : state->interactables)
+        widget.reset();
+    state->interactables.clear();
+    for (auto& page : state->pages)
+        page.clear();
+    for (auto& toggle : state->exercise_toggles)
+        toggle.reset();
+    state->exercise_toggles.clear();
+    if (gui_state == state.get())
+        gui_state = nullptr;
+}

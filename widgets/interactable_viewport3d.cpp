@@ -1,0 +1,270 @@
+#include "widgets/interactable_viewport3d.hpp"
+
+#include <vector>
+
+#include "geometry/path_switching.hpp"
+
+static_assert(sizeof(Vector3) == 3 * sizeof(double), "vertex arrays are handed to OpenGL as packed doubles");
+
+void InteractableViewport3d::react(const SDL_Event* event)
+{
+    interactable_viewport3d_react(this, event);
+}
+
+void InteractableViewport3d::blit(int window_width, int window_height)
+{
+    interactable_viewport3d_blit(this, window_width, window_height);
+}
+
+void InteractableViewport3d::render()
+{
+    interactable_viewport3d_render(this);
+}
+
+void interactable_viewport3d_init(InteractableViewport3d* viewport, int x, int y, int w, int h,
+                                  const Color* foreground, const Color* background, InteractableCallback callback,
+                                  double near, double far, double fov)
+{
+    interactable_init(viewport, x, y, w, h, foreground, background, callback);
+    viewport->camera_x = 0.0;
+    viewport->camera_y = 0.0;
+    viewport->camera_z = -5.0;
+    viewport->pitch = 0.0;
+    viewport->yaw = 180.0;
+    viewport->roll = 0.0;
+    viewport->modifier_mode = VIEWPORT_DRAG_NONE;
+    viewport->drag_mode = VIEWPORT_DRAG_NONE;
+    viewport->drag_start_x = 0;
+    viewport->drag_start_y = 0;
+    viewport->perspective = 0;
+    viewport->near = near;
+    viewport->far = far;
+    viewport->fov = fov;
+    viewport->pitch_locked = 1;
+}
+
+std::unique_ptr<InteractableViewport3d> interactable_viewport3d_create(int x, int y, int w, int h,
+                                                                       const Color* foreground,
+                                                                       const Color* background,
+                                                                       InteractableCallback callback, double near,
+                                                                       double far, double fov)
+{
+    auto viewport = interactable_allocate<InteractableViewport3d>("Malloc for interactable (viewport3d) failed\n");
+    interactable_viewport3d_init(viewport.get(), x, y, w, h, foreground, background, callback, near, far, fov);
+    return viewport;
+}
+
+// Two small state machines live here.
+//
+//   modifier: none --Ctrl down--> zoom --Ctrl up--> none
+//             none --Shift down--> pan --Shift up--> none
+//             (a second modifier while one is held changes nothing)
+//
+//   drag:     none --button down inside--> pan | zoom | rotate
+//                  (the held modifier's mode whatever the button, else left:
+//                   rotate, middle: zoom, right: pan; other buttons: none)
+//             any  --button up anywhere--> none
+//
+// While a drag runs, relative mouse mode is on (the pointer is hidden and
+// motion arrives as relative movement) and point picking is off; both
+// switches go through the program's user events, because the main loop must
+// act on them outside the widget dispatch.
+void interactable_viewport3d_react(InteractableViewport3d* viewport, const SDL_Event* event)
+{
+    if (!viewport->active)
+        return;
+
+    switch (event->type) {
+    case SDL_KEYDOWN: {
+        const SDL_Keycode key = event->key.keysym.sym;
+        if (viewport->modifier_mode != VIEWPORT_DRAG_NONE)
+            break;
+        if (key == SDLK_LCTRL || key == SDLK_RCTRL)
+            viewport->modifier_mode = VIEWPORT_DRAG_ZOOM;
+        else if (key == SDLK_LSHIFT || key == SDLK_RSHIFT)
+            viewport->modifier_mode = VIEWPORT_DRAG_PAN;
+        break;
+    }
+    case SDL_KEYUP: {
+        const SDL_Keycode key = event->key.keysym.sym;
+        if ((key == SDLK_LCTRL || key == SDLK_RCTRL) && viewport->modifier_mode == VIEWPORT_DRAG_ZOOM)
+            viewport->modifier_mode = VIEWPORT_DRAG_NONE;
+        else if ((key == SDLK_LSHIFT || key == SDLK_RSHIFT) && viewport->modifier_mode == VIEWPORT_DRAG_PAN)
+            viewport->modifier_mode = VIEWPORT_DRAG_NONE;
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN: {
+        if (!interactable_contains(viewport, event->button.x, event->button.y))
+            break;
+        std::int32_t mode = viewport->modifier_mode;
+        if (mode == VIEWPORT_DRAG_NONE) {
+            switch (event->button.button) {
+            case SDL_BUTTON_LEFT: mode = VIEWPORT_DRAG_ROTATE; break;
+            case SDL_BUTTON_MIDDLE: mode = VIEWPORT_DRAG_ZOOM; break;
+            case SDL_BUTTON_RIGHT: mode = VIEWPORT_DRAG_PAN; break;
+            default: return;
+            }
+        }
+        viewport->drag_mode = mode;
+        viewport->drag_start_x = event->button.x;
+        viewport->drag_start_y = event->button.y;
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+        push_SDL_user_event(USER_EVENT_POINT_PICKING_OFF, nullptr, nullptr);
+        break;
+    }
+    case SDL_MOUSEMOTION: {
+        // Each quotient in single precision, then added to the double.
+        const float dx = static_cast<float>(event->motion.xrel);
+        const float dy = static_cast<float>(event->motion.yrel);
+        switch (viewport->drag_mode) {
+        case VIEWPORT_DRAG_ZOOM: {
+            // Down zooms out, up zooms in; the camera never passes 0.
+            const double z = viewport->camera_z - static_cast<double>(dy / 120.0f);
+            viewport->camera_z = z > 0 ? 0.0 : z;
+            break;
+        }
+        case VIEWPORT_DRAG_ROTATE:
+            if (!viewport->pitch_locked)
+                viewport->pitch += static_cast<double>(dy / 6.0f);
+            viewport->yaw += static_cast<double>(dx / 6.0f);
+            break;
+        case VIEWPORT_DRAG_PAN:
+            viewport->camera_x += static_cast<double>(dx / 120.0f);
+            viewport->camera_y -= static_cast<double>(dy / 120.0f);
+            break;
+        default:
+            return;
+        }
+        if (viewport->callback != nullptr)
+            viewport->callback(viewport);
+        break;
+    }
+    case SDL_MOUSEBUTTONUP:
+        if (viewport->drag_mode == VIEWPORT_DRAG_NONE)
+            break;
+        viewport->drag_mode = VIEWPORT_DRAG_NONE;
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+        push_SDL_user_event(USER_EVENT_POINT_PICKING_ON, nullptr, nullptr);
+        push_SDL_user_event(USER_EVENT_REBUILD_JAW_VERTICES, nullptr, nullptr);
+        // The pointer shows up again where the drag began.
+        SDL_WarpMouseInWindow(nullptr, viewport->drag_start_x, viewport->drag_start_y);
+        break;
+    default:
+        break;
+    }
+}
+
+void interactable_viewport3d_blit(InteractableViewport3d*, int, int) {}
+
+void interactable_viewport3d_render(InteractableViewport3d* viewport)
+{
+    if (!viewport->active)
+        return;
+    // One step per frame and direction: values far out take several frames.
+    double* angles[3] = {&viewport->pitch, &viewport->yaw, &viewport->roll};
+    for (double* angle : angles)
+        if (*angle < 0)
+            *angle += 360;
+    for (double* angle : angles)
+        if (*angle >= 360)
+            *angle -= 360;
+}
+
+void interactable_viewport3d_free(std::unique_ptr<InteractableViewport3d> viewport)
+{
+    viewport.reset();
+}
+
+void interactable_viewport3d_change_width_and_height(InteractableViewport3d* viewport, int w, int h)
+{
+    viewport->w = w;
+    viewport->h = h;
+}
+
+CameraView interactable_viewport3d_camera_view(const InteractableViewport3d* viewport)
+{
+    return CameraView{viewport->camera_x,
+                      viewport->camera_y,
+                      viewport->camera_z,
+                      viewport->pitch,
+                      viewport->yaw,
+                      viewport->roll,
+                      viewport->near,
+                      viewport->far,
+                      viewport->fov,
+                      static_cast<double>(viewport->w) / static_cast<double>(viewport->h),
+                      viewport->perspective != 0};
+}
+
+namespace {
+
+// Brackets one drawing operation: the camera on the model-view stack (the
+// projection matrix stays the identity), the colour, the vertex array.
+class CameraDrawing {
+public:
+    CameraDrawing(const InteractableViewport3d* viewport, const Vector3* vertices, const Color* color)
+    {
+        const Matrix4 m = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
+        glPushMatrix();
+        glLoadMatrixd(m.m);
+        const Color& c = color != nullptr ? *color : viewport->foreground;
+        glColor4ub(c.r, c.g, c.b, c.a);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(3, GL_DOUBLE, 0, vertices);
+    }
+    ~CameraDrawing()
+    {
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glColor4f(1, 1, 1, 1);
+        glPopMatrix();
+    }
+    CameraDrawing(const CameraDrawing&) = delete;
+    CameraDrawing& operator=(const CameraDrawing&) = delete;
+};
+
+}  // namespace
+
+void interactable_viewport3d_draw_vertices(const InteractableViewport3d* viewport, const Vector3* vertices,
+                                           int vertex_count, const Color* color)
+{
+    if (vertex_count <= 0)
+        return;
+    const CameraDrawing drawing(viewport, vertices, color);
+    glDrawArrays(GL_POINTS, 0, vertex_count);
+}
+
+void interactable_viewport3d_draw_edges(const InteractableViewport3d* viewport, const Vector3* vertices,
+                                        int vertex_count, const std::int32_t* edges, int edge_count,
+                                        const Color* color)
+{
+    if (edge_count <= 0 || vertex_count <= 0)
+        return;
+    auto valid = [vertex_count](std::int32_t index) { return index >= 0 && index < vertex_count; };
+    std::vector<GLuint> indices;
+    indices.reserve(2 * static_cast<std::size_t>(edge_count));
+    for (int e = 0; e < edge_count; ++e) {
+        const std::int32_t a = edges[2 * e], b = edges[2 * e + 1];
+        if (valid(a) && valid(b)) {
+            indices.push_back(static_cast<GLuint>(a));
+            indices.push_back(static_cast<GLuint>(b));
+        }
+    }
+    if (indices.empty())
+        return;
+    const CameraDrawing drawing(viewport, vertices, color);
+    glDrawElements(GL_LINES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT, indices.data());
+}
+
+void interactable_viewport3d_draw_path_switched(const InteractableViewport3d* viewport, const Vector3* vertices,
+                                                int vertex_count, const std::int32_t* switches, int switch_count,
+                                                const Color* color)
+{
+    if (vertex_count <= 0)
+        return;
+    const CameraDrawing drawing(viewport, vertices, color);
+    // Solid pieces are line strips; dashed ones separate segments (GL_LINES
+    // joins vertices in pairs, leaving every second gap open).
+    for (const PathPiece& piece : path_switching_pieces(vertex_count, switches, switch_count))
+        if (piece.count > 1)
+            glDrawArrays(piece.dashed ? GL_LINES : GL_LINE_STRIP, piece.first, piece.count);
+}

@@ -1,0 +1,75 @@
+// The 3D viewport: the widget that owns the camera of the 3D view (a
+// translation, three angles, orthographic or perspective projection and the
+// clipping planes), turns mouse drags inside its rectangle into camera
+// changes, and offers the drawing operations with which the scene draws
+// points, edges and paths through this camera. It draws no picture of its
+// own: the main loop draws the scene into its square.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "geometry/camera.hpp"
+#include "geometry/vector_algebra.hpp"
+#include "widgets/interactable.hpp"
+
+enum ViewportDragMode : std::int32_t {
+    VIEWPORT_DRAG_NONE = 0,
+    VIEWPORT_DRAG_PAN = 1,
+    VIEWPORT_DRAG_ZOOM = 2,
+    VIEWPORT_DRAG_ROTATE = 3,
+};
+
+struct InteractableViewport3d : Interactable {
+    double camera_x = 0.0;
+    double camera_y = 0.0;
+    double camera_z = -5.0;  // translation (perspective) or zoom divisor (orthographic); kept <= 0 by drags
+    double pitch = 0.0;      // degrees, about x
+    double yaw = 180.0;      // degrees, about y
+    double roll = 0.0;       // degrees, about z
+    std::int32_t modifier_mode = VIEWPORT_DRAG_NONE;  // chosen by a held Shift (pan) or Ctrl (zoom)
+    std::int32_t drag_mode = VIEWPORT_DRAG_NONE;      // the drag in progress
+    std::int32_t drag_start_x = 0;                    // window position where the drag began
+    std::int32_t drag_start_y = 0;
+    double near = 0.0;
+    double far = 0.0;
+    double fov = 0.0;  // vertical field of view of the perspective projection, degrees
+    std::uint8_t perspective = 0;
+    std::uint8_t pitch_locked = 1;  // 1: mouse rotation leaves pitch unchanged
+
+    void react(const SDL_Event* event) override;       // interactable_viewport3d_react
+    void blit(int window_width, int window_height) override;  // draws nothing
+    void render() override;                            // interactable_viewport3d_render: angle wrap
+};
+
+void interactable_viewport3d_init(InteractableViewport3d* viewport, int x, int y, int w, int h,
+                                  const Color* foreground, const Color* background, InteractableCallback callback,
+                                  double near, double far, double fov);
+std::unique_ptr<InteractableViewport3d> interactable_viewport3d_create(int x, int y, int w, int h,
+                                                                       const Color* foreground,
+                                                                       const Color* background,
+                                                                       InteractableCallback callback, double near,
+                                                                       double far, double fov);
+void interactable_viewport3d_react(InteractableViewport3d* viewport, const SDL_Event* event);
+void interactable_viewport3d_blit(InteractableViewport3d* viewport, int window_width, int window_height);
+void interactable_viewport3d_render(InteractableViewport3d* viewport);
+void interactable_viewport3d_free(std::unique_ptr<InteractableViewport3d> viewport);
+void interactable_viewport3d_change_width_and_height(InteractableViewport3d* viewport, int w, int h);
+
+// The camera as the one matrix computation uses it (aspect = w / h).
+CameraView interactable_viewport3d_camera_view(const InteractableViewport3d* viewport);
+
+// Drawing through the camera; a null colour means the viewport's foreground.
+// Points, at the global point size.
+void interactable_viewport3d_draw_vertices(const InteractableViewport3d* viewport, const Vector3* vertices,
+                                           int vertex_count, const Color* color);
+// One line per pair of `edges` (2 * edge_count indices), drawn only when both
+// indices are valid vertex indices.
+void interactable_viewport3d_draw_edges(const InteractableViewport3d* viewport, const Vector3* vertices,
+                                        int vertex_count, const std::int32_t* edges, int edge_count,
+                                        const Color* color);
+// A path drawn solid, then dashed, then solid... switching at the given
+// vertex indices (see geometry/path_switching.hpp).
+void interactable_viewport3d_draw_path_switched(const InteractableViewport3d* viewport, const Vector3* vertices,
+                                                int vertex_count, const std::int32_t* switches, int switch_count,
+                                                const Color* color);
