@@ -17,7 +17,7 @@ struct SceneBuffers {
     std::vector<Vector3> frame_lattice[3];        // l, i, r: nodes around each point, moved with the jaw
     std::vector<Vector3> calibration_lattice[3];  // l, i, r: nodes around each calibration point
     std::vector<std::int32_t> lattice_edges;      // pairs of node indices, shared by all six lattices
-    Matrix3 reference_basis{};                    // jaw basis at sample 0, transposed; zero until captured
+    Matrix3 reference_basis{};                    // jaw basis at sample 0; zero until captured
 };
 
 // The cube and the axes, when switched on; drawn with or without a report.
