@@ -236,6 +236,14 @@ void gui_get_model_poject_viewport_data(double model_view[16], double projection
 // Widens the bounds by the projections of the points.
 void gui_get_projected_min_max(double* min_x, double* min_y, double* max_x, double* max_y, const Vector3* points,
                                int count, const InteractableViewport3d* viewport);
+// The most memory the grid copies of the paths (and their projections) may
+// take: larger amounts are refused.
+inline constexpr std::int64_t GUI_EXTRAPOLATION_MEMORY_LIMIT = std::int64_t{1} << 30;
+// Whether a grid of these amounts fits for the selected exercise: its node
+// count fits 32 bits and the copies of the three paths with their
+// projections stay within GUI_EXTRAPOLATION_MEMORY_LIMIT. When not, prints a
+// warning naming the amounts and returns false.
+bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z);
 // Moves and zooms the orthographic camera so that everything switched on
 // fills 80 % of the view, refreshes the camera fields and re-projects.
 void gui_fit_display_to_verts();
