@@ -41,14 +41,15 @@ namespace {
 // is: the line feed that ends a long line belongs to its last piece, so
 // cutting never produces a phantom empty line.
 //
-// The file is read through a window of 1 MiB, so a report of any size needs
+// The file is read through a window of at most 1 MiB, so a report of any size needs
 // little memory beyond the report being built; sections are found again by
 // their byte offsets.
 
 constexpr std::size_t piece_max = 1022;
 // A piece, its line feed and the terminating NUL.
 constexpr std::size_t line_buffer_size = piece_max + 2;
-constexpr std::size_t read_window_size = std::size_t{1} << 20;
+constexpr std::size_t read_window_max = std::size_t{1} << 20;
+constexpr std::size_t read_window_min = 4096;  // holds a whole piece with room to spare
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -56,7 +57,8 @@ struct FileCloser {
 
 struct ReportFile {
     std::unique_ptr<std::FILE, FileCloser> handle;
-    std::vector<char> window;
+    std::unique_ptr<char[]> window;
+    std::size_t window_size = 0;
     std::int64_t window_offset = 0;  // file offset of window[0]
     std::size_t cursor = 0;          // index of the next unread byte in the window
     std::size_t filled = 0;          // window[0, filled) holds file bytes
@@ -85,16 +87,24 @@ struct LineText {
 bool report_file_open(ReportFile* file, const char* path)
 {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(path), error) || error)
+    const std::filesystem::path name(path);
+    if (!std::filesystem::is_regular_file(name, error) || error)
+        return false;
+    const std::uintmax_t size = std::filesystem::file_size(name, error);
+    if (error)
         return false;
     file->handle.reset(std::fopen(path, "rb"));
     if (file->handle == nullptr)
         return false;
-    file->window.resize(read_window_size);
-    file->filled = std::fread(file->window.data(), 1, file->window.size(), file->handle.get());
+    // Small files get a small window; the size is only a capacity, so a file
+    // that grows meanwhile is still read to its end.
+    file->window_size = static_cast<std::size_t>(
+        std::clamp<std::uintmax_t>(size + 1, read_window_min, read_window_max));
+    file->window = std::make_unique_for_overwrite<char[]>(file->window_size);
+    file->filled = std::fread(file->window.get(), 1, file->window_size, file->handle.get());
     if (std::ferror(file->handle.get()) != 0)
         return false;
-    file->exhausted = file->filled < file->window.size();
+    file->exhausted = file->filled < file->window_size;
     return true;
 }
 
@@ -125,12 +135,12 @@ void report_file_refill(ReportFile* file)
     if (file->exhausted || file->filled - file->cursor >= wanted)
         return;
     const std::size_t rest = file->filled - file->cursor;
-    std::memmove(file->window.data(), file->window.data() + file->cursor, rest);
+    std::memmove(file->window.get(), file->window.get() + file->cursor, rest);
     file->window_offset += static_cast<std::int64_t>(file->cursor);
     file->cursor = 0;
     file->filled = rest;
-    const std::size_t room = file->window.size() - rest;
-    const std::size_t got = std::fread(file->window.data() + rest, 1, room, file->handle.get());
+    const std::size_t room = file->window_size - rest;
+    const std::size_t got = std::fread(file->window.get() + rest, 1, room, file->handle.get());
     file->filled += got;
     file->exhausted = got < room;
 }
@@ -139,7 +149,7 @@ void report_file_refill(ReportFile* file)
 bool report_file_next_piece(ReportFile* file, LinePiece* piece)
 {
     report_file_refill(file);
-    const char* start = file->window.data() + file->cursor;
+    const char* start = file->window.get() + file->cursor;
     const std::size_t available = file->filled - file->cursor;
     if (available == 0)
         return false;
