@@ -296,7 +296,46 @@ bool scan_number(const char** p, double* value)
     return true;
 }
 
-// strtod semantics, fast. Ordinary decimal numbers go through from_chars,
+// Powers of ten that a double holds exactly.
+constexpr double exact_powers_of_ten[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common sample value: [-]digits[.digits], no exponent. When the digits
+// form an integer m below 2^53 with k <= 22 of them after the point, m and
+// 10^k are exact doubles and the one division m / 10^k is correctly rounded,
+// which is the value strtod gives. Returns null for anything else.
+const char* convert_plain_decimal(const char* s, double* value)
+{
+    const bool negative = *s == '-';
+    const char* const digits_start = negative ? s + 1 : s;
+    const char* c = digits_start;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    int fraction = 0;
+    for (; is_digit(*c); ++c) {
+        if (++digits > 19)
+            return nullptr;
+        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*c - '0');
+    }
+    const bool hexadecimal = (*c == 'x' || *c == 'X') && c == digits_start + 1 && *digits_start == '0';
+    if (*c == '.') {
+        for (++c; is_digit(*c); ++c) {
+            if (++digits > 19)
+                return nullptr;
+            mantissa = mantissa * 10 + static_cast<std::uint64_t>(*c - '0');
+            ++fraction;
+        }
+    }
+    if (digits == 0 || hexadecimal || *c == 'e' || *c == 'E' || mantissa > (std::uint64_t{1} << 53) ||
+        fraction >= static_cast<int>(std::size(exact_powers_of_ten)))
+        return nullptr;
+    const double magnitude = static_cast<double>(mantissa) / exact_powers_of_ten[fraction];
+    *value = negative ? -magnitude : magnitude;
+    return c;
+}
+
+// strtod semantics, fast. Plain decimals take the exact path above. Other
+// ordinary decimal numbers go through from_chars,
 // which rounds the same way; whatever it does not take with a normal or an
 // exact zero result (a sign +, hexadecimal, inf, nan, overflow, subnormal
 // values) goes to strtod itself, whose range error decides. Returns where the
@@ -304,6 +343,8 @@ bool scan_number(const char** p, double* value)
 const char* convert_double(const char* p, const char* end, double* value, bool* range_error)
 {
     const char* s = skip_blanks(p);
+    if (const char* stop = convert_plain_decimal(s, value))
+        return stop;
     const char* digits = (s < end && *s == '-') ? s + 1 : s;
     const bool plain = digits < end && (is_digit(*digits) || *digits == '.') &&
                        !(digits[0] == '0' && digits + 1 < end && (digits[1] == 'x' || digits[1] == 'X'));
@@ -715,7 +756,7 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
         bool allocated = count <= std::numeric_limits<std::int32_t>::max();
         if (allocated) {
             try {
-                exercise.data.assign(static_cast<std::size_t>(count), EmgDataPoint{});
+                exercise.data.reserve(static_cast<std::size_t>(count));
             } catch (const std::bad_alloc&) {
                 allocated = false;
             }
@@ -728,15 +769,23 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
         }
         exercise.data_length = static_cast<std::int32_t>(count);
 
+        // Each sample is built whole and appended to the reserved array, so
+        // the array is written once. A line that vanished since the count (a
+        // file cut meanwhile) reads as an empty line.
         report_file_seek(file, block);
         for (std::int32_t j = 0; j < exercise.data_length; ++j) {
-            report_file_next_text(file, &text);
+            if (!report_file_next_text(file, &text)) {
+                text.chars[0] = '\0';
+                text.length = 0;
+            }
+            EmgDataPoint sample{};
             std::int32_t time = 0;
-            if (!parse_sample(text, *report, &exercise.data[static_cast<std::size_t>(j)], &time)) {
+            if (!parse_sample(text, *report, &sample, &time)) {
                 std::printf("ERROR: point data entry #%d (at %ld ms) for exercise #%d is malformed\n", j + 1,
                             static_cast<long>(time), e + 1);
                 ok = false;
             }
+            exercise.data.push_back(sample);
         }
         block = next_block;
     }

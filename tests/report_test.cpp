@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -698,6 +700,45 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
             EXPECT_TRUE(std::isnan(s.right.y));
         else
             EXPECT_EQ(s.right.y, c.right_y);
+    }
+}
+
+TEST_F(ReportTest, NumbersReadExactlyAsStrtodReadsThem)
+{
+    std::vector<std::string> numbers = {"0.1", "-0.000", "5.", ".5", "123456789012345678", "9007199254740993",
+                                        "0.1234567890123456789", "12345678901234567890.5", "1.7976931348623157e308",
+                                        "2.2250738585072014e-308", "1e22", "1e23", "0.30000000000000004", "-1E-5",
+                                        "007.250", "1.5e", "1.5e+", "-.75x", "0.0000000000000000000001"};
+    std::uint64_t state = 12345;
+    for (int i = 0; i < 3000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const int digits = 1 + static_cast<int>((state >> 33) % 20);
+        const int point = static_cast<int>((state >> 20) % static_cast<std::uint64_t>(digits + 1));
+        std::string number = (state & 1) != 0 ? "-" : "";
+        std::uint64_t source = state;
+        for (int d = 0; d < digits; ++d) {
+            if (d == point)
+                number += '.';
+            number += static_cast<char>('0' + source % 10);
+            source = source / 10 + (state >> 7) * (d + 1);
+        }
+        if ((state >> 40) % 4 == 0)
+            number += "e" + std::to_string(static_cast<int>((state >> 45) % 600) - 300);
+        numbers.push_back(number);
+    }
+    ReportParts parts;
+    parts.blocks.clear();
+    for (const std::string& number : numbers)
+        parts.blocks += "0\t" + number + "\n";
+    const Loaded loaded = load_text(parts.text());
+    EXPECT_EQ(loaded.output, "");
+    ASSERT_EQ(loaded.result, 0);
+    ASSERT_EQ(loaded.report->exercises[0].data.size(), numbers.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        SCOPED_TRACE(numbers[i]);
+        const double expected = std::strtod(numbers[i].c_str(), nullptr);
+        const double read = loaded.report->exercises[0].data[i].right.x;
+        EXPECT_EQ(std::memcmp(&read, &expected, sizeof read), 0) << read << " != " << expected;
     }
 }
 
