@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <limits>
 #include <new>
+#include <string_view>
 #include <system_error>
 
 #include "widgets/string_tools.hpp"
@@ -41,9 +42,9 @@ namespace {
 // is: the line feed that ends a long line belongs to its last piece, so
 // cutting never produces a phantom empty line.
 //
-// The file is read through a window of at most 1 MiB, so a report of any size needs
-// little memory beyond the report being built; sections are found again by
-// their byte offsets.
+// The file is read through a window of at most 1 MiB, so a report of any size
+// needs little memory beyond the report being built; sections are found again
+// by their byte offsets.
 
 constexpr std::size_t piece_max = 1022;
 // A piece, its line feed and the terminating NUL.
@@ -188,12 +189,16 @@ void line_text_from_piece(LineText* text, const LinePiece& piece)
     text->length = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text->chars) : end;
 }
 
-// Reads the next piece as text; false at the end of the file.
+// Reads the next piece as text; false at the end of the file, where the
+// text is left empty.
 bool report_file_next_text(ReportFile* file, LineText* text)
 {
     LinePiece piece;
-    if (!report_file_next_piece(file, &piece))
+    if (!report_file_next_piece(file, &piece)) {
+        text->chars[0] = '\0';
+        text->length = 0;
         return false;
+    }
     line_text_from_piece(text, piece);
     return true;
 }
@@ -334,12 +339,12 @@ const char* convert_plain_decimal(const char* s, double* value)
     return c;
 }
 
-// strtod semantics, fast. Plain decimals take the exact path above. Other
-// ordinary decimal numbers go through from_chars,
-// which rounds the same way; whatever it does not take with a normal or an
-// exact zero result (a sign +, hexadecimal, inf, nan, overflow, subnormal
-// values) goes to strtod itself, whose range error decides. Returns where the
-// conversion ended: `p` itself when no number was met, the value then being 0.
+// strtod semantics, fast. Plain decimals take the exact path above; other
+// decimal numbers go through from_chars, which rounds the same way. Whatever
+// neither takes with a normal or an exact zero result (a sign +, hexadecimal,
+// inf, nan, overflow, subnormal values) goes to strtod itself, whose range
+// error decides. Returns where the conversion ended: `p` itself when no
+// number was met, the value then being 0.
 const char* convert_double(const char* p, const char* end, double* value, bool* range_error)
 {
     const char* s = skip_blanks(p);
@@ -413,7 +418,14 @@ const char* convert_time(const char* p, std::int32_t* time, bool* range_error)
 // [SECTION] Keyword search
 //-----------------------------------------------------------------------------
 
-enum Keyword { keyword_exercises, keyword_frequency, keyword_count, keyword_header, keyword_calibration, keyword_total };
+enum Keyword {
+    keyword_exercises,
+    keyword_frequency,
+    keyword_count,
+    keyword_header,
+    keyword_calibration,
+    keyword_total
+};
 
 constexpr const char* keyword_words[keyword_total] = {"Exercises", "Frequency,Hz", "Count", "Time,ms", "Calibr"};
 
@@ -478,8 +490,8 @@ std::int32_t report_count_exercises(ReportFile* file, std::int64_t list_offset)
 
 // One entry, "%d\t%127[^\t]\t%lf\t%lf". The name is every character up to the
 // next tab; a name of 127 characters or more leaves the entry malformed.
-// Returns the number of fields read.
-int parse_exercise_entry(const LineText& text, std::string* name, double* length)
+// Returns the number of fields read; the name points into the text.
+int parse_exercise_entry(const LineText& text, std::string_view* name, double* length)
 {
     const char* p = text.chars;
     if (!scan_integer(&p))
@@ -491,7 +503,7 @@ int parse_exercise_entry(const LineText& text, std::string* name, double* length
     const std::size_t name_length = static_cast<std::size_t>(name_end - p);
     if (name_length == 0 || name_length > exercise_name_max)
         return 1;
-    name->assign(p, name_length);
+    *name = std::string_view(p, name_length);
     p = skip_blanks(name_end);
     double not_kept = 0.0;
     if (!scan_number(&p, &not_kept))
@@ -524,10 +536,9 @@ bool report_read_exercises(ReportFile* file, const KeywordOffsets& offsets, EmgR
     for (int i = 0; i < 2; ++i)
         report_file_next_text(file, &text);
     for (std::int32_t i = 0; i < count; ++i) {
-        // Every counted entry was read by the count above, so the line is there.
         report_file_next_text(file, &text);
         EmgExercise& exercise = report->exercises[static_cast<std::size_t>(i)];
-        std::string name;
+        std::string_view name;
         double length = 0.0;
         if (parse_exercise_entry(text, &name, &length) < 4) {
             std::printf("ERROR: exercise list entry #%d is malformed\n", i);
@@ -548,10 +559,7 @@ bool report_read_exercises(ReportFile* file, const KeywordOffsets& offsets, EmgR
 void report_read_line_at(ReportFile* file, std::int64_t offset, LineText* text)
 {
     report_file_seek(file, offset);
-    if (!report_file_next_text(file, text)) {
-        text->chars[0] = '\0';
-        text->length = 0;
-    }
+    report_file_next_text(file, text);
 }
 
 bool report_read_frequency(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report)
@@ -626,8 +634,10 @@ bool report_read_header(ReportFile* file, const KeywordOffsets& offsets, EmgRepo
     int k = 0;
     std::size_t budget = 1024;
     char* continuation = nullptr;
-    for (char* field = string_token(text.chars, &budget, "\t\n", &continuation); field != nullptr && k < header_columns_total;
-         field = string_token(nullptr, &budget, "\t\n", &continuation)) {
+    const char* const delimiters = "\t\n";
+    char* field = string_token(text.chars, &budget, delimiters, &continuation);
+    for (; field != nullptr && k < header_columns_total;
+         field = string_token(nullptr, &budget, delimiters, &continuation)) {
         const HeaderColumn& column = header_columns[k];
         const bool match = std::strcmp(field, column.name) == 0 ||
                            (column.alternative != nullptr && std::strcmp(field, column.alternative) == 0);
@@ -774,10 +784,7 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
         // file cut meanwhile) reads as an empty line.
         report_file_seek(file, block);
         for (std::int32_t j = 0; j < exercise.data_length; ++j) {
-            if (!report_file_next_text(file, &text)) {
-                text.chars[0] = '\0';
-                text.length = 0;
-            }
+            report_file_next_text(file, &text);
             EmgDataPoint sample{};
             std::int32_t time = 0;
             if (!parse_sample(text, *report, &sample, &time)) {

@@ -254,7 +254,8 @@ TEST(ReportDump, ShowsTheFirstSixSamplesOfEachExercise)
                            "exercise[0]: name: Chewing\n"
                            "exercise[0]: length: 2.500000\n"
                            "exercise[0]: data_length: 10\n" +
-                           format("exercise[0]: DATA AT: %p\n", static_cast<const void*>(report.exercises[0].data.data()));
+                           format("exercise[0]: DATA AT: %p\n",
+                                  static_cast<const void*>(report.exercises[0].data.data()));
     for (int j = 0; j < 6; ++j) {
         expected += format("exercise[0]: data[%d]: left:    %10.4f %10.4f     0.0000\n", j, -50.0 + j, 0.5 * j);
         expected += format("exercise[0]: data[%d]: incisal:    95.0000 %10.4f     0.2500\n", j, -40.0 - j);

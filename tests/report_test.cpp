@@ -144,7 +144,11 @@ TEST_F(ReportTest, GeneratedReportsLoadWithTheirOptionalColumns)
     };
     // Channel columns count only after the three angle columns.
     const Case cases[] = {
-        {false, false, false, false}, {true, false, true, false}, {true, true, true, true}, {false, true, false, false}};
+        {false, false, false, false},
+        {true, false, true, false},
+        {true, true, true, true},
+        {false, true, false, false},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "angles " << c.angles << ", emg " << c.emg);
         ReportGeneratorOptions options;
@@ -198,7 +202,8 @@ TEST_F(ReportTest, DemoReportLoadsSilently)
 TEST_F(ReportTest, SmallReportFillsEveryField)
 {
     ReportParts parts;
-    parts.header = std::string(header_positions) + "\tOpen,deg\tLat.Right,deg\tClockwise,deg\tChannel1,mV\tChannel2,mV\n";
+    parts.header =
+        std::string(header_positions) + "\tOpen,deg\tLat.Right,deg\tClockwise,deg\tChannel1,mV\tChannel2,mV\n";
     parts.blocks = sample_line(0, 0, "\t-1.5\t2.25\t3\t0.125\t0.5") + sample_line(10, 10, "\t4\t5\t6\t7\t8");
     const Loaded loaded = load_text(parts.text());
     EXPECT_EQ(loaded.output, "");
@@ -361,7 +366,8 @@ TEST_F(ReportTest, KeywordsMatchTheWholeFirstWord)
 
     ReportParts calibration;
     calibration.calibration = "Calibration\t1\t2\t3\t4\t5\t6\t7\t8\t9\n";
-    EXPECT_EQ(load_text(calibration.text()).output, std::string("ERROR: failed to locate calibration data\n") + closing);
+    EXPECT_EQ(load_text(calibration.text()).output,
+              std::string("ERROR: failed to locate calibration data\n") + closing);
 }
 
 TEST_F(ReportTest, OnlyTheFirstKeywordLineCounts)
