@@ -1,5 +1,14 @@
 #include "gui/gui_serialization.hpp"
 
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <memory>
+#include <string>
+
 #include "gui/gui.hpp"
 
 namespace {
@@ -71,5 +80,310 @@ void gui_serialization_set_default_presets(GuiState* state)
         p.extrapolation_z_amount = c.z_amount;
         p.draw_spokes = c.spokes;
         state->presets[n] = p;
+    }
+}
+
+// -----------------------------------------------------------------------------
+// Record <-> state
+// -----------------------------------------------------------------------------
+
+namespace {
+
+// A number of a record that is not finite counts as no number: the setting
+// keeps the value it has.
+void take_finite(double* setting, double value)
+{
+    if (std::isfinite(value))
+        *setting = value;
+}
+
+}  // namespace
+
+void gui_serialize(const GuiState* state, GuiPreset* preset)
+{
+    *preset = GuiPreset{};
+    if (const InteractableViewport3d* v = state->viewport) {
+        preset->camera_x = v->camera_x;
+        preset->camera_y = v->camera_y;
+        preset->camera_z = v->camera_z;
+        preset->pitch = v->pitch;
+        preset->yaw = v->yaw;
+        preset->roll = v->roll;
+        preset->pitch_locked = v->pitch_locked != 0;
+        preset->perspective = v->perspective != 0;
+    }
+    preset->draw_l_vertex = state->draw_l_vertex;
+    preset->draw_i_vertex = state->draw_i_vertex;
+    preset->draw_r_vertex = state->draw_r_vertex;
+    preset->draw_li_edge = state->draw_li_edge;
+    preset->draw_lr_edge = state->draw_lr_edge;
+    preset->draw_ri_edge = state->draw_ri_edge;
+    preset->draw_reference = state->draw_reference;
+    preset->draw_axis = state->draw_axis;
+    preset->paused = state->paused;
+    preset->looping = state->looping;
+    preset->speed_slider_position = state->speed_slider_position;
+    preset->draw_all_exercise_verts = state->draw_all_exercise_verts;
+    preset->auto_display_fitting = state->auto_display_fitting;
+    preset->draw_callibration = state->draw_callibration;
+    preset->draw_extrapolation_l = state->draw_extrapolation_l;
+    preset->draw_extrapolation_i = state->draw_extrapolation_i;
+    preset->draw_extrapolation_r = state->draw_extrapolation_r;
+    preset->extrapolation_distance = state->extrapolation_distance;
+    preset->extrapolation_x_amount = state->extrapolation_x_amount;
+    preset->extrapolation_y_amount = state->extrapolation_y_amount;
+    preset->extrapolation_z_amount = state->extrapolation_z_amount;
+    preset->draw_spokes = state->draw_spokes;
+}
+
+// A record may come from a file, so it is applied with the rules of typed
+// values: any non-zero byte is on, numbers that are not finite are skipped,
+// a negative spacing or amount is 0, and grid amounts that would not fit are
+// refused as a whole (the check prints why) and the amounts stay as they are.
+void gui_deserialize(GuiState* state, const GuiPreset* preset)
+{
+    if (InteractableViewport3d* v = state->viewport) {
+        take_finite(&v->camera_x, preset->camera_x);
+        take_finite(&v->camera_y, preset->camera_y);
+        take_finite(&v->camera_z, preset->camera_z);
+        take_finite(&v->pitch, preset->pitch);
+        take_finite(&v->yaw, preset->yaw);
+        take_finite(&v->roll, preset->roll);
+        v->pitch_locked = preset->pitch_locked != 0 ? 1 : 0;
+        v->perspective = preset->perspective != 0 ? 1 : 0;
+    }
+    state->draw_l_vertex = preset->draw_l_vertex != 0;
+    state->draw_i_vertex = preset->draw_i_vertex != 0;
+    state->draw_r_vertex = preset->draw_r_vertex != 0;
+    state->draw_li_edge = preset->draw_li_edge != 0;
+    state->draw_lr_edge = preset->draw_lr_edge != 0;
+    state->draw_ri_edge = preset->draw_ri_edge != 0;
+    state->draw_reference = preset->draw_reference != 0;
+    state->draw_axis = preset->draw_axis != 0;
+    state->paused = preset->paused != 0;
+    state->looping = preset->looping != 0;
+    take_finite(&state->speed_slider_position, preset->speed_slider_position);
+    state->draw_all_exercise_verts = preset->draw_all_exercise_verts != 0;
+    state->auto_display_fitting = preset->auto_display_fitting != 0;
+    state->draw_callibration = preset->draw_callibration != 0;
+    state->draw_extrapolation_l = preset->draw_extrapolation_l != 0;
+    state->draw_extrapolation_i = preset->draw_extrapolation_i != 0;
+    state->draw_extrapolation_r = preset->draw_extrapolation_r != 0;
+    take_finite(&state->extrapolation_distance, preset->extrapolation_distance);
+    if (state->extrapolation_distance < 0.0)
+        state->extrapolation_distance = 0.0;
+
+    const std::int32_t x = std::max(preset->extrapolation_x_amount, 0);
+    const std::int32_t y = std::max(preset->extrapolation_y_amount, 0);
+    const std::int32_t z = std::max(preset->extrapolation_z_amount, 0);
+    if (gui_extrapolation_amounts_fit(x, y, z)) {
+        state->extrapolation_x_amount = x;
+        state->extrapolation_y_amount = y;
+        state->extrapolation_z_amount = z;
+    }
+    state->draw_spokes = preset->draw_spokes != 0;
+}
+
+// -----------------------------------------------------------------------------
+// Files: the record byte by byte, little-endian, whatever the compiler's
+// layout of GuiPreset
+// -----------------------------------------------------------------------------
+
+namespace {
+
+using PresetBytes = std::array<std::uint8_t, GUI_PRESET_FILE_SIZE>;
+
+void put_u32(std::uint8_t* out, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+void put_u64(std::uint8_t* out, std::uint64_t value)
+{
+    for (int i = 0; i < 8; ++i)
+        out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+void put_double(std::uint8_t* out, double value)
+{
+    put_u64(out, std::bit_cast<std::uint64_t>(value));
+}
+void put_int32(std::uint8_t* out, std::int32_t value)
+{
+    put_u32(out, static_cast<std::uint32_t>(value));
+}
+std::uint32_t get_u32(const std::uint8_t* in)
+{
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value |= static_cast<std::uint32_t>(in[i]) << (8 * i);
+    return value;
+}
+std::uint64_t get_u64(const std::uint8_t* in)
+{
+    std::uint64_t value = 0;
+    for (int i = 0; i < 8; ++i)
+        value |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+    return value;
+}
+double get_double(const std::uint8_t* in)
+{
+    return std::bit_cast<double>(get_u64(in));
+}
+std::int32_t get_int32(const std::uint8_t* in)
+{
+    return static_cast<std::int32_t>(get_u32(in));
+}
+std::uint8_t get_bool(const std::uint8_t* in)
+{
+    return *in != 0 ? 1 : 0;
+}
+
+// Offsets of the file layout; the padding (60-63, 78-79, 101-103) is written
+// as zeros and ignored when reading.
+PresetBytes encode(const GuiPreset& p)
+{
+    PresetBytes b{};
+    put_double(&b[0], p.camera_x);
+    put_double(&b[8], p.camera_y);
+    put_double(&b[16], p.camera_z);
+    put_double(&b[24], p.pitch);
+    put_double(&b[32], p.yaw);
+    put_double(&b[40], p.roll);
+    const std::uint8_t flags_48[] = {p.pitch_locked, p.perspective,    p.draw_l_vertex, p.draw_i_vertex,
+                                     p.draw_r_vertex, p.draw_li_edge,  p.draw_lr_edge,  p.draw_ri_edge,
+                                     p.draw_reference, p.draw_axis,    p.paused,        p.looping};
+    for (std::size_t i = 0; i < std::size(flags_48); ++i)
+        b[48 + i] = flags_48[i] != 0 ? 1 : 0;
+    put_double(&b[64], p.speed_slider_position);
+    const std::uint8_t flags_72[] = {p.draw_all_exercise_verts, p.auto_display_fitting, p.draw_callibration,
+                                     p.draw_extrapolation_l,    p.draw_extrapolation_i, p.draw_extrapolation_r};
+    for (std::size_t i = 0; i < std::size(flags_72); ++i)
+        b[72 + i] = flags_72[i] != 0 ? 1 : 0;
+    put_double(&b[80], p.extrapolation_distance);
+    put_int32(&b[88], p.extrapolation_x_amount);
+    put_int32(&b[92], p.extrapolation_y_amount);
+    put_int32(&b[96], p.extrapolation_z_amount);
+    b[100] = p.draw_spokes != 0 ? 1 : 0;
+    return b;
+}
+
+GuiPreset decode(const PresetBytes& b)
+{
+    GuiPreset p{};
+    p.camera_x = get_double(&b[0]);
+    p.camera_y = get_double(&b[8]);
+    p.camera_z = get_double(&b[16]);
+    p.pitch = get_double(&b[24]);
+    p.yaw = get_double(&b[32]);
+    p.roll = get_double(&b[40]);
+    p.pitch_locked = get_bool(&b[48]);
+    p.perspective = get_bool(&b[49]);
+    p.draw_l_vertex = get_bool(&b[50]);
+    p.draw_i_vertex = get_bool(&b[51]);
+    p.draw_r_vertex = get_bool(&b[52]);
+    p.draw_li_edge = get_bool(&b[53]);
+    p.draw_lr_edge = get_bool(&b[54]);
+    p.draw_ri_edge = get_bool(&b[55]);
+    p.draw_reference = get_bool(&b[56]);
+    p.draw_axis = get_bool(&b[57]);
+    p.paused = get_bool(&b[58]);
+    p.looping = get_bool(&b[59]);
+    p.speed_slider_position = get_double(&b[64]);
+    p.draw_all_exercise_verts = get_bool(&b[72]);
+    p.auto_display_fitting = get_bool(&b[73]);
+    p.draw_callibration = get_bool(&b[74]);
+    p.draw_extrapolation_l = get_bool(&b[75]);
+    p.draw_extrapolation_i = get_bool(&b[76]);
+    p.draw_extrapolation_r = get_bool(&b[77]);
+    p.extrapolation_distance = get_double(&b[80]);
+    p.extrapolation_x_amount = get_int32(&b[88]);
+    p.extrapolation_y_amount = get_int32(&b[92]);
+    p.extrapolation_z_amount = get_int32(&b[96]);
+    p.draw_spokes = get_bool(&b[100]);
+    return p;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+void gui_serialization_save_to_file(const GuiPreset* preset, const char* path)
+{
+    const FilePtr file(std::fopen(path, "wb"));
+    if (file == nullptr)
+        return;
+    const PresetBytes bytes = encode(*preset);
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+}
+
+int gui_serialization_load_from_file(GuiPreset* preset, const char* path)
+{
+    const FilePtr file(std::fopen(path, "rb"));
+    if (file == nullptr)
+        return 1;
+    PresetBytes bytes{};
+    // A shorter file is no record: it is treated like one that cannot be
+    // opened, and the record is left as it was.
+    if (std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        return 1;
+    *preset = decode(bytes);
+    return 0;
+}
+
+// -----------------------------------------------------------------------------
+// Applying presets
+// -----------------------------------------------------------------------------
+
+namespace {
+
+// The one sequence every preset goes through: the settings, the grid copies
+// of the paths for them, the widgets (whose callbacks also refit), then a
+// last fit when the preset asks for fitting.
+void apply_preset(const GuiPreset* preset)
+{
+    GuiState* state = gui_state;
+    gui_deserialize(state, preset);
+    gui_build_extrapolated_and_projected_jaw_vertices_select(0);
+    gui_update_serializable_interactalbes();
+    if (state->auto_display_fitting)
+        gui_fit_display_to_verts();
+}
+
+std::string custom_preset_file_name(int n)
+{
+    return string_format("preset%d.zlp", n);
+}
+
+}  // namespace
+
+void gui_state_load_preset(int n)
+{
+    if (n < 0 || n >= GUI_BUILTIN_PRESET_COUNT)
+        return;
+    // A copy: applying must not read from the record it is changing.
+    const GuiPreset preset = gui_state->presets[n];
+    apply_preset(&preset);
+}
+
+void gui_state_save_custom_preset(int n)
+{
+    const std::string name = custom_preset_file_name(n);
+    GuiPreset preset{};
+    gui_serialize(gui_state, &preset);
+    gui_serialization_save_to_file(&preset, name.c_str());
+}
+
+void gui_state_load_custom_preset(int n)
+{
+    const std::string name = custom_preset_file_name(n);
+    GuiPreset preset{};
+    if (gui_serialization_load_from_file(&preset, name.c_str()) == 0) {
+        apply_preset(&preset);
+    } else {
+        const GuiPreset fallback = gui_state->presets[0];
+        apply_preset(&fallback);
     }
 }

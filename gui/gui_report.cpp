@@ -1,0 +1,300 @@
+// Report loading, the exercise list, exercise selection, the playback slider
+// and bringing the settings widgets in line with the state.
+//
+// Index of this file:
+// [SECTION] Checked access to the report
+// [SECTION] gui_load_report
+// [SECTION] Exercise list and selection
+// [SECTION] Playback slider
+// [SECTION] Settings widgets
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+#include "gui/gui.hpp"
+#include "gui/gui_callbacks.hpp"
+#include "gui/gui_report_access.hpp"
+
+// =============================================================================
+// [SECTION] Checked access to the report
+// =============================================================================
+
+std::int32_t gui_report_exercise_count(const EmgReport* report)
+{
+    if (report == nullptr || report->exercises_number <= 0)
+        return 0;
+    return static_cast<std::int32_t>(
+        std::min<std::size_t>(static_cast<std::size_t>(report->exercises_number), report->exercises.size()));
+}
+
+const EmgExercise* gui_selected_exercise()
+{
+    const EmgReport* report = gui_state->report.get();
+    const std::int32_t selected = gui_state->selected_exercise;
+    if (selected < 0 || selected >= gui_report_exercise_count(report))
+        return nullptr;
+    return &report->exercises[static_cast<std::size_t>(selected)];
+}
+
+std::int32_t gui_exercise_sample_count(const EmgExercise* exercise)
+{
+    if (exercise == nullptr || exercise->data_length <= 0)
+        return 0;
+    return static_cast<std::int32_t>(
+        std::min<std::size_t>(static_cast<std::size_t>(exercise->data_length), exercise->data.size()));
+}
+
+void gui_release_derived_arrays(GuiState* state)
+{
+    state->l_extrapolated_verts.clear();
+    state->i_extrapolated_verts.clear();
+    state->r_extrapolated_verts.clear();
+    state->l_projected_extrapolated_verts.clear();
+    state->i_projected_extrapolated_verts.clear();
+    state->r_projected_extrapolated_verts.clear();
+    state->extrapolations_number = 0;
+    state->extrapolated_verts_number = 0;
+    state->l_verts.clear();
+    state->i_verts.clear();
+    state->r_verts.clear();
+    state->l_projected_verts.clear();
+    state->i_projected_verts.clear();
+    state->r_projected_verts.clear();
+    state->verts_number = 0;
+    state->open_close_movements.clear();
+    state->open_close_movements_number = 0;
+}
+
+namespace {
+
+void release_exercise_toggles(GuiState* state)
+{
+    for (auto& toggle : state->exercise_toggles)
+        interactable_toggle_free(std::move(toggle));
+    state->exercise_toggles.clear();
+    state->exercise_toggles_number = 0;
+}
+
+// The open and close movements of the selected exercise, found afresh.
+void analyze_selected_exercise(GuiState* state)
+{
+    state->open_close_movements.clear();
+    state->open_close_movements_number = 0;
+    if (const EmgExercise* exercise = gui_selected_exercise())
+        emg_analyze_open_close_movements(&state->open_close_movements, &state->open_close_movements_number, exercise);
+}
+
+void set_toggle_with_callback(InteractableToggle* toggle, bool on)
+{
+    if (toggle != nullptr)
+        interactable_toggle_set_state(toggle, on ? 1 : 0, 1);
+}
+
+}  // namespace
+
+// =============================================================================
+// [SECTION] gui_load_report
+// =============================================================================
+
+void gui_load_report(const char* path)
+{
+    GuiState* state = gui_state;
+
+    emg_free(std::move(state->report));
+    state->report.reset();
+    gui_point_lock_unlock();
+
+    if (emg_extract_3d(&state->report, path != nullptr ? path : "") != 0) {
+        std::fputs("Bad report load\n", stdout);
+        state->report.reset();
+        release_exercise_toggles(state);
+        // The arrays of the previous report stay until the next build; with
+        // no report nothing reads them.
+        return;
+    }
+
+    state->selected_exercise = 0;
+    state->animation_position = 0.0;
+    state->data_speed = GUI_DATA_SPEED_FACTOR * state->report->frequency;
+    // A report may list no exercises. The pipeline then builds nothing, so
+    // the arrays of the previous report are dropped here: nothing may read
+    // them against this report.
+    if (gui_report_exercise_count(state->report.get()) == 0) {
+        gui_release_derived_arrays(state);
+        // No sample to show: the playback slider goes back to its empty state
+        // instead of keeping the previous report's sample.
+        if (state->animation_slider != nullptr) {
+            interactable_text_set_text(state->animation_slider, "0/0");
+            interactable_slider_set_position(state->animation_slider, 0.0);
+        }
+    }
+
+    // Switching on the first toggle selects exercise 0 through its callback.
+    gui_build_exercise_list();
+    gui_build_seperate_jaw_vertices();
+    gui_build_extrapolated_and_projected_jaw_vertices_select(0);
+    analyze_selected_exercise(state);
+    if (!state->report->has_rotation_data)
+        emg_compute_rotation_data(state->report.get());
+    if (state->auto_display_fitting)
+        gui_fit_display_to_verts();
+
+    // Every load ends in the view of preset 1, "Condular left from the left -
+    // dynamic", whatever was shown before.
+    gui_deserialize(state, &state->presets[1]);
+    gui_build_extrapolated_and_projected_jaw_vertices_select(0);
+    gui_update_serializable_interactalbes();
+    if (state->auto_display_fitting)
+        gui_fit_display_to_verts();
+}
+
+// =============================================================================
+// [SECTION] Exercise list and selection
+// =============================================================================
+
+void gui_build_exercise_list()
+{
+    GuiState* state = gui_state;
+    gui_activate_specific_page('b');
+    if (state->report == nullptr)
+        return;
+
+    release_exercise_toggles(state);
+    const std::int32_t n = gui_report_exercise_count(state->report.get());
+    state->exercise_toggles.reserve(static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+        // Two per row below the "Exercises" label.
+        const int x = (i % 2) * 170 + state->window_height + 10;
+        const int y = (i / 2) * 30 + 220;
+        auto toggle = interactable_toggle_create(x, y, 160, 20, &c_black, &c_beige, &c_black, &c_button_active,
+                                                 callback_set_selected_exercise_number, "[X] Unnamed", state->font, 0);
+        // The name is an argument, never the format.
+        interactable_text_set_text_formatted(toggle.get(), "[%d] %s", i + 1,
+                                             state->report->exercises[static_cast<std::size_t>(i)].name.c_str());
+        state->exercise_toggles.push_back(std::move(toggle));
+    }
+    state->exercise_toggles_number = n;
+
+    std::vector<Interactable*> list;
+    std::vector<std::uint32_t> indices;
+    list.reserve(static_cast<std::size_t>(n));
+    indices.reserve(static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+        list.push_back(state->exercise_toggles[static_cast<std::size_t>(i)].get());
+        indices.push_back(static_cast<std::uint32_t>(i));
+    }
+    interactable_toggle_associate_radio_buttons(list.data(), indices.data(), static_cast<std::uint32_t>(n));
+
+    if (n > 0)
+        interactable_toggle_set_state(state->exercise_toggles[0].get(), 1, 1);
+}
+
+void gui_set_selected_exercise_number(std::int32_t index)
+{
+    GuiState* state = gui_state;
+    const std::int32_t n = gui_report_exercise_count(state->report.get());
+    if (n == 0)
+        return;
+    // One remainder rather than repeated steps of n: the same index for
+    // every input, and no long loop for an index far out of range.
+    std::int64_t wrapped = static_cast<std::int64_t>(index) % n;
+    if (wrapped < 0)
+        wrapped += n;
+
+    state->selected_exercise = static_cast<std::int32_t>(wrapped);
+    state->animation_position = 0.0;
+    gui_build_seperate_jaw_vertices();
+    gui_build_extrapolated_and_projected_jaw_vertices_select(0);
+    gui_point_lock_unlock();
+    analyze_selected_exercise(state);
+    if (state->auto_display_fitting)
+        gui_fit_display_to_verts();
+}
+
+// =============================================================================
+// [SECTION] Playback slider
+// =============================================================================
+
+void gui_update_playback_slider()
+{
+    GuiState* state = gui_state;
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise());
+    if (n == 0 || state->animation_slider == nullptr)
+        return;
+    // The sample shown, kept inside the exercise whatever the position holds.
+    double position = std::trunc(state->animation_position);
+    if (!(position >= 0.0))
+        position = 0.0;
+    if (position > n - 1)
+        position = n - 1;
+    const int p = static_cast<int>(position);
+    interactable_text_set_text_formatted(state->animation_slider, "%d/%d", p + 1, n);
+    // A single sample sits at the start of the track.
+    interactable_slider_set_position(state->animation_slider,
+                                     n > 1 ? static_cast<double>(p) / static_cast<double>(n - 1) : 0.0);
+}
+
+// =============================================================================
+// [SECTION] Settings widgets
+// =============================================================================
+
+// Writes the state into every settings widget. Toggles are set with their
+// callbacks, so each switch is written back unchanged and the view follows
+// (refits, re-projections) as if the user had clicked it.
+void gui_update_serializable_interactalbes()
+{
+    GuiState* state = gui_state;
+    const InteractableViewport3d* v = state->viewport;
+    if (v == nullptr)
+        return;
+
+    gui_update_3d_variables_display();
+
+    set_toggle_with_callback(state->pitch_lock_toggle, v->pitch_locked != 0);
+    set_toggle_with_callback(state->perspective_toggle, v->perspective != 0);
+    set_toggle_with_callback(state->orthogonal_toggle, v->perspective == 0);
+
+    set_toggle_with_callback(state->l_vertex_toggle, state->draw_l_vertex);
+    set_toggle_with_callback(state->i_vertex_toggle, state->draw_i_vertex);
+    set_toggle_with_callback(state->r_vertex_toggle, state->draw_r_vertex);
+    set_toggle_with_callback(state->li_edge_toggle, state->draw_li_edge);
+    set_toggle_with_callback(state->lr_edge_toggle, state->draw_lr_edge);
+    set_toggle_with_callback(state->ri_edge_toggle, state->draw_ri_edge);
+    set_toggle_with_callback(state->reference_toggle, state->draw_reference);
+    set_toggle_with_callback(state->axis_toggle, state->draw_axis);
+    set_toggle_with_callback(state->paused_toggle, state->paused);
+    set_toggle_with_callback(state->looping_toggle, state->looping);
+
+    if (state->speed_slider != nullptr)
+        interactable_slider_set_position(state->speed_slider, state->speed_slider_position);
+
+    set_toggle_with_callback(state->all_exercise_verts_toggle, state->draw_all_exercise_verts);
+    set_toggle_with_callback(state->auto_display_fitting_toggle, state->auto_display_fitting);
+    set_toggle_with_callback(state->callibration_toggle, state->draw_callibration);
+
+    state->speed_multiplier = 10.0 * state->speed_slider_position;
+    if (state->speed_reset_button != nullptr)
+        interactable_text_set_text_formatted(state->speed_reset_button, "x%.1lf", state->speed_multiplier);
+
+    set_toggle_with_callback(state->extrapolation_l_toggle, state->draw_extrapolation_l);
+    set_toggle_with_callback(state->extrapolation_i_toggle, state->draw_extrapolation_i);
+    set_toggle_with_callback(state->extrapolation_r_toggle, state->draw_extrapolation_r);
+
+    if (state->extrapolation_distance_input != nullptr) {
+        interactable_text_input_set_text_formatted_and_deactivate(state->extrapolation_distance_input, "%.2lf",
+                                                                  state->extrapolation_distance);
+        interactable_text_input_set_text_formatted_and_deactivate(state->extrapolation_x_input, "%d",
+                                                                  state->extrapolation_x_amount);
+        interactable_text_input_set_text_formatted_and_deactivate(state->extrapolation_y_input, "%d",
+                                                                  state->extrapolation_y_amount);
+        interactable_text_input_set_text_formatted_and_deactivate(state->extrapolation_z_input, "%d",
+                                                                  state->extrapolation_z_amount);
+    }
+
+    set_toggle_with_callback(state->spokes_toggle, state->draw_spokes);
+
+    state->animation_position = 0.0;
+    gui_update_playback_slider();
+}

@@ -1,0 +1,185 @@
+// What the GUI tests share: the whole panel built in a real offscreen window,
+// events delivered the way the main loop delivers them, and small report
+// files written by hand.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gui/gui.hpp"
+#include "gui/gui_callbacks.hpp"
+#include "tests/test_support.hpp"
+
+namespace zelto_test {
+
+// A user event as the main loop would receive it, its data already read.
+struct PostedUserEvent {
+    int code;
+    int data1;  // -1 when the event carried no first int
+    int data2;
+};
+
+// One sample block of a report file: the exercise's name and its samples.
+struct ReportExercise {
+    std::string name;
+    int samples;
+};
+
+// A report in the layout the parser reads: exercise list, frequency, count,
+// calibration, header, then one block per exercise separated by empty lines.
+// The jaw opens and closes once per block: the incisal point goes down and
+// comes back, the condyles slide forward and back.
+inline std::string report_text(const std::vector<ReportExercise>& exercises, double frequency = 100.0,
+                               bool with_angles = false)
+{
+    std::string out = "Exercises\n{\n";
+    char line[512];
+    for (std::size_t i = 0; i < exercises.size(); ++i) {
+        std::snprintf(line, sizeof line, "%zu\t%s\t%.3f\t%.3f\n", i + 1, exercises[i].name.c_str(), 10.0 * i, 10.0);
+        out += line;
+    }
+    out += "}\n";
+    std::snprintf(line, sizeof line, "Frequency,Hz\t%g\n", frequency);
+    out += line;
+    out += "Count\t5\n";
+    out += "Calibr\t0.0\t0.0\t50.0\t0.0\t0.0\t-50.0\t95.0\t-40.0\t0.0\n";
+    out += "Time,ms\tRight.x,mm\tRight.y,mm\tRight.z,mm\tLeft.x,mm\tLeft.y,mm\tLeft.z,mm\tIncisal.x,mm\tIncisal.y,mm\t"
+           "Incisal.z,mm";
+    out += with_angles ? "\tOpen,deg\tLat.Right,deg\tClockwise,deg\n" : "\n";
+    for (std::size_t e = 0; e < exercises.size(); ++e) {
+        if (e > 0)
+            out += "\n";
+        const int n = exercises[e].samples;
+        for (int s = 0; s < n; ++s) {
+            // 0 -> 1 -> 0 over the block.
+            const double t = n > 1 ? static_cast<double>(s) / (n - 1) : 0.0;
+            const double open = t < 0.5 ? 2 * t : 2 * (1 - t);
+            const double slide = 5.0 * open + static_cast<double>(e);
+            std::snprintf(line, sizeof line, "%d\t%.3f\t%.3f\t50.0\t%.3f\t%.3f\t-50.0\t%.3f\t%.3f\t0.0", s * 10,
+                          slide, -2.0 * open, slide, -2.0 * open, 95.0 + 3.0 * open, -40.0 - 20.0 * open);
+            out += line;
+            if (with_angles) {
+                std::snprintf(line, sizeof line, "\t%.3f\t0.0\t0.0", 20.0 * open);
+                out += line;
+            }
+            out += "\n";
+        }
+    }
+    return out;
+}
+
+// The panel as the program builds it: a real window and GL context, the GUI
+// state with its defaults, the sizes the main loop stores, and gui_build.
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window_ = std::make_unique<OffscreenWindow>();
+        owned_ = gui_state_create();
+        gui_state = owned_.get();
+        gui_state_set_to_default_settings(gui_state);
+        gui_state->window_width = 1100;
+        gui_state->window_height = 750;
+        gui_state->window = window_->window();
+        gui_state->font = window_->font();
+        gui_build(gui_state, 750);
+        drain_queue();
+    }
+
+    void TearDown() override
+    {
+        drain_queue();
+        gui_state_free(std::move(owned_));
+        gui_state = nullptr;
+        window_.reset();
+    }
+
+    GuiState* state() const { return gui_state; }
+    Interactable* widget(int index) const { return gui_state->interactables[static_cast<std::size_t>(index)].get(); }
+    template <typename T>
+    T* widget_as(int index) const
+    {
+        return dynamic_cast<T*>(widget(index));
+    }
+
+    // Offers every queued event to every widget, panel first, then the
+    // exercise toggles (both lists read afresh per widget, as the main loop
+    // does), and keeps the program's user events, releasing their data.
+    void drain_queue()
+    {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            for (std::size_t i = 0; i < gui_state->interactables.size(); ++i)
+                gui_state->interactables[i]->react(&event);
+            for (std::size_t i = 0; i < gui_state->exercise_toggles.size(); ++i)
+                gui_state->exercise_toggles[i]->react(&event);
+            if (event.type == zelto_user_event_type) {
+                const CMemoryPtr data1(event.user.data1);
+                const CMemoryPtr data2(event.user.data2);
+                posted_.push_back({event.user.code, data1 ? *static_cast<int*>(data1.get()) : -1,
+                                   data2 ? *static_cast<int*>(data2.get()) : -1});
+            }
+        }
+    }
+
+    void deliver(SDL_Event event)
+    {
+        SDL_PushEvent(&event);
+        drain_queue();
+    }
+
+    // A left click (press and release) one pixel inside the widget's corner.
+    void click(const Interactable* target, int dx = 1, int dy = 1)
+    {
+        deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, target->x + dx, target->y + dy));
+        deliver(mouse_button_event(SDL_MOUSEBUTTONUP, target->x + dx, target->y + dy));
+    }
+
+    // Clicks a field, types the text and confirms with Enter.
+    void type_into(const Interactable* field, const char* text)
+    {
+        click(field);
+        deliver(text_input_event(text));
+        deliver(key_event(SDL_KEYDOWN, SDLK_RETURN));
+        deliver(key_event(SDL_KEYUP, SDLK_RETURN));
+    }
+
+    // The program's user events posted since the last call.
+    std::vector<PostedUserEvent> take_posted()
+    {
+        drain_queue();
+        return std::exchange(posted_, {});
+    }
+
+    // Writes a report into the current directory and loads it.
+    void load_report_file(const std::string& name, const std::string& text)
+    {
+        write_file(name, text);
+        gui_load_report(name.c_str());
+        drain_queue();
+    }
+
+private:
+    std::unique_ptr<OffscreenWindow> window_;
+    std::unique_ptr<GuiState> owned_;
+    std::vector<PostedUserEvent> posted_;
+};
+
+inline std::string text_of(const Interactable* widget)
+{
+    const auto* text = dynamic_cast<const InteractableText*>(widget);
+    return text != nullptr ? text->text : std::string("<not a text widget>");
+}
+
+inline int pressed_of(const Interactable* widget)
+{
+    const auto* button = dynamic_cast<const InteractableButton*>(widget);
+    return button != nullptr ? button->pressed : -1;
+}
+
+}  // namespace zelto_test
