@@ -341,17 +341,17 @@ void build_page_about(GuiState* state, const Factory& f, int V)
     p.add(0, f.label(V + 10, 165, 330, 20, rule.c_str()));
     p.add(1, f.label(V + 10, 130, 330, 20, "Zelto v0.26"));
     p.add(2, f.label(V + 10, 150, 330, 20, "A viewer for jaw-motion recordings"));
-    p.add(3, f.label(V + 10, 180, 330, 20, "Condyle and incisal paths in 3D,"));
-    p.add(4, f.label(V + 10, 220, 330, 20, "with a grid of points moving with the jaw."));
-    p.add(5, f.label(V + 10, 240, 330, 20, "Free software under the MIT licence."));
+    p.add(3, f.label(V + 10, 180, 330, 20, "Condyle and incisal paths in 3D."));
+    p.add(4, f.label(V + 10, 220, 330, 20, "Free software under the MIT licence."));
+    p.add(5, f.label(V + 10, 240, 330, 20, "Copyright the Zelto developers."));
     p.add(6, interactable_image_create(V + 10, 370, 330, 80, logo_kvr_bytes, logo_kvr_size));
     p.add(7, interactable_image_create(V + 10, 560, 330, 55, logo_mpt_bytes, logo_mpt_size));
     p.add(8, f.label(V + 10, 280, 330, 20, "Built with SDL2, SDL2_ttf and OpenGL."));
     p.add(9, f.label(V + 10, 300, 330, 20, "DejaVu Sans font:"));
     p.add(10, f.label(V + 10, 320, 330, 20, "Bitstream Vera licence,"));
     p.add(11, f.label(V + 10, 340, 330, 20, "DejaVu changes in the public domain."));
-    p.add(12, f.label(V + 10, 490, 330, 20, "Drag a report onto the window to open it;"));
-    p.add(13, f.label(V + 10, 510, 330, 20, "space over the view locks the point"));
+    p.add(12, f.label(V + 10, 490, 330, 20, "Drop a report here to open it."));
+    p.add(13, f.label(V + 10, 510, 330, 20, "Space over the view locks the point"));
     p.add(14, f.label(V + 10, 530, 330, 20, "under the mouse."));
 }
 
