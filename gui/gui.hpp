@@ -221,6 +221,9 @@ void gui_take_screenshot();
 // Jaw vertex pipeline
 // ---------------------------------------------------------------------------
 
+// The selected exercise of the loaded report, or null when there is no
+// report, it has no exercises or the index is out of range.
+const EmgExercise* gui_selected_exercise(const GuiState* state);
 // Copies the three tracked points of every sample of the selected exercise
 // into l_verts, i_verts and r_verts.
 void gui_build_seperate_jaw_vertices();
