@@ -630,6 +630,8 @@ TEST(PathSwitching, DocumentedExamples)
         EXPECT_EQ(got, c.expected) << c.vertex_count << " vertices, " << c.switches.size() << " switches";
         EXPECT_EQ(emit_literally(c.vertex_count, c.switches), c.expected);
     }
+    // No array at all: one solid piece, whatever the count says.
+    EXPECT_EQ(expand(path_switching_pieces(3, nullptr, 4)), (std::vector<Primitive>{{false, {0, 1, 2}}}));
 }
 
 TEST(PathSwitching, AgreesWithTheRuleForManySwitchLists)
