@@ -107,6 +107,7 @@ void extrapolate(GuiState* s, std::int32_t node_count, std::int32_t samples)
 
 void project_all(GuiState* s)
 {
+    ++s->projection_generation;
     const Matrix4 m = camera_model_view_matrix(interactable_viewport3d_camera_view(s->viewport));
     const std::int32_t center = lattice_node_index(0, 0, 0, s->extrapolation_x_amount, s->extrapolation_y_amount,
                                                    s->extrapolation_z_amount);
