@@ -1,5 +1,6 @@
 #include "svg/svg_writer.hpp"
 
+#include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <limits>
@@ -71,6 +72,29 @@ void SvgSink::print(const char* format, ...)
     std::vsnprintf(large.data(), large.size(), format, again);
     va_end(again);
     put(large.data(), static_cast<std::size_t>(length));
+}
+
+void SvgSink::point(double x, double y)
+{
+    // 330 characters hold any double in this form: at most 309 integer
+    // digits, a sign, the point and 2 decimals.
+    char buffer[2 * 330];
+    char* const end = buffer + sizeof buffer;
+    const std::to_chars_result first = std::to_chars(buffer, end - 1, x, std::chars_format::fixed, 2);
+    if (first.ec != std::errc{}) {
+        print("%.2lf,%.2lf ", x, y);
+        return;
+    }
+    char* at = first.ptr;
+    *at++ = ',';
+    const std::to_chars_result second = std::to_chars(at, end - 1, y, std::chars_format::fixed, 2);
+    if (second.ec != std::errc{}) {
+        print("%.2lf,%.2lf ", x, y);
+        return;
+    }
+    at = second.ptr;
+    *at++ = ' ';
+    put(buffer, static_cast<std::size_t>(at - buffer));
 }
 
 void SvgSink::write(std::string_view text)
@@ -361,7 +385,7 @@ void svg_writer_draw_path_switched(SvgSink& file, int indent, int width, int hei
         for (std::int32_t i = piece.first; i < piece.first + piece.count; ++i) {
             double fx = 0, fy = 0;
             if (projection.project_for_writing(vertices[i], width, height, &fx, &fy))
-                file.print("%.2lf,%.2lf ", fx * width, fy * height);
+                file.point(fx * width, fy * height);
         }
         file.write("\"/>\n");
     }

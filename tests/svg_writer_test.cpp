@@ -515,6 +515,28 @@ TEST(SvgWriterSinks, FileSinkWritesTheSameBytesAsTheStringSink)
     EXPECT_EQ(zelto_test::read_file("out.svg"), written(document));
 }
 
+TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThem)
+{
+    std::vector<double> values = {0.0, -0.0, 0.125, 0.375, -0.125, 2.675, 1.005, -0.005, 0.0049999, 0.005, 749.995,
+                                  -1e-10, 1e-300, 123456789.125, -98765.4321, 1e22, 1e300, -1.7976931348623157e308};
+    // And a spread of values over many magnitudes, from a fixed-seed generator.
+    std::uint64_t seed = 0x2545F4914F6CDD1Dull;
+    for (int k = 0; k < 2000; ++k) {
+        seed ^= seed << 13;
+        seed ^= seed >> 7;
+        seed ^= seed << 17;
+        const double unit = static_cast<double>(seed >> 11) / static_cast<double>(1ull << 53);
+        values.push_back((unit - 0.5) * std::pow(10.0, k % 12 - 4));
+    }
+    for (std::size_t k = 0; k + 1 < values.size(); ++k) {
+        SvgStringSink sink;
+        sink.point(values[k], values[k + 1]);
+        std::vector<char> expected(1000);
+        std::snprintf(expected.data(), expected.size(), "%.2lf,%.2lf ", values[k], values[k + 1]);
+        ASSERT_EQ(sink.text(), std::string(expected.data())) << values[k] << " " << values[k + 1];
+    }
+}
+
 TEST(SvgWriterSinks, LongTextIsWrittenWhole)
 {
     SvgStringSink sink;
