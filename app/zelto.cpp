@@ -224,6 +224,9 @@ int zelto_shutdown(ZeltoLoop* loop)
 
 int zelto_run(int argc, char** argv)
 {
+    // Console messages show up at once even when the console is a pipe or a
+    // log file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     ZeltoLoop loop;
     zelto_start(&loop, argc, argv);
     while (zelto_pass(&loop)) {

@@ -40,6 +40,10 @@ void perspective(Matrix4& self, double fovy, double aspect, double z_near, doubl
 
 void ortho(Matrix4& self, double left, double right, double bottom, double top, double z_near, double z_far)
 {
+    // As glOrtho: an empty box is refused and leaves the matrix unchanged
+    // (it would divide by zero). Here that is a far plane of 0.
+    if (left == right || bottom == top || z_near == z_far)
+        return;
     Matrix4 o = camera_identity_matrix();
     o.m[0] = 2 / (right - left);
     o.m[5] = 2 / (top - bottom);

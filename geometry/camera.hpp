@@ -31,7 +31,9 @@ struct Matrix4 {
 
 // Perspective: Persp(fov, aspect, near, far) T(x, y, z) Rx(pitch) Ry(yaw) Rz(roll).
 // Orthographic: Ortho(1, -1, 1, -1, -far, far) S(1/z, 1/z, 1) T(x, y, 0) Rx Ry Rz,
-// the scale left out when z is exactly 0.
+// the scale left out when z is exactly 0. A degenerate projection (a far
+// plane of 0 in orthographic mode; a zero field of view, aspect or depth
+// range in perspective) is left out as OpenGL leaves it out.
 Matrix4 camera_model_view_matrix(const CameraView& view);
 
 Matrix4 camera_identity_matrix();

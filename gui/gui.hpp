@@ -194,3 +194,72 @@ std::unique_ptr<GuiState> gui_state_create();
 void gui_state_set_to_default_settings(GuiState* state);
 // Releases everything the record owns, in a fixed order, then the record.
 void gui_state_free(std::unique_ptr<GuiState> state);
+
+// ---------------------------------------------------------------------------
+// Construction and pages
+// ---------------------------------------------------------------------------
+
+// Creates every widget of the window once, for a 3D view of side
+// `viewport_side`, shows page 'b' and fits the view.
+void gui_build(GuiState* state, int viewport_side);
+// Shows page 'a' to 'h' (a character code) and hides the others; any other
+// value hides every page.
+void gui_activate_specific_page(int letter);
+// Writes the viewport's camera into the six camera fields.
+void gui_update_3d_variables_display();
+// Lock indicator of the point inspection.
+void gui_point_lock_lock(int point);
+void gui_point_lock_unlock();
+// Asks the main loop for a new window size (user event, handled after the
+// widget dispatch).
+void gui_set_window_size(int width, int height);
+// Restarts the "Screenshot taken!" notice and asks the main loop for a
+// screenshot.
+void gui_take_screenshot();
+
+// ---------------------------------------------------------------------------
+// Jaw vertex pipeline
+// ---------------------------------------------------------------------------
+
+// The selected exercise of the loaded report, or null when there is no
+// report, it has no exercises or the index is out of range.
+const EmgExercise* gui_selected_exercise(const GuiState* state);
+// Copies the three tracked points of every sample of the selected exercise
+// into l_verts, i_verts and r_verts.
+void gui_build_seperate_jaw_vertices();
+// project_only 0: rebuild the lattice copies of the paths, then project;
+// 1: project only (after a camera change).
+void gui_build_extrapolated_and_projected_jaw_vertices_select(std::uint8_t project_only);
+void gui_build_extrapolated_and_projected_jaw_vertices();
+void gui_build_projected_jaw_vertices();
+// The camera transform in OpenGL form: model-view matrix (the whole camera),
+// projection matrix (identity) and viewport (0, 0, w, h).
+void gui_get_model_poject_viewport_data(double model_view[16], double projection[16], int viewport_rect[4],
+                                        const InteractableViewport3d* viewport);
+// Widens the bounds by the projections of the points.
+void gui_get_projected_min_max(double* min_x, double* min_y, double* max_x, double* max_y, const Vector3* points,
+                               int count, const InteractableViewport3d* viewport);
+// The most memory the grid copies of the paths (and their projections) may
+// take: larger amounts are refused.
+inline constexpr std::int64_t GUI_EXTRAPOLATION_MEMORY_LIMIT = std::int64_t{1} << 30;
+// Whether a grid of these amounts fits for the selected exercise: its node
+// count fits 32 bits and the copies of the three paths with their
+// projections stay within GUI_EXTRAPOLATION_MEMORY_LIMIT. When not, prints a
+// warning naming the amounts and returns false.
+bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z);
+// Moves and zooms the orthographic camera so that everything switched on
+// fills 80 % of the view, refreshes the camera fields and re-projects.
+void gui_fit_display_to_verts();
+void gui_automatic_fit_display_to_verts();
+
+// ---------------------------------------------------------------------------
+// Report loading, exercise list and playback
+// ---------------------------------------------------------------------------
+
+void gui_load_report(const char* path);
+void gui_build_exercise_list();
+// Any index: wrapped into the exercises of the report.
+void gui_set_selected_exercise_number(std::int32_t index);
+void gui_update_playback_slider();
+// Writes the state into every settings widget (after a preset or a load).
+void gui_update_serializable_interactalbes();

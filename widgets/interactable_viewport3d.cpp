@@ -200,13 +200,23 @@ namespace {
 
 // Brackets one drawing operation: the camera on the model-view stack (the
 // projection matrix stays the identity), the colour, the vertex array.
+//
+// 2D texturing stays enabled for the whole frame (the widgets need it), and
+// whichever texture was bound last would tint the lines and points: a
+// widget's texture is left bound whenever one was created since the last
+// blit (at start-up, or when the exercise list is rebuilt during the event
+// dispatch), and a blank one is fully transparent. So texturing is switched
+// off around the drawing and restored after it.
 class CameraDrawing {
 public:
     CameraDrawing(const InteractableViewport3d* viewport, const Vector3* vertices, const Color* color)
+        : texturing_(glIsEnabled(GL_TEXTURE_2D) == GL_TRUE)
     {
         const Matrix4 m = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
         glPushMatrix();
         glLoadMatrixd(m.m);
+        if (texturing_)
+            glDisable(GL_TEXTURE_2D);
         const Color& c = color != nullptr ? *color : viewport->foreground;
         glColor4ub(c.r, c.g, c.b, c.a);
         glEnableClientState(GL_VERTEX_ARRAY);
@@ -216,10 +226,15 @@ public:
     {
         glDisableClientState(GL_VERTEX_ARRAY);
         glColor4f(1, 1, 1, 1);
+        if (texturing_)
+            glEnable(GL_TEXTURE_2D);
         glPopMatrix();
     }
     CameraDrawing(const CameraDrawing&) = delete;
     CameraDrawing& operator=(const CameraDrawing&) = delete;
+
+private:
+    bool texturing_;
 };
 
 }  // namespace
