@@ -201,7 +201,8 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
     // The current sample of the selected exercise, when there is one.
     const EmgDataPoint* sample = nullptr;
     const std::int32_t exercise = state.selected_exercise;
-    if (exercise >= 0 && static_cast<std::size_t>(exercise) < report.exercises.size()) {
+    if (exercise >= 0 && exercise < report.exercises_number
+        && static_cast<std::size_t>(exercise) < report.exercises.size()) {
         const std::vector<EmgDataPoint>& data = report.exercises[static_cast<std::size_t>(exercise)].data;
         if (!data.empty())
             sample = &data[sample_index(state.animation_position, data.size())];

@@ -865,7 +865,6 @@ TEST_P(ScreenshotMatchesScreen, RenderedDrawingLiesWhereTheScreenDrawsIt)
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glDepthFunc(GL_LESS);
-    glBindTexture(GL_TEXTURE_2D, 0);  // the viewport's blank texture must not tint the scene
     draw_screen_twin(*state, viewport.get());
     const std::vector<bool> screen = screen_marks(window.read_pixels(0, 0, size, size));
 
