@@ -440,15 +440,14 @@ TEST(SvgWriterUnprojectable, DegenerateViewportWritesNoNonNumber)
 // locale sources; it is made in `scratch` and found through LOCPATH.
 std::string decimal_comma_locale(const std::filesystem::path& scratch)
 {
+    // Probed through setlocale, which, unlike newlocale, releases what it
+    // allocates for LOCPATH.
     auto has_comma = [](const char* name) {
-        const locale_t locale = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
-        if (locale == static_cast<locale_t>(0))
+        if (std::setlocale(LC_ALL, name) == nullptr)
             return false;
-        const locale_t previous = uselocale(locale);
         char text[16];
         std::snprintf(text, sizeof text, "%.1f", 0.5);
-        uselocale(previous);
-        freelocale(locale);
+        std::setlocale(LC_ALL, "C");
         return std::string(text) == "0,5";
     };
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "fr_FR.utf8", "nl_NL.UTF-8",
