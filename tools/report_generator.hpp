@@ -1,0 +1,370 @@
+// Synthetic jaw-motion reports: the demo report, the realistic cases of the
+// tests, the benchmark input and the fuzzing seeds all come from here.
+//
+// Head frame, in millimetres, right-handed, oriented like the viewer's
+// standard views ("Frontal" looks back along -x, "Sagittal from the right"
+// looks along -z):
+//   x: forward (anterior), y: up, z: toward the subject's right.
+//   Origin: the midpoint between the two condyles at rest.
+//   At rest: right condyle (0, 0, 50), left condyle (0, 0, -50),
+//   incisal point (95, -40, 0).
+//
+// The mandible is a rigid body. Each condyle glides along its articular
+// eminence, forward and down (x = g, y = -0.62 g + 0.012 g^2 for a glide of g
+// mm); the body turns about the intercondylar axis through the two condyles
+// by the opening angle. When one condyle glides farther than the other
+// (laterotrusion, chewing) the farther one, the balancing condyle, also moves
+// medially so that the condyles stay 100 mm apart, which turns the jaw about
+// the working-side condyle.
+//
+// Exercises cycle through five movements: opening and closing (about 45 mm
+// incisal opening), protrusion, laterotrusion to the left, laterotrusion to
+// the right and chewing on the right side. Positions carry Gaussian noise of
+// 0.02 mm. The optional angle columns hold the opening angle, the turn of the
+// intercondylar axis about the vertical (positive when the chin moves to the
+// subject's right) and its roll seen from the front (positive clockwise, when
+// the left condyle is lower); the optional EMG columns hold the envelopes of
+// the right (channel 1) and left (channel 2) masseter in mV. The channel
+// columns are written after the angle columns when both are asked for; the
+// viewer only reads channels that follow the angle columns.
+//
+// Every value is a function of the options, the exercise and the sample index,
+// so a test can compare any loaded sample with report_generator_sample().
+#pragma once
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+struct ReportGeneratorOptions {
+    double frequency = 100.0;  // Hz
+    double duration = 10.0;    // seconds per exercise
+    int exercises = 4;         // 0 to 1000
+    bool angles = false;       // "Open,deg", "Lat.Right,deg", "Clockwise,deg"
+    bool emg = false;          // "Channel1,mV", "Channel2,mV"
+    std::uint64_t seed = 1;
+};
+
+struct GeneratedPoint {
+    double x;
+    double y;
+    double z;
+};
+
+// One sample as written to the file, before rounding to the file's decimals
+// (3 for positions and angles, 4 for the channels).
+struct GeneratedSample {
+    std::int32_t time;  // ms
+    GeneratedPoint right;
+    GeneratedPoint left;
+    GeneratedPoint incisal;
+    double open;       // degrees
+    double lat_right;  // degrees
+    double clockwise;  // degrees
+    double channel1;   // mV
+    double channel2;   // mV
+};
+
+enum class GeneratedMovement { opening, protrusion, laterotrusion_left, laterotrusion_right, chewing };
+
+namespace report_generator_detail {
+
+constexpr double pi = 3.14159265358979323846;
+constexpr double condyle_half_distance = 50.0;
+constexpr GeneratedPoint incisal_at_rest{95.0, -40.0, 0.0};
+constexpr double position_noise = 0.02;  // mm
+constexpr double angle_noise = 0.02;     // degrees
+
+inline std::uint64_t mix(std::uint64_t x)
+{
+    x += 0x9e3779b97f4a7c15ULL;
+    x = (x ^ (x >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    x = (x ^ (x >> 27)) * 0x94d049bb133111ebULL;
+    return x ^ (x >> 31);
+}
+
+// A standard normal number that depends only on its four keys.
+inline double gaussian(std::uint64_t seed, std::uint64_t exercise, std::uint64_t index, std::uint64_t channel)
+{
+    const std::uint64_t h = mix(mix(mix(mix(seed) ^ exercise) ^ index) ^ channel);
+    const double u1 = (static_cast<double>(h >> 11) + 1.0) / 9007199254740993.0;  // (0, 1]
+    const double u2 = static_cast<double>(mix(h) >> 11) / 9007199254740992.0;     // [0, 1)
+    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * pi * u2);
+}
+
+inline double smooth(double x)
+{
+    x = std::clamp(x, 0.0, 1.0);
+    return 0.5 - 0.5 * std::cos(pi * x);
+}
+
+// A slow movement cycle: rest, move out, hold, move back, rest.
+inline double cycle_profile(double phase)
+{
+    if (phase < 0.45)
+        return smooth((phase - 0.10) / 0.35);
+    return 1.0 - smooth((phase - 0.55) / 0.35);
+}
+
+struct Pose {
+    double opening;       // radians
+    double glide_right;   // mm
+    double glide_left;    // mm
+};
+
+inline Pose movement_pose(GeneratedMovement movement, double t)
+{
+    switch (movement) {
+    case GeneratedMovement::opening: {
+        const double s = cycle_profile(std::fmod(t, 4.0) / 4.0);
+        const double glide = 11.0 * std::pow(s, 1.4);  // the condyles glide mostly late in the opening
+        return {26.0 * pi / 180.0 * s, glide, glide};
+    }
+    case GeneratedMovement::protrusion: {
+        const double s = cycle_profile(std::fmod(t, 4.0) / 4.0);
+        return {3.5 * pi / 180.0 * s, 9.0 * s, 9.0 * s};
+    }
+    case GeneratedMovement::laterotrusion_left: {
+        const double s = cycle_profile(std::fmod(t, 4.0) / 4.0);
+        return {3.0 * pi / 180.0 * s, 9.5 * s, 0.6 * s};
+    }
+    case GeneratedMovement::laterotrusion_right: {
+        const double s = cycle_profile(std::fmod(t, 4.0) / 4.0);
+        return {3.0 * pi / 180.0 * s, 0.6 * s, 9.5 * s};
+    }
+    case GeneratedMovement::chewing: {
+        // Open near the midline, close from the chewing (right) side: the
+        // left condyle glides most while the jaw closes.
+        const double phase = std::fmod(t, 0.8) / 0.8;
+        const double open = std::sin(pi * phase) * std::sin(pi * phase);
+        const double side = smooth((phase - 0.3) / 0.35) * (1.0 - smooth((phase - 0.65) / 0.35));
+        return {9.0 * pi / 180.0 * open, 2.5 * open, 2.5 * open + 4.0 * side};
+    }
+    }
+    return {0.0, 0.0, 0.0};
+}
+
+inline GeneratedPoint eminence(double glide)
+{
+    return {glide, -0.62 * glide + 0.012 * glide * glide, 0.0};
+}
+
+// Rotation of v about the unit axis u by angle a (right-handed).
+inline GeneratedPoint rotate(const GeneratedPoint& v, const GeneratedPoint& u, double a)
+{
+    const double c = std::cos(a);
+    const double s = std::sin(a);
+    const double d = u.x * v.x + u.y * v.y + u.z * v.z;
+    const GeneratedPoint x{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+    return {v.x * c + x.x * s + u.x * d * (1.0 - c), v.y * c + x.y * s + u.y * d * (1.0 - c),
+            v.z * c + x.z * s + u.z * d * (1.0 - c)};
+}
+
+struct JawPlacement {
+    GeneratedPoint right;
+    GeneratedPoint left;
+    GeneratedPoint incisal;
+    GeneratedPoint axis;  // unit, from the left to the right condyle
+};
+
+inline JawPlacement place_jaw(const Pose& pose)
+{
+    const GeneratedPoint er = eminence(pose.glide_right);
+    const GeneratedPoint el = eminence(pose.glide_left);
+    GeneratedPoint right{er.x, er.y, condyle_half_distance};
+    GeneratedPoint left{el.x, el.y, -condyle_half_distance};
+    // The balancing condyle moves medially: the condyles stay 100 mm apart.
+    const double dx = right.x - left.x;
+    const double dy = right.y - left.y;
+    const double dz = std::sqrt(4.0 * condyle_half_distance * condyle_half_distance - dx * dx - dy * dy);
+    if (pose.glide_left >= pose.glide_right)
+        left.z = right.z - dz;
+    else
+        right.z = left.z + dz;
+    const double span = 2.0 * condyle_half_distance;
+    const GeneratedPoint axis{(right.x - left.x) / span, (right.y - left.y) / span, (right.z - left.z) / span};
+    const GeneratedPoint middle{(right.x + left.x) / 2.0, (right.y + left.y) / 2.0, (right.z + left.z) / 2.0};
+
+    // Carry the rest frame's z axis onto the condylar axis, then open about it
+    // (opening turns the chin down and back: negative about the axis).
+    GeneratedPoint incisal = incisal_at_rest;
+    const GeneratedPoint z{0.0, 0.0, 1.0};
+    const GeneratedPoint turn{z.y * axis.z - z.z * axis.y, z.z * axis.x - z.x * axis.z, z.x * axis.y - z.y * axis.x};
+    const double turn_length = std::sqrt(turn.x * turn.x + turn.y * turn.y + turn.z * turn.z);
+    if (turn_length > 0.0) {
+        const GeneratedPoint unit{turn.x / turn_length, turn.y / turn_length, turn.z / turn_length};
+        incisal = rotate(incisal, unit, std::atan2(turn_length, axis.z));
+    }
+    incisal = rotate(incisal, axis, -pose.opening);
+    return {right, left, {middle.x + incisal.x, middle.y + incisal.y, middle.z + incisal.z}, axis};
+}
+
+inline void append(std::string* out, double value, int decimals)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    out->append(buffer, result.ptr);
+}
+
+}  // namespace report_generator_detail
+
+inline GeneratedMovement report_generator_movement(int exercise)
+{
+    return static_cast<GeneratedMovement>(exercise % 5);
+}
+
+inline std::string report_generator_exercise_name(int exercise)
+{
+    static constexpr const char* names[] = {"Opening and closing", "Protrusion", "Laterotrusion left",
+                                            "Laterotrusion right", "Chewing"};
+    std::string name = names[exercise % 5];
+    if (exercise >= 5)
+        name += " (" + std::to_string(exercise / 5 + 1) + ")";
+    return name;
+}
+
+// Samples per exercise: the duration at the frequency, at least one.
+inline std::int32_t report_generator_sample_count(const ReportGeneratorOptions& options)
+{
+    const double n = std::floor(options.duration * options.frequency + 0.5);
+    return static_cast<std::int32_t>(std::clamp(n, 1.0, 2147483647.0));
+}
+
+inline GeneratedSample report_generator_sample(const ReportGeneratorOptions& options, int exercise, std::int32_t index)
+{
+    using namespace report_generator_detail;
+    const double t = index / options.frequency;
+    const Pose pose = movement_pose(report_generator_movement(exercise), t);
+    const JawPlacement jaw = place_jaw(pose);
+
+    const auto noise = [&](std::uint64_t channel) {
+        return gaussian(options.seed, static_cast<std::uint64_t>(exercise), static_cast<std::uint64_t>(index), channel);
+    };
+    GeneratedSample s{};
+    s.time = static_cast<std::int32_t>(std::min(std::floor(t * 1000.0 + 0.5), 2147483647.0));
+    GeneratedPoint* const points[3] = {&s.right, &s.left, &s.incisal};
+    const GeneratedPoint* const exact[3] = {&jaw.right, &jaw.left, &jaw.incisal};
+    for (int p = 0; p < 3; ++p) {
+        points[p]->x = exact[p]->x + position_noise * noise(3 * p);
+        points[p]->y = exact[p]->y + position_noise * noise(3 * p + 1);
+        points[p]->z = exact[p]->z + position_noise * noise(3 * p + 2);
+    }
+    s.open = pose.opening * 180.0 / pi + angle_noise * noise(9);
+    s.lat_right = std::atan2(-jaw.axis.x, jaw.axis.z) * 180.0 / pi + angle_noise * noise(10);
+    s.clockwise = std::atan2(jaw.axis.y, jaw.axis.z) * 180.0 / pi + angle_noise * noise(11);
+
+    // Masseter envelopes: a resting level, activity while moving, bursts
+    // while closing on food on the chewing side.
+    double right_activity = 0.02 * pose.opening;
+    double left_activity = 0.02 * pose.opening;
+    if (report_generator_movement(exercise) == GeneratedMovement::chewing) {
+        const double closing = std::max(0.0, pose.glide_left - pose.glide_right) / 4.0;
+        right_activity += 0.35 * closing;
+        left_activity += 0.2 * closing;
+    }
+    s.channel1 = 0.008 + right_activity + 0.003 * std::fabs(noise(12));
+    s.channel2 = 0.008 + left_activity + 0.003 * std::fabs(noise(13));
+    return s;
+}
+
+// Where the jaw is at rest, as written on the "Calibr" line (with noise).
+inline GeneratedSample report_generator_calibration(const ReportGeneratorOptions& options)
+{
+    using namespace report_generator_detail;
+    const JawPlacement jaw = place_jaw({0.0, 0.0, 0.0});
+    GeneratedSample s{};
+    GeneratedPoint* const points[3] = {&s.right, &s.left, &s.incisal};
+    const GeneratedPoint* const exact[3] = {&jaw.right, &jaw.left, &jaw.incisal};
+    for (int p = 0; p < 3; ++p) {
+        points[p]->x = exact[p]->x + position_noise * gaussian(options.seed, ~0ULL, 0, 3 * p);
+        points[p]->y = exact[p]->y + position_noise * gaussian(options.seed, ~0ULL, 0, 3 * p + 1);
+        points[p]->z = exact[p]->z + position_noise * gaussian(options.seed, ~0ULL, 0, 3 * p + 2);
+    }
+    return s;
+}
+
+// Writes a whole report; false when writing failed.
+inline bool report_generator_write(std::FILE* out, const ReportGeneratorOptions& options)
+{
+    using report_generator_detail::append;
+    const std::int32_t samples = report_generator_sample_count(options);
+    const int exercises = std::clamp(options.exercises, 0, 1000);
+    std::string text;
+
+    text += "Exercises\n{\n";
+    for (int e = 0; e < exercises; ++e) {
+        text += std::to_string(e + 1) + "\t" + report_generator_exercise_name(e) + "\t";
+        append(&text, e * options.duration, 3);
+        text += "\t";
+        append(&text, options.duration, 3);
+        text += "\n";
+    }
+    text += "}\n";
+    char number[64];
+    const auto frequency = std::to_chars(number, number + sizeof number, options.frequency);
+    text += "Frequency,Hz\t" + std::string(number, frequency.ptr) + "\n";
+    text += "Count\t" + std::to_string(static_cast<std::int64_t>(samples) * exercises) + "\n";
+    const GeneratedSample rest = report_generator_calibration(options);
+    text += "Calibr";
+    for (const GeneratedPoint* p : {&rest.right, &rest.left, &rest.incisal}) {
+        for (double v : {p->x, p->y, p->z}) {
+            text += "\t";
+            append(&text, v, 3);
+        }
+    }
+    text += "\nTime,ms\tRight.x,mm\tRight.y,mm\tRight.z,mm\tLeft.x,mm\tLeft.y,mm\tLeft.z,mm"
+            "\tIncisal.x,mm\tIncisal.y,mm\tIncisal.z,mm";
+    if (options.angles)
+        text += "\tOpen,deg\tLat.Right,deg\tClockwise,deg";
+    if (options.emg)
+        text += "\tChannel1,mV\tChannel2,mV";
+    text += "\n";
+
+    bool ok = true;
+    for (int e = 0; e < exercises && ok; ++e) {
+        if (e > 0)
+            text += "\n";
+        for (std::int32_t i = 0; i < samples && ok; ++i) {
+            const GeneratedSample s = report_generator_sample(options, e, i);
+            text += std::to_string(s.time);
+            for (const GeneratedPoint* p : {&s.right, &s.left, &s.incisal}) {
+                for (double v : {p->x, p->y, p->z}) {
+                    text += "\t";
+                    append(&text, v, 3);
+                }
+            }
+            if (options.angles) {
+                for (double v : {s.open, s.lat_right, s.clockwise}) {
+                    text += "\t";
+                    append(&text, v, 3);
+                }
+            }
+            if (options.emg) {
+                for (double v : {s.channel1, s.channel2}) {
+                    text += "\t";
+                    append(&text, v, 4);
+                }
+            }
+            text += "\n";
+            if (text.size() >= (std::size_t{1} << 16)) {
+                ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
+                text.clear();
+            }
+        }
+    }
+    ok = ok && std::fwrite(text.data(), 1, text.size(), out) == text.size();
+    return ok && std::fflush(out) == 0;
+}
+
+// Writes a report to a file; false when it cannot be written.
+inline bool report_generator_write_file(const char* path, const ReportGeneratorOptions& options)
+{
+    std::FILE* out = std::fopen(path, "wb");
+    if (out == nullptr)
+        return false;
+    const bool written = report_generator_write(out, options);
+    return std::fclose(out) == 0 && written;
+}
