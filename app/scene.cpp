@@ -1,16 +1,165 @@
 #include "app/scene.hpp"
 
+#include <cmath>
+
 #include "geometry/basic_models.hpp"
+#include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
 
-void scene_draw_reference_objects(const GuiState* state)
+void scene_points(const GuiState* s, ScenePoint out[3])
 {
-    if (state->viewport == nullptr)
+    const EmgReport* report = s->report.get();
+    out[0] = {'l', s->draw_l_vertex, s->draw_extrapolation_l, s->l_vertex_color, &s->l_verts,
+              &s->l_extrapolated_verts, &s->l_projected_verts, &s->l_projected_extrapolated_verts,
+              report != nullptr ? &report->calibration_left : nullptr};
+    out[1] = {'i', s->draw_i_vertex, s->draw_extrapolation_i, s->i_vertex_color, &s->i_verts,
+              &s->i_extrapolated_verts, &s->i_projected_verts, &s->i_projected_extrapolated_verts,
+              report != nullptr ? &report->calibration_incisal : nullptr};
+    out[2] = {'r', s->draw_r_vertex, s->draw_extrapolation_r, s->r_vertex_color, &s->r_verts,
+              &s->r_extrapolated_verts, &s->r_projected_verts, &s->r_projected_extrapolated_verts,
+              report != nullptr ? &report->calibration_right : nullptr};
+}
+
+std::int32_t scene_current_sample(const GuiState* s)
+{
+    const EmgExercise* exercise = gui_selected_exercise(s);
+    if (exercise == nullptr || exercise->data.empty())
+        return -1;
+    const std::int32_t n = static_cast<std::int32_t>(exercise->data.size());
+    if (s->verts_number != n || s->l_verts.size() != exercise->data.size() || s->i_verts.size() != s->l_verts.size()
+        || s->r_verts.size() != s->l_verts.size())
+        return -1;
+    const double p = s->animation_position;
+    if (!(p >= 0))  // negative or not a number
+        return 0;
+    if (p >= n - 1)
+        return n - 1;
+    return static_cast<std::int32_t>(p);
+}
+
+void scene_draw_reference_objects(const GuiState* s)
+{
+    if (s->viewport == nullptr)
         return;
-    if (state->draw_reference)
-        interactable_viewport3d_draw_edges(state->viewport, unit_cube_verts, unit_cube_verts_number,
-                                           unit_cube_edges, unit_cube_edges_number, &c_white);
-    if (state->draw_axis)
-        interactable_viewport3d_draw_edges(state->viewport, unit_axis_verts, unit_axis_verts_number,
-                                           unit_axis_edges, unit_axis_edges_number, &c_white);
+    if (s->draw_reference)
+        interactable_viewport3d_draw_edges(s->viewport, unit_cube_verts, unit_cube_verts_number, unit_cube_edges,
+                                           unit_cube_edges_number, &c_white);
+    if (s->draw_axis)
+        interactable_viewport3d_draw_edges(s->viewport, unit_axis_verts, unit_axis_verts_number, unit_axis_edges,
+                                           unit_axis_edges_number, &c_white);
+}
+
+namespace {
+
+void draw_edge(const InteractableViewport3d* viewport, const Vector3& a, const Vector3& b, const Color* color)
+{
+    const Vector3 ends[2] = {a, b};
+    const std::int32_t edge[2] = {0, 1};
+    interactable_viewport3d_draw_edges(viewport, ends, 2, edge, 1, color);
+}
+
+void draw_lattice_lines(const InteractableViewport3d* viewport, const std::vector<Vector3>& nodes,
+                        const std::vector<std::int32_t>& edges, const Color* color)
+{
+    interactable_viewport3d_draw_edges(viewport, nodes.data(), static_cast<int>(nodes.size()), edges.data(),
+                                       static_cast<int>(edges.size() / 2), color);
+}
+
+void draw_points(const InteractableViewport3d* viewport, const std::vector<Vector3>& points, const Color* color)
+{
+    interactable_viewport3d_draw_vertices(viewport, points.data(), static_cast<int>(points.size()), color);
+}
+
+}  // namespace
+
+void scene_draw_current_sample(const GuiState* s, SceneBuffers* b)
+{
+    const std::int32_t f = scene_current_sample(s);
+    const EmgExercise* exercise = gui_selected_exercise(s);
+    if (f < 0 || exercise == nullptr || s->viewport == nullptr)
+        return;
+    const InteractableViewport3d* viewport = s->viewport;
+    const EmgDataPoint& sample = exercise->data[static_cast<std::size_t>(f)];
+    const std::int32_t x = s->extrapolation_x_amount, y = s->extrapolation_y_amount, z = s->extrapolation_z_amount;
+    const double d = s->extrapolation_distance;
+    ScenePoint points[3];
+    scene_points(s, points);
+
+    // The jaw frame of this sample; at sample 0 it becomes the reference the
+    // lattice directions are measured from, kept until sample 0 comes again.
+    const Matrix3 basis = lattice_jaw_basis(s->l_verts[f], s->i_verts[f], s->r_verts[f]);
+    if (f == 0)
+        b->reference_basis = basis;
+    Vector3 directions[3];
+    lattice_directions(directions, b->reference_basis, basis);
+
+    // The lattices of this sample, built in every pass whether shown or not.
+    for (int p = 0; p < 3; ++p) {
+        lattice_nodes(&b->frame_lattice[p], (*points[p].verts)[static_cast<std::size_t>(f)], directions, d, x, y, z);
+        lattice_nodes(&b->calibration_lattice[p], *points[p].calibration, lattice_world_axes, d, x, y, z);
+    }
+    if (b->edges_amounts[0] != x || b->edges_amounts[1] != y || b->edges_amounts[2] != z) {
+        lattice_edges(&b->lattice_edges, x, y, z);
+        b->edges_amounts[0] = x;
+        b->edges_amounts[1] = y;
+        b->edges_amounts[2] = z;
+    }
+
+    // Connections at the current sample.
+    if (s->draw_li_edge)
+        draw_edge(viewport, sample.left, sample.incisal, s->li_edge_color);
+    if (s->draw_lr_edge)
+        draw_edge(viewport, sample.left, sample.right, s->lr_edge_color);
+    if (s->draw_ri_edge)
+        draw_edge(viewport, sample.right, sample.incisal, s->ri_edge_color);
+
+    // Grid lines: around the calibration point, then around the point.
+    if (s->draw_spokes)
+        for (int p = 0; p < 3; ++p) {
+            if (!points[p].shown || !points[p].extrapolated)
+                continue;
+            if (s->draw_callibration)
+                draw_lattice_lines(viewport, b->calibration_lattice[p], b->lattice_edges, points[p].color);
+            draw_lattice_lines(viewport, b->frame_lattice[p], b->lattice_edges, points[p].color);
+        }
+
+    // The points of the current sample.
+    const Vector3* fields[3] = {&sample.left, &sample.incisal, &sample.right};
+    for (int p = 0; p < 3; ++p)
+        if (points[p].shown)
+            interactable_viewport3d_draw_vertices(viewport, fields[p], 1, points[p].color);
+
+    // Whole paths, solid while opening and dashed while closing.
+    if (s->draw_all_exercise_verts)
+        for (const ScenePoint& point : points) {
+            if (!point.shown)
+                continue;
+            const std::int32_t* switches = s->open_close_movements.data();
+            const int switch_count = static_cast<int>(s->open_close_movements.size());
+            if (point.extrapolated) {
+                for (const std::vector<Vector3>& copy : *point.extrapolated_verts)
+                    interactable_viewport3d_draw_path_switched(viewport, copy.data(), static_cast<int>(copy.size()),
+                                                               switches, switch_count, point.color);
+            } else {
+                interactable_viewport3d_draw_path_switched(viewport, point.verts->data(),
+                                                           static_cast<int>(point.verts->size()), switches,
+                                                           switch_count, point.color);
+            }
+        }
+
+    // Calibration points.
+    if (s->draw_callibration)
+        for (int p = 0; p < 3; ++p) {
+            if (!points[p].shown)
+                continue;
+            if (points[p].extrapolated)
+                draw_points(viewport, b->calibration_lattice[p], points[p].color);
+            else
+                interactable_viewport3d_draw_vertices(viewport, points[p].calibration, 1, points[p].color);
+        }
+
+    // The lattice nodes of this sample, with or without their lines.
+    for (int p = 0; p < 3; ++p)
+        if (points[p].shown && points[p].extrapolated)
+            draw_points(viewport, b->frame_lattice[p], points[p].color);
 }

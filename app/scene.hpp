@@ -2,23 +2,51 @@
 // report loaded, the three tracked points of the current sample with their
 // connecting lines, the grid lattices that move with the jaw, the whole
 // paths and the calibration points. Everything goes through the 3D
-// viewport's drawing operations.
+// viewport's drawing operations, in a fixed order; the depth test decides
+// what is in front.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "app/sdl_help.hpp"
 #include "geometry/vector_algebra.hpp"
 
 struct GuiState;
+struct EmgExercise;
 
 // Working arrays of the scene, kept by the main loop between passes.
 struct SceneBuffers {
     std::vector<Vector3> frame_lattice[3];        // l, i, r: nodes around each point, moved with the jaw
     std::vector<Vector3> calibration_lattice[3];  // l, i, r: nodes around each calibration point
     std::vector<std::int32_t> lattice_edges;      // pairs of node indices, shared by all six lattices
+    std::int32_t edges_amounts[3] = {-1, -1, -1}; // the amounts lattice_edges was built for
     Matrix3 reference_basis{};                    // jaw basis at sample 0; zero until captured
 };
 
+// The three tracked points in their fixed order (l, i, r) and how each is
+// switched, coloured and found in the state.
+struct ScenePoint {
+    char kind;                // 'l', 'i' or 'r'
+    bool shown;
+    bool extrapolated;
+    const Color* color;
+    const std::vector<Vector3>* verts;
+    const std::vector<std::vector<Vector3>>* extrapolated_verts;
+    const std::vector<Vector3>* projected_verts;
+    const std::vector<std::vector<Vector3>>* projected_extrapolated_verts;
+    const Vector3* calibration;  // null without a report
+};
+void scene_points(const GuiState* state, ScenePoint out[3]);
+
+// The sample the scene shows: the animation position truncated toward zero,
+// held inside the exercise (0 to n - 1, 0 for a position that is not a
+// number). -1 when nothing can be shown: no report, no selected exercise,
+// no samples, or paths not built for this exercise.
+std::int32_t scene_current_sample(const GuiState* state);
+
 // The cube and the axes, when switched on; drawn with or without a report.
 void scene_draw_reference_objects(const GuiState* state);
+
+// Everything of the current sample (only while a report is loaded).
+void scene_draw_current_sample(const GuiState* state, SceneBuffers* buffers);

@@ -91,7 +91,7 @@ void BM_DrawPathSwitched(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * vertex_count);
 }
-BENCHMARK(BM_DrawPathSwitched)->Args({100000, 200})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DrawPathSwitched)->Args({100000, 200})->Args({100000, 0})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_DrawVertices(benchmark::State& state)
 {

@@ -3,6 +3,8 @@
 std::vector<PathPiece> path_switching_pieces(std::int32_t vertex_count, const std::int32_t* switches,
                                              std::int32_t switch_count)
 {
+    if (switches == nullptr)  // no array: no switch points
+        switch_count = 0;
     std::vector<PathPiece> pieces;
     bool dashed = false;
     std::int32_t start = 0;

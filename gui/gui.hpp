@@ -118,6 +118,9 @@ struct GuiState {
     std::vector<std::vector<Vector3>> i_projected_extrapolated_verts;
     std::vector<std::vector<Vector3>> r_projected_extrapolated_verts;
     std::int32_t locked_point = -1;  // sample locked for inspection, -1 when none
+    // Counts the projections made; whoever keeps something derived from the
+    // projected arrays (the inspection's search index) knows when it is stale.
+    std::uint64_t projection_generation = 0;
 
     // -- Widgets (owned through the two lists; the fields below refer into them) --
     std::vector<std::unique_ptr<Interactable>> interactables;  // dispatch and drawing order
@@ -221,6 +224,9 @@ void gui_take_screenshot();
 // Jaw vertex pipeline
 // ---------------------------------------------------------------------------
 
+// The selected exercise of the loaded report, or null when there is no
+// report, it has no exercises or the index is out of range.
+const EmgExercise* gui_selected_exercise(const GuiState* state);
 // Copies the three tracked points of every sample of the selected exercise
 // into l_verts, i_verts and r_verts.
 void gui_build_seperate_jaw_vertices();

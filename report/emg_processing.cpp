@@ -28,6 +28,10 @@
 
 #include "widgets/string_tools.hpp"
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace {
 
 //-----------------------------------------------------------------------------
@@ -736,6 +740,23 @@ bool parse_sample(const LineText& text, const EmgReport& report, EmgDataPoint* s
     return !range_error;
 }
 
+// Filling a large new array costs one page fault per page touched. On Linux
+// the array is offered huge pages, which cuts the faults of a block of a
+// million samples from tens of thousands to a few dozen. Only advice: the
+// memory is the same either way.
+void advise_huge_pages([[maybe_unused]] const void* data, [[maybe_unused]] std::size_t bytes)
+{
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    // Only the whole 2 MiB pages inside the array, which it fills entirely.
+    const std::uintptr_t huge_page = std::uintptr_t{2} << 20;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t begin = (start + huge_page - 1) & ~(huge_page - 1);
+    const std::uintptr_t end = (start + bytes) & ~(huge_page - 1);
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
+}
+
 bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report)
 {
     // Without a "Calibr" line the sample table has no starting line, so no
@@ -778,6 +799,7 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
             continue;
         }
         exercise.data_length = static_cast<std::int32_t>(count);
+        advise_huge_pages(exercise.data.data(), exercise.data.capacity() * sizeof(EmgDataPoint));
 
         // Each sample is built whole and appended to the reserved array, so
         // the array is written once. A line that vanished since the count (a

@@ -84,23 +84,6 @@ protected:
 // Drags, modifiers and user events
 // ---------------------------------------------------------------------------
 
-TEST_F(Viewport, StartsWithTheDocumentedCamera)
-{
-    EXPECT_EQ(viewport->camera_x, 0.0);
-    EXPECT_EQ(viewport->camera_y, 0.0);
-    EXPECT_EQ(viewport->camera_z, -5.0);
-    EXPECT_EQ(viewport->pitch, 0.0);
-    EXPECT_EQ(viewport->yaw, 180.0);
-    EXPECT_EQ(viewport->roll, 0.0);
-    EXPECT_EQ(viewport->near, 0.10000000149011612);
-    EXPECT_EQ(viewport->far, 1000.0);
-    EXPECT_EQ(viewport->fov, 90.0);
-    EXPECT_EQ(viewport->perspective, 0);
-    EXPECT_EQ(viewport->pitch_locked, 1);
-    EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
-    EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_NONE);
-}
-
 TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
 {
     const struct {
@@ -187,55 +170,43 @@ TEST_F(Viewport, ModifierKeysFollowTheirOwnStateMachine)
     EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_PAN);
 }
 
-TEST_F(Viewport, RotateDragTurnsYawAndPitchOnlyWhenUnlocked)
+// Each quotient is taken in single precision and then added to the double.
+TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
 {
-    press(viewport.get(), 100, 100, SDL_BUTTON_LEFT);
-    move(viewport.get(), 60, 30);
-    EXPECT_EQ(viewport->yaw, 190.0);  // 6 pixels per degree
-    EXPECT_EQ(viewport->pitch, 0.0);  // locked
-    EXPECT_EQ(callback_count(), 1);
-
-    viewport->pitch_locked = 0;
-    move(viewport.get(), 7, -30);
-    // Each quotient in single precision, added to the double.
-    EXPECT_EQ(viewport->yaw, 190.0 + static_cast<double>(7.0f / 6.0f));
-    EXPECT_EQ(viewport->pitch, -5.0);
-    EXPECT_EQ(callback_count(), 2);
-    release(viewport.get(), 0, 0, SDL_BUTTON_LEFT);
-
-    // Without a drag, motion does nothing and calls nothing.
-    move(viewport.get(), 60, 60);
-    EXPECT_EQ(viewport->pitch, -5.0);
-    EXPECT_EQ(callback_count(), 2);
-}
-
-TEST_F(Viewport, ZoomDragNeverPassesZero)
-{
-    press(viewport.get(), 100, 100, SDL_BUTTON_MIDDLE);
-    move(viewport.get(), 500, 60);  // down: out
-    EXPECT_EQ(viewport->camera_z, -5.5);
-    move(viewport.get(), 0, -7);  // up: in
-    EXPECT_EQ(viewport->camera_z, -5.5 + static_cast<double>(7.0f / 120.0f));
-    move(viewport.get(), 0, -1200);  // would pass 0
-    EXPECT_EQ(viewport->camera_z, 0.0);
-    EXPECT_FALSE(std::signbit(viewport->camera_z));
-    move(viewport.get(), 0, -120);
-    EXPECT_EQ(viewport->camera_z, 0.0);
-    move(viewport.get(), 0, 12);
-    EXPECT_EQ(viewport->camera_z, -static_cast<double>(12.0f / 120.0f));
-    EXPECT_EQ(viewport->camera_x, 0.0);
-    EXPECT_EQ(viewport->yaw, 180.0);
-    EXPECT_EQ(callback_count(), 5);
-}
-
-TEST_F(Viewport, PanDragMovesTheCameraAcrossTheScreen)
-{
-    press(viewport.get(), 100, 100, SDL_BUTTON_RIGHT);
-    move(viewport.get(), 12, 24);
-    EXPECT_EQ(viewport->camera_x, static_cast<double>(12.0f / 120.0f));
-    EXPECT_EQ(viewport->camera_y, -static_cast<double>(24.0f / 120.0f));
-    EXPECT_EQ(viewport->camera_z, -5.0);
-    EXPECT_EQ(callback_count(), 1);
+    const double f7_6 = static_cast<double>(7.0f / 6.0f), f7_120 = static_cast<double>(7.0f / 120.0f);
+    const struct {
+        std::uint8_t button;
+        bool pitch_locked;
+        int dx, dy;
+        double camera_x, camera_y, camera_z, pitch, yaw;
+    } cases[] = {
+        {SDL_BUTTON_LEFT, true, 60, 30, 0, 0, -5, 0, 190},          // 6 pixels per degree; pitch locked
+        {SDL_BUTTON_LEFT, false, 7, -30, 0, 0, -5, -5, 180 + f7_6},
+        {SDL_BUTTON_MIDDLE, true, 500, 60, 0, 0, -5.5, 0, 180},      // down zooms out
+        {SDL_BUTTON_MIDDLE, true, 0, -7, 0, 0, -5 + f7_120, 0, 180}, // up zooms in
+        {SDL_BUTTON_MIDDLE, true, 0, -1200, 0, 0, 0, 0, 180},        // never past 0
+        {SDL_BUTTON_RIGHT, true, 7, 24, f7_120, -static_cast<double>(24.0f / 120.0f), -5, 0, 180},
+    };
+    for (const auto& c : cases) {
+        viewport = interactable_viewport3d_create(0, 0, 750, 750, &c_white, &c_black, count_call, 0.1, 1000.0, 90.0);
+        viewport->pitch_locked = c.pitch_locked;
+        callback_count() = 0;
+        press(viewport.get(), 100, 100, c.button);
+        move(viewport.get(), c.dx, c.dy);
+        const std::string where = std::to_string(c.button) + " " + std::to_string(c.dx) + "," + std::to_string(c.dy);
+        EXPECT_EQ(viewport->camera_x, c.camera_x) << where;
+        EXPECT_EQ(viewport->camera_y, c.camera_y) << where;
+        EXPECT_EQ(viewport->camera_z, c.camera_z) << where;
+        EXPECT_FALSE(std::signbit(viewport->camera_z) && c.camera_z == 0) << where;
+        EXPECT_EQ(viewport->pitch, c.pitch) << where;
+        EXPECT_EQ(viewport->yaw, c.yaw) << where;
+        EXPECT_EQ(callback_count(), 1) << where;
+        // Without a drag, motion does nothing and calls nothing.
+        release(viewport.get(), 0, 0, c.button);
+        move(viewport.get(), 60, 60);
+        EXPECT_EQ(viewport->yaw, c.yaw) << where;
+        EXPECT_EQ(callback_count(), 1) << where;
+    }
 }
 
 TEST_F(Viewport, InactiveViewportIgnoresEverything)
@@ -630,6 +601,8 @@ TEST(PathSwitching, DocumentedExamples)
         EXPECT_EQ(got, c.expected) << c.vertex_count << " vertices, " << c.switches.size() << " switches";
         EXPECT_EQ(emit_literally(c.vertex_count, c.switches), c.expected);
     }
+    // No array at all: one solid piece, whatever the count says.
+    EXPECT_EQ(expand(path_switching_pieces(3, nullptr, 4)), (std::vector<Primitive>{{false, {0, 1, 2}}}));
 }
 
 TEST(PathSwitching, AgreesWithTheRuleForManySwitchLists)

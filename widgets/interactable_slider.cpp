@@ -124,14 +124,18 @@ void interactable_slider_react(InteractableSlider* slider, const SDL_Event* even
         return;
     }
     case SDL_MOUSEBUTTONUP:
+        // State change only: any release, anywhere, ends a drag.
         slider->dragging = 0;
         slider->texture_valid = 0;
         return;
     case SDL_MOUSEMOTION:
+        // Input
         if (!slider->dragging)
             return;
+        // State change
         slider->texture_valid = 0;
         slider->position = drag_position(slider, event->motion.x);
+        // Callback
         if (slider->callback != nullptr)
             slider->callback(slider);
         return;

@@ -30,9 +30,13 @@ std::unique_ptr<InteractableToggle> interactable_toggle_create(int x, int y, int
 // when asked to, calls the callback. Other members of a radio group are not
 // touched.
 void interactable_toggle_set_state(InteractableToggle* toggle, std::uint8_t state, std::uint8_t call_callback);
+// Replaces the unpress set; `count` is clamped to the entries handed over
+// (a negative count keeps none).
 void interactable_toggle_set_unpress_set(InteractableToggle* toggle, int count,
                                          std::vector<InteractableToggle*> unpress_set);
-// Makes the toggles at `indices` of `list` one radio group.
+// Makes the toggles at `indices` of `list` one radio group: each member gets
+// the others, in index order, as its unpress set. Entries that are not
+// toggles take no part.
 void interactable_toggle_associate_radio_buttons(Interactable* const* list, const std::uint32_t* indices,
                                                  std::uint32_t count);
 void interactable_toggle_react(InteractableToggle* toggle, const SDL_Event* event);

@@ -1,0 +1,322 @@
+#include "app/screenshot_svg.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/screenshot_name.hpp"
+#include "geometry/basic_models.hpp"
+#include "geometry/lattice.hpp"
+#include "gui/gui.hpp"
+#include "svg/svg_writer.hpp"
+
+namespace {
+
+// Indentation of the elements: groups directly in the drawing, and the path
+// groups inside the scale box.
+constexpr int drawing_indent = 1;
+constexpr int scale_box_indent = 2;
+
+// ---------------------------------------------------------------------------
+// Settings
+// ---------------------------------------------------------------------------
+
+struct ElementColors {
+    const Color* point[3];  // left, incisal, right
+    const Color* li_edge;
+    const Color* lr_edge;
+    const Color* ri_edge;
+    const Color* reference;  // cube and axes
+};
+
+ElementColors choose_colors(const GuiState& state)
+{
+    const int override_value = state.screenshot_svg_color_override;
+    if (override_value == 1 || override_value == 2) {
+        const Color* all = override_value == 1 ? &c_black : &c_white;
+        return {{all, all, all}, all, all, all, all};
+    }
+    if (override_value != 0) {
+        std::printf("WARNING: Unknown svg element color override value (%d)!\n", override_value);
+        std::printf("Using default color override setting (color) instead.\n");
+    }
+    return {{state.l_vertex_color, state.i_vertex_color, state.r_vertex_color},
+            state.li_edge_color,
+            state.lr_edge_color,
+            state.ri_edge_color,
+            &c_white};
+}
+
+void write_background(SvgSink& file, int background)
+{
+    switch (background) {
+    case 0:
+        return;
+    case 1:
+        svg_writer_draw_background(file, drawing_indent, &c_black);
+        return;
+    case 2:
+        svg_writer_draw_background(file, drawing_indent, &c_white);
+        return;
+    default:
+        std::printf("WARNING: Unknown svg background value (%d)!\n", background);
+        std::printf("Using default background setting (black) instead.\n");
+        svg_writer_draw_background(file, drawing_indent, &c_black);
+        return;
+    }
+}
+
+// The line width in percent. The panel keeps it at 1 or more; a value that
+// is not a positive number could only put "inf" or "nan" into the file and
+// counts as the default of 100.
+double line_width_percent(const GuiState& state)
+{
+    const double width = state.screenshot_svg_scale;
+    return std::isfinite(width) && width > 0 ? width : 100.0;
+}
+
+// ---------------------------------------------------------------------------
+// The scene of the current sample
+// ---------------------------------------------------------------------------
+
+// The sample shown at `position` in an array of `count` (> 0) samples: the
+// position truncated toward zero, held inside the array.
+std::size_t sample_index(double position, std::size_t count)
+{
+    if (!(position >= 0))  // negative or NaN
+        return 0;
+    const double truncated = std::trunc(position);
+    if (truncated >= static_cast<double>(count - 1))
+        return count - 1;
+    return static_cast<std::size_t>(truncated);
+}
+
+// A count read from the state, never more than the array actually holds.
+template <typename T>
+int usable_count(std::int32_t stated, const std::vector<T>& array)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(stated, 0, static_cast<std::int64_t>(array.size())));
+}
+
+// One of the three tracked points with everything the drawing needs of it.
+struct TrackedPoint {
+    bool shown;
+    bool extrapolated;
+    const Color* color;
+    const std::vector<Vector3>* path;
+    const std::vector<std::vector<Vector3>>* copies;
+    Vector3 calibration;
+    Vector3 EmgDataPoint::*sample_field;
+};
+
+// The six lattices of the drawing and their shared edges, built afresh for
+// every screenshot. The reference frame is always that of vertex 0.
+struct Lattices {
+    int node_count = 0;                    // 0: no lattice can be built
+    std::vector<Vector3> frame[3];         // around the points of the current sample; empty without paths
+    std::vector<Vector3> calibration[3];   // around the calibration points, along the world axes
+    std::vector<std::int32_t> edges;       // flat pairs of node indices
+
+    int edge_count() const { return static_cast<int>(edges.size() / 2); }
+};
+
+Lattices build_lattices(const GuiState& state, const TrackedPoint points[3], int path_length)
+{
+    Lattices lattices;
+    const std::int32_t x = state.extrapolation_x_amount, y = state.extrapolation_y_amount,
+                       z = state.extrapolation_z_amount;
+    const std::int64_t nodes = lattice_node_count(x, y, z);
+    const std::int64_t edges = lattice_edge_count(x, y, z);
+    if (nodes <= 0 || nodes > INT32_MAX || edges <= 0 || edges > INT32_MAX / 2)
+        return lattices;
+    lattices.node_count = static_cast<int>(nodes);
+    const double distance = state.extrapolation_distance;
+
+    lattice_edges(&lattices.edges, x, y, z);
+    for (int p = 0; p < 3; ++p)
+        lattice_nodes(&lattices.calibration[p], points[p].calibration, lattice_world_axes, distance, x, y, z);
+
+    if (path_length > 0) {
+        const std::vector<Vector3>& l = *points[0].path;
+        const std::vector<Vector3>& i = *points[1].path;
+        const std::vector<Vector3>& r = *points[2].path;
+        const std::size_t c = sample_index(state.animation_position, static_cast<std::size_t>(path_length));
+        const Matrix3 reference = lattice_jaw_basis(l[0], i[0], r[0]);
+        const Matrix3 basis = lattice_jaw_basis(l[c], i[c], r[c]);
+        Vector3 directions[3];
+        lattice_directions(directions, reference, basis);
+        for (int p = 0; p < 3; ++p)
+            lattice_nodes(&lattices.frame[p], (*points[p].path)[c], directions, distance, x, y, z);
+    }
+    return lattices;
+}
+
+void write_vertices(SvgSink& file, int indent, const GuiState& state, const std::vector<Vector3>& vertices,
+                    const Color* color)
+{
+    svg_writer_draw_vertices(file, indent, state.viewport, vertices.data(), static_cast<int>(vertices.size()),
+                             color);
+}
+
+void write_lattice_lines(SvgSink& file, const GuiState& state, const std::vector<Vector3>& nodes,
+                         const Lattices& lattices, const Color* color)
+{
+    svg_writer_draw_edges(file, drawing_indent, state.viewport, nodes.data(), static_cast<int>(nodes.size()),
+                          lattices.edges.data(), lattices.edge_count(), color);
+}
+
+// A line between two points of the current sample.
+void write_connection(SvgSink& file, const GuiState& state, const Vector3& from, const Vector3& to,
+                      const Color* color)
+{
+    static constexpr std::int32_t one_edge[2] = {0, 1};
+    const Vector3 ends[2] = {from, to};
+    svg_writer_draw_edges(file, drawing_indent, state.viewport, ends, 2, one_edge, 1, color);
+}
+
+// Everything that needs the report, from the connections to the lattice
+// nodes, in the order the screen draws them.
+void write_report_scene(SvgSink& file, const GuiState& state, const ElementColors& colors, int size,
+                        double line_width)
+{
+    const EmgReport& report = *state.report;
+    const TrackedPoint points[3] = {
+        {state.draw_l_vertex, state.draw_extrapolation_l, colors.point[0], &state.l_verts,
+         &state.l_extrapolated_verts, report.calibration_left, &EmgDataPoint::left},
+        {state.draw_i_vertex, state.draw_extrapolation_i, colors.point[1], &state.i_verts,
+         &state.i_extrapolated_verts, report.calibration_incisal, &EmgDataPoint::incisal},
+        {state.draw_r_vertex, state.draw_extrapolation_r, colors.point[2], &state.r_verts,
+         &state.r_extrapolated_verts, report.calibration_right, &EmgDataPoint::right},
+    };
+    const int path_length = std::min({usable_count(state.verts_number, state.l_verts),
+                                      usable_count(state.verts_number, state.i_verts),
+                                      usable_count(state.verts_number, state.r_verts)});
+    const int switch_count = usable_count(state.open_close_movements_number, state.open_close_movements);
+
+    // The current sample of the selected exercise, when there is one.
+    const EmgDataPoint* sample = nullptr;
+    const std::int32_t exercise = state.selected_exercise;
+    if (exercise >= 0 && exercise < report.exercises_number
+        && static_cast<std::size_t>(exercise) < report.exercises.size()) {
+        const std::vector<EmgDataPoint>& data = report.exercises[static_cast<std::size_t>(exercise)].data;
+        if (!data.empty())
+            sample = &data[sample_index(state.animation_position, data.size())];
+    }
+
+    const Lattices lattices = build_lattices(state, points, path_length);
+
+    // Lines between the points of the current sample.
+    if (sample != nullptr) {
+        if (state.draw_li_edge)
+            write_connection(file, state, sample->left, sample->incisal, colors.li_edge);
+        if (state.draw_lr_edge)
+            write_connection(file, state, sample->left, sample->right, colors.lr_edge);
+        if (state.draw_ri_edge)
+            write_connection(file, state, sample->right, sample->incisal, colors.ri_edge);
+    }
+
+    // Grid lines: the calibration lattice first, then the frame lattice.
+    if (state.draw_spokes && lattices.node_count > 0)
+        for (int p = 0; p < 3; ++p) {
+            if (!points[p].shown || !points[p].extrapolated)
+                continue;
+            if (state.draw_callibration)
+                write_lattice_lines(file, state, lattices.calibration[p], lattices, points[p].color);
+            if (!lattices.frame[p].empty())
+                write_lattice_lines(file, state, lattices.frame[p], lattices, points[p].color);
+        }
+
+    // The points of the current sample.
+    if (sample != nullptr)
+        for (const TrackedPoint& point : points)
+            if (point.shown)
+                svg_writer_draw_vertices(file, drawing_indent, state.viewport, &(sample->*point.sample_field), 1,
+                                         point.color);
+
+    // The whole paths, in the scale box, which gives them a stroke as thick
+    // as the other lines in its own units.
+    svg_writer_scale_box_open(file, drawing_indent, size, size, line_width / 100.0);
+    if (state.draw_all_exercise_verts)
+        for (const TrackedPoint& point : points) {
+            if (!point.shown)
+                continue;
+            if (point.extrapolated) {
+                const int copy_count = usable_count(state.extrapolations_number, *point.copies);
+                for (int k = 0; k < copy_count; ++k) {
+                    const std::vector<Vector3>& copy = (*point.copies)[static_cast<std::size_t>(k)];
+                    svg_writer_draw_path_switched(file, scale_box_indent, size, size, state.viewport, copy.data(),
+                                                  usable_count(state.extrapolated_verts_number, copy),
+                                                  state.open_close_movements.data(), switch_count, point.color);
+                }
+            } else {
+                svg_writer_draw_path_switched(file, scale_box_indent, size, size, state.viewport,
+                                              point.path->data(), path_length, state.open_close_movements.data(),
+                                              switch_count, point.color);
+            }
+        }
+    svg_writer_scale_box_close(file, scale_box_indent);
+
+    // Calibration: the whole calibration lattice of an extrapolated point,
+    // else the calibration point itself.
+    if (state.draw_callibration)
+        for (int p = 0; p < 3; ++p) {
+            if (!points[p].shown)
+                continue;
+            if (!points[p].extrapolated)
+                svg_writer_draw_vertices(file, drawing_indent, state.viewport, &points[p].calibration, 1,
+                                         points[p].color);
+            else if (lattices.node_count > 0)
+                write_vertices(file, drawing_indent, state, lattices.calibration[p], points[p].color);
+        }
+
+    // Lattice nodes, whether or not the grid lines are shown.
+    for (int p = 0; p < 3; ++p)
+        if (points[p].shown && points[p].extrapolated && !lattices.frame[p].empty())
+            write_vertices(file, drawing_indent, state, lattices.frame[p], points[p].color);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+}  // namespace
+
+void screenshot_svg_write(SvgSink& file, const GuiState& state, int size)
+{
+    const ElementColors colors = choose_colors(state);
+    const double line_width = line_width_percent(state);
+    svg_writer_preamble(file);
+    svg_writer_svg_opening(file, size, size, 100.0 / line_width);
+    write_background(file, state.screenshot_svg_background);
+
+    // Without a viewport there is no camera to project with.
+    if (state.viewport != nullptr) {
+        if (state.draw_reference)
+            svg_writer_draw_edges(file, drawing_indent, state.viewport, unit_cube_verts, unit_cube_verts_number,
+                                  unit_cube_edges, unit_cube_edges_number, colors.reference);
+        if (state.draw_axis)
+            svg_writer_draw_edges(file, drawing_indent, state.viewport, unit_axis_verts, unit_axis_verts_number,
+                                  unit_axis_edges, unit_axis_edges_number, colors.reference);
+        if (state.report != nullptr)
+            write_report_scene(file, state, colors, size, line_width);
+    }
+
+    svg_writer_svg_closing(file);
+}
+
+void screenshot_svg(int size)
+{
+    if (gui_state == nullptr)
+        return;
+    const std::string name = screenshot_file_name(std::time(nullptr), "svg");
+    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "w"));
+    if (file == nullptr)
+        return;
+    SvgFileSink sink(file.get());
+    screenshot_svg_write(sink, *gui_state, size);
+}
