@@ -386,7 +386,7 @@ void callback_fit_display_to_verts(Interactable*)
 void callback_animation_position(Interactable* widget)
 {
     auto* slider = dynamic_cast<InteractableSlider*>(widget);
-    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise());
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(gui_state));
     if (slider == nullptr || n == 0)
         return;
     double k = std::trunc(static_cast<double>(n - 1) * slider->position);

@@ -29,15 +29,6 @@ std::int32_t gui_report_exercise_count(const EmgReport* report)
         std::min<std::size_t>(static_cast<std::size_t>(report->exercises_number), report->exercises.size()));
 }
 
-const EmgExercise* gui_selected_exercise()
-{
-    const EmgReport* report = gui_state->report.get();
-    const std::int32_t selected = gui_state->selected_exercise;
-    if (selected < 0 || selected >= gui_report_exercise_count(report))
-        return nullptr;
-    return &report->exercises[static_cast<std::size_t>(selected)];
-}
-
 std::int32_t gui_exercise_sample_count(const EmgExercise* exercise)
 {
     if (exercise == nullptr || exercise->data_length <= 0)
@@ -82,7 +73,7 @@ void analyze_selected_exercise(GuiState* state)
 {
     state->open_close_movements.clear();
     state->open_close_movements_number = 0;
-    if (const EmgExercise* exercise = gui_selected_exercise())
+    if (const EmgExercise* exercise = gui_selected_exercise(state))
         emg_analyze_open_close_movements(&state->open_close_movements, &state->open_close_movements_number, exercise);
 }
 
@@ -220,7 +211,7 @@ void gui_set_selected_exercise_number(std::int32_t index)
 void gui_update_playback_slider()
 {
     GuiState* state = gui_state;
-    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise());
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(state));
     if (n == 0 || state->animation_slider == nullptr)
         return;
     // The sample shown, kept inside the exercise whatever the position holds.

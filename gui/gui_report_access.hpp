@@ -1,7 +1,7 @@
-// Checked access to the loaded report for the GUI code: every place that
-// reaches into the selected exercise goes through here, so an index that
-// does not fit the report (no report, a report without exercises) is never
-// used.
+// Checked access to the loaded report for the GUI code. With
+// gui_selected_exercise (gui.hpp), every place that reaches into the report
+// goes through here, so an index that does not fit the report (no report, a
+// report without exercises) is never used.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +11,6 @@
 // Exercises of the report that can be indexed: the smaller of the stored
 // count and the array's size; 0 without a report.
 std::int32_t gui_report_exercise_count(const EmgReport* report);
-
-// The selected exercise of the program's record, or null when there is no
-// report or `selected_exercise` is not one of its exercises.
-const EmgExercise* gui_selected_exercise();
 
 // Samples of an exercise that can be indexed (the smaller of `data_length`
 // and the array's size); 0 for null.

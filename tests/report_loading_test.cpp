@@ -285,7 +285,7 @@ TEST_F(ExerciseSelection, AnIndexOutsideTheReportIsNeverUsed)
     load_report_file("two.tsv", report_text({{"A", 5}, {"B", 6}}));
     for (std::int32_t bad : {2, 99, -1}) {
         state()->selected_exercise = bad;
-        EXPECT_EQ(gui_selected_exercise(), nullptr);
+        EXPECT_EQ(gui_selected_exercise(gui_state), nullptr);
         gui_update_playback_slider();
         callback_animation_position(state()->animation_slider);
         EXPECT_EQ(state()->animation_slider->text, "1/5") << bad;
