@@ -23,6 +23,7 @@
 //   120 "Legend", 121 "Screenshot taken!", 122 "Screenshot", 123 tab h,
 //   124-129 the legend colours.
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>

@@ -1,3 +1,11 @@
+// Presets: the built-in records, copying between a record and the state,
+// the 104-byte files, and applying a preset.
+//
+// Index of this file:
+// [SECTION] Built-in presets
+// [SECTION] Record <-> state
+// [SECTION] Files
+// [SECTION] Applying presets
 #include "gui/gui_serialization.hpp"
 
 #include <algorithm>
@@ -10,6 +18,10 @@
 #include <string>
 
 #include "gui/gui.hpp"
+
+// =============================================================================
+// [SECTION] Built-in presets
+// =============================================================================
 
 namespace {
 
@@ -83,9 +95,9 @@ void gui_serialization_set_default_presets(GuiState* state)
     }
 }
 
-// -----------------------------------------------------------------------------
-// Record <-> state
-// -----------------------------------------------------------------------------
+// =============================================================================
+// [SECTION] Record <-> state
+// =============================================================================
 
 namespace {
 
@@ -184,10 +196,12 @@ void gui_deserialize(GuiState* state, const GuiPreset* preset)
     state->draw_spokes = preset->draw_spokes != 0;
 }
 
-// -----------------------------------------------------------------------------
-// Files: the record byte by byte, little-endian, whatever the compiler's
-// layout of GuiPreset
-// -----------------------------------------------------------------------------
+// =============================================================================
+// [SECTION] Files
+// =============================================================================
+
+// The record goes to and from the file byte by byte, little-endian, so the
+// file never depends on the compiler's layout of GuiPreset.
 
 namespace {
 
@@ -333,9 +347,9 @@ int gui_serialization_load_from_file(GuiPreset* preset, const char* path)
     return 0;
 }
 
-// -----------------------------------------------------------------------------
-// Applying presets
-// -----------------------------------------------------------------------------
+// =============================================================================
+// [SECTION] Applying presets
+// =============================================================================
 
 namespace {
 

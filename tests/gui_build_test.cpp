@@ -504,9 +504,12 @@ TEST_F(GuiConstruction, CameraFieldsShowTheCameraAfterTheFirstFit)
         std::snprintf(buffer, sizeof buffer, format.first, format.second);
         EXPECT_EQ(field->text, buffer);
     }
-    // The fit to the cube and the axes changed the zoom from its start value.
-    EXPECT_NE(v->camera_z, -5.0);
-    EXPECT_NE(state()->viewport_z_input->text, "-5.00");
+    // Seen along z, the axes (5 units each way) fill the whole square at the
+    // start zoom of -5, so the fit keeps the centre and zooms out to -5 / 0.8.
+    EXPECT_EQ(state()->viewport_x_input->text, "0.00");
+    EXPECT_EQ(state()->viewport_y_input->text, "0.00");
+    EXPECT_EQ(state()->viewport_z_input->text, "-6.25");
+    EXPECT_NEAR(v->camera_z, -5.0 / static_cast<double>(0.8f), 1e-9);
 }
 
 TEST_F(GuiConstruction, AboutPageNamesTheProgramAndItsFont)
