@@ -238,20 +238,6 @@ TEST_F(PresetFile, ThePathFieldAppendsTheExtension)
     EXPECT_EQ(read_file("%s%n%d.zlp").size(), 104u);
 }
 
-TEST_F(PresetFile, ThePathFieldLoadsWhatItSaved)
-{
-    TempWorkingDirectory directory;
-    const GuiPreset wanted = unusual_record();
-    gui_deserialize(state(), &wanted);
-    gui_activate_specific_page('f');
-    type_into(state()->preset_path_input, "view");
-    click(widget(89));
-    gui_state_load_preset(0);
-    gui_activate_specific_page('f');
-    click(widget(90));  // "Load"
-    expect_same(settings(), wanted);
-}
-
 // -----------------------------------------------------------------------------
 // Applying
 // -----------------------------------------------------------------------------
