@@ -8,6 +8,8 @@
 #include <cstdlib>
 
 #include "app/resources/resources.hpp"
+#include "app/screenshot_svg.hpp"
+#include "app/window.hpp"
 
 void zelto_set_gl_state()
 {
@@ -30,6 +32,10 @@ void draw_viewport_background(const GuiState* state)
 {
     glViewport(0, 0, state->window_width - GUI_PANEL_WIDTH, state->window_height);
     glPushMatrix();
+    // Untextured (whatever texture a widget left bound must not tint it)
+    // and never depth-tested (the depth buffer is cleared only after it).
+    glDisable(GL_TEXTURE_2D);
+    glDepthFunc(GL_ALWAYS);
     glColor4ub(c_black.r, c_black.g, c_black.b, c_black.a);
     glBegin(GL_QUADS);
     glVertex2f(-1, -1);
@@ -38,21 +44,46 @@ void draw_viewport_background(const GuiState* state)
     glVertex2f(-1, 1);
     glEnd();
     glColor4f(1, 1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
     glPopMatrix();
 }
 
+// Work the widgets asked for during the dispatch, done once every widget
+// has seen the event.
 void handle_user_event(ZeltoLoop* loop, const SDL_UserEvent& user)
 {
+    GuiState* state = loop->gui.get();
     switch (user.code) {
+    case USER_EVENT_RESIZE_WINDOW:
+        if (user.data1 != nullptr && user.data2 != nullptr)
+            resize_window(*static_cast<const int*>(user.data1), *static_cast<const int*>(user.data2));
+        break;
+    case USER_EVENT_SCREENSHOT:
+        if (state->screenshot_file_type == 0)
+            loop->bmp_screenshot_pending = true;  // read back once this pass has drawn its frame
+        else if (state->screenshot_file_type == 1)
+            screenshot_svg(state->window_height);
+        break;
     case USER_EVENT_POINT_PICKING_OFF:
         loop->picking_enabled = false;
         break;
     case USER_EVENT_POINT_PICKING_ON:
         loop->picking_enabled = true;
         break;
+    case USER_EVENT_REBUILD_JAW_VERTICES:
+        gui_build_projected_jaw_vertices();
+        break;
     default:
         break;
     }
+}
+
+// Puts a path into the report path field and loads it (command line, drop).
+void load_report_from(GuiState* state, const char* path)
+{
+    if (state->report_path_input != nullptr)
+        interactable_text_input_set_text_formatted_and_deactivate(state->report_path_input, "%s", path);
+    gui_load_report(path);
 }
 
 // Offers one event to every widget: the panel in its fixed order, then the
@@ -128,9 +159,11 @@ void zelto_start(ZeltoLoop* loop, int argc, char** argv)
     gui_state->window_height = ZELTO_WINDOW_HEIGHT;
     gui_state->window = loop->window.get();
     gui_state->font = loop->font.get();
+    gui_build(gui_state, ZELTO_WINDOW_HEIGHT);
 
-    (void)argc;
-    (void)argv;
+    // A report that fails to load leaves the program running without one.
+    if (argc > 1)
+        load_report_from(gui_state, argv[1]);
 
     loop->running = 1;
     loop->frame_start = 0;
@@ -148,6 +181,26 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
 {
     GuiState* state = loop->gui.get();
     switch (event->type) {
+    case SDL_KEYDOWN: {
+        // Space over the square 3D view locks the hovered sample, or
+        // releases the lock.
+        int mx = 0, my = 0;
+        SDL_GetMouseState(&mx, &my);
+        const bool over_view = 0 <= mx && mx < state->window_height && 0 <= my && my < state->window_height;
+        if (over_view && event->key.keysym.sym == SDLK_SPACE) {
+            if (state->locked_point >= 0)
+                gui_point_lock_unlock();
+            else if (loop->hovered_point >= 0)
+                gui_point_lock_lock(loop->hovered_point);
+        }
+        break;
+    }
+    case SDL_DROPFILE: {
+        const SdlMemoryPtr path(event->drop.file);
+        if (path != nullptr)
+            load_report_from(state, path.get());
+        break;
+    }
     case SDL_QUIT:
         loop->running = 0;
         break;
@@ -165,6 +218,35 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
     }
 }
 
+void zelto_draw_frame(ZeltoLoop* loop)
+{
+    GuiState* state = loop->gui.get();
+    glClear(GL_COLOR_BUFFER_BIT);
+    draw_viewport_background(state);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    glDepthFunc(GL_LESS);
+
+    loop->hovered_point = -1;
+    scene_draw_reference_objects(state);
+    if (state->report != nullptr) {
+        // The scene and the inspection see the position as it was at the
+        // start of the pass; the clock moves it for the next one.
+        scene_draw_current_sample(state, &loop->scene);
+        if (loop->picking_enabled) {
+            SDL_GetMouseState(&loop->mouse_x, &loop->mouse_y);
+            inspection_run(state, &loop->inspection, loop->mouse_x, loop->mouse_y, &loop->hovered_point,
+                           &loop->hovered_kind);
+        }
+        zelto_advance_animation_clock(state, loop->last_frame_time);
+    }
+
+    // Widgets are drawn over the scene, across the whole window.
+    glDepthFunc(GL_ALWAYS);
+    glViewport(0, 0, state->window_width, state->window_height);
+    gui_update_playback_slider();
+    render_and_blit_widgets(state);
+}
+
 bool zelto_pass(ZeltoLoop* loop)
 {
     GuiState* state = loop->gui.get();
@@ -175,21 +257,14 @@ bool zelto_pass(ZeltoLoop* loop)
     while (SDL_PollEvent(&event))
         zelto_handle_event(loop, &event);
 
-    glClear(GL_COLOR_BUFFER_BIT);
-    draw_viewport_background(state);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glDepthFunc(GL_LESS);
+    zelto_draw_frame(loop);
 
-    loop->hovered_point = -1;
-    scene_draw_reference_objects(state);
-    if (state->report != nullptr)
-        zelto_advance_animation_clock(state, loop->last_frame_time);
-
-    // Widgets are drawn over the scene, across the whole window.
-    glDepthFunc(GL_ALWAYS);
-    glViewport(0, 0, state->window_width, state->window_height);
-    render_and_blit_widgets(state);
-
+    // The frame is complete and not yet swapped: the picture is exactly
+    // what the screen is about to show.
+    if (loop->bmp_screenshot_pending) {
+        loop->bmp_screenshot_pending = false;
+        screenshot_bmp(state->window_height);
+    }
     SDL_GL_SwapWindow(loop->window.get());
     report_gl_errors();
 

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/inspection.hpp"
 #include "app/scene.hpp"
 #include "app/sdl_help.hpp"
 #include "gui/gui.hpp"
@@ -42,12 +43,18 @@ struct ZeltoLoop {
     int mouse_x = 0;
     int mouse_y = 0;
     SceneBuffers scene;                 // working arrays of the scene drawing
+    InspectionIndex inspection;         // search index of the point inspection
+    bool bmp_screenshot_pending = false; // taken once the frame is drawn
 };
 
 // Start-up; fatal failures print their message and end the process.
 void zelto_start(ZeltoLoop* loop, int argc, char** argv);
 // One pass of the main loop; returns false once the window was closed.
 bool zelto_pass(ZeltoLoop* loop);
+// The drawing of one pass, without the swap: the 3D area, the reference
+// objects, the scene of the current sample and the inspection, the clock,
+// the playback slider and the widgets.
+void zelto_draw_frame(ZeltoLoop* loop);
 // Prints the timing summary and releases everything; returns the exit status.
 int zelto_shutdown(ZeltoLoop* loop);
 // The whole program: start-up, passes until the window is closed, shutdown.

@@ -64,8 +64,6 @@ std::string read_file(const std::filesystem::path& path)
 
 namespace zelto_test {
 
-namespace {
-
 // SDL unloads the OpenGL driver (EGL, Mesa's DRI driver...) when the video
 // subsystem stops, before LeakSanitizer looks for leaks at exit. The driver's
 // own leaks then come from frames of an unmapped "<unknown module>" that no
@@ -82,8 +80,6 @@ void keep_loaded_libraries_mapped()
         },
         nullptr);
 }
-
-}  // namespace
 
 OffscreenWindow::OffscreenWindow(int width, int height) : width_(width), height_(height)
 {

@@ -77,6 +77,11 @@ private:
     FontPtr font_;
 };
 
+// Marks every library loaded so far as never to be unloaded, so that leaks
+// inside the OpenGL driver keep their library names for tests/lsan.supp
+// after SDL has unloaded the driver. Call once a GL context exists.
+void keep_loaded_libraries_mapped();
+
 // Clears the colour and depth buffers and sets the state the program uses
 // to draw widgets: viewport over the whole window, depth test always passing.
 void prepare_widget_frame(int width, int height);

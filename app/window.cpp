@@ -1,0 +1,61 @@
+#include "app/window.hpp"
+
+#include <ctime>
+#include <cstring>
+#include <vector>
+
+#include "app/screenshot_name.hpp"
+#include "gui/gui.hpp"
+
+void resize_window(int width, int height)
+{
+    GuiState* s = gui_state;
+    interactable_viewport3d_change_width_and_height(s->viewport, height, height);
+    const int dx = width - s->window_width;
+    if (dx != 0) {
+        s->window_width = width;
+        s->window_height = height;
+        // The whole panel shifts with the view's new side...
+        for (auto& widget : s->interactables)
+            interactable_move(widget.get(), dx, 0);
+        for (auto& toggle : s->exercise_toggles)
+            interactable_move(toggle.get(), dx, 0);
+        // ...except what stays at the left, under or in the view.
+        interactable_set_position(s->viewport, 0, 0);
+        interactable_set_position(s->point_info_text, 20, height - 20);
+        interactable_set_position(s->lock_image, 0, height - 20);
+        interactable_set_position(s->unlock_image, 0, height - 20);
+        SDL_SetWindowSize(s->window, width, height);
+    }
+    glViewport(0, 0, s->window_width, s->window_height);
+}
+
+void screenshot_bmp(int size)
+{
+    if (size <= 0)
+        return;
+    const std::size_t row = static_cast<std::size_t>(size) * 4;
+    std::vector<std::uint8_t> pixels(row * static_cast<std::size_t>(size));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+
+    // OpenGL delivers the bottom row first; the file wants the top row first.
+    std::vector<std::uint8_t> scratch(row);
+    for (int i = 0; i < size / 2; ++i) {
+        std::uint8_t* top = &pixels[static_cast<std::size_t>(i) * row];
+        std::uint8_t* bottom = &pixels[static_cast<std::size_t>(size - 1 - i) * row];
+        std::memcpy(scratch.data(), top, row);
+        std::memcpy(top, bottom, row);
+        std::memcpy(bottom, scratch.data(), row);
+    }
+
+    const SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), size, size, 32,
+                                                                static_cast<int>(row), SDL_PIXELFORMAT_ABGR8888));
+    if (surface == nullptr)
+        return;
+    const std::string name = screenshot_file_name(std::time(nullptr), "bmp");
+    SDL_RWops* file = SDL_RWFromFile(name.c_str(), "wb");
+    // A file that cannot be opened gets nothing written; the program goes on.
+    if (file != nullptr)
+        SDL_SaveBMP_RW(surface.get(), file, 1);
+}
