@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -96,9 +95,11 @@ std::size_t count(const std::string& text, const std::string& piece)
 std::set<std::string> colors_in(const std::string& text)
 {
     std::set<std::string> colors;
-    const std::regex color("#[0-9A-F]{6}");
-    for (auto it = std::sregex_iterator(text.begin(), text.end(), color); it != std::sregex_iterator(); ++it)
-        colors.insert(it->str());
+    auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
+    for (std::size_t at = text.find('#'); at != std::string::npos; at = text.find('#', at + 1))
+        if (at + 7 <= text.size() && std::all_of(text.begin() + static_cast<long>(at) + 1,
+                                                 text.begin() + static_cast<long>(at) + 7, hex))
+            colors.insert(text.substr(at, 7));
     return colors;
 }
 
@@ -624,7 +625,12 @@ TEST_F(Screenshot, FileHoldsTheDrawingUnderATimeName)
     ASSERT_EQ(files.size(), 1u);
     const std::string name = files[0].filename().string();
     EXPECT_TRUE(name == screenshot_file_name(before, "svg") || name == screenshot_file_name(after, "svg")) << name;
-    EXPECT_TRUE(std::regex_match(name, std::regex("screenshot_[0-9]{4}(_[0-9]{2}){5}\\.svg"))) << name;
+    // screenshot_YYYY_MM_DD_HH_MM_SS.svg
+    ASSERT_EQ(name.size(), 34u) << name;
+    EXPECT_EQ(name.substr(0, 11), "screenshot_");
+    EXPECT_EQ(name.substr(30), ".svg");
+    for (std::size_t i : {15u, 18u, 21u, 24u, 27u})
+        EXPECT_EQ(name[i], '_') << name;
     EXPECT_EQ(read_file(files[0]), compose());
 }
 
