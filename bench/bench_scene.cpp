@@ -156,3 +156,18 @@ void BM_Pass_Preset1_Direct(benchmark::State& state)
 BENCHMARK(BM_Pass_Preset1_Direct)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_Pipeline_RebuildAndFit_FullGrid)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// An idle pass without a report: the black view with the cube and axes, the
+// panel, the buffer swap (the 10 ms pacing delay left out).
+void BM_Pass_Idle(benchmark::State& state)
+{
+    BenchProgram& p = program();
+    gui_load_report("");  // no report any more ("Bad report load")
+    for (auto _ : state) {
+        zelto_draw_frame(&p.loop);
+        SDL_GL_SwapWindow(p.loop.window.get());
+        glFinish();
+    }
+}
+// Registered last: it unloads the report the others use.
+BENCHMARK(BM_Pass_Idle)->Unit(benchmark::kMillisecond);
