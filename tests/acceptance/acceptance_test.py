@@ -781,6 +781,9 @@ class WindowSizes(ZeltoTestCase):
             size_toggle = self.panel.window_sizes[index + 1 if index >= 0 else 0]
             self.click(size_toggle)
             wait_until(lambda: zelto.geometry() == (side + 350, side), "a window of %dx%d" % (side + 350, side))
+            # The window grows from where it opened, in the middle of the
+            # screen; moved to the top left corner, it fits on the screen.
+            zelto.move_window(0, 0)
             self.panel = Panel(side)
             picture = zelto.wait_for_picture(
                 lambda pic: pic.width == side + 350 and self.is_on(pic, self.panel.tabs["a"]),

@@ -202,41 +202,95 @@ class VirtualDisplay:
             self.process.wait()
 
 
-def send_wm_delete(display_name, window):
-    """Asks the window to close as a window manager's close button does."""
-    x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+class XConnection:
+    """A connection of our own to the X server, through libX11, for what xdotool does not do:
+    reading the window's pixels quickly, its size, and the window manager's close request."""
 
-    class ClientMessage(ctypes.Structure):
+    class _Image(ctypes.Structure):
+        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
+                    ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                    ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                    ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
+                    ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
+                    ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong)]
+
+    class _ClientMessage(ctypes.Structure):
         _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
                     ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
                     ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
 
-    class Event(ctypes.Union):
-        _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+    _ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
 
-    display = x11.XOpenDisplay(display_name.encode())
-    if not display:
-        raise DriverError("cannot open display " + display_name)
-    try:
-        event = Event()
-        event.xclient.type = 33  # ClientMessage
-        event.xclient.display = display
-        event.xclient.window = window
-        event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-        event.xclient.format = 32
-        event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-        event.xclient.data[1] = 0  # CurrentTime
-        x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
-        x11.XFlush(display)
-    finally:
-        x11.XCloseDisplay(display)
+    def __init__(self, display_name):
+        x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XGetImage.restype = ctypes.POINTER(XConnection._Image)
+        x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                  ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        x11.XDestroyImage.argtypes = [ctypes.POINTER(XConnection._Image)]
+        x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
+        x11.XInternAtom.restype = ctypes.c_ulong
+        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        x11.XSetErrorHandler.argtypes = [XConnection._ERROR_HANDLER]
+        self.x11 = x11
+        # A window that is resized or closed while we read it gives an X
+        # error; that read is simply tried again, so errors are ignored
+        # instead of ending this process (Xlib's default).
+        self._ignore_errors = XConnection._ERROR_HANDLER(lambda display, error: 0)
+        x11.XSetErrorHandler(self._ignore_errors)
+        self.display = x11.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise DriverError("cannot open display " + display_name)
+
+    def size(self, window):
+        """(width, height) of the window."""
+        attributes = (ctypes.c_int * 64)()
+        if not self.x11.XGetWindowAttributes(self.display, window, attributes):
+            raise DriverError("no window %d" % window)
+        return attributes[2], attributes[3]
+
+    def picture(self, window):
+        """The window's pixels as a Picture, or None if they could not be read."""
+        width, height = self.size(window)
+        image = self.x11.XGetImage(self.display, window, 0, 0, width, height, 0xFFFFFFFF, 2)  # ZPixmap
+        if not image:
+            return None
+        try:
+            im = image.contents
+            if im.bits_per_pixel != 32 or im.bytes_per_line != width * 4 or im.byte_order != 0:
+                raise DriverError("unexpected window image layout")
+            data = ctypes.string_at(im.data, im.bytes_per_line * height)
+            shifts = [(mask & -mask).bit_length() - 1 for mask in (im.red_mask, im.green_mask, im.blue_mask)]
+        finally:
+            self.x11.XDestroyImage(image)
+        rgb = bytearray(width * height * 3)
+        for channel, shift in enumerate(shifts):
+            rgb[channel::3] = data[shift // 8::4]
+        return Picture(width, height, bytes(rgb))
+
+    def close_window(self, window):
+        """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
+        message = XConnection._ClientMessage()
+        message.type = 33  # ClientMessage
+        message.display = self.display
+        message.window = window
+        message.message_type = self.x11.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
+        message.format = 32
+        message.data[0] = self.x11.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
+        message.data[1] = 0  # CurrentTime
+        event = (ctypes.c_long * 24)()
+        ctypes.memmove(event, ctypes.byref(message), ctypes.sizeof(message))
+        self.x11.XSendEvent(self.display, window, 0, 0, event)
+        self.x11.XSync(self.display, 0)
+
+    def close(self):
+        if self.display:
+            self.x11.XCloseDisplay(self.display)
+            self.display = None
 
 
 # ----------------------------------------------------------------------------
@@ -260,6 +314,7 @@ class Zelto:
         self.process = subprocess.Popen([binary, *arguments], cwd=self.workdir, env=environment,
                                         stdout=self._log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         self.window = int(wait_until(self._find_window, "the Zelto window to be mapped"))
+        self.x = XConnection(display.name)
         self.exit_status = None
         # The first frames are drawn once the panel's beige shows.
         self.wait_for_picture(lambda p: p.pixel(self.view_side + 5, 5) == BEIGE, "the first frame")
@@ -307,11 +362,18 @@ class Zelto:
 
     def geometry(self):
         """(width, height) of the window as the X server has it."""
+        return self.x.size(self.window)
+
+    def position(self):
+        """(x, y) of the window's top left corner on the screen."""
         out = subprocess.run(["xwininfo", "-id", str(self.window)], env=self.display.environment,
                              capture_output=True, text=True, check=True).stdout
-        width = int(re.search(r"Width:\s+(\d+)", out).group(1))
-        height = int(re.search(r"Height:\s+(\d+)", out).group(1))
-        return width, height
+        return (int(re.search(r"Absolute upper-left X:\s+(-?\d+)", out).group(1)),
+                int(re.search(r"Absolute upper-left Y:\s+(-?\d+)", out).group(1)))
+
+    def move_window(self, x, y):
+        self.xdotool("windowmove", self.window, x, y)
+        wait_until(lambda: self.position() == (x, y), "the window at (%d, %d)" % (x, y))
 
     @property
     def view_side(self):
@@ -319,10 +381,7 @@ class Zelto:
         return self.geometry()[1]
 
     def picture(self):
-        data = subprocess.run(["import", "-silent", "-window", str(self.window), "-depth", "8", "ppm:-"],
-                              env=self.display.environment, capture_output=True, check=True,
-                              timeout=TIMEOUT).stdout
-        return parse_ppm(data)
+        return wait_until(lambda: self.x.picture(self.window), "a picture of the window")
 
     def wait_for_picture(self, condition, what):
         """Takes pictures until one satisfies `condition`; returns that picture."""
@@ -388,7 +447,7 @@ class Zelto:
 
     def close_window(self):
         """Closes the window as the window manager's close button does; returns the exit status."""
-        send_wm_delete(self.display.name, self.window)
+        self.x.close_window(self.window)
         return self.wait_for_exit()
 
     def wait_for_exit(self):
@@ -396,6 +455,7 @@ class Zelto:
             self.exit_status = self.process.wait(timeout=TIMEOUT * 2)
         finally:
             self._log.close()
+            self.x.close()
         return self.exit_status
 
     def kill(self):
@@ -403,6 +463,8 @@ class Zelto:
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        if hasattr(self, "x"):
+            self.x.close()
         if not self._log.closed:
             self._log.close()
 
