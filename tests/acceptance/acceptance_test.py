@@ -21,6 +21,7 @@ import time
 import unittest
 import xml.etree.ElementTree as ElementTree
 
+sys.dont_write_bytecode = True  # nothing written next to the sources
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 from zelto_driver import (ACTIVE, BEIGE, BLACK, BLUE, GREEN, RED, WHITE, DriverError, VirtualDisplay,  # noqa: E402

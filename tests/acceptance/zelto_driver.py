@@ -311,7 +311,7 @@ class Zelto:
         environment["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=0:" + environment.get("ASAN_OPTIONS", "")
         environment.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
         self._log = open(self.log_path, "wb")
-        self.process = subprocess.Popen([binary, *arguments], cwd=self.workdir, env=environment,
+        self.process = subprocess.Popen([os.path.abspath(binary), *arguments], cwd=self.workdir, env=environment,
                                         stdout=self._log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         self.window = int(wait_until(self._find_window, "the Zelto window to be mapped"))
         self.x = XConnection(display.name)
