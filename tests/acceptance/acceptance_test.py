@@ -765,6 +765,13 @@ class Inspection(ZeltoTestCase):
                         abs(self.white_centre(pic)[0] - b[0]) + abs(self.white_centre(pic)[1] - b[1]) < 40,
                         "the highlight at the other place")
         self.assertGreater(self.crop(self.picture(), p.info_line).differing_pixels(info_a), 0)
+
+        # With no path shown there is nothing to point at: the line reads
+        # "[Point Info Display]" again, as at start.
+        self.show_page("c")
+        self.toggle(p.draw_left, "Cond. Left", on=False)
+        zelto.wait_for_picture(lambda pic: self.crop(pic, p.info_line).differing_pixels(info_at_start) == 0,
+                               "the info line as at start")
         self.finish()
 
 
