@@ -14,6 +14,7 @@ timing summary.
 import datetime
 import os
 import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -60,7 +61,7 @@ class ZeltoTestCase(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.display.stop()
-        subprocess.run(["rm", "-rf", cls.reports], check=False)
+        shutil.rmtree(cls.reports, ignore_errors=True)
 
     def start(self, *arguments):
         self.zelto = Zelto(os.environ["ZELTO_BINARY"], self.display, arguments)
@@ -75,7 +76,8 @@ class ZeltoTestCase(unittest.TestCase):
         failed = any(test is self for test, _ in result.failures + result.errors)
         self.zelto.kill()
         if failed:
-            sys.stderr.write("\n--- console of the failed run (%s) ---\n%s\n" % (self.zelto.workdir, self.zelto.console()))
+            sys.stderr.write("\n--- console of the failed run (kept in %s) ---\n%s\n"
+                             % (self.zelto.workdir, self.zelto.console()))
         else:
             self.zelto.remove_workdir()
 
