@@ -128,14 +128,14 @@ class ZeltoTestCase(unittest.TestCase):
         cancels the edit and brings the shown text back.
         """
         zelto = self.zelto
-        shown = self.crop(zelto.steady_picture(rect), rect)
-        zelto.click_rect(rect)
+        shown = self.crop(zelto.picture(), rect)
+        zelto.begin_editing(rect)
         zelto.type(text)
         try:
             zelto.wait_for_picture(lambda p: self.crop(p, rect).inverted().differing_pixels(shown) == 0,
                                    "the field to show %r" % text)
         finally:
-            zelto.key("Escape")
+            zelto.end_editing(rect, "Escape")
         zelto.wait_for_picture(lambda p: self.crop(p, rect).differing_pixels(shown) == 0,
                                "the field to come back after Escape")
 

@@ -437,11 +437,29 @@ class Zelto:
     def type(self, text):
         self.xdotool("type", "--delay", 20, "--", text)
 
+    def is_editing(self, picture, rect):
+        """A text field being edited is inverted: white behind the text instead of black."""
+        return picture.crop(*rect).count(WHITE) > rect[2] * rect[3] // 2
+
+    def begin_editing(self, rect):
+        """Clicks into a text field and waits until it takes typed text.
+
+        The program turns text input on only while a field is edited, so
+        keys typed before it has handled the click would be lost.
+        """
+        self.click_rect(rect)
+        self.wait_for_picture(lambda p: self.is_editing(p, rect), "the text field to be edited")
+
+    def end_editing(self, rect, key):
+        """Ends the edit with Return (confirm) or Escape (cancel) and waits for the field to show it."""
+        self.key(key)
+        self.wait_for_picture(lambda p: not self.is_editing(p, rect), "the edit to end")
+
     def enter_text(self, rect, text):
         """Clicks into a text field, types `text` and confirms it with Enter."""
-        self.click_rect(rect)
+        self.begin_editing(rect)
         self.type(text)
-        self.key("Return")
+        self.end_editing(rect, "Return")
 
     # -- end ------------------------------------------------------------------
 
