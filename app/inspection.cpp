@@ -184,17 +184,25 @@ void InspectionIndex::build(const GuiState* s)
         }
     for (std::size_t c = 1; c < cell_start_.size(); ++c)
         cell_start_[c] += cell_start_[c - 1];
-    cell_ids_.resize(cell_start_.back());
+    entries_.resize(cell_start_.back());
     std::vector<std::uint32_t> fill(cell_start_.begin(), cell_start_.end() - 1);
     for (std::size_t a = 0; a < sources_.size(); ++a)
         for (std::int32_t k = 0; k < sources_[a].count; ++k) {
             const Vector3& p = (*sources_[a].points)[static_cast<std::size_t>(k)];
             if (usable(p))
-                cell_ids_[fill[cell_of(p)]++] = offsets_[a] + static_cast<std::uint32_t>(k);
+                entries_[fill[cell_of(p)]++] = {static_cast<float>(p.x), static_cast<float>(p.y),
+                                                offsets_[a] + static_cast<std::uint32_t>(k)};
         }
 }
 
-InspectionHit InspectionIndex::hit_for(std::uint32_t id, char) const
+const Vector3& InspectionIndex::candidate(std::uint32_t id) const
+{
+    const auto after = std::upper_bound(offsets_.begin(), offsets_.end() - 1, id);
+    const std::size_t a = static_cast<std::size_t>(after - offsets_.begin()) - 1;
+    return (*sources_[a].points)[id - offsets_[a]];
+}
+
+InspectionHit InspectionIndex::hit_for(std::uint32_t id) const
 {
     const auto after = std::upper_bound(offsets_.begin(), offsets_.end() - 1, id);
     const std::size_t a = static_cast<std::size_t>(after - offsets_.begin()) - 1;
@@ -220,29 +228,57 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
     double best = infinity;
     std::uint32_t best_id = 0;
     bool found = false;
-    auto visit_cell = [&](std::int32_t i, std::int32_t j) {
-        const std::size_t c = static_cast<std::size_t>(j) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(i);
-        for (std::uint32_t e = cell_start_[c]; e < cell_start_[c + 1]; ++e) {
-            const std::uint32_t id = cell_ids_[e];
-            const auto after = std::upper_bound(offsets_.begin(), offsets_.end() - 1, id);
-            const std::size_t a = static_cast<std::size_t>(after - offsets_.begin()) - 1;
-            const double d = squared_distance_to_mouse((*sources_[a].points)[id - offsets_[a]], mouse);
-            // The nearest wins; of equally near ones the first in order.
-            if (d < best || (found && d == best && id < best_id)) {
-                best = d;
-                best_id = id;
-                found = true;
-            }
+    // The nearest wins; of equally near ones the first in order. The single
+    // precision copy gives each candidate's squared distance within a known
+    // error; only candidates that may beat or tie the best are compared
+    // exactly.
+    auto consider = [&](const Entry& e) {
+        const double dx = static_cast<double>(e.x) - mouse_x, dy = static_cast<double>(e.y) - mouse_y;
+        const double approximate = dx * dx + dy * dy;
+        if (found && std::isfinite(approximate)) {
+            // |x - float(x)| <= 2^-23 |float(x)| (and a subnormal's step).
+            const double ex = std::ldexp(std::fabs(static_cast<double>(e.x)), -23) + 1e-44;
+            const double ey = std::ldexp(std::fabs(static_cast<double>(e.y)), -23) + 1e-44;
+            const double error = ex * (2 * std::fabs(dx) + ex) + ey * (2 * std::fabs(dy) + ey) + 1e-15 * approximate;
+            if (approximate - error > best)
+                return;
+        }
+        const double d = squared_distance_to_mouse(candidate(e.id), mouse);
+        if (d < best || (found && d == best && e.id < best_id)) {
+            best = d;
+            best_id = e.id;
+            found = true;
         }
     };
+    // The cells reach out to infinity at the border of the grid.
+    auto cell_left = [&](std::int32_t i) { return i <= 0 ? -infinity : x0_ + i * cell_w_; };
+    auto cell_right = [&](std::int32_t i) { return i >= columns_ - 1 ? infinity : x0_ + (i + 1) * cell_w_; };
+    auto cell_bottom = [&](std::int32_t j) { return j <= 0 ? -infinity : y0_ + j * cell_h_; };
+    auto cell_top = [&](std::int32_t j) { return j >= rows_ - 1 ? infinity : y0_ + (j + 1) * cell_h_; };
+    // Guards the bounds against rounding in the cell arithmetic.
+    const double slack = 1e-9 * (cell_w_ + cell_h_);
+    auto visit_cell = [&](std::int32_t i, std::int32_t j) {
+        const std::size_t c = static_cast<std::size_t>(j) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(i);
+        const std::uint32_t first = cell_start_[c], last = cell_start_[c + 1];
+        if (first == last)
+            return;
+        // A cell wholly farther than the best holds no winner.
+        if (found) {
+            const double gx = std::max({0.0, cell_left(i) - mouse_x, mouse_x - cell_right(i)}) - slack;
+            const double gy = std::max({0.0, cell_bottom(j) - mouse_y, mouse_y - cell_top(j)}) - slack;
+            const double cx = std::max(gx, 0.0), cy = std::max(gy, 0.0);
+            if (cx * cx + cy * cy > best)
+                return;
+        }
+        for (std::uint32_t e = first; e < last; ++e)
+            consider(entries_[e]);
+    };
 
-    if (!std::isnan(mouse_x) && !std::isnan(mouse_y) && !cell_ids_.empty()) {
+    if (!std::isnan(mouse_x) && !std::isnan(mouse_y) && !entries_.empty()) {
         const std::int32_t cx = static_cast<std::int32_t>(
             std::clamp(std::floor((mouse_x - x0_) / cell_w_), 0.0, static_cast<double>(columns_ - 1)));
         const std::int32_t cy = static_cast<std::int32_t>(
             std::clamp(std::floor((mouse_y - y0_) / cell_h_), 0.0, static_cast<double>(rows_ - 1)));
-        // Guards the bound against rounding in the cell arithmetic.
-        const double slack = 1e-9 * (cell_w_ + cell_h_);
         for (std::int32_t r = 0;; ++r) {
             const std::int32_t i0 = cx - r, i1 = cx + r, j0 = cy - r, j1 = cy + r;
             for (std::int32_t j = std::max(j0, 0); j <= std::min(j1, rows_ - 1); ++j) {
@@ -258,10 +294,7 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
             }
             // Everything not visited lies outside this block of cells (the
             // border cells reach out to infinity).
-            const double left = i0 <= 0 ? -infinity : x0_ + i0 * cell_w_;
-            const double right = i1 >= columns_ - 1 ? infinity : x0_ + (i1 + 1) * cell_w_;
-            const double bottom = j0 <= 0 ? -infinity : y0_ + j0 * cell_h_;
-            const double top = j1 >= rows_ - 1 ? infinity : y0_ + (j1 + 1) * cell_h_;
+            const double left = cell_left(i0), right = cell_right(i1), bottom = cell_bottom(j0), top = cell_top(j1);
             if (std::isinf(left) && std::isinf(right) && std::isinf(bottom) && std::isinf(top))
                 break;
             const double bound =
@@ -276,7 +309,7 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
         none.kind = previous_kind;
         return none;
     }
-    return hit_for(best_id, previous_kind);
+    return hit_for(best_id);
 }
 
 // ---------------------------------------------------------------------------

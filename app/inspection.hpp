@@ -45,7 +45,8 @@ private:
     };
     bool stale(const GuiState* state) const;
     void build(const GuiState* state);
-    InspectionHit hit_for(std::uint32_t id, char previous_kind) const;
+    InspectionHit hit_for(std::uint32_t id) const;
+    const Vector3& candidate(std::uint32_t id) const;
 
     std::uint64_t generation_ = 0;
     std::uint32_t switches_ = 0;
@@ -54,8 +55,16 @@ private:
     std::vector<std::uint32_t> offsets_;  // first candidate id of each source, then the total
     double x0_ = 0, y0_ = 0, cell_w_ = 1, cell_h_ = 1;
     std::int32_t columns_ = 1, rows_ = 1;
+    // The candidates cell by cell: their id and their position in single
+    // precision, read in sequence to rule out the far ones cheaply; the
+    // exact comparison reads the candidate itself.
+    struct Entry {
+        float x;
+        float y;
+        std::uint32_t id;
+    };
     std::vector<std::uint32_t> cell_start_;  // columns * rows + 1 entries
-    std::vector<std::uint32_t> cell_ids_;
+    std::vector<Entry> entries_;
     std::int32_t lattice_x_ = 0, lattice_y_ = 0, lattice_z_ = 0;
 };
 

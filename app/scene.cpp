@@ -72,12 +72,13 @@ void draw_points(const InteractableViewport3d* viewport, const std::vector<Vecto
 
 }  // namespace
 
-void scene_draw_current_sample(const GuiState* s, SceneBuffers* b)
+std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
 {
+    std::vector<SceneStep> steps;
     const std::int32_t f = scene_current_sample(s);
     const EmgExercise* exercise = gui_selected_exercise(s);
     if (f < 0 || exercise == nullptr || s->viewport == nullptr)
-        return;
+        return steps;
     const InteractableViewport3d* viewport = s->viewport;
     const EmgDataPoint& sample = exercise->data[static_cast<std::size_t>(f)];
     const std::int32_t x = s->extrapolation_x_amount, y = s->extrapolation_y_amount, z = s->extrapolation_z_amount;
@@ -105,29 +106,50 @@ void scene_draw_current_sample(const GuiState* s, SceneBuffers* b)
         b->edges_amounts[2] = z;
     }
 
+    auto before = [&steps](std::function<void()> draw) { steps.push_back({ScenePhase::before_layer, std::move(draw)}); };
+    auto layer = [&steps](std::function<void()> draw) { steps.push_back({ScenePhase::layer, std::move(draw)}); };
+    auto after = [&steps](std::function<void()> draw) { steps.push_back({ScenePhase::after_layer, std::move(draw)}); };
+
+    // The reference objects.
+    if (s->draw_reference)
+        before([viewport] {
+            interactable_viewport3d_draw_edges(viewport, unit_cube_verts, unit_cube_verts_number, unit_cube_edges,
+                                               unit_cube_edges_number, &c_white);
+        });
+    if (s->draw_axis)
+        before([viewport] {
+            interactable_viewport3d_draw_edges(viewport, unit_axis_verts, unit_axis_verts_number, unit_axis_edges,
+                                               unit_axis_edges_number, &c_white);
+        });
+
     // Connections at the current sample.
+    const EmgDataPoint* current = &sample;
     if (s->draw_li_edge)
-        draw_edge(viewport, sample.left, sample.incisal, s->li_edge_color);
+        before([=] { draw_edge(viewport, current->left, current->incisal, s->li_edge_color); });
     if (s->draw_lr_edge)
-        draw_edge(viewport, sample.left, sample.right, s->lr_edge_color);
+        before([=] { draw_edge(viewport, current->left, current->right, s->lr_edge_color); });
     if (s->draw_ri_edge)
-        draw_edge(viewport, sample.right, sample.incisal, s->ri_edge_color);
+        before([=] { draw_edge(viewport, current->right, current->incisal, s->ri_edge_color); });
 
     // Grid lines: around the calibration point, then around the point.
     if (s->draw_spokes)
         for (int p = 0; p < 3; ++p) {
             if (!points[p].shown || !points[p].extrapolated)
                 continue;
+            const Color* color = points[p].color;
             if (s->draw_callibration)
-                draw_lattice_lines(viewport, b->calibration_lattice[p], b->lattice_edges, points[p].color);
-            draw_lattice_lines(viewport, b->frame_lattice[p], b->lattice_edges, points[p].color);
+                before([=] { draw_lattice_lines(viewport, b->calibration_lattice[p], b->lattice_edges, color); });
+            before([=] { draw_lattice_lines(viewport, b->frame_lattice[p], b->lattice_edges, color); });
         }
 
     // The points of the current sample.
     const Vector3* fields[3] = {&sample.left, &sample.incisal, &sample.right};
     for (int p = 0; p < 3; ++p)
-        if (points[p].shown)
-            interactable_viewport3d_draw_vertices(viewport, fields[p], 1, points[p].color);
+        if (points[p].shown) {
+            const Vector3* field = fields[p];
+            const Color* color = points[p].color;
+            before([=] { interactable_viewport3d_draw_vertices(viewport, field, 1, color); });
+        }
 
     // Whole paths, solid while opening and dashed while closing.
     if (s->draw_all_exercise_verts)
@@ -136,14 +158,19 @@ void scene_draw_current_sample(const GuiState* s, SceneBuffers* b)
                 continue;
             const std::int32_t* switches = s->open_close_movements.data();
             const int switch_count = static_cast<int>(s->open_close_movements.size());
+            const Color* color = point.color;
             if (point.extrapolated) {
                 for (const std::vector<Vector3>& copy : *point.extrapolated_verts)
-                    interactable_viewport3d_draw_path_switched(viewport, copy.data(), static_cast<int>(copy.size()),
-                                                               switches, switch_count, point.color);
+                    layer([=, &copy] {
+                        interactable_viewport3d_draw_path_switched(viewport, copy.data(), static_cast<int>(copy.size()),
+                                                                   switches, switch_count, color);
+                    });
             } else {
-                interactable_viewport3d_draw_path_switched(viewport, point.verts->data(),
-                                                           static_cast<int>(point.verts->size()), switches,
-                                                           switch_count, point.color);
+                const std::vector<Vector3>* verts = point.verts;
+                layer([=] {
+                    interactable_viewport3d_draw_path_switched(viewport, verts->data(), static_cast<int>(verts->size()),
+                                                               switches, switch_count, color);
+                });
             }
         }
 
@@ -152,14 +179,57 @@ void scene_draw_current_sample(const GuiState* s, SceneBuffers* b)
         for (int p = 0; p < 3; ++p) {
             if (!points[p].shown)
                 continue;
-            if (points[p].extrapolated)
-                draw_points(viewport, b->calibration_lattice[p], points[p].color);
-            else
-                interactable_viewport3d_draw_vertices(viewport, points[p].calibration, 1, points[p].color);
+            const Color* color = points[p].color;
+            if (points[p].extrapolated) {
+                layer([=] { draw_points(viewport, b->calibration_lattice[p], color); });
+            } else {
+                const Vector3* calibration = points[p].calibration;
+                layer([=] { interactable_viewport3d_draw_vertices(viewport, calibration, 1, color); });
+            }
         }
 
     // The lattice nodes of this sample, with or without their lines.
     for (int p = 0; p < 3; ++p)
-        if (points[p].shown && points[p].extrapolated)
-            draw_points(viewport, b->frame_lattice[p], points[p].color);
+        if (points[p].shown && points[p].extrapolated) {
+            const Color* color = points[p].color;
+            after([=] { draw_points(viewport, b->frame_lattice[p], color); });
+        }
+    return steps;
+}
+
+bool SceneLayerKey::operator==(const SceneLayerKey& o) const
+{
+    const CameraView &a = camera, &c = o.camera;
+    return a.camera_x == c.camera_x && a.camera_y == c.camera_y && a.camera_z == c.camera_z && a.pitch == c.pitch
+        && a.yaw == c.yaw && a.roll == c.roll && a.near == c.near && a.far == c.far && a.fov == c.fov
+        && a.aspect == c.aspect && a.perspective == c.perspective && side == o.side
+        && projection_generation == o.projection_generation && report == o.report
+        && selected_exercise == o.selected_exercise && switches == o.switches && colors[0] == o.colors[0]
+        && colors[1] == o.colors[1] && colors[2] == o.colors[2] && amounts[0] == o.amounts[0]
+        && amounts[1] == o.amounts[1] && amounts[2] == o.amounts[2] && distance == o.distance
+        && movements == o.movements;
+}
+
+SceneLayerKey scene_layer_key(const GuiState* s)
+{
+    SceneLayerKey key;
+    if (s->viewport != nullptr)
+        key.camera = interactable_viewport3d_camera_view(s->viewport);
+    key.side = s->window_height;
+    key.projection_generation = s->projection_generation;
+    key.report = s->report.get();
+    key.selected_exercise = s->selected_exercise;
+    key.switches = (s->draw_l_vertex ? 1u : 0u) | (s->draw_i_vertex ? 2u : 0u) | (s->draw_r_vertex ? 4u : 0u)
+                 | (s->draw_extrapolation_l ? 8u : 0u) | (s->draw_extrapolation_i ? 16u : 0u)
+                 | (s->draw_extrapolation_r ? 32u : 0u) | (s->draw_all_exercise_verts ? 64u : 0u)
+                 | (s->draw_callibration ? 128u : 0u);
+    key.colors[0] = s->l_vertex_color;
+    key.colors[1] = s->i_vertex_color;
+    key.colors[2] = s->r_vertex_color;
+    key.amounts[0] = s->extrapolation_x_amount;
+    key.amounts[1] = s->extrapolation_y_amount;
+    key.amounts[2] = s->extrapolation_z_amount;
+    key.distance = s->extrapolation_distance;
+    key.movements = s->open_close_movements;
+    return key;
 }

@@ -7,9 +7,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "app/sdl_help.hpp"
+#include "geometry/camera.hpp"
 #include "geometry/vector_algebra.hpp"
 
 struct GuiState;
@@ -48,5 +50,37 @@ std::int32_t scene_current_sample(const GuiState* state);
 // The cube and the axes, when switched on; drawn with or without a report.
 void scene_draw_reference_objects(const GuiState* state);
 
-// Everything of the current sample (only while a report is loaded).
-void scene_draw_current_sample(const GuiState* state, SceneBuffers* buffers);
+// One drawing call of the scene. The steps of a pass come in drawing order;
+// the depth test (less) decides what is in front, and of equally deep
+// fragments the one drawn first stays. The whole paths and the calibration
+// points form a layer that stays the same from pass to pass while nothing
+// but the current sample changes; the steps before and after it move with
+// the sample.
+enum class ScenePhase { before_layer, layer, after_layer };
+struct SceneStep {
+    ScenePhase phase;
+    std::function<void()> draw;
+};
+
+// The steps of the current sample, the reference objects first; computes
+// this sample's lattices into the buffers. Empty when there is nothing to
+// show (no report, no samples).
+std::vector<SceneStep> scene_steps(const GuiState* state, SceneBuffers* buffers);
+
+// What the layer of whole paths and calibration points depends on: while it
+// stays equal, a picture of the layer can be reused.
+struct SceneLayerKey {
+    CameraView camera{};
+    std::int32_t side = 0;
+    std::uint64_t projection_generation = 0;
+    const void* report = nullptr;
+    std::int32_t selected_exercise = 0;
+    std::uint32_t switches = 0;
+    const Color* colors[3] = {nullptr, nullptr, nullptr};
+    std::int32_t amounts[3] = {0, 0, 0};
+    double distance = 0.0;
+    std::vector<std::int32_t> movements;
+
+    bool operator==(const SceneLayerKey& other) const;
+};
+SceneLayerKey scene_layer_key(const GuiState* state);

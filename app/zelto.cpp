@@ -218,27 +218,97 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
     }
 }
 
+namespace {
+
+// The 3D area of one pass, into whatever framebuffer is bound: the black
+// background, the reference objects and, with a report, the scene of the
+// current sample and the inspection.
+//
+// When the scene has its own framebuffer, the layer of whole paths and
+// calibration points is drawn once into a kept framebuffer as soon as it
+// stayed the same for two passes, and restored with its depth afterwards.
+// The picture is the same as drawing every step in order: of equally deep
+// fragments the one drawn first stays, so the steps that come before the
+// layer are drawn after its restoration in reverse order with the depth
+// test "less or equal", and the steps after it as usual.
+void draw_3d_area(ZeltoLoop* loop, bool offscreen)
+{
+    GuiState* state = loop->gui.get();
+    loop->hovered_point = -1;
+    const std::vector<SceneStep> steps =
+        state->report != nullptr ? scene_steps(state, &loop->scene) : std::vector<SceneStep>{};
+
+    bool use_layer = offscreen && loop->layer_cache_enabled && !steps.empty();
+    if (use_layer) {
+        SceneLayerKey key = scene_layer_key(state);
+        if (!(loop->layer_valid && key == loop->layer_key)) {
+            if (key == loop->previous_key) {
+                loop->scene_target.bind_layer();
+                draw_viewport_background(state);
+                glClear(GL_DEPTH_BUFFER_BIT);
+                glDepthFunc(GL_LESS);
+                for (const SceneStep& step : steps)
+                    if (step.phase == ScenePhase::layer)
+                        step.draw();
+                loop->layer_key = key;
+                loop->layer_valid = true;
+                loop->scene_target.bind_scene();
+            } else {
+                use_layer = false;  // still changing: draw it directly
+            }
+        }
+        loop->previous_key = std::move(key);
+    }
+
+    if (use_layer) {
+        loop->scene_target.restore_layer();
+        // The 3D view, as the background would have set it.
+        glViewport(0, 0, state->window_width - GUI_PANEL_WIDTH, state->window_height);
+        glDepthFunc(GL_LEQUAL);
+        for (auto step = steps.rbegin(); step != steps.rend(); ++step)
+            if (step->phase == ScenePhase::before_layer)
+                step->draw();
+        glDepthFunc(GL_LESS);
+        for (const SceneStep& step : steps)
+            if (step.phase == ScenePhase::after_layer)
+                step.draw();
+    } else {
+        draw_viewport_background(state);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        glDepthFunc(GL_LESS);
+        if (steps.empty()) {
+            scene_draw_reference_objects(state);
+        } else {
+            for (const SceneStep& step : steps)
+                step.draw();
+        }
+    }
+
+    if (state->report != nullptr && loop->picking_enabled) {
+        SDL_GetMouseState(&loop->mouse_x, &loop->mouse_y);
+        inspection_run(state, &loop->inspection, loop->mouse_x, loop->mouse_y, &loop->hovered_point,
+                       &loop->hovered_kind);
+    }
+}
+
+}  // namespace
+
 void zelto_draw_frame(ZeltoLoop* loop)
 {
     GuiState* state = loop->gui.get();
     glClear(GL_COLOR_BUFFER_BIT);
-    draw_viewport_background(state);
-    glClear(GL_DEPTH_BUFFER_BIT);
-    glDepthFunc(GL_LESS);
-
-    loop->hovered_point = -1;
-    scene_draw_reference_objects(state);
-    if (state->report != nullptr) {
-        // The scene and the inspection see the position as it was at the
-        // start of the pass; the clock moves it for the next one.
-        scene_draw_current_sample(state, &loop->scene);
-        if (loop->picking_enabled) {
-            SDL_GetMouseState(&loop->mouse_x, &loop->mouse_y);
-            inspection_run(state, &loop->inspection, loop->mouse_x, loop->mouse_y, &loop->hovered_point,
-                           &loop->hovered_kind);
-        }
-        zelto_advance_animation_clock(state, loop->last_frame_time);
+    const bool offscreen = state->report != nullptr && loop->scene_target.prepare(state->window_height);
+    if (offscreen) {
+        loop->scene_target.bind_scene();
+        glClear(GL_COLOR_BUFFER_BIT);
     }
+    draw_3d_area(loop, offscreen);
+    if (offscreen)
+        loop->scene_target.present();
+    // The scene and the inspection saw the position as it was at the start
+    // of the pass; the clock moves it for the next one.
+    if (state->report != nullptr)
+        zelto_advance_animation_clock(state, loop->last_frame_time);
 
     // Widgets are drawn over the scene, across the whole window.
     glDepthFunc(GL_ALWAYS);
@@ -286,6 +356,7 @@ int zelto_shutdown(ZeltoLoop* loop)
     std::fflush(stdout);
 
     loop->scene = SceneBuffers{};
+    loop->scene_target.release();
     // The widgets' textures are released while their context is still
     // current; then the icon, the context and the window.
     gui_state_free(std::move(loop->gui));

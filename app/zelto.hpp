@@ -17,6 +17,7 @@
 
 #include "app/inspection.hpp"
 #include "app/scene.hpp"
+#include "app/scene_target.hpp"
 #include "app/sdl_help.hpp"
 #include "gui/gui.hpp"
 
@@ -44,6 +45,11 @@ struct ZeltoLoop {
     int mouse_y = 0;
     SceneBuffers scene;                 // working arrays of the scene drawing
     InspectionIndex inspection;         // search index of the point inspection
+    SceneTarget scene_target;           // offscreen framebuffers of the 3D view
+    bool layer_cache_enabled = true;    // reuse the picture of the unchanged layer
+    bool layer_valid = false;
+    SceneLayerKey layer_key;            // what the kept layer shows
+    SceneLayerKey previous_key;         // the layer of the previous pass
     bool bmp_screenshot_pending = false; // taken once the frame is drawn
 };
 

@@ -210,6 +210,8 @@ void gui_build(GuiState* state, int viewport_side);
 void gui_activate_specific_page(int letter);
 // Writes the viewport's camera into the six camera fields.
 void gui_update_3d_variables_display();
+// The same for a given viewport.
+void gui_show_camera(const InteractableViewport3d* viewport);
 // Lock indicator of the point inspection.
 void gui_point_lock_lock(int point);
 void gui_point_lock_unlock();

@@ -532,8 +532,12 @@ void gui_activate_specific_page(int letter)
 
 void gui_update_3d_variables_display()
 {
+    gui_show_camera(gui_state->viewport);
+}
+
+void gui_show_camera(const InteractableViewport3d* v)
+{
     GuiState* state = gui_state;
-    const InteractableViewport3d* v = state->viewport;
     if (v == nullptr || state->viewport_x_input == nullptr)
         return;
     interactable_text_input_set_text_formatted_and_deactivate(state->viewport_x_input, "%.2lf", v->camera_x);

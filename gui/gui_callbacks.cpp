@@ -353,18 +353,8 @@ void callback_set_screenshot_svg_scale(Interactable* widget)
 // The viewport calls this after every mouse step that moved the camera.
 void callback_update_display_3d_variables(Interactable* widget)
 {
-    GuiState* state = gui_state;
     const auto* viewport = dynamic_cast<const InteractableViewport3d*>(widget);
-    if (viewport == nullptr)
-        viewport = state->viewport;
-    if (viewport == nullptr || state->viewport_x_input == nullptr)
-        return;
-    interactable_text_input_set_text_formatted_and_deactivate(state->viewport_x_input, "%.2lf", viewport->camera_x);
-    interactable_text_input_set_text_formatted_and_deactivate(state->viewport_y_input, "%.2lf", viewport->camera_y);
-    interactable_text_input_set_text_formatted_and_deactivate(state->viewport_z_input, "%.2lf", viewport->camera_z);
-    interactable_text_input_set_text_formatted_and_deactivate(state->viewport_pitch_input, "%.1lf", viewport->pitch);
-    interactable_text_input_set_text_formatted_and_deactivate(state->viewport_yaw_input, "%.1lf", viewport->yaw);
-    interactable_text_input_set_text_formatted_and_deactivate(state->viewport_roll_input, "%.1lf", viewport->roll);
+    gui_show_camera(viewport != nullptr ? viewport : gui_state->viewport);
 }
 
 void callback_set_special_view_frontal(Interactable*) { set_special_view(0.0, 270.0, 0.0); }

@@ -228,16 +228,7 @@ void gui_build_projected_jaw_vertices()
 void gui_get_model_poject_viewport_data(double model_view[16], double projection[16], int viewport_rect[4],
                                         const InteractableViewport3d* viewport)
 {
-    const Matrix4 m = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
-    const Matrix4 identity = camera_identity_matrix();
-    for (int i = 0; i < 16; ++i) {
-        model_view[i] = m.m[i];
-        projection[i] = identity.m[i];
-    }
-    viewport_rect[0] = 0;
-    viewport_rect[1] = 0;
-    viewport_rect[2] = viewport->w;
-    viewport_rect[3] = viewport->h;
+    interactable_viewport3d_gl_matrices(viewport, model_view, projection, viewport_rect);
 }
 
 void gui_get_projected_min_max(double* min_x, double* min_y, double* max_x, double* max_y, const Vector3* points,

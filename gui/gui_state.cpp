@@ -3,6 +3,7 @@
 #include <new>
 
 #include "gui/gui.hpp"
+#include "gui/gui_report_access.hpp"
 
 GuiState* gui_state = nullptr;
 
@@ -76,19 +77,7 @@ void gui_state_free(std::unique_ptr<GuiState> state)
     // widgets in list order, the page lists (which own nothing), the
     // exercise toggles. The window and the font belong to the main loop.
     emg_free(std::move(state->report));
-    state->l_extrapolated_verts.clear();
-    state->i_extrapolated_verts.clear();
-    state->r_extrapolated_verts.clear();
-    state->l_verts.clear();
-    state->i_verts.clear();
-    state->r_verts.clear();
-    state->l_projected_verts.clear();
-    state->i_projected_verts.clear();
-    state->r_projected_verts.clear();
-    state->l_projected_extrapolated_verts.clear();
-    state->i_projected_extrapolated_verts.clear();
-    state->r_projected_extrapolated_verts.clear();
-    state->open_close_movements.clear();
+    gui_release_derived_arrays(state.get());
     for (auto& widget : state->interactables)
         widget.reset();
     state->interactables.clear();

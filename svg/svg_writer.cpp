@@ -256,16 +256,7 @@ void svg_writer_draw_background(SvgSink& file, int indent, const Color* color)
 void svg_writer_get_model_poject_viewport_data(double model_view[16], double projection[16], int viewport_rect[4],
                                                const InteractableViewport3d* viewport)
 {
-    const Matrix4 camera = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
-    const Matrix4 identity = camera_identity_matrix();
-    for (int k = 0; k < 16; ++k) {
-        model_view[k] = camera.m[k];
-        projection[k] = identity.m[k];
-    }
-    viewport_rect[0] = 0;
-    viewport_rect[1] = 0;
-    viewport_rect[2] = viewport->w;
-    viewport_rect[3] = viewport->h;
+    interactable_viewport3d_gl_matrices(viewport, model_view, projection, viewport_rect);
 }
 
 namespace {

@@ -177,6 +177,27 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
     }
 }
 
+// Candidates closer together than single precision can tell apart: the
+// index must still pick the exact nearest, and the first of exact ties.
+TEST(InspectionSearch, IndexSeparatesCandidatesBelowSinglePrecision)
+{
+    SearchState t(300);
+    GuiState& s = t.state;
+    std::mt19937 random(11);
+    std::uniform_int_distribution<int> step(-50, 50);
+    for (auto* v : {&s.l_projected_verts, &s.i_projected_verts, &s.r_projected_verts})
+        for (Vector3& p : *v)
+            p = {0.5 + step(random) * 1e-11, 0.25 + step(random) * 1e-11, 0};
+    ++s.projection_generation;
+    InspectionIndex index;
+    for (int q = 0; q < 50; ++q) {
+        const double mx = 0.5 + step(random) * 1e-11, my = 0.25 + step(random) * 1e-11;
+        expect_same(index.find(&s, mx, my, 'l'), inspection_find_linear(&s, mx, my, 'l'), "dense candidates");
+    }
+    // Far away, the same winner too.
+    expect_same(index.find(&s, 3.0, -2.0, 'l'), inspection_find_linear(&s, 3.0, -2.0, 'l'), "far mouse");
+}
+
 TEST(InspectionSearch, IndexFollowsNewProjectionsAndSwitches)
 {
     SearchState t(2);

@@ -199,7 +199,7 @@ TEST(TimedText, HiddenUntilRestartedThenVanishesAfterItsDuration)
 {
     const OffscreenWindow window;
     auto notice = interactable_text_timed_create(0, 0, 100, 20, &c_black, &c_beige, nullptr, "Screenshot taken!",
-                                                 window.font(), 0, 40.0);
+                                                 window.font(), 0, 1000.0);
     notice->render();
     EXPECT_EQ(notice->active, 0) << "created hidden, stays hidden";
 
@@ -208,14 +208,19 @@ TEST(TimedText, HiddenUntilRestartedThenVanishesAfterItsDuration)
     EXPECT_EQ(notice->active, 1);
     EXPECT_EQ(notice->texture_valid, 1);
 
-    // A restart while shown extends the time from the restart.
-    SDL_Delay(25);
-    interactable_text_timed_restart(notice.get());
-    SDL_Delay(25);
+    // Still shown at the last moment of its time (the bound included)...
+    const double now = static_cast<double>(SDL_GetTicks());
+    notice->start_time = now - 1000.0 + 200.0;
     notice->render();
     EXPECT_EQ(notice->active, 1);
 
-    SDL_Delay(60);
+    // ...a restart starts the time again from now...
+    interactable_text_timed_restart(notice.get());
+    EXPECT_GE(notice->start_time, now);
+
+    // ...and once it has run out, the next render hides it without any
+    // call from the application.
+    notice->start_time = static_cast<double>(SDL_GetTicks()) - 1001.0 - 50.0;
     notice->render();
     EXPECT_EQ(notice->active, 0);
     EXPECT_EQ(notice->text, "Screenshot taken!");

@@ -58,6 +58,11 @@ void interactable_viewport3d_change_width_and_height(InteractableViewport3d* vie
 
 // The camera as the one matrix computation uses it (aspect = w / h).
 CameraView interactable_viewport3d_camera_view(const InteractableViewport3d* viewport);
+// The camera in OpenGL's form, without calling OpenGL: the model-view
+// matrix holds the whole camera, the projection is the identity, and the
+// viewport rectangle is (0, 0, w, h).
+void interactable_viewport3d_gl_matrices(const InteractableViewport3d* viewport, double model_view[16],
+                                         double projection[16], int viewport_rect[4]);
 
 // Drawing through the camera; a null colour means the viewport's foreground.
 // Points, at the global point size.
