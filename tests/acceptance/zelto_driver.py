@@ -313,11 +313,16 @@ class Zelto:
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen([os.path.abspath(binary), *arguments], cwd=self.workdir, env=environment,
                                         stdout=self._log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
-        self.window = int(wait_until(self._find_window, "the Zelto window to be mapped"))
-        self.x = XConnection(display.name)
         self.exit_status = None
-        # The first frames are drawn once the panel's beige shows.
-        self.wait_for_picture(lambda p: p.pixel(self.view_side + 5, 5) == BEIGE, "the first frame")
+        try:
+            # Start-up under the sanitizers on a busy machine may take a while.
+            self.window = int(wait_until(self._find_window, "the Zelto window to be mapped", timeout=3 * TIMEOUT))
+            self.x = XConnection(display.name)
+            # The first frames are drawn once the panel's beige shows.
+            self.wait_for_picture(lambda p: p.pixel(self.view_side + 5, 5) == BEIGE, "the first frame")
+        except DriverError as error:
+            self.kill()
+            raise DriverError("%s\n--- console ---\n%s" % (error, self.console())) from None
 
     def _find_window(self):
         result = self.xdotool("search", "--onlyvisible", "--name", "^Zelto$", check=False)
