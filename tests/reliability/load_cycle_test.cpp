@@ -54,7 +54,7 @@ TEST(LoadCycle, AThousandReportsOfEveryKindInOneSessionLeaveTheHeapWhereItWas)
     std::vector<std::vector<std::size_t>> levels(kinds.size(), std::vector<std::size_t>(rounds, 0));
     std::vector<std::size_t> unloaded(rounds, 0);  // after each round, with no report
     std::vector<int> first_outcome(kinds.size(), -1);
-    const std::size_t start_level = heap_in_use();
+    const std::size_t start_level = session.settled_heap_in_use();
     const std::string unload_path = (session.directory() / "nothing-here.tsv").string();
 
     int loads = 0;
@@ -92,12 +92,12 @@ TEST(LoadCycle, AThousandReportsOfEveryKindInOneSessionLeaveTheHeapWhereItWas)
             } else {
                 EXPECT_TRUE(session.state().exercise_toggles.empty()) << context;
             }
-            levels[k][r] = heap_in_use();
+            levels[k][r] = session.settled_heap_in_use();
             if (::testing::Test::HasFatalFailure())
                 return;
         }
         session.load(unload_path, Road::call);
-        unloaded[r] = heap_in_use();
+        unloaded[r] = session.settled_heap_in_use();
     }
     EXPECT_EQ(loads, total_loads);
     session.take_console();

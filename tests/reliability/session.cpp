@@ -208,6 +208,12 @@ void Session::expect_usable(const std::string& context, Road road)
     EXPECT_EQ(after.find("openGL error"), std::string::npos) << context << "\n" << after;
 }
 
+std::size_t Session::settled_heap_in_use()
+{
+    glFinish();
+    return heap_in_use();
+}
+
 std::string Session::take_console()
 {
     return std::exchange(console_, std::string());

@@ -80,6 +80,10 @@ public:
     // when not.
     void expect_usable(const std::string& context, Road road = Road::call);
 
+    // The heap in use once the OpenGL driver has finished drawing (its
+    // rendering threads hold memory for a frame until it is done).
+    std::size_t settled_heap_in_use();
+
     // Everything printed since the last call.
     std::string take_console();
 
