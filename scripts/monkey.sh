@@ -65,7 +65,7 @@ zelto_pid=""
 cleanup() {
   if [ -n "$zelto_pid" ] && kill -0 "$zelto_pid" 2>/dev/null; then kill -KILL "$zelto_pid" 2>/dev/null; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; fi
-  rm -rf "$work"
+  [ -n "${ZELTO_MONKEY_KEEP:-}" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 
@@ -110,7 +110,7 @@ words=("0" "1" "2" "3" "-1" "10" "25" "0.5" "-7.25" "180" "360" "-720" "1e999" "
 # The server picks a free display number itself (other servers may run on
 # the machine); the screen is large enough for the biggest window size the
 # panel offers (2350 x 2000).
-Xvfb -displayfd 3 -screen 0 2400x2100x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 2400x2100x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
@@ -168,102 +168,132 @@ keys=(space space Escape Return BackSpace ctrl+c ctrl+v Tab a z 0 5 9 minus peri
   shift+a KP_Enter F1 Home End comma e n)
 
 count=0
-note() { count=$((count + 1)); printf '%d %s\n' "$count" "$*" >>"$actions"; }
-pick() { local -n list="$1"; printf '%s' "${list[RANDOM % ${#list[@]}]}"; }
-random_in() { echo $(( $1 + RANDOM % ( $2 > 1 ? $2 : 1 ) )); }
-x_do() { xdotool "$@" 2>/dev/null; }
+note() { count=$((count + 1)); printf '%d %s %s\n' "$count" "$EPOCHREALTIME" "$*" >>"$actions"; }
+# No command substitution in the loop: a fork per value costs more than the
+# action on a loaded machine.
+#   pick VAR LIST           VAR := a random element of the array LIST
+#   random_in VAR FROM SPAN VAR := FROM + a random number below SPAN
+pick() { local -n list="$2"; printf -v "$1" '%s' "${list[RANDOM % ${#list[@]}]}"; }
+random_in() { printf -v "$1" '%d' $(( $2 + RANDOM % ( $3 > 1 ? $3 : 1 ) )); }
+
+# Pointer and key actions collect in one xdotool command line, which runs
+# when it is long enough or before text is typed: starting a process per
+# action would be most of the session's time.
+batch=()
+queue() { batch+=("$@"); if (( ${#batch[@]} > 60 )); then flush; fi; }
+flush() {
+  if (( ${#batch[@]} > 0 )); then xdotool "${batch[@]}" 2>/dev/null; fi
+  batch=()
+}
+# Text reaches a field only once the program has handled the click that
+# started the edit (SDL turns key presses into text while editing only), so
+# the queued clicks go first and the text follows in its own command.
+type_now() {
+  flush
+  sleep 0.1
+  xdotool type --delay 2 -- "$1" 2>/dev/null
+}
 
 click_panel_widget() {
   local x y w h button=1
-  read -r x y w h <<<"$(pick widgets)"
+  local widget px py
+  pick widget widgets
+  read -r x y w h <<<"$widget"
   (( RANDOM % 10 == 0 )) && button=$(( 2 + RANDOM % 2 ))
-  local px py
-  px=$(( view + $(random_in "$x" "$w") )) py=$(random_in "$y" "$h")
+  random_in px "$x" "$w"
+  random_in py "$y" "$h"
+  px=$(( view + px ))
   note "click $button at $px,$py (panel)"
-  x_do mousemove --window "$window" "$px" "$py" click "$button"
+  queue mousemove --window "$window" "$px" "$py" click "$button"
 }
 
 drag_in_view() {
   local button=$(( 1 + RANDOM % 3 )) modifier=""
   case $(( RANDOM % 4 )) in 0) modifier=ctrl ;; 1) modifier=shift ;; esac
   local x1 y1 x2 y2
-  x1=$(random_in 5 $((view - 10))) y1=$(random_in 5 $((view - 10)))
-  x2=$(random_in 0 $((view + 100))) y2=$(random_in 0 $((view + 50)))
+  random_in x1 5 $((view - 10))
+  random_in y1 5 $((view - 10))
+  random_in x2 0 $((view + 100))
+  random_in y2 0 $((view + 50))
   note "drag $button ${modifier:-plain} $x1,$y1 -> $x2,$y2"
   local args=(mousemove --window "$window" "$x1" "$y1")
   [ -n "$modifier" ] && args+=(keydown "$modifier")
-  args+=(mousedown "$button" mousemove --window "$window" $(( (x1 + x2) / 2 )) $(( (y1 + y2) / 2 ))
-    mousemove --window "$window" "$x2" "$y2" mouseup "$button")
+  args+=(mousedown "$button" sleep 0.05 mousemove --window "$window" $(( (x1 + x2) / 2 )) $(( (y1 + y2) / 2 ))
+    sleep 0.05 mousemove --window "$window" "$x2" "$y2" mouseup "$button")
   [ -n "$modifier" ] && args+=(keyup "$modifier")
-  x_do "${args[@]}"
+  queue "${args[@]}"
 }
 
 click_in_view() {
   local x y button=$(( 1 + RANDOM % 5 ))
-  x=$(random_in 0 "$view") y=$(random_in 0 "$view")
+  random_in x 0 "$view"
+  random_in y 0 "$view"
   note "click $button at $x,$y (view), then space"
-  x_do mousemove --window "$window" "$x" "$y" click "$button" key space
+  queue mousemove --window "$window" "$x" "$y" click "$button" key space
 }
 
 click_anywhere() {
   local x y
-  x=$(random_in 0 $((view + 350))) y=$(random_in 0 "$view")
+  random_in x 0 $((view + 350))
+  random_in y 0 "$view"
   note "click 1 at $x,$y"
-  x_do mousemove --window "$window" "$x" "$y" click 1
+  queue mousemove --window "$window" "$x" "$y" click 1
 }
 
 press_keys() {
-  local n=$(( 1 + RANDOM % 4 )) list=()
-  for _ in $(seq "$n"); do list+=("$(pick keys)"); done
+  local n=$(( 1 + RANDOM % 4 )) list=() key i
+  for (( i = 0; i < n; i++ )); do pick key keys; list+=("$key"); done
   note "keys ${list[*]}"
-  x_do key --delay 5 "${list[@]}"
+  queue key --delay 5 "${list[@]}"
 }
 
 type_text() {
   local text
-  text="$(pick words)"
+  pick text words
   note "type '${text:0:40}'"
-  x_do type --delay 2 -- "$text"
+  type_now "$text"
 }
 
 # Escape first: a press inside a field that is being edited cancels the edit.
 type_report_path() {
   local path
-  path="$(pick reports)"
+  pick path reports
   note "report path field <- $path"
-  x_do key Escape mousemove --window "$window" $((view + 15)) 15 click 1 \
+  queue key Escape mousemove --window "$window" $((view + 15)) 15 click 1 \
     mousemove --window "$window" $((view + 60)) 140 click 1
-  x_do type --delay 2 -- "$path"
-  x_do key Return
+  type_now "$path"
+  queue key Return
 }
 
 type_number() {
-  local tab_x tab_y field_x field_y text
-  read -r tab_x tab_y field_x field_y <<<"$(pick number_fields)"
-  text="$(pick words)"
+  local tab_x tab_y field_x field_y text field
+  pick field number_fields
+  read -r tab_x tab_y field_x field_y <<<"$field"
+  pick text words
   note "number field at $field_x,$field_y <- '${text:0:40}'"
-  x_do key Escape mousemove --window "$window" $((view + tab_x + 5)) $((tab_y + 5)) click 1 \
+  queue key Escape mousemove --window "$window" $((view + tab_x + 5)) $((tab_y + 5)) click 1 \
     mousemove --window "$window" $((view + field_x)) "$field_y" click 1
-  x_do type --delay 2 -- "$text"
-  x_do key Return
+  type_now "$text"
+  queue key Return
 }
 
 use_preset_file() {
   local name button_x
-  name="$(pick words)"
+  pick name words
   button_x=$(( RANDOM % 2 == 0 ? 20 : 200 ))  # Save or Load
   note "preset path <- '${name:0:40}', then the button at $button_x"
-  x_do key Escape mousemove --window "$window" $((view + 15)) 75 click 1 \
+  queue key Escape mousemove --window "$window" $((view + 15)) 75 click 1 \
     mousemove --window "$window" $((view + 60)) 560 click 1
-  x_do type --delay 2 -- "$name"
-  x_do key Return mousemove --window "$window" $((view + button_x)) 590 click 1
+  type_now "$name"
+  queue key Return mousemove --window "$window" $((view + button_x)) 590 click 1
 }
 
 turn_wheel() {
   local x y button=$(( 4 + RANDOM % 2 ))
-  x=$(random_in 0 $((view + 350))) y=$(random_in 0 "$view")
+  random_in x 0 $((view + 350))
+  random_in y 0 "$view"
   note "wheel $button at $x,$y"
-  x_do mousemove --window "$window" "$x" "$y" click --repeat 3 "$button"
+  queue mousemove --window "$window" "$x" "$y" click --repeat 3 "$button"
 }
 
 one_action() {
@@ -290,9 +320,9 @@ echo "monkey: seed $seed, $minutes minute(s), $binary"
 start=$(date +%s)
 deadline=$(( start + $(awk -v m="$minutes" 'BEGIN { printf "%d", m * 60 }') ))
 last_check=$start
-while [ "$(date +%s)" -lt "$deadline" ]; do
+while (( EPOCHSECONDS < deadline )); do
   one_action
-  now=$(date +%s)
+  now=$EPOCHSECONDS
   if (( now - last_check >= 3 )); then
     last_check=$now
     alive || fail "the program ended during the session (after action $count)"
@@ -300,7 +330,8 @@ while [ "$(date +%s)" -lt "$deadline" ]; do
     xdotool windowfocus "$window" 2>/dev/null
   fi
 done
-x_do keyup ctrl shift mouseup 1 mouseup 2 mouseup 3 key Escape
+flush
+xdotool keyup ctrl shift mouseup 1 mouseup 2 mouseup 3 key Escape 2>/dev/null
 alive || fail "the program ended during the session (after action $count)"
 echo "monkey: $count actions in $(( $(date +%s) - start )) s"
 
@@ -311,10 +342,10 @@ xdotool search --name '^Zelto$' >/dev/null 2>&1 || fail "the window is gone"
 update_geometry
 answered=0
 for attempt in 1 2 3 4 5 6; do
-  x_do mousemove --window "$window" $((view + 200)) 75 click 1   # "About"
+  xdotool mousemove --window "$window" $((view + 200)) 75 click 1 2>/dev/null   # "About"
   sleep $(( attempt * 2 ))
   import -window "$window" "$work/about.png" 2>/dev/null
-  x_do mousemove --window "$window" $((view + 200)) 15 click 1   # "Screen"
+  xdotool mousemove --window "$window" $((view + 200)) 15 click 1 2>/dev/null   # "Screen"
   sleep $(( attempt * 2 ))
   import -window "$window" "$work/screen.png" 2>/dev/null
   differing="$(compare -metric AE "$work/about.png" "$work/screen.png" null: 2>&1 || true)"
