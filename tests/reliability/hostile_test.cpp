@@ -623,5 +623,43 @@ TEST(HostileTypedNumbers, PathFieldsTakeAbsurdText)
     }
 }
 
+// A pasted page or a dropped path of a megabyte: the fields show its
+// beginning, nothing loads, and the program goes on at its usual pace (the
+// text is not rendered whole on every rebuild of the field).
+TEST(HostileTypedNumbers, PathFieldsTakeAMegabyte)
+{
+    Session session;
+    GuiState& s = session.state();
+    const std::string megabyte(std::size_t{1} << 20, 'm');
+
+    session.load(megabyte, Road::drop);
+    EXPECT_EQ(s.report, nullptr);
+    EXPECT_EQ(s.report_path_input->text, megabyte);
+    session.still_pass();
+
+    // Pasted with Ctrl+V into the report path and the preset path.
+    ASSERT_EQ(SDL_SetClipboardText(megabyte.c_str()), 0) << SDL_GetError();
+    auto paste_into = [&](InteractableTextInput* field) {
+        session.click(field);
+        ASSERT_EQ(field->editing, 1);
+        SDL_SetModState(KMOD_LCTRL);
+        session.push(zelto_test::key_event(SDL_KEYDOWN, SDLK_v));
+        session.still_pass();
+        SDL_SetModState(KMOD_NONE);
+        EXPECT_EQ(field->text.size(), megabyte.size());
+        session.push(zelto_test::key_event(SDL_KEYDOWN, SDLK_RETURN));
+        session.still_pass();
+    };
+    session.show_page('b');
+    paste_into(s.report_path_input);
+    EXPECT_EQ(s.report, nullptr);
+    session.show_page('f');
+    paste_into(s.preset_path_input);
+    session.click(preset_button(session, row_path_load));
+    session.click(preset_button(session, row_path_load - 1));  // "Save": a name far too long for a file
+    EXPECT_EQ(files_with_extension(session.directory(), ".zlp"), 0);
+    session.expect_usable("a megabyte in the path fields", Road::path_field);
+}
+
 }  // namespace
 }  // namespace zelto_reliability
