@@ -76,6 +76,17 @@ fail() {
   tail -n 40 "$actions" 2>/dev/null
   echo "---- program output (last 200 lines) ----"
   tail -n 200 "$log" 2>/dev/null
+  # A program that is alive but does not answer: where it is stuck.
+  if [ -n "$zelto_pid" ] && kill -0 "$zelto_pid" 2>/dev/null; then
+    if [ -n "${window:-}" ] && command -v xwininfo >/dev/null 2>&1; then
+      echo "---- the window ----"
+      xwininfo -id "$window" 2>&1 | grep -E "Absolute|Width|Height|Map State"
+    fi
+    if command -v gdb >/dev/null 2>&1; then
+      echo "---- the program's threads ----"
+      gdb -p "$zelto_pid" -batch -ex "thread apply all bt 30" 2>/dev/null | grep -E "^(#|Thread)" | head -n 150
+    fi
+  fi
   exit 1
 }
 
