@@ -17,6 +17,7 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -310,19 +311,44 @@ class Zelto:
         environment.setdefault("LSAN_OPTIONS", "detect_leaks=0")
         environment["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=0:" + environment.get("ASAN_OPTIONS", "")
         environment.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
-        self._log = open(self.log_path, "wb")
-        self.process = subprocess.Popen([os.path.abspath(binary), *arguments], cwd=self.workdir, env=environment,
-                                        stdout=self._log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        command = [os.path.abspath(binary), *arguments]
         self.exit_status = None
         try:
-            # Start-up under the sanitizers on a busy machine may take a while.
-            self.window = int(wait_until(self._find_window, "the Zelto window to be mapped", timeout=3 * TIMEOUT))
+            self._launch(command, environment)
+            try:
+                # Start-up under the sanitizers on a busy machine may take a while.
+                self.window = int(wait_until(self._find_window, "the Zelto window to be mapped", timeout=3 * TIMEOUT))
+            except DriverError as error:
+                # A start that never shows its window: say where the program
+                # stood, then start it once more. A second such start fails.
+                sys.stderr.write("\n--- %s; the program's threads: ---\n%s\n--- console ---\n%s\n"
+                                 "--- starting the program once more ---\n" % (error, self.threads(), self.console()))
+                self.kill()
+                self._launch(command, environment)
+                self.window = int(wait_until(self._find_window, "the Zelto window to be mapped", timeout=3 * TIMEOUT))
             self.x = XConnection(display.name)
             # The first frames are drawn once the panel's beige shows.
             self.wait_for_picture(lambda p: p.pixel(self.view_side + 5, 5) == BEIGE, "the first frame")
         except DriverError as error:
             self.kill()
             raise DriverError("%s\n--- console ---\n%s" % (error, self.console())) from None
+
+    def _launch(self, command, environment):
+        self._log = open(self.log_path, "wb")
+        self.process = subprocess.Popen(command, cwd=self.workdir, env=environment,
+                                        stdout=self._log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+
+    def threads(self):
+        """The call stacks of the running program's threads, as gdb shows them (when it can)."""
+        if self.process.poll() is not None or shutil.which("gdb") is None:
+            return "(not available)"
+        try:
+            result = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt 25"],
+                                    capture_output=True, text=True, timeout=TIMEOUT)
+        except subprocess.TimeoutExpired:
+            return "(gdb did not answer)"
+        lines = [line for line in result.stdout.splitlines() if line.startswith(("#", "Thread"))]
+        return "\n".join(lines[:200]) or result.stderr.strip()
 
     def _find_window(self):
         result = self.xdotool("search", "--onlyvisible", "--name", "^Zelto$", check=False)
