@@ -140,6 +140,10 @@ xdotool windowfocus --sync "$window" 2>/dev/null
 view=750
 update_geometry() {
   local geometry
+  # Without a window manager a window that grows keeps its top left corner
+  # and may reach past the screen, where it gets no pointer events and shows
+  # nothing: keep it at the screen's corner (the screen fits the largest size).
+  xdotool windowmove "$window" 0 0 2>/dev/null
   geometry="$(xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\).*/\2/p')"
   if [ -n "$geometry" ]; then view="$geometry"; fi
 }
