@@ -135,10 +135,8 @@ TEST_F(SwitchCallbacks, PitchLockAndProjectionGoToTheViewport)
     click(state()->orthogonal_toggle);
     EXPECT_EQ(state()->viewport->perspective, 0);
     EXPECT_EQ(state()->perspective_toggle->pressed, 0);
-}
 
-TEST_F(SwitchCallbacks, TheSingleToggleProjectionFormFollowsItsToggle)
-{
+    // The single-toggle form follows its toggle.
     auto toggle = interactable_toggle_create(0, 0, 10, 10, &c_black, &c_beige, &c_black, &c_button_active,
                                              callback_toggle_3d_perspective, "p", state()->font, 0);
     interactable_toggle_set_state(toggle.get(), 1, 1);
@@ -162,90 +160,73 @@ TEST_F(SwitchCallbacks, PerspectiveProjectionIsNotFitted)
 // Typed numbers
 // -----------------------------------------------------------------------------
 
-struct TypedRow {
-    const char* what;
-    InteractableTextInput* GuiState::*field;
-    char page;
-    const char* typed;
-    const char* shown;
-    double stored;
-};
-
-double stored_value(const GuiState* s, InteractableTextInput* GuiState::*field)
+// What a typed field stores, by the field's index in the panel.
+double stored_value(const GuiState* s, int index)
 {
     const InteractableViewport3d* v = s->viewport;
-    if (field == &GuiState::viewport_x_input)
-        return v->camera_x;
-    if (field == &GuiState::viewport_y_input)
-        return v->camera_y;
-    if (field == &GuiState::viewport_z_input)
-        return v->camera_z;
-    if (field == &GuiState::viewport_pitch_input)
-        return v->pitch;
-    if (field == &GuiState::viewport_yaw_input)
-        return v->yaw;
-    if (field == &GuiState::viewport_roll_input)
-        return v->roll;
-    if (field == &GuiState::extrapolation_x_input)
-        return s->extrapolation_x_amount;
-    if (field == &GuiState::extrapolation_y_input)
-        return s->extrapolation_y_amount;
-    if (field == &GuiState::extrapolation_z_input)
-        return s->extrapolation_z_amount;
-    if (field == &GuiState::extrapolation_distance_input)
-        return s->extrapolation_distance;
+    switch (index) {
+    case 22: return v->camera_x;
+    case 23: return v->camera_y;
+    case 24: return v->camera_z;
+    case 28: return v->pitch;
+    case 29: return v->yaw;
+    case 30: return v->roll;
+    case 66: return s->extrapolation_distance;
+    case 70: return s->extrapolation_x_amount;
+    case 71: return s->extrapolation_y_amount;
+    case 72: return s->extrapolation_z_amount;
+    case 118: return s->screenshot_svg_scale;
+    }
     return -12345.0;
 }
 
 TEST_F(TypedNumbers, ReadBoundShowAndStore)
 {
-    const TypedRow rows[] = {
-        {"z is kept negative", &GuiState::viewport_z_input, 'a', "7", "-7.00", -7.0},
-        {"z without a number", &GuiState::viewport_z_input, 'a', "abc", "0.00", 0.0},
-        {"z negative as typed", &GuiState::viewport_z_input, 'a', "-12.345", "-12.35", -12.345},
-        {"x with spaces and a tail", &GuiState::viewport_x_input, 'a', "  1.5mm", "1.50", 1.5},
-        {"y negative", &GuiState::viewport_y_input, 'a', "-2", "-2.00", -2.0},
-        {"x too large for a double", &GuiState::viewport_x_input, 'a', "1e999", "0.00", 0.0},
-        {"y not a number", &GuiState::viewport_y_input, 'a', "nan", "0.00", 0.0},
-        {"y infinite", &GuiState::viewport_y_input, 'a', "-inf", "0.00", 0.0},
-        {"pitch with one decimal", &GuiState::viewport_pitch_input, 'a', "45", "45.0", 45.0},
-        {"yaw stored as typed", &GuiState::viewport_yaw_input, 'a', "400.25", "400.2", 400.25},
-        {"roll negative", &GuiState::viewport_roll_input, 'a', "-30", "-30.0", -30.0},
-        {"amount below 0", &GuiState::extrapolation_x_input, 'e', "-3", "0", 0.0},
-        {"amount", &GuiState::extrapolation_y_input, 'e', "2", "2", 2.0},
-        {"amount reads the integer part", &GuiState::extrapolation_z_input, 'e', "1.9", "1", 1.0},
-        {"amount without a number", &GuiState::extrapolation_z_input, 'e', "x", "0", 0.0},
-        {"spacing", &GuiState::extrapolation_distance_input, 'e', "1.5", "1.50", 1.5},
-        {"spacing below 0", &GuiState::extrapolation_distance_input, 'e', "-1", "0.00", 0.0},
-        {"spacing not finite", &GuiState::extrapolation_distance_input, 'e', "inf", "0.00", 0.0},
+    const struct {
+        const char* what;
+        int index;
+        char page;
+        const char *typed, *shown;
+        double stored;
+    } rows[] = {
+        {"z is kept negative", 24, 'a', "7", "-7.00", -7.0},
+        {"z without a number", 24, 'a', "abc", "0.00", 0.0},
+        {"z negative as typed", 24, 'a', "-12.345", "-12.35", -12.345},
+        {"x with spaces and a tail", 22, 'a', "  1.5mm", "1.50", 1.5},
+        {"y negative", 23, 'a', "-2", "-2.00", -2.0},
+        {"x too large for a double", 22, 'a', "1e999", "0.00", 0.0},
+        {"y not a number", 23, 'a', "nan", "0.00", 0.0},
+        {"y infinite", 23, 'a', "-inf", "0.00", 0.0},
+        {"pitch with one decimal", 28, 'a', "45", "45.0", 45.0},
+        {"yaw stored as typed", 29, 'a', "400.25", "400.2", 400.25},
+        {"roll negative", 30, 'a', "-30", "-30.0", -30.0},
+        {"amount below 0", 70, 'e', "-3", "0", 0.0},
+        {"amount", 71, 'e', "2", "2", 2.0},
+        {"amount reads the integer part", 72, 'e', "1.9", "1", 1.0},
+        {"amount without a number", 72, 'e', "x", "0", 0.0},
+        {"spacing", 66, 'e', "1.5", "1.50", 1.5},
+        {"spacing below 0", 66, 'e', "-1", "0.00", 0.0},
+        {"spacing not finite", 66, 'e', "inf", "0.00", 0.0},
+        {"line width at least 1", 118, 'h', "0.5", "1.00", 1.0},
+        {"line width", 118, 'h', "250", "250.00", 250.0},
+        {"line width not a number", 118, 'h', "nan", "1.00", 1.0},
     };
-    for (const TypedRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         gui_activate_specific_page(row.page);
-        InteractableTextInput* field = state()->*row.field;
+        auto* field = widget_as<InteractableTextInput>(row.index);
         type_into(field, row.typed);
         EXPECT_EQ(field->text, row.shown);
         EXPECT_EQ(field->editing, 0);
-        EXPECT_EQ(stored_value(state(), row.field), row.stored);
+        EXPECT_EQ(stored_value(state(), row.index), row.stored);
     }
 }
 
-TEST_F(TypedNumbers, SvgLineWidthIsAtLeastOne)
-{
-    gui_activate_specific_page('h');
-    InteractableTextInput* field = widget_as<InteractableTextInput>(118);
-    type_into(field, "0.5");
-    EXPECT_EQ(field->text, "1.00");
-    EXPECT_EQ(state()->screenshot_svg_scale, 1.0);
-    type_into(field, "250");
-    EXPECT_EQ(field->text, "250.00");
-    EXPECT_EQ(state()->screenshot_svg_scale, 250.0);
-    type_into(field, "nan");
-    EXPECT_EQ(field->text, "1.00");
-    EXPECT_EQ(state()->screenshot_svg_scale, 1.0);
-}
-
-TEST_F(TypedNumbers, CameraValuesReprojectThePaths)
+// With a report loaded: a camera value re-projects the paths, grid values
+// rebuild the copies, and amounts whose grid would overflow or take too much
+// memory are refused (the check says why, the amounts stay and the field
+// shows the one kept).
+TEST_F(TypedNumbers, ValuesTakeEffectOnTheLoadedPaths)
 {
     TempWorkingDirectory directory;
     load_report_file("r.tsv", report_text({{"A", 20}}));
@@ -253,56 +234,43 @@ TEST_F(TypedNumbers, CameraValuesReprojectThePaths)
     const Vector3 before = state()->i_projected_verts[5];
     type_into(state()->viewport_x_input, "3");
     EXPECT_NE(state()->i_projected_verts[5].x, before.x);
-}
 
-TEST_F(TypedNumbers, GridAmountsRebuildTheCopies)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 20}}));
     gui_activate_specific_page('e');
     type_into(state()->extrapolation_x_input, "2");
     type_into(state()->extrapolation_y_input, "0");
     type_into(state()->extrapolation_z_input, "1");
     EXPECT_EQ(state()->extrapolations_number, 5 * 1 * 3);
     EXPECT_EQ(state()->l_extrapolated_verts.size(), 15u);
-    type_into(state()->extrapolation_distance_input, "4");
-    EXPECT_EQ(state()->extrapolation_distance, 4.0);
-}
-
-// Amounts whose grid would overflow or take too much memory are refused: the
-// check says why, the amounts stay and the field shows the one kept.
-TEST_F(TypedNumbers, OversizedGridAmountsAreRefused)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 20}}));
-    gui_activate_specific_page('e');
-    type_into(state()->extrapolation_x_input, "2");
-    const int copies = state()->extrapolations_number;
+    type_into(state()->extrapolation_y_input, "1");
     const struct {
         InteractableTextInput* GuiState::*field;
-        const char* typed;
-        const char* kept;
-    } rows[] = {
+        const char *typed, *kept;
+    } refused[] = {
         {&GuiState::extrapolation_y_input, "2000000000", "1"},
-        {&GuiState::extrapolation_z_input, "99999999999", "0"},
+        {&GuiState::extrapolation_z_input, "99999999999", "1"},
         {&GuiState::extrapolation_y_input, "300000", "1"},
     };
-    // y is 1 from preset 1 (applied by the load), z is 0.
-    for (const auto& row : rows) {
+    for (const auto& row : refused) {
         InteractableTextInput* field = state()->*row.field;
-        const std::string out = capture_stdout([&] { type_into(field, row.typed); });
-        EXPECT_FALSE(out.empty()) << row.typed;
+        EXPECT_FALSE(capture_stdout([&] { type_into(field, row.typed); }).empty()) << row.typed;
         EXPECT_EQ(field->text, row.kept) << row.typed;
     }
     EXPECT_EQ(state()->extrapolation_x_amount, 2);
     EXPECT_EQ(state()->extrapolation_y_amount, 1);
-    EXPECT_EQ(state()->extrapolation_z_amount, 0);
-    EXPECT_EQ(state()->extrapolations_number, copies);
+    EXPECT_EQ(state()->extrapolation_z_amount, 1);
+    EXPECT_EQ(state()->extrapolations_number, 5 * 3 * 3);
 }
 
 // -----------------------------------------------------------------------------
 // Camera display, standard views and fit
 // -----------------------------------------------------------------------------
+
+std::string two_decimals(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
 
 TEST_F(CameraCallbacks, ADragInTheViewShowsTheNewCameraInTheFields)
 {
@@ -311,18 +279,20 @@ TEST_F(CameraCallbacks, ADragInTheViewShowsTheNewCameraInTheFields)
     deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, 300, 300, SDL_BUTTON_RIGHT));
     deliver(mouse_motion_event(360, 300, 60, -24));
     deliver(mouse_button_event(SDL_MOUSEBUTTONUP, 360, 300, SDL_BUTTON_RIGHT));
-    const InteractableViewport3d* v = state()->viewport;
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "%.2f", v->camera_x);
-    EXPECT_EQ(state()->viewport_x_input->text, expected);
-    std::snprintf(expected, sizeof expected, "%.2f", v->camera_y);
-    EXPECT_EQ(state()->viewport_y_input->text, expected);
+    EXPECT_EQ(state()->viewport_x_input->text, two_decimals(state()->viewport->camera_x));
+    EXPECT_EQ(state()->viewport_y_input->text, two_decimals(state()->viewport->camera_y));
     EXPECT_NE(state()->viewport_x_input->text, "0.00");
 }
 
-TEST_F(CameraCallbacks, StandardViewsSetTheAnglesAndShowThem)
+// Without automatic fitting nothing re-projects on the way, so the view
+// change itself brings the projected paths up to date.
+TEST_F(CameraCallbacks, StandardViewsSetTheAnglesShowThemAndReproject)
 {
+    TempWorkingDirectory directory;
+    load_report_file("r.tsv", report_text({{"A", 20}}));
     gui_activate_specific_page('c');
+    click(state()->auto_display_fitting_toggle);
+    ASSERT_FALSE(state()->auto_display_fitting);
     const struct {
         int index;  // -1: the posterior view, which no widget carries
         double yaw;
@@ -331,6 +301,7 @@ TEST_F(CameraCallbacks, StandardViewsSetTheAnglesAndShowThem)
     for (const auto& view : views) {
         state()->viewport->pitch = 12.0;
         state()->viewport->roll = 7.0;
+        const double x_before = state()->l_projected_verts[3].x;
         if (view.index >= 0)
             click(widget(view.index));
         else
@@ -340,37 +311,13 @@ TEST_F(CameraCallbacks, StandardViewsSetTheAnglesAndShowThem)
         EXPECT_EQ(state()->viewport->roll, 0.0);
         EXPECT_EQ(state()->viewport_yaw_input->text, view.shown);
         EXPECT_EQ(state()->viewport_pitch_input->text, "0.0");
+        EXPECT_NE(state()->l_projected_verts[3].x, x_before) << view.shown;
     }
-}
-
-// Without automatic fitting nothing re-projects on the way, so the view
-// change itself brings the projected paths up to date.
-TEST_F(CameraCallbacks, StandardViewsReprojectAlsoWithoutFitting)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 20}}));
-    gui_activate_specific_page('c');
-    click(state()->auto_display_fitting_toggle);
-    ASSERT_FALSE(state()->auto_display_fitting);
-    const std::vector<Vector3> before = state()->l_projected_verts;
-    click(widget(41));  // frontal, from the left view of preset 1
-    ASSERT_EQ(state()->l_projected_verts.size(), before.size());
-    bool moved = false;
-    for (std::size_t k = 0; k < before.size(); ++k)
-        moved = moved || state()->l_projected_verts[k].x != before[k].x;
-    EXPECT_TRUE(moved);
-}
-
-TEST_F(CameraCallbacks, FitViewFitsEvenWithAutomaticFittingOff)
-{
-    gui_activate_specific_page('c');
-    click(state()->auto_display_fitting_toggle);
+    // "Fit view" fits even with automatic fitting off.
     state()->viewport->camera_z = -50.0;
     click(widget(44));
     EXPECT_NE(state()->viewport->camera_z, -50.0);
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "%.2f", state()->viewport->camera_z);
-    EXPECT_EQ(state()->viewport_z_input->text, expected);
+    EXPECT_EQ(state()->viewport_z_input->text, two_decimals(state()->viewport->camera_z));
 }
 
 // -----------------------------------------------------------------------------
@@ -404,14 +351,6 @@ TEST_F(PlaybackCallbacks, ResetBringsRealSpeedBackAndAPresetStoresIt)
     GuiPreset preset{};
     gui_serialize(state(), &preset);
     EXPECT_EQ(preset.speed_slider_position, static_cast<double>(0.1f));
-}
-
-TEST_F(PlaybackCallbacks, ThePlaybackSliderWithoutAReportDoesNothing)
-{
-    gui_activate_specific_page('d');
-    click(state()->animation_slider, 300, 30);
-    EXPECT_FALSE(state()->paused);
-    EXPECT_EQ(state()->animation_slider->text, "0/0");
 }
 
 // -----------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -169,6 +170,34 @@ private:
     std::unique_ptr<GuiState> owned_;
     std::vector<PostedUserEvent> posted_;
 };
+
+// The settings of a preset record, its padding left out, for comparisons.
+inline std::string settings_of(GuiPreset p)
+{
+    std::memset(p.padding_60, 0, sizeof p.padding_60);
+    std::memset(p.padding_78, 0, sizeof p.padding_78);
+    std::memset(p.padding_101, 0, sizeof p.padding_101);
+    return std::string(reinterpret_cast<const char*>(&p), sizeof p);
+}
+
+// The settings in force, as a record.
+inline GuiPreset current()
+{
+    GuiPreset p{};
+    gui_serialize(gui_state, &p);
+    return p;
+}
+
+// The settings in force with the camera position of `wanted`, which a fit
+// may have moved.
+inline GuiPreset current_but_camera(const GuiPreset& wanted)
+{
+    GuiPreset p = current();
+    p.camera_x = wanted.camera_x;
+    p.camera_y = wanted.camera_y;
+    p.camera_z = wanted.camera_z;
+    return p;
+}
 
 inline std::string text_of(const Interactable* widget)
 {

@@ -1,14 +1,14 @@
 // Point inspection: the candidate order, tie rules and locked samples of the
-// search, the index agreeing with the plain search, and what a pass draws
-// and writes.
+// search, and the index agreeing with the plain search. What a pass draws
+// and writes is checked with the scene.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 
 #include "app/inspection.hpp"
-#include "app/scene.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
 #include "tests/test_support.hpp"
@@ -40,14 +40,10 @@ struct SearchState {
     }
 };
 
-void expect_same(const InspectionHit& a, const InspectionHit& b, const char* what)
+// Everything a hit says, for comparisons.
+std::tuple<int, char, bool, int, int, int> fields(const InspectionHit& hit)
 {
-    EXPECT_EQ(a.hovered, b.hovered) << what;
-    EXPECT_EQ(a.kind, b.kind) << what;
-    EXPECT_EQ(a.lattice_hit, b.lattice_hit) << what;
-    EXPECT_EQ(a.s, b.s) << what;
-    EXPECT_EQ(a.v, b.v) << what;
-    EXPECT_EQ(a.h, b.h) << what;
+    return {hit.hovered, hit.kind, hit.lattice_hit, hit.s, hit.v, hit.h};
 }
 
 TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
@@ -58,20 +54,13 @@ TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
     s.i_projected_verts = {{0.5, 0.5, 0}, {0.2, 0.8, 0}, {0.8, 0.2, 0}, {0.7, 0.7, 0}};
     s.r_projected_verts = {{0.52, 0.5, 0}, {0.5, 0.5, 0}, {0.3, 0.3, 0}, {0.6, 0.6, 0}};
 
-    InspectionHit hit = inspection_find_linear(&s, 0.5, 0.5, 'r');
-    EXPECT_EQ(hit.hovered, 1) << "two equally near samples: the lower index";
-    EXPECT_EQ(hit.kind, 'l') << "between paths at equal distance: left before incisal before right";
-    EXPECT_FALSE(hit.lattice_hit);
-
+    // Equally near: the lower index, and left before incisal before right.
+    EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'r')), std::make_tuple(1, 'l', false, 0, 0, 0));
     s.draw_l_vertex = false;
-    hit = inspection_find_linear(&s, 0.5, 0.5, 'l');
-    EXPECT_EQ(hit.hovered, 0);
-    EXPECT_EQ(hit.kind, 'i');
-
+    EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'l')), std::make_tuple(0, 'i', false, 0, 0, 0));
+    // All paths hidden: no candidate, and the kind of the previous pass stays.
     s.draw_i_vertex = s.draw_r_vertex = false;
-    hit = inspection_find_linear(&s, 0.5, 0.5, 'r');
-    EXPECT_EQ(hit.hovered, -1) << "all paths hidden: no candidate";
-    EXPECT_EQ(hit.kind, 'r') << "the kind of the previous pass stays";
+    EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'r')), std::make_tuple(-1, 'r', false, 0, 0, 0));
 }
 
 TEST(InspectionSearch, LockedSampleIsTheOnlyCandidatePerPath)
@@ -85,16 +74,10 @@ TEST(InspectionSearch, LockedSampleIsTheOnlyCandidatePerPath)
     }
     s.locked_point = 5;
     InspectionIndex index;
-    InspectionHit hit = index.find(&s, 0.0, 0.9, 'l');
-    EXPECT_EQ(hit.hovered, 5);
-    EXPECT_EQ(hit.kind, 'r');
-    hit = index.find(&s, 0.0, 0.4, 'l');
-    EXPECT_EQ(hit.hovered, 5);
-    EXPECT_EQ(hit.kind, 'i');
-
+    EXPECT_EQ(fields(index.find(&s, 0.0, 0.9, 'l')), std::make_tuple(5, 'r', false, 0, 0, 0));
+    EXPECT_EQ(fields(index.find(&s, 0.0, 0.4, 'l')), std::make_tuple(5, 'i', false, 0, 0, 0));
     s.locked_point = 8;  // beyond the arrays: nothing is a candidate
-    hit = index.find(&s, 0.0, 0.4, 'i');
-    EXPECT_EQ(hit.hovered, -1);
+    EXPECT_EQ(index.find(&s, 0.0, 0.4, 'i').hovered, -1);
 }
 
 TEST(InspectionSearch, GridCopiesCompeteAfterThePlainPathsAndCarryTheirOffsets)
@@ -111,20 +94,12 @@ TEST(InspectionSearch, GridCopiesCompeteAfterThePlainPathsAndCarryTheirOffsets)
         s.l_projected_verts[k] = {0.21, 0.9, 0};
     }
     InspectionHit hit = inspection_find_linear(&s, 0.19, 0.1, 'l');
-    EXPECT_TRUE(hit.lattice_hit);
-    EXPECT_EQ(hit.kind, 'i');
-    EXPECT_EQ(hit.hovered, 1);
-    EXPECT_EQ(hit.s, -1);
-    EXPECT_EQ(hit.v, 0);
-    EXPECT_EQ(hit.h, 0);
+    EXPECT_EQ(fields(hit), std::make_tuple(1, 'i', true, -1, 0, 0));
 
     // A plain path point at exactly the distance of the nearest copy wins:
     // the plain paths come first.
     s.l_projected_verts[2] = {0.19, 0.2, 0};
-    hit = inspection_find_linear(&s, 0.19, 0.15, 'l');
-    EXPECT_FALSE(hit.lattice_hit);
-    EXPECT_EQ(hit.kind, 'l');
-    EXPECT_EQ(hit.hovered, 2);
+    EXPECT_EQ(fields(inspection_find_linear(&s, 0.19, 0.15, 'l')), std::make_tuple(2, 'l', false, 0, 0, 0));
 }
 
 TEST(InspectionSearch, PointsThatCannotBeProjectedNeverWin)
@@ -135,9 +110,8 @@ TEST(InspectionSearch, PointsThatCannotBeProjectedNeverWin)
     s.l_projected_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
     s.draw_i_vertex = s.draw_r_vertex = false;
     InspectionIndex index;
-    const InspectionHit hit = index.find(&s, 0.5, 0.5, 'i');
-    EXPECT_EQ(hit.hovered, 2);
-    expect_same(hit, inspection_find_linear(&s, 0.5, 0.5, 'i'), "non-finite candidates");
+    EXPECT_EQ(index.find(&s, 0.5, 0.5, 'i').hovered, 2);
+    EXPECT_EQ(inspection_find_linear(&s, 0.5, 0.5, 'i').hovered, 2);
 }
 
 // The index must find exactly what the plain search finds: same winner,
@@ -172,7 +146,8 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
         for (int q = 0; q < 40; ++q) {
             const double mx = q % 4 == 0 ? std::round(mouse(random) * 40) / 40 : mouse(random);
             const double my = q % 4 == 0 ? std::round(mouse(random) * 40) / 40 : mouse(random);
-            expect_same(index.find(&s, mx, my, 'r'), inspection_find_linear(&s, mx, my, 'r'), "random scene");
+            EXPECT_EQ(fields(index.find(&s, mx, my, 'r')), fields(inspection_find_linear(&s, mx, my, 'r')))
+                << "round " << round << " at " << mx << ", " << my;
         }
     }
 }
@@ -192,10 +167,10 @@ TEST(InspectionSearch, IndexSeparatesCandidatesBelowSinglePrecision)
     InspectionIndex index;
     for (int q = 0; q < 50; ++q) {
         const double mx = 0.5 + step(random) * 1e-11, my = 0.25 + step(random) * 1e-11;
-        expect_same(index.find(&s, mx, my, 'l'), inspection_find_linear(&s, mx, my, 'l'), "dense candidates");
+        EXPECT_EQ(fields(index.find(&s, mx, my, 'l')), fields(inspection_find_linear(&s, mx, my, 'l')));
     }
     // Far away, the same winner too.
-    expect_same(index.find(&s, 3.0, -2.0, 'l'), inspection_find_linear(&s, 3.0, -2.0, 'l'), "far mouse");
+    EXPECT_EQ(fields(index.find(&s, 3.0, -2.0, 'l')), fields(inspection_find_linear(&s, 3.0, -2.0, 'l')));
 }
 
 TEST(InspectionSearch, IndexFollowsNewProjectionsAndSwitches)
@@ -211,9 +186,7 @@ TEST(InspectionSearch, IndexFollowsNewProjectionsAndSwitches)
     EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'r');
     s.r_projected_verts = {{0.0, 0.0, 0}, {0.95, 0.95, 0}};
     ++s.projection_generation;
-    const InspectionHit hit = index.find(&s, 0.42, 0.42, 'l');
-    EXPECT_EQ(hit.kind, 'l');
-    EXPECT_EQ(hit.hovered, 0);
+    EXPECT_EQ(fields(index.find(&s, 0.42, 0.42, 'l')), std::make_tuple(0, 'l', false, 0, 0, 0));
 }
 
 }  // namespace

@@ -287,44 +287,39 @@ TEST_F(Scene, PositionOutsideTheExerciseIsHeldInside)
 TEST_F(Scene, WindowSizesMoveThePanelAndKeepTheViewSquare)
 {
     start(opening_report(10));
-    std::vector<std::pair<int, int>> before;
-    for (auto& w : state_->interactables)
-        before.emplace_back(w->x, w->y);
-    std::vector<std::pair<int, int>> toggles_before;
-    for (auto& t : state_->exercise_toggles)
-        toggles_before.emplace_back(t->x, t->y);
-
+    auto positions = [&] {
+        std::vector<std::pair<int, int>> out;
+        for (auto& w : state_->interactables)
+            out.emplace_back(w->x, w->y);
+        for (auto& t : state_->exercise_toggles)
+            out.emplace_back(t->x, t->y);
+        return out;
+    };
+    const std::vector<std::pair<int, int>> before = positions();
     gui_set_window_size(1350, 1000);
     pass_events();
-    EXPECT_EQ(state_->window_width, 1350);
-    EXPECT_EQ(state_->window_height, 1000);
-    EXPECT_EQ(state_->viewport->w, 1000);
-    EXPECT_EQ(state_->viewport->h, 1000);
-    for (std::size_t i = 0; i < state_->interactables.size(); ++i) {
-        const Interactable* w = state_->interactables[i].get();
-        if (w == state_->viewport) {
-            EXPECT_EQ(std::make_pair(w->x, w->y), std::make_pair(0, 0));
-        } else if (w == state_->point_info_text) {
-            EXPECT_EQ(std::make_pair(w->x, w->y), std::make_pair(20, 980));
-        } else if (w == state_->lock_image || w == state_->unlock_image) {
-            EXPECT_EQ(std::make_pair(w->x, w->y), std::make_pair(0, 980));
-        } else {
-            EXPECT_EQ(w->x, before[i].first + 250) << i;
-            EXPECT_EQ(w->y, before[i].second) << i;
-        }
-    }
-    for (std::size_t i = 0; i < state_->exercise_toggles.size(); ++i)
-        EXPECT_EQ(state_->exercise_toggles[i]->x, toggles_before[i].first + 250);
+    EXPECT_EQ(std::make_pair(state_->window_width, state_->window_height), std::make_pair(1350, 1000));
+    EXPECT_EQ(std::make_pair(state_->viewport->w, state_->viewport->h), std::make_pair(1000, 1000));
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 1350);
-    EXPECT_EQ(viewport[3], 1000);
-
+    EXPECT_EQ(std::make_pair(viewport[2], viewport[3]), std::make_pair(1350, 1000));
+    // The panel moves right by the growth of the view; the view, the
+    // information line and the lock icons stay at its left and bottom edges.
+    const std::vector<std::pair<int, int>> after = positions();
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const Interactable* w = i < 130 ? state_->interactables[i].get() : nullptr;
+        std::pair<int, int> expected{before[i].first + 250, before[i].second};
+        if (w == state_->viewport)
+            expected = {0, 0};
+        else if (w == state_->point_info_text)
+            expected = {20, 980};
+        else if (w == state_->lock_image || w == state_->unlock_image)
+            expected = {0, 980};
+        EXPECT_EQ(after[i], expected) << i;
+    }
     gui_set_window_size(1100, 750);
     pass_events();
-    for (std::size_t i = 0; i < state_->interactables.size(); ++i)
-        EXPECT_EQ(state_->interactables[i]->x, before[i].first) << i;
-    EXPECT_EQ(state_->point_info_text->y, 730);
+    EXPECT_EQ(positions(), before);
 }
 
 TEST_F(Scene, DroppedFileIsShownAndLoaded)

@@ -52,6 +52,47 @@ std::string read_file(const std::filesystem::path& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::size_t count_of(const std::string& text, const std::string& piece)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++n;
+    return n;
+}
+
+void expect_near(const Vector3& actual, const Vector3& expected, double tolerance)
+{
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+bool same_color(const Color& a, const Color& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+std::string svg_text(const std::function<void(SvgSink&)>& body)
+{
+    SvgStringSink sink;
+    body(sink);
+    return sink.text();
+}
+
+void flat_viewport(InteractableViewport3d* viewport, int w, int h)
+{
+    viewport->w = w;
+    viewport->h = h;
+    viewport->camera_x = viewport->camera_y = 0;
+    viewport->camera_z = -1;
+    viewport->pitch = viewport->yaw = viewport->roll = 0;
+    viewport->near = static_cast<double>(0.1f);
+    viewport->far = 1000.0;
+    viewport->fov = 90.0;
+    viewport->perspective = 0;
+    viewport->foreground = c_white;
+}
+
 }  // namespace zelto_test
 
 #include <dlfcn.h>
@@ -176,9 +217,21 @@ SDL_Event text_input_event(const char* utf8)
     return e;
 }
 
-bool same_color(const Color& a, const Color& b)
+std::vector<int> deliver(const std::vector<Interactable*>& widgets, SDL_Event event)
 {
-    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+    SDL_PushEvent(&event);
+    SDL_Event polled;
+    // SDL_PollEvent stops at the events pushed after it began.
+    while (SDL_PollEvent(&polled))
+        if (polled.type != zelto_user_event_type)
+            for (Interactable* widget : widgets)
+                widget->react(&polled);
+    std::vector<int> codes;
+    while (SDL_PeepEvents(&polled, 1, SDL_GETEVENT, zelto_user_event_type, zelto_user_event_type) == 1) {
+        codes.push_back(polled.user.code);
+        const CMemoryPtr data1(polled.user.data1), data2(polled.user.data2);
+    }
+    return codes;
 }
 
 }  // namespace zelto_test

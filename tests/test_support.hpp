@@ -1,9 +1,19 @@
 // Shared helpers of the test programs.
 #pragma once
 
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "app/sdl_help.hpp"
+#include "geometry/vector_algebra.hpp"
+#include "svg/svg_writer.hpp"
+#include "widgets/interactable_viewport3d.hpp"
 
 namespace zelto_test {
 
@@ -34,18 +44,18 @@ private:
 void write_file(const std::filesystem::path& path, const std::string& contents);
 // Reads a whole file; empty when it cannot be read.
 std::string read_file(const std::filesystem::path& path);
+// How often `piece` occurs in `text` (overlaps counted).
+std::size_t count_of(const std::string& text, const std::string& piece);
 
-}  // namespace zelto_test
+void expect_near(const Vector3& actual, const Vector3& expected, double tolerance = 1e-9);
+bool same_color(const Color& a, const Color& b);
 
-#include <SDL.h>
-#include <SDL_ttf.h>
-
-#include <cstdint>
-#include <vector>
-
-#include "app/sdl_help.hpp"
-
-namespace zelto_test {
+// What `body` writes into a string sink.
+std::string svg_text(const std::function<void(SvgSink&)>& body);
+// A viewport record without a texture (no OpenGL needed) whose camera maps
+// (x, y, z) to the drawing fractions (x / 2 + 1/2, 1/2 - y / 2):
+// orthographic, no rotation, zoom divisor -1, white foreground.
+void flat_viewport(InteractableViewport3d* viewport, int w = 750, int h = 750);
 
 // A real window with an OpenGL context, as the program opens it, under
 // whatever video driver SDL_VIDEODRIVER names (offscreen in ctest): SDL and
@@ -92,6 +102,10 @@ SDL_Event mouse_motion_event(int x, int y, int xrel, int yrel);
 SDL_Event key_event(std::uint32_t type, SDL_Keycode key);
 SDL_Event text_input_event(const char* utf8);
 
-bool same_color(const Color& a, const Color& b);
+// Posts the event, then offers every event the queue holds to the widgets in
+// list order, as the main loop does. The program's user events posted while
+// reacting wait for the next pass: they are taken off the queue, their data
+// released, and their codes returned in order.
+std::vector<int> deliver(const std::vector<Interactable*>& widgets, SDL_Event event);
 
 }  // namespace zelto_test

@@ -1,7 +1,7 @@
 // The 3D viewport: mouse drags and modifier keys through SDL's queue, the
 // user events it posts, the angle wrap, the camera matrices against
 // OpenGL's own fixed-function calls and gluProject, and the three drawing
-// operations read back as pixels; the switched path's pieces.
+// operations read back as pixels.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
@@ -9,12 +9,10 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "geometry/camera.hpp"
-#include "geometry/path_switching.hpp"
 #include "tests/test_support.hpp"
 #include "widgets/interactable_viewport3d.hpp"
 
@@ -32,36 +30,17 @@ void count_call(Interactable*)
     ++callback_count();
 }
 
-// Posts the event, then drains SDL's queue: widget events go to the
-// viewport, the program's user events are collected (and their data freed,
-// as the main loop does). Returns the codes of the user events, in order.
-std::vector<int> deliver(InteractableViewport3d* viewport, SDL_Event event)
-{
-    SDL_PushEvent(&event);
-    SDL_Event polled;
-    while (SDL_PollEvent(&polled))
-        if (polled.type != zelto_user_event_type)
-            viewport->react(&polled);
-    // What the viewport posted while reacting waits for the next pass.
-    std::vector<int> codes;
-    while (SDL_PeepEvents(&polled, 1, SDL_GETEVENT, zelto_user_event_type, zelto_user_event_type) == 1) {
-        codes.push_back(polled.user.code);
-        const CMemoryPtr data1(polled.user.data1), data2(polled.user.data2);
-    }
-    return codes;
-}
-
 std::vector<int> press(InteractableViewport3d* viewport, int x, int y, std::uint8_t button)
 {
-    return deliver(viewport, mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y, button));
+    return deliver({viewport}, mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y, button));
 }
 std::vector<int> release(InteractableViewport3d* viewport, int x, int y, std::uint8_t button)
 {
-    return deliver(viewport, mouse_button_event(SDL_MOUSEBUTTONUP, x, y, button));
+    return deliver({viewport}, mouse_button_event(SDL_MOUSEBUTTONUP, x, y, button));
 }
 void move(InteractableViewport3d* viewport, int dx, int dy)
 {
-    deliver(viewport, mouse_motion_event(2000, 2000, dx, dy));  // relative motion, reported anywhere
+    deliver({viewport}, mouse_motion_event(2000, 2000, dx, dy));  // relative motion, reported anywhere
 }
 
 const std::vector<int> picking_off{USER_EVENT_POINT_PICKING_OFF};
@@ -104,7 +83,7 @@ TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.button) + " " + std::to_string(c.modifier));
         if (c.modifier != SDLK_UNKNOWN)
-            deliver(viewport.get(), key_event(SDL_KEYDOWN, c.modifier));
+            deliver({viewport.get()}, key_event(SDL_KEYDOWN, c.modifier));
         const bool drags = c.mode != VIEWPORT_DRAG_NONE;
 
         EXPECT_EQ(press(viewport.get(), 300, 200, c.button), drags ? picking_off : std::vector<int>{});
@@ -119,7 +98,7 @@ TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
         EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_NONE);
 
         if (c.modifier != SDLK_UNKNOWN)
-            deliver(viewport.get(), key_event(SDL_KEYUP, c.modifier));
+            deliver({viewport.get()}, key_event(SDL_KEYUP, c.modifier));
         EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
         viewport->drag_start_x = viewport->drag_start_y = 0;
     }
@@ -144,7 +123,7 @@ TEST_F(Viewport, PressesOutsideStartNothingAndAPressDuringADragRestartsIt)
 
 TEST_F(Viewport, ModifierKeysFollowTheirOwnStateMachine)
 {
-    const auto key = [this](std::uint32_t type, SDL_Keycode k) { deliver(viewport.get(), key_event(type, k)); };
+    const auto key = [this](std::uint32_t type, SDL_Keycode k) { deliver({viewport.get()}, key_event(type, k)); };
 
     key(SDL_KEYDOWN, SDLK_a);
     EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
@@ -212,7 +191,7 @@ TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
 TEST_F(Viewport, InactiveViewportIgnoresEverything)
 {
     interactable_deactivate(viewport.get());
-    deliver(viewport.get(), key_event(SDL_KEYDOWN, SDLK_LCTRL));
+    deliver({viewport.get()}, key_event(SDL_KEYDOWN, SDLK_LCTRL));
     EXPECT_TRUE(press(viewport.get(), 100, 100, SDL_BUTTON_LEFT).empty());
     move(viewport.get(), 60, 60);
     EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
@@ -228,11 +207,8 @@ TEST_F(Viewport, AnglesWrapOneStepPerFrame)
 {
     const struct {
         double start, after_one, after_two;
-    } cases[] = {
-        {365, 5, 5},       {-10, 350, 350},   {-400, -40, 320}, {1000, 640, 280},
-        {-360, 0, 0},      {720, 360, 0},     {360, 0, 0},      {359.5, 359.5, 359.5},
-        {0, 0, 0},         {-0.25, 359.75, 359.75},
-    };
+    } cases[] = {{365, 5, 5},   {-10, 350, 350}, {-400, -40, 320}, {1000, 640, 280},     {-360, 0, 0},
+                 {720, 360, 0}, {360, 0, 0},     {0, 0, 0},        {359.5, 359.5, 359.5}, {-0.25, 359.75, 359.75}};
     for (const auto& c : cases) {
         viewport->pitch = viewport->yaw = viewport->roll = c.start;
         viewport->render();
@@ -303,34 +279,23 @@ const CameraView camera_cases[] = {
     view(true, 0, 0, -5, 10, 10, 10, 1, 0),  // no field of view: the perspective is left out
 };
 
-TEST_F(Viewport, CameraMatrixIsWhatTheFixedFunctionCallsCompose)
-{
-    int index = 0;
-    for (const CameraView& v : camera_cases) {
-        const Matrix4 ours = camera_model_view_matrix(v);
-        const Matrix4 theirs = fixed_function_matrix(v);
-        for (int i = 0; i < 16; ++i)
-            expect_float_close(ours.m[i], theirs.m[i], "case " + std::to_string(index) + " element " + std::to_string(i));
-        ++index;
-    }
-}
-
-TEST_F(Viewport, CameraProjectIsGluProjectOverTheViewportSize)
+// The one camera matrix is what OpenGL's fixed-function calls compose, and
+// its projection is gluProject's over the viewport size.
+TEST_F(Viewport, CameraIsTheFixedFunctionCameraAndProjectsAsGluProject)
 {
     const double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const GLint gl_viewport[4] = {0, 0, 750, 750};
     const Vector3 points[] = {{0, 0, 0}, {1, 1, 1}, {-0.5, 0.25, 2}, {12.5, -30, 7}, {0.001, 0.002, -0.003}};
-    int index = 0;
-    for (const CameraView& v : camera_cases) {
-        const Matrix4 ours = camera_model_view_matrix(v);
-        const Matrix4 theirs = fixed_function_matrix(v);
+    for (std::size_t index = 0; index < std::size(camera_cases); ++index) {
+        const std::string where = "case " + std::to_string(index);
+        const Matrix4 ours = camera_model_view_matrix(camera_cases[index]);
+        const Matrix4 theirs = fixed_function_matrix(camera_cases[index]);
+        for (int i = 0; i < 16; ++i)
+            expect_float_close(ours.m[i], theirs.m[i], where + " element " + std::to_string(i));
         for (const Vector3& p : points) {
-            const std::string where = "case " + std::to_string(index);
             Vector3 projected{-1, -1, -1};
             const bool ok = camera_project(&projected, ours, p);
             double wx, wy, wz;
-            // With our own matrix gluProject agrees up to the rounding of
-            // the viewport scaling.
             ASSERT_EQ(gluProject(p.x, p.y, p.z, ours.m, identity, gl_viewport, &wx, &wy, &wz) == GL_TRUE, ok)
                 << where;
             if (!ok)
@@ -342,13 +307,7 @@ TEST_F(Viewport, CameraProjectIsGluProjectOverTheViewportSize)
             EXPECT_NEAR(projected.x, wx / 750, 1e-12 * std::max(1.0, std::fabs(wx))) << where;
             EXPECT_NEAR(projected.y, wy / 750, 1e-12 * std::max(1.0, std::fabs(wy))) << where;
             EXPECT_NEAR(projected.z, wz, 1e-12 * std::max(1.0, std::fabs(wz))) << where;
-            // With OpenGL's own single-precision matrix: close.
-            if (gluProject(p.x, p.y, p.z, theirs.m, identity, gl_viewport, &wx, &wy, &wz) == GL_TRUE) {
-                EXPECT_NEAR(projected.x, wx / 750, 1e-4 * std::max(1.0, std::fabs(projected.x))) << where;
-                EXPECT_NEAR(projected.y, wy / 750, 1e-4 * std::max(1.0, std::fabs(projected.y))) << where;
-            }
         }
-        ++index;
     }
     // A point on the plane through the eye of a perspective camera has no
     // projection; the output is left untouched.
@@ -522,100 +481,6 @@ TEST_F(ViewportDrawing, SwitchedPathIsSolidThenDashedOnScreen)
         for (int gap = 0; gap < 5; ++gap)
             EXPECT_EQ(lit(25 + 30 * gap, 99), c.gap_lit[gap])
                 << "gap " << gap << " with " << c.switches.size() << " switches";
-    }
-}
-
-// ---------------------------------------------------------------------------
-// The switched path's pieces
-// ---------------------------------------------------------------------------
-
-struct Primitive {
-    bool dashed;
-    std::vector<int> vertices;
-    bool operator==(const Primitive&) const = default;
-};
-
-// The rule in its literal form: one primitive at a time, vertex by vertex.
-std::vector<Primitive> emit_literally(int vertex_count, const std::vector<std::int32_t>& switches)
-{
-    std::vector<Primitive> out{{false, {}}};
-    std::size_t next = 0;
-    int i = 0;
-    while (i < vertex_count) {
-        if (next < switches.size() && i == switches[next]) {
-            out.push_back({!out.back().dashed, {}});
-            ++next;
-            if (next < switches.size()) {
-                if (i > 0)
-                    out.back().vertices.push_back(i - 1);
-            } else {
-                out.back().vertices.push_back(i);
-                ++i;
-            }
-        } else {
-            out.back().vertices.push_back(i);
-            ++i;
-        }
-    }
-    return out;
-}
-
-std::vector<Primitive> expand(const std::vector<PathPiece>& pieces)
-{
-    std::vector<Primitive> out;
-    for (const PathPiece& piece : pieces) {
-        out.push_back({piece.dashed, {}});
-        for (int k = 0; k < piece.count; ++k)
-            out.back().vertices.push_back(piece.first + k);
-    }
-    return out;
-}
-
-std::vector<Primitive> pieces_of(int vertex_count, const std::vector<std::int32_t>& switches)
-{
-    return expand(path_switching_pieces(vertex_count, switches.data(), static_cast<std::int32_t>(switches.size())));
-}
-
-TEST(PathSwitching, DocumentedExamples)
-{
-    const struct {
-        int vertex_count;
-        std::vector<std::int32_t> switches;
-        std::vector<Primitive> expected;
-    } cases[] = {
-        {6, {}, {{false, {0, 1, 2, 3, 4, 5}}}},
-        {6, {3}, {{false, {0, 1, 2}}, {true, {3, 4, 5}}}},
-        {6, {2, 4}, {{false, {0, 1}}, {true, {1, 2, 3}}, {false, {4, 5}}}},
-        {4, {0}, {{false, {}}, {true, {0, 1, 2, 3}}}},
-        {6, {0, 3}, {{false, {}}, {true, {0, 1, 2}}, {false, {3, 4, 5}}}},
-        {6, {2, 2, 4}, {{false, {0, 1}}, {true, {1}}, {false, {1, 2, 3}}, {true, {4, 5}}}},
-        {6, {4, 2}, {{false, {0, 1, 2, 3}}, {true, {3, 4, 5}}}},  // out of order: 2 is never reached
-        {6, {9}, {{false, {0, 1, 2, 3, 4, 5}}}},                  // out of range
-        {6, {-1, 3}, {{false, {0, 1, 2, 3, 4, 5}}}},
-        {6, {5}, {{false, {0, 1, 2, 3, 4}}, {true, {5}}}},
-        {0, {}, {{false, {}}}},
-        {0, {0}, {{false, {}}}},
-    };
-    for (const auto& c : cases) {
-        const std::vector<Primitive> got = pieces_of(c.vertex_count, c.switches);
-        EXPECT_EQ(got, c.expected) << c.vertex_count << " vertices, " << c.switches.size() << " switches";
-        EXPECT_EQ(emit_literally(c.vertex_count, c.switches), c.expected);
-    }
-    // No array at all: one solid piece, whatever the count says.
-    EXPECT_EQ(expand(path_switching_pieces(3, nullptr, 4)), (std::vector<Primitive>{{false, {0, 1, 2}}}));
-}
-
-TEST(PathSwitching, AgreesWithTheRuleForManySwitchLists)
-{
-    std::mt19937 random(1234);
-    for (int round = 0; round < 2000; ++round) {
-        const int vertex_count = static_cast<int>(random() % 14);
-        std::vector<std::int32_t> switches(random() % 6);
-        for (std::int32_t& s : switches)
-            s = static_cast<std::int32_t>(random() % 16) - 1;
-        if (round % 3 != 0)
-            std::sort(switches.begin(), switches.end());
-        ASSERT_EQ(pieces_of(vertex_count, switches), emit_literally(vertex_count, switches)) << "round " << round;
     }
 }
 

@@ -1,5 +1,6 @@
-// The widget kinds driven by real SDL events through the queue and their own
-// react operations, and their pictures read back from a real OpenGL window.
+// The widget toolkit (but the 3D viewport): every kind driven by real SDL
+// events through the queue and its own react operation, and the pictures
+// read back from a real OpenGL window.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include "widgets/interactable_image.hpp"
 #include "widgets/interactable_slider.hpp"
 #include "widgets/interactable_text_input.hpp"
+#include "widgets/interactable_text_timed.hpp"
 #include "widgets/interactable_toggle.hpp"
 
 using namespace zelto_test;
@@ -36,6 +38,15 @@ void record_call(Interactable* widget)
     const auto* button = dynamic_cast<const InteractableButton*>(widget);
     call_log().push_back({widget, button != nullptr ? button->pressed : -1});
 }
+// The log as (widget, pressed) pairs.
+std::vector<std::pair<const Interactable*, int>> calls()
+{
+    std::vector<std::pair<const Interactable*, int>> out;
+    for (const Call& c : call_log())
+        out.emplace_back(c.widget, c.pressed);
+    return out;
+}
+using Calls = std::vector<std::pair<const Interactable*, int>>;
 int calls_of(const Interactable* widget)
 {
     return static_cast<int>(std::count_if(call_log().begin(), call_log().end(),
@@ -44,16 +55,6 @@ int calls_of(const Interactable* widget)
 
 using Widgets = std::vector<Interactable*>;
 
-// Posts the event on SDL's queue and offers everything the queue holds to
-// every widget in list order, as the main loop does.
-void deliver(const Widgets& widgets, SDL_Event event)
-{
-    SDL_PushEvent(&event);
-    SDL_Event polled;
-    while (SDL_PollEvent(&polled))
-        for (Interactable* widget : widgets)
-            widget->react(&polled);
-}
 void down(const Widgets& widgets, int x, int y, std::uint8_t button = SDL_BUTTON_LEFT)
 {
     deliver(widgets, mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y, button));
@@ -116,13 +117,15 @@ protected:
 // Hit test and inactive widgets
 // ---------------------------------------------------------------------------
 
+// Every clickable kind over the same rectangle; a label keeps its callback
+// but never calls it.
 TEST_F(WidgetTest, LeftAndTopEdgesHitRightAndBottomEdgesMiss)
 {
     const struct {
         int x, y;
         bool hit;
-    } cases[] = {{100, 50, true},  {179, 79, true},  {180, 50, false}, {100, 80, false},
-                 {99, 60, false},  {120, 49, false}};
+    } cases[] = {{100, 50, true}, {179, 79, true}, {180, 50, false}, {100, 80, false}, {99, 60, false},
+                 {120, 49, false}};
     for (const auto& c : cases) {
         call_log().clear();
         auto button = make_button();
@@ -132,10 +135,12 @@ TEST_F(WidgetTest, LeftAndTopEdgesHitRightAndBottomEdgesMiss)
         auto input = make_input("x", 50);
         input->x = 100;
         input->w = 80;
-        down({button.get(), toggle.get(), input.get()}, c.x, c.y);
+        auto label = interactable_text_create(100, 50, 80, 30, &c_black, &c_white, record_call, "", window.font());
+        down({button.get(), toggle.get(), input.get(), label.get()}, c.x, c.y);
         EXPECT_EQ(calls_of(button.get()), c.hit) << c.x << "," << c.y;
         EXPECT_EQ(toggle->pressed, c.hit) << c.x << "," << c.y;
         EXPECT_EQ(input->editing, c.hit) << c.x << "," << c.y;
+        EXPECT_EQ(calls_of(label.get()), 0);
         press_key({input.get()}, SDLK_ESCAPE);
     }
 }
@@ -164,6 +169,8 @@ TEST_F(WidgetTest, InactiveWidgetsIgnoreEventsDrawNothingAndKeepTheirPicture)
     draw(all);
     EXPECT_COLOR(window.pixel(300, 200), c_beige);   // the clear colour, not the toggle's frame
     EXPECT_COLOR(window.pixel(1000, 102), c_beige);  // nor the slider's background
+    // Hiding does not invalidate the pictures.
+    EXPECT_EQ(button->texture_valid + toggle->texture_valid + slider->texture_valid, 3);
     for (Interactable* widget : all)
         interactable_activate(widget);
     draw(all);
@@ -204,30 +211,23 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     auto b = make_toggle(200);
     auto c = make_toggle(300);
     auto label = interactable_text_create(0, 0, 10, 10, &c_black, &c_beige, nullptr, "", window.font());
+    // Only toggles join a group.
     Interactable* const list[] = {label.get(), a.get(), b.get(), c.get()};
-    const std::uint32_t indices[] = {1, 2, 3};
-    interactable_toggle_associate_radio_buttons(list, indices, 3);
+    const std::uint32_t indices[] = {0, 1, 2, 3};
+    interactable_toggle_associate_radio_buttons(list, indices, 4);
     ASSERT_EQ(c->unpress_count, 2);
     EXPECT_EQ(c->unpress_set, (std::vector<InteractableToggle*>{a.get(), b.get()}));
     const Widgets widgets{a.get(), b.get(), c.get()};
 
     down(widgets, 310, 210);
     up(widgets, 310, 210);
-    ASSERT_EQ(call_log().size(), 3u);
-    EXPECT_EQ(call_log()[0].widget, a.get());
-    EXPECT_EQ(call_log()[0].pressed, 0);
-    EXPECT_EQ(call_log()[1].widget, b.get());  // called although it was already off
-    EXPECT_EQ(call_log()[1].pressed, 0);
-    EXPECT_EQ(call_log()[2].widget, c.get());
-    EXPECT_EQ(call_log()[2].pressed, 1);
+    // b is called although it was already off.
+    EXPECT_EQ(calls(), (Calls{{a.get(), 0}, {b.get(), 0}, {c.get(), 1}}));
     EXPECT_COLOR(a->background, c_beige);
     EXPECT_COLOR(c->background, c_button_active);
-
     call_log().clear();
     down(widgets, 310, 210);  // the pressed member: stays on, only its own callback
-    ASSERT_EQ(call_log().size(), 1u);
-    EXPECT_EQ(call_log()[0].widget, c.get());
-    EXPECT_EQ(c->pressed, 1);
+    EXPECT_EQ(calls(), (Calls{{c.get(), 1}}));
 }
 
 TEST_F(WidgetTest, GroupOfOneIsAPlainToggleAndSetStateAlwaysRebuilds)
@@ -237,11 +237,16 @@ TEST_F(WidgetTest, GroupOfOneIsAPlainToggleAndSetStateAlwaysRebuilds)
     const std::uint32_t index = 0;
     interactable_toggle_associate_radio_buttons(list, &index, 1);
     EXPECT_EQ(single->has_unpress_set, 0);
+    // A set never holds more members than it is given.
+    for (const auto& [count, kept] : {std::pair{5, 1}, std::pair{1, 1}, std::pair{0, 0}, std::pair{-3, 0}}) {
+        interactable_toggle_set_unpress_set(single.get(), count, {single.get()});
+        EXPECT_EQ(single->unpress_count, kept) << count;
+        EXPECT_EQ(single->unpress_set.size(), static_cast<std::size_t>(kept)) << count;
+    }
+    interactable_toggle_set_unpress_set(single.get(), 0, {});
     down({single.get()}, 110, 210);
     down({single.get()}, 110, 210);
-    ASSERT_EQ(call_log().size(), 2u);
-    EXPECT_EQ(call_log()[0].pressed, 1);
-    EXPECT_EQ(call_log()[1].pressed, 0);
+    EXPECT_EQ(calls(), (Calls{{single.get(), 1}, {single.get(), 0}}));
 
     // Created on: pressed colours at once, no callback.
     call_log().clear();
@@ -258,27 +263,6 @@ TEST_F(WidgetTest, GroupOfOneIsAPlainToggleAndSetStateAlwaysRebuilds)
     interactable_toggle_set_state(on.get(), 0, 1);
     EXPECT_EQ(calls_of(on.get()), 1);
     EXPECT_COLOR(on->background, c_beige);
-}
-
-TEST_F(WidgetTest, UnpressSetsHoldOnlyToggles)
-{
-    auto t = make_toggle(100);
-    auto u = make_toggle(200);
-    const struct {
-        int count;
-        int kept;
-    } cases[] = {{5, 1}, {1, 1}, {0, 0}, {-3, 0}};
-    for (const auto& c : cases) {
-        interactable_toggle_set_unpress_set(t.get(), c.count, {u.get()});
-        EXPECT_EQ(t->unpress_count, c.kept) << c.count;
-        EXPECT_EQ(t->unpress_set.size(), static_cast<std::size_t>(c.kept)) << c.count;
-        EXPECT_EQ(t->has_unpress_set, c.kept != 0) << c.count;
-    }
-    auto label = interactable_text_create(0, 0, 10, 10, &c_black, &c_beige, nullptr, "", window.font());
-    Interactable* const list[] = {t.get(), label.get(), u.get()};
-    const std::uint32_t indices[] = {0, 1, 2};
-    interactable_toggle_associate_radio_buttons(list, indices, 3);
-    EXPECT_EQ(t->unpress_set, std::vector<InteractableToggle*>{u.get()});
 }
 
 // ---------------------------------------------------------------------------
@@ -509,7 +493,9 @@ TEST_F(WidgetTest, SliderTakesAnyPositionAndAnyTrackLength)
 // Pictures
 // ---------------------------------------------------------------------------
 
-TEST_F(WidgetTest, OutlineFrameIsOnePixelOfTheForeground)
+// The picture covers exactly the widget's rectangle, framed by one pixel of
+// the foreground colour.
+TEST_F(WidgetTest, PictureCoversItsRectangleInsideAFrame)
 {
     auto button = interactable_button_create(100, 100, 120, 30, &c_red, &c_blue, nullptr, nullptr, nullptr, "",
                                              window.font());
@@ -518,6 +504,64 @@ TEST_F(WidgetTest, OutlineFrameIsOnePixelOfTheForeground)
         EXPECT_COLOR(window.pixel(x, y), c_red) << x << "," << y;
     for (const auto& [x, y] : {std::pair{101, 101}, std::pair{218, 101}, std::pair{150, 128}, std::pair{218, 115}})
         EXPECT_COLOR(window.pixel(x, y), c_blue) << x << "," << y;
+    for (const auto& [x, y] : {std::pair{99, 100}, std::pair{220, 115}, std::pair{150, 99}, std::pair{150, 130}})
+        EXPECT_COLOR(window.pixel(x, y), c_beige) << x << "," << y;
+}
+
+TEST(WidgetBlit, OddWindowSizeTruncatesTheHalves)
+{
+    // With 1101 pixels the half width is 550: the quad is placed as if the
+    // window were 1100 wide, half a pixel off.
+    const OffscreenWindow window(1101, 751);
+    auto label = interactable_text_create(200, 100, 50, 30, &c_black, &c_cyan, nullptr, "", window.font());
+    prepare_widget_frame(1101, 751);
+    label->render();
+    label->blit(1101, 751);
+    EXPECT_COLOR(window.pixel(225, 115), c_cyan);
+    EXPECT_COLOR(window.pixel(190, 115), c_beige);
+    EXPECT_COLOR(window.pixel(260, 115), c_beige);
+}
+
+TEST_F(WidgetTest, TextSettersInvalidateAndMayReadTheirOwnText)
+{
+    auto label = interactable_text_create(0, 0, 100, 20, &c_black, &c_white, nullptr, "abc", window.font());
+    EXPECT_EQ(label->text_size, 4);
+    label->render();
+    ASSERT_EQ(label->texture_valid, 1);
+    interactable_text_set_text_formatted(label.get(), "%s%s/%d", label->text.c_str(), "def", 500);
+    EXPECT_EQ(label->text, "abcdef/500");
+    EXPECT_EQ(label->text_size, 11);
+    EXPECT_EQ(label->texture_valid, 0);
+    // A hidden label takes the new text and shows it once shown again.
+    interactable_deactivate(label.get());
+    interactable_text_set_text(label.get(), "later");
+    label->render();
+    EXPECT_EQ(label->texture_valid, 0);
+    interactable_activate(label.get());
+    label->render();
+    EXPECT_EQ(label->texture_valid, 1);
+}
+
+TEST_F(WidgetTest, TimedTextShowsFromARestartUntilItsTimeRunsOut)
+{
+    auto notice = interactable_text_timed_create(0, 0, 100, 20, &c_black, &c_beige, nullptr, "Screenshot taken!",
+                                                 window.font(), 0, 1000.0);
+    notice->render();
+    EXPECT_EQ(notice->active, 0) << "created hidden, stays hidden";
+    const double now = static_cast<double>(SDL_GetTicks());
+    interactable_text_timed_restart(notice.get());
+    EXPECT_GE(notice->start_time, now);
+    notice->render();
+    EXPECT_EQ(notice->active, 1);
+    EXPECT_EQ(notice->texture_valid, 1);
+    // Still shown within its time; once it has run out, the next render
+    // hides it without any call from the application.
+    notice->start_time = now - 1000.0 + 200.0;
+    notice->render();
+    EXPECT_EQ(notice->active, 1);
+    notice->start_time = static_cast<double>(SDL_GetTicks()) - 1001.0 - 50.0;
+    notice->render();
+    EXPECT_EQ(notice->active, 0);
 }
 
 TEST_F(WidgetTest, TextStartsThreePixelsInAtTheTopAndIsCutAtTheRight)
