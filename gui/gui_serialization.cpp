@@ -13,6 +13,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -322,10 +323,23 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
+// Preset files are regular files. The name is typed by the user, so it may
+// name a directory, a device or a named pipe, and opening a named pipe waits
+// for a process at its other end: the program would hang inside the click.
+// Such names count as files that cannot be opened.
+bool names_other_than_a_regular_file(const char* path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
 }  // namespace
 
 void gui_serialization_save_to_file(const GuiPreset* preset, const char* path)
 {
+    if (names_other_than_a_regular_file(path))
+        return;
     const FilePtr file(std::fopen(path, "wb"));
     if (file == nullptr)
         return;
@@ -335,6 +349,8 @@ void gui_serialization_save_to_file(const GuiPreset* preset, const char* path)
 
 int gui_serialization_load_from_file(GuiPreset* preset, const char* path)
 {
+    if (names_other_than_a_regular_file(path))
+        return 1;
     const FilePtr file(std::fopen(path, "rb"));
     if (file == nullptr)
         return 1;

@@ -3,6 +3,10 @@
 // or hold numbers the program does not take.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -237,6 +241,39 @@ TEST_F(PresetApply, ThePathFieldAppendsTheExtension)
 // -----------------------------------------------------------------------------
 // Numbers the program does not take
 // -----------------------------------------------------------------------------
+
+// A typed name may be a named pipe. Opening one waits for a process at its
+// other end, so the click that loads or saves would never return; the test
+// holds the other end itself (with a whole record in the pipe) so that a
+// program that opens it reads or writes instead of hanging.
+TEST_F(PresetFaults, ANamedPipeIsNeitherReadNorWritten)
+{
+    TempWorkingDirectory directory;
+    ASSERT_EQ(mkfifo("pipe.zlp", 0600), 0);
+    const int other_end = open("pipe.zlp", O_RDWR | O_NONBLOCK);
+    ASSERT_GE(other_end, 0);
+    const GuiPreset saved = unusual_record();
+    gui_serialization_save_to_file(&saved, "full.zlp");
+    const std::string record = read_file("full.zlp");
+    ASSERT_EQ(write(other_end, record.data(), record.size()), static_cast<ssize_t>(record.size()));
+
+    GuiPreset p = state()->presets[2];
+    EXPECT_EQ(gui_serialization_load_from_file(&p, "pipe.zlp"), 1);
+    EXPECT_EQ(settings_of(p), settings_of(state()->presets[2]));
+
+    gui_serialization_save_to_file(&saved, "pipe.zlp");
+    char drained[2 * GUI_PRESET_FILE_SIZE];
+    EXPECT_EQ(read(other_end, drained, sizeof drained), static_cast<ssize_t>(record.size()))
+        << "only the test's own record is in the pipe";
+    close(other_end);
+    EXPECT_TRUE(std::filesystem::is_fifo("pipe.zlp"));
+
+    // Through the panel: the name falls back to preset 0 like a missing file.
+    gui_state_load_preset(5);
+    interactable_text_input_set_text_formatted_and_deactivate(state()->preset_path_input, "%s", "pipe");
+    callback_load_custom_preset_from_file(state()->preset_path_input);
+    EXPECT_EQ(current().yaw, state()->presets[0].yaw);
+}
 
 // Numbers that are not finite count as no number: the setting keeps its value.
 TEST_F(PresetFaults, NonFiniteNumbersKeepThePreviousValue)

@@ -17,6 +17,7 @@
 #include "widgets/interactable_text_input.hpp"
 #include "widgets/interactable_text_timed.hpp"
 #include "widgets/interactable_toggle.hpp"
+#include "widgets/string_tools.hpp"
 
 using namespace zelto_test;
 
@@ -540,6 +541,53 @@ TEST_F(WidgetTest, TextSettersInvalidateAndMayReadTheirOwnText)
     interactable_activate(label.get());
     label->render();
     EXPECT_EQ(label->texture_valid, 1);
+}
+
+// A pasted page or a dropped path may be megabytes long. Only its beginning
+// can show; a label of such a text shows that beginning, as a short text
+// would, instead of nothing (SDL_ttf refuses a picture of gigabytes).
+TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
+{
+    auto label = interactable_text_create(0, 0, 200, 20, &c_black, &c_white, nullptr, "", window.font());
+    auto picture_of = [&](const std::string& text) {
+        interactable_text_set_text(label.get(), text.c_str());
+        const SurfacePtr picture = interactable_text_draw_text(label.get());
+        const auto* bytes = static_cast<const std::uint8_t*>(picture->pixels);
+        std::string rows;
+        for (int y = 0; y < picture->h; ++y)
+            rows.append(reinterpret_cast<const char*>(bytes + y * picture->pitch), static_cast<std::size_t>(picture->w) * 4);
+        return rows;
+    };
+    const std::string short_text = picture_of(std::string(40, 'W'));
+    const std::string huge_text = picture_of(std::string(std::size_t{3} << 20, 'W'));
+    EXPECT_EQ(huge_text.size(), 200u * 20u * 4u);
+    EXPECT_TRUE(huge_text == short_text) << "the beginning of the long text is drawn as the short one is";
+    EXPECT_NE(short_text, picture_of("")) << "forty W fill the label";
+}
+
+TEST(Text, Utf8PrefixesEndBetweenCharacters)
+{
+    const struct {
+        const char* text;
+        std::size_t count;
+        std::size_t bytes;
+    } cases[] = {
+        {"", 0, 0},
+        {"", 5, 0},
+        {"abc", 0, 0},
+        {"abc", 2, 2},
+        {"abc", 3, 3},
+        {"abc", 99, 3},
+        {"h\xC3\xA9llo", 2, 3},         // h, e-acute (two bytes)
+        {"\xE2\x82\xAC\xE2\x82\xAC", 1, 3},  // one euro sign of three bytes
+        {"\xF0\x9F\x98\x80!", 1, 4},     // an emoji of four bytes
+        {"\x80\x80" "a", 0, 0},          // continuation bytes at the start form one character
+        {"\x80\x80" "a", 1, 2},
+        {"\x80\x80" "a", 2, 3},
+        {"\xFF\xFEz", 2, 2},             // bytes that are no UTF-8 count one each
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(string_utf8_prefix_length(c.text, c.count), c.bytes) << c.text << " / " << c.count;
 }
 
 TEST_F(WidgetTest, TimedTextShowsFromARestartUntilItsTimeRunsOut)

@@ -1,6 +1,9 @@
 #include "widgets/interactable_text.hpp"
 
+#include <algorithm>
 #include <vector>
+
+#include "widgets/string_tools.hpp"
 
 void InteractableText::render()
 {
@@ -77,8 +80,16 @@ SurfacePtr interactable_text_draw_text(InteractableText* widget)
     SDL_FillRect(picture.get(), nullptr, SDL_MapRGBA(picture->format, bg.r, bg.g, bg.b, bg.a));
 
     if (widget->font != nullptr && !widget->text.empty()) {
-        const SurfacePtr rendered(
-            TTF_RenderUTF8_Blended(widget->font, widget->text.c_str(), sdl_color(widget->foreground)));
+        // Only the beginning that can show is rendered. Each character with
+        // an advance moves the pen at least one pixel, so the ones after the
+        // first w + 1 start right of the picture. A whole long text (a pasted
+        // page, a path of a megabyte) would cost time and memory in
+        // proportion to its length on every rebuild, and past about two
+        // gigabytes of picture SDL_ttf renders nothing at all.
+        const std::size_t visible =
+            string_utf8_prefix_length(widget->text, static_cast<std::size_t>(std::max(widget->w, 0)) + 1);
+        const std::string shown = widget->text.substr(0, visible);
+        const SurfacePtr rendered(TTF_RenderUTF8_Blended(widget->font, shown.c_str(), sdl_color(widget->foreground)));
         if (rendered != nullptr) {
             // Blended over the background; cut off at the picture's edges.
             SDL_Rect destination{3, 0, rendered->w, rendered->h};

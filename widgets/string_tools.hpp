@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
 // Bounded tokenizer. Splits the writable string `str` in place and returns one
 // token per call; pass null as `str` to go on from `*continuation`. A
@@ -10,3 +11,9 @@
 // (delimiters do not consume it); when it runs out, or at the end of the
 // string, null is returned and the outputs are left as they are.
 char* string_token(char* str, std::size_t* budget, const char* delimiters, char** continuation);
+
+// The byte length of the first `count` characters of a UTF-8 text, or of the
+// whole text when it has fewer. Every byte that is not a continuation byte
+// (10xxxxxx) starts a character, and so does the first byte, so a text that
+// is not valid UTF-8 is still cut between whole bytes.
+std::size_t string_utf8_prefix_length(std::string_view text, std::size_t count);

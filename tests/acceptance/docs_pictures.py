@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""Makes the pictures of the README's user guide with the acceptance driver.
+
+    docs_pictures.py ZELTO_BINARY REPORT OUTPUT_DIR
+
+Opens REPORT in zelto under Xvfb, shows the pages of the panel, a grid view
+and an SVG export (rendered with rsvg-convert), and writes small PNG files to
+OUTPUT_DIR. scripts/make_docs_pictures.sh runs it on the demo report.
+"""
+
+import glob
+import os
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True  # nothing written next to the sources
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from zelto_driver import ACTIVE, VirtualDisplay, Zelto, wait_until  # noqa: E402
+from zelto_panel import Panel  # noqa: E402
+
+
+def main():
+    binary, report, out = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
+    os.makedirs(out, exist_ok=True)
+    display = VirtualDisplay()
+    zelto = Zelto(binary, display, [report])
+    panel = Panel(750)
+
+    def show(rect):
+        zelto.click_rect(rect)
+        x, y, w, h = rect
+        zelto.wait_for_picture(lambda p: p.crop(x, y, w, h).count(ACTIVE) > w * h // 3, "a control to switch on")
+
+    def window(name):
+        zelto.move(panel.side + 300, 600)  # out of the way of the panel's controls
+        zelto.picture().save_png(os.path.join(out, name))
+
+    def panel_only(name):
+        zelto.move(panel.side + 300, 600)
+        zelto.picture().crop(panel.side, 0, 350, panel.side).save_png(os.path.join(out, name))
+
+    try:
+        wait_until(lambda: zelto.picture().count((255, 64, 64)) > 200, "the report")
+        # Let the animation run a little, so the current points sit inside the path.
+        time.sleep(1.5)
+        window("zelto.png")
+        for letter, name in [("a", "page_screen.png"), ("c", "page_view.png"), ("d", "page_motion.png"),
+                             ("e", "page_grid.png"), ("f", "page_presets.png"), ("h", "page_options.png")]:
+            show(panel.tabs[letter])
+            panel_only(name)
+
+        # A grid view: built-in preset 1 (the grid around the left condyle)
+        # with all three paths, turned for a view from the front left and above.
+        show(panel.tabs["c"])
+        show(panel.draw_incisal)
+        show(panel.draw_right)
+        show(panel.tabs["a"])
+        show(panel.orthogonal)
+        for rect, value in [(panel.pitch, "20"), (panel.yaw, "215")]:
+            zelto.enter_text(rect, value)
+        show(panel.tabs["c"])
+        zelto.click_rect(panel.fit_view)
+        show(panel.tabs["d"])
+        show(panel.pause)
+        time.sleep(0.5)
+        window("grid_view.png")
+
+        # An SVG export of the same view, in its own colours on white.
+        show(panel.tabs["h"])
+        show(panel.svg_background_white)
+        show(panel.svg_colour_own)
+        zelto.click_rect(panel.screenshot_button)
+        svg = zelto.wait_for_file("screenshot_*.svg")[0]
+        subprocess.run(["rsvg-convert", "-w", "375", "-h", "375", "-b", "white", "-o",
+                        os.path.join(out, "svg_export.png"), svg], check=True)
+        zelto.close_window()
+    finally:
+        zelto.kill()
+        display.stop()
+        for leftover in glob.glob(os.path.join(zelto.workdir, "*")):
+            os.remove(leftover)
+        os.rmdir(zelto.workdir)
+
+
+if __name__ == "__main__":
+    main()

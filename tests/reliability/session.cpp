@@ -1,0 +1,222 @@
+#include "tests/reliability/session.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "tools/report_generator.hpp"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define ZELTO_HEAP_FROM_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZELTO_HEAP_FROM_SANITIZER 1
+#endif
+#endif
+
+#if defined(ZELTO_HEAP_FROM_SANITIZER)
+// From the sanitizer runtime (GCC installs no header for it).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
+namespace zelto_reliability {
+
+std::size_t heap_in_use()
+{
+#if defined(ZELTO_HEAP_FROM_SANITIZER)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    return mallinfo2().uordblks;
+#endif
+}
+
+const char* road_name(Road road)
+{
+    switch (road) {
+    case Road::drop: return "drop";
+    case Road::path_field: return "path field";
+    case Road::call: return "call";
+    }
+    return "?";
+}
+
+Session::Session()
+{
+    char program[] = "zelto";
+    char* argv[] = {program, nullptr};
+    capture([&] { zelto_start(&loop_, 1, argv); });
+    // After the context exists, so that the driver's leaks keep their names.
+    zelto_test::keep_loaded_libraries_mapped();
+
+    // A small report that always loads: two exercises of one second.
+    ReportGeneratorOptions options;
+    options.frequency = 100.0;
+    options.duration = 1.0;
+    options.exercises = 2;
+    options.angles = true;
+    usable_report_ = (directory_.path() / "usable.tsv").string();
+    if (!report_generator_write_file(usable_report_.c_str(), options))
+        ADD_FAILURE() << "cannot write " << usable_report_;
+    still_pass();
+}
+
+Session::~Session()
+{
+    if (loop_.gui != nullptr)
+        capture([&] { zelto_shutdown(&loop_); });
+}
+
+void Session::capture(const std::function<void()>& body)
+{
+    console_ += zelto_test::capture_stdout(body);
+}
+
+bool Session::pass()
+{
+    bool running = true;
+    capture([&] { running = zelto_pass(&loop_); });
+    return running;
+}
+
+bool Session::still_pass()
+{
+    loop_.last_frame_time = 0;
+    return pass();
+}
+
+void Session::push(SDL_Event event)
+{
+    if (SDL_PushEvent(&event) < 0)
+        ADD_FAILURE() << "SDL_PushEvent: " << SDL_GetError();
+}
+
+void Session::click(const Interactable* widget)
+{
+    push(zelto_test::mouse_button_event(SDL_MOUSEBUTTONDOWN, widget->x + 1, widget->y + 1));
+    push(zelto_test::mouse_button_event(SDL_MOUSEBUTTONUP, widget->x + 1, widget->y + 1));
+    still_pass();
+}
+
+void Session::show_page(char letter)
+{
+    const GuiState& s = state();
+    InteractableToggle* const tabs[GUI_PAGE_COUNT] = {s.page_toggle_a, s.page_toggle_b, s.page_toggle_c,
+                                                       s.page_toggle_d, s.page_toggle_e, s.page_toggle_f,
+                                                       s.page_toggle_g, s.page_toggle_h};
+    const int index = letter - 'a';
+    ASSERT_TRUE(index >= 0 && index < GUI_PAGE_COUNT) << letter;
+    click(tabs[index]);
+}
+
+void Session::type_into(InteractableTextInput* field, const std::string& text)
+{
+    click(field);
+    // SDL delivers typed text in pieces of at most 31 bytes.
+    constexpr std::size_t piece = sizeof(SDL_TextInputEvent::text) - 1;
+    std::size_t queued = 0;
+    for (std::size_t at = 0; at < text.size(); at += piece) {
+        push(zelto_test::text_input_event(text.substr(at, piece).c_str()));
+        // The queue holds a few thousand events; let a pass empty it.
+        if (++queued % 1000 == 0)
+            still_pass();
+    }
+    push(zelto_test::key_event(SDL_KEYDOWN, SDLK_RETURN));
+    push(zelto_test::key_event(SDL_KEYUP, SDLK_RETURN));
+    still_pass();
+}
+
+void Session::move_mouse(int x, int y)
+{
+    SDL_WarpMouseInWindow(loop_.window.get(), x, y);
+    still_pass();
+}
+
+std::string Session::load(const std::string& path, Road road)
+{
+    const std::size_t before = console_.size();
+    switch (road) {
+    case Road::drop: {
+        SDL_Event drop;
+        std::memset(&drop, 0, sizeof drop);
+        drop.type = SDL_DROPFILE;
+        drop.drop.file = SDL_strdup(path.c_str());
+        drop.drop.windowID = SDL_GetWindowID(loop_.window.get());
+        push(drop);
+        still_pass();
+        break;
+    }
+    case Road::path_field:
+        show_page('b');
+        type_into(state().report_path_input, path);
+        break;
+    case Road::call:
+        capture([&] { gui_load_report(path.c_str()); });
+        still_pass();
+        break;
+    }
+    std::string printed = console_.substr(before);
+    console_.resize(before);
+    return printed;
+}
+
+FrameCheck Session::draw_and_read()
+{
+    FrameCheck check;
+    capture([&] { zelto_draw_frame(&loop_); });
+    const int w = state().window_width, h = state().window_height;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // Window coordinates, origin at the top left.
+    auto at = [&](int x, int y) { return &pixels[(static_cast<std::size_t>(h - 1 - y) * w + x) * 4]; };
+    auto black = [](const std::uint8_t* p) { return p[0] == 0 && p[1] == 0 && p[2] == 0; };
+
+    const std::uint8_t* corner = at(2, 2);
+    check.view_background_black = black(corner);
+    const std::uint8_t* panel = at(w - 4, h / 2);
+    check.panel_background_beige = panel[0] == c_beige.r && panel[1] == c_beige.g && panel[2] == c_beige.b;
+    // The view without the row of the point information at its bottom.
+    const int view = h;
+    for (int y = 0; y < view - 25; ++y)
+        for (int x = 0; x < view; ++x)
+            if (!black(at(x, y)))
+                ++check.lit_view_pixels;
+    SDL_GL_SwapWindow(loop_.window.get());
+    return check;
+}
+
+void Session::expect_usable(const std::string& context, Road road)
+{
+    const std::string printed = load(usable_report_, road);
+    ASSERT_NE(loop_.gui, nullptr) << context;
+    EXPECT_NE(state().report, nullptr) << context << ": the valid report no longer loads\n" << printed;
+    if (state().report == nullptr)
+        return;
+    EXPECT_EQ(state().report->exercises_number, 2) << context;
+    EXPECT_EQ(state().exercise_toggles.size(), 2u) << context;
+    EXPECT_TRUE(still_pass()) << context;
+    const FrameCheck frame = draw_and_read();
+    EXPECT_TRUE(frame.view_background_black) << context;
+    EXPECT_TRUE(frame.panel_background_beige) << context;
+    EXPECT_GT(frame.lit_view_pixels, 0u) << context << ": the report's paths are not drawn";
+    const std::string after = take_console();
+    EXPECT_EQ(after.find("openGL error"), std::string::npos) << context << "\n" << after;
+}
+
+std::size_t Session::settled_heap_in_use()
+{
+    glFinish();
+    return heap_in_use();
+}
+
+std::string Session::take_console()
+{
+    return std::exchange(console_, std::string());
+}
+
+}  // namespace zelto_reliability
