@@ -22,11 +22,10 @@ Vector3 row(const Matrix3& m, int r)
     return {m.m[3 * r], m.m[3 * r + 1], m.m[3 * r + 2]};
 }
 
-// -----------------------------------------------------------------------------
-// Vector algebra
-// -----------------------------------------------------------------------------
-
-TEST(VectorAlgebra, AngleGuardsParallelAndZeroVectors)
+// Angles guard parallel and zero vectors; the basis from a plane is
+// right-handed and orthonormal (not a number for parallel edges); a singular
+// system leaves the result alone.
+TEST(VectorAlgebra, AnglesBasesAndSolutions)
 {
     const Vector3 x{1, 0, 0}, x2{2, 0, 0}, y{0, 1, 0}, minus_x{-1, 0, 0}, zero{0, 0, 0};
     EXPECT_EQ(algebra_vector_vector_angle(&x, &x2), 0.0);
@@ -34,13 +33,9 @@ TEST(VectorAlgebra, AngleGuardsParallelAndZeroVectors)
     EXPECT_EQ(algebra_vector_vector_angle(&x, &zero), 0.0);  // answered before any division
     EXPECT_DOUBLE_EQ(algebra_vector_vector_angle(&x, &y), std::numbers::pi / 2);
     EXPECT_DOUBLE_EQ(algebra_vector_vector_angle(&x, &minus_x), std::numbers::pi);
-    // Nearly parallel vectors whose cosine rounds above 1 still give a number.
-    const Vector3 a{0.1, 0.2, 0.3}, b{0.3, 0.6, 0.9};
+    const Vector3 a{0.1, 0.2, 0.3}, b{0.3, 0.6, 0.9};  // a cosine that rounds above 1
     EXPECT_FALSE(std::isnan(algebra_vector_vector_angle(&a, &b)));
-}
 
-TEST(VectorAlgebra, BasisFromPlaneIsRightHandedAndOrthonormal)
-{
     const Vector3 p{3.5, -1.25, 7.0}, q{-2.0, 4.0, 0.5};
     Matrix3 basis;
     algebra_orthonormal_basis_from_plane(&basis, &p, &q);
@@ -53,27 +48,19 @@ TEST(VectorAlgebra, BasisFromPlaneIsRightHandedAndOrthonormal)
     expect_near(cross, r2, 1e-12);
     algebra_vector_normalize(&p_unit, &p);
     expect_near(r0, p_unit, 1e-12);
+    algebra_orthonormal_basis_from_plane(&basis, &x, &x2);
+    EXPECT_TRUE(std::isnan(basis.m[3]) && std::isnan(basis.m[6]));
 
-    // Parallel edges span no plane: the later rows are not numbers.
-    const Vector3 a{1, 0, 0}, b{3, 0, 0};
-    algebra_orthonormal_basis_from_plane(&basis, &a, &b);
-    EXPECT_TRUE(std::isnan(basis.m[3]));
-    EXPECT_TRUE(std::isnan(basis.m[6]));
-}
-
-TEST(VectorAlgebra, SolveAndDeterminants)
-{
     const Matrix3 singular{{1, 2, 3, 1, 2, 3, 0, 1, 5}};
     const Matrix3 general{{2, 1, -1, -3, -1, 2, -2, 1, 2}};
     EXPECT_EQ(algebra_matrix_determinant(&singular), 0.0);
     EXPECT_DOUBLE_EQ(algebra_matrix_determinant(&general), -1.0);
-    const Vector3 b{1, 2, 3};
-    Vector3 x{42, 43, 44};
-    algebra_solve_linear_equasion(&x, &singular, &b);
-    expect_near(x, {42, 43, 44}, 0);  // a singular system leaves the result alone
+    Vector3 solution{42, 43, 44};
+    algebra_solve_linear_equasion(&solution, &singular, &y);
+    expect_near(solution, {42, 43, 44}, 0);
     const Vector3 rhs{2 - 2 - 3, -3 + 2 + 6, -2 - 2 + 6};  // general * (1, -2, 3)
-    algebra_solve_linear_equasion(&x, &general, &rhs);
-    expect_near(x, {1, -2, 3}, 1e-12);
+    algebra_solve_linear_equasion(&solution, &general, &rhs);
+    expect_near(solution, {1, -2, 3}, 1e-12);
 }
 
 // Every operation may write into one of its inputs.
@@ -81,9 +68,7 @@ TEST(VectorAlgebra, OperationsInPlace)
 {
     Matrix3 m{{1, 2, 3, 4, 5, 6, 7, 8, 9}};
     algebra_matrix_transpose(&m, &m);
-    EXPECT_EQ(row(m, 0).y, 4.0);
-    EXPECT_EQ(row(m, 2).x, 3.0);
-
+    EXPECT_EQ(std::make_pair(row(m, 0).y, row(m, 2).x), std::make_pair(4.0, 3.0));
     Vector3 v{3, 0, 4};
     algebra_vector_normalize(&v, &v);
     expect_near(v, {0.6, 0, 0.8}, 1e-15);
@@ -96,7 +81,6 @@ TEST(VectorAlgebra, OperationsInPlace)
     Vector3 p{1, 0, 5};
     algebra_matrix_vector_mul(&p, &turn, &p);
     expect_near(p, {0, 1, 5}, 0);
-
     const Vector3 a{1, 2, 3}, c{4, 6, 3}, n{0, 0, 1}, u{2, 3, 4};
     EXPECT_EQ(algebra_vector_vector_distance(&a, &c), 5.0);
     EXPECT_EQ(algebra_vector_vector_distance_squared(&a, &c), 25.0);
@@ -129,10 +113,6 @@ TEST(BasicModels, CubeWithACrossAndAxesOfFiveUnits)
         EXPECT_EQ(algebra_vector_vector_distance(&p, &q), 10.0);
     }
 }
-
-// -----------------------------------------------------------------------------
-// Lattice
-// -----------------------------------------------------------------------------
 
 TEST(Lattice, SizesIndicesAndEdges)
 {
@@ -181,10 +161,6 @@ TEST(Lattice, DirectionsFollowTheJawFromSampleZero)
     expect_near(nodes[1], turn(left));
     expect_near(nodes[2], turn({-40, 0, 0}));
 }
-
-// -----------------------------------------------------------------------------
-// Switched paths
-// -----------------------------------------------------------------------------
 
 struct Primitive {
     bool dashed;

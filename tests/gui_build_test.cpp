@@ -1,7 +1,6 @@
-// Construction of the panel and the page switching: the structure of the
-// widget list (kinds, named widgets, pages, radio groups, a few rectangles),
-// the first state of the panel, the tabs, the lock indicator and the camera
-// fields.
+// The panel as built: its widget list (kinds, named widgets, pages, radio
+// groups, a few rectangles), its first state, the tabs, the lock indicator
+// and the camera fields.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -15,8 +14,7 @@ using namespace zelto_test;
 
 namespace {
 
-using GuiConstruction = GuiTest;
-using GuiPages = GuiTest;
+using GuiBuild = GuiTest;
 
 constexpr int page_first[] = {11, 38, 40, 56, 62, 73, 91, 106};
 constexpr int page_size[] = {27, 2, 16, 6, 11, 18, 15, 14};
@@ -46,11 +44,7 @@ std::string kind_of(const Interactable* w)
     return dynamic_cast<const InteractableText*>(w) != nullptr ? "label" : "image";
 }
 
-// -----------------------------------------------------------------------------
-// Construction
-// -----------------------------------------------------------------------------
-
-TEST_F(GuiConstruction, PanelListHoldsItsKindsPagesAndNamedWidgets)
+TEST_F(GuiBuild, PanelListHoldsItsKindsPagesNamedWidgetsAndRadioGroups)
 {
     GuiState* s = state();
     ASSERT_EQ(s->interactables_number, 130);
@@ -96,9 +90,24 @@ TEST_F(GuiConstruction, PanelListHoldsItsKindsPagesAndNamedWidgets)
     };
     for (const auto& [field, index] : named)
         EXPECT_EQ(field, widget(index)) << "index " << index;
+
+    // Radio groups hold each other member; plain toggles none.
+    const std::vector<std::vector<int>> groups = {{12, 13, 14, 15, 16, 17}, {33, 34},           {107, 108},
+                                                  {110, 111, 112},          {114, 115, 116}, {2, 3, 4, 5, 6, 7, 8, 123}};
+    for (const std::vector<int>& group : groups)
+        for (int index : group) {
+            const auto& set = widget_as<InteractableToggle>(index)->unpress_set;
+            std::set<const Interactable*> members(set.begin(), set.end()), expected;
+            for (int other : group)
+                if (other != index)
+                    expected.insert(widget(other));
+            EXPECT_EQ(members, expected) << "index " << index;
+        }
+    for (int index : {31, 36, 37, 45, 46, 47, 49, 57, 58, 62})
+        EXPECT_TRUE(widget_as<InteractableToggle>(index)->unpress_set.empty()) << index;
 }
 
-TEST_F(GuiConstruction, RepresentativeWidgetsSitWhereThePanelPutsThem)
+TEST_F(GuiBuild, RepresentativeWidgetsSitWhereThePanelPutsThem)
 {
     const struct {
         int index;
@@ -147,30 +156,7 @@ TEST_F(GuiConstruction, RepresentativeWidgetsSitWhereThePanelPutsThem)
         EXPECT_NE(credits.find(words), std::string::npos) << words;
 }
 
-TEST_F(GuiConstruction, RadioGroupsHoldTheirMembers)
-{
-    auto expect_group = [&](std::initializer_list<int> group) {
-        for (int index : group) {
-            std::set<const Interactable*> members, expected;
-            for (const InteractableToggle* t : widget_as<InteractableToggle>(index)->unpress_set)
-                members.insert(t);
-            for (int other : group)
-                if (other != index)
-                    expected.insert(widget(other));
-            EXPECT_EQ(members, expected) << "index " << index;
-        }
-    };
-    expect_group({12, 13, 14, 15, 16, 17});
-    expect_group({33, 34});
-    expect_group({107, 108});
-    expect_group({110, 111, 112});
-    expect_group({114, 115, 116});
-    expect_group({2, 3, 4, 5, 6, 7, 8, 123});
-    for (int index : {31, 36, 37, 45, 46, 47, 49, 57, 58, 62})
-        EXPECT_TRUE(widget_as<InteractableToggle>(index)->unpress_set.empty()) << index;
-}
-
-TEST_F(GuiConstruction, StartsOnPageBWithTheDefaultsShown)
+TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
 {
     // Every toggle that starts on; all others start off, and a toggle that is
     // on shows its pressed colours.
@@ -199,11 +185,9 @@ TEST_F(GuiConstruction, StartsOnPageBWithTheDefaultsShown)
     EXPECT_EQ(camera_fields(state()), (std::vector<std::string>{"0.00", "0.00", "-6.25", "0.0", "180.0", "0.0"}));
 }
 
-// -----------------------------------------------------------------------------
-// Pages, lock indicator, camera fields
-// -----------------------------------------------------------------------------
-
-TEST_F(GuiPages, EachTabShowsExactlyItsPage)
+// Each tab shows exactly its page, also when clicked again; a letter
+// outside 'a' to 'h' hides every page.
+TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
 {
     for (int round = 0; round < 2; ++round)  // a second click on the active tab keeps its page
         for (int page = 0; page < 8; ++page) {
@@ -216,8 +200,14 @@ TEST_F(GuiPages, EachTabShowsExactlyItsPage)
             for (int tab = 0; tab < 8; ++tab)
                 EXPECT_EQ(pressed_of(widget(tabs[tab])), tab == page ? 1 : 0);
             EXPECT_EQ(state()->viewport->active + state()->unlock_image->active + widget(122)->active, 3);
+            // Every page draws without an OpenGL error.
+            prepare_widget_frame(1100, 750);
+            for (auto& w : state()->interactables)
+                w->render();
+            for (auto& w : state()->interactables)
+                w->blit(1100, 750);
+            EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "page " << page;
         }
-    // A letter outside 'a' to 'h' hides every page.
     for (int letter : {int{'a' - 1}, int{'i'}, 0, int{'B'}}) {
         gui_activate_specific_page('c');
         gui_activate_specific_page(letter);
@@ -228,7 +218,7 @@ TEST_F(GuiPages, EachTabShowsExactlyItsPage)
     }
 }
 
-TEST_F(GuiPages, ExerciseTogglesGoWithPageB)
+TEST_F(GuiBuild, ExerciseTogglesGoWithPageB)
 {
     TempWorkingDirectory directory;
     load_report_file("two.tsv", report_text({{"Open", 5}, {"Close", 5}}));
@@ -244,7 +234,7 @@ TEST_F(GuiPages, ExerciseTogglesGoWithPageB)
     EXPECT_EQ(state()->selected_exercise, 0);
 }
 
-TEST_F(GuiPages, LockIndicatorAndCameraFields)
+TEST_F(GuiBuild, LockIndicatorAndCameraFields)
 {
     gui_point_lock_lock(7);
     EXPECT_EQ(state()->locked_point, 7);
@@ -262,19 +252,6 @@ TEST_F(GuiPages, LockIndicatorAndCameraFields)
     v->roll = -3.0;
     gui_update_3d_variables_display();
     EXPECT_EQ(camera_fields(state()), (std::vector<std::string>{"1.23", "-0.01", "-12.00", "10.2", "360.0", "-3.0"}));
-}
-
-TEST_F(GuiPages, EveryPageDrawsWithoutGlErrors)
-{
-    for (int page = 0; page < 8; ++page) {
-        gui_activate_specific_page('a' + page);
-        prepare_widget_frame(1100, 750);
-        for (auto& w : state()->interactables)
-            w->render();
-        for (auto& w : state()->interactables)
-            w->blit(1100, 750);
-        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "page " << page;
-    }
 }
 
 }  // namespace

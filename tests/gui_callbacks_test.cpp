@@ -1,9 +1,9 @@
-// The callback table driven through the widgets' own react operations:
-// clicks at the widgets' rectangles, typing with SDL_TEXTINPUT and Enter,
-// slider drags, and a drag in the 3D view.
+// The panel's callbacks driven through the widgets' own react operations:
+// clicks, typing with SDL_TEXTINPUT and Enter, slider and view drags.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/gui_fixture.hpp"
@@ -12,28 +12,26 @@ using namespace zelto_test;
 
 namespace {
 
-using PageAndWindowCallbacks = GuiTest;
-using SwitchCallbacks = GuiTest;
-using TypedNumbers = GuiTest;
-using CameraCallbacks = GuiTest;
-using PlaybackCallbacks = GuiTest;
-using ScreenshotCallbacks = GuiTest;
+using Callbacks = GuiTest;
 
-// -----------------------------------------------------------------------------
-// Page tabs and window sizes
-// -----------------------------------------------------------------------------
+// `pressed` of the widgets at the indices.
+std::vector<int> pressed_at(std::initializer_list<int> indices)
+{
+    std::vector<int> out;
+    for (int index : indices)
+        out.push_back(pressed_of(gui_state->interactables[static_cast<std::size_t>(index)].get()));
+    return out;
+}
 
-TEST_F(PageAndWindowCallbacks, ATabSwitchedOffDoesNothing)
+// A tab switched off does nothing; the size toggles ask for a square view
+// beside the panel.
+TEST_F(Callbacks, TabsAndWindowSizes)
 {
     gui_activate_specific_page('c');
     interactable_toggle_set_state(state()->page_toggle_f, 0, 1);
-    EXPECT_EQ(state()->page_toggle_c->pressed, 1);
-    EXPECT_EQ(widget(40)->active, 1);
+    EXPECT_EQ(state()->page_toggle_c->pressed + widget(40)->active, 2);
     EXPECT_EQ(widget(73)->active, 0);
-}
 
-TEST_F(PageAndWindowCallbacks, SizeTogglesRequestASquareViewBesideThePanel)
-{
     gui_activate_specific_page('a');
     take_posted();
     const struct {
@@ -46,17 +44,12 @@ TEST_F(PageAndWindowCallbacks, SizeTogglesRequestASquareViewBesideThePanel)
         // Only the toggle switched on asks; the one switched off stays quiet.
         const auto posted = take_posted();
         ASSERT_EQ(posted.size(), 1u) << size.index;
-        EXPECT_EQ(posted[0].code, USER_EVENT_RESIZE_WINDOW);
-        EXPECT_EQ(posted[0].data1, size.width);
-        EXPECT_EQ(posted[0].data2, size.height);
+        EXPECT_EQ(std::tuple(posted[0].code, posted[0].data1, posted[0].data2),
+                  std::tuple(+USER_EVENT_RESIZE_WINDOW, size.width, size.height));
         for (int other = 12; other <= 17; ++other)
             EXPECT_EQ(pressed_of(widget(other)), other == size.index ? 1 : 0);
     }
 }
-
-// -----------------------------------------------------------------------------
-// Switch mirrors and the projection type
-// -----------------------------------------------------------------------------
 
 struct MirrorRow {
     const char* name;
@@ -65,7 +58,7 @@ struct MirrorRow {
     char page;
 };
 
-TEST_F(SwitchCallbacks, EveryMirrorCopiesItsToggleIntoItsFlag)
+TEST_F(Callbacks, EveryMirrorCopiesItsToggleIntoItsFlag)
 {
     const MirrorRow rows[] = {
         {"l vertex", &GuiState::l_vertex_toggle, &GuiState::draw_l_vertex, 'c'},
@@ -100,14 +93,14 @@ TEST_F(SwitchCallbacks, EveryMirrorCopiesItsToggleIntoItsFlag)
     }
 }
 
-TEST_F(SwitchCallbacks, VisibilitySwitchesRefitOnlyWhenFittingIsOn)
+// Visibility switches refit while fitting is on; the projection pair and the
+// pitch lock go to the viewport; a perspective view is never fitted.
+TEST_F(Callbacks, FittingProjectionAndPitchLock)
 {
     gui_activate_specific_page('a');
     const double fitted_zoom = state()->viewport->camera_z;
-    // Without the axes only the smaller cube is framed.
-    click(state()->axis_toggle);
+    click(state()->axis_toggle);  // without the axes only the smaller cube is framed
     EXPECT_NE(state()->viewport->camera_z, fitted_zoom);
-
     click(state()->axis_toggle);
     const double again = state()->viewport->camera_z;
     gui_activate_specific_page('c');
@@ -116,25 +109,21 @@ TEST_F(SwitchCallbacks, VisibilitySwitchesRefitOnlyWhenFittingIsOn)
     gui_activate_specific_page('a');
     click(state()->axis_toggle);
     EXPECT_EQ(state()->viewport->camera_z, again);
-}
 
-TEST_F(SwitchCallbacks, PitchLockAndProjectionGoToTheViewport)
-{
-    gui_activate_specific_page('a');
     click(state()->pitch_lock_toggle);
     EXPECT_EQ(state()->viewport->pitch_locked, 0);
     click(state()->pitch_lock_toggle);
     EXPECT_EQ(state()->viewport->pitch_locked, 1);
-
-    click(state()->perspective_toggle);
-    EXPECT_EQ(state()->viewport->perspective, 1);
-    EXPECT_EQ(state()->orthogonal_toggle->pressed, 0);
-    // Clicking the chosen one again changes nothing.
-    click(state()->perspective_toggle);
-    EXPECT_EQ(state()->viewport->perspective, 1);
+    for (int round = 0; round < 2; ++round) {  // clicking the chosen one again changes nothing
+        click(state()->perspective_toggle);
+        EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->orthogonal_toggle->pressed), std::tuple(1, 0));
+    }
+    gui_activate_specific_page('c');
+    EXPECT_EQ(capture_stdout([&] { click(widget(44)); }), "Vertex centering only works for orthogonal projection.\n");
+    EXPECT_EQ(state()->viewport->camera_z, again);
+    gui_activate_specific_page('a');
     click(state()->orthogonal_toggle);
-    EXPECT_EQ(state()->viewport->perspective, 0);
-    EXPECT_EQ(state()->perspective_toggle->pressed, 0);
+    EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->perspective_toggle->pressed), std::tuple(0, 0));
 
     // The single-toggle form follows its toggle.
     auto toggle = interactable_toggle_create(0, 0, 10, 10, &c_black, &c_beige, &c_black, &c_button_active,
@@ -144,21 +133,6 @@ TEST_F(SwitchCallbacks, PitchLockAndProjectionGoToTheViewport)
     interactable_toggle_set_state(toggle.get(), 0, 1);
     EXPECT_EQ(state()->viewport->perspective, 0);
 }
-
-TEST_F(SwitchCallbacks, PerspectiveProjectionIsNotFitted)
-{
-    gui_activate_specific_page('a');
-    click(state()->perspective_toggle);
-    const double zoom = state()->viewport->camera_z;
-    gui_activate_specific_page('c');
-    const std::string out = capture_stdout([&] { click(widget(44)); });
-    EXPECT_EQ(out, "Vertex centering only works for orthogonal projection.\n");
-    EXPECT_EQ(state()->viewport->camera_z, zoom);
-}
-
-// -----------------------------------------------------------------------------
-// Typed numbers
-// -----------------------------------------------------------------------------
 
 // What a typed field stores, by the field's index in the panel.
 double stored_value(const GuiState* s, int index)
@@ -180,7 +154,7 @@ double stored_value(const GuiState* s, int index)
     return -12345.0;
 }
 
-TEST_F(TypedNumbers, ReadBoundShowAndStore)
+TEST_F(Callbacks, ReadBoundShowAndStore)
 {
     const struct {
         const char* what;
@@ -226,7 +200,7 @@ TEST_F(TypedNumbers, ReadBoundShowAndStore)
 // rebuild the copies, and amounts whose grid would overflow or take too much
 // memory are refused (the check says why, the amounts stay and the field
 // shows the one kept).
-TEST_F(TypedNumbers, ValuesTakeEffectOnTheLoadedPaths)
+TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
 {
     TempWorkingDirectory directory;
     load_report_file("r.tsv", report_text({{"A", 20}}));
@@ -244,26 +218,22 @@ TEST_F(TypedNumbers, ValuesTakeEffectOnTheLoadedPaths)
     type_into(state()->extrapolation_y_input, "1");
     const struct {
         InteractableTextInput* GuiState::*field;
-        const char *typed, *kept;
+        const char *typed, *message;
     } refused[] = {
-        {&GuiState::extrapolation_y_input, "2000000000", "1"},
-        {&GuiState::extrapolation_z_input, "99999999999", "1"},
-        {&GuiState::extrapolation_y_input, "300000", "1"},
+        {&GuiState::extrapolation_y_input, "2000000000", "2, 2000000000, 1 are too large: the grid would need 173034668"},
+        {&GuiState::extrapolation_z_input, "99999999999", "2, 1, 2147483647 are too large: the grid would need 185794560"},
+        {&GuiState::extrapolation_y_input, "300000", "2, 300000, 1 are too large: the grid would need 25955"},
     };
     for (const auto& row : refused) {
         InteractableTextInput* field = state()->*row.field;
-        EXPECT_FALSE(capture_stdout([&] { type_into(field, row.typed); }).empty()) << row.typed;
-        EXPECT_EQ(field->text, row.kept) << row.typed;
+        const std::string out = capture_stdout([&] { type_into(field, row.typed); });
+        EXPECT_EQ(out, std::string("WARNING: Grid amounts ") + row.message + " MiB, more than 1024 MiB.\n");
+        EXPECT_EQ(field->text, "1") << row.typed;
     }
-    EXPECT_EQ(state()->extrapolation_x_amount, 2);
-    EXPECT_EQ(state()->extrapolation_y_amount, 1);
-    EXPECT_EQ(state()->extrapolation_z_amount, 1);
-    EXPECT_EQ(state()->extrapolations_number, 5 * 3 * 3);
+    EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
+                         state()->extrapolation_z_amount, state()->extrapolations_number),
+              std::tuple(2, 1, 1, 5 * 3 * 3));
 }
-
-// -----------------------------------------------------------------------------
-// Camera display, standard views and fit
-// -----------------------------------------------------------------------------
 
 std::string two_decimals(double value)
 {
@@ -272,24 +242,21 @@ std::string two_decimals(double value)
     return text;
 }
 
-TEST_F(CameraCallbacks, ADragInTheViewShowsTheNewCameraInTheFields)
+// A drag in the view shows the new camera in the fields. Without automatic
+// fitting nothing re-projects on the way, so a standard view itself brings
+// the projected paths up to date.
+TEST_F(Callbacks, ViewDragStandardViewsAndFit)
 {
+    TempWorkingDirectory directory;
+    load_report_file("r.tsv", report_text({{"A", 20}}));
     gui_activate_specific_page('a');
-    // A right-button drag pans.
-    deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, 300, 300, SDL_BUTTON_RIGHT));
+    deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, 300, 300, SDL_BUTTON_RIGHT));  // a right-button drag pans
     deliver(mouse_motion_event(360, 300, 60, -24));
     deliver(mouse_button_event(SDL_MOUSEBUTTONUP, 360, 300, SDL_BUTTON_RIGHT));
     EXPECT_EQ(state()->viewport_x_input->text, two_decimals(state()->viewport->camera_x));
     EXPECT_EQ(state()->viewport_y_input->text, two_decimals(state()->viewport->camera_y));
     EXPECT_NE(state()->viewport_x_input->text, "0.00");
-}
 
-// Without automatic fitting nothing re-projects on the way, so the view
-// change itself brings the projected paths up to date.
-TEST_F(CameraCallbacks, StandardViewsSetTheAnglesShowThemAndReproject)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 20}}));
     gui_activate_specific_page('c');
     click(state()->auto_display_fitting_toggle);
     ASSERT_FALSE(state()->auto_display_fitting);
@@ -306,11 +273,10 @@ TEST_F(CameraCallbacks, StandardViewsSetTheAnglesShowThemAndReproject)
             click(widget(view.index));
         else
             callback_set_special_view_posterior(nullptr);
-        EXPECT_EQ(state()->viewport->yaw, view.yaw);
-        EXPECT_EQ(state()->viewport->pitch, 0.0);
-        EXPECT_EQ(state()->viewport->roll, 0.0);
-        EXPECT_EQ(state()->viewport_yaw_input->text, view.shown);
-        EXPECT_EQ(state()->viewport_pitch_input->text, "0.0");
+        const InteractableViewport3d* v = state()->viewport;
+        EXPECT_EQ(std::tuple(v->yaw, v->pitch, v->roll), std::tuple(view.yaw, 0.0, 0.0));
+        EXPECT_EQ(state()->viewport_yaw_input->text + " " + state()->viewport_pitch_input->text,
+                  std::string(view.shown) + " 0.0");
         EXPECT_NE(state()->l_projected_verts[3].x, x_before) << view.shown;
     }
     // "Fit view" fits even with automatic fitting off.
@@ -320,44 +286,31 @@ TEST_F(CameraCallbacks, StandardViewsSetTheAnglesShowThemAndReproject)
     EXPECT_EQ(state()->viewport_z_input->text, two_decimals(state()->viewport->camera_z));
 }
 
-// -----------------------------------------------------------------------------
-// Playback
-// -----------------------------------------------------------------------------
-
-TEST_F(PlaybackCallbacks, TheSpeedSliderSetsTheMultiplierAndTheButton)
+// The speed slider sets the multiplier and the button's text; the button
+// brings real speed back, which a preset stores.
+TEST_F(Callbacks, PlaybackSpeed)
 {
     gui_activate_specific_page('d');
     InteractableSlider* slider = state()->speed_slider;
-    // A click on the track right of the knob moves it one step up.
-    click(slider, 80, 30);
-    const double position = slider->position;
-    EXPECT_GT(position, 0.15);
-    EXPECT_EQ(state()->speed_slider_position, position);
-    EXPECT_EQ(state()->speed_multiplier, 10.0 * position);
+    click(slider, 80, 30);  // on the track right of the knob: one step up
+    EXPECT_GT(slider->position, 0.15);
+    EXPECT_EQ(state()->speed_slider_position, slider->position);
+    EXPECT_EQ(state()->speed_multiplier, 10.0 * slider->position);
     EXPECT_EQ(state()->speed_reset_button->text, "x2.0");
-}
 
-TEST_F(PlaybackCallbacks, ResetBringsRealSpeedBackAndAPresetStoresIt)
-{
-    gui_activate_specific_page('d');
-    state()->speed_slider->position = 0.73;
-    state()->speed_slider_position = 0.73;
+    slider->position = state()->speed_slider_position = 0.73;
     state()->speed_multiplier = 7.3;
     click(state()->speed_reset_button);
-    EXPECT_EQ(state()->speed_slider->position, static_cast<double>(0.1f));
-    EXPECT_EQ(state()->speed_slider_position, static_cast<double>(0.1f));
-    EXPECT_EQ(state()->speed_multiplier, 10.0 * static_cast<double>(0.1f));
+    const double real = static_cast<double>(0.1f);
+    EXPECT_EQ(std::tuple(slider->position, state()->speed_slider_position, state()->speed_multiplier),
+              std::tuple(real, real, 10.0 * real));
     EXPECT_EQ(state()->speed_reset_button->text, "x1.0");
-    GuiPreset preset{};
-    gui_serialize(state(), &preset);
-    EXPECT_EQ(preset.speed_slider_position, static_cast<double>(0.1f));
+    EXPECT_EQ(current().speed_slider_position, real);
 }
 
-// -----------------------------------------------------------------------------
-// Screenshot settings
-// -----------------------------------------------------------------------------
-
-TEST_F(ScreenshotCallbacks, TheButtonShowsTheNoticeAndAsksForAPicture)
+// The button shows the notice and asks for a picture; the file type follows
+// its radio pair; background and colour override never hold the same colour.
+TEST_F(Callbacks, ScreenshotSettings)
 {
     take_posted();
     click(widget(122));
@@ -365,49 +318,33 @@ TEST_F(ScreenshotCallbacks, TheButtonShowsTheNoticeAndAsksForAPicture)
     const auto posted = take_posted();
     ASSERT_EQ(posted.size(), 1u);
     EXPECT_EQ(posted[0].code, USER_EVENT_SCREENSHOT);
-}
 
-TEST_F(ScreenshotCallbacks, FileTypeFollowsTheRadioPair)
-{
     gui_activate_specific_page('h');
     click(widget(107));
-    EXPECT_EQ(state()->screenshot_file_type, 0);
-    EXPECT_EQ(pressed_of(widget(108)), 0);
+    EXPECT_EQ(std::tuple(state()->screenshot_file_type, pressed_of(widget(108))), std::tuple(0, 0));
     click(widget(108));
     EXPECT_EQ(state()->screenshot_file_type, 1);
-}
 
-// Background and colour override may not hold the same colour.
-TEST_F(ScreenshotCallbacks, BackgroundAndColourNeverMatch)
-{
-    gui_activate_specific_page('h');
-    struct Step {
-        int click_index;
-        int background, colour;            // settings after the click
-        int bg_black, bg_white, bg_none;   // toggles after the click
-        int c_black, c_white, c_colour;
-    };
     // Start: background none (0), colour black (1).
-    const Step steps[] = {
-        {110, 1, 2, 1, 0, 0, 0, 1, 0},  // black background moves the colour to white
-        {111, 2, 1, 0, 1, 0, 1, 0, 0},  // white background moves the colour to black
-        {115, 1, 2, 1, 0, 0, 0, 1, 0},  // white colour moves the background to black
-        {114, 2, 1, 0, 1, 0, 1, 0, 0},  // black colour moves the background to white
-        {116, 2, 0, 0, 1, 0, 0, 0, 1},  // own colours: nothing else moves
-        {112, 0, 0, 0, 0, 1, 0, 0, 1},  // no background
-        {110, 1, 0, 1, 0, 0, 0, 0, 1},  // nothing to move
+    const struct {
+        int click_index;
+        int background, colour;       // settings after the click
+        std::vector<int> pressed;     // of 110, 111, 112 (background) and 114, 115, 116 (colour)
+    } steps[] = {
+        {110, 1, 2, {1, 0, 0, 0, 1, 0}},  // black background moves the colour to white
+        {111, 2, 1, {0, 1, 0, 1, 0, 0}},  // white background moves the colour to black
+        {115, 1, 2, {1, 0, 0, 0, 1, 0}},  // white colour moves the background to black
+        {114, 2, 1, {0, 1, 0, 1, 0, 0}},  // black colour moves the background to white
+        {116, 2, 0, {0, 1, 0, 0, 0, 1}},  // own colours: nothing else moves
+        {112, 0, 0, {0, 0, 1, 0, 0, 1}},  // no background
+        {110, 1, 0, {1, 0, 0, 0, 0, 1}},  // nothing to move
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE("click " + std::to_string(step.click_index));
+    for (const auto& step : steps) {
         click(widget(step.click_index));
-        EXPECT_EQ(state()->screenshot_svg_background, step.background);
-        EXPECT_EQ(state()->screenshot_svg_color_override, step.colour);
-        EXPECT_EQ(pressed_of(widget(110)), step.bg_black);
-        EXPECT_EQ(pressed_of(widget(111)), step.bg_white);
-        EXPECT_EQ(pressed_of(widget(112)), step.bg_none);
-        EXPECT_EQ(pressed_of(widget(114)), step.c_black);
-        EXPECT_EQ(pressed_of(widget(115)), step.c_white);
-        EXPECT_EQ(pressed_of(widget(116)), step.c_colour);
+        EXPECT_EQ(std::tuple(state()->screenshot_svg_background, state()->screenshot_svg_color_override),
+                  std::tuple(step.background, step.colour))
+            << step.click_index;
+        EXPECT_EQ(pressed_at({110, 111, 112, 114, 115, 116}), step.pressed) << step.click_index;
     }
 }
 

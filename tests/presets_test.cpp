@@ -1,18 +1,18 @@
-// Presets: the record and the state, the 104-byte file, the built-in and
-// custom presets applied through the panel, and files that are short, odd
-// or hold numbers the program does not take.
+// Presets: the record and the 104-byte file, built-in and custom presets
+// applied through the panel, and files that are short, odd or hold numbers
+// the program does not take.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "geometry/lattice.hpp"
 #include "tests/gui_fixture.hpp"
@@ -21,9 +21,7 @@ using namespace zelto_test;
 
 namespace {
 
-using PresetFile = GuiTest;
-using PresetApply = GuiTest;
-using PresetFaults = GuiTest;
+using Presets = GuiTest;
 
 template <typename T>
 T read_le(const std::string& bytes, std::size_t offset)
@@ -67,9 +65,13 @@ GuiPreset unusual_record()
     return p;
 }
 
-// -----------------------------------------------------------------------------
-// Record and file
-// -----------------------------------------------------------------------------
+// Loads a preset file through the path field, as typed.
+void load_typed(const char* name)
+{
+    gui_activate_specific_page('f');
+    interactable_text_input_set_text_formatted_and_deactivate(gui_state->preset_path_input, "%s", name);
+    callback_load_custom_preset_from_file(gui_state->preset_path_input);
+}
 
 TEST(PresetDefaults, TheDefaultSettingsArePresetZero)
 {
@@ -86,7 +88,7 @@ TEST(PresetDefaults, TheDefaultSettingsArePresetZero)
     gui_state_free(std::move(state));
 }
 
-TEST_F(PresetFile, IsExactly104LittleEndianBytesAndReadsBack)
+TEST_F(Presets, FileIsExactly104LittleEndianBytesAndReadsBack)
 {
     TempWorkingDirectory directory;
     const GuiPreset p = unusual_record();
@@ -104,17 +106,17 @@ TEST_F(PresetFile, IsExactly104LittleEndianBytesAndReadsBack)
     EXPECT_EQ(read_le<double>(bytes, 64), 0.25);
     EXPECT_EQ(bytes.substr(72, 6), std::string("\1\0\1\1\0\1", 6));
     EXPECT_EQ(read_le<double>(bytes, 80), 7.5);
-    EXPECT_EQ(read_le<std::int32_t>(bytes, 88), 2);
-    EXPECT_EQ(read_le<std::int32_t>(bytes, 92), 0);
-    EXPECT_EQ(read_le<std::int32_t>(bytes, 96), 1);
-    EXPECT_EQ(bytes[100], 1);
-
+    EXPECT_EQ(std::tuple(read_le<std::int32_t>(bytes, 88), read_le<std::int32_t>(bytes, 92),
+                         read_le<std::int32_t>(bytes, 96), bytes[100]),
+              std::tuple(2, 0, 1, '\1'));
     GuiPreset back{};
     ASSERT_EQ(gui_serialization_load_from_file(&back, "layout.zlp"), 0);
     EXPECT_EQ(settings_of(back), settings_of(p));
 }
 
-TEST_F(PresetFile, OnlyAWholeRecordIsRead)
+// Files that cannot be read as a whole record leave the record alone, a
+// longer one gives its first 104 bytes, any non-zero byte is on.
+TEST_F(Presets, OnlyAWholeRecordIsRead)
 {
     TempWorkingDirectory directory;
     const GuiPreset saved = unusual_record();
@@ -123,20 +125,15 @@ TEST_F(PresetFile, OnlyAWholeRecordIsRead)
     write_file("short.zlp", bytes.substr(0, 103));
     write_file("empty.zlp", "");
     write_file("long.zlp", bytes + "trailing");
-
-    // Files that cannot be read as a whole record leave the record alone...
     GuiPreset p = state()->presets[2];
     for (const char* path : {"absent.zlp", "short.zlp", "empty.zlp"})
         EXPECT_EQ(gui_serialization_load_from_file(&p, path), 1) << path;
     EXPECT_EQ(settings_of(p), settings_of(state()->presets[2]));
-    // ...a longer one gives its first 104 bytes.
     EXPECT_EQ(gui_serialization_load_from_file(&p, "long.zlp"), 0);
     EXPECT_EQ(settings_of(p), settings_of(saved));
-    // Nothing is written where no file can be made.
-    gui_serialization_save_to_file(&p, "no/such/dir/x.zlp");
+    gui_serialization_save_to_file(&p, "no/such/dir/x.zlp");  // nothing is written where no file can be made
     EXPECT_FALSE(std::filesystem::exists("no"));
 
-    // Any non-zero byte is on, in a file and in a record handed over.
     std::string odd = bytes;
     for (std::size_t offset : {48u, 49u, 50u, 58u, 73u, 77u, 100u})
         odd[offset] = static_cast<char>(offset == 58u ? 0xFF : 2);
@@ -151,11 +148,36 @@ TEST_F(PresetFile, OnlyAWholeRecordIsRead)
     EXPECT_TRUE(state()->draw_r_vertex);
 }
 
-// -----------------------------------------------------------------------------
-// Applying
-// -----------------------------------------------------------------------------
+// A typed name may be a named pipe, whose opening waits for a process at the
+// other end: the click would never return. The test holds the other end
+// itself, with a whole record in the pipe, so that a program that opens it
+// reads or writes instead of hanging.
+TEST_F(Presets, ANamedPipeIsNeitherReadNorWritten)
+{
+    TempWorkingDirectory directory;
+    ASSERT_EQ(mkfifo("pipe.zlp", 0600), 0);
+    const int other_end = open("pipe.zlp", O_RDWR | O_NONBLOCK);
+    ASSERT_GE(other_end, 0);
+    const GuiPreset saved = unusual_record();
+    gui_serialization_save_to_file(&saved, "full.zlp");
+    const std::string record = read_file("full.zlp");
+    ASSERT_EQ(write(other_end, record.data(), record.size()), static_cast<ssize_t>(record.size()));
+    GuiPreset p = state()->presets[2];
+    EXPECT_EQ(gui_serialization_load_from_file(&p, "pipe.zlp"), 1);
+    EXPECT_EQ(settings_of(p), settings_of(state()->presets[2]));
+    gui_serialization_save_to_file(&saved, "pipe.zlp");
+    char drained[2 * GUI_PRESET_FILE_SIZE];
+    EXPECT_EQ(read(other_end, drained, sizeof drained), static_cast<ssize_t>(record.size()))
+        << "only the test's own record is in the pipe";
+    close(other_end);
+    EXPECT_TRUE(std::filesystem::is_fifo("pipe.zlp"));
+    // Through the panel the name falls back to preset 0 like a missing file.
+    gui_state_load_preset(5);
+    load_typed("pipe");
+    EXPECT_EQ(current().yaw, state()->presets[0].yaw);
+}
 
-TEST_F(PresetApply, EveryBuiltInButtonAppliesItsPreset)
+TEST_F(Presets, EveryBuiltInButtonAppliesItsPreset)
 {
     TempWorkingDirectory directory;
     load_report_file("r.tsv", report_text({{"A", 30}}));
@@ -165,8 +187,8 @@ TEST_F(PresetApply, EveryBuiltInButtonAppliesItsPreset)
         click(widget(73 + n));
         const GuiPreset& wanted = state()->presets[n];
         EXPECT_EQ(settings_of(current_but_camera(wanted)), settings_of(wanted));
-        EXPECT_EQ(state()->paused_toggle->pressed, wanted.paused);
-        EXPECT_EQ(state()->spokes_toggle->pressed, wanted.draw_spokes);
+        EXPECT_EQ(std::tuple(state()->paused_toggle->pressed, state()->spokes_toggle->pressed),
+                  std::tuple(wanted.paused, wanted.draw_spokes));
         EXPECT_EQ(state()->extrapolations_number,
                   lattice_node_count(wanted.extrapolation_x_amount, wanted.extrapolation_y_amount,
                                      wanted.extrapolation_z_amount));
@@ -174,8 +196,7 @@ TEST_F(PresetApply, EveryBuiltInButtonAppliesItsPreset)
     // The incisal presets: nine copies 50 mm apart, around the incisal point.
     for (int n : {3, 4}) {
         gui_state_load_preset(n);
-        EXPECT_EQ(state()->extrapolations_number, 9);
-        EXPECT_EQ(state()->extrapolation_distance, 50.0);
+        EXPECT_EQ(std::tuple(state()->extrapolations_number, state()->extrapolation_distance), std::tuple(9, 50.0));
         EXPECT_TRUE(state()->draw_extrapolation_i && !state()->draw_extrapolation_l && !state()->draw_extrapolation_r);
         EXPECT_EQ(state()->extrapolation_y_input->text + state()->extrapolation_z_input->text, "11");
     }
@@ -186,7 +207,7 @@ TEST_F(PresetApply, EveryBuiltInButtonAppliesItsPreset)
     EXPECT_EQ(settings_of(current()), settings_of(before));
 }
 
-TEST_F(PresetApply, CustomPresetsRestoreTheViewExactly)
+TEST_F(Presets, CustomPresetsRestoreTheViewExactly)
 {
     TempWorkingDirectory directory;
     const GuiPreset wanted = unusual_record();
@@ -201,14 +222,12 @@ TEST_F(PresetApply, CustomPresetsRestoreTheViewExactly)
         click(widget(79 + 2 * n));  // "Custom Preset #n"
         EXPECT_EQ(settings_of(current()), settings_of(wanted));
         // The widgets show it too.
-        EXPECT_EQ(state()->perspective_toggle->pressed, 1);
-        EXPECT_EQ(state()->lr_edge_toggle->pressed, 1);
-        EXPECT_EQ(state()->extrapolation_x_input->text, "2");
-        EXPECT_EQ(state()->extrapolation_distance_input->text, "7.50");
-        EXPECT_EQ(state()->speed_reset_button->text, "x2.5");
+        EXPECT_EQ(std::tuple(state()->perspective_toggle->pressed, state()->lr_edge_toggle->pressed), std::tuple(1, 1));
+        EXPECT_EQ(state()->extrapolation_x_input->text + " " + state()->extrapolation_distance_input->text + " " +
+                      state()->speed_reset_button->text,
+                  "2 7.50 x2.5");
         EXPECT_EQ(state()->speed_multiplier, 2.5);
     }
-
     // A custom preset that cannot be read, never saved or cut short, gives
     // preset 0, not half a record; so does a typed name without a file.
     const GuiPreset& zero = state()->presets[0];
@@ -222,61 +241,20 @@ TEST_F(PresetApply, CustomPresetsRestoreTheViewExactly)
         click(widget(button));
         EXPECT_EQ(settings_of(current_but_camera(zero)), settings_of(zero)) << button;
     }
-}
 
-TEST_F(PresetApply, ThePathFieldAppendsTheExtension)
-{
-    TempWorkingDirectory directory;
-    gui_activate_specific_page('f');
+    // The path field appends the extension; typed text is a name, never a format.
     type_into(state()->preset_path_input, "mine.zlp");
     click(widget(89));  // "Save"
     EXPECT_TRUE(std::filesystem::exists("mine.zlp.zlp"));
     EXPECT_FALSE(std::filesystem::exists("mine.zlp"));
-    // Typed text is a name, never a format.
     type_into(state()->preset_path_input, "%s%n%d");
     click(widget(89));
     EXPECT_EQ(read_file("%s%n%d.zlp").size(), 104u);
 }
 
-// -----------------------------------------------------------------------------
-// Numbers the program does not take
-// -----------------------------------------------------------------------------
-
-// A typed name may be a named pipe. Opening one waits for a process at its
-// other end, so the click that loads or saves would never return; the test
-// holds the other end itself (with a whole record in the pipe) so that a
-// program that opens it reads or writes instead of hanging.
-TEST_F(PresetFaults, ANamedPipeIsNeitherReadNorWritten)
-{
-    TempWorkingDirectory directory;
-    ASSERT_EQ(mkfifo("pipe.zlp", 0600), 0);
-    const int other_end = open("pipe.zlp", O_RDWR | O_NONBLOCK);
-    ASSERT_GE(other_end, 0);
-    const GuiPreset saved = unusual_record();
-    gui_serialization_save_to_file(&saved, "full.zlp");
-    const std::string record = read_file("full.zlp");
-    ASSERT_EQ(write(other_end, record.data(), record.size()), static_cast<ssize_t>(record.size()));
-
-    GuiPreset p = state()->presets[2];
-    EXPECT_EQ(gui_serialization_load_from_file(&p, "pipe.zlp"), 1);
-    EXPECT_EQ(settings_of(p), settings_of(state()->presets[2]));
-
-    gui_serialization_save_to_file(&saved, "pipe.zlp");
-    char drained[2 * GUI_PRESET_FILE_SIZE];
-    EXPECT_EQ(read(other_end, drained, sizeof drained), static_cast<ssize_t>(record.size()))
-        << "only the test's own record is in the pipe";
-    close(other_end);
-    EXPECT_TRUE(std::filesystem::is_fifo("pipe.zlp"));
-
-    // Through the panel: the name falls back to preset 0 like a missing file.
-    gui_state_load_preset(5);
-    interactable_text_input_set_text_formatted_and_deactivate(state()->preset_path_input, "%s", "pipe");
-    callback_load_custom_preset_from_file(state()->preset_path_input);
-    EXPECT_EQ(current().yaw, state()->presets[0].yaw);
-}
-
-// Numbers that are not finite count as no number: the setting keeps its value.
-TEST_F(PresetFaults, NonFiniteNumbersKeepThePreviousValue)
+// Numbers that are not finite count as no number: the setting keeps its
+// value. Negative spacing and amounts become zero.
+TEST_F(Presets, NonFiniteAndNegativeNumbers)
 {
     TempWorkingDirectory directory;
     const GuiPreset start = unusual_record();
@@ -289,39 +267,29 @@ TEST_F(PresetFaults, NonFiniteNumbersKeepThePreviousValue)
         write_le(bytes, offset, offset == 32u ? -inf : inf);
     write_file("preset2.zlp", bytes);  // no fitting: the camera is left as the record leaves it
     gui_state_load_custom_preset(2);
-
     const InteractableViewport3d* v = state()->viewport;
-    EXPECT_EQ((std::vector<double>{v->camera_x, v->camera_y, v->camera_z, v->pitch, v->yaw, v->roll}),
-              (std::vector<double>{1.25, -2.5, -33.0, 10.0, 200.0, 5.0}));
-    EXPECT_EQ(state()->speed_slider_position, 0.25);
-    EXPECT_EQ(state()->speed_multiplier, 2.5);
-    EXPECT_EQ(state()->extrapolation_distance, 7.5);
+    EXPECT_EQ((std::vector<double>{v->camera_x, v->camera_y, v->camera_z, v->pitch, v->yaw, v->roll,
+                                   state()->speed_slider_position, state()->speed_multiplier,
+                                   state()->extrapolation_distance}),
+              (std::vector<double>{1.25, -2.5, -33.0, 10.0, 200.0, 5.0, 0.25, 2.5, 7.5}));
     EXPECT_EQ(state()->viewport_x_input->text, "1.25");
-}
 
-TEST_F(PresetFaults, NegativeSpacingAndAmountsBecomeZero)
-{
-    TempWorkingDirectory directory;
     GuiPreset p = unusual_record();
     p.extrapolation_distance = -4.0;
     p.extrapolation_x_amount = -2;
     p.extrapolation_y_amount = 3;
     p.extrapolation_z_amount = std::numeric_limits<std::int32_t>::min();
     gui_serialization_save_to_file(&p, "negative.zlp");
-    gui_activate_specific_page('f');
-    type_into(state()->preset_path_input, "negative");
-    click(widget(90));
-    EXPECT_EQ(state()->extrapolation_distance, 0.0);
-    EXPECT_EQ(state()->extrapolation_x_amount, 0);
-    EXPECT_EQ(state()->extrapolation_y_amount, 3);
-    EXPECT_EQ(state()->extrapolation_z_amount, 0);
-    EXPECT_EQ(state()->extrapolation_x_input->text, "0");
-    EXPECT_EQ(state()->extrapolation_distance_input->text, "0.00");
+    load_typed("negative");
+    EXPECT_EQ(std::tuple(state()->extrapolation_distance, state()->extrapolation_x_amount,
+                         state()->extrapolation_y_amount, state()->extrapolation_z_amount),
+              std::tuple(0.0, 0, 3, 0));
+    EXPECT_EQ(state()->extrapolation_x_input->text + " " + state()->extrapolation_distance_input->text, "0 0.00");
 }
 
-// Amounts whose grid would not fit are refused as a whole: the amounts in
-// force stay, and the fields show them; the rest of the record applies.
-TEST_F(PresetFaults, OversizedGridAmountsKeepThePreviousAmounts)
+// Amounts whose grid would not fit are refused as a whole with the warning:
+// the amounts in force stay, and the fields show them; the rest applies.
+TEST_F(Presets, OversizedGridAmountsKeepThePreviousAmounts)
 {
     TempWorkingDirectory directory;
     load_report_file("r.tsv", report_text({{"A", 30}}));
@@ -333,17 +301,12 @@ TEST_F(PresetFaults, OversizedGridAmountsKeepThePreviousAmounts)
     write_le(bytes, 92, std::int32_t{5});
     write_le(bytes, 96, std::int32_t{1000000});
     write_file("huge.zlp", bytes);
-
-    const std::string out = capture_stdout([&] {
-        gui_activate_specific_page('f');
-        type_into(state()->preset_path_input, "huge");
-        click(widget(90));
-    });
-    EXPECT_FALSE(out.empty());
-    EXPECT_EQ(state()->extrapolation_x_amount, 1);
-    EXPECT_EQ(state()->extrapolation_y_amount, 1);
-    EXPECT_EQ(state()->extrapolation_z_amount, 0);
-    EXPECT_EQ(state()->extrapolations_number, 9);
+    const std::string out = capture_stdout([&] { load_typed("huge"); });
+    EXPECT_EQ(out, "WARNING: Grid amounts 2147483647, 5, 1000000 are too large: the grid would need 402260169036326 "
+                   "MiB, more than 1024 MiB.\n");
+    EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
+                         state()->extrapolation_z_amount, state()->extrapolations_number),
+              std::tuple(1, 1, 0, 9));
     EXPECT_EQ(state()->extrapolation_x_input->text, "1");
     EXPECT_EQ(state()->viewport->yaw, base.yaw);
     EXPECT_TRUE(state()->draw_reference);

@@ -36,10 +36,6 @@ void expect_texts(const std::vector<TextCase>& cases)
         EXPECT_EQ(svg_text(c.write), c.expected) << c.what;
 }
 
-// ---------------------------------------------------------------------------
-// Primitives
-// ---------------------------------------------------------------------------
-
 TEST(SvgWriterDocument, PiecesOfTheDocument)
 {
     const std::string xmlns = "version=\"1.1\" xmlns=\"http://www.w3.org/2000/svg\">\n\t\n";
@@ -94,10 +90,6 @@ TEST(SvgWriterDocument, ShapesWriteFractionsAsPercentagesAndAnOptionalColour)
     EXPECT_EQ(svg_writer_color_value(Color{64, 255, 64, 0}), 0x40FF40);
     EXPECT_EQ(svg_writer_color_value(Color{1, 2, 3, 4}), 0x010203);
 }
-
-// ---------------------------------------------------------------------------
-// Scene operations through the camera
-// ---------------------------------------------------------------------------
 
 TEST(SvgWriterProjection, DataIsTheSharedCameraWithIdentityProjection)
 {
@@ -229,10 +221,6 @@ TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
     for (const char* non_number : {"nan", "inf", "NAN", "INF"})
         EXPECT_EQ(text.find(non_number), std::string::npos) << text;
 }
-
-// ---------------------------------------------------------------------------
-// Sinks and the locale
-// ---------------------------------------------------------------------------
 
 // The name of a locale whose decimal separator is a comma, or "" when the
 // system has none and none can be made. Making one needs localedef and the

@@ -1,7 +1,6 @@
-// The 3D viewport: mouse drags and modifier keys through SDL's queue, the
-// user events it posts, the angle wrap, the camera matrices against
-// OpenGL's own fixed-function calls and gluProject, and the three drawing
-// operations read back as pixels.
+// The 3D viewport: drags and modifier keys through SDL's queue, the user
+// events it posts, the angle wrap, the camera against OpenGL's fixed-function
+// calls and gluProject, and the drawing operations read back as pixels.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
@@ -59,10 +58,6 @@ protected:
     std::unique_ptr<InteractableViewport3d> viewport;
 };
 
-// ---------------------------------------------------------------------------
-// Drags, modifiers and user events
-// ---------------------------------------------------------------------------
-
 TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
 {
     const struct {
@@ -105,7 +100,7 @@ TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
     EXPECT_EQ(callback_count(), 0);
 }
 
-TEST_F(Viewport, PressesOutsideStartNothingAndAPressDuringADragRestartsIt)
+TEST_F(Viewport, PressesOutsideOrWhileInactiveStartNothingAndAPressDuringADragRestartsIt)
 {
     for (const auto& [x, y] : {std::pair{750, 10}, std::pair{10, 750}, std::pair{-1, 10}, std::pair{900, 300}}) {
         EXPECT_TRUE(press(viewport.get(), x, y, SDL_BUTTON_LEFT).empty()) << x << "," << y;
@@ -119,6 +114,18 @@ TEST_F(Viewport, PressesOutsideStartNothingAndAPressDuringADragRestartsIt)
     EXPECT_EQ(viewport->drag_start_x, 749);
     EXPECT_EQ(release(viewport.get(), 5, 5, SDL_BUTTON_LEFT), picking_on_and_rebuild);
     EXPECT_TRUE(release(viewport.get(), 5, 5, SDL_BUTTON_RIGHT).empty());
+
+    // An inactive viewport ignores everything and wraps no angle.
+    interactable_deactivate(viewport.get());
+    deliver({viewport.get()}, key_event(SDL_KEYDOWN, SDLK_LCTRL));
+    EXPECT_TRUE(press(viewport.get(), 100, 100, SDL_BUTTON_LEFT).empty());
+    move(viewport.get(), 60, 60);
+    EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
+    EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_NONE);
+    EXPECT_EQ(callback_count(), 0);
+    viewport->yaw = -10;
+    viewport->render();
+    EXPECT_EQ(viewport->yaw, -10.0);
 }
 
 TEST_F(Viewport, ModifierKeysFollowTheirOwnStateMachine)
@@ -188,21 +195,6 @@ TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
     }
 }
 
-TEST_F(Viewport, InactiveViewportIgnoresEverything)
-{
-    interactable_deactivate(viewport.get());
-    deliver({viewport.get()}, key_event(SDL_KEYDOWN, SDLK_LCTRL));
-    EXPECT_TRUE(press(viewport.get(), 100, 100, SDL_BUTTON_LEFT).empty());
-    move(viewport.get(), 60, 60);
-    EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
-    EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_NONE);
-    EXPECT_EQ(callback_count(), 0);
-
-    viewport->yaw = -10;
-    viewport->render();
-    EXPECT_EQ(viewport->yaw, -10.0);
-}
-
 TEST_F(Viewport, AnglesWrapOneStepPerFrame)
 {
     const struct {
@@ -219,10 +211,6 @@ TEST_F(Viewport, AnglesWrapOneStepPerFrame)
         EXPECT_EQ(viewport->yaw, c.after_two) << c.start;
     }
 }
-
-// ---------------------------------------------------------------------------
-// Camera matrices against OpenGL's fixed-function calls and gluProject
-// ---------------------------------------------------------------------------
 
 // The camera built by OpenGL itself, read back from the model-view stack.
 Matrix4 fixed_function_matrix(const CameraView& v)
@@ -317,10 +305,6 @@ TEST_F(Viewport, CameraIsTheFixedFunctionCameraAndProjectsAsGluProject)
     EXPECT_EQ(untouched.x, 7.0);
 }
 
-// ---------------------------------------------------------------------------
-// Drawing operations, read back as pixels
-// ---------------------------------------------------------------------------
-
 // A 200 by 200 window whose viewport widget maps world (x, y) straight to
 // normalised device coordinates: orthographic, zoom -1, no rotation.
 class ViewportDrawing : public testing::Test {
@@ -359,17 +343,15 @@ protected:
     std::unique_ptr<InteractableViewport3d> viewport;
 };
 
-TEST_F(ViewportDrawing, OrthographicZoomAndTheMirroredPictureAtZero)
+// Points land where OpenGL projects them: orthographic, magnified by
+// 1 / |z| and mirrored at zoom 0; in perspective as gluProject says.
+TEST_F(ViewportDrawing, PointsLandWhereOpenGLProjectsThem)
 {
     const struct {
         double camera_z;
         Vector3 point;
         int col, row;
-    } cases[] = {
-        {-1, {0.5, 0.5, 0}, 150, 50},     // upright
-        {-0.5, {0.25, 0.25, 0}, 150, 50}, // magnified by 1 / |z|
-        {0, {0.5, 0.5, 0}, 50, 150},      // no scale: mirrored on both axes
-    };
+    } cases[] = {{-1, {0.5, 0.5, 0}, 150, 50}, {-0.5, {0.25, 0.25, 0}, 150, 50}, {0, {0.5, 0.5, 0}, 50, 150}};
     for (const auto& c : cases) {
         clear();
         viewport->camera_z = c.camera_z;
@@ -378,48 +360,7 @@ TEST_F(ViewportDrawing, OrthographicZoomAndTheMirroredPictureAtZero)
         EXPECT_TRUE(same_color(window.pixel(c.col, c.row), c_green)) << c.camera_z;
         EXPECT_FALSE(lit(200 - c.col, 200 - c.row)) << c.camera_z;
     }
-}
 
-TEST_F(ViewportDrawing, DrawingLeavesTheMatrixColourAndTexturingAsItFoundThem)
-{
-    clear();
-    // A blank (fully transparent) widget texture is bound, as after creating
-    // a widget: the points must not take their colour from it.
-    GLint bound_before = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound_before);
-    ASSERT_EQ(static_cast<GLuint>(bound_before), viewport->texture.get());
-    ASSERT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    const Vector3 points[] = {{x_of(20), y_of(20), 0}, {x_of(60), y_of(20), 0}};
-    interactable_viewport3d_draw_vertices(viewport.get(), points, 2, &c_red);
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    GLint bound_after = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound_after);
-    EXPECT_EQ(bound_after, bound_before);
-    EXPECT_TRUE(same_color(window.pixel(20, 20), c_red));
-    EXPECT_TRUE(same_color(window.pixel(60, 20), c_red));
-    EXPECT_FALSE(lit(40, 20));
-
-    double model_view[16], projection[16];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model_view);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(model_view[i], i % 5 == 0 ? 1.0 : 0.0);
-        EXPECT_EQ(projection[i], i % 5 == 0 ? 1.0 : 0.0);
-    }
-    GLfloat colour[4];
-    glGetFloatv(GL_CURRENT_COLOR, colour);
-    EXPECT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 4.0f);
-
-    // A count of 0 or less draws nothing.
-    clear();
-    interactable_viewport3d_draw_vertices(viewport.get(), points, 0, nullptr);
-    interactable_viewport3d_draw_vertices(viewport.get(), points, -1, nullptr);
-    EXPECT_FALSE(lit(20, 20));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(ViewportDrawing, PerspectivePointsLandWhereOpenGLProjectsThem)
-{
     viewport->perspective = 1;
     viewport->camera_z = -6;
     viewport->pitch = 20;
@@ -438,7 +379,38 @@ TEST_F(ViewportDrawing, PerspectivePointsLandWhereOpenGLProjectsThem)
     }
 }
 
-TEST_F(ViewportDrawing, EdgesWithAnIndexOutOfRangeAreSkipped)
+TEST_F(ViewportDrawing, DrawingLeavesTheMatrixColourAndTexturingAsItFoundThem)
+{
+    clear();
+    // A blank widget texture is bound, as after creating a widget: the
+    // points must not take their colour from it.
+    GLint bound_before = 0, bound_after = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound_before);
+    ASSERT_EQ(static_cast<GLuint>(bound_before), viewport->texture.get());
+    ASSERT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    const Vector3 points[] = {{x_of(20), y_of(20), 0}, {x_of(60), y_of(20), 0}};
+    interactable_viewport3d_draw_vertices(viewport.get(), points, 2, &c_red);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound_after);
+    EXPECT_EQ(bound_after, bound_before);
+    EXPECT_TRUE(same_color(window.pixel(20, 20), c_red));
+    EXPECT_TRUE(same_color(window.pixel(60, 20), c_red));
+    EXPECT_FALSE(lit(40, 20));
+    double model_view[16], projection[16];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model_view);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(model_view[i], i % 5 == 0 ? 1.0 : 0.0);
+        EXPECT_EQ(projection[i], i % 5 == 0 ? 1.0 : 0.0);
+    }
+    GLfloat colour[4];
+    glGetFloatv(GL_CURRENT_COLOR, colour);
+    EXPECT_EQ(colour[0] + colour[1] + colour[2] + colour[3], 4.0f);
+}
+
+// Counts of 0 or less and edges with an index out of range draw nothing; a
+// switched path is solid, then dashed from each switch, on screen.
+TEST_F(ViewportDrawing, EdgesOutOfRangeAreSkippedAndSwitchedPathsDash)
 {
     const Vector3 vertices[] = {
         {x_of(40), y_of(50), 0}, {x_of(160), y_of(50), 0}, {x_of(40), y_of(150), 0}, {x_of(160), y_of(150), 0}};
@@ -449,22 +421,20 @@ TEST_F(ViewportDrawing, EdgesWithAnIndexOutOfRangeAreSkipped)
     EXPECT_TRUE(lit(100, 150));
     EXPECT_FALSE(lit(160, 100));  // 1-4 and 3-(-7) have no line
     EXPECT_FALSE(lit(40, 100));   // nor -1-2
-
-    // With only invalid pairs nothing is drawn.
     clear();
     const std::int32_t invalid[] = {0, 4, -2, 1};
     interactable_viewport3d_draw_edges(viewport.get(), vertices, 4, invalid, 2, nullptr);
+    interactable_viewport3d_draw_vertices(viewport.get(), vertices, 0, nullptr);
+    interactable_viewport3d_draw_vertices(viewport.get(), vertices, -1, nullptr);
     EXPECT_FALSE(lit(100, 50));
+    EXPECT_FALSE(lit(40, 50));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-// Six vertices along one row at columns 10, 40, ..., 160; the lit gaps
-// between them tell the primitives apart.
-TEST_F(ViewportDrawing, SwitchedPathIsSolidThenDashedOnScreen)
-{
-    std::vector<Vector3> vertices;
+    // Six vertices along one row at columns 10, 40, ..., 160; the lit gaps
+    // between them tell the primitives apart.
+    std::vector<Vector3> row;
     for (int i = 0; i < 6; ++i)
-        vertices.push_back({x_of(10 + 30 * i), y_of(99), 0});
+        row.push_back({x_of(10 + 30 * i), y_of(99), 0});
     const struct {
         std::vector<std::int32_t> switches;
         bool gap_lit[5];  // between vertices i and i + 1
@@ -476,11 +446,10 @@ TEST_F(ViewportDrawing, SwitchedPathIsSolidThenDashedOnScreen)
     };
     for (const auto& c : cases) {
         clear();
-        interactable_viewport3d_draw_path_switched(viewport.get(), vertices.data(), 6, c.switches.data(),
+        interactable_viewport3d_draw_path_switched(viewport.get(), row.data(), 6, c.switches.data(),
                                                    static_cast<int>(c.switches.size()), nullptr);
         for (int gap = 0; gap < 5; ++gap)
-            EXPECT_EQ(lit(25 + 30 * gap, 99), c.gap_lit[gap])
-                << "gap " << gap << " with " << c.switches.size() << " switches";
+            EXPECT_EQ(lit(25 + 30 * gap, 99), c.gap_lit[gap]) << "gap " << gap << ", " << c.switches.size() << " switches";
     }
 }
 
