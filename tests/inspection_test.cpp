@@ -46,6 +46,9 @@ std::tuple<int, char, bool, int, int, int> fields(const InspectionHit& hit)
     return {hit.hovered, hit.kind, hit.lattice_hit, hit.s, hit.v, hit.h};
 }
 
+// Equally near: the lower index, and left before incisal before right; all
+// paths hidden: no candidate, and the kind of the previous pass stays. The
+// index follows switches and new projections.
 TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
 {
     SearchState t(4);
@@ -53,17 +56,29 @@ TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
     s.l_projected_verts = {{0.1, 0.1, 0}, {0.5, 0.5, 0.3}, {0.9, 0.9, 0}, {0.5, 0.5, 0.9}};
     s.i_projected_verts = {{0.5, 0.5, 0}, {0.2, 0.8, 0}, {0.8, 0.2, 0}, {0.7, 0.7, 0}};
     s.r_projected_verts = {{0.52, 0.5, 0}, {0.5, 0.5, 0}, {0.3, 0.3, 0}, {0.6, 0.6, 0}};
-
-    // Equally near: the lower index, and left before incisal before right.
     EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'r')), std::make_tuple(1, 'l', false, 0, 0, 0));
     s.draw_l_vertex = false;
     EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'l')), std::make_tuple(0, 'i', false, 0, 0, 0));
-    // All paths hidden: no candidate, and the kind of the previous pass stays.
     s.draw_i_vertex = s.draw_r_vertex = false;
     EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'r')), std::make_tuple(-1, 'r', false, 0, 0, 0));
+
+    s.draw_l_vertex = s.draw_i_vertex = s.draw_r_vertex = true;
+    s.l_projected_verts = {{0.1, 0.1, 0}, {0.9, 0.9, 0}, {0.9, 0.9, 0}, {0.9, 0.9, 0}};
+    s.i_projected_verts = {{0.4, 0.4, 0}, {0.6, 0.6, 0}, {0.6, 0.6, 0}, {0.6, 0.6, 0}};
+    s.r_projected_verts = {{0.45, 0.45, 0}, {0.7, 0.7, 0}, {0.7, 0.7, 0}, {0.7, 0.7, 0}};
+    ++s.projection_generation;
+    InspectionIndex index;
+    EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'i');
+    s.draw_i_vertex = false;
+    EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'r');
+    s.r_projected_verts = {{0.0, 0.0, 0}, {0.95, 0.95, 0}, {0.95, 0.95, 0}, {0.95, 0.95, 0}};
+    ++s.projection_generation;
+    EXPECT_EQ(fields(index.find(&s, 0.42, 0.42, 'l')), std::make_tuple(0, 'l', false, 0, 0, 0));
 }
 
-TEST(InspectionSearch, LockedSampleIsTheOnlyCandidatePerPath)
+// A locked sample is the only candidate of each path; points that cannot be
+// projected never win.
+TEST(InspectionSearch, LockedSamplesAndUnprojectablePoints)
 {
     SearchState t(8);
     GuiState& s = t.state;
@@ -78,6 +93,14 @@ TEST(InspectionSearch, LockedSampleIsTheOnlyCandidatePerPath)
     EXPECT_EQ(fields(index.find(&s, 0.0, 0.4, 'l')), std::make_tuple(5, 'i', false, 0, 0, 0));
     s.locked_point = 8;  // beyond the arrays: nothing is a candidate
     EXPECT_EQ(index.find(&s, 0.0, 0.4, 'i').hovered, -1);
+
+    SearchState u(3);
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    u.state.l_projected_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
+    u.state.draw_i_vertex = u.state.draw_r_vertex = false;
+    InspectionIndex other;
+    EXPECT_EQ(other.find(&u.state, 0.5, 0.5, 'i').hovered, 2);
+    EXPECT_EQ(inspection_find_linear(&u.state, 0.5, 0.5, 'i').hovered, 2);
 }
 
 TEST(InspectionSearch, GridCopiesCompeteAfterThePlainPathsAndCarryTheirOffsets)
@@ -93,29 +116,16 @@ TEST(InspectionSearch, GridCopiesCompeteAfterThePlainPathsAndCarryTheirOffsets)
         s.i_projected_extrapolated_verts[2][k] = {0.8, 0.1 * k, 0};
         s.l_projected_verts[k] = {0.21, 0.9, 0};
     }
-    InspectionHit hit = inspection_find_linear(&s, 0.19, 0.1, 'l');
-    EXPECT_EQ(fields(hit), std::make_tuple(1, 'i', true, -1, 0, 0));
-
+    EXPECT_EQ(fields(inspection_find_linear(&s, 0.19, 0.1, 'l')), std::make_tuple(1, 'i', true, -1, 0, 0));
     // A plain path point at exactly the distance of the nearest copy wins:
     // the plain paths come first.
     s.l_projected_verts[2] = {0.19, 0.2, 0};
     EXPECT_EQ(fields(inspection_find_linear(&s, 0.19, 0.15, 'l')), std::make_tuple(2, 'l', false, 0, 0, 0));
 }
 
-TEST(InspectionSearch, PointsThatCannotBeProjectedNeverWin)
-{
-    SearchState t(3);
-    GuiState& s = t.state;
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    s.l_projected_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
-    s.draw_i_vertex = s.draw_r_vertex = false;
-    InspectionIndex index;
-    EXPECT_EQ(index.find(&s, 0.5, 0.5, 'i').hovered, 2);
-    EXPECT_EQ(inspection_find_linear(&s, 0.5, 0.5, 'i').hovered, 2);
-}
-
 // The index must find exactly what the plain search finds: same winner,
-// same ties, over paths and grid copies, with the mouse anywhere.
+// same ties, over paths and grid copies, with the mouse anywhere, also for
+// candidates closer together than single precision can tell apart.
 TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
 {
     std::mt19937 random(7);
@@ -141,7 +151,6 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
                 for (Vector3& p : copy)
                     p = point();
         ++s.projection_generation;
-
         InspectionIndex index;
         for (int q = 0; q < 40; ++q) {
             const double mx = q % 4 == 0 ? std::round(mouse(random) * 40) / 40 : mouse(random);
@@ -150,43 +159,20 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
                 << "round " << round << " at " << mx << ", " << my;
         }
     }
-}
 
-// Candidates closer together than single precision can tell apart: the
-// index must still pick the exact nearest, and the first of exact ties.
-TEST(InspectionSearch, IndexSeparatesCandidatesBelowSinglePrecision)
-{
     SearchState t(300);
     GuiState& s = t.state;
-    std::mt19937 random(11);
     std::uniform_int_distribution<int> step(-50, 50);
     for (auto* v : {&s.l_projected_verts, &s.i_projected_verts, &s.r_projected_verts})
         for (Vector3& p : *v)
             p = {0.5 + step(random) * 1e-11, 0.25 + step(random) * 1e-11, 0};
     ++s.projection_generation;
     InspectionIndex index;
-    for (int q = 0; q < 50; ++q) {
-        const double mx = 0.5 + step(random) * 1e-11, my = 0.25 + step(random) * 1e-11;
+    for (int q = 0; q <= 50; ++q) {
+        // The last query is far away.
+        const double mx = q < 50 ? 0.5 + step(random) * 1e-11 : 3.0, my = q < 50 ? 0.25 + step(random) * 1e-11 : -2.0;
         EXPECT_EQ(fields(index.find(&s, mx, my, 'l')), fields(inspection_find_linear(&s, mx, my, 'l')));
     }
-    // Far away, the same winner too.
-    EXPECT_EQ(fields(index.find(&s, 3.0, -2.0, 'l')), fields(inspection_find_linear(&s, 3.0, -2.0, 'l')));
-}
-
-TEST(InspectionSearch, IndexFollowsNewProjectionsAndSwitches)
-{
-    SearchState t(2);
-    GuiState& s = t.state;
-    s.l_projected_verts = {{0.1, 0.1, 0}, {0.9, 0.9, 0}};
-    s.i_projected_verts = {{0.4, 0.4, 0}, {0.6, 0.6, 0}};
-    s.r_projected_verts = {{0.45, 0.45, 0}, {0.7, 0.7, 0}};
-    InspectionIndex index;
-    EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'i');
-    s.draw_i_vertex = false;
-    EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'r');
-    s.r_projected_verts = {{0.0, 0.0, 0}, {0.95, 0.95, 0}};
-    ++s.projection_generation;
-    EXPECT_EQ(fields(index.find(&s, 0.42, 0.42, 'l')), std::make_tuple(0, 'l', false, 0, 0, 0));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "geometry/camera.hpp"
@@ -54,6 +55,9 @@ protected:
                                                   static_cast<double>(0.1f), 1000.0, 90.0);
     }
 
+    // The modifier's mode and the drag's.
+    std::pair<std::int32_t, std::int32_t> modes() const { return {viewport->modifier_mode, viewport->drag_mode}; }
+
     OffscreenWindow window;
     std::unique_ptr<InteractableViewport3d> viewport;
 };
@@ -82,19 +86,14 @@ TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
         const bool drags = c.mode != VIEWPORT_DRAG_NONE;
 
         EXPECT_EQ(press(viewport.get(), 300, 200, c.button), drags ? picking_off : std::vector<int>{});
-        EXPECT_EQ(viewport->drag_mode, c.mode);
-        if (drags) {
-            EXPECT_EQ(viewport->drag_start_x, 300);
-            EXPECT_EQ(viewport->drag_start_y, 200);
-        }
+        EXPECT_EQ(std::tuple(viewport->drag_mode, viewport->drag_start_x, viewport->drag_start_y),
+                  std::tuple(c.mode, drags ? 300 : 0, drags ? 200 : 0));
         // Released far outside the viewport, with another button.
         EXPECT_EQ(release(viewport.get(), 1000, 740, SDL_BUTTON_RIGHT),
                   drags ? picking_on_and_rebuild : std::vector<int>{});
-        EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_NONE);
-
         if (c.modifier != SDLK_UNKNOWN)
             deliver({viewport.get()}, key_event(SDL_KEYUP, c.modifier));
-        EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
+        EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_NONE, +VIEWPORT_DRAG_NONE));
         viewport->drag_start_x = viewport->drag_start_y = 0;
     }
     EXPECT_EQ(callback_count(), 0);
@@ -110,8 +109,7 @@ TEST_F(Viewport, PressesOutsideOrWhileInactiveStartNothingAndAPressDuringADragRe
 
     EXPECT_EQ(press(viewport.get(), 0, 0, SDL_BUTTON_LEFT), picking_off);  // the top-left corner is inside
     EXPECT_EQ(press(viewport.get(), 749, 749, SDL_BUTTON_RIGHT), picking_off);
-    EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_PAN);
-    EXPECT_EQ(viewport->drag_start_x, 749);
+    EXPECT_EQ(std::pair(viewport->drag_mode, viewport->drag_start_x), std::pair(+VIEWPORT_DRAG_PAN, 749));
     EXPECT_EQ(release(viewport.get(), 5, 5, SDL_BUTTON_LEFT), picking_on_and_rebuild);
     EXPECT_TRUE(release(viewport.get(), 5, 5, SDL_BUTTON_RIGHT).empty());
 
@@ -120,8 +118,7 @@ TEST_F(Viewport, PressesOutsideOrWhileInactiveStartNothingAndAPressDuringADragRe
     deliver({viewport.get()}, key_event(SDL_KEYDOWN, SDLK_LCTRL));
     EXPECT_TRUE(press(viewport.get(), 100, 100, SDL_BUTTON_LEFT).empty());
     move(viewport.get(), 60, 60);
-    EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
-    EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_NONE);
+    EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_NONE, +VIEWPORT_DRAG_NONE));
     EXPECT_EQ(callback_count(), 0);
     viewport->yaw = -10;
     viewport->render();
@@ -148,12 +145,9 @@ TEST_F(Viewport, ModifierKeysFollowTheirOwnStateMachine)
     ASSERT_EQ(viewport->drag_mode, VIEWPORT_DRAG_PAN);
     key(SDL_KEYDOWN, SDLK_LCTRL);
     key(SDL_KEYUP, SDLK_LCTRL);
-    EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_PAN);
-    EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_PAN);
-    // Letting go of Shift during the drag keeps the drag going.
-    key(SDL_KEYUP, SDLK_LSHIFT);
-    EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
-    EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_PAN);
+    EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_PAN, +VIEWPORT_DRAG_PAN));
+    key(SDL_KEYUP, SDLK_LSHIFT);  // letting go of Shift during the drag keeps the drag going
+    EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_NONE, +VIEWPORT_DRAG_PAN));
 }
 
 // Each quotient is taken in single precision and then added to the double.
@@ -180,18 +174,15 @@ TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
         press(viewport.get(), 100, 100, c.button);
         move(viewport.get(), c.dx, c.dy);
         const std::string where = std::to_string(c.button) + " " + std::to_string(c.dx) + "," + std::to_string(c.dy);
-        EXPECT_EQ(viewport->camera_x, c.camera_x) << where;
-        EXPECT_EQ(viewport->camera_y, c.camera_y) << where;
-        EXPECT_EQ(viewport->camera_z, c.camera_z) << where;
-        EXPECT_FALSE(std::signbit(viewport->camera_z) && c.camera_z == 0) << where;
-        EXPECT_EQ(viewport->pitch, c.pitch) << where;
-        EXPECT_EQ(viewport->yaw, c.yaw) << where;
-        EXPECT_EQ(callback_count(), 1) << where;
+        const InteractableViewport3d& v = *viewport;
+        EXPECT_EQ(std::tuple(v.camera_x, v.camera_y, v.camera_z, v.pitch, v.yaw, callback_count()),
+                  std::tuple(c.camera_x, c.camera_y, c.camera_z, c.pitch, c.yaw, 1))
+            << where;
+        EXPECT_FALSE(std::signbit(v.camera_z) && c.camera_z == 0) << where;
         // Without a drag, motion does nothing and calls nothing.
         release(viewport.get(), 0, 0, c.button);
         move(viewport.get(), 60, 60);
-        EXPECT_EQ(viewport->yaw, c.yaw) << where;
-        EXPECT_EQ(callback_count(), 1) << where;
+        EXPECT_EQ(std::pair(v.yaw, callback_count()), std::pair(c.yaw, 1)) << where;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/resources/resources.hpp"
@@ -98,27 +99,19 @@ protected:
 // but never calls it. Inactive widgets ignore events and draw nothing.
 TEST_F(WidgetTest, HitTestAndInactiveWidgets)
 {
-    const struct {
-        int x, y;
-        bool hit;
-    } cases[] = {{100, 50, true}, {179, 79, true}, {180, 50, false}, {100, 80, false}, {99, 60, false},
-                 {120, 49, false}};
-    for (const auto& c : cases) {
+    const std::tuple<int, int, int> cases[] = {{100, 50, 1}, {179, 79, 1}, {180, 50, 0},
+                                               {100, 80, 0}, {99, 60, 0},  {120, 49, 0}};
+    for (const auto& [x, y, hit] : cases) {
         calls.clear();
         auto button = make_button();
-        auto toggle = make_toggle(100);
-        toggle->y = 50;
-        toggle->w = 80;
-        auto input = make_input("x", 50);
-        input->x = 100;
-        input->w = 80;
+        auto toggle = interactable_toggle_create(100, 50, 80, 30, &c_black, &c_beige, &c_black, &c_button_active,
+                                                 record_call, "Toggle", window.font(), 0);
+        auto input = interactable_text_input_create(100, 50, 80, 30, &c_white, &c_black, record_call, "x", window.font());
         auto label = interactable_text_create(100, 50, 80, 30, &c_black, &c_white, record_call, "", window.font());
-        down({button.get(), toggle.get(), input.get(), label.get()}, c.x, c.y);
-        EXPECT_EQ(calls_of(button.get()), c.hit) << c.x << "," << c.y;
-        EXPECT_EQ(toggle->pressed, c.hit) << c.x << "," << c.y;
-        EXPECT_EQ(input->editing, c.hit) << c.x << "," << c.y;
-        EXPECT_EQ(calls_of(label.get()), 0);
-        press_key({input.get()}, SDLK_ESCAPE);
+        down({button.get(), toggle.get(), input.get(), label.get()}, x, y);
+        EXPECT_EQ(std::tuple(calls_of(button.get()), int{toggle->pressed}, int{input->editing}, calls_of(label.get())),
+                  std::tuple(hit, hit, hit, 0))
+            << x << "," << y;
     }
 
     calls.clear();
@@ -137,8 +130,7 @@ TEST_F(WidgetTest, HitTestAndInactiveWidgets)
     down(all, 865, 130);
     deliver(all, mouse_motion_event(900, 130, 35, 0));
     EXPECT_TRUE(calls.empty());
-    EXPECT_EQ(button->pressed + toggle->pressed + slider->dragging, 0);
-    EXPECT_EQ(slider->position, 0.5);
+    EXPECT_EQ(std::tuple(button->pressed + toggle->pressed + slider->dragging, slider->position), std::tuple(0, 0.5));
     draw(all);
     EXPECT_COLOR(window.pixel(300, 200), c_beige);   // the clear colour, not the toggle's frame
     EXPECT_COLOR(window.pixel(1000, 102), c_beige);  // nor the slider's background
@@ -155,12 +147,10 @@ TEST_F(WidgetTest, ButtonCallsOnceOnThePressAndReleasesAnywhere)
     auto button = make_button();
     const Widgets widgets{button.get()};
     down(widgets, 110, 60);
-    EXPECT_EQ(button->pressed, 1);
-    EXPECT_COLOR(button->background, c_button_active);
+    EXPECT_TRUE(button->pressed == 1 && same_color(button->background, c_button_active));
     down(widgets, 110, 60, SDL_BUTTON_RIGHT);  // already pressed: nothing
     up(widgets, 600, 600);                     // released outside: no second call
-    EXPECT_EQ(button->pressed, 0);
-    EXPECT_COLOR(button->background, c_beige);
+    EXPECT_TRUE(button->pressed == 0 && same_color(button->background, c_beige));
     EXPECT_EQ(calls_of(button.get()), 1);
 
     // Without pressed colours it shows inverse colours while pressed.
@@ -189,8 +179,7 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     up(widgets, 310, 210);
     // b is called although it was already off.
     EXPECT_EQ(calls, (Calls{{a.get(), 0}, {b.get(), 0}, {c.get(), 1}}));
-    EXPECT_COLOR(a->background, c_beige);
-    EXPECT_COLOR(c->background, c_button_active);
+    EXPECT_TRUE(same_color(a->background, c_beige) && same_color(c->background, c_button_active));
     calls.clear();
     down(widgets, 310, 210);  // the pressed member: stays on, only its own callback
     EXPECT_EQ(calls, (Calls{{c.get(), 1}}));
@@ -204,8 +193,7 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     EXPECT_EQ(single->has_unpress_set, 0);
     for (const auto& [count, kept] : {std::pair{5, 1}, std::pair{1, 1}, std::pair{0, 0}, std::pair{-3, 0}}) {
         interactable_toggle_set_unpress_set(single.get(), count, {single.get()});
-        EXPECT_EQ(single->unpress_count, kept) << count;
-        EXPECT_EQ(single->unpress_set.size(), static_cast<std::size_t>(kept)) << count;
+        EXPECT_EQ(std::tuple(single->unpress_count, single->unpress_set.size()), std::tuple(kept, std::size_t(kept)));
     }
     down({single.get()}, 110, 210);
     down({single.get()}, 110, 210);
@@ -215,8 +203,7 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     calls.clear();
     single->texture_valid = 1;
     interactable_toggle_set_state(single.get(), 0, 0);
-    EXPECT_EQ(single->texture_valid, 0);
-    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(single->texture_valid == 0 && calls.empty());
     interactable_deactivate(single.get());
     interactable_toggle_set_state(single.get(), 1, 1);
     EXPECT_EQ(calls, (Calls{{single.get(), 1}}));
@@ -231,15 +218,11 @@ TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
     auto other = make_input("other", 400);
     const Widgets widgets{input.get(), other.get()};
     down(widgets, 410, 310);
-    EXPECT_EQ(input->editing, 1);
-    EXPECT_EQ(input->text, "");
-    EXPECT_EQ(input->text_size, 0);
-    EXPECT_COLOR(input->foreground, c_black);
-    EXPECT_COLOR(input->background, c_white);
+    EXPECT_EQ(std::tuple(int{input->editing}, input->text, input->text_size), std::tuple(1, "", 0));
+    EXPECT_TRUE(same_color(input->foreground, c_black) && same_color(input->background, c_white));
     deliver(widgets, text_input_event("12"));
     press_key(widgets, SDLK_ESCAPE);
-    EXPECT_EQ(input->editing, 0);
-    EXPECT_EQ(input->text, "-5.00");
+    EXPECT_EQ(std::tuple(int{input->editing}, input->text), std::tuple(0, "-5.00"));
     EXPECT_COLOR(input->foreground, c_white);
 
     // A click inside cancels without beginning a new edit; a click into the
@@ -248,8 +231,7 @@ TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
         down(widgets, 410, 310);
         deliver(widgets, text_input_event("new"));
         down(widgets, x, y);
-        EXPECT_EQ(input->editing, 0);
-        EXPECT_EQ(input->text, "-5.00");
+        EXPECT_EQ(std::tuple(int{input->editing}, input->text), std::tuple(0, "-5.00"));
     }
     EXPECT_EQ(other->editing, 1);
     press_key(widgets, SDLK_ESCAPE);
@@ -258,8 +240,7 @@ TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
     deliver(widgets, text_input_event("new"));
     interactable_deactivate(input.get());
     deliver(widgets, mouse_motion_event(1, 1, 0, 0));
-    EXPECT_EQ(input->editing, 0);
-    EXPECT_EQ(input->text, "-5.00");
+    EXPECT_EQ(std::tuple(int{input->editing}, input->text), std::tuple(0, "-5.00"));
     EXPECT_TRUE(calls.empty());
     interactable_activate(input.get());
 
@@ -268,9 +249,8 @@ TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
         down(widgets, 410, 310);
         deliver(widgets, text_input_event("3"));
         press_key(widgets, enter);
-        EXPECT_EQ(input->text, "3");
-        EXPECT_EQ(calls_of(input.get()), 1);
-        EXPECT_FALSE(input->saved_text.has_value());
+        EXPECT_EQ(std::tuple(input->text, calls_of(input.get()), input->saved_text.has_value()),
+                  std::tuple("3", 1, false));
         EXPECT_COLOR(input->foreground, c_white);
     }
 
@@ -280,9 +260,8 @@ TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
     down(widgets, 410, 310);
     deliver(widgets, text_input_event("typed"));
     interactable_text_input_set_text_formatted_and_deactivate(input.get(), "%s/%d", "dropped", 7);
-    EXPECT_EQ(input->editing, 0);
-    EXPECT_EQ(input->active, 1);
-    EXPECT_FALSE(input->saved_text.has_value());
+    EXPECT_EQ(std::tuple(int{input->editing}, int{input->active}, input->saved_text.has_value()),
+              std::tuple(0, 1, false));
     EXPECT_COLOR(input->foreground, c_white);
     interactable_text_input_set_text_formatted_and_deactivate(input.get(), "%s!", input->text.c_str());
     EXPECT_EQ(input->text, "dropped/7!");
@@ -301,8 +280,8 @@ TEST_F(WidgetTest, BackspaceRemovesOneWholeUtf8CharacterAndCtrlCVCopyAndPaste)
         if (*typed != '\0')
             deliver({input.get()}, text_input_event(typed));
         press_key({input.get()}, SDLK_BACKSPACE);
-        EXPECT_EQ(input->text, left) << typed;
-        EXPECT_EQ(input->text_size, static_cast<int>(std::string(left).size())) << typed;
+        EXPECT_EQ(std::tuple(input->text, input->text_size), std::tuple(left, int(std::string(left).size())))
+            << typed;
     }
     auto input = make_input("-5.00");
     press_key({input.get()}, SDLK_BACKSPACE);  // idle: nothing
@@ -320,11 +299,9 @@ TEST_F(WidgetTest, BackspaceRemovesOneWholeUtf8CharacterAndCtrlCVCopyAndPaste)
     ASSERT_EQ(SDL_SetClipboardText("xy\xE2\x82\xAC"), 0);
     press_key(widgets, SDLK_v);  // without Ctrl: nothing
     press_key(widgets, SDLK_v, KMOD_LCTRL);
-    EXPECT_EQ(input->text, "h\xC3\xA9xy\xE2\x82\xAC");
-    EXPECT_EQ(input->text_size, 8);
+    EXPECT_EQ(std::tuple(input->text, input->text_size), std::tuple("h\xC3\xA9xy\xE2\x82\xAC", 8));
     press_key(widgets, SDLK_BACKSPACE);  // removes the last pasted character
-    EXPECT_EQ(input->text, "h\xC3\xA9xy");
-    EXPECT_EQ(input->text_size, 5);
+    EXPECT_EQ(std::tuple(input->text, input->text_size), std::tuple("h\xC3\xA9xy", 5));
     press_key(widgets, SDLK_RETURN);
     EXPECT_EQ(calls_of(input.get()), 1);
     press_key(widgets, SDLK_v, KMOD_LCTRL);  // idle: no paste
@@ -361,11 +338,10 @@ TEST_F(WidgetTest, SliderZonesAndTrackSteps)
         auto slider = make_slider(c.start);
         slider->texture_valid = 1;
         down({slider.get()}, c.mx, c.my);
-        const std::string where = std::to_string(c.mx) + "," + std::to_string(c.my);
-        EXPECT_EQ(slider->position, c.position) << where;
-        EXPECT_EQ(slider->dragging, c.drags) << where;
-        EXPECT_EQ(calls_of(slider.get()), c.calls) << where;
-        EXPECT_EQ(slider->texture_valid, c.my == 140) << where;  // any press inside marks the picture
+        // Any press inside marks the picture.
+        EXPECT_EQ(std::tuple(slider->position, slider->dragging == 1, calls_of(slider.get()) == 1, slider->texture_valid == 1),
+                  std::tuple(c.position, c.drags, c.calls, c.my == 140))
+            << c.mx << "," << c.my;
     }
 }
 
@@ -386,8 +362,7 @@ TEST_F(WidgetTest, SliderDragFollowsThePointerUntilAnyReleaseAndTakesAnyPosition
     // A release over another widget ends the drag; that widget sees it too.
     down(widgets, 110, 60);
     up(widgets, 110, 60);
-    EXPECT_EQ(slider->dragging, 0);
-    EXPECT_EQ(button->pressed, 0);
+    EXPECT_EQ(slider->dragging + button->pressed, 0);
     deliver(widgets, mouse_motion_event(741, 130, 0, 0));
     EXPECT_EQ(slider->position, 0.5);
 
@@ -443,9 +418,7 @@ TEST_F(WidgetTest, TextSettersAndTimedText)
     label->render();
     ASSERT_EQ(label->texture_valid, 1);
     interactable_text_set_text_formatted(label.get(), "%s%s/%d", label->text.c_str(), "def", 500);
-    EXPECT_EQ(label->text, "abcdef/500");
-    EXPECT_EQ(label->text_size, 11);
-    EXPECT_EQ(label->texture_valid, 0);
+    EXPECT_EQ(std::tuple(label->text, label->text_size, int{label->texture_valid}), std::tuple("abcdef/500", 11, 0));
     // A hidden label takes the new text and shows it once shown again.
     interactable_deactivate(label.get());
     interactable_text_set_text(label.get(), "later");
