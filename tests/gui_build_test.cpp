@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "tests/gui_fixture.hpp"
 
@@ -113,29 +114,17 @@ TEST_F(GuiBuild, RepresentativeWidgetsSitWhereThePanelPutsThem)
         int index;
         const char* kind;
         int x, y, w, h;
-        const char* text;  // null: no text
+        const char* text;
     } rows[] = {
-        {0, "viewport", 0, 0, 750, 750, nullptr},
-        {1, "label", 20, 730, 730, 20, "[Point Info Display]"},
-        {2, "toggle", 930, 10, 160, 20, "Screen"},
-        {9, "image", 0, 730, 20, 20, nullptr},
-        {38, "input", 760, 130, 330, 20, "path to file..."},
-        {59, "slider", 760, 190, 330, 40, "0/0"},
-        {66, "input", 985, 190, 105, 20, "10.00"},
-        {92, "label", 760, 130, 330, 20, "Zelto v0.26"},
-        {118, "input", 930, 250, 106, 20, "100.0"},
-        {121, "timed", 850, 635, 200, 20, "Screenshot taken!"},
-        {122, "button", 875, 660, 100, 20, "Screenshot"},
-        {129, "label", 985, 720, 105, 20, "Right-Incisal"},
+        {0, "viewport", 0, 0, 750, 750, "<not a text widget>"},  {1, "label", 20, 730, 730, 20, "[Point Info Display]"},
+        {38, "input", 760, 130, 330, 20, "path to file..."},    {59, "slider", 760, 190, 330, 40, "0/0"},
+        {92, "label", 760, 130, 330, 20, "Zelto v0.26"},        {118, "input", 930, 250, 106, 20, "100.0"},
+        {121, "timed", 850, 635, 200, 20, "Screenshot taken!"}, {122, "button", 875, 660, 100, 20, "Screenshot"},
     };
     for (const auto& row : rows) {
         const Interactable* w = widget(row.index);
-        EXPECT_EQ(kind_of(w), row.kind) << row.index;
-        EXPECT_EQ((std::vector<int>{w->x, w->y, w->w, w->h}), (std::vector<int>{row.x, row.y, row.w, row.h}))
-            << row.index;
-        if (row.text != nullptr) {
-            EXPECT_EQ(text_of(w), row.text) << row.index;
-        }
+        EXPECT_EQ(std::tuple(kind_of(w), w->x, w->y, w->w, w->h, text_of(w)),
+                  std::tuple(row.kind, row.x, row.y, row.w, row.h, row.text));
     }
     const char* tab_texts[] = {"Screen", "File / Exercise", "View", "Motion", "Grid", "Presets", "About", "Options"};
     for (int page = 0; page < 8; ++page)
@@ -144,10 +133,9 @@ TEST_F(GuiBuild, RepresentativeWidgetsSitWhereThePanelPutsThem)
     const std::pair<const char*, const Color*> legend[] = {{"Cond. Left", &c_red},  {"Incisal", &c_blue},
                                                            {"Cond. Right", &c_green}, {"Left-Incisal", &c_magenta},
                                                            {"Left-Right", &c_yellow}, {"Right-Incisal", &c_cyan}};
-    for (int k = 0; k < 6; ++k) {
-        EXPECT_EQ(text_of(widget(124 + k)), legend[k].first);
-        EXPECT_TRUE(same_color(widget(124 + k)->background, *legend[k].second)) << legend[k].first;
-    }
+    for (int k = 0; k < 6; ++k)
+        EXPECT_TRUE(text_of(widget(124 + k)) == legend[k].first && same_color(widget(124 + k)->background, *legend[k].second))
+            << legend[k].first;
     // The About page names the program and its font.
     std::string credits;
     for (int index = 93; index <= 105; ++index)
@@ -163,22 +151,18 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
     const std::set<int> on = {3, 12, 31, 33, 36, 37, 45, 49, 50, 51, 52, 54, 58, 108, 112, 114};
     for (int index = 0; index < 130; ++index)
         if (const auto* toggle = dynamic_cast<const InteractableToggle*>(widget(index))) {
-            EXPECT_EQ(toggle->pressed, on.count(index) ? 1 : 0) << index;
-            EXPECT_TRUE(same_color(toggle->background, on.count(index) ? c_button_active : c_beige)) << index;
+            EXPECT_TRUE(toggle->pressed == (on.count(index) ? 1 : 0) &&
+                        same_color(toggle->background, on.count(index) ? c_button_active : c_beige))
+                << index;
         }
     for (int index = 11; index < 120; ++index)
         EXPECT_EQ(widget(index)->active, index == 38 || index == 39 ? 1 : 0) << index;
-    EXPECT_EQ(state()->lock_image->active, 0);
-    EXPECT_EQ(state()->unlock_image->active, 1);
-    EXPECT_EQ(state()->screenshot_taken_text->active, 0);
-    EXPECT_DOUBLE_EQ(state()->screenshot_taken_text->duration, 1000.0);
-
+    EXPECT_EQ(std::tuple(state()->lock_image->active, state()->unlock_image->active,
+                         state()->screenshot_taken_text->active, state()->screenshot_taken_text->duration),
+              std::tuple(0, 1, 0, 1000.0));
     const InteractableViewport3d* v = state()->viewport;
-    EXPECT_EQ(v->near, static_cast<double>(0.1f));
-    EXPECT_EQ(v->far, 1000.0);
-    EXPECT_EQ(v->fov, 90.0);
-    EXPECT_EQ(v->perspective, 0);
-    EXPECT_EQ(v->pitch_locked, 1);
+    EXPECT_EQ(std::tuple(v->near, v->far, v->fov, v->perspective, v->pitch_locked),
+              std::tuple(static_cast<double>(0.1f), 1000.0, 90.0, 0, 1));
     // Seen along z, the axes (5 units each way) fill the whole square at the
     // start zoom of -5, so the first fit keeps the centre and zooms out to
     // -5 / 0.8; the camera fields show it.
@@ -218,6 +202,8 @@ TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
     }
 }
 
+// Exercise toggles show with page b only; a click where a hidden one sits
+// does nothing.
 TEST_F(GuiBuild, ExerciseTogglesGoWithPageB)
 {
     TempWorkingDirectory directory;
@@ -228,7 +214,6 @@ TEST_F(GuiBuild, ExerciseTogglesGoWithPageB)
         for (const auto& toggle : state()->exercise_toggles)
             EXPECT_EQ(toggle->active, page == 1 ? 1 : 0) << "page " << page;
     }
-    // A click where a hidden toggle sits does nothing.
     gui_activate_specific_page('e');
     click(state()->exercise_toggles[1].get());
     EXPECT_EQ(state()->selected_exercise, 0);
@@ -237,19 +222,15 @@ TEST_F(GuiBuild, ExerciseTogglesGoWithPageB)
 TEST_F(GuiBuild, LockIndicatorAndCameraFields)
 {
     gui_point_lock_lock(7);
-    EXPECT_EQ(state()->locked_point, 7);
-    EXPECT_EQ(state()->lock_image->active + 2 * state()->unlock_image->active, 1);
+    EXPECT_EQ(std::tuple(state()->locked_point, state()->lock_image->active, state()->unlock_image->active),
+              std::tuple(7, 1, 0));
     gui_point_lock_unlock();
-    EXPECT_EQ(state()->locked_point, -1);
-    EXPECT_EQ(state()->lock_image->active + 2 * state()->unlock_image->active, 2);
+    EXPECT_EQ(std::tuple(state()->locked_point, state()->lock_image->active, state()->unlock_image->active),
+              std::tuple(-1, 0, 1));
 
     InteractableViewport3d* v = state()->viewport;
-    v->camera_x = 1.234;
-    v->camera_y = -0.005;
-    v->camera_z = -12.0;
-    v->pitch = 10.25;
-    v->yaw = 359.96;
-    v->roll = -3.0;
+    std::tie(v->camera_x, v->camera_y, v->camera_z, v->pitch, v->yaw, v->roll) =
+        std::tuple(1.234, -0.005, -12.0, 10.25, 359.96, -3.0);
     gui_update_3d_variables_display();
     EXPECT_EQ(camera_fields(state()), (std::vector<std::string>{"1.23", "-0.01", "-12.00", "10.2", "360.0", "-3.0"}));
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -35,8 +36,7 @@ struct ReportExercise {
 // calibration, header, then one block per exercise separated by empty lines.
 // The jaw opens and closes once per block: the incisal point goes down and
 // comes back, the condyles slide forward and back.
-inline std::string report_text(const std::vector<ReportExercise>& exercises, double frequency = 100.0,
-                               bool with_angles = false)
+inline std::string report_text(const std::vector<ReportExercise>& exercises, double frequency = 100.0)
 {
     std::string out = "Exercises\n{\n";
     char line[512];
@@ -46,29 +46,20 @@ inline std::string report_text(const std::vector<ReportExercise>& exercises, dou
     }
     out += "}\n";
     std::snprintf(line, sizeof line, "Frequency,Hz\t%g\n", frequency);
-    out += line;
-    out += "Count\t5\n";
-    out += "Calibr\t0.0\t0.0\t50.0\t0.0\t0.0\t-50.0\t95.0\t-40.0\t0.0\n";
-    out += "Time,ms\tRight.x,mm\tRight.y,mm\tRight.z,mm\tLeft.x,mm\tLeft.y,mm\tLeft.z,mm\tIncisal.x,mm\tIncisal.y,mm\t"
-           "Incisal.z,mm";
-    out += with_angles ? "\tOpen,deg\tLat.Right,deg\tClockwise,deg\n" : "\n";
+    out += line + std::string("Count\t5\nCalibr\t0.0\t0.0\t50.0\t0.0\t0.0\t-50.0\t95.0\t-40.0\t0.0\n") +
+           "Time,ms\tRight.x,mm\tRight.y,mm\tRight.z,mm\tLeft.x,mm\tLeft.y,mm\tLeft.z,mm\tIncisal.x,mm\tIncisal.y,mm\t"
+           "Incisal.z,mm\n";
     for (std::size_t e = 0; e < exercises.size(); ++e) {
-        if (e > 0)
-            out += "\n";
+        out += e > 0 ? "\n" : "";
         const int n = exercises[e].samples;
         for (int s = 0; s < n; ++s) {
             // 0 -> 1 -> 0 over the block.
             const double t = n > 1 ? static_cast<double>(s) / (n - 1) : 0.0;
             const double open = t < 0.5 ? 2 * t : 2 * (1 - t);
             const double slide = 5.0 * open + static_cast<double>(e);
-            std::snprintf(line, sizeof line, "%d\t%.3f\t%.3f\t50.0\t%.3f\t%.3f\t-50.0\t%.3f\t%.3f\t0.0", s * 10,
+            std::snprintf(line, sizeof line, "%d\t%.3f\t%.3f\t50.0\t%.3f\t%.3f\t-50.0\t%.3f\t%.3f\t0.0\n", s * 10,
                           slide, -2.0 * open, slide, -2.0 * open, 95.0 + 3.0 * open, -40.0 - 20.0 * open);
             out += line;
-            if (with_angles) {
-                std::snprintf(line, sizeof line, "\t%.3f\t0.0\t0.0", 20.0 * open);
-                out += line;
-            }
-            out += "\n";
         }
     }
     return out;
@@ -84,10 +75,8 @@ protected:
         owned_ = gui_state_create();
         gui_state = owned_.get();
         gui_state_set_to_default_settings(gui_state);
-        gui_state->window_width = 1100;
-        gui_state->window_height = 750;
-        gui_state->window = window_->window();
-        gui_state->font = window_->font();
+        std::tie(gui_state->window_width, gui_state->window_height) = std::pair(1100, 750);
+        std::tie(gui_state->window, gui_state->font) = std::pair(window_->window(), window_->font());
         gui_build(gui_state, 750);
         drain_queue();
     }
@@ -102,11 +91,7 @@ protected:
 
     GuiState* state() const { return gui_state; }
     Interactable* widget(int index) const { return gui_state->interactables[static_cast<std::size_t>(index)].get(); }
-    template <typename T>
-    T* widget_as(int index) const
-    {
-        return dynamic_cast<T*>(widget(index));
-    }
+    template <typename T> T* widget_as(int index) const { return dynamic_cast<T*>(widget(index)); }
 
     // Offers every queued event to every widget, panel first, then the
     // exercise toggles (both lists read afresh per widget, as the main loop
@@ -120,8 +105,7 @@ protected:
             for (std::size_t i = 0; i < gui_state->exercise_toggles.size(); ++i)
                 gui_state->exercise_toggles[i]->react(&event);
             if (event.type == zelto_user_event_type) {
-                const CMemoryPtr data1(event.user.data1);
-                const CMemoryPtr data2(event.user.data2);
+                const CMemoryPtr data1(event.user.data1), data2(event.user.data2);
                 posted_.push_back({event.user.code, data1 ? *static_cast<int*>(data1.get()) : -1,
                                    data2 ? *static_cast<int*>(data2.get()) : -1});
             }
@@ -193,9 +177,7 @@ inline GuiPreset current()
 inline GuiPreset current_but_camera(const GuiPreset& wanted)
 {
     GuiPreset p = current();
-    p.camera_x = wanted.camera_x;
-    p.camera_y = wanted.camera_y;
-    p.camera_z = wanted.camera_z;
+    std::tie(p.camera_x, p.camera_y, p.camera_z) = std::tie(wanted.camera_x, wanted.camera_y, wanted.camera_z);
     return p;
 }
 

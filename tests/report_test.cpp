@@ -10,6 +10,7 @@
 #include <functional>
 #include <numbers>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "report/emg_processing.hpp"
@@ -114,8 +115,8 @@ TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
         EXPECT_EQ(loaded.output, "");
         ASSERT_EQ(loaded.result, 0);
         const EmgReport& report = *loaded.report;
-        EXPECT_EQ(report.has_rotation_data && report.has_emg_data, optional);
-        EXPECT_EQ(report.frequency, options.frequency);
+        EXPECT_EQ(std::tuple(report.has_rotation_data, report.has_emg_data, report.frequency),
+                  std::tuple(optional, optional, options.frequency));
         ASSERT_EQ(report.exercises_number, options.exercises);
         auto expect_point = [](const Vector3& read, const GeneratedPoint& p) {
             zelto_test::expect_near(read, {p.x, p.y, p.z}, 0.0005 + 1e-9);
@@ -126,20 +127,19 @@ TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
         expect_point(report.calibration_incisal, rest.incisal);
         for (int e = 0; e < options.exercises; ++e) {
             const EmgExercise& exercise = report.exercises[static_cast<std::size_t>(e)];
-            EXPECT_EQ(exercise.name, report_generator_exercise_name(e));
-            EXPECT_EQ(exercise.length, options.duration);
-            ASSERT_EQ(exercise.data_length, report_generator_sample_count(options));
-            ASSERT_EQ(exercise.data.size(), static_cast<std::size_t>(exercise.data_length));
-            for (std::int32_t i = 0; i < exercise.data_length; ++i) {
-                const GeneratedSample written = report_generator_sample(options, e, i);
-                const EmgDataPoint& s = exercise.data[static_cast<std::size_t>(i)];
-                expect_point(s.right, written.right);
-                expect_point(s.left, written.left);
-                expect_point(s.incisal, written.incisal);
+            EXPECT_EQ(std::tuple(exercise.name, exercise.length, exercise.data_length, exercise.data.size()),
+                      std::tuple(report_generator_exercise_name(e), options.duration,
+                                 report_generator_sample_count(options), std::size_t(exercise.data_length)));
+            for (std::size_t i = 0; i < exercise.data.size(); ++i) {
+                const GeneratedSample w = report_generator_sample(options, e, static_cast<std::int32_t>(i));
+                const EmgDataPoint& s = exercise.data[i];
+                expect_point(s.right, w.right);
+                expect_point(s.left, w.left);
+                expect_point(s.incisal, w.incisal);
                 if (optional) {
-                    expect_point({s.open, s.lat_right, s.clockwise}, {written.open, written.lat_right, written.clockwise});
-                    EXPECT_NEAR(s.channel1, written.channel1, 0.00005 + 1e-9);
-                    EXPECT_NEAR(s.channel2, written.channel2, 0.00005 + 1e-9);
+                    expect_point({s.open, s.lat_right, s.clockwise}, {w.open, w.lat_right, w.clockwise});
+                    EXPECT_NEAR(s.channel1, w.channel1, 0.00005 + 1e-9);
+                    EXPECT_NEAR(s.channel2, w.channel2, 0.00005 + 1e-9);
                 }
             }
         }
@@ -269,9 +269,8 @@ TEST_F(ReportTest, KeywordsSectionsAndTheStartOfTheTable)
                               "Frequency,Hz 60\nFrequency,Hz 250\nCalibr 0 0 0 0 0 0 0 0 0\nExercises\n");
     EXPECT_EQ(loaded.output, "");
     ASSERT_EQ(loaded.result, 0);
-    EXPECT_EQ(loaded.report->frequency, 60.0);
-    EXPECT_EQ(loaded.report->calibration_incisal.z, 9.0);
-    EXPECT_EQ(loaded.length(0), 2);
+    EXPECT_EQ(std::tuple(loaded.report->frequency, loaded.report->calibration_incisal.z, loaded.length(0)),
+              std::tuple(60.0, 9.0, 2));
 
     // Without the header line the optional columns stay unread.
     parts.header = "this line is skipped\n";
@@ -279,9 +278,8 @@ TEST_F(ReportTest, KeywordsSectionsAndTheStartOfTheTable)
     loaded = load_text(parts.text());
     EXPECT_EQ(loaded.output, "");
     ASSERT_EQ(loaded.result, 0);
-    EXPECT_EQ(loaded.sample(0, 0).right.x, 1.0);
-    EXPECT_FALSE(loaded.report->has_rotation_data);
-    EXPECT_EQ(loaded.sample(0, 0).open, 0.0);
+    EXPECT_EQ(std::tuple(loaded.sample(0, 0).right.x, loaded.report->has_rotation_data, loaded.sample(0, 0).open),
+              std::tuple(1.0, false, 0.0));
     // Calibration as the last line: the table starts beyond the end of the file.
     loaded = load_text(parts.list + parts.frequency + parts.count + parts.calibration);
     EXPECT_EQ(loaded.output, missing + "0\n" + closing);
@@ -322,17 +320,16 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
         }
         EXPECT_EQ(loaded.output, "");
         ASSERT_EQ(loaded.result, 0);
-        EXPECT_EQ(loaded.report->exercises_number, 1);
-        EXPECT_EQ(loaded.report->exercises[0].name, c.name);
-        EXPECT_EQ(loaded.report->exercises[0].length, c.length);
+        EXPECT_EQ(std::tuple(loaded.report->exercises_number, loaded.report->exercises[0].name,
+                             loaded.report->exercises[0].length),
+                  std::tuple(1, c.name, c.length));
     }
     // Lists without exercises: closed at once, or by a blank line (read as
     // "}") below a skipped "}".
     for (const char* list : {"Exercises\n{\n}\n", "Exercises\n}\n   \n1\tA\t0\t1\n}\n"}) {
         const Loaded loaded = load_parts([&](ReportParts& p) { p.list = list; });
         ASSERT_EQ(loaded.result, 0);
-        EXPECT_EQ(loaded.report->exercises_number, 0);
-        EXPECT_TRUE(loaded.report->exercises.empty());
+        EXPECT_TRUE(loaded.report->exercises_number == 0 && loaded.report->exercises.empty());
     }
     // Without a closing line the list runs to the end of the file, the
     // unterminated last line included; the second block is the list itself,
@@ -343,9 +340,7 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
     EXPECT_EQ(loaded.output, "");
     ASSERT_EQ(loaded.result, 0);
     ASSERT_EQ(loaded.report->exercises_number, 2);
-    EXPECT_EQ(loaded.report->exercises[1].name, "B");
-    EXPECT_EQ(loaded.length(0), 2);
-    EXPECT_EQ(loaded.length(1), 3);
+    EXPECT_EQ(std::tuple(loaded.report->exercises[1].name, loaded.length(0), loaded.length(1)), std::tuple("B", 2, 3));
 
     // At most 1000 exercises are taken; the rest of the list is not read.
     parts.list = exercise_list(1000);
@@ -357,8 +352,8 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
     EXPECT_EQ(loaded.output, "");
     ASSERT_EQ(loaded.result, 0);
     ASSERT_EQ(loaded.report->exercises_number, 1000);
-    EXPECT_EQ(loaded.report->exercises[999].name, "Exercise 1000");
-    EXPECT_EQ(loaded.sample(999, 0).right.x, 1000.0);
+    EXPECT_EQ(std::tuple(loaded.report->exercises[999].name, loaded.sample(999, 0).right.x),
+              std::tuple("Exercise 1000", 1000.0));
 }
 
 // The ten position columns must be as named; the optional ones are looked
@@ -401,8 +396,8 @@ TEST_F(ReportTest, HeaderColumnsMatchByPosition)
         EXPECT_EQ(loaded.output, c.messages > 0 ? expected + closing : "");
         if (c.messages == 0) {
             ASSERT_EQ(loaded.result, 0);
-            EXPECT_EQ(loaded.report->has_rotation_data, c.rotation);
-            EXPECT_EQ(loaded.report->has_emg_data, c.emg);
+            EXPECT_EQ(std::pair(loaded.report->has_rotation_data, loaded.report->has_emg_data),
+                      std::pair(c.rotation, c.emg));
         }
     }
     // Values are taken by position, not by the name of their column.
@@ -411,9 +406,8 @@ TEST_F(ReportTest, HeaderColumnsMatchByPosition)
         p.blocks = sample_line(0, 0, "\t10\t20\t30\t40");
     });
     ASSERT_EQ(loaded.result, 0);
-    EXPECT_EQ(loaded.sample(0, 0).open, 10.0);
-    EXPECT_EQ(loaded.sample(0, 0).lat_right, 20.0);  // the value under "Pitch"
-    EXPECT_EQ(loaded.sample(0, 0).clockwise, 30.0);
+    const EmgDataPoint& first = loaded.sample(0, 0);
+    EXPECT_EQ(std::tuple(first.open, first.lat_right, first.clockwise), std::tuple(10.0, 20.0, 30.0));  // 20: "Pitch"
 }
 
 TEST_F(ReportTest, BlocksEndAtAnEmptyLineOrTheEndOfTheFile)
@@ -443,10 +437,9 @@ TEST_F(ReportTest, BlocksEndAtAnEmptyLineOrTheEndOfTheFile)
             p.blocks = c.blocks;
         });
         EXPECT_EQ(loaded.output, c.lengths.empty() ? c.messages + closing : "");
-        for (std::size_t e = 0; e < c.lengths.size() && loaded.result == 0; ++e) {
-            EXPECT_EQ(loaded.length(e), c.lengths[e]);
-            EXPECT_EQ(loaded.report->exercises[e].data.size(), static_cast<std::size_t>(c.lengths[e]));
-        }
+        for (std::size_t e = 0; e < c.lengths.size() && loaded.result == 0; ++e)
+            EXPECT_TRUE(loaded.length(e) == c.lengths[e] &&
+                        loaded.report->exercises[e].data.size() == std::size_t(c.lengths[e]));
     }
 }
 
@@ -485,24 +478,20 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
         EXPECT_TRUE(y == c.right_y || (std::isnan(c.right_y) && std::isnan(y))) << y;
     }
 
+    // Hand-picked numbers and many more from a fixed-seed generator.
     std::vector<std::string> numbers = {"0.1", "-0.000", "5.", ".5", "9007199254740993", "0.1234567890123456789",
                                         "1.7976931348623157e308", "2.2250738585072014e-308", "1e23",
                                         "0.30000000000000004", "-1E-5", "007.250", "1.5e", "1.5e+", "-.75x"};
-    std::uint64_t state = 12345;
-    for (int i = 0; i < 3000; ++i) {
+    std::string blocks;
+    for (std::uint64_t i = 0, state = 12345; i < 3000; ++i) {
         state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        std::string number = (state & 1) != 0 ? "-." : ".";
-        number.insert(number.size() - 1, std::to_string(state % 1000000));
-        number += std::to_string((state >> 20) % 10000000000ULL);
-        if ((state >> 40) % 4 == 0)
-            number += "e" + std::to_string(static_cast<int>((state >> 45) % 600) - 300);
-        numbers.push_back(number);
+        numbers.push_back(((state & 1) != 0 ? "-" : "") + std::to_string(state % 1000000) + "." +
+                          std::to_string((state >> 20) % 10000000000ULL) +
+                          ((state >> 40) % 4 == 0 ? "e" + std::to_string(int((state >> 45) % 600) - 300) : ""));
     }
-    ReportParts parts;
-    parts.blocks.clear();
     for (const std::string& number : numbers)
-        parts.blocks += "0\t" + number + "\n";
-    const Loaded loaded = load_text(parts.text());
+        blocks += "0\t" + number + "\n";
+    const Loaded loaded = load_parts([&](ReportParts& p) { p.blocks = blocks; });
     EXPECT_EQ(loaded.output, "");
     ASSERT_EQ(loaded.result, 0);
     ASSERT_EQ(loaded.report->exercises[0].data.size(), numbers.size());
@@ -526,8 +515,7 @@ TEST_F(ReportTest, LongLinesAreReadInPiecesOf1022Characters)
     loaded = load_parts([&](ReportParts& p) { p.blocks = exact + "7\n"; });
     ASSERT_EQ(loaded.result, 0);
     ASSERT_EQ(loaded.length(0), 2);
-    EXPECT_EQ(loaded.sample(0, 0).incisal.z, 9.0);
-    EXPECT_EQ(loaded.sample(0, 1).right.x, 0.0);
+    EXPECT_EQ(std::pair(loaded.sample(0, 0).incisal.z, loaded.sample(0, 1).right.x), std::pair(9.0, 0.0));
     // A long keyword line: its second piece is the skipped line below it.
     loaded = load_parts([&](ReportParts& p) {
         p.calibration = "Calibr 1 2 3 4 5 6 7 8 9" + std::string(1100, ' ') + "\n";
@@ -543,9 +531,8 @@ TEST_F(ReportTest, LongLinesAreReadInPiecesOf1022Characters)
     EXPECT_EQ(loaded.output, "");
     ASSERT_EQ(loaded.result, 0);
     ASSERT_EQ(loaded.length(0), 3);
-    EXPECT_EQ(loaded.sample(0, 0).right.y, 2.0);
-    EXPECT_EQ(loaded.sample(0, 0).right.z, 0.0);
-    EXPECT_EQ(loaded.sample(0, 2).right.x, 1.0);
+    EXPECT_EQ(std::tuple(loaded.sample(0, 0).right.y, loaded.sample(0, 0).right.z, loaded.sample(0, 2).right.x),
+              std::tuple(2.0, 0.0, 1.0));
 }
 
 // Samples whose three points coincide, along x: the centroid distance of
@@ -600,8 +587,7 @@ TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
         std::vector<std::int32_t> movements{99};
         std::int32_t number = -1;
         EXPECT_EQ(emg_analyze_open_close_movements(&movements, &number, &exercise), 0) << c.name;
-        EXPECT_EQ(movements, c.expected) << c.name;
-        EXPECT_EQ(number, static_cast<std::int32_t>(c.expected.size())) << c.name;
+        EXPECT_EQ(std::pair(movements, number), std::pair(c.expected, std::int32_t(c.expected.size()))) << c.name;
     }
 
     // Null arguments: a message each, nothing stored.
@@ -614,8 +600,7 @@ TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
                   EXPECT_EQ(emg_analyze_open_close_movements(&movements, &number, nullptr), 1);
               }),
               "u ohh!\nu ohh!\nu ohh!\n");
-    EXPECT_EQ(movements, (std::vector<std::int32_t>{7, 8}));
-    EXPECT_EQ(number, 2);
+    EXPECT_EQ(std::pair(movements, number), std::pair(std::vector<std::int32_t>{7, 8}, 2));
 }
 
 TEST(MotionAnalysis, OpeningAngleSignFollowsTheTurnAboutTheCondylarAxis)

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 namespace zelto_test {
 
@@ -81,16 +82,10 @@ std::string svg_text(const std::function<void(SvgSink&)>& body)
 
 void flat_viewport(InteractableViewport3d* viewport, int w, int h)
 {
-    viewport->w = w;
-    viewport->h = h;
-    viewport->camera_x = viewport->camera_y = 0;
-    viewport->camera_z = -1;
-    viewport->pitch = viewport->yaw = viewport->roll = 0;
-    viewport->near = static_cast<double>(0.1f);
-    viewport->far = 1000.0;
-    viewport->fov = 90.0;
-    viewport->perspective = 0;
-    viewport->foreground = c_white;
+    std::tie(viewport->w, viewport->h, viewport->perspective, viewport->foreground) = std::tuple(w, h, 0, c_white);
+    std::tie(viewport->camera_x, viewport->camera_y, viewport->camera_z) = std::tuple(0.0, 0.0, -1.0);
+    std::tie(viewport->pitch, viewport->yaw, viewport->roll) = std::tuple(0.0, 0.0, 0.0);
+    std::tie(viewport->near, viewport->far, viewport->fov) = std::tuple(static_cast<double>(0.1f), 1000.0, 90.0);
 }
 
 }  // namespace zelto_test
@@ -174,34 +169,22 @@ void prepare_widget_frame(int width, int height)
 
 SDL_Event mouse_button_event(std::uint32_t type, int x, int y, std::uint8_t button)
 {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
-    e.type = type;
-    e.button.button = button;
-    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.button.x = x;
-    e.button.y = y;
-    e.button.clicks = 1;
+    SDL_Event e{};
+    e.button = {type, 0, 0, 0, button, type == SDL_MOUSEBUTTONDOWN ? Uint8{SDL_PRESSED} : Uint8{SDL_RELEASED}, 1, 0, x, y};
     return e;
 }
 
 SDL_Event mouse_motion_event(int x, int y, int xrel, int yrel)
 {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
-    e.type = SDL_MOUSEMOTION;
-    e.motion.x = x;
-    e.motion.y = y;
-    e.motion.xrel = xrel;
-    e.motion.yrel = yrel;
+    SDL_Event e{};
+    e.motion = {SDL_MOUSEMOTION, 0, 0, 0, 0, x, y, xrel, yrel};
     return e;
 }
 
 SDL_Event key_event(std::uint32_t type, SDL_Keycode key)
 {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
-    e.type = type;
+    SDL_Event e{};
+    e.key.type = type;
     e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     e.key.keysym.sym = key;
     e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
@@ -210,8 +193,7 @@ SDL_Event key_event(std::uint32_t type, SDL_Keycode key)
 
 SDL_Event text_input_event(const char* utf8)
 {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
+    SDL_Event e{};
     e.type = SDL_TEXTINPUT;
     std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
     return e;
