@@ -1,13 +1,10 @@
-// The geometry module: vector algebra, the reference models, the grid
-// lattice and the pieces of a switched path.
+// The geometry module: guards of the vector algebra, the grid lattice and
+// the pieces of a switched path.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
-#include <set>
-#include <utility>
 
-#include "geometry/basic_models.hpp"
 #include "geometry/lattice.hpp"
 #include "geometry/path_switching.hpp"
 #include "geometry/vector_algebra.hpp"
@@ -61,57 +58,6 @@ TEST(VectorAlgebra, AnglesBasesAndSolutions)
     const Vector3 rhs{2 - 2 - 3, -3 + 2 + 6, -2 - 2 + 6};  // general * (1, -2, 3)
     algebra_solve_linear_equasion(&solution, &general, &rhs);
     expect_near(solution, {1, -2, 3}, 1e-12);
-}
-
-// Every operation may write into one of its inputs.
-TEST(VectorAlgebra, OperationsInPlace)
-{
-    Matrix3 m{{1, 2, 3, 4, 5, 6, 7, 8, 9}};
-    algebra_matrix_transpose(&m, &m);
-    EXPECT_EQ(std::make_pair(row(m, 0).y, row(m, 2).x), std::make_pair(4.0, 3.0));
-    Vector3 v{3, 0, 4};
-    algebra_vector_normalize(&v, &v);
-    expect_near(v, {0.6, 0, 0.8}, 1e-15);
-    Vector3 w{1, 2, 3};
-    algebra_vector_vector_add(&w, &w, &w);
-    algebra_vector_scalar_sub(&w, &w, 1);
-    algebra_vector_scalar_div(&w, &w, 2);
-    expect_near(w, {0.5, 1.5, 2.5}, 0);
-    const Matrix3 turn{{0, -1, 0, 1, 0, 0, 0, 0, 1}};  // 90 degrees about z
-    Vector3 p{1, 0, 5};
-    algebra_matrix_vector_mul(&p, &turn, &p);
-    expect_near(p, {0, 1, 5}, 0);
-    const Vector3 a{1, 2, 3}, c{4, 6, 3}, n{0, 0, 1}, u{2, 3, 4};
-    EXPECT_EQ(algebra_vector_vector_distance(&a, &c), 5.0);
-    EXPECT_EQ(algebra_vector_vector_distance_squared(&a, &c), 25.0);
-    Vector3 o;
-    algebra_extract_orthogonal_subvector(&o, &n, &u);
-    expect_near(o, {2, 3, 0}, 0);
-}
-
-TEST(BasicModels, CubeWithACrossAndAxesOfFiveUnits)
-{
-    ASSERT_EQ(unit_cube_verts_number, 8);
-    ASSERT_EQ(unit_cube_edges_number, 14);
-    ASSERT_EQ(unit_axis_edges_number, 3);
-    std::set<std::pair<int, int>> seen;
-    for (int e = 0; e < unit_cube_edges_number; ++e) {
-        const int a = unit_cube_edges[2 * e], b = unit_cube_edges[2 * e + 1];
-        ASSERT_TRUE(a >= 0 && a < 8 && b >= 0 && b < 8);
-        EXPECT_TRUE(seen.insert({std::min(a, b), std::max(a, b)}).second) << "edge repeated";
-        const Vector3 &p = unit_cube_verts[a], &q = unit_cube_verts[b];
-        const int differing = (p.x != q.x) + (p.y != q.y) + (p.z != q.z);
-        // Twelve cube edges, then the cross on the face z = -1.
-        EXPECT_EQ(differing, e < 12 ? 1 : 2) << e;
-        if (e >= 12) {
-            EXPECT_TRUE(p.z == -1 && q.z == -1);
-        }
-    }
-    for (int e = 0; e < unit_axis_edges_number; ++e) {
-        const Vector3 &p = unit_axis_verts[unit_axis_edges[2 * e]], &q = unit_axis_verts[unit_axis_edges[2 * e + 1]];
-        EXPECT_EQ(algebra_vector_length(&p), 5.0);
-        EXPECT_EQ(algebra_vector_vector_distance(&p, &q), 10.0);
-    }
 }
 
 TEST(Lattice, SizesIndicesAndEdges)

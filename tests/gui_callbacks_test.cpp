@@ -51,48 +51,6 @@ TEST_F(Callbacks, TabsAndWindowSizes)
     }
 }
 
-struct MirrorRow {
-    const char* name;
-    InteractableToggle* GuiState::*toggle;
-    bool GuiState::*flag;
-    char page;
-};
-
-TEST_F(Callbacks, EveryMirrorCopiesItsToggleIntoItsFlag)
-{
-    const MirrorRow rows[] = {
-        {"l vertex", &GuiState::l_vertex_toggle, &GuiState::draw_l_vertex, 'c'},
-        {"i vertex", &GuiState::i_vertex_toggle, &GuiState::draw_i_vertex, 'c'},
-        {"r vertex", &GuiState::r_vertex_toggle, &GuiState::draw_r_vertex, 'c'},
-        {"li edge", &GuiState::li_edge_toggle, &GuiState::draw_li_edge, 'c'},
-        {"lr edge", &GuiState::lr_edge_toggle, &GuiState::draw_lr_edge, 'c'},
-        {"ri edge", &GuiState::ri_edge_toggle, &GuiState::draw_ri_edge, 'c'},
-        {"reference", &GuiState::reference_toggle, &GuiState::draw_reference, 'a'},
-        {"axis", &GuiState::axis_toggle, &GuiState::draw_axis, 'a'},
-        {"extrapolation l", &GuiState::extrapolation_l_toggle, &GuiState::draw_extrapolation_l, 'e'},
-        {"extrapolation i", &GuiState::extrapolation_i_toggle, &GuiState::draw_extrapolation_i, 'e'},
-        {"extrapolation r", &GuiState::extrapolation_r_toggle, &GuiState::draw_extrapolation_r, 'e'},
-        {"paused", &GuiState::paused_toggle, &GuiState::paused, 'd'},
-        {"looping", &GuiState::looping_toggle, &GuiState::looping, 'd'},
-        {"callibration", &GuiState::callibration_toggle, &GuiState::draw_callibration, 'c'},
-        {"spokes", &GuiState::spokes_toggle, &GuiState::draw_spokes, 'c'},
-        {"all verts", &GuiState::all_exercise_verts_toggle, &GuiState::draw_all_exercise_verts, 'c'},
-        {"auto fit", &GuiState::auto_display_fitting_toggle, &GuiState::auto_display_fitting, 'c'},
-    };
-    for (const MirrorRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        gui_activate_specific_page(row.page);
-        InteractableToggle* toggle = state()->*row.toggle;
-        const bool before = state()->*row.flag;
-        ASSERT_EQ(toggle->pressed, before ? 1 : 0);
-        click(toggle);
-        EXPECT_EQ(state()->*row.flag, !before);
-        EXPECT_EQ(toggle->pressed, before ? 0 : 1);
-        click(toggle);
-        EXPECT_EQ(state()->*row.flag, before);
-    }
-}
-
 // Visibility switches refit while fitting is on; the projection pair and the
 // pitch lock go to the viewport; a perspective view is never fitted.
 TEST_F(Callbacks, FittingProjectionAndPitchLock)

@@ -1,5 +1,5 @@
 // The program started on a report: the scene of the current sample, the
-// inspection's highlight and text, window sizes, dropped files and the BMP
+// inspection's highlight and text, the kept layer, dropped files and the BMP
 // screenshot.
 #include <gtest/gtest.h>
 
@@ -162,34 +162,6 @@ TEST_F(Scene, InspectionHighlightsAndDescribesTheHoveredPoint)
     }
 }
 
-TEST_F(Scene, LatticeOfTheFrameTurnsWithTheJaw)
-{
-    start(opening_report(50));
-    state_->extrapolation_x_amount = 0;
-    state_->extrapolation_y_amount = 1;
-    state_->extrapolation_z_amount = 0;
-    state_->extrapolation_distance = 10.0;
-    gui_build_extrapolated_and_projected_jaw_vertices();
-    state_->animation_position = 0.0;
-    zelto_draw_frame(&loop_);
-    const auto& incisal = loop_.scene.frame_lattice[1];
-    ASSERT_EQ(incisal.size(), 3u);
-    const Vector3 i0 = state_->i_verts[0];
-    zelto_test::expect_near(incisal[0], {i0.x, i0.y - 10, i0.z});
-    zelto_test::expect_near(incisal[2], {i0.x, i0.y + 10, i0.z});
-    EXPECT_EQ(loop_.scene.lattice_edges, (std::vector<std::int32_t>{0, 0, 1, 1, 2, 2, 0, 2, 0, 0, 1, 1, 2, 2}));
-    // At sample 45 the jaw has opened by 18 degrees about x: the vertical
-    // offset turned by as much, tilting forward (+z).
-    state_->animation_position = 45.0;
-    zelto_draw_frame(&loop_);
-    Vector3 up;
-    algebra_vector_vector_sub(&up, &loop_.scene.frame_lattice[1][2], &state_->i_verts[45]);
-    EXPECT_NEAR(algebra_vector_length(&up), 10.0, 1e-6);
-    EXPECT_NEAR(std::atan2(up.z, up.y) * 180 / 3.14159265358979, 18.0, 0.05);
-    // The calibration lattice stays on the world axes.
-    EXPECT_NEAR(loop_.scene.calibration_lattice[1][2].y, -40 + 10, 1e-12);
-}
-
 // The kept layer of whole paths and calibration points gives exactly the
 // picture of drawing every step in order, whatever is shown.
 TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
@@ -231,45 +203,6 @@ TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
             differing += direct[k] != kept[k];
         EXPECT_EQ(differing, 0u) << "preset " << c.preset << " at " << c.position;
     }
-}
-
-// A new window size moves the panel right by the growth of the square view;
-// the view, the information line and the lock icons stay at its left and
-// bottom edges.
-TEST_F(Scene, WindowSizesMoveThePanelAndKeepTheViewSquare)
-{
-    start(opening_report(10));
-    auto positions = [&] {
-        std::vector<std::pair<int, int>> out;
-        for (auto& w : state_->interactables)
-            out.emplace_back(w->x, w->y);
-        for (auto& t : state_->exercise_toggles)
-            out.emplace_back(t->x, t->y);
-        return out;
-    };
-    const std::vector<std::pair<int, int>> before = positions();
-    gui_set_window_size(1350, 1000);
-    pass_events();
-    EXPECT_EQ(std::make_pair(state_->window_width, state_->window_height), std::make_pair(1350, 1000));
-    EXPECT_EQ(std::make_pair(state_->viewport->w, state_->viewport->h), std::make_pair(1000, 1000));
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(std::make_pair(viewport[2], viewport[3]), std::make_pair(1350, 1000));
-    const std::vector<std::pair<int, int>> after = positions();
-    for (std::size_t i = 0; i < after.size(); ++i) {
-        const Interactable* w = i < 130 ? state_->interactables[i].get() : nullptr;
-        std::pair<int, int> expected{before[i].first + 250, before[i].second};
-        if (w == state_->viewport)
-            expected = {0, 0};
-        else if (w == state_->point_info_text)
-            expected = {20, 980};
-        else if (w == state_->lock_image || w == state_->unlock_image)
-            expected = {0, 980};
-        EXPECT_EQ(after[i], expected) << i;
-    }
-    gui_set_window_size(1100, 750);
-    pass_events();
-    EXPECT_EQ(positions(), before);
 }
 
 // A dropped file is shown in the path field and loaded, also when it is no

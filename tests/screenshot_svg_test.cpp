@@ -10,6 +10,7 @@
 #include <limits>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/screenshot_name.hpp"
@@ -137,9 +138,8 @@ TEST_F(Screenshot, SettingsChooseBackgroundColoursAndLineWidth)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.background << " " << c.colour << " " << c.width);
-        state->screenshot_svg_background = c.background;
-        state->screenshot_svg_color_override = c.colour;
-        state->screenshot_svg_scale = c.width;
+        std::tie(state->screenshot_svg_background, state->screenshot_svg_color_override, state->screenshot_svg_scale) =
+            std::tuple(c.background, c.colour, c.width);
         std::string text;
         EXPECT_EQ(capture_stdout([&] { text = compose(); }), c.background == 7 ? warnings : "");
         const std::string head = std::string("<?xml version=\"1.0\" standalone=\"no\"?>\n<svg viewBox=\"0 0 ") +
@@ -166,20 +166,15 @@ TEST_F(Screenshot, SmallSceneIsWrittenInTheOrderOfTheScreen)
     state->draw_li_edge = state->draw_ri_edge = state->draw_r_vertex = true;
     state->screenshot_svg_color_override = 0;
     state->screenshot_svg_background = 2;
-    state->draw_all_exercise_verts = true;
-    state->draw_callibration = true;
+    state->draw_all_exercise_verts = state->draw_callibration = true;
     state->animation_position = 1.5;
-    std::vector<EmgDataPoint> data(3);
-    for (int k = 0; k < 3; ++k) {
-        data[static_cast<std::size_t>(k)] = EmgDataPoint{};
-        data[static_cast<std::size_t>(k)].left = {0.5, 0.2 * k, 0};
-        data[static_cast<std::size_t>(k)].incisal = {0, -0.5 + 0.2 * k, 0.5};
-        data[static_cast<std::size_t>(k)].right = {-0.5, 0.2 * k, 0};
-    }
+    std::vector<EmgDataPoint> data;
+    for (int k = 0; k < 3; ++k)
+        data.push_back({{0.5, 0.2 * k, 0}, {0, -0.5 + 0.2 * k, 0.5}, {-0.5, 0.2 * k, 0}, 0, 0, 0, 0, 0});
     jaw_motion::load(state.get(), data, {1});
-    state->report->calibration_left = {0.5, 0, 0};
-    state->report->calibration_incisal = {0, -0.5, 0.5};
-    state->report->calibration_right = {-0.5, 0, 0};
+    state->report->calibration_left = data[0].left;
+    state->report->calibration_incisal = data[0].incisal;
+    state->report->calibration_right = data[0].right;
 
     EXPECT_EQ(compose(100),
               "<?xml version=\"1.0\" standalone=\"no\"?>\n"
@@ -213,10 +208,9 @@ TEST_F(Screenshot, AmountsZeroMakeOneNodeAndThreeZeroLengthLines)
     flat_left_point_only();
     state->draw_extrapolation_l = true;
     state->draw_spokes = true;
-    std::vector<EmgDataPoint> data(2);
-    data[0] = EmgDataPoint{{0.5, 0, 0}, {0, -0.5, 0.5}, {-0.5, 0, 0}, 0, 0, 0, 0, 0};
-    data[1] = EmgDataPoint{{0.5, 0.5, 0}, {0, 0, 0.5}, {-0.5, 0.5, 0}, 0, 0, 0, 0, 0};
-    jaw_motion::load(state.get(), data, {});
+    jaw_motion::load(state.get(), {{{0.5, 0, 0}, {0, -0.5, 0.5}, {-0.5, 0, 0}, 0, 0, 0, 0, 0},
+                                   {{0.5, 0.5, 0}, {0, 0, 0.5}, {-0.5, 0.5, 0}, 0, 0, 0, 0, 0}},
+                     {});
     state->animation_position = 1;
     const std::string line = "\t\t<line x1=\"75.00%\" y1=\"25.00%\" x2=\"75.00%\" y2=\"25.00%\"/>\n";
     const std::string node = "\t<g fill=\"#000000\">\n\t\t<circle cx=\"75.00%\" cy=\"25.00%\" r=\"2\"/>\n\t</g>\n\t\n";
@@ -236,10 +230,9 @@ TEST_F(Screenshot, LatticeTurnsWithTheJawFromVertexZero)
     state->extrapolation_distance = 0.25;
     // From sample 0 to sample 1 the whole jaw turns by 90 degrees about z,
     // around the left condyle at the origin.
-    std::vector<EmgDataPoint> data(2);
-    data[0] = EmgDataPoint{{0, 0, 0}, {0.5, -1, 0}, {1, 0, 0}, 0, 0, 0, 0, 0};
-    data[1] = EmgDataPoint{{0, 0, 0}, {1, 0.5, 0}, {0, 1, 0}, 0, 0, 0, 0, 0};
-    jaw_motion::load(state.get(), data, {});
+    jaw_motion::load(state.get(), {{{0, 0, 0}, {0.5, -1, 0}, {1, 0, 0}, 0, 0, 0, 0, 0},
+                                   {{0, 0, 0}, {1, 0.5, 0}, {0, 1, 0}, 0, 0, 0, 0, 0}},
+                     {});
     auto nodes = [](const char* a, const char* b, const char* c) {
         return std::string("\t<g fill=\"#000000\">\n\t\t<circle ") + a + " r=\"2\"/>\n\t\t<circle " + b +
                " r=\"2\"/>\n\t\t<circle " + c + " r=\"2\"/>\n\t</g>\n\t\n</svg>\n";
@@ -293,9 +286,9 @@ TEST_F(Screenshot, PositionIsTruncatedToItsSample)
 {
     flat_left_point_only();
     // Sample k has its left point at x = k / 100.
-    std::vector<EmgDataPoint> data(30);
+    std::vector<EmgDataPoint> data;
     for (int k = 0; k < 30; ++k)
-        data[static_cast<std::size_t>(k)] = EmgDataPoint{{k / 100.0, 0, 0}, {0, -1, 0}, {1, 0, 0}, 0, 0, 0, 0, 0};
+        data.push_back({{k / 100.0, 0, 0}, {0, -1, 0}, {1, 0, 0}, 0, 0, 0, 0, 0});
     jaw_motion::load(state.get(), data, {});
     const std::pair<double, int> cases[] = {{12.7, 12}, {12.0, 12}, {0.99, 0}, {29.999, 29}, {-3.5, 0},
                                             {-inf, 0},  {std::nan(""), 0},     {30.0, 29},  {1e12, 29}, {inf, 29}};

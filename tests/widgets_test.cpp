@@ -1,5 +1,5 @@
 // The widget toolkit (but the 3D viewport): every kind driven by real SDL
-// events through its own react operation, and pictures read back from OpenGL.
+// events through its own react operation, and a few pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,13 +9,10 @@
 #include <tuple>
 #include <vector>
 
-#include "app/resources/resources.hpp"
 #include "tests/test_support.hpp"
 #include "widgets/interactable_button.hpp"
-#include "widgets/interactable_image.hpp"
 #include "widgets/interactable_slider.hpp"
 #include "widgets/interactable_text_input.hpp"
-#include "widgets/interactable_text_timed.hpp"
 #include "widgets/interactable_toggle.hpp"
 #include "widgets/string_tools.hpp"
 
@@ -383,69 +380,6 @@ TEST_F(WidgetTest, SliderDragFollowsThePointerUntilAnyReleaseAndTakesAnyPosition
     }
 }
 
-// The picture covers exactly the widget's rectangle, framed by one pixel of
-// the foreground colour.
-TEST_F(WidgetTest, PictureCoversItsRectangleInsideAFrame)
-{
-    auto button = interactable_button_create(100, 100, 120, 30, &c_red, &c_blue, nullptr, nullptr, nullptr, "",
-                                             window.font());
-    draw({button.get()});
-    for (const auto& [x, y] : {std::pair{100, 100}, std::pair{219, 100}, std::pair{150, 129}, std::pair{219, 115}})
-        EXPECT_COLOR(window.pixel(x, y), c_red) << x << "," << y;
-    for (const auto& [x, y] : {std::pair{101, 101}, std::pair{218, 101}, std::pair{150, 128}, std::pair{218, 115}})
-        EXPECT_COLOR(window.pixel(x, y), c_blue) << x << "," << y;
-    for (const auto& [x, y] : {std::pair{99, 100}, std::pair{220, 115}, std::pair{150, 99}, std::pair{150, 130}})
-        EXPECT_COLOR(window.pixel(x, y), c_beige) << x << "," << y;
-
-}
-
-TEST(WidgetBlit, OddWindowSizeTruncatesTheHalves)
-{
-    const OffscreenWindow window(1101, 751);  // placed as if 1100 wide, half a pixel off
-    auto label = interactable_text_create(200, 100, 50, 30, &c_black, &c_cyan, nullptr, "", window.font());
-    prepare_widget_frame(1101, 751);
-    label->render();
-    label->blit(1101, 751);
-    EXPECT_COLOR(window.pixel(225, 115), c_cyan);
-    EXPECT_COLOR(window.pixel(190, 115), c_beige);
-    EXPECT_COLOR(window.pixel(260, 115), c_beige);
-}
-
-TEST_F(WidgetTest, TextSettersAndTimedText)
-{
-    auto label = interactable_text_create(0, 0, 100, 20, &c_black, &c_white, nullptr, "abc", window.font());
-    EXPECT_EQ(label->text_size, 4);
-    label->render();
-    ASSERT_EQ(label->texture_valid, 1);
-    interactable_text_set_text_formatted(label.get(), "%s%s/%d", label->text.c_str(), "def", 500);
-    EXPECT_EQ(std::tuple(label->text, label->text_size, int{label->texture_valid}), std::tuple("abcdef/500", 11, 0));
-    // A hidden label takes the new text and shows it once shown again.
-    interactable_deactivate(label.get());
-    interactable_text_set_text(label.get(), "later");
-    label->render();
-    EXPECT_EQ(label->texture_valid, 0);
-    interactable_activate(label.get());
-    label->render();
-    EXPECT_EQ(label->texture_valid, 1);
-
-    // A timed text shows from a restart until its time has run out.
-    auto notice = interactable_text_timed_create(0, 0, 100, 20, &c_black, &c_beige, nullptr, "Screenshot taken!",
-                                                 window.font(), 0, 1000.0);
-    notice->render();
-    EXPECT_EQ(notice->active, 0) << "created hidden, stays hidden";
-    const double now = static_cast<double>(SDL_GetTicks());
-    interactable_text_timed_restart(notice.get());
-    EXPECT_GE(notice->start_time, now);
-    notice->render();
-    EXPECT_EQ(notice->active + notice->texture_valid, 2);
-    notice->start_time = now - 800.0;
-    notice->render();
-    EXPECT_EQ(notice->active, 1);
-    notice->start_time = static_cast<double>(SDL_GetTicks()) - 1051.0;
-    notice->render();
-    EXPECT_EQ(notice->active, 0);
-}
-
 // A pasted page or a dropped path may be megabytes long; a label shows its
 // beginning as it shows a short text (SDL_ttf refuses pictures of gigabytes).
 TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
@@ -490,94 +424,6 @@ TEST(Text, Utf8PrefixesEndBetweenCharacters)
     };
     for (const auto& c : cases)
         EXPECT_EQ(string_utf8_prefix_length(c.text, c.count), c.bytes) << c.text << " / " << c.count;
-}
-
-// Text starts three pixels in at the top, neither scaled nor wrapped: it
-// runs into the right edge. A text input underlines its text and leaves the
-// shared font's style normal.
-TEST_F(WidgetTest, TextIsPlacedCutAndUnderlined)
-{
-    const char* text = "Hello world";
-    auto label = interactable_text_create(200, 300, 40, 30, &c_black, &c_white, nullptr, text, window.font());
-    draw({label.get()});
-    // Where SDL_ttf itself puts the first ink of this text.
-    const SurfacePtr glyphs(SDL_ConvertSurfaceFormat(
-        SurfacePtr(TTF_RenderUTF8_Blended(window.font(), text, sdl_color(c_black))).get(), SDL_PIXELFORMAT_ABGR8888,
-        0));
-    ASSERT_GT(glyphs->w, 40);
-    int ink_left = glyphs->w, ink_top = glyphs->h;
-    for (int y = 0; y < glyphs->h; ++y)
-        for (int x = 0; x < glyphs->w; ++x)
-            if (static_cast<const std::uint8_t*>(glyphs->pixels)[y * glyphs->pitch + 4 * x + 3] != 0) {
-                ink_left = std::min(ink_left, x);
-                ink_top = std::min(ink_top, y);
-            }
-    const std::vector<std::uint8_t> shown = window.read_pixels(200, 300, 40, 30);
-    int left = 40, top = 30;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x)
-            if (shown[4 * (y * 40 + x)] != 255) {
-                left = std::min(left, x);
-                top = std::min(top, y);
-            }
-    EXPECT_EQ(left, 3 + ink_left);
-    EXPECT_EQ(top, ink_top);
-    const std::vector<std::uint8_t> last_column = window.read_pixels(239, 300, 1, 30);
-    EXPECT_TRUE(std::any_of(last_column.begin(), last_column.end(), [](std::uint8_t v) { return v < 200; }));
-
-    // A row across the whole text that is text colour in the field and
-    // background in a plain label: the underline.
-    auto input = make_input("abc");
-    auto plain = interactable_text_create(400, 400, 100, 30, &c_white, &c_black, nullptr, "abc", window.font());
-    draw({input.get(), plain.get()});
-    EXPECT_EQ(TTF_GetFontStyle(window.font()), TTF_STYLE_NORMAL);
-    const std::vector<std::uint8_t> field = window.read_pixels(400, 300, 100, 30);
-    const std::vector<std::uint8_t> normal = window.read_pixels(400, 400, 100, 30);
-    int width = 0;
-    TTF_SizeUTF8(window.font(), "abc", &width, nullptr);
-    bool underline = false;
-    for (int y = 0; y < 30; ++y) {
-        bool whole_row = true;
-        for (int x = 3; x < 3 + width; ++x)
-            whole_row = whole_row && field[4 * (y * 100 + x)] > 128 && normal[4 * (y * 100 + x)] == 0;
-        underline = underline || whole_row;
-    }
-    EXPECT_TRUE(underline);
-}
-
-TEST_F(WidgetTest, SliderAndImagePixels)
-{
-    // p = 0.5, L = 310, h = 40: knob columns trunc(155 + 5) = 160..169, rows
-    // 25..34; track columns 9..320, rows 29 and 30.
-    auto slider = make_slider(0.5);
-    interactable_text_set_text(slider.get(), "");
-    draw({slider.get()});
-    const auto at = [this](int x, int y) { return window.pixel(700 + x, 100 + y); };
-    for (const auto& [x, y] : {std::pair{160, 25}, std::pair{169, 34}, std::pair{9, 29}, std::pair{320, 30}})
-        EXPECT_COLOR(at(x, y), c_white) << x << "," << y;
-    for (const auto& [x, y] : {std::pair{159, 27}, std::pair{170, 27}, std::pair{165, 24}, std::pair{165, 35},
-                               std::pair{8, 29}, std::pair{321, 29}, std::pair{100, 28}, std::pair{100, 31}})
-        EXPECT_COLOR(at(x, y), c_black) << x << "," << y;
-    interactable_slider_set_position(slider.get(), 0.0);
-    draw({slider.get()});
-    EXPECT_COLOR(at(5, 25), c_white);
-    EXPECT_COLOR(at(4, 25), c_black);
-
-    // An image is its bitmap stretched over its rectangle.
-    auto small = interactable_image_create(10, 10, 20, 20, lock_bytes, lock_size);
-    auto large = interactable_image_create(100, 10, 40, 40, lock_bytes, lock_size);
-    EXPECT_COLOR(small->background, c_transparent);
-    draw({small.get(), large.get()});
-    const std::vector<std::uint8_t> a = window.read_pixels(10, 10, 20, 20);
-    const std::vector<std::uint8_t> b = window.read_pixels(100, 10, 40, 40);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x)
-            ASSERT_EQ(b[4 * (y * 40 + x)], a[4 * (y / 2 * 20 + x / 2)]) << x << "," << y;
-    int white = 0;
-    for (int i = 0; i < 400; ++i)
-        white += a[4 * i] == 255;
-    EXPECT_GT(white, 0);  // the padlock, white on black
-    EXPECT_LT(white, 400);
 }
 
 }  // namespace
