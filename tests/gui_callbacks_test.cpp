@@ -23,34 +23,6 @@ std::vector<int> pressed_at(std::initializer_list<int> indices)
     return out;
 }
 
-// A tab switched off does nothing; the size toggles ask for a square view
-// beside the panel.
-TEST_F(Callbacks, TabsAndWindowSizes)
-{
-    gui_activate_specific_page('c');
-    interactable_toggle_set_state(state()->page_toggle_f, 0, 1);
-    EXPECT_EQ(state()->page_toggle_c->pressed + widget(40)->active, 2);
-    EXPECT_EQ(widget(73)->active, 0);
-
-    gui_activate_specific_page('a');
-    take_posted();
-    const struct {
-        int index;
-        int width, height;
-    } sizes[] = {{13, 1350, 1000}, {14, 1600, 1250}, {15, 1850, 1500},
-                 {16, 2100, 1750}, {17, 2350, 2000}, {12, 1100, 750}};
-    for (const auto& size : sizes) {
-        click(widget(size.index));
-        // Only the toggle switched on asks; the one switched off stays quiet.
-        const auto posted = take_posted();
-        ASSERT_EQ(posted.size(), 1u) << size.index;
-        EXPECT_EQ(std::tuple(posted[0].code, posted[0].data1, posted[0].data2),
-                  std::tuple(+USER_EVENT_RESIZE_WINDOW, size.width, size.height));
-        for (int other = 12; other <= 17; ++other)
-            EXPECT_EQ(pressed_of(widget(other)), other == size.index ? 1 : 0);
-    }
-}
-
 // Visibility switches refit while fitting is on; the projection pair and the
 // pitch lock go to the viewport; a perspective view is never fitted.
 TEST_F(Callbacks, FittingProjectionAndPitchLock)
@@ -191,57 +163,6 @@ TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
     EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
                          state()->extrapolation_z_amount, state()->extrapolations_number),
               std::tuple(2, 1, 1, 5 * 3 * 3));
-}
-
-std::string two_decimals(double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
-}
-
-// A drag in the view shows the new camera in the fields. Without automatic
-// fitting nothing re-projects on the way, so a standard view itself brings
-// the projected paths up to date.
-TEST_F(Callbacks, ViewDragStandardViewsAndFit)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 20}}));
-    gui_activate_specific_page('a');
-    deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, 300, 300, SDL_BUTTON_RIGHT));  // a right-button drag pans
-    deliver(mouse_motion_event(360, 300, 60, -24));
-    deliver(mouse_button_event(SDL_MOUSEBUTTONUP, 360, 300, SDL_BUTTON_RIGHT));
-    EXPECT_EQ(state()->viewport_x_input->text, two_decimals(state()->viewport->camera_x));
-    EXPECT_EQ(state()->viewport_y_input->text, two_decimals(state()->viewport->camera_y));
-    EXPECT_NE(state()->viewport_x_input->text, "0.00");
-
-    gui_activate_specific_page('c');
-    click(state()->auto_display_fitting_toggle);
-    ASSERT_FALSE(state()->auto_display_fitting);
-    const struct {
-        int index;  // -1: the posterior view, which no widget carries
-        double yaw;
-        const char* shown;
-    } views[] = {{41, 270.0, "270.0"}, {42, 180.0, "180.0"}, {43, 0.0, "0.0"}, {-1, 90.0, "90.0"}};
-    for (const auto& view : views) {
-        state()->viewport->pitch = 12.0;
-        state()->viewport->roll = 7.0;
-        const double x_before = state()->l_projected_verts[3].x;
-        if (view.index >= 0)
-            click(widget(view.index));
-        else
-            callback_set_special_view_posterior(nullptr);
-        const InteractableViewport3d* v = state()->viewport;
-        EXPECT_EQ(std::tuple(v->yaw, v->pitch, v->roll), std::tuple(view.yaw, 0.0, 0.0));
-        EXPECT_EQ(state()->viewport_yaw_input->text + " " + state()->viewport_pitch_input->text,
-                  std::string(view.shown) + " 0.0");
-        EXPECT_NE(state()->l_projected_verts[3].x, x_before) << view.shown;
-    }
-    // "Fit view" fits even with automatic fitting off.
-    state()->viewport->camera_z = -50.0;
-    click(widget(44));
-    EXPECT_NE(state()->viewport->camera_z, -50.0);
-    EXPECT_EQ(state()->viewport_z_input->text, two_decimals(state()->viewport->camera_z));
 }
 
 // The speed slider sets the multiplier and the button's text; the button

@@ -1,13 +1,8 @@
-// The main loop: start-up, passes, user events, the animation clock, and the
-// real program started headless.
+// The main loop: start-up, passes, user events, shutdown and the animation
+// clock.
 #include <gtest/gtest.h>
 
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
-#include <csignal>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -158,58 +153,6 @@ TEST_F(MainLoop, StartPassesAndShutdown)
                   total / 7.0);
     EXPECT_EQ(end, expected);
     EXPECT_EQ(gui_state, nullptr);
-}
-
-// The real program, started as a user would with no display, ends cleanly
-// on SIGTERM.
-TEST(Program, StartsHeadlessAndEndsCleanlyOnSigterm)
-{
-    const char* binary_dir = std::getenv("ZELTO_BINARY_DIR");
-    ASSERT_NE(binary_dir, nullptr);
-    const std::string binary = std::string(binary_dir) + "/zelto";
-    const zelto_test::TempWorkingDirectory directory;
-    int pipe_fds[2];
-    ASSERT_EQ(pipe(pipe_fds), 0);
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        dup2(pipe_fds[1], STDOUT_FILENO);
-        close(pipe_fds[0]);
-        close(pipe_fds[1]);
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
-        // Output and exit status are checked here; leaks in-process by the
-        // other tests, where the OpenGL driver's own can be told apart.
-        setenv("LSAN_OPTIONS", "detect_leaks=0", 1);
-        execl(binary.c_str(), "zelto", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    close(pipe_fds[1]);
-    // Reads what the program prints until `until` appears or time runs out.
-    std::string text;
-    auto read_until = [&](const char* until) {
-        const std::uint32_t deadline = SDL_GetTicks() + 20000;
-        while (text.find(until) == std::string::npos && SDL_GetTicks() < deadline) {
-            pollfd p{pipe_fds[0], POLLIN, 0};
-            char buffer[512];
-            if (poll(&p, 1, 100) <= 0)
-                continue;
-            const ssize_t n = read(pipe_fds[0], buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            text.append(buffer, static_cast<std::size_t>(n));
-        }
-    };
-    read_until("TTF Version");
-    SDL_Delay(300);
-    kill(child, SIGTERM);
-    read_until("avg frame time");
-    close(pipe_fds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status)) << text;
-    EXPECT_EQ(WEXITSTATUS(status), 0) << text;
-    for (const char* line : {"Running SDL Version ", "\ntotal time ", "\navg frame time "})
-        EXPECT_NE(text.find(line), std::string::npos) << text;
 }
 
 }  // namespace

