@@ -81,33 +81,6 @@ TEST(Lattice, SizesIndicesAndEdges)
     EXPECT_EQ(edges, (std::vector<std::int32_t>{0, 0, 0, 0, 0, 0}));
 }
 
-TEST(Lattice, DirectionsFollowTheJawFromSampleZero)
-{
-    const Vector3 left{-50, 0, 0}, incisal{0, -40, 90}, right{50, 0, 0};
-    const Matrix3 reference = lattice_jaw_basis(left, incisal, right);
-    Vector3 d[3];
-    lattice_directions(d, reference, reference);
-    expect_near(d[0], {1, 0, 0});
-    expect_near(d[1], {0, 1, 0});
-    expect_near(d[2], {0, 0, 1});
-
-    // The jaw turned by 30 degrees about the vertical axis: the directions
-    // turn with it, the nodes stay the spacing apart.
-    const double a = 30.0 * std::numbers::pi / 180.0;
-    auto turn = [a](const Vector3& p) {
-        return Vector3{p.x * std::cos(a) + p.z * std::sin(a), p.y, -p.x * std::sin(a) + p.z * std::cos(a)};
-    };
-    lattice_directions(d, reference, lattice_jaw_basis(turn(left), turn(incisal), turn(right)));
-    expect_near(d[0], turn({1, 0, 0}));
-    expect_near(d[2], turn({0, 0, 1}));
-    std::vector<Vector3> nodes;
-    lattice_nodes(&nodes, turn(left), d, 10.0, 1, 0, 0);
-    ASSERT_EQ(nodes.size(), 3u);
-    expect_near(nodes[0], turn({-60, 0, 0}));
-    expect_near(nodes[1], turn(left));
-    expect_near(nodes[2], turn({-40, 0, 0}));
-}
-
 struct Primitive {
     bool dashed;
     std::vector<int> vertices;

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "geometry/camera.hpp"
 #include "tests/test_support.hpp"
 
 namespace {
@@ -89,27 +88,6 @@ TEST(SvgWriterDocument, ShapesWriteFractionsAsPercentagesAndAnOptionalColour)
     // Colour values are RGB without alpha.
     EXPECT_EQ(svg_writer_color_value(Color{64, 255, 64, 0}), 0x40FF40);
     EXPECT_EQ(svg_writer_color_value(Color{1, 2, 3, 4}), 0x010203);
-}
-
-TEST(SvgWriterProjection, DataIsTheSharedCameraWithIdentityProjection)
-{
-    InteractableViewport3d viewport;
-    flat_viewport(&viewport, 800, 600);
-    viewport.perspective = 1;
-    viewport.camera_x = 0.5;
-    viewport.pitch = 20;
-    viewport.yaw = 130;
-    viewport.roll = -7;
-    double model_view[16], projection[16];
-    int rect[4];
-    svg_writer_get_model_poject_viewport_data(model_view, projection, rect, &viewport);
-    const Matrix4 camera = camera_model_view_matrix(interactable_viewport3d_camera_view(&viewport));
-    const Matrix4 identity = camera_identity_matrix();
-    for (int k = 0; k < 16; ++k) {
-        EXPECT_EQ(model_view[k], camera.m[k]) << k;
-        EXPECT_EQ(projection[k], identity.m[k]) << k;
-    }
-    EXPECT_EQ(std::vector<int>(rect, rect + 4), (std::vector<int>{0, 0, 800, 600}));
 }
 
 TEST(SvgWriterProjection, VerticesAndEdgesInTheirGroups)
