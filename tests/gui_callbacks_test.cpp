@@ -127,9 +127,7 @@ TEST_F(Callbacks, ReadBoundShowAndStore)
 }
 
 // With a report loaded: a camera value re-projects the paths, grid values
-// rebuild the copies, and amounts whose grid would overflow or take too much
-// memory are refused (the check says why, the amounts stay and the field
-// shows the one kept).
+// rebuild the copies, and grids too large are refused with the warning.
 TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
 {
     TempWorkingDirectory directory;

@@ -32,10 +32,8 @@ struct ReportExercise {
     int samples;
 };
 
-// A report in the layout the parser reads: exercise list, frequency, count,
-// calibration, header, then one block per exercise separated by empty lines.
-// The jaw opens and closes once per block: the incisal point goes down and
-// comes back, the condyles slide forward and back.
+// A report with one block of samples per exercise, in each of which the jaw
+// opens and closes once (incisal point down and back, condyles forward).
 inline std::string report_text(const std::vector<ReportExercise>& exercises, double frequency = 100.0)
 {
     std::string out = "Exercises\n{\n";
@@ -93,9 +91,8 @@ protected:
     Interactable* widget(int index) const { return gui_state->interactables[static_cast<std::size_t>(index)].get(); }
     template <typename T> T* widget_as(int index) const { return dynamic_cast<T*>(widget(index)); }
 
-    // Offers every queued event to every widget, panel first, then the
-    // exercise toggles (both lists read afresh per widget, as the main loop
-    // does), and keeps the program's user events, releasing their data.
+    // Offers every queued event to the panel, then the exercise toggles, as
+    // the main loop does; keeps the program's user events, their data released.
     void drain_queue()
     {
         SDL_Event event;

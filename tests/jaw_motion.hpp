@@ -70,10 +70,8 @@ inline std::vector<std::int32_t> turning_samples(const Motion& motion)
     return turns;
 }
 
-// Gives the state a report with one exercise of `data` (calibration at the
-// rest positions times `scale`), lets the pipeline separate the paths and
-// build the grid copies for the current amounts (the state needs its
-// viewport for that), and stores the switches.
+// Gives the state (with its viewport) a report of one exercise of `data`, the
+// paths and grid copies the pipeline builds from it, and the switches.
 inline void load(GuiState* state, const std::vector<EmgDataPoint>& data, const std::vector<std::int32_t>& switches,
                  double scale = 1.0)
 {

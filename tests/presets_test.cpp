@@ -158,10 +158,8 @@ TEST_F(Presets, OnlyAWholeRecordIsRead)
     EXPECT_TRUE(state()->draw_r_vertex);
 }
 
-// A typed name may be a named pipe, whose opening waits for a process at the
-// other end: the click would never return. The test holds the other end
-// itself, with a whole record in the pipe, so that a program that opens it
-// reads or writes instead of hanging.
+// A typed name may be a named pipe, whose opening would wait forever. The test
+// holds the other end, a record in the pipe, so that opening it cannot hang.
 TEST_F(Presets, ANamedPipeIsNeitherReadNorWritten)
 {
     TempWorkingDirectory directory;

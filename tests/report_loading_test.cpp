@@ -73,9 +73,8 @@ TEST_F(ReportLoading, BuildsOneTogglePerExerciseTwoPerRowFirstOn)
     write_file("typed.tsv", report_text({{"Only", 8}}));
     type_into(state()->report_path_input, "typed.tsv");
     ASSERT_EQ(state()->exercise_toggles.size(), 1u);
-    EXPECT_EQ(state()->exercise_toggles[0]->text, "[1] Only");
-    EXPECT_EQ(state()->verts_number, 8);
-    EXPECT_EQ(state()->report_path_input->text, "typed.tsv");
+    EXPECT_EQ(std::tuple(state()->exercise_toggles[0]->text, state()->verts_number, state()->report_path_input->text),
+              std::tuple("[1] Only", 8, "typed.tsv"));
 }
 
 TEST_F(ReportLoading, FailedLoadPrintsAndClearsTheListButKeepsThePage)
@@ -86,9 +85,7 @@ TEST_F(ReportLoading, FailedLoadPrintsAndClearsTheListButKeepsThePage)
     gui_activate_specific_page('d');
     EXPECT_EQ(capture_stdout([] { gui_load_report("missing.tsv"); }),
               "ERROR: Could not open file at \"missing.tsv\"\nBad report load\n");
-    EXPECT_EQ(state()->report, nullptr);
-    EXPECT_TRUE(state()->exercise_toggles.empty());
-    EXPECT_EQ(state()->exercise_toggles_number, 0);
+    EXPECT_TRUE(state()->report == nullptr && state()->exercise_toggles.empty() && state()->exercise_toggles_number == 0);
     EXPECT_EQ(state()->page_toggle_d->pressed + state()->paused_toggle->active, 2);
 }
 
@@ -102,8 +99,7 @@ TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
     gui_point_lock_lock(4);
     load_report_file("empty.tsv", report_text({}));
     ASSERT_NE(state()->report, nullptr);
-    EXPECT_EQ(state()->report->exercises_number, 0);
-    EXPECT_TRUE(state()->exercise_toggles.empty());
+    EXPECT_TRUE(state()->report->exercises_number == 0 && state()->exercise_toggles.empty());
     EXPECT_EQ(std::tuple(state()->locked_point, state()->verts_number, state()->extrapolations_number,
                          state()->open_close_movements_number, state()->animation_slider->position),
               std::tuple(-1, 0, 0, 0, 0.0));

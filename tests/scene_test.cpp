@@ -74,9 +74,7 @@ protected:
         camera_project(&out, camera_model_view_matrix(interactable_viewport3d_camera_view(state_->viewport)), p);
         return out;
     }
-    // The inspection as the pass runs it after the scene, with the mouse on
-    // the projected position (here over the finished frame, with a fresh
-    // depth buffer).
+    // The inspection as a pass runs it, the mouse on the projected position.
     void inspect_at(const Vector3& target)
     {
         glViewport(0, 0, state_->window_height, state_->window_height);
@@ -222,8 +220,7 @@ TEST_F(Scene, DroppedFileIsShownAndLoaded)
     pass_events();
     EXPECT_EQ(state_->report_path_input->text, second.string());
     ASSERT_NE(state_->report, nullptr);
-    EXPECT_EQ(state_->report->exercises_number, 3);
-    EXPECT_EQ(state_->exercise_toggles.size(), 3u);
+    EXPECT_EQ(std::pair(state_->report->exercises_number, state_->exercise_toggles.size()), std::pair(3, std::size_t{3}));
 
     drop.drop.file = SDL_strdup("/no/such/file");
     SDL_PushEvent(&drop);

@@ -266,9 +266,8 @@ TEST_F(Screenshot, PathsLatticeNodesAndGridLines)
     EXPECT_EQ(count_of(text, "<polyline"), 11u * 4u);
     EXPECT_EQ(count_of(text, "stroke-dasharray"), 11u * 2u);
 
-    // The lattice nodes are written with or without grid lines: 3 + 3 + 9
-    // lines through the rows of the frame lattice, and as many through the
-    // calibration lattice when calibration is shown.
+    // Lattice nodes with or without grid lines: 3 + 3 + 9 lines through the
+    // frame lattice, and as many through the calibration lattice when shown.
     state->draw_all_exercise_verts = state->draw_reference = state->draw_axis = false;
     state->draw_li_edge = state->draw_ri_edge = false;
     text = compose();
@@ -351,9 +350,8 @@ TEST_F(Screenshot, CountsAndAmountsThatDoNotFitTheArraysAreNotBelieved)
     EXPECT_EQ(count_of(text, "\t\t<g stroke=\"#000000\" fill=\"none\">"), 3u);
     EXPECT_EQ(text.find("nan"), std::string::npos);
 
-    // Amounts changed after the copies were built, to values whose lattice
-    // has more nodes than can be counted: no lattice node, no grid line; the
-    // current points and the calibration points of the other two points.
+    // Amounts whose lattice has more nodes than can be counted, set after the
+    // copies were built: no lattice node, no grid line, the points stay.
     state->draw_all_exercise_verts = state->draw_reference = state->draw_axis = false;
     state->draw_extrapolation_i = false;
     state->draw_extrapolation_l = state->draw_spokes = state->draw_callibration = true;

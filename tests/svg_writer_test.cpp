@@ -200,9 +200,8 @@ TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
         EXPECT_EQ(text.find(non_number), std::string::npos) << text;
 }
 
-// The name of a locale whose decimal separator is a comma, or "" when the
-// system has none and none can be made. Making one needs localedef and the
-// locale sources; it is made in `scratch` and found through LOCPATH.
+// A locale whose decimal separator is a comma: installed, or made in
+// `scratch` with localedef and found through LOCPATH; "" when neither works.
 std::string decimal_comma_locale(const std::filesystem::path& scratch)
 {
     // Probed through setlocale, which, unlike newlocale, releases what it

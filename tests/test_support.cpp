@@ -100,12 +100,9 @@ void flat_viewport(InteractableViewport3d* viewport, int w, int h)
 
 namespace zelto_test {
 
-// SDL unloads the OpenGL driver (EGL, Mesa's DRI driver...) when the video
-// subsystem stops, before LeakSanitizer looks for leaks at exit. The driver's
-// own leaks then come from frames of an unmapped "<unknown module>" that no
-// suppression by library name can match. Marking every library that is
-// loaded once the context exists as never-to-be-unloaded keeps those frames
-// named, so tests/lsan.supp applies to them. Loads nothing new.
+// SDL unloads the OpenGL driver before LeakSanitizer runs, leaving the
+// driver's leaks in an unnamed module; libraries kept mapped keep their
+// names for tests/lsan.supp. Loads nothing new.
 void keep_loaded_libraries_mapped()
 {
     dl_iterate_phdr(

@@ -296,9 +296,8 @@ TEST_F(Viewport, CameraIsTheFixedFunctionCameraAndProjectsAsGluProject)
     EXPECT_EQ(untouched.x, 7.0);
 }
 
-// Counts of 0 or less and edges with an index out of range draw nothing. A
-// 200 by 200 window whose viewport maps world (x, y) straight to normalised
-// device coordinates: orthographic, zoom -1, no rotation.
+// Counts of 0 or less and edges with an index out of range draw nothing; the
+// viewport maps world (x, y) straight to normalised device coordinates.
 TEST(ViewportDrawing, EdgesWithAnIndexOutOfRangeAreSkipped)
 {
     OffscreenWindow window(200, 200);
