@@ -26,22 +26,19 @@ std::vector<std::string> camera_fields(const GuiState* s)
             s->viewport_pitch_input->text, s->viewport_yaw_input->text, s->viewport_roll_input->text};
 }
 
+template <typename T>
+bool is(const Interactable* w)
+{
+    return dynamic_cast<const T*>(w) != nullptr;
+}
+
 // The kind of a widget, exactly: a toggle is also a button, a button also a label.
 std::string kind_of(const Interactable* w)
 {
-    if (dynamic_cast<const InteractableViewport3d*>(w) != nullptr)
-        return "viewport";
-    if (dynamic_cast<const InteractableToggle*>(w) != nullptr)
-        return "toggle";
-    if (dynamic_cast<const InteractableButton*>(w) != nullptr)
-        return "button";
-    if (dynamic_cast<const InteractableTextInput*>(w) != nullptr)
-        return "input";
-    if (dynamic_cast<const InteractableSlider*>(w) != nullptr)
-        return "slider";
-    if (dynamic_cast<const InteractableTextTimed*>(w) != nullptr)
-        return "timed";
-    return dynamic_cast<const InteractableText*>(w) != nullptr ? "label" : "image";
+    return is<InteractableViewport3d>(w) ? "viewport" : is<InteractableToggle>(w) ? "toggle"
+           : is<InteractableButton>(w)   ? "button"   : is<InteractableTextInput>(w) ? "input"
+           : is<InteractableSlider>(w)   ? "slider"   : is<InteractableTextTimed>(w) ? "timed"
+           : is<InteractableText>(w)     ? "label"    : "image";
 }
 
 TEST_F(GuiBuild, PanelListHoldsItsKindsPagesAndRadioGroups)
@@ -89,9 +86,10 @@ TEST_F(GuiBuild, PanelListHoldsItsKindsPagesAndRadioGroups)
 // The tabs and the legend, which names the colours of the points and lines.
 TEST_F(GuiBuild, TabsAndLegendNameTheirPagesAndColours)
 {
-    const char* tab_texts[] = {"Screen", "File / Exercise", "View", "Motion", "Grid", "Presets", "About", "Options"};
-    for (int page = 0; page < 8; ++page)
-        EXPECT_EQ(text_of(widget(tabs[page])), tab_texts[page]);
+    std::string tab_texts;
+    for (int tab : tabs)
+        tab_texts += text_of(widget(tab)) + "|";
+    EXPECT_EQ(tab_texts, "Screen|File / Exercise|View|Motion|Grid|Presets|About|Options|");
     const std::pair<const char*, const Color*> legend[] = {{"Cond. Left", &c_red},  {"Incisal", &c_blue},
                                                            {"Cond. Right", &c_green}, {"Left-Incisal", &c_magenta},
                                                            {"Left-Right", &c_yellow}, {"Right-Incisal", &c_cyan}};

@@ -19,13 +19,6 @@
 
 namespace zelto_test {
 
-// A user event as the main loop would receive it, its data already read.
-struct PostedUserEvent {
-    int code;
-    int data1;  // -1 when the event carried no first int
-    int data2;
-};
-
 // One sample block of a report file: the exercise's name and its samples.
 struct ReportExercise {
     std::string name;
@@ -103,8 +96,7 @@ protected:
                 gui_state->exercise_toggles[i]->react(&event);
             if (event.type == zelto_user_event_type) {
                 const CMemoryPtr data1(event.user.data1), data2(event.user.data2);
-                posted_.push_back({event.user.code, data1 ? *static_cast<int*>(data1.get()) : -1,
-                                   data2 ? *static_cast<int*>(data2.get()) : -1});
+                posted_.push_back(event.user.code);
             }
         }
     }
@@ -131,8 +123,8 @@ protected:
         deliver(key_event(SDL_KEYUP, SDLK_RETURN));
     }
 
-    // The program's user events posted since the last call.
-    std::vector<PostedUserEvent> take_posted()
+    // The codes of the program's user events posted since the last call.
+    std::vector<int> take_posted()
     {
         drain_queue();
         return std::exchange(posted_, {});
@@ -149,7 +141,7 @@ protected:
 private:
     std::unique_ptr<OffscreenWindow> window_;
     std::unique_ptr<GuiState> owned_;
-    std::vector<PostedUserEvent> posted_;
+    std::vector<int> posted_;
 };
 
 // The settings of a preset record, its padding left out, for comparisons.

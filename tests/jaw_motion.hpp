@@ -1,12 +1,7 @@
 // Synthetic jaw motion for tests and benchmarks, and a GUI state filled with
-// it the way report loading fills one: the report with one exercise, the
-// paths and grid copies built by the jaw vertex pipeline, and the opening /
-// closing switch indices.
-//
-// The motion: the mandible opens and closes in `cycles` smooth cycles, each
-// a rigid rotation about the intercondylar axis (the x axis through both
-// condyles) by up to `max_opening_degrees`, combined with a forward and
-// slightly downward glide of the condyles of up to `max_glide_mm`.
+// it as report loading fills one. The mandible opens and closes in `cycles`
+// smooth cycles, turning about the intercondylar axis (x) by up to
+// `max_opening_degrees` while the condyles glide forward by up to `max_glide_mm`.
 #pragma once
 
 #include <cmath>

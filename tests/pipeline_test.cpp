@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "geometry/camera.hpp"
 #include "geometry/lattice.hpp"
@@ -23,10 +24,8 @@ protected:
         state_ = gui_state_create();
         gui_state = state_.get();
         gui_state_set_to_default_settings(gui_state);
-        viewport_.w = viewport_.h = 750;
-        viewport_.near = GUI_NEAR_PLANE;
-        viewport_.far = 1000.0;
-        viewport_.fov = 90.0;
+        zelto_test::flat_viewport(&viewport_);
+        std::tie(viewport_.camera_z, viewport_.yaw, viewport_.near) = std::tuple(-5.0, 180.0, GUI_NEAR_PLANE);
         gui_state->viewport = &viewport_;
     }
     void TearDown() override { gui_state = nullptr; }
@@ -65,8 +64,7 @@ TEST_F(Pipeline, SeparationAndProjectionOfTheSingleCopy)
 {
     gui_build_seperate_jaw_vertices();
     gui_build_extrapolated_and_projected_jaw_vertices();
-    EXPECT_EQ(gui_state->verts_number, 0);
-    EXPECT_TRUE(gui_state->l_projected_verts.empty());
+    EXPECT_TRUE(gui_state->verts_number == 0 && gui_state->l_projected_verts.empty());
     gui_state->report = std::make_unique<EmgReport>();
     gui_build_seperate_jaw_vertices();
     gui_build_extrapolated_and_projected_jaw_vertices();

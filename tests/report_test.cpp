@@ -278,15 +278,11 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
         {"{\n1 Open\t0\t4\n}\n", "Open", 4.0},  // white space in the pattern matches any blanks
         {"{\n-3\tNegative\t0\t-1e3\n}\n", "Negative", -1000.0},
         {"{\n1\t" + name126 + "\t0\t2\n}\n", name126.c_str(), 2.0},
-        {"{\n1\t" + std::string(127, 'n') + "\t0\t2\n}\n", nullptr, 0},
-        {"{\nx\tOpen\t0\t1\n}\n", nullptr, 0},
-        {"{\n1\tOpen\t0\n}\n", nullptr, 0},
-        {"{\n1\tOpen\t0\tlong\n}\n", nullptr, 0},
-        {"{\n1\t\t0\t1\n}\n", nullptr, 0},
+        {"{\n1\t" + std::string(127, 'n') + "\t0\t2\n}\n", nullptr, 0}, {"{\nx\tOpen\t0\t1\n}\n", nullptr, 0},
+        {"{\n1\tOpen\t0\n}\n", nullptr, 0}, {"{\n1\tOpen\t0\tlong\n}\n", nullptr, 0}, {"{\n1\t\t0\t1\n}\n", nullptr, 0},
         {"{\n\n}\n", nullptr, 0},  // an empty line in the list is an entry
         // The line below the keyword is skipped whatever it holds.
-        {"Exercises\n1\tA\t0\t1\n}\n", "A", 1.0},
-        {"1\tNot an entry\t0\t1\n1\tA\t0\t1\n}\n", "A", 1.0},
+        {"Exercises\n1\tA\t0\t1\n}\n", "A", 1.0}, {"1\tNot an entry\t0\t1\n1\tA\t0\t1\n}\n", "A", 1.0},
         {"\n1\tA\t0\t1\n}\n", "A", 1.0},
         // A first word of more than 126 characters counts as empty: an entry.
         {"}\n" + std::string(127, 'w') + "\n}\n", nullptr, 0},
@@ -430,11 +426,9 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
     } cases[] = {
         {"0\tabc\t2\t3\n", false, 0.0, 0.0},  // the position stays: all later values read 0
         {"0\t1\t2\tabc\t4\n", false, 1.0, 2.0},
-        {"0\t1e999\t2\n", true, 0, 0},
-        {"0\t-1e999\t2\n", true, 0, 0},
+        {"0\t1e999\t2\n", true, 0, 0}, {"0\t-1e999\t2\n", true, 0, 0},
         {"0\t1e-400\t2\n", true, 0, 0},  // too small for a double
-        {"0\t1e308\t-2.5e-3\n", false, 1e308, -2.5e-3},
-        {"0\t+1.5\t0x10\n", false, 1.5, 16.0},
+        {"0\t1e308\t-2.5e-3\n", false, 1e308, -2.5e-3}, {"0\t+1.5\t0x10\n", false, 1.5, 16.0},
         {"0\tinf\tnan\n", false, HUGE_VAL, NAN},
         {"1.5\t2\n", false, 0.5, 2.0},  // the time stops at the point, which the next value reads
         {"x\t1\t2\n", false, 0.0, 0.0},
@@ -542,9 +536,7 @@ TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
         std::vector<double> distances;
         std::vector<std::int32_t> expected;
     } cases[] = {
-        {"no samples", {}, {}},
-        {"one sample", {4.0}, {}},
-        {"centroid never moves", {2.0, 2.0, 2.0, 2.0}, {}},
+        {"no samples", {}, {}}, {"one sample", {4.0}, {}}, {"centroid never moves", {2.0, 2.0, 2.0, 2.0}, {}},
         {"opens once and stays open", {0, 1, 5, 10, 8, 9}, {3}},
         {"two full cycles", {0, 4, 10, 6, 1, 0.5, 3, 5, 9, 2, 1.5, 0}, {2, 5, 8, 11}},
         {"a dip below 30 % but not below 20 % does not close", {0, 10, 2.5, 9, 1}, {1, 4}},

@@ -44,6 +44,16 @@ std::set<std::string> colors_in(const std::string& text)
     return colors;
 }
 
+// How often each piece occurs in the text.
+std::vector<std::size_t> counts(const std::string& text, std::initializer_list<const char*> pieces)
+{
+    std::vector<std::size_t> out;
+    for (const char* piece : pieces)
+        out.push_back(count_of(text, piece));
+    return out;
+}
+using Counts = std::vector<std::size_t>;
+
 std::vector<std::filesystem::path> files_in(const std::filesystem::path& dir)
 {
     std::vector<std::filesystem::path> files;
@@ -127,12 +137,9 @@ TEST_F(Screenshot, SettingsChooseBackgroundColoursAndLineWidth)
         std::set<std::string> colours;  // of the elements
         const char *view_box, *stroke;
     } cases[] = {
-        {0, 1, 100, nullptr, {"#000000"}, "750", "1.00"},
-        {1, 2, 200, "#000000", {"#FFFFFF"}, "375", "2.00"},
-        {2, 1, 50, "#FFFFFF", {"#000000"}, "1500", "0.50"},
-        {0, 0, 0, nullptr, own, "750", "1.00"},
-        {0, 2, -50, nullptr, {"#FFFFFF"}, "750", "1.00"},
-        {2, 0, std::nan(""), "#FFFFFF", own, "750", "1.00"},
+        {0, 1, 100, nullptr, {"#000000"}, "750", "1.00"}, {1, 2, 200, "#000000", {"#FFFFFF"}, "375", "2.00"},
+        {2, 1, 50, "#FFFFFF", {"#000000"}, "1500", "0.50"}, {0, 0, 0, nullptr, own, "750", "1.00"},
+        {0, 2, -50, nullptr, {"#FFFFFF"}, "750", "1.00"}, {2, 0, std::nan(""), "#FFFFFF", own, "750", "1.00"},
         {1, 1, inf, "#000000", {"#000000"}, "750", "1.00"},
         {7, -3, 100, "#000000", own, "750", "1.00"},  // unknown values: black background, own colours
     };
@@ -256,29 +263,22 @@ TEST_F(Screenshot, PathsLatticeNodesAndGridLines)
     load_motion();
     // Whole paths off: an empty scale box.
     std::string text = compose();
-    EXPECT_EQ(count_of(text, "<polyline"), 0u);
-    EXPECT_NE(text.find(empty_scale_box), std::string::npos);
+    EXPECT_TRUE(count_of(text, "<polyline") == 0 && text.find(empty_scale_box) != std::string::npos);
     // On: the 9 copies of the left path replace it, with the incisal and the
     // right path, each in two solid and two dashed pieces (three switches).
     state->draw_all_exercise_verts = true;
-    text = compose();
-    EXPECT_EQ(count_of(text, "\t\t<g stroke=\"#000000\" fill=\"none\">"), 11u);
-    EXPECT_EQ(count_of(text, "<polyline"), 11u * 4u);
-    EXPECT_EQ(count_of(text, "stroke-dasharray"), 11u * 2u);
+    EXPECT_EQ(counts(compose(), {"\t\t<g stroke=\"#000000\" fill=\"none\">", "<polyline", "stroke-dasharray"}),
+              (Counts{11, 11 * 4, 11 * 2}));
 
     // Lattice nodes with or without grid lines: 3 + 3 + 9 lines through the
     // frame lattice, and as many through the calibration lattice when shown.
     state->draw_all_exercise_verts = state->draw_reference = state->draw_axis = false;
     state->draw_li_edge = state->draw_ri_edge = false;
-    text = compose();
-    EXPECT_EQ(count_of(text, "<line"), 0u);
-    EXPECT_EQ(count_of(text, "<circle"), 3u + 9u);
+    EXPECT_EQ(counts(compose(), {"<line", "<circle"}), (Counts{0, 3 + 9}));
     state->draw_spokes = true;
-    EXPECT_EQ(count_of(compose(), "<line"), 15u);
+    EXPECT_EQ(counts(compose(), {"<line", "<circle"}), (Counts{15, 3 + 9}));
     state->draw_callibration = true;
-    text = compose();
-    EXPECT_EQ(count_of(text, "<line"), 30u);
-    EXPECT_EQ(count_of(text, "<circle"), 3u + 9u + 9u + 1u + 1u);
+    EXPECT_EQ(counts(compose(), {"<line", "<circle"}), (Counts{30, 3 + 9 + 9 + 1 + 1}));
 }
 
 TEST_F(Screenshot, PositionIsTruncatedToItsSample)
@@ -312,11 +312,10 @@ TEST_F(Screenshot, WithoutACurrentSampleNothingOfTheSampleIsWritten)
     // The selected exercise out of range, an exercise without samples, a
     // report without exercises: no connections and no current points; the
     // paths and the lattices, which come from the path arrays, stay.
-    auto check = [&](const char* what) {
-        const std::string text = compose();
-        EXPECT_EQ(count_of(text, "\t<g stroke=\"#000000\">\n\t\t<line"), 1u) << what;  // the grid lines
-        EXPECT_EQ(count_of(text, "<circle"), 1u) << what;                               // the lattice node
-        EXPECT_EQ(count_of(text, "<polyline"), count_of(full, "<polyline")) << what;
+    auto check = [&](const char* what) {  // the grid lines, the lattice node, the paths
+        EXPECT_EQ(counts(compose(), {"\t<g stroke=\"#000000\">\n\t\t<line", "<circle", "<polyline"}),
+                  (Counts{1, 1, count_of(full, "<polyline")}))
+            << what;
     };
     state->selected_exercise = 3;
     check("exercise 3 of 1");
@@ -333,8 +332,7 @@ TEST_F(Screenshot, WithoutACurrentSampleNothingOfTheSampleIsWritten)
     // Without path vertices there is no frame lattice either.
     state->l_verts.clear();
     state->verts_number = 0;
-    const std::string text = compose();
-    EXPECT_EQ(count_of(text, "<circle") + count_of(text, "<line"), 0u);
+    EXPECT_EQ(counts(compose(), {"<circle", "<line"}), (Counts{0, 0}));
 }
 
 TEST_F(Screenshot, CountsAndAmountsThatDoNotFitTheArraysAreNotBelieved)
@@ -346,9 +344,7 @@ TEST_F(Screenshot, CountsAndAmountsThatDoNotFitTheArraysAreNotBelieved)
     state->extrapolated_verts_number = 1000;
     state->open_close_movements_number = 100;
     state->r_verts.resize(10);
-    std::string text = compose();
-    EXPECT_EQ(count_of(text, "\t\t<g stroke=\"#000000\" fill=\"none\">"), 3u);
-    EXPECT_EQ(text.find("nan"), std::string::npos);
+    EXPECT_EQ(counts(compose(), {"\t\t<g stroke=\"#000000\" fill=\"none\">", "nan"}), (Counts{3, 0}));
 
     // Amounts whose lattice has more nodes than can be counted, set after the
     // copies were built: no lattice node, no grid line, the points stay.
@@ -357,17 +353,13 @@ TEST_F(Screenshot, CountsAndAmountsThatDoNotFitTheArraysAreNotBelieved)
     state->draw_extrapolation_l = state->draw_spokes = state->draw_callibration = true;
     load_motion(5);
     state->extrapolation_x_amount = state->extrapolation_y_amount = state->extrapolation_z_amount = INT32_MAX;
-    text = compose();
-    EXPECT_EQ(count_of(text, "<circle"), 5u);
-    EXPECT_EQ(count_of(text, "<line"), 2u);
+    EXPECT_EQ(counts(compose(), {"<circle", "<line"}), (Counts{5, 2}));
 
     // A perspective camera looking through the scene (points behind it and
     // in its plane) writes no number that is not one.
     viewport.perspective = 1;
     viewport.camera_z = -0.5;
-    text = compose();
-    EXPECT_EQ(text.find("nan"), std::string::npos);
-    EXPECT_EQ(text.find("inf"), std::string::npos);
+    EXPECT_EQ(counts(compose(), {"nan", "inf"}), (Counts{0, 0}));
 
     // Without a viewport only the frame is written.
     state->viewport = nullptr;

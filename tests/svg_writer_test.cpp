@@ -1,9 +1,7 @@
 // The SVG writer: the exact text of every primitive and scene operation,
-// the projection through the shared camera, unprojectable points, and
-// writing in the "C" locale.
+// the projection through the shared camera, unprojectable points, sinks.
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -198,60 +196,6 @@ TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
     });
     for (const char* non_number : {"nan", "inf", "NAN", "INF"})
         EXPECT_EQ(text.find(non_number), std::string::npos) << text;
-}
-
-// A locale whose decimal separator is a comma: installed, or made in
-// `scratch` with localedef and found through LOCPATH; "" when neither works.
-std::string decimal_comma_locale(const std::filesystem::path& scratch)
-{
-    // Probed through setlocale, which, unlike newlocale, releases what it
-    // allocates for LOCPATH.
-    auto has_comma = [](const char* name) {
-        if (std::setlocale(LC_ALL, name) == nullptr)
-            return false;
-        char text[16];
-        std::snprintf(text, sizeof text, "%.1f", 0.5);
-        std::setlocale(LC_ALL, "C");
-        return std::string(text) == "0,5";
-    };
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8", "ru_RU.UTF-8"})
-        if (has_comma(name))
-            return name;
-    const std::string command = "localedef -i de_DE -f UTF-8 '" + (scratch / "de_DE.UTF-8").string() +
-                                "' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0)
-        return "";
-    setenv("LOCPATH", scratch.c_str(), 1);
-    return has_comma("de_DE.UTF-8") ? "de_DE.UTF-8" : "";
-}
-
-TEST(SvgWriterSinks, NumbersUseADecimalPointUnderADecimalCommaLocale)
-{
-    const zelto_test::TempWorkingDirectory scratch;
-    const std::string name = decimal_comma_locale(scratch.path());
-    if (name.empty())
-        GTEST_SKIP() << "no locale with a decimal comma on this system";
-    ASSERT_NE(std::setlocale(LC_ALL, name.c_str()), nullptr);
-    char probe[16];
-    std::snprintf(probe, sizeof probe, "%.2f", 0.5);
-    EXPECT_STREQ(probe, "0,50");  // the process locale really writes commas
-
-    InteractableViewport3d viewport;
-    flat_viewport(&viewport);
-    const Vector3 points[2] = {{0.5, 0.5, 0}, {-1.25, 0, 0}};
-    const std::string text = svg_text([&](SvgSink& f) {
-        svg_writer_scale_box_open(f, 1, 750, 750, 1.5);
-        svg_writer_draw_circle(f, 0, 0.125, 0.5, 2, -1);
-        svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, points, 2, nullptr, 0, nullptr);
-    });
-    std::setlocale(LC_ALL, "C");
-    unsetenv("LOCPATH");
-    EXPECT_EQ(text, "\t<svg viewBox=\"0 0 750 750\" width=\"100.0%\" height=\"100.0%\" stroke-width=\"1.50\">\n\t\t\n"
-                    "<circle cx=\"12.50%\" cy=\"50.00%\" r=\"2\"/>\n"
-                    "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"75.00,25.00 -12.50,50.00 \"/>\n</g>\n\n");
-    // The process locale is left as it was.
-    std::snprintf(probe, sizeof probe, "%.2f", 0.5);
-    EXPECT_STREQ(probe, "0.50");
 }
 
 // Points are formatted as printf formats them; long text is written whole,

@@ -20,14 +20,10 @@ using namespace zelto_test;
 
 namespace {
 
-int& callback_count()
-{
-    static int count = 0;
-    return count;
-}
+int callbacks = 0;
 void count_call(Interactable*)
 {
-    ++callback_count();
+    ++callbacks;
 }
 
 std::vector<int> press(InteractableViewport3d* viewport, int x, int y, std::uint8_t button)
@@ -50,7 +46,7 @@ class Viewport : public testing::Test {
 protected:
     void SetUp() override
     {
-        callback_count() = 0;
+        callbacks = 0;
         viewport = interactable_viewport3d_create(0, 0, 750, 750, &c_white, &c_black, count_call,
                                                   static_cast<double>(0.1f), 1000.0, 90.0);
     }
@@ -69,14 +65,10 @@ TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
         SDL_Keycode modifier;  // SDLK_UNKNOWN: none held
         std::int32_t mode;
     } cases[] = {
-        {SDL_BUTTON_LEFT, SDLK_UNKNOWN, VIEWPORT_DRAG_ROTATE},
-        {SDL_BUTTON_MIDDLE, SDLK_UNKNOWN, VIEWPORT_DRAG_ZOOM},
-        {SDL_BUTTON_RIGHT, SDLK_UNKNOWN, VIEWPORT_DRAG_PAN},
-        {SDL_BUTTON_X1, SDLK_UNKNOWN, VIEWPORT_DRAG_NONE},
-        {SDL_BUTTON_LEFT, SDLK_LCTRL, VIEWPORT_DRAG_ZOOM},
-        {SDL_BUTTON_RIGHT, SDLK_RCTRL, VIEWPORT_DRAG_ZOOM},
-        {SDL_BUTTON_LEFT, SDLK_LSHIFT, VIEWPORT_DRAG_PAN},
-        {SDL_BUTTON_MIDDLE, SDLK_RSHIFT, VIEWPORT_DRAG_PAN},
+        {SDL_BUTTON_LEFT, SDLK_UNKNOWN, VIEWPORT_DRAG_ROTATE}, {SDL_BUTTON_MIDDLE, SDLK_UNKNOWN, VIEWPORT_DRAG_ZOOM},
+        {SDL_BUTTON_RIGHT, SDLK_UNKNOWN, VIEWPORT_DRAG_PAN}, {SDL_BUTTON_X1, SDLK_UNKNOWN, VIEWPORT_DRAG_NONE},
+        {SDL_BUTTON_LEFT, SDLK_LCTRL, VIEWPORT_DRAG_ZOOM}, {SDL_BUTTON_RIGHT, SDLK_RCTRL, VIEWPORT_DRAG_ZOOM},
+        {SDL_BUTTON_LEFT, SDLK_LSHIFT, VIEWPORT_DRAG_PAN}, {SDL_BUTTON_MIDDLE, SDLK_RSHIFT, VIEWPORT_DRAG_PAN},
         {SDL_BUTTON_X2, SDLK_LSHIFT, VIEWPORT_DRAG_PAN},  // the modifier's mode whatever the button
     };
     for (const auto& c : cases) {
@@ -96,7 +88,7 @@ TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
         EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_NONE, +VIEWPORT_DRAG_NONE));
         viewport->drag_start_x = viewport->drag_start_y = 0;
     }
-    EXPECT_EQ(callback_count(), 0);
+    EXPECT_EQ(callbacks, 0);
 }
 
 TEST_F(Viewport, PressesOutsideOrWhileInactiveStartNothingAndAPressDuringADragRestartsIt)
@@ -119,7 +111,7 @@ TEST_F(Viewport, PressesOutsideOrWhileInactiveStartNothingAndAPressDuringADragRe
     EXPECT_TRUE(press(viewport.get(), 100, 100, SDL_BUTTON_LEFT).empty());
     move(viewport.get(), 60, 60);
     EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_NONE, +VIEWPORT_DRAG_NONE));
-    EXPECT_EQ(callback_count(), 0);
+    EXPECT_EQ(callbacks, 0);
     viewport->yaw = -10;
     viewport->render();
     EXPECT_EQ(viewport->yaw, -10.0);
@@ -170,19 +162,19 @@ TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
     for (const auto& c : cases) {
         viewport = interactable_viewport3d_create(0, 0, 750, 750, &c_white, &c_black, count_call, 0.1, 1000.0, 90.0);
         viewport->pitch_locked = c.pitch_locked;
-        callback_count() = 0;
+        callbacks = 0;
         press(viewport.get(), 100, 100, c.button);
         move(viewport.get(), c.dx, c.dy);
         const std::string where = std::to_string(c.button) + " " + std::to_string(c.dx) + "," + std::to_string(c.dy);
         const InteractableViewport3d& v = *viewport;
-        EXPECT_EQ(std::tuple(v.camera_x, v.camera_y, v.camera_z, v.pitch, v.yaw, callback_count()),
+        EXPECT_EQ(std::tuple(v.camera_x, v.camera_y, v.camera_z, v.pitch, v.yaw, callbacks),
                   std::tuple(c.camera_x, c.camera_y, c.camera_z, c.pitch, c.yaw, 1))
             << where;
         EXPECT_FALSE(std::signbit(v.camera_z) && c.camera_z == 0) << where;
         // Without a drag, motion does nothing and calls nothing.
         release(viewport.get(), 0, 0, c.button);
         move(viewport.get(), 60, 60);
-        EXPECT_EQ(std::pair(v.yaw, callback_count()), std::pair(c.yaw, 1)) << where;
+        EXPECT_EQ(std::pair(v.yaw, callbacks), std::pair(c.yaw, 1)) << where;
     }
 }
 

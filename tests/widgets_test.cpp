@@ -400,12 +400,7 @@ TEST(Text, Utf8PrefixesEndBetweenCharacters)
         std::size_t count;
         std::size_t bytes;
     } cases[] = {
-        {"", 0, 0},
-        {"", 5, 0},
-        {"abc", 0, 0},
-        {"abc", 2, 2},
-        {"abc", 3, 3},
-        {"abc", 99, 3},
+        {"", 0, 0}, {"", 5, 0}, {"abc", 0, 0}, {"abc", 2, 2}, {"abc", 3, 3}, {"abc", 99, 3},
         {"h\xC3\xA9llo", 2, 3},         // h, e-acute (two bytes)
         {"\xE2\x82\xAC\xE2\x82\xAC", 1, 3},  // one euro sign of three bytes
         {"\xF0\x9F\x98\x80!", 1, 4},     // an emoji of four bytes
