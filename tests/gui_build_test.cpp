@@ -83,21 +83,6 @@ TEST_F(GuiBuild, PanelListHoldsItsKindsPagesAndRadioGroups)
         EXPECT_TRUE(widget_as<InteractableToggle>(index)->unpress_set.empty()) << index;
 }
 
-// The tabs and the legend, which names the colours of the points and lines.
-TEST_F(GuiBuild, TabsAndLegendNameTheirPagesAndColours)
-{
-    std::string tab_texts;
-    for (int tab : tabs)
-        tab_texts += text_of(widget(tab)) + "|";
-    EXPECT_EQ(tab_texts, "Screen|File / Exercise|View|Motion|Grid|Presets|About|Options|");
-    const std::pair<const char*, const Color*> legend[] = {{"Cond. Left", &c_red},  {"Incisal", &c_blue},
-                                                           {"Cond. Right", &c_green}, {"Left-Incisal", &c_magenta},
-                                                           {"Left-Right", &c_yellow}, {"Right-Incisal", &c_cyan}};
-    for (int k = 0; k < 6; ++k)
-        EXPECT_TRUE(text_of(widget(124 + k)) == legend[k].first && same_color(widget(124 + k)->background, *legend[k].second))
-            << legend[k].first;
-}
-
 TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
 {
     // Every toggle that starts on; all others start off, and a toggle that is
@@ -120,6 +105,17 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
     // The axes fill the view at the start zoom of -5: the first fit zooms out
     // to -5 / 0.8, and the camera fields show it.
     EXPECT_EQ(camera_fields(state()), (std::vector<std::string>{"0.00", "0.00", "-6.25", "0.0", "180.0", "0.0"}));
+    // The tabs name their pages; the legend names the colours of the points and lines.
+    std::string tab_texts;
+    for (int tab : tabs)
+        tab_texts += text_of(widget(tab)) + "|";
+    EXPECT_EQ(tab_texts, "Screen|File / Exercise|View|Motion|Grid|Presets|About|Options|");
+    const std::pair<const char*, const Color*> legend[] = {{"Cond. Left", &c_red},  {"Incisal", &c_blue},
+                                                           {"Cond. Right", &c_green}, {"Left-Incisal", &c_magenta},
+                                                           {"Left-Right", &c_yellow}, {"Right-Incisal", &c_cyan}};
+    for (int k = 0; k < 6; ++k)
+        EXPECT_TRUE(text_of(widget(124 + k)) == legend[k].first && same_color(widget(124 + k)->background, *legend[k].second))
+            << legend[k].first;
 }
 
 // Each tab shows exactly its page, also when clicked again; a letter
@@ -149,8 +145,8 @@ TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
 }
 
 // Exercise toggles show with page b only; a click where a hidden one sits
-// does nothing.
-TEST_F(GuiBuild, ExerciseTogglesGoWithPageB)
+// does nothing. The lock indicator and the camera fields follow the state.
+TEST_F(GuiBuild, ExerciseTogglesLockIndicatorAndCameraFields)
 {
     TempWorkingDirectory directory;
     load_report_file("two.tsv", report_text({{"Open", 5}, {"Close", 5}}));
@@ -163,10 +159,7 @@ TEST_F(GuiBuild, ExerciseTogglesGoWithPageB)
     gui_activate_specific_page('e');
     click(state()->exercise_toggles[1].get());
     EXPECT_EQ(state()->selected_exercise, 0);
-}
 
-TEST_F(GuiBuild, LockIndicatorAndCameraFields)
-{
     gui_point_lock_lock(7);
     EXPECT_EQ(std::tuple(state()->locked_point, state()->lock_image->active, state()->unlock_image->active),
               std::tuple(7, 1, 0));

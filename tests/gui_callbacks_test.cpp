@@ -54,14 +54,6 @@ TEST_F(Callbacks, FittingProjectionAndPitchLock)
     gui_activate_specific_page('a');
     click(state()->orthogonal_toggle);
     EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->perspective_toggle->pressed), std::tuple(0, 0));
-
-    // The single-toggle form follows its toggle.
-    auto toggle = interactable_toggle_create(0, 0, 10, 10, &c_black, &c_beige, &c_black, &c_button_active,
-                                             callback_toggle_3d_perspective, "p", state()->font, 0);
-    interactable_toggle_set_state(toggle.get(), 1, 1);
-    EXPECT_EQ(state()->viewport->perspective, 1);
-    interactable_toggle_set_state(toggle.get(), 0, 1);
-    EXPECT_EQ(state()->viewport->perspective, 0);
 }
 
 // What a typed field stores, by the field's index in the panel.

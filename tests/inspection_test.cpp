@@ -77,8 +77,8 @@ TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
 }
 
 // A locked sample is the only candidate of each path; points that cannot be
-// projected never win.
-TEST(InspectionSearch, LockedSamplesAndUnprojectablePoints)
+// projected never win; grid copies compete after the plain paths.
+TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
 {
     SearchState t(8);
     GuiState& s = t.state;
@@ -101,26 +101,22 @@ TEST(InspectionSearch, LockedSamplesAndUnprojectablePoints)
     InspectionIndex other;
     EXPECT_EQ(other.find(&u.state, 0.5, 0.5, 'i').hovered, 2);
     EXPECT_EQ(inspection_find_linear(&u.state, 0.5, 0.5, 'i').hovered, 2);
-}
 
-TEST(InspectionSearch, GridCopiesCompeteAfterThePlainPathsAndCarryTheirOffsets)
-{
-    SearchState t(3);
-    GuiState& s = t.state;
-    s.draw_extrapolation_i = true;
-    t.grid(1, 0, 0);
+    // Grid copies compete after the plain paths and carry their offsets.
+    SearchState g(3);
+    g.state.draw_extrapolation_i = true;
+    g.grid(1, 0, 0);
     // Incisal copies s = -1, 0, +1 at x 0.2, 0.5, 0.8; the left path at 0.21.
     for (int k = 0; k < 3; ++k) {
-        s.i_projected_extrapolated_verts[0][k] = {0.2, 0.1 * k, 0};
-        s.i_projected_extrapolated_verts[1][k] = {0.5, 0.1 * k, 0};
-        s.i_projected_extrapolated_verts[2][k] = {0.8, 0.1 * k, 0};
-        s.l_projected_verts[k] = {0.21, 0.9, 0};
+        g.state.i_projected_extrapolated_verts[0][k] = {0.2, 0.1 * k, 0};
+        g.state.i_projected_extrapolated_verts[1][k] = {0.5, 0.1 * k, 0};
+        g.state.i_projected_extrapolated_verts[2][k] = {0.8, 0.1 * k, 0};
+        g.state.l_projected_verts[k] = {0.21, 0.9, 0};
     }
-    EXPECT_EQ(fields(inspection_find_linear(&s, 0.19, 0.1, 'l')), std::make_tuple(1, 'i', true, -1, 0, 0));
-    // A plain path point at exactly the distance of the nearest copy wins:
-    // the plain paths come first.
-    s.l_projected_verts[2] = {0.19, 0.2, 0};
-    EXPECT_EQ(fields(inspection_find_linear(&s, 0.19, 0.15, 'l')), std::make_tuple(2, 'l', false, 0, 0, 0));
+    EXPECT_EQ(fields(inspection_find_linear(&g.state, 0.19, 0.1, 'l')), std::make_tuple(1, 'i', true, -1, 0, 0));
+    // A plain path point as near as the nearest copy wins: plain paths come first.
+    g.state.l_projected_verts[2] = {0.19, 0.2, 0};
+    EXPECT_EQ(fields(inspection_find_linear(&g.state, 0.19, 0.15, 'l')), std::make_tuple(2, 'l', false, 0, 0, 0));
 }
 
 // The index must find exactly what the plain search finds: same winner,

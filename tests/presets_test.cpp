@@ -22,24 +22,19 @@ namespace {
 
 using Presets = GuiTest;
 
+// Numbers in the file, which is little-endian like the hosts the tests run on.
 template <typename T>
 T read_le(const std::string& bytes, std::size_t offset)
 {
-    std::uint64_t v = 0;
-    for (std::size_t i = sizeof(T); i-- > 0;)
-        v = (v << 8) | static_cast<unsigned char>(bytes[offset + i]);
     T value;
-    std::memcpy(&value, &v, sizeof value);  // the low bytes on this little-endian host
+    std::memcpy(&value, bytes.data() + offset, sizeof value);
     return value;
 }
 
 template <typename T>
 void write_le(std::string& bytes, std::size_t offset, T value)
 {
-    std::uint64_t v = 0;
-    std::memcpy(&v, &value, sizeof value);
-    for (std::size_t i = 0; i < sizeof(T); ++i)
-        bytes[offset + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+    std::memcpy(bytes.data() + offset, &value, sizeof value);
 }
 
 // A record with every field away from its default; fitting off, so that

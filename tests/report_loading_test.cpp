@@ -58,15 +58,15 @@ TEST_F(ReportLoading, BuildsOneTogglePerExerciseTwoPerRowFirstOn)
 {
     TempWorkingDirectory directory;
     load_report_file("three.tsv", report_text({{"Opening", 10}, {"%s%n%d 100%", 10}, {"Chewing", 10}}));
-    ASSERT_EQ(state()->exercise_toggles_number, 3);
-    ASSERT_EQ(state()->exercise_toggles.size(), 3u);
-    const char* texts[] = {"[1] Opening", "[2] %s%n%d 100%", "[3] Chewing"};
-    const int xs[] = {760, 930, 760}, ys[] = {220, 220, 250};
+    ASSERT_EQ(std::pair(state()->exercise_toggles_number, state()->exercise_toggles.size()), std::pair(3, std::size_t{3}));
+    const std::tuple<const char*, int, int> rows[] = {{"[1] Opening", 760, 220}, {"[2] %s%n%d 100%", 930, 220},
+                                                      {"[3] Chewing", 760, 250}};
     for (int i = 0; i < 3; ++i) {
         const InteractableToggle* t = state()->exercise_toggles[i].get();
-        EXPECT_EQ(t->text, texts[i]);
-        EXPECT_EQ((std::vector<int>{t->x, t->y, t->w, t->h, t->pressed, t->active, static_cast<int>(t->unpress_set.size())}),
-                  (std::vector<int>{xs[i], ys[i], 160, 20, i == 0, 1, 2}));
+        const auto& [text, x, y] = rows[i];
+        EXPECT_EQ(std::tuple(t->text, std::vector<int>{t->x, t->y, t->w, t->h, t->pressed, t->active,
+                                                       static_cast<int>(t->unpress_set.size())}),
+                  std::tuple(text, std::vector<int>{x, y, 160, 20, i == 0, 1, 2}));
     }
     EXPECT_EQ(state()->page_toggle_b->pressed, 1);
 

@@ -173,8 +173,7 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     down(widgets, 310, 210);  // the pressed member: stays on, only its own callback
     EXPECT_EQ(calls, (Calls{{c.get(), 1}}));
 
-    // A group of one is a plain toggle; a set never holds more members than
-    // it is given.
+    // A group of one is a plain toggle; a set holds no more members than given.
     calls.clear();
     auto single = make_toggle(100);
     Interactable* const alone[] = {single.get()};
@@ -187,8 +186,7 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     down({single.get()}, 110, 210);
     down({single.get()}, 110, 210);
     EXPECT_EQ(calls, (Calls{{single.get(), 1}, {single.get(), 0}}));
-    // Setting the same state still rebuilds; the callback only when asked,
-    // also while inactive.
+    // The same state again still rebuilds; the callback only when asked, even inactive.
     calls.clear();
     single->texture_valid = 1;
     interactable_toggle_set_state(single.get(), 0, 0);
