@@ -1,9 +1,9 @@
-// The callback table driven through the widgets' own react operations:
-// clicks at the widgets' rectangles, typing with SDL_TEXTINPUT and Enter,
-// slider drags, and a drag in the 3D view.
+// The panel's callbacks driven through the widgets' own react operations:
+// clicks, typing with SDL_TEXTINPUT and Enter, slider and view drags.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/gui_fixture.hpp"
@@ -12,102 +12,25 @@ using namespace zelto_test;
 
 namespace {
 
-using PageAndWindowCallbacks = GuiTest;
-using SwitchCallbacks = GuiTest;
-using TypedNumbers = GuiTest;
-using CameraCallbacks = GuiTest;
-using PlaybackCallbacks = GuiTest;
-using ScreenshotCallbacks = GuiTest;
+using Callbacks = GuiTest;
 
-// -----------------------------------------------------------------------------
-// Page tabs and window sizes
-// -----------------------------------------------------------------------------
-
-TEST_F(PageAndWindowCallbacks, ATabSwitchedOffDoesNothing)
+// `pressed` of the widgets at the indices.
+std::vector<int> pressed_at(std::initializer_list<int> indices)
 {
-    gui_activate_specific_page('c');
-    interactable_toggle_set_state(state()->page_toggle_f, 0, 1);
-    EXPECT_EQ(state()->page_toggle_c->pressed, 1);
-    EXPECT_EQ(widget(40)->active, 1);
-    EXPECT_EQ(widget(73)->active, 0);
+    std::vector<int> out;
+    for (int index : indices)
+        out.push_back(pressed_of(gui_state->interactables[static_cast<std::size_t>(index)].get()));
+    return out;
 }
 
-TEST_F(PageAndWindowCallbacks, SizeTogglesRequestASquareViewBesideThePanel)
-{
-    gui_activate_specific_page('a');
-    take_posted();
-    const struct {
-        int index;
-        int width, height;
-    } sizes[] = {{13, 1350, 1000}, {14, 1600, 1250}, {15, 1850, 1500},
-                 {16, 2100, 1750}, {17, 2350, 2000}, {12, 1100, 750}};
-    for (const auto& size : sizes) {
-        click(widget(size.index));
-        // Only the toggle switched on asks; the one switched off stays quiet.
-        const auto posted = take_posted();
-        ASSERT_EQ(posted.size(), 1u) << size.index;
-        EXPECT_EQ(posted[0].code, USER_EVENT_RESIZE_WINDOW);
-        EXPECT_EQ(posted[0].data1, size.width);
-        EXPECT_EQ(posted[0].data2, size.height);
-        for (int other = 12; other <= 17; ++other)
-            EXPECT_EQ(pressed_of(widget(other)), other == size.index ? 1 : 0);
-    }
-}
-
-// -----------------------------------------------------------------------------
-// Switch mirrors and the projection type
-// -----------------------------------------------------------------------------
-
-struct MirrorRow {
-    const char* name;
-    InteractableToggle* GuiState::*toggle;
-    bool GuiState::*flag;
-    char page;
-};
-
-TEST_F(SwitchCallbacks, EveryMirrorCopiesItsToggleIntoItsFlag)
-{
-    const MirrorRow rows[] = {
-        {"l vertex", &GuiState::l_vertex_toggle, &GuiState::draw_l_vertex, 'c'},
-        {"i vertex", &GuiState::i_vertex_toggle, &GuiState::draw_i_vertex, 'c'},
-        {"r vertex", &GuiState::r_vertex_toggle, &GuiState::draw_r_vertex, 'c'},
-        {"li edge", &GuiState::li_edge_toggle, &GuiState::draw_li_edge, 'c'},
-        {"lr edge", &GuiState::lr_edge_toggle, &GuiState::draw_lr_edge, 'c'},
-        {"ri edge", &GuiState::ri_edge_toggle, &GuiState::draw_ri_edge, 'c'},
-        {"reference", &GuiState::reference_toggle, &GuiState::draw_reference, 'a'},
-        {"axis", &GuiState::axis_toggle, &GuiState::draw_axis, 'a'},
-        {"extrapolation l", &GuiState::extrapolation_l_toggle, &GuiState::draw_extrapolation_l, 'e'},
-        {"extrapolation i", &GuiState::extrapolation_i_toggle, &GuiState::draw_extrapolation_i, 'e'},
-        {"extrapolation r", &GuiState::extrapolation_r_toggle, &GuiState::draw_extrapolation_r, 'e'},
-        {"paused", &GuiState::paused_toggle, &GuiState::paused, 'd'},
-        {"looping", &GuiState::looping_toggle, &GuiState::looping, 'd'},
-        {"callibration", &GuiState::callibration_toggle, &GuiState::draw_callibration, 'c'},
-        {"spokes", &GuiState::spokes_toggle, &GuiState::draw_spokes, 'c'},
-        {"all verts", &GuiState::all_exercise_verts_toggle, &GuiState::draw_all_exercise_verts, 'c'},
-        {"auto fit", &GuiState::auto_display_fitting_toggle, &GuiState::auto_display_fitting, 'c'},
-    };
-    for (const MirrorRow& row : rows) {
-        SCOPED_TRACE(row.name);
-        gui_activate_specific_page(row.page);
-        InteractableToggle* toggle = state()->*row.toggle;
-        const bool before = state()->*row.flag;
-        ASSERT_EQ(toggle->pressed, before ? 1 : 0);
-        click(toggle);
-        EXPECT_EQ(state()->*row.flag, !before);
-        EXPECT_EQ(toggle->pressed, before ? 0 : 1);
-        click(toggle);
-        EXPECT_EQ(state()->*row.flag, before);
-    }
-}
-
-TEST_F(SwitchCallbacks, VisibilitySwitchesRefitOnlyWhenFittingIsOn)
+// Visibility switches refit while fitting is on; the projection pair and the
+// pitch lock go to the viewport; a perspective view is never fitted.
+TEST_F(Callbacks, FittingProjectionAndPitchLock)
 {
     gui_activate_specific_page('a');
     const double fitted_zoom = state()->viewport->camera_z;
-    // Without the axes only the smaller cube is framed.
-    click(state()->axis_toggle);
+    click(state()->axis_toggle);  // without the axes only the smaller cube is framed
     EXPECT_NE(state()->viewport->camera_z, fitted_zoom);
-
     click(state()->axis_toggle);
     const double again = state()->viewport->camera_z;
     gui_activate_specific_page('c');
@@ -116,136 +39,79 @@ TEST_F(SwitchCallbacks, VisibilitySwitchesRefitOnlyWhenFittingIsOn)
     gui_activate_specific_page('a');
     click(state()->axis_toggle);
     EXPECT_EQ(state()->viewport->camera_z, again);
-}
 
-TEST_F(SwitchCallbacks, PitchLockAndProjectionGoToTheViewport)
-{
-    gui_activate_specific_page('a');
     click(state()->pitch_lock_toggle);
     EXPECT_EQ(state()->viewport->pitch_locked, 0);
     click(state()->pitch_lock_toggle);
     EXPECT_EQ(state()->viewport->pitch_locked, 1);
-
-    click(state()->perspective_toggle);
-    EXPECT_EQ(state()->viewport->perspective, 1);
-    EXPECT_EQ(state()->orthogonal_toggle->pressed, 0);
-    // Clicking the chosen one again changes nothing.
-    click(state()->perspective_toggle);
-    EXPECT_EQ(state()->viewport->perspective, 1);
-    click(state()->orthogonal_toggle);
-    EXPECT_EQ(state()->viewport->perspective, 0);
-    EXPECT_EQ(state()->perspective_toggle->pressed, 0);
-}
-
-TEST_F(SwitchCallbacks, TheSingleToggleProjectionFormFollowsItsToggle)
-{
-    auto toggle = interactable_toggle_create(0, 0, 10, 10, &c_black, &c_beige, &c_black, &c_button_active,
-                                             callback_toggle_3d_perspective, "p", state()->font, 0);
-    interactable_toggle_set_state(toggle.get(), 1, 1);
-    EXPECT_EQ(state()->viewport->perspective, 1);
-    interactable_toggle_set_state(toggle.get(), 0, 1);
-    EXPECT_EQ(state()->viewport->perspective, 0);
-}
-
-TEST_F(SwitchCallbacks, PerspectiveProjectionIsNotFitted)
-{
-    gui_activate_specific_page('a');
-    click(state()->perspective_toggle);
-    const double zoom = state()->viewport->camera_z;
+    for (int round = 0; round < 2; ++round) {  // clicking the chosen one again changes nothing
+        click(state()->perspective_toggle);
+        EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->orthogonal_toggle->pressed), std::tuple(1, 0));
+    }
     gui_activate_specific_page('c');
-    const std::string out = capture_stdout([&] { click(widget(44)); });
-    EXPECT_EQ(out, "Vertex centering only works for orthogonal projection.\n");
-    EXPECT_EQ(state()->viewport->camera_z, zoom);
+    EXPECT_EQ(capture_stdout([&] { click(widget(44)); }), "Vertex centering only works for orthogonal projection.\n");
+    EXPECT_EQ(state()->viewport->camera_z, again);
+    gui_activate_specific_page('a');
+    click(state()->orthogonal_toggle);
+    EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->perspective_toggle->pressed), std::tuple(0, 0));
 }
 
-// -----------------------------------------------------------------------------
-// Typed numbers
-// -----------------------------------------------------------------------------
-
-struct TypedRow {
-    const char* what;
-    InteractableTextInput* GuiState::*field;
-    char page;
-    const char* typed;
-    const char* shown;
-    double stored;
-};
-
-double stored_value(const GuiState* s, InteractableTextInput* GuiState::*field)
+// What a typed field stores, by the field's index in the panel.
+double stored_value(const GuiState* s, int index)
 {
     const InteractableViewport3d* v = s->viewport;
-    if (field == &GuiState::viewport_x_input)
-        return v->camera_x;
-    if (field == &GuiState::viewport_y_input)
-        return v->camera_y;
-    if (field == &GuiState::viewport_z_input)
-        return v->camera_z;
-    if (field == &GuiState::viewport_pitch_input)
-        return v->pitch;
-    if (field == &GuiState::viewport_yaw_input)
-        return v->yaw;
-    if (field == &GuiState::viewport_roll_input)
-        return v->roll;
-    if (field == &GuiState::extrapolation_x_input)
-        return s->extrapolation_x_amount;
-    if (field == &GuiState::extrapolation_y_input)
-        return s->extrapolation_y_amount;
-    if (field == &GuiState::extrapolation_z_input)
-        return s->extrapolation_z_amount;
-    if (field == &GuiState::extrapolation_distance_input)
-        return s->extrapolation_distance;
+    switch (index) {
+    case 22: return v->camera_x;
+    case 23: return v->camera_y;
+    case 24: return v->camera_z;
+    case 28: return v->pitch;
+    case 29: return v->yaw;
+    case 30: return v->roll;
+    case 66: return s->extrapolation_distance;
+    case 70: return s->extrapolation_x_amount;
+    case 71: return s->extrapolation_y_amount;
+    case 72: return s->extrapolation_z_amount;
+    case 118: return s->screenshot_svg_scale;
+    }
     return -12345.0;
 }
 
-TEST_F(TypedNumbers, ReadBoundShowAndStore)
+TEST_F(Callbacks, ReadBoundShowAndStore)
 {
-    const TypedRow rows[] = {
-        {"z is kept negative", &GuiState::viewport_z_input, 'a', "7", "-7.00", -7.0},
-        {"z without a number", &GuiState::viewport_z_input, 'a', "abc", "0.00", 0.0},
-        {"z negative as typed", &GuiState::viewport_z_input, 'a', "-12.345", "-12.35", -12.345},
-        {"x with spaces and a tail", &GuiState::viewport_x_input, 'a', "  1.5mm", "1.50", 1.5},
-        {"y negative", &GuiState::viewport_y_input, 'a', "-2", "-2.00", -2.0},
-        {"x too large for a double", &GuiState::viewport_x_input, 'a', "1e999", "0.00", 0.0},
-        {"y not a number", &GuiState::viewport_y_input, 'a', "nan", "0.00", 0.0},
-        {"y infinite", &GuiState::viewport_y_input, 'a', "-inf", "0.00", 0.0},
-        {"pitch with one decimal", &GuiState::viewport_pitch_input, 'a', "45", "45.0", 45.0},
-        {"yaw stored as typed", &GuiState::viewport_yaw_input, 'a', "400.25", "400.2", 400.25},
-        {"roll negative", &GuiState::viewport_roll_input, 'a', "-30", "-30.0", -30.0},
-        {"amount below 0", &GuiState::extrapolation_x_input, 'e', "-3", "0", 0.0},
-        {"amount", &GuiState::extrapolation_y_input, 'e', "2", "2", 2.0},
-        {"amount reads the integer part", &GuiState::extrapolation_z_input, 'e', "1.9", "1", 1.0},
-        {"amount without a number", &GuiState::extrapolation_z_input, 'e', "x", "0", 0.0},
-        {"spacing", &GuiState::extrapolation_distance_input, 'e', "1.5", "1.50", 1.5},
-        {"spacing below 0", &GuiState::extrapolation_distance_input, 'e', "-1", "0.00", 0.0},
-        {"spacing not finite", &GuiState::extrapolation_distance_input, 'e', "inf", "0.00", 0.0},
+    const struct {
+        const char* what;
+        int index;
+        char page;
+        const char *typed, *shown;
+        double stored;
+    } rows[] = {
+        {"z is kept negative", 24, 'a', "7", "-7.00", -7.0}, {"z without a number", 24, 'a', "abc", "0.00", 0.0},
+        {"z negative as typed", 24, 'a', "-12.345", "-12.35", -12.345},
+        {"x with spaces and a tail", 22, 'a', "  1.5mm", "1.50", 1.5}, {"y negative", 23, 'a', "-2", "-2.00", -2.0},
+        {"x too large for a double", 22, 'a', "1e999", "0.00", 0.0}, {"y not a number", 23, 'a', "nan", "0.00", 0.0},
+        {"y infinite", 23, 'a', "-inf", "0.00", 0.0}, {"pitch with one decimal", 28, 'a', "45", "45.0", 45.0},
+        {"yaw stored as typed", 29, 'a', "400.25", "400.2", 400.25}, {"roll negative", 30, 'a', "-30", "-30.0", -30.0},
+        {"amount below 0", 70, 'e', "-3", "0", 0.0}, {"amount", 71, 'e', "2", "2", 2.0},
+        {"amount reads the integer part", 72, 'e', "1.9", "1", 1.0},
+        {"amount without a number", 72, 'e', "x", "0", 0.0}, {"spacing", 66, 'e', "1.5", "1.50", 1.5},
+        {"spacing below 0", 66, 'e', "-1", "0.00", 0.0}, {"spacing not finite", 66, 'e', "inf", "0.00", 0.0},
+        {"line width at least 1", 118, 'h', "0.5", "1.00", 1.0}, {"line width", 118, 'h', "250", "250.00", 250.0},
+        {"line width not a number", 118, 'h', "nan", "1.00", 1.0},
     };
-    for (const TypedRow& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         gui_activate_specific_page(row.page);
-        InteractableTextInput* field = state()->*row.field;
+        auto* field = widget_as<InteractableTextInput>(row.index);
         type_into(field, row.typed);
         EXPECT_EQ(field->text, row.shown);
         EXPECT_EQ(field->editing, 0);
-        EXPECT_EQ(stored_value(state(), row.field), row.stored);
+        EXPECT_EQ(stored_value(state(), row.index), row.stored);
     }
 }
 
-TEST_F(TypedNumbers, SvgLineWidthIsAtLeastOne)
-{
-    gui_activate_specific_page('h');
-    InteractableTextInput* field = widget_as<InteractableTextInput>(118);
-    type_into(field, "0.5");
-    EXPECT_EQ(field->text, "1.00");
-    EXPECT_EQ(state()->screenshot_svg_scale, 1.0);
-    type_into(field, "250");
-    EXPECT_EQ(field->text, "250.00");
-    EXPECT_EQ(state()->screenshot_svg_scale, 250.0);
-    type_into(field, "nan");
-    EXPECT_EQ(field->text, "1.00");
-    EXPECT_EQ(state()->screenshot_svg_scale, 1.0);
-}
-
-TEST_F(TypedNumbers, CameraValuesReprojectThePaths)
+// With a report loaded: a camera value re-projects the paths, grid values
+// rebuild the copies, and grids too large are refused with the warning.
+TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
 {
     TempWorkingDirectory directory;
     load_report_file("r.tsv", report_text({{"A", 20}}));
@@ -253,222 +119,90 @@ TEST_F(TypedNumbers, CameraValuesReprojectThePaths)
     const Vector3 before = state()->i_projected_verts[5];
     type_into(state()->viewport_x_input, "3");
     EXPECT_NE(state()->i_projected_verts[5].x, before.x);
-}
 
-TEST_F(TypedNumbers, GridAmountsRebuildTheCopies)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 20}}));
     gui_activate_specific_page('e');
     type_into(state()->extrapolation_x_input, "2");
     type_into(state()->extrapolation_y_input, "0");
     type_into(state()->extrapolation_z_input, "1");
     EXPECT_EQ(state()->extrapolations_number, 5 * 1 * 3);
     EXPECT_EQ(state()->l_extrapolated_verts.size(), 15u);
-    type_into(state()->extrapolation_distance_input, "4");
-    EXPECT_EQ(state()->extrapolation_distance, 4.0);
-}
-
-// Amounts whose grid would overflow or take too much memory are refused: the
-// check says why, the amounts stay and the field shows the one kept.
-TEST_F(TypedNumbers, OversizedGridAmountsAreRefused)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 20}}));
-    gui_activate_specific_page('e');
-    type_into(state()->extrapolation_x_input, "2");
-    const int copies = state()->extrapolations_number;
+    type_into(state()->extrapolation_y_input, "1");
     const struct {
         InteractableTextInput* GuiState::*field;
-        const char* typed;
-        const char* kept;
-    } rows[] = {
-        {&GuiState::extrapolation_y_input, "2000000000", "1"},
-        {&GuiState::extrapolation_z_input, "99999999999", "0"},
-        {&GuiState::extrapolation_y_input, "300000", "1"},
+        const char *typed, *message;
+    } refused[] = {
+        {&GuiState::extrapolation_y_input, "2000000000", "2, 2000000000, 1 are too large: the grid would need 173034668"},
+        {&GuiState::extrapolation_z_input, "99999999999", "2, 1, 2147483647 are too large: the grid would need 185794560"},
+        {&GuiState::extrapolation_y_input, "300000", "2, 300000, 1 are too large: the grid would need 25955"},
     };
-    // y is 1 from preset 1 (applied by the load), z is 0.
-    for (const auto& row : rows) {
+    for (const auto& row : refused) {
         InteractableTextInput* field = state()->*row.field;
         const std::string out = capture_stdout([&] { type_into(field, row.typed); });
-        EXPECT_FALSE(out.empty()) << row.typed;
-        EXPECT_EQ(field->text, row.kept) << row.typed;
+        EXPECT_EQ(out, std::string("WARNING: Grid amounts ") + row.message + " MiB, more than 1024 MiB.\n");
+        EXPECT_EQ(field->text, "1") << row.typed;
     }
-    EXPECT_EQ(state()->extrapolation_x_amount, 2);
-    EXPECT_EQ(state()->extrapolation_y_amount, 1);
-    EXPECT_EQ(state()->extrapolation_z_amount, 0);
-    EXPECT_EQ(state()->extrapolations_number, copies);
+    EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
+                         state()->extrapolation_z_amount, state()->extrapolations_number),
+              std::tuple(2, 1, 1, 5 * 3 * 3));
 }
 
-// -----------------------------------------------------------------------------
-// Camera display, standard views and fit
-// -----------------------------------------------------------------------------
-
-TEST_F(CameraCallbacks, ADragInTheViewShowsTheNewCameraInTheFields)
-{
-    gui_activate_specific_page('a');
-    // A right-button drag pans.
-    deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, 300, 300, SDL_BUTTON_RIGHT));
-    deliver(mouse_motion_event(360, 300, 60, -24));
-    deliver(mouse_button_event(SDL_MOUSEBUTTONUP, 360, 300, SDL_BUTTON_RIGHT));
-    const InteractableViewport3d* v = state()->viewport;
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "%.2f", v->camera_x);
-    EXPECT_EQ(state()->viewport_x_input->text, expected);
-    std::snprintf(expected, sizeof expected, "%.2f", v->camera_y);
-    EXPECT_EQ(state()->viewport_y_input->text, expected);
-    EXPECT_NE(state()->viewport_x_input->text, "0.00");
-}
-
-TEST_F(CameraCallbacks, StandardViewsSetTheAnglesAndShowThem)
-{
-    gui_activate_specific_page('c');
-    const struct {
-        int index;  // -1: the posterior view, which no widget carries
-        double yaw;
-        const char* shown;
-    } views[] = {{41, 270.0, "270.0"}, {42, 180.0, "180.0"}, {43, 0.0, "0.0"}, {-1, 90.0, "90.0"}};
-    for (const auto& view : views) {
-        state()->viewport->pitch = 12.0;
-        state()->viewport->roll = 7.0;
-        if (view.index >= 0)
-            click(widget(view.index));
-        else
-            callback_set_special_view_posterior(nullptr);
-        EXPECT_EQ(state()->viewport->yaw, view.yaw);
-        EXPECT_EQ(state()->viewport->pitch, 0.0);
-        EXPECT_EQ(state()->viewport->roll, 0.0);
-        EXPECT_EQ(state()->viewport_yaw_input->text, view.shown);
-        EXPECT_EQ(state()->viewport_pitch_input->text, "0.0");
-    }
-}
-
-// Without automatic fitting nothing re-projects on the way, so the view
-// change itself brings the projected paths up to date.
-TEST_F(CameraCallbacks, StandardViewsReprojectAlsoWithoutFitting)
-{
-    TempWorkingDirectory directory;
-    load_report_file("r.tsv", report_text({{"A", 20}}));
-    gui_activate_specific_page('c');
-    click(state()->auto_display_fitting_toggle);
-    ASSERT_FALSE(state()->auto_display_fitting);
-    const std::vector<Vector3> before = state()->l_projected_verts;
-    click(widget(41));  // frontal, from the left view of preset 1
-    ASSERT_EQ(state()->l_projected_verts.size(), before.size());
-    bool moved = false;
-    for (std::size_t k = 0; k < before.size(); ++k)
-        moved = moved || state()->l_projected_verts[k].x != before[k].x;
-    EXPECT_TRUE(moved);
-}
-
-TEST_F(CameraCallbacks, FitViewFitsEvenWithAutomaticFittingOff)
-{
-    gui_activate_specific_page('c');
-    click(state()->auto_display_fitting_toggle);
-    state()->viewport->camera_z = -50.0;
-    click(widget(44));
-    EXPECT_NE(state()->viewport->camera_z, -50.0);
-    char expected[64];
-    std::snprintf(expected, sizeof expected, "%.2f", state()->viewport->camera_z);
-    EXPECT_EQ(state()->viewport_z_input->text, expected);
-}
-
-// -----------------------------------------------------------------------------
-// Playback
-// -----------------------------------------------------------------------------
-
-TEST_F(PlaybackCallbacks, TheSpeedSliderSetsTheMultiplierAndTheButton)
+// The speed slider sets the multiplier and the button's text; the button
+// brings real speed back, which a preset stores.
+TEST_F(Callbacks, PlaybackSpeed)
 {
     gui_activate_specific_page('d');
     InteractableSlider* slider = state()->speed_slider;
-    // A click on the track right of the knob moves it one step up.
-    click(slider, 80, 30);
-    const double position = slider->position;
-    EXPECT_GT(position, 0.15);
-    EXPECT_EQ(state()->speed_slider_position, position);
-    EXPECT_EQ(state()->speed_multiplier, 10.0 * position);
+    click(slider, 80, 30);  // on the track right of the knob: one step up
+    EXPECT_GT(slider->position, 0.15);
+    EXPECT_EQ(state()->speed_slider_position, slider->position);
+    EXPECT_EQ(state()->speed_multiplier, 10.0 * slider->position);
     EXPECT_EQ(state()->speed_reset_button->text, "x2.0");
-}
 
-TEST_F(PlaybackCallbacks, ResetBringsRealSpeedBackAndAPresetStoresIt)
-{
-    gui_activate_specific_page('d');
-    state()->speed_slider->position = 0.73;
-    state()->speed_slider_position = 0.73;
+    slider->position = state()->speed_slider_position = 0.73;
     state()->speed_multiplier = 7.3;
     click(state()->speed_reset_button);
-    EXPECT_EQ(state()->speed_slider->position, static_cast<double>(0.1f));
-    EXPECT_EQ(state()->speed_slider_position, static_cast<double>(0.1f));
-    EXPECT_EQ(state()->speed_multiplier, 10.0 * static_cast<double>(0.1f));
+    const double real = static_cast<double>(0.1f);
+    EXPECT_EQ(std::tuple(slider->position, state()->speed_slider_position, state()->speed_multiplier),
+              std::tuple(real, real, 10.0 * real));
     EXPECT_EQ(state()->speed_reset_button->text, "x1.0");
-    GuiPreset preset{};
-    gui_serialize(state(), &preset);
-    EXPECT_EQ(preset.speed_slider_position, static_cast<double>(0.1f));
+    EXPECT_EQ(current().speed_slider_position, real);
 }
 
-TEST_F(PlaybackCallbacks, ThePlaybackSliderWithoutAReportDoesNothing)
-{
-    gui_activate_specific_page('d');
-    click(state()->animation_slider, 300, 30);
-    EXPECT_FALSE(state()->paused);
-    EXPECT_EQ(state()->animation_slider->text, "0/0");
-}
-
-// -----------------------------------------------------------------------------
-// Screenshot settings
-// -----------------------------------------------------------------------------
-
-TEST_F(ScreenshotCallbacks, TheButtonShowsTheNoticeAndAsksForAPicture)
+// The button shows the notice and asks for a picture; the file type follows
+// its radio pair; background and colour override never hold the same colour.
+TEST_F(Callbacks, ScreenshotSettings)
 {
     take_posted();
     click(widget(122));
     EXPECT_EQ(state()->screenshot_taken_text->active, 1);
-    const auto posted = take_posted();
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_EQ(posted[0].code, USER_EVENT_SCREENSHOT);
-}
+    EXPECT_EQ(take_posted(), std::vector<int>{USER_EVENT_SCREENSHOT});
 
-TEST_F(ScreenshotCallbacks, FileTypeFollowsTheRadioPair)
-{
     gui_activate_specific_page('h');
     click(widget(107));
-    EXPECT_EQ(state()->screenshot_file_type, 0);
-    EXPECT_EQ(pressed_of(widget(108)), 0);
+    EXPECT_EQ(std::tuple(state()->screenshot_file_type, pressed_of(widget(108))), std::tuple(0, 0));
     click(widget(108));
     EXPECT_EQ(state()->screenshot_file_type, 1);
-}
 
-// Background and colour override may not hold the same colour.
-TEST_F(ScreenshotCallbacks, BackgroundAndColourNeverMatch)
-{
-    gui_activate_specific_page('h');
-    struct Step {
-        int click_index;
-        int background, colour;            // settings after the click
-        int bg_black, bg_white, bg_none;   // toggles after the click
-        int c_black, c_white, c_colour;
-    };
     // Start: background none (0), colour black (1).
-    const Step steps[] = {
-        {110, 1, 2, 1, 0, 0, 0, 1, 0},  // black background moves the colour to white
-        {111, 2, 1, 0, 1, 0, 1, 0, 0},  // white background moves the colour to black
-        {115, 1, 2, 1, 0, 0, 0, 1, 0},  // white colour moves the background to black
-        {114, 2, 1, 0, 1, 0, 1, 0, 0},  // black colour moves the background to white
-        {116, 2, 0, 0, 1, 0, 0, 0, 1},  // own colours: nothing else moves
-        {112, 0, 0, 0, 0, 1, 0, 0, 1},  // no background
-        {110, 1, 0, 1, 0, 0, 0, 0, 1},  // nothing to move
+    const struct {
+        int click_index;
+        int background, colour;       // settings after the click
+        std::vector<int> pressed;     // of 110, 111, 112 (background) and 114, 115, 116 (colour)
+    } steps[] = {
+        {110, 1, 2, {1, 0, 0, 0, 1, 0}},  // black background moves the colour to white
+        {111, 2, 1, {0, 1, 0, 1, 0, 0}},  // white background moves the colour to black
+        {115, 1, 2, {1, 0, 0, 0, 1, 0}},  // white colour moves the background to black
+        {114, 2, 1, {0, 1, 0, 1, 0, 0}},  // black colour moves the background to white
+        {116, 2, 0, {0, 1, 0, 0, 0, 1}},  // own colours: nothing else moves
+        {112, 0, 0, {0, 0, 1, 0, 0, 1}},  // no background
+        {110, 1, 0, {1, 0, 0, 0, 0, 1}},  // nothing to move
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE("click " + std::to_string(step.click_index));
+    for (const auto& step : steps) {
         click(widget(step.click_index));
-        EXPECT_EQ(state()->screenshot_svg_background, step.background);
-        EXPECT_EQ(state()->screenshot_svg_color_override, step.colour);
-        EXPECT_EQ(pressed_of(widget(110)), step.bg_black);
-        EXPECT_EQ(pressed_of(widget(111)), step.bg_white);
-        EXPECT_EQ(pressed_of(widget(112)), step.bg_none);
-        EXPECT_EQ(pressed_of(widget(114)), step.c_black);
-        EXPECT_EQ(pressed_of(widget(115)), step.c_white);
-        EXPECT_EQ(pressed_of(widget(116)), step.c_colour);
+        EXPECT_EQ(std::tuple(state()->screenshot_svg_background, state()->screenshot_svg_color_override),
+                  std::tuple(step.background, step.colour))
+            << step.click_index;
+        EXPECT_EQ(pressed_at({110, 111, 112, 114, 115, 116}), step.pressed) << step.click_index;
     }
 }
 

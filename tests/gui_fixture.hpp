@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -17,25 +19,15 @@
 
 namespace zelto_test {
 
-// A user event as the main loop would receive it, its data already read.
-struct PostedUserEvent {
-    int code;
-    int data1;  // -1 when the event carried no first int
-    int data2;
-};
-
 // One sample block of a report file: the exercise's name and its samples.
 struct ReportExercise {
     std::string name;
     int samples;
 };
 
-// A report in the layout the parser reads: exercise list, frequency, count,
-// calibration, header, then one block per exercise separated by empty lines.
-// The jaw opens and closes once per block: the incisal point goes down and
-// comes back, the condyles slide forward and back.
-inline std::string report_text(const std::vector<ReportExercise>& exercises, double frequency = 100.0,
-                               bool with_angles = false)
+// A report with one block of samples per exercise, in each of which the jaw
+// opens and closes once (incisal point down and back, condyles forward).
+inline std::string report_text(const std::vector<ReportExercise>& exercises, double frequency = 100.0)
 {
     std::string out = "Exercises\n{\n";
     char line[512];
@@ -45,29 +37,20 @@ inline std::string report_text(const std::vector<ReportExercise>& exercises, dou
     }
     out += "}\n";
     std::snprintf(line, sizeof line, "Frequency,Hz\t%g\n", frequency);
-    out += line;
-    out += "Count\t5\n";
-    out += "Calibr\t0.0\t0.0\t50.0\t0.0\t0.0\t-50.0\t95.0\t-40.0\t0.0\n";
-    out += "Time,ms\tRight.x,mm\tRight.y,mm\tRight.z,mm\tLeft.x,mm\tLeft.y,mm\tLeft.z,mm\tIncisal.x,mm\tIncisal.y,mm\t"
-           "Incisal.z,mm";
-    out += with_angles ? "\tOpen,deg\tLat.Right,deg\tClockwise,deg\n" : "\n";
+    out += line + std::string("Count\t5\nCalibr\t0.0\t0.0\t50.0\t0.0\t0.0\t-50.0\t95.0\t-40.0\t0.0\n") +
+           "Time,ms\tRight.x,mm\tRight.y,mm\tRight.z,mm\tLeft.x,mm\tLeft.y,mm\tLeft.z,mm\tIncisal.x,mm\tIncisal.y,mm\t"
+           "Incisal.z,mm\n";
     for (std::size_t e = 0; e < exercises.size(); ++e) {
-        if (e > 0)
-            out += "\n";
+        out += e > 0 ? "\n" : "";
         const int n = exercises[e].samples;
         for (int s = 0; s < n; ++s) {
             // 0 -> 1 -> 0 over the block.
             const double t = n > 1 ? static_cast<double>(s) / (n - 1) : 0.0;
             const double open = t < 0.5 ? 2 * t : 2 * (1 - t);
             const double slide = 5.0 * open + static_cast<double>(e);
-            std::snprintf(line, sizeof line, "%d\t%.3f\t%.3f\t50.0\t%.3f\t%.3f\t-50.0\t%.3f\t%.3f\t0.0", s * 10,
+            std::snprintf(line, sizeof line, "%d\t%.3f\t%.3f\t50.0\t%.3f\t%.3f\t-50.0\t%.3f\t%.3f\t0.0\n", s * 10,
                           slide, -2.0 * open, slide, -2.0 * open, 95.0 + 3.0 * open, -40.0 - 20.0 * open);
             out += line;
-            if (with_angles) {
-                std::snprintf(line, sizeof line, "\t%.3f\t0.0\t0.0", 20.0 * open);
-                out += line;
-            }
-            out += "\n";
         }
     }
     return out;
@@ -83,10 +66,8 @@ protected:
         owned_ = gui_state_create();
         gui_state = owned_.get();
         gui_state_set_to_default_settings(gui_state);
-        gui_state->window_width = 1100;
-        gui_state->window_height = 750;
-        gui_state->window = window_->window();
-        gui_state->font = window_->font();
+        std::tie(gui_state->window_width, gui_state->window_height) = std::pair(1100, 750);
+        std::tie(gui_state->window, gui_state->font) = std::pair(window_->window(), window_->font());
         gui_build(gui_state, 750);
         drain_queue();
     }
@@ -101,15 +82,10 @@ protected:
 
     GuiState* state() const { return gui_state; }
     Interactable* widget(int index) const { return gui_state->interactables[static_cast<std::size_t>(index)].get(); }
-    template <typename T>
-    T* widget_as(int index) const
-    {
-        return dynamic_cast<T*>(widget(index));
-    }
+    template <typename T> T* widget_as(int index) const { return dynamic_cast<T*>(widget(index)); }
 
-    // Offers every queued event to every widget, panel first, then the
-    // exercise toggles (both lists read afresh per widget, as the main loop
-    // does), and keeps the program's user events, releasing their data.
+    // Offers every queued event to the panel, then the exercise toggles, as
+    // the main loop does; keeps the program's user events, their data released.
     void drain_queue()
     {
         SDL_Event event;
@@ -119,10 +95,8 @@ protected:
             for (std::size_t i = 0; i < gui_state->exercise_toggles.size(); ++i)
                 gui_state->exercise_toggles[i]->react(&event);
             if (event.type == zelto_user_event_type) {
-                const CMemoryPtr data1(event.user.data1);
-                const CMemoryPtr data2(event.user.data2);
-                posted_.push_back({event.user.code, data1 ? *static_cast<int*>(data1.get()) : -1,
-                                   data2 ? *static_cast<int*>(data2.get()) : -1});
+                const CMemoryPtr data1(event.user.data1), data2(event.user.data2);
+                posted_.push_back(event.user.code);
             }
         }
     }
@@ -149,8 +123,8 @@ protected:
         deliver(key_event(SDL_KEYUP, SDLK_RETURN));
     }
 
-    // The program's user events posted since the last call.
-    std::vector<PostedUserEvent> take_posted()
+    // The codes of the program's user events posted since the last call.
+    std::vector<int> take_posted()
     {
         drain_queue();
         return std::exchange(posted_, {});
@@ -167,8 +141,34 @@ protected:
 private:
     std::unique_ptr<OffscreenWindow> window_;
     std::unique_ptr<GuiState> owned_;
-    std::vector<PostedUserEvent> posted_;
+    std::vector<int> posted_;
 };
+
+// The settings of a preset record, its padding left out, for comparisons.
+inline std::string settings_of(GuiPreset p)
+{
+    std::memset(p.padding_60, 0, sizeof p.padding_60);
+    std::memset(p.padding_78, 0, sizeof p.padding_78);
+    std::memset(p.padding_101, 0, sizeof p.padding_101);
+    return std::string(reinterpret_cast<const char*>(&p), sizeof p);
+}
+
+// The settings in force, as a record.
+inline GuiPreset current()
+{
+    GuiPreset p{};
+    gui_serialize(gui_state, &p);
+    return p;
+}
+
+// The settings in force with the camera position of `wanted`, which a fit
+// may have moved.
+inline GuiPreset current_but_camera(const GuiPreset& wanted)
+{
+    GuiPreset p = current();
+    std::tie(p.camera_x, p.camera_y, p.camera_z) = std::tie(wanted.camera_x, wanted.camera_y, wanted.camera_z);
+    return p;
+}
 
 inline std::string text_of(const Interactable* widget)
 {

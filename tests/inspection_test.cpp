@@ -1,14 +1,14 @@
 // Point inspection: the candidate order, tie rules and locked samples of the
-// search, the index agreeing with the plain search, and what a pass draws
-// and writes.
+// search, and the index agreeing with the plain search. What a pass draws
+// and writes is checked with the scene.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <random>
+#include <tuple>
 
 #include "app/inspection.hpp"
-#include "app/scene.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
 #include "tests/test_support.hpp"
@@ -40,16 +40,15 @@ struct SearchState {
     }
 };
 
-void expect_same(const InspectionHit& a, const InspectionHit& b, const char* what)
+// Everything a hit says, for comparisons.
+std::tuple<int, char, bool, int, int, int> fields(const InspectionHit& hit)
 {
-    EXPECT_EQ(a.hovered, b.hovered) << what;
-    EXPECT_EQ(a.kind, b.kind) << what;
-    EXPECT_EQ(a.lattice_hit, b.lattice_hit) << what;
-    EXPECT_EQ(a.s, b.s) << what;
-    EXPECT_EQ(a.v, b.v) << what;
-    EXPECT_EQ(a.h, b.h) << what;
+    return {hit.hovered, hit.kind, hit.lattice_hit, hit.s, hit.v, hit.h};
 }
 
+// Equally near: the lower index, and left before incisal before right; all
+// paths hidden: no candidate, and the kind of the previous pass stays. The
+// index follows switches and new projections.
 TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
 {
     SearchState t(4);
@@ -57,24 +56,29 @@ TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
     s.l_projected_verts = {{0.1, 0.1, 0}, {0.5, 0.5, 0.3}, {0.9, 0.9, 0}, {0.5, 0.5, 0.9}};
     s.i_projected_verts = {{0.5, 0.5, 0}, {0.2, 0.8, 0}, {0.8, 0.2, 0}, {0.7, 0.7, 0}};
     s.r_projected_verts = {{0.52, 0.5, 0}, {0.5, 0.5, 0}, {0.3, 0.3, 0}, {0.6, 0.6, 0}};
-
-    InspectionHit hit = inspection_find_linear(&s, 0.5, 0.5, 'r');
-    EXPECT_EQ(hit.hovered, 1) << "two equally near samples: the lower index";
-    EXPECT_EQ(hit.kind, 'l') << "between paths at equal distance: left before incisal before right";
-    EXPECT_FALSE(hit.lattice_hit);
-
+    EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'r')), std::make_tuple(1, 'l', false, 0, 0, 0));
     s.draw_l_vertex = false;
-    hit = inspection_find_linear(&s, 0.5, 0.5, 'l');
-    EXPECT_EQ(hit.hovered, 0);
-    EXPECT_EQ(hit.kind, 'i');
-
+    EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'l')), std::make_tuple(0, 'i', false, 0, 0, 0));
     s.draw_i_vertex = s.draw_r_vertex = false;
-    hit = inspection_find_linear(&s, 0.5, 0.5, 'r');
-    EXPECT_EQ(hit.hovered, -1) << "all paths hidden: no candidate";
-    EXPECT_EQ(hit.kind, 'r') << "the kind of the previous pass stays";
+    EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'r')), std::make_tuple(-1, 'r', false, 0, 0, 0));
+
+    s.draw_l_vertex = s.draw_i_vertex = s.draw_r_vertex = true;
+    s.l_projected_verts = {{0.1, 0.1, 0}, {0.9, 0.9, 0}, {0.9, 0.9, 0}, {0.9, 0.9, 0}};
+    s.i_projected_verts = {{0.4, 0.4, 0}, {0.6, 0.6, 0}, {0.6, 0.6, 0}, {0.6, 0.6, 0}};
+    s.r_projected_verts = {{0.45, 0.45, 0}, {0.7, 0.7, 0}, {0.7, 0.7, 0}, {0.7, 0.7, 0}};
+    ++s.projection_generation;
+    InspectionIndex index;
+    EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'i');
+    s.draw_i_vertex = false;
+    EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'r');
+    s.r_projected_verts = {{0.0, 0.0, 0}, {0.95, 0.95, 0}, {0.95, 0.95, 0}, {0.95, 0.95, 0}};
+    ++s.projection_generation;
+    EXPECT_EQ(fields(index.find(&s, 0.42, 0.42, 'l')), std::make_tuple(0, 'l', false, 0, 0, 0));
 }
 
-TEST(InspectionSearch, LockedSampleIsTheOnlyCandidatePerPath)
+// A locked sample is the only candidate of each path; points that cannot be
+// projected never win; grid copies compete after the plain paths.
+TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
 {
     SearchState t(8);
     GuiState& s = t.state;
@@ -85,63 +89,39 @@ TEST(InspectionSearch, LockedSampleIsTheOnlyCandidatePerPath)
     }
     s.locked_point = 5;
     InspectionIndex index;
-    InspectionHit hit = index.find(&s, 0.0, 0.9, 'l');
-    EXPECT_EQ(hit.hovered, 5);
-    EXPECT_EQ(hit.kind, 'r');
-    hit = index.find(&s, 0.0, 0.4, 'l');
-    EXPECT_EQ(hit.hovered, 5);
-    EXPECT_EQ(hit.kind, 'i');
-
+    EXPECT_EQ(fields(index.find(&s, 0.0, 0.9, 'l')), std::make_tuple(5, 'r', false, 0, 0, 0));
+    EXPECT_EQ(fields(index.find(&s, 0.0, 0.4, 'l')), std::make_tuple(5, 'i', false, 0, 0, 0));
     s.locked_point = 8;  // beyond the arrays: nothing is a candidate
-    hit = index.find(&s, 0.0, 0.4, 'i');
-    EXPECT_EQ(hit.hovered, -1);
-}
+    EXPECT_EQ(index.find(&s, 0.0, 0.4, 'i').hovered, -1);
 
-TEST(InspectionSearch, GridCopiesCompeteAfterThePlainPathsAndCarryTheirOffsets)
-{
-    SearchState t(3);
-    GuiState& s = t.state;
-    s.draw_extrapolation_i = true;
-    t.grid(1, 0, 0);
+    SearchState u(3);
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    u.state.l_projected_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
+    u.state.draw_i_vertex = u.state.draw_r_vertex = false;
+    InspectionIndex other;
+    EXPECT_EQ(other.find(&u.state, 0.5, 0.5, 'i').hovered, 2);
+    EXPECT_EQ(inspection_find_linear(&u.state, 0.5, 0.5, 'i').hovered, 2);
+
+    // Grid copies compete after the plain paths and carry their offsets.
+    SearchState g(3);
+    g.state.draw_extrapolation_i = true;
+    g.grid(1, 0, 0);
     // Incisal copies s = -1, 0, +1 at x 0.2, 0.5, 0.8; the left path at 0.21.
     for (int k = 0; k < 3; ++k) {
-        s.i_projected_extrapolated_verts[0][k] = {0.2, 0.1 * k, 0};
-        s.i_projected_extrapolated_verts[1][k] = {0.5, 0.1 * k, 0};
-        s.i_projected_extrapolated_verts[2][k] = {0.8, 0.1 * k, 0};
-        s.l_projected_verts[k] = {0.21, 0.9, 0};
+        g.state.i_projected_extrapolated_verts[0][k] = {0.2, 0.1 * k, 0};
+        g.state.i_projected_extrapolated_verts[1][k] = {0.5, 0.1 * k, 0};
+        g.state.i_projected_extrapolated_verts[2][k] = {0.8, 0.1 * k, 0};
+        g.state.l_projected_verts[k] = {0.21, 0.9, 0};
     }
-    InspectionHit hit = inspection_find_linear(&s, 0.19, 0.1, 'l');
-    EXPECT_TRUE(hit.lattice_hit);
-    EXPECT_EQ(hit.kind, 'i');
-    EXPECT_EQ(hit.hovered, 1);
-    EXPECT_EQ(hit.s, -1);
-    EXPECT_EQ(hit.v, 0);
-    EXPECT_EQ(hit.h, 0);
-
-    // A plain path point at exactly the distance of the nearest copy wins:
-    // the plain paths come first.
-    s.l_projected_verts[2] = {0.19, 0.2, 0};
-    hit = inspection_find_linear(&s, 0.19, 0.15, 'l');
-    EXPECT_FALSE(hit.lattice_hit);
-    EXPECT_EQ(hit.kind, 'l');
-    EXPECT_EQ(hit.hovered, 2);
-}
-
-TEST(InspectionSearch, PointsThatCannotBeProjectedNeverWin)
-{
-    SearchState t(3);
-    GuiState& s = t.state;
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    s.l_projected_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
-    s.draw_i_vertex = s.draw_r_vertex = false;
-    InspectionIndex index;
-    const InspectionHit hit = index.find(&s, 0.5, 0.5, 'i');
-    EXPECT_EQ(hit.hovered, 2);
-    expect_same(hit, inspection_find_linear(&s, 0.5, 0.5, 'i'), "non-finite candidates");
+    EXPECT_EQ(fields(inspection_find_linear(&g.state, 0.19, 0.1, 'l')), std::make_tuple(1, 'i', true, -1, 0, 0));
+    // A plain path point as near as the nearest copy wins: plain paths come first.
+    g.state.l_projected_verts[2] = {0.19, 0.2, 0};
+    EXPECT_EQ(fields(inspection_find_linear(&g.state, 0.19, 0.15, 'l')), std::make_tuple(2, 'l', false, 0, 0, 0));
 }
 
 // The index must find exactly what the plain search finds: same winner,
-// same ties, over paths and grid copies, with the mouse anywhere.
+// same ties, over paths and grid copies, with the mouse anywhere, also for
+// candidates closer together than single precision can tell apart.
 TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
 {
     std::mt19937 random(7);
@@ -167,53 +147,28 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
                 for (Vector3& p : copy)
                     p = point();
         ++s.projection_generation;
-
         InspectionIndex index;
         for (int q = 0; q < 40; ++q) {
             const double mx = q % 4 == 0 ? std::round(mouse(random) * 40) / 40 : mouse(random);
             const double my = q % 4 == 0 ? std::round(mouse(random) * 40) / 40 : mouse(random);
-            expect_same(index.find(&s, mx, my, 'r'), inspection_find_linear(&s, mx, my, 'r'), "random scene");
+            EXPECT_EQ(fields(index.find(&s, mx, my, 'r')), fields(inspection_find_linear(&s, mx, my, 'r')))
+                << "round " << round << " at " << mx << ", " << my;
         }
     }
-}
 
-// Candidates closer together than single precision can tell apart: the
-// index must still pick the exact nearest, and the first of exact ties.
-TEST(InspectionSearch, IndexSeparatesCandidatesBelowSinglePrecision)
-{
     SearchState t(300);
     GuiState& s = t.state;
-    std::mt19937 random(11);
     std::uniform_int_distribution<int> step(-50, 50);
     for (auto* v : {&s.l_projected_verts, &s.i_projected_verts, &s.r_projected_verts})
         for (Vector3& p : *v)
             p = {0.5 + step(random) * 1e-11, 0.25 + step(random) * 1e-11, 0};
     ++s.projection_generation;
     InspectionIndex index;
-    for (int q = 0; q < 50; ++q) {
-        const double mx = 0.5 + step(random) * 1e-11, my = 0.25 + step(random) * 1e-11;
-        expect_same(index.find(&s, mx, my, 'l'), inspection_find_linear(&s, mx, my, 'l'), "dense candidates");
+    for (int q = 0; q <= 50; ++q) {
+        // The last query is far away.
+        const double mx = q < 50 ? 0.5 + step(random) * 1e-11 : 3.0, my = q < 50 ? 0.25 + step(random) * 1e-11 : -2.0;
+        EXPECT_EQ(fields(index.find(&s, mx, my, 'l')), fields(inspection_find_linear(&s, mx, my, 'l')));
     }
-    // Far away, the same winner too.
-    expect_same(index.find(&s, 3.0, -2.0, 'l'), inspection_find_linear(&s, 3.0, -2.0, 'l'), "far mouse");
-}
-
-TEST(InspectionSearch, IndexFollowsNewProjectionsAndSwitches)
-{
-    SearchState t(2);
-    GuiState& s = t.state;
-    s.l_projected_verts = {{0.1, 0.1, 0}, {0.9, 0.9, 0}};
-    s.i_projected_verts = {{0.4, 0.4, 0}, {0.6, 0.6, 0}};
-    s.r_projected_verts = {{0.45, 0.45, 0}, {0.7, 0.7, 0}};
-    InspectionIndex index;
-    EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'i');
-    s.draw_i_vertex = false;
-    EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'r');
-    s.r_projected_verts = {{0.0, 0.0, 0}, {0.95, 0.95, 0}};
-    ++s.projection_generation;
-    const InspectionHit hit = index.find(&s, 0.42, 0.42, 'l');
-    EXPECT_EQ(hit.kind, 'l');
-    EXPECT_EQ(hit.hovered, 0);
 }
 
 }  // namespace

@@ -3,9 +3,9 @@
 // the playback slider, and reports at the edges (no exercises, one sample).
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "gui/gui_report_access.hpp"
 #include "tests/gui_fixture.hpp"
@@ -15,38 +15,6 @@ using namespace zelto_test;
 namespace {
 
 using ReportLoading = GuiTest;
-using ExerciseSelection = GuiTest;
-using PlaybackSlider = GuiTest;
-
-// Every setting a preset carries, as a record, for comparisons.
-GuiPreset current_settings()
-{
-    GuiPreset p{};
-    gui_serialize(gui_state, &p);
-    return p;
-}
-
-void expect_same_settings_but_camera(const GuiPreset& a, const GuiPreset& b)
-{
-    // Camera position and zoom follow the fit; everything else is the preset's.
-    EXPECT_EQ(a.pitch, b.pitch);
-    EXPECT_EQ(a.yaw, b.yaw);
-    EXPECT_EQ(a.roll, b.roll);
-    EXPECT_EQ(a.pitch_locked, b.pitch_locked);
-    EXPECT_EQ(a.perspective, b.perspective);
-    EXPECT_EQ(0, std::memcmp(&a.draw_l_vertex, &b.draw_l_vertex, 10));
-    EXPECT_EQ(a.speed_slider_position, b.speed_slider_position);
-    EXPECT_EQ(0, std::memcmp(&a.draw_all_exercise_verts, &b.draw_all_exercise_verts, 6));
-    EXPECT_EQ(a.extrapolation_distance, b.extrapolation_distance);
-    EXPECT_EQ(a.extrapolation_x_amount, b.extrapolation_x_amount);
-    EXPECT_EQ(a.extrapolation_y_amount, b.extrapolation_y_amount);
-    EXPECT_EQ(a.extrapolation_z_amount, b.extrapolation_z_amount);
-    EXPECT_EQ(a.draw_spokes, b.draw_spokes);
-}
-
-// -----------------------------------------------------------------------------
-// The load sequence
-// -----------------------------------------------------------------------------
 
 TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
 {
@@ -59,69 +27,54 @@ TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
     state()->animation_position = 7.5;
 
     load_report_file("three.tsv", report_text({{"Opening", 40}, {"Protrusion", 30}, {"Chewing", 20}}, 250.0));
-
     ASSERT_NE(state()->report, nullptr);
-    expect_same_settings_but_camera(current_settings(), state()->presets[1]);
-    EXPECT_EQ(state()->viewport->perspective, 0);
-    EXPECT_EQ(state()->selected_exercise, 0);
-    EXPECT_EQ(state()->animation_position, 0.0);
-    EXPECT_EQ(state()->data_speed, static_cast<double>(0.01f) * 250.0);
-    EXPECT_EQ(state()->locked_point, -1);
-    EXPECT_EQ(state()->unlock_image->active, 1);
-    EXPECT_EQ(state()->lock_image->active, 0);
+    EXPECT_EQ(settings_of(current_but_camera(state()->presets[1])), settings_of(state()->presets[1]));
+    EXPECT_EQ(std::tuple(state()->selected_exercise, state()->animation_position, state()->data_speed,
+                         state()->locked_point, state()->unlock_image->active),
+              std::tuple(0, 0.0, static_cast<double>(0.01f) * 250.0, -1, 1));
     // The widgets show the preset too.
-    EXPECT_EQ(state()->perspective_toggle->pressed, 0);
-    EXPECT_EQ(state()->orthogonal_toggle->pressed, 1);
-    EXPECT_EQ(state()->axis_toggle->pressed, 0);
-    EXPECT_EQ(state()->spokes_toggle->pressed, 1);
-    EXPECT_EQ(state()->extrapolation_x_input->text, "1");
-    EXPECT_EQ(state()->extrapolation_y_input->text, "1");
-    EXPECT_EQ(state()->extrapolation_z_input->text, "0");
-    EXPECT_EQ(state()->extrapolation_distance_input->text, "10.00");
-    EXPECT_EQ(state()->speed_reset_button->text, "x1.0");
-    EXPECT_EQ(state()->animation_slider->text, "1/40");
-    // The paths of exercise 0 with the grid of preset 1 (3 x 3 x 1 copies).
-    EXPECT_EQ(state()->verts_number, 40);
-    EXPECT_EQ(state()->extrapolations_number, 9);
-    EXPECT_EQ(state()->extrapolated_verts_number, 40);
-    EXPECT_EQ(state()->l_projected_verts.size(), 40u);
+    EXPECT_EQ(std::vector<int>({state()->perspective_toggle->pressed, state()->orthogonal_toggle->pressed,
+                                state()->axis_toggle->pressed, state()->spokes_toggle->pressed}),
+              std::vector<int>({0, 1, 0, 1}));
+    EXPECT_EQ(state()->extrapolation_x_input->text + state()->extrapolation_y_input->text +
+                  state()->extrapolation_z_input->text + " " + state()->extrapolation_distance_input->text + " " +
+                  state()->speed_reset_button->text + " " + state()->animation_slider->text,
+              "110 10.00 x1.0 1/40");
+    // The paths of exercise 0 with the grid of preset 1 (3 x 3 x 1 copies),
+    // the opening angle and the movements.
+    EXPECT_EQ(std::tuple(state()->verts_number, state()->extrapolations_number, state()->extrapolated_verts_number,
+                         state()->l_projected_verts.size()),
+              std::tuple(40, 9, 40, std::size_t{40}));
+    EXPECT_TRUE(state()->report->has_rotation_data);
+    EXPECT_GT(state()->report->exercises[0].data[20].open, 1.0) << "opening is a positive angle";
+    EXPECT_GT(state()->open_close_movements_number, 0);
+    EXPECT_EQ(state()->open_close_movements.size(), static_cast<std::size_t>(state()->open_close_movements_number));
 }
 
+// One toggle per exercise, two per row, the first on; names are shown as
+// text, never used as formats. A second load, typed into the path field,
+// replaces them.
 TEST_F(ReportLoading, BuildsOneTogglePerExerciseTwoPerRowFirstOn)
 {
     TempWorkingDirectory directory;
-    load_report_file("three.tsv", report_text({{"Opening", 10}, {"Protrusion", 10}, {"Chewing", 10}}));
-    ASSERT_EQ(state()->exercise_toggles_number, 3);
-    ASSERT_EQ(state()->exercise_toggles.size(), 3u);
-    const char* texts[] = {"[1] Opening", "[2] Protrusion", "[3] Chewing"};
-    const int xs[] = {760, 930, 760};
-    const int ys[] = {220, 220, 250};
+    load_report_file("three.tsv", report_text({{"Opening", 10}, {"%s%n%d 100%", 10}, {"Chewing", 10}}));
+    ASSERT_EQ(std::pair(state()->exercise_toggles_number, state()->exercise_toggles.size()), std::pair(3, std::size_t{3}));
+    const std::tuple<const char*, int, int> rows[] = {{"[1] Opening", 760, 220}, {"[2] %s%n%d 100%", 930, 220},
+                                                      {"[3] Chewing", 760, 250}};
     for (int i = 0; i < 3; ++i) {
         const InteractableToggle* t = state()->exercise_toggles[i].get();
-        EXPECT_EQ(t->text, texts[i]);
-        EXPECT_EQ(t->x, xs[i]);
-        EXPECT_EQ(t->y, ys[i]);
-        EXPECT_EQ(t->w, 160);
-        EXPECT_EQ(t->h, 20);
-        EXPECT_EQ(t->pressed, i == 0 ? 1 : 0);
-        EXPECT_EQ(t->active, 1);
-        EXPECT_EQ(t->callback, callback_set_selected_exercise_number);
-        EXPECT_TRUE(same_color(t->background_pressed, c_button_active));
-        EXPECT_EQ(t->unpress_set.size(), 2u);
+        const auto& [text, x, y] = rows[i];
+        EXPECT_EQ(std::tuple(t->text, std::vector<int>{t->x, t->y, t->w, t->h, t->pressed, t->active,
+                                                       static_cast<int>(t->unpress_set.size())}),
+                  std::tuple(text, std::vector<int>{x, y, 160, 20, i == 0, 1, 2}));
     }
-    // Page b is shown.
     EXPECT_EQ(state()->page_toggle_b->pressed, 1);
-    EXPECT_EQ(state()->report_path_input->active, 1);
-}
 
-TEST_F(ReportLoading, ThroughThePathFieldAsTyped)
-{
-    TempWorkingDirectory directory;
-    write_file("typed.tsv", report_text({{"Opening", 12}}));
+    write_file("typed.tsv", report_text({{"Only", 8}}));
     type_into(state()->report_path_input, "typed.tsv");
-    ASSERT_NE(state()->report, nullptr);
-    EXPECT_EQ(state()->exercise_toggles.size(), 1u);
-    EXPECT_EQ(state()->report_path_input->text, "typed.tsv");
+    ASSERT_EQ(state()->exercise_toggles.size(), 1u);
+    EXPECT_EQ(std::tuple(state()->exercise_toggles[0]->text, state()->verts_number, state()->report_path_input->text),
+              std::tuple("[1] Only", 8, "typed.tsv"));
 }
 
 TEST_F(ReportLoading, FailedLoadPrintsAndClearsTheListButKeepsThePage)
@@ -130,70 +83,29 @@ TEST_F(ReportLoading, FailedLoadPrintsAndClearsTheListButKeepsThePage)
     load_report_file("good.tsv", report_text({{"Opening", 10}, {"Chewing", 10}}));
     ASSERT_EQ(state()->exercise_toggles.size(), 2u);
     gui_activate_specific_page('d');
-
-    const std::string out = capture_stdout([] { gui_load_report("missing.tsv"); });
-    EXPECT_NE(out.find("Bad report load\n"), std::string::npos);
-    EXPECT_EQ(out.find("ERROR: Could not open file at \"missing.tsv\"\n"), 0u);
-    EXPECT_EQ(state()->report, nullptr);
-    EXPECT_TRUE(state()->exercise_toggles.empty());
-    EXPECT_EQ(state()->exercise_toggles_number, 0);
-    EXPECT_EQ(state()->page_toggle_d->pressed, 1);
-    EXPECT_EQ(state()->paused_toggle->active, 1);
+    EXPECT_EQ(capture_stdout([] { gui_load_report("missing.tsv"); }),
+              "ERROR: Could not open file at \"missing.tsv\"\nBad report load\n");
+    EXPECT_TRUE(state()->report == nullptr && state()->exercise_toggles.empty() && state()->exercise_toggles_number == 0);
+    EXPECT_EQ(state()->page_toggle_d->pressed + state()->paused_toggle->active, 2);
 }
 
-TEST_F(ReportLoading, ASecondLoadReplacesTheToggles)
-{
-    TempWorkingDirectory directory;
-    load_report_file("first.tsv", report_text({{"A", 10}, {"B", 10}, {"C", 10}}));
-    load_report_file("second.tsv", report_text({{"Only", 8}}));
-    ASSERT_EQ(state()->exercise_toggles.size(), 1u);
-    EXPECT_EQ(state()->exercise_toggles[0]->text, "[1] Only");
-    EXPECT_EQ(state()->verts_number, 8);
-    EXPECT_EQ(state()->report->exercises_number, 1);
-}
-
-TEST_F(ReportLoading, ComputesTheOpeningAngleAndTheMovements)
-{
-    TempWorkingDirectory directory;
-    load_report_file("no_angles.tsv", report_text({{"Opening", 60}}));
-    ASSERT_NE(state()->report, nullptr);
-    EXPECT_TRUE(state()->report->has_rotation_data);
-    EXPECT_GT(state()->report->exercises[0].data[30].open, 1.0);
-    EXPECT_GT(state()->open_close_movements_number, 0);
-    EXPECT_EQ(state()->open_close_movements.size(),
-              static_cast<std::size_t>(state()->open_close_movements_number));
-}
-
-TEST_F(ReportLoading, NamesAreShownAsTextNeverAsFormats)
-{
-    TempWorkingDirectory directory;
-    load_report_file("names.tsv", report_text({{"%s%n%d 100%", 5}}));
-    ASSERT_EQ(state()->exercise_toggles.size(), 1u);
-    EXPECT_EQ(state()->exercise_toggles[0]->text, "[1] %s%n%d 100%");
-}
-
-// A report may list no exercises; it loads as an empty scene.
+// A report may list no exercises: it loads as an empty scene, and nothing of
+// the previous report is left to be drawn or picked.
 TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
 {
     TempWorkingDirectory directory;
     load_report_file("full.tsv", report_text({{"Opening", 30}}));
     ASSERT_EQ(state()->verts_number, 30);
     gui_point_lock_lock(4);
-
     load_report_file("empty.tsv", report_text({}));
     ASSERT_NE(state()->report, nullptr);
-    EXPECT_EQ(state()->report->exercises_number, 0);
-    EXPECT_TRUE(state()->exercise_toggles.empty());
-    EXPECT_EQ(state()->locked_point, -1);
-    // Nothing of the previous report is left to be drawn or picked.
-    EXPECT_EQ(state()->verts_number, 0);
-    EXPECT_TRUE(state()->l_verts.empty());
-    EXPECT_TRUE(state()->r_projected_verts.empty());
-    EXPECT_EQ(state()->extrapolations_number, 0);
-    EXPECT_TRUE(state()->i_extrapolated_verts.empty());
-    EXPECT_EQ(state()->open_close_movements_number, 0);
+    EXPECT_TRUE(state()->report->exercises_number == 0 && state()->exercise_toggles.empty());
+    EXPECT_EQ(std::tuple(state()->locked_point, state()->verts_number, state()->extrapolations_number,
+                         state()->open_close_movements_number, state()->animation_slider->position),
+              std::tuple(-1, 0, 0, 0, 0.0));
+    EXPECT_TRUE(state()->l_verts.empty() && state()->r_projected_verts.empty() &&
+                state()->i_extrapolated_verts.empty());
     EXPECT_EQ(state()->animation_slider->text, "0/0");
-    EXPECT_EQ(state()->animation_slider->position, 0.0);
     // Every later step does nothing rather than reach for exercise 0.
     gui_set_selected_exercise_number(0);
     callback_increase_selected_exercise_number(nullptr);
@@ -210,93 +122,51 @@ TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
     EXPECT_EQ(state()->verts_number, 0);
 }
 
-// -----------------------------------------------------------------------------
-// Selection
-// -----------------------------------------------------------------------------
-
-TEST_F(ExerciseSelection, WrapsAroundInBothDirections)
+// Selection wraps around in both directions; a toggle selects its exercise
+// and unlocks; an index outside the report is never used.
+TEST_F(ReportLoading, ExerciseSelection)
 {
+    gui_set_selected_exercise_number(3);  // without a report nothing happens
+    callback_increase_selected_exercise_number(nullptr);
+    EXPECT_EQ(std::tuple(state()->selected_exercise, state()->verts_number), std::tuple(0, 0));
+
     TempWorkingDirectory directory;
     load_report_file("four.tsv", report_text({{"A", 5}, {"B", 6}, {"C", 7}, {"D", 8}}));
-    const struct {
-        std::int32_t asked;
-        std::int32_t selected;
-    } cases[] = {
-        {2, 2},
-        {-1, 3},
-        {4, 0},
-        {5, 1},
-        {-5, 3},
-        {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::max() % 4},
-        {std::numeric_limits<std::int32_t>::min(), 0},
-    };
-    for (const auto& c : cases) {
-        gui_set_selected_exercise_number(c.asked);
-        EXPECT_EQ(state()->selected_exercise, c.selected) << "asked " << c.asked;
-        EXPECT_EQ(state()->verts_number, 5 + c.selected) << "asked " << c.asked;
+    const std::pair<std::int32_t, std::int32_t> cases[] = {
+        {2, 2}, {-1, 3}, {4, 0}, {5, 1}, {-5, 3}, {INT32_MAX, INT32_MAX % 4}, {INT32_MIN, 0}};
+    for (const auto& [asked, selected] : cases) {
+        gui_set_selected_exercise_number(asked);
+        EXPECT_EQ(std::tuple(state()->selected_exercise, state()->verts_number), std::tuple(selected, 5 + selected))
+            << "asked " << asked;
     }
-}
-
-TEST_F(ExerciseSelection, ClickingAToggleSelectsItsExerciseAndUnlocks)
-{
-    TempWorkingDirectory directory;
-    load_report_file("three.tsv", report_text({{"A", 5}, {"B", 6}, {"C", 7}}));
-    gui_point_lock_lock(2);
-    state()->animation_position = 3.0;
-    click(state()->exercise_toggles[2].get());
-    EXPECT_EQ(state()->selected_exercise, 2);
-    EXPECT_EQ(state()->verts_number, 7);
-    EXPECT_EQ(state()->animation_position, 0.0);
-    EXPECT_EQ(state()->locked_point, -1);
-    EXPECT_EQ(state()->exercise_toggles[0]->pressed, 0);
-    EXPECT_EQ(state()->exercise_toggles[2]->pressed, 1);
-    // Clicking the selected one again keeps it selected.
-    click(state()->exercise_toggles[2].get());
-    EXPECT_EQ(state()->exercise_toggles[2]->pressed, 1);
-    EXPECT_EQ(state()->selected_exercise, 2);
-}
-
-TEST_F(ExerciseSelection, NextAndPreviousWrapAndLeaveTheToggles)
-{
-    TempWorkingDirectory directory;
-    load_report_file("three.tsv", report_text({{"A", 5}, {"B", 6}, {"C", 7}}));
+    gui_set_selected_exercise_number(0);
     callback_decrease_selected_exercise_number(nullptr);
-    EXPECT_EQ(state()->selected_exercise, 2);
+    EXPECT_EQ(state()->selected_exercise, 3);
     callback_increase_selected_exercise_number(nullptr);
-    EXPECT_EQ(state()->selected_exercise, 0);
     callback_increase_selected_exercise_number(nullptr);
     EXPECT_EQ(state()->selected_exercise, 1);
-    EXPECT_EQ(state()->exercise_toggles[0]->pressed, 1);
-    EXPECT_EQ(state()->exercise_toggles[1]->pressed, 0);
-}
+    EXPECT_EQ(state()->exercise_toggles[0]->pressed + state()->exercise_toggles[1]->pressed, 1) << "toggles kept";
 
-TEST_F(ExerciseSelection, WithoutAReportNothingHappens)
-{
-    state()->selected_exercise = 0;
-    gui_set_selected_exercise_number(3);
-    callback_increase_selected_exercise_number(nullptr);
-    EXPECT_EQ(state()->selected_exercise, 0);
-    EXPECT_EQ(state()->verts_number, 0);
-}
+    gui_point_lock_lock(2);
+    state()->animation_position = 3.0;
+    for (int clicks = 0; clicks < 2; ++clicks) {  // clicking the selected one again keeps it selected
+        click(state()->exercise_toggles[2].get());
+        EXPECT_EQ(std::tuple(state()->selected_exercise, state()->verts_number), std::tuple(2, 7));
+        EXPECT_EQ(state()->exercise_toggles[0]->pressed + 2 * state()->exercise_toggles[2]->pressed, 2);
+    }
+    EXPECT_EQ(std::tuple(state()->animation_position, state()->locked_point), std::tuple(0.0, -1));
 
-TEST_F(ExerciseSelection, AnIndexOutsideTheReportIsNeverUsed)
-{
-    TempWorkingDirectory directory;
-    load_report_file("two.tsv", report_text({{"A", 5}, {"B", 6}}));
-    for (std::int32_t bad : {2, 99, -1}) {
+    const std::string shown = state()->animation_slider->text;  // left alone below
+    for (std::int32_t bad : {4, 99, -1}) {
         state()->selected_exercise = bad;
         EXPECT_EQ(gui_selected_exercise(gui_state), nullptr);
         gui_update_playback_slider();
         callback_animation_position(state()->animation_slider);
-        EXPECT_EQ(state()->animation_slider->text, "1/5") << bad;
+        EXPECT_EQ(state()->animation_slider->text, shown) << bad;
     }
 }
 
-// -----------------------------------------------------------------------------
-// Playback slider
-// -----------------------------------------------------------------------------
-
-TEST_F(PlaybackSlider, FollowsTheAnimationPosition)
+TEST_F(ReportLoading, PlaybackSliderFollowsTheAnimationPosition)
 {
     TempWorkingDirectory directory;
     load_report_file("eleven.tsv", report_text({{"A", 11}}));
@@ -305,9 +175,9 @@ TEST_F(PlaybackSlider, FollowsTheAnimationPosition)
         const char* label;
         double knob;
     } cases[] = {
-        {0.0, "1/11", 0.0},   {4.9, "5/11", 0.4},  {10.0, "11/11", 1.0},
+        {0.0, "1/11", 0.0}, {4.9, "5/11", 0.4}, {10.0, "11/11", 1.0},
         // Out of the exercise (never so after the clock, but checked anyway).
-        {-3.0, "1/11", 0.0},  {250.0, "11/11", 1.0}, {std::numeric_limits<double>::quiet_NaN(), "1/11", 0.0},
+        {-3.0, "1/11", 0.0}, {250.0, "11/11", 1.0}, {std::numeric_limits<double>::quiet_NaN(), "1/11", 0.0},
     };
     for (const auto& c : cases) {
         state()->animation_position = c.position;
@@ -315,39 +185,16 @@ TEST_F(PlaybackSlider, FollowsTheAnimationPosition)
         EXPECT_EQ(state()->animation_slider->text, c.label) << c.position;
         EXPECT_DOUBLE_EQ(state()->animation_slider->position, c.knob) << c.position;
     }
-}
 
-TEST_F(PlaybackSlider, ASingleSampleSitsAtTheStart)
-{
-    TempWorkingDirectory directory;
+    // A single sample sits at the start, wherever the slider is dragged.
     load_report_file("one.tsv", report_text({{"Still", 1}}));
-    ASSERT_NE(state()->report, nullptr);
     gui_update_playback_slider();
-    EXPECT_EQ(state()->animation_slider->text, "1/1");
-    EXPECT_EQ(state()->animation_slider->position, 0.0);
-    // Dragging it anywhere stays on the one sample.
-    gui_activate_specific_page('d');
+    EXPECT_EQ(std::tuple(state()->animation_slider->text, state()->animation_slider->position),
+              std::tuple(std::string("1/1"), 0.0));
+    state()->animation_slider->position = 0.7;
     callback_animation_position(state()->animation_slider);
-    EXPECT_EQ(state()->animation_position, 0.0);
-    EXPECT_EQ(state()->animation_slider->text, "1/1");
-}
-
-TEST_F(PlaybackSlider, DraggingToTheEndPausesOnTheLastSample)
-{
-    TempWorkingDirectory directory;
-    load_report_file("long.tsv", report_text({{"Long", 500}}));
-    gui_activate_specific_page('d');
-    InteractableSlider* slider = state()->animation_slider;
-    ASSERT_EQ(state()->paused, false);
-    // Press on the knob (position 0: centre at x + 10, near the bottom), drag
-    // far to the right, release.
-    deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, slider->x + 10, slider->y + slider->h - 10));
-    deliver(mouse_motion_event(slider->x + 1000, slider->y + 10, 990, 0));
-    deliver(mouse_button_event(SDL_MOUSEBUTTONUP, slider->x + 1000, slider->y + 10));
-    EXPECT_EQ(state()->animation_position, 499.0);
-    EXPECT_EQ(state()->paused, true);
-    EXPECT_EQ(state()->paused_toggle->pressed, 1);
-    EXPECT_EQ(slider->text, "500/500");
+    EXPECT_EQ(std::tuple(state()->animation_slider->text, state()->animation_position),
+              std::tuple(std::string("1/1"), 0.0));
 }
 
 }  // namespace

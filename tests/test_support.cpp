@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <tuple>
 
 namespace zelto_test {
 
@@ -52,6 +53,41 @@ std::string read_file(const std::filesystem::path& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+std::size_t count_of(const std::string& text, const std::string& piece)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++n;
+    return n;
+}
+
+void expect_near(const Vector3& actual, const Vector3& expected, double tolerance)
+{
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+    EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+bool same_color(const Color& a, const Color& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+std::string svg_text(const std::function<void(SvgSink&)>& body)
+{
+    SvgStringSink sink;
+    body(sink);
+    return sink.text();
+}
+
+void flat_viewport(InteractableViewport3d* viewport, int w, int h)
+{
+    std::tie(viewport->w, viewport->h, viewport->perspective, viewport->foreground) = std::tuple(w, h, 0, c_white);
+    std::tie(viewport->camera_x, viewport->camera_y, viewport->camera_z) = std::tuple(0.0, 0.0, -1.0);
+    std::tie(viewport->pitch, viewport->yaw, viewport->roll) = std::tuple(0.0, 0.0, 0.0);
+    std::tie(viewport->near, viewport->far, viewport->fov) = std::tuple(static_cast<double>(0.1f), 1000.0, 90.0);
+}
+
 }  // namespace zelto_test
 
 #include <dlfcn.h>
@@ -64,12 +100,9 @@ std::string read_file(const std::filesystem::path& path)
 
 namespace zelto_test {
 
-// SDL unloads the OpenGL driver (EGL, Mesa's DRI driver...) when the video
-// subsystem stops, before LeakSanitizer looks for leaks at exit. The driver's
-// own leaks then come from frames of an unmapped "<unknown module>" that no
-// suppression by library name can match. Marking every library that is
-// loaded once the context exists as never-to-be-unloaded keeps those frames
-// named, so tests/lsan.supp applies to them. Loads nothing new.
+// SDL unloads the OpenGL driver before LeakSanitizer runs, leaving the
+// driver's leaks in an unnamed module; libraries kept mapped keep their
+// names for tests/lsan.supp. Loads nothing new.
 void keep_loaded_libraries_mapped()
 {
     dl_iterate_phdr(
@@ -133,34 +166,22 @@ void prepare_widget_frame(int width, int height)
 
 SDL_Event mouse_button_event(std::uint32_t type, int x, int y, std::uint8_t button)
 {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
-    e.type = type;
-    e.button.button = button;
-    e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    e.button.x = x;
-    e.button.y = y;
-    e.button.clicks = 1;
+    SDL_Event e{};
+    e.button = {type, 0, 0, 0, button, type == SDL_MOUSEBUTTONDOWN ? Uint8{SDL_PRESSED} : Uint8{SDL_RELEASED}, 1, 0, x, y};
     return e;
 }
 
 SDL_Event mouse_motion_event(int x, int y, int xrel, int yrel)
 {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
-    e.type = SDL_MOUSEMOTION;
-    e.motion.x = x;
-    e.motion.y = y;
-    e.motion.xrel = xrel;
-    e.motion.yrel = yrel;
+    SDL_Event e{};
+    e.motion = {SDL_MOUSEMOTION, 0, 0, 0, 0, x, y, xrel, yrel};
     return e;
 }
 
 SDL_Event key_event(std::uint32_t type, SDL_Keycode key)
 {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
-    e.type = type;
+    SDL_Event e{};
+    e.key.type = type;
     e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     e.key.keysym.sym = key;
     e.key.keysym.scancode = SDL_GetScancodeFromKey(key);
@@ -169,16 +190,27 @@ SDL_Event key_event(std::uint32_t type, SDL_Keycode key)
 
 SDL_Event text_input_event(const char* utf8)
 {
-    SDL_Event e;
-    std::memset(&e, 0, sizeof e);
+    SDL_Event e{};
     e.type = SDL_TEXTINPUT;
     std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
     return e;
 }
 
-bool same_color(const Color& a, const Color& b)
+std::vector<int> deliver(const std::vector<Interactable*>& widgets, SDL_Event event)
 {
-    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+    SDL_PushEvent(&event);
+    SDL_Event polled;
+    // SDL_PollEvent stops at the events pushed after it began.
+    while (SDL_PollEvent(&polled))
+        if (polled.type != zelto_user_event_type)
+            for (Interactable* widget : widgets)
+                widget->react(&polled);
+    std::vector<int> codes;
+    while (SDL_PeepEvents(&polled, 1, SDL_GETEVENT, zelto_user_event_type, zelto_user_event_type) == 1) {
+        codes.push_back(polled.user.code);
+        const CMemoryPtr data1(polled.user.data1), data2(polled.user.data2);
+    }
+    return codes;
 }
 
 }  // namespace zelto_test

@@ -1,9 +1,19 @@
 // Shared helpers of the test programs.
 #pragma once
 
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "app/sdl_help.hpp"
+#include "geometry/vector_algebra.hpp"
+#include "svg/svg_writer.hpp"
+#include "widgets/interactable_viewport3d.hpp"
 
 namespace zelto_test {
 
@@ -13,9 +23,8 @@ std::filesystem::path source_dir();
 // Runs `body` and returns everything it printed on standard output.
 std::string capture_stdout(const std::function<void()>& body);
 
-// A fresh temporary directory that becomes the working directory for the
-// lifetime of the object; the previous working directory and the removal of
-// the directory follow on destruction.
+// A fresh temporary directory, the working directory while the object lives;
+// removed, and the previous one back, on destruction.
 class TempWorkingDirectory {
 public:
     TempWorkingDirectory();
@@ -34,24 +43,20 @@ private:
 void write_file(const std::filesystem::path& path, const std::string& contents);
 // Reads a whole file; empty when it cannot be read.
 std::string read_file(const std::filesystem::path& path);
+// How often `piece` occurs in `text` (overlaps counted).
+std::size_t count_of(const std::string& text, const std::string& piece);
 
-}  // namespace zelto_test
+void expect_near(const Vector3& actual, const Vector3& expected, double tolerance = 1e-9);
+bool same_color(const Color& a, const Color& b);
 
-#include <SDL.h>
-#include <SDL_ttf.h>
+// What `body` writes into a string sink.
+std::string svg_text(const std::function<void(SvgSink&)>& body);
+// A viewport record without a texture whose camera maps (x, y, z) to the
+// drawing fractions (x / 2 + 1/2, 1/2 - y / 2); white foreground.
+void flat_viewport(InteractableViewport3d* viewport, int w = 750, int h = 750);
 
-#include <cstdint>
-#include <vector>
-
-#include "app/sdl_help.hpp"
-
-namespace zelto_test {
-
-// A real window with an OpenGL context, as the program opens it, under
-// whatever video driver SDL_VIDEODRIVER names (offscreen in ctest): SDL and
-// SDL_ttf started, the user event type registered, the OpenGL state of the
-// program set, the embedded font open at point size 16. Everything is
-// released again on destruction.
+// A real window with an OpenGL context as the program opens it (offscreen in
+// ctest), the user event type registered and the embedded font at size 16.
 class OffscreenWindow {
 public:
     explicit OffscreenWindow(int width = 1100, int height = 750);
@@ -77,9 +82,8 @@ private:
     FontPtr font_;
 };
 
-// Marks every library loaded so far as never to be unloaded, so that leaks
-// inside the OpenGL driver keep their library names for tests/lsan.supp
-// after SDL has unloaded the driver. Call once a GL context exists.
+// Keeps every library loaded so far mapped, so that the OpenGL driver's leaks
+// keep their names for tests/lsan.supp. Call once a GL context exists.
 void keep_loaded_libraries_mapped();
 
 // Clears the colour and depth buffers and sets the state the program uses
@@ -92,6 +96,8 @@ SDL_Event mouse_motion_event(int x, int y, int xrel, int yrel);
 SDL_Event key_event(std::uint32_t type, SDL_Keycode key);
 SDL_Event text_input_event(const char* utf8);
 
-bool same_color(const Color& a, const Color& b);
+// Posts the event and offers the queue to the widgets in list order; returns
+// the codes of the user events they posted, their data released.
+std::vector<int> deliver(const std::vector<Interactable*>& widgets, SDL_Event event);
 
 }  // namespace zelto_test

@@ -1,59 +1,39 @@
-// The widget kinds driven by real SDL events through the queue and their own
-// react operations, and their pictures read back from a real OpenGL window.
+// The widget toolkit (but the 3D viewport): every kind driven by real SDL
+// events through its own react operation, and a few pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "app/resources/resources.hpp"
 #include "tests/test_support.hpp"
 #include "widgets/interactable_button.hpp"
-#include "widgets/interactable_image.hpp"
 #include "widgets/interactable_slider.hpp"
 #include "widgets/interactable_text_input.hpp"
 #include "widgets/interactable_toggle.hpp"
+#include "widgets/string_tools.hpp"
 
 using namespace zelto_test;
 
 namespace {
 
-// Callbacks are plain function pointers: they log the widget and, for
-// buttons and toggles, `pressed` at the moment of the call.
-struct Call {
-    const Interactable* widget;
-    int pressed;
-};
-std::vector<Call>& call_log()
-{
-    static std::vector<Call> log;
-    return log;
-}
+// Callbacks log the widget and, for buttons and toggles, `pressed` then.
+using Calls = std::vector<std::pair<const Interactable*, int>>;
+Calls calls;
 void record_call(Interactable* widget)
 {
     const auto* button = dynamic_cast<const InteractableButton*>(widget);
-    call_log().push_back({widget, button != nullptr ? button->pressed : -1});
+    calls.emplace_back(widget, button != nullptr ? button->pressed : -1);
 }
 int calls_of(const Interactable* widget)
 {
-    return static_cast<int>(std::count_if(call_log().begin(), call_log().end(),
-                                          [widget](const Call& c) { return c.widget == widget; }));
+    return static_cast<int>(std::count_if(calls.begin(), calls.end(), [&](const auto& c) { return c.first == widget; }));
 }
 
 using Widgets = std::vector<Interactable*>;
-
-// Posts the event on SDL's queue and offers everything the queue holds to
-// every widget in list order, as the main loop does.
-void deliver(const Widgets& widgets, SDL_Event event)
-{
-    SDL_PushEvent(&event);
-    SDL_Event polled;
-    while (SDL_PollEvent(&polled))
-        for (Interactable* widget : widgets)
-            widget->react(&polled);
-}
 void down(const Widgets& widgets, int x, int y, std::uint8_t button = SDL_BUTTON_LEFT)
 {
     deliver(widgets, mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y, button));
@@ -74,7 +54,7 @@ void press_key(const Widgets& widgets, SDL_Keycode key, SDL_Keymod modifiers = K
 
 class WidgetTest : public testing::Test {
 protected:
-    void SetUp() override { call_log().clear(); }
+    void SetUp() override { calls.clear(); }
 
     // Renders and blits onto a cleared frame, as the main loop does.
     void draw(const Widgets& widgets) const
@@ -112,82 +92,54 @@ protected:
     OffscreenWindow window;
 };
 
-// ---------------------------------------------------------------------------
-// Hit test and inactive widgets
-// ---------------------------------------------------------------------------
-
-TEST_F(WidgetTest, LeftAndTopEdgesHitRightAndBottomEdgesMiss)
+// Every clickable kind over the same rectangle; a label keeps its callback
+// but never calls it. Inactive widgets ignore events and draw nothing.
+TEST_F(WidgetTest, HitTestAndInactiveWidgets)
 {
-    const struct {
-        int x, y;
-        bool hit;
-    } cases[] = {{100, 50, true},  {179, 79, true},  {180, 50, false}, {100, 80, false},
-                 {99, 60, false},  {120, 49, false}};
-    for (const auto& c : cases) {
-        call_log().clear();
+    const std::tuple<int, int, int> cases[] = {{100, 50, 1}, {179, 79, 1}, {180, 50, 0},
+                                               {100, 80, 0}, {99, 60, 0},  {120, 49, 0}};
+    for (const auto& [x, y, hit] : cases) {
+        calls.clear();
         auto button = make_button();
-        auto toggle = make_toggle(100);
-        toggle->y = 50;
-        toggle->w = 80;
-        auto input = make_input("x", 50);
-        input->x = 100;
-        input->w = 80;
-        down({button.get(), toggle.get(), input.get()}, c.x, c.y);
-        EXPECT_EQ(calls_of(button.get()), c.hit) << c.x << "," << c.y;
-        EXPECT_EQ(toggle->pressed, c.hit) << c.x << "," << c.y;
-        EXPECT_EQ(input->editing, c.hit) << c.x << "," << c.y;
-        press_key({input.get()}, SDLK_ESCAPE);
+        auto toggle = interactable_toggle_create(100, 50, 80, 30, &c_black, &c_beige, &c_black, &c_button_active,
+                                                 record_call, "Toggle", window.font(), 0);
+        auto input = interactable_text_input_create(100, 50, 80, 30, &c_white, &c_black, record_call, "x", window.font());
+        auto label = interactable_text_create(100, 50, 80, 30, &c_black, &c_white, record_call, "", window.font());
+        down({button.get(), toggle.get(), input.get(), label.get()}, x, y);
+        EXPECT_EQ(std::tuple(calls_of(button.get()), int{toggle->pressed}, int{input->editing}, calls_of(label.get())),
+                  std::tuple(hit, hit, hit, 0))
+            << x << "," << y;
     }
-}
 
-TEST_F(WidgetTest, InactiveWidgetsIgnoreEventsDrawNothingAndKeepTheirPicture)
-{
+    calls.clear();
     auto button = make_button();
     auto toggle = make_toggle(300);
     auto slider = make_slider(0.5);
     const Widgets all{button.get(), toggle.get(), slider.get()};
-    draw(all);
-    const Color label_pixel = window.pixel(330, 210);
     for (Interactable* widget : all)
         interactable_deactivate(widget);
-
     for (const auto& [x, y] : {std::pair{120, 60}, std::pair{320, 210}, std::pair{865, 130}}) {
         down(all, x, y);
         up(all, x, y);
     }
     down(all, 865, 130);
     deliver(all, mouse_motion_event(900, 130, 35, 0));
-    EXPECT_TRUE(call_log().empty());
-    EXPECT_EQ(button->pressed + toggle->pressed + slider->dragging, 0);
-    EXPECT_EQ(slider->position, 0.5);
-
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(std::tuple(button->pressed + toggle->pressed + slider->dragging, slider->position), std::tuple(0, 0.5));
     draw(all);
     EXPECT_COLOR(window.pixel(300, 200), c_beige);   // the clear colour, not the toggle's frame
     EXPECT_COLOR(window.pixel(1000, 102), c_beige);  // nor the slider's background
-    for (Interactable* widget : all)
-        interactable_activate(widget);
-    draw(all);
-    EXPECT_COLOR(window.pixel(300, 200), c_black);
-    EXPECT_COLOR(window.pixel(330, 210), label_pixel);
 }
-
-// ---------------------------------------------------------------------------
-// Button and toggle
-// ---------------------------------------------------------------------------
 
 TEST_F(WidgetTest, ButtonCallsOnceOnThePressAndReleasesAnywhere)
 {
     auto button = make_button();
     const Widgets widgets{button.get()};
     down(widgets, 110, 60);
-    EXPECT_EQ(button->pressed, 1);
-    EXPECT_COLOR(button->background, c_button_active);
+    EXPECT_TRUE(button->pressed == 1 && same_color(button->background, c_button_active));
     down(widgets, 110, 60, SDL_BUTTON_RIGHT);  // already pressed: nothing
-    EXPECT_EQ(calls_of(button.get()), 1);
-
-    up(widgets, 600, 600);  // released outside: no second call
-    EXPECT_EQ(button->pressed, 0);
-    EXPECT_COLOR(button->background, c_beige);
+    up(widgets, 600, 600);                     // released outside: no second call
+    EXPECT_TRUE(button->pressed == 0 && same_color(button->background, c_beige));
     EXPECT_EQ(calls_of(button.get()), 1);
 
     // Without pressed colours it shows inverse colours while pressed.
@@ -203,175 +155,127 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     auto a = make_toggle(100, 1);
     auto b = make_toggle(200);
     auto c = make_toggle(300);
+    EXPECT_COLOR(a->background, c_button_active);  // created on: pressed colours, no callback
     auto label = interactable_text_create(0, 0, 10, 10, &c_black, &c_beige, nullptr, "", window.font());
+    // Only toggles join a group.
     Interactable* const list[] = {label.get(), a.get(), b.get(), c.get()};
-    const std::uint32_t indices[] = {1, 2, 3};
-    interactable_toggle_associate_radio_buttons(list, indices, 3);
+    const std::uint32_t indices[] = {0, 1, 2, 3};
+    interactable_toggle_associate_radio_buttons(list, indices, 4);
     ASSERT_EQ(c->unpress_count, 2);
     EXPECT_EQ(c->unpress_set, (std::vector<InteractableToggle*>{a.get(), b.get()}));
     const Widgets widgets{a.get(), b.get(), c.get()};
-
     down(widgets, 310, 210);
     up(widgets, 310, 210);
-    ASSERT_EQ(call_log().size(), 3u);
-    EXPECT_EQ(call_log()[0].widget, a.get());
-    EXPECT_EQ(call_log()[0].pressed, 0);
-    EXPECT_EQ(call_log()[1].widget, b.get());  // called although it was already off
-    EXPECT_EQ(call_log()[1].pressed, 0);
-    EXPECT_EQ(call_log()[2].widget, c.get());
-    EXPECT_EQ(call_log()[2].pressed, 1);
-    EXPECT_COLOR(a->background, c_beige);
-    EXPECT_COLOR(c->background, c_button_active);
-
-    call_log().clear();
+    // b is called although it was already off.
+    EXPECT_EQ(calls, (Calls{{a.get(), 0}, {b.get(), 0}, {c.get(), 1}}));
+    EXPECT_TRUE(same_color(a->background, c_beige) && same_color(c->background, c_button_active));
+    calls.clear();
     down(widgets, 310, 210);  // the pressed member: stays on, only its own callback
-    ASSERT_EQ(call_log().size(), 1u);
-    EXPECT_EQ(call_log()[0].widget, c.get());
-    EXPECT_EQ(c->pressed, 1);
-}
+    EXPECT_EQ(calls, (Calls{{c.get(), 1}}));
 
-TEST_F(WidgetTest, GroupOfOneIsAPlainToggleAndSetStateAlwaysRebuilds)
-{
+    // A group of one is a plain toggle; a set holds no more members than given.
+    calls.clear();
     auto single = make_toggle(100);
-    Interactable* const list[] = {single.get()};
-    const std::uint32_t index = 0;
-    interactable_toggle_associate_radio_buttons(list, &index, 1);
+    Interactable* const alone[] = {single.get()};
+    interactable_toggle_associate_radio_buttons(alone, indices, 1);
     EXPECT_EQ(single->has_unpress_set, 0);
-    down({single.get()}, 110, 210);
-    down({single.get()}, 110, 210);
-    ASSERT_EQ(call_log().size(), 2u);
-    EXPECT_EQ(call_log()[0].pressed, 1);
-    EXPECT_EQ(call_log()[1].pressed, 0);
-
-    // Created on: pressed colours at once, no callback.
-    call_log().clear();
-    auto on = make_toggle(200, 1);
-    EXPECT_COLOR(on->background, c_button_active);
-    EXPECT_TRUE(call_log().empty());
-    // The same state again still rebuilds; the callback only when asked,
-    // also while inactive.
-    on->texture_valid = 1;
-    interactable_toggle_set_state(on.get(), 1, 0);
-    EXPECT_EQ(on->texture_valid, 0);
-    EXPECT_TRUE(call_log().empty());
-    interactable_deactivate(on.get());
-    interactable_toggle_set_state(on.get(), 0, 1);
-    EXPECT_EQ(calls_of(on.get()), 1);
-    EXPECT_COLOR(on->background, c_beige);
-}
-
-TEST_F(WidgetTest, UnpressSetsHoldOnlyToggles)
-{
-    auto t = make_toggle(100);
-    auto u = make_toggle(200);
-    const struct {
-        int count;
-        int kept;
-    } cases[] = {{5, 1}, {1, 1}, {0, 0}, {-3, 0}};
-    for (const auto& c : cases) {
-        interactable_toggle_set_unpress_set(t.get(), c.count, {u.get()});
-        EXPECT_EQ(t->unpress_count, c.kept) << c.count;
-        EXPECT_EQ(t->unpress_set.size(), static_cast<std::size_t>(c.kept)) << c.count;
-        EXPECT_EQ(t->has_unpress_set, c.kept != 0) << c.count;
+    for (const auto& [count, kept] : {std::pair{5, 1}, std::pair{1, 1}, std::pair{0, 0}, std::pair{-3, 0}}) {
+        interactable_toggle_set_unpress_set(single.get(), count, {single.get()});
+        EXPECT_EQ(std::tuple(single->unpress_count, single->unpress_set.size()), std::tuple(kept, std::size_t(kept)));
     }
-    auto label = interactable_text_create(0, 0, 10, 10, &c_black, &c_beige, nullptr, "", window.font());
-    Interactable* const list[] = {t.get(), label.get(), u.get()};
-    const std::uint32_t indices[] = {0, 1, 2};
-    interactable_toggle_associate_radio_buttons(list, indices, 3);
-    EXPECT_EQ(t->unpress_set, std::vector<InteractableToggle*>{u.get()});
+    down({single.get()}, 110, 210);
+    down({single.get()}, 110, 210);
+    EXPECT_EQ(calls, (Calls{{single.get(), 1}, {single.get(), 0}}));
+    // The same state again still rebuilds; the callback only when asked, even inactive.
+    calls.clear();
+    single->texture_valid = 1;
+    interactable_toggle_set_state(single.get(), 0, 0);
+    EXPECT_TRUE(single->texture_valid == 0 && calls.empty());
+    interactable_deactivate(single.get());
+    interactable_toggle_set_state(single.get(), 1, 1);
+    EXPECT_EQ(calls, (Calls{{single.get(), 1}}));
+    EXPECT_COLOR(single->background, c_button_active);
 }
 
-// ---------------------------------------------------------------------------
-// Text input
-// ---------------------------------------------------------------------------
-
-TEST_F(WidgetTest, TextInputEscapeRestoresAndEnterConfirms)
+// An edit begins on a click with an empty field; Enter confirms it with one
+// callback, Escape, any click or the field becoming inactive cancel it.
+TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
 {
     auto input = make_input("-5.00");
-    const Widgets widgets{input.get()};
-    down(widgets, 410, 310);
-    EXPECT_EQ(input->editing, 1);
-    EXPECT_EQ(input->text, "");
-    EXPECT_EQ(input->text_size, 0);
-    EXPECT_COLOR(input->foreground, c_black);
-    EXPECT_COLOR(input->background, c_white);
-    deliver(widgets, text_input_event("12"));
-    press_key(widgets, SDLK_ESCAPE);
-    EXPECT_EQ(input->editing, 0);
-    EXPECT_EQ(input->text, "-5.00");
-    EXPECT_COLOR(input->foreground, c_white);
-    EXPECT_TRUE(call_log().empty());
-
-    for (SDL_Keycode enter : {SDLK_RETURN, SDLK_KP_ENTER}) {
-        call_log().clear();
-        down(widgets, 410, 310);
-        deliver(widgets, text_input_event("3"));
-        press_key(widgets, enter);
-        EXPECT_EQ(input->text, "3");
-        EXPECT_EQ(calls_of(input.get()), 1);
-        EXPECT_FALSE(input->saved_text.has_value());
-        EXPECT_COLOR(input->foreground, c_white);
-    }
-}
-
-TEST_F(WidgetTest, TextInputCancelsOnAnyClickAndWhenItBecomesInactive)
-{
-    auto input = make_input("old");
     auto other = make_input("other", 400);
     const Widgets widgets{input.get(), other.get()};
-    const struct {
-        int x, y;  // the second click: inside the field, or into the other field
-    } clicks[] = {{410, 310}, {410, 410}};
-    for (const auto& click : clicks) {
+    down(widgets, 410, 310);
+    EXPECT_EQ(std::tuple(int{input->editing}, input->text, input->text_size), std::tuple(1, "", 0));
+    EXPECT_TRUE(same_color(input->foreground, c_black) && same_color(input->background, c_white));
+    deliver(widgets, text_input_event("12"));
+    press_key(widgets, SDLK_ESCAPE);
+    EXPECT_EQ(std::tuple(int{input->editing}, input->text), std::tuple(0, "-5.00"));
+    EXPECT_COLOR(input->foreground, c_white);
+
+    // A click inside cancels without beginning a new edit; a click into the
+    // other field begins that one's edit.
+    for (const auto& [x, y] : {std::pair{410, 310}, std::pair{410, 410}}) {
         down(widgets, 410, 310);
         deliver(widgets, text_input_event("new"));
-        down(widgets, click.x, click.y);
-        EXPECT_EQ(input->editing, 0);  // a click inside cancels and does not begin a new edit
-        EXPECT_EQ(input->text, "old");
+        down(widgets, x, y);
+        EXPECT_EQ(std::tuple(int{input->editing}, input->text), std::tuple(0, "-5.00"));
     }
-    EXPECT_EQ(other->editing, 1);  // the same click began the other field's edit
+    EXPECT_EQ(other->editing, 1);
     press_key(widgets, SDLK_ESCAPE);
-
     // The page is switched away during an edit: the next event cancels it.
     down(widgets, 410, 310);
     deliver(widgets, text_input_event("new"));
     interactable_deactivate(input.get());
     deliver(widgets, mouse_motion_event(1, 1, 0, 0));
-    EXPECT_EQ(input->editing, 0);
-    EXPECT_EQ(input->text, "old");
+    EXPECT_EQ(std::tuple(int{input->editing}, input->text), std::tuple(0, "-5.00"));
+    EXPECT_TRUE(calls.empty());
+    interactable_activate(input.get());
+
+    for (SDL_Keycode enter : {SDLK_RETURN, SDLK_KP_ENTER}) {
+        calls.clear();
+        down(widgets, 410, 310);
+        deliver(widgets, text_input_event("3"));
+        press_key(widgets, enter);
+        EXPECT_EQ(std::tuple(input->text, calls_of(input.get()), input->saved_text.has_value()),
+                  std::tuple("3", 1, false));
+        EXPECT_COLOR(input->foreground, c_white);
+    }
+
+    // Setting the text ends an edit without a callback; the field's own text
+    // may be an argument.
+    calls.clear();
+    down(widgets, 410, 310);
+    deliver(widgets, text_input_event("typed"));
+    interactable_text_input_set_text_formatted_and_deactivate(input.get(), "%s/%d", "dropped", 7);
+    EXPECT_EQ(std::tuple(int{input->editing}, int{input->active}, input->saved_text.has_value()),
+              std::tuple(0, 1, false));
     EXPECT_COLOR(input->foreground, c_white);
-    EXPECT_TRUE(call_log().empty());
+    interactable_text_input_set_text_formatted_and_deactivate(input.get(), "%s!", input->text.c_str());
+    EXPECT_EQ(input->text, "dropped/7!");
+    EXPECT_TRUE(calls.empty());
 }
 
-TEST_F(WidgetTest, BackspaceRemovesOneWholeUtf8Character)
+TEST_F(WidgetTest, BackspaceRemovesOneWholeUtf8CharacterAndCtrlCVCopyAndPaste)
 {
-    const struct {
-        const char* typed;
-        const char* left;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"ab", "a"}, {"\xC3\xA9", ""}, {"a\xE2\x82\xAC", "a"}, {"x\xF0\x9F\x98\x80", "x"},
         {"\xC3\xA9\xC3\xA9", "\xC3\xA9"}, {"", ""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [typed, left] : cases) {
         auto input = make_input("before");
         down({input.get()}, 410, 310);
-        if (*c.typed != '\0')
-            deliver({input.get()}, text_input_event(c.typed));
+        if (*typed != '\0')
+            deliver({input.get()}, text_input_event(typed));
         press_key({input.get()}, SDLK_BACKSPACE);
-        EXPECT_EQ(input->text, c.left) << c.typed;
-        EXPECT_EQ(input->text_size, static_cast<int>(std::string(c.left).size())) << c.typed;
+        EXPECT_EQ(std::tuple(input->text, input->text_size), std::tuple(left, int(std::string(left).size())))
+            << typed;
     }
-    auto idle = make_input("keep");
-    press_key({idle.get()}, SDLK_BACKSPACE);
-    EXPECT_EQ(idle->text, "keep");
-}
-
-TEST_F(WidgetTest, ClipboardCopiesWhatWasTypedAndPasteAppends)
-{
     auto input = make_input("-5.00");
+    press_key({input.get()}, SDLK_BACKSPACE);  // idle: nothing
+    EXPECT_EQ(input->text, "-5.00");
+
     const Widgets widgets{input.get()};
     const auto clipboard = [] { return std::string(SdlMemoryPtr(SDL_GetClipboardText()).get()); };
-
     ASSERT_EQ(SDL_SetClipboardText("before"), 0);
     down(widgets, 410, 310);
     press_key(widgets, SDLK_c, KMOD_LCTRL);
@@ -379,48 +283,21 @@ TEST_F(WidgetTest, ClipboardCopiesWhatWasTypedAndPasteAppends)
     deliver(widgets, text_input_event("h\xC3\xA9"));
     press_key(widgets, SDLK_c, KMOD_RCTRL);
     EXPECT_EQ(clipboard(), "h\xC3\xA9");
-
     ASSERT_EQ(SDL_SetClipboardText("xy\xE2\x82\xAC"), 0);
     press_key(widgets, SDLK_v);  // without Ctrl: nothing
     press_key(widgets, SDLK_v, KMOD_LCTRL);
-    EXPECT_EQ(input->text, "h\xC3\xA9xy\xE2\x82\xAC");
-    EXPECT_EQ(input->text_size, 8);
+    EXPECT_EQ(std::tuple(input->text, input->text_size), std::tuple("h\xC3\xA9xy\xE2\x82\xAC", 8));
     press_key(widgets, SDLK_BACKSPACE);  // removes the last pasted character
-    EXPECT_EQ(input->text, "h\xC3\xA9xy");
-    EXPECT_EQ(input->text_size, 5);
+    EXPECT_EQ(std::tuple(input->text, input->text_size), std::tuple("h\xC3\xA9xy", 5));
     press_key(widgets, SDLK_RETURN);
     EXPECT_EQ(calls_of(input.get()), 1);
-
     press_key(widgets, SDLK_v, KMOD_LCTRL);  // idle: no paste
     EXPECT_EQ(input->text, "h\xC3\xA9xy");
 }
 
-TEST_F(WidgetTest, SetTextFormattedAndDeactivateEndsTheEditWithoutCallback)
-{
-    auto input = make_input("old");
-    down({input.get()}, 410, 310);
-    deliver({input.get()}, text_input_event("typed"));
-    interactable_text_input_set_text_formatted_and_deactivate(input.get(), "%s/%d", "dropped", 7);
-    EXPECT_EQ(input->editing, 0);
-    EXPECT_EQ(input->text, "dropped/7");
-    EXPECT_EQ(input->active, 1);
-    EXPECT_FALSE(input->saved_text.has_value());
-    EXPECT_COLOR(input->foreground, c_white);
-    // Idle: only the text changes, and the field's own text may be an argument.
-    interactable_text_input_set_text_formatted_and_deactivate(input.get(), "%s!", input->text.c_str());
-    EXPECT_EQ(input->text, "dropped/7!");
-    EXPECT_COLOR(input->foreground, c_white);
-    EXPECT_TRUE(call_log().empty());
-}
-
-// ---------------------------------------------------------------------------
-// Slider
-// ---------------------------------------------------------------------------
-
 TEST_F(WidgetTest, SliderZonesAndTrackSteps)
 {
     const double step = static_cast<double>(0.1f);
-    ASSERT_EQ(step, 0.10000000149011612);
     const struct {
         double start;
         int mx, my;
@@ -441,53 +318,41 @@ TEST_F(WidgetTest, SliderZonesAndTrackSteps)
         {0.5, 900, 135, 0.5, false, false},         // below the track zone
         {0.5, 900, 124, 0.5, false, false},         // above it
         {0.5, 720, 105, 0.5, false, false},         // the label
+        {0.5, 865, 140, 0.5, false, false},         // outside the widget
     };
     for (const auto& c : cases) {
-        call_log().clear();
+        calls.clear();
         auto slider = make_slider(c.start);
         slider->texture_valid = 1;
         down({slider.get()}, c.mx, c.my);
-        const std::string where = std::to_string(c.mx) + "," + std::to_string(c.my);
-        EXPECT_EQ(slider->position, c.position) << where;
-        EXPECT_EQ(slider->dragging, c.drags) << where;
-        EXPECT_EQ(calls_of(slider.get()), c.calls) << where;
-        EXPECT_EQ(slider->texture_valid, 0) << where;  // any press inside marks the picture
+        // Any press inside marks the picture.
+        EXPECT_EQ(std::tuple(slider->position, slider->dragging == 1, calls_of(slider.get()) == 1, slider->texture_valid == 1),
+                  std::tuple(c.position, c.drags, c.calls, c.my == 140))
+            << c.mx << "," << c.my;
     }
-    auto slider = make_slider(0.5);
-    slider->texture_valid = 1;
-    down({slider.get()}, 865, 140);  // outside the widget
-    EXPECT_EQ(slider->texture_valid, 1);
 }
 
-TEST_F(WidgetTest, SliderDragFollowsThePointerPastBothEndsUntilAnyRelease)
+TEST_F(WidgetTest, SliderDragFollowsThePointerUntilAnyReleaseAndTakesAnyPosition)
 {
     auto slider = make_slider(0.5);
     auto button = make_button();
     const Widgets widgets{slider.get(), button.get()};
     down(widgets, 865, 130);
     ASSERT_EQ(slider->dragging, 1);
-    const struct {
-        int mx;
-        double position;
-    } moves[] = {{741, 31.0 / 310.0}, {600, 0.0}, {710, 0.0}, {1020, 1.0}, {1100, 1.0}, {865, 0.5}};
-    for (const auto& m : moves) {
-        deliver(widgets, mouse_motion_event(m.mx, 500, 0, 0));
-        EXPECT_EQ(slider->position, m.position) << m.mx;
+    const std::pair<int, double> moves[] = {{741, 31.0 / 310.0}, {600, 0.0}, {710, 0.0},
+                                            {1020, 1.0},         {1100, 1.0}, {865, 0.5}};
+    for (const auto& [mx, position] : moves) {
+        deliver(widgets, mouse_motion_event(mx, 500, 0, 0));
+        EXPECT_EQ(slider->position, position) << mx;
     }
     EXPECT_EQ(calls_of(slider.get()), 6);
-
     // A release over another widget ends the drag; that widget sees it too.
     down(widgets, 110, 60);
     up(widgets, 110, 60);
-    EXPECT_EQ(slider->dragging, 0);
-    EXPECT_EQ(button->pressed, 0);
+    EXPECT_EQ(slider->dragging + button->pressed, 0);
     deliver(widgets, mouse_motion_event(741, 130, 0, 0));
     EXPECT_EQ(slider->position, 0.5);
-}
 
-TEST_F(WidgetTest, SliderTakesAnyPositionAndAnyTrackLength)
-{
-    auto slider = make_slider(0.0);
     for (double p : {2.0, -1.0, 1e300, std::nan("")}) {
         interactable_slider_set_position(slider.get(), p);
         EXPECT_TRUE(slider->position == p || std::isnan(p));
@@ -505,113 +370,45 @@ TEST_F(WidgetTest, SliderTakesAnyPositionAndAnyTrackLength)
     }
 }
 
-// ---------------------------------------------------------------------------
-// Pictures
-// ---------------------------------------------------------------------------
-
-TEST_F(WidgetTest, OutlineFrameIsOnePixelOfTheForeground)
+// A pasted page or a dropped path may be megabytes long; a label shows its
+// beginning as it shows a short text (SDL_ttf refuses pictures of gigabytes).
+TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
 {
-    auto button = interactable_button_create(100, 100, 120, 30, &c_red, &c_blue, nullptr, nullptr, nullptr, "",
-                                             window.font());
-    draw({button.get()});
-    for (const auto& [x, y] : {std::pair{100, 100}, std::pair{219, 100}, std::pair{150, 129}, std::pair{219, 115}})
-        EXPECT_COLOR(window.pixel(x, y), c_red) << x << "," << y;
-    for (const auto& [x, y] : {std::pair{101, 101}, std::pair{218, 101}, std::pair{150, 128}, std::pair{218, 115}})
-        EXPECT_COLOR(window.pixel(x, y), c_blue) << x << "," << y;
+    auto label = interactable_text_create(0, 0, 200, 20, &c_black, &c_white, nullptr, "", window.font());
+    auto picture_of = [&](const std::string& text) {
+        interactable_text_set_text(label.get(), text.c_str());
+        const SurfacePtr picture = interactable_text_draw_text(label.get());
+        const auto* bytes = static_cast<const std::uint8_t*>(picture->pixels);
+        std::string rows;
+        for (int y = 0; y < picture->h; ++y)
+            rows.append(reinterpret_cast<const char*>(bytes + y * picture->pitch), static_cast<std::size_t>(picture->w) * 4);
+        return rows;
+    };
+    const std::string short_text = picture_of(std::string(40, 'W'));
+    const std::string huge_text = picture_of(std::string(std::size_t{3} << 20, 'W'));
+    EXPECT_EQ(huge_text.size(), 200u * 20u * 4u);
+    EXPECT_TRUE(huge_text == short_text) << "the beginning of the long text is drawn as the short one is";
+    EXPECT_NE(short_text, picture_of("")) << "forty W fill the label";
 }
 
-TEST_F(WidgetTest, TextStartsThreePixelsInAtTheTopAndIsCutAtTheRight)
+TEST(Text, Utf8PrefixesEndBetweenCharacters)
 {
-    const char* text = "Hello world";
-    auto label = interactable_text_create(200, 300, 40, 30, &c_black, &c_white, nullptr, text, window.font());
-    draw({label.get()});
-
-    // Where SDL_ttf itself puts the first ink of this text.
-    const SurfacePtr glyphs(SDL_ConvertSurfaceFormat(
-        SurfacePtr(TTF_RenderUTF8_Blended(window.font(), text, sdl_color(c_black))).get(), SDL_PIXELFORMAT_ABGR8888,
-        0));
-    ASSERT_GT(glyphs->w, 40);
-    int ink_left = glyphs->w, ink_top = glyphs->h;
-    for (int y = 0; y < glyphs->h; ++y)
-        for (int x = 0; x < glyphs->w; ++x)
-            if (static_cast<const std::uint8_t*>(glyphs->pixels)[y * glyphs->pitch + 4 * x + 3] != 0) {
-                ink_left = std::min(ink_left, x);
-                ink_top = std::min(ink_top, y);
-            }
-    const std::vector<std::uint8_t> shown = window.read_pixels(200, 300, 40, 30);
-    int left = 40, top = 30;
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x)
-            if (shown[4 * (y * 40 + x)] != 255) {
-                left = std::min(left, x);
-                top = std::min(top, y);
-            }
-    EXPECT_EQ(left, 3 + ink_left);
-    EXPECT_EQ(top, ink_top);
-    // Neither scaled nor wrapped: the text runs into the right edge.
-    const std::vector<std::uint8_t> last_column = window.read_pixels(239, 300, 1, 30);
-    EXPECT_TRUE(std::any_of(last_column.begin(), last_column.end(), [](std::uint8_t v) { return v < 200; }));
-}
-
-TEST_F(WidgetTest, SliderKnobAndTrackPixels)
-{
-    // p = 0.5, L = 310, h = 40: knob columns trunc(155 + 5) = 160..169, rows
-    // 25..34; track columns 9..320, rows 29 and 30.
-    auto slider = make_slider(0.5);
-    interactable_text_set_text(slider.get(), "");
-    draw({slider.get()});
-    const auto at = [this](int x, int y) { return window.pixel(700 + x, 100 + y); };
-    for (const auto& [x, y] : {std::pair{160, 25}, std::pair{169, 34}, std::pair{9, 29}, std::pair{320, 30}})
-        EXPECT_COLOR(at(x, y), c_white) << x << "," << y;
-    for (const auto& [x, y] : {std::pair{159, 27}, std::pair{170, 27}, std::pair{165, 24}, std::pair{165, 35},
-                               std::pair{8, 29}, std::pair{321, 29}, std::pair{100, 28}, std::pair{100, 31}})
-        EXPECT_COLOR(at(x, y), c_black) << x << "," << y;
-
-    interactable_slider_set_position(slider.get(), 0.0);
-    draw({slider.get()});
-    EXPECT_COLOR(at(5, 25), c_white);
-    EXPECT_COLOR(at(4, 25), c_black);
-}
-
-TEST_F(WidgetTest, TextInputIsUnderlinedAndLeavesTheSharedFontNormal)
-{
-    auto input = make_input("abc");
-    auto label = interactable_text_create(400, 400, 100, 30, &c_white, &c_black, nullptr, "abc", window.font());
-    draw({input.get(), label.get()});
-    EXPECT_EQ(TTF_GetFontStyle(window.font()), TTF_STYLE_NORMAL);
-
-    // A row across the whole text that is text colour in the field and
-    // background in the plain label: the underline.
-    const std::vector<std::uint8_t> field = window.read_pixels(400, 300, 100, 30);
-    const std::vector<std::uint8_t> plain = window.read_pixels(400, 400, 100, 30);
-    int width = 0;
-    TTF_SizeUTF8(window.font(), "abc", &width, nullptr);
-    bool underline = false;
-    for (int y = 0; y < 30; ++y) {
-        bool whole_row = true;
-        for (int x = 3; x < 3 + width; ++x)
-            whole_row = whole_row && field[4 * (y * 100 + x)] > 128 && plain[4 * (y * 100 + x)] == 0;
-        underline = underline || whole_row;
-    }
-    EXPECT_TRUE(underline);
-}
-
-TEST_F(WidgetTest, ImageIsTheBitmapStretchedOverItsRectangle)
-{
-    auto small = interactable_image_create(10, 10, 20, 20, lock_bytes, lock_size);
-    auto large = interactable_image_create(100, 10, 40, 40, lock_bytes, lock_size);
-    EXPECT_COLOR(small->background, c_transparent);
-    draw({small.get(), large.get()});
-    const std::vector<std::uint8_t> a = window.read_pixels(10, 10, 20, 20);
-    const std::vector<std::uint8_t> b = window.read_pixels(100, 10, 40, 40);
-    int white = 0;
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 40; ++x)
-            ASSERT_EQ(b[4 * (y * 40 + x)], a[4 * (y / 2 * 20 + x / 2)]) << x << "," << y;
-    for (int i = 0; i < 400; ++i)
-        white += a[4 * i] == 255;
-    EXPECT_GT(white, 0);  // the padlock, white on black
-    EXPECT_LT(white, 400);
+    const struct {
+        const char* text;
+        std::size_t count;
+        std::size_t bytes;
+    } cases[] = {
+        {"", 0, 0}, {"", 5, 0}, {"abc", 0, 0}, {"abc", 2, 2}, {"abc", 3, 3}, {"abc", 99, 3},
+        {"h\xC3\xA9llo", 2, 3},         // h, e-acute (two bytes)
+        {"\xE2\x82\xAC\xE2\x82\xAC", 1, 3},  // one euro sign of three bytes
+        {"\xF0\x9F\x98\x80!", 1, 4},     // an emoji of four bytes
+        {"\x80\x80" "a", 0, 0},          // continuation bytes at the start form one character
+        {"\x80\x80" "a", 1, 2},
+        {"\x80\x80" "a", 2, 3},
+        {"\xFF\xFEz", 2, 2},             // bytes that are no UTF-8 count one each
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(string_utf8_prefix_length(c.text, c.count), c.bytes) << c.text << " / " << c.count;
 }
 
 }  // namespace
