@@ -13,6 +13,7 @@
 #include "widgets/interactable_button.hpp"
 #include "widgets/interactable_slider.hpp"
 #include "widgets/interactable_text_input.hpp"
+#include "widgets/interactable_text_timed.hpp"
 #include "widgets/interactable_toggle.hpp"
 #include "widgets/string_tools.hpp"
 
@@ -372,6 +373,26 @@ TEST_F(WidgetTest, SliderDragFollowsThePointerUntilAnyReleaseAndTakesAnyPosition
 
 // A pasted page or a dropped path may be megabytes long; a label shows its
 // beginning as it shows a short text (SDL_ttf refuses pictures of gigabytes).
+// The screenshot notice: hidden until restarted, then hidden again by its
+// own render once its time has run out (the last moment still shows it).
+TEST_F(WidgetTest, TimedTextShowsForItsDurationAfterARestart)
+{
+    auto notice = interactable_text_timed_create(0, 0, 100, 20, &c_black, &c_beige, nullptr, "Screenshot taken!",
+                                                 window.font(), 0, 1000.0);
+    notice->render();
+    EXPECT_EQ(notice->active, 0);
+    interactable_text_timed_restart(notice.get());
+    notice->render();
+    EXPECT_EQ(std::tuple(notice->active, notice->texture_valid), std::tuple(1, 1));
+
+    notice->start_time = static_cast<double>(SDL_GetTicks()) - 800.0;
+    notice->render();
+    EXPECT_EQ(notice->active, 1);
+    notice->start_time = static_cast<double>(SDL_GetTicks()) - 1051.0;
+    notice->render();
+    EXPECT_EQ(notice->active, 0);
+}
+
 TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
 {
     auto label = interactable_text_create(0, 0, 200, 20, &c_black, &c_white, nullptr, "", window.font());
