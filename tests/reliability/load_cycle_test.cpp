@@ -125,6 +125,12 @@ TEST(LoadCycle, AThousandReportsOfEveryKindInOneSessionLeaveTheHeapWhereItWas)
     std::printf("Loads: %d of %zu kinds in %zu rounds (roads: drop, path field, call in turn).\n", loads,
                 kinds.size(), rounds);
     std::printf("Heap in use at start: %zu bytes\n", start_level);
+    if (start_level == 0) {
+        // Under valgrind the allocator is valgrind's, which keeps no such
+        // count; it checks the heap itself.
+        std::printf("The heap in use cannot be measured here; levels not compared.\n");
+        return;
+    }
     std::printf("%-48s %12s %12s %12s %12s\n", "kind", "round 0", "early floor", "late floor", "spread");
     double rise_sum = 0;
     std::size_t compared = 0;
