@@ -321,8 +321,9 @@ class Zelto:
             except DriverError as error:
                 # A start that never shows its window: say where the program
                 # stood, then start it once more. A second such start fails.
-                sys.stderr.write("\n--- %s; the program's threads: ---\n%s\n--- console ---\n%s\n"
-                                 "--- starting the program once more ---\n" % (error, self.threads(), self.console()))
+                sys.stderr.write("\n--- %s; the program's windows: ---\n%s\n--- the program's threads: ---\n%s\n"
+                                 "--- console ---\n%s\n--- starting the program once more ---\n"
+                                 % (error, self.windows(), self.threads(), self.console()))
                 self.kill()
                 self._launch(command, environment)
                 self.window = int(wait_until(self._find_window, "the Zelto window to be mapped", timeout=3 * TIMEOUT))
@@ -337,6 +338,17 @@ class Zelto:
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen(command, cwd=self.workdir, env=environment,
                                         stdout=self._log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+
+    def windows(self):
+        """What the X server knows of windows named Zelto, mapped or not."""
+        found = self.xdotool("search", "--name", "Zelto", check=False).stdout.split()
+        lines = []
+        for window in found:
+            info = subprocess.run(["xwininfo", "-id", window], env=self.display.environment,
+                                  capture_output=True, text=True, timeout=TIMEOUT).stdout
+            lines += [window + ": " + line.strip() for line in info.splitlines()
+                      if line.strip().startswith(("xwininfo", "Absolute", "Width", "Height", "Map State"))]
+        return "\n".join(lines) or "(none)"
 
     def threads(self):
         """The call stacks of the running program's threads, as gdb shows them (when it can)."""
