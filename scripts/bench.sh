@@ -5,8 +5,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 zelto_install_dependencies
-build="$ZELTO_ROOT/build/release"
-zelto_build "$build" -DCMAKE_BUILD_TYPE=Release -DZELTO_TESTS=OFF -DZELTO_BENCHMARKS=ON
+build="$ZELTO_RELEASE_DIR"
+zelto_build_release -DZELTO_BENCHMARKS=ON
 
 export SDL_VIDEODRIVER=offscreen
 filter="${1:-.}"

@@ -40,3 +40,11 @@ zelto_build() {
   cmake -S "$ZELTO_ROOT" -B "$dir" -G Ninja "$@"
   cmake --build "$dir" -j "$ZELTO_JOBS"
 }
+
+# zelto_build_release [cmake options...]: the Release build of the viewer in
+# $ZELTO_RELEASE_DIR, shared by the run, benchmark, picture and random-input
+# scripts.
+ZELTO_RELEASE_DIR="$ZELTO_ROOT/build/release"
+zelto_build_release() {
+  zelto_build "$ZELTO_RELEASE_DIR" -DCMAKE_BUILD_TYPE=Release -DZELTO_TESTS=OFF "$@"
+}

@@ -41,8 +41,8 @@ binary="${ZELTO_BINARY:-}"
 if [ -z "$binary" ]; then
   # shellcheck source=common.sh
   source "$root/scripts/common.sh"
-  zelto_build "$root/build/release" -DCMAKE_BUILD_TYPE=Release -DZELTO_TESTS=OFF >/dev/null
-  binary="$root/build/release/zelto"
+  zelto_build_release >/dev/null
+  binary="$ZELTO_RELEASE_DIR/zelto"
 fi
 gen_report="${ZELTO_GEN_REPORT:-$(dirname "$binary")/gen_report}"
 for program in "$binary" "$gen_report"; do

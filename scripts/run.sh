@@ -9,8 +9,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 zelto_install_dependencies
-build="$ZELTO_ROOT/build/release"
-zelto_build "$build" -DCMAKE_BUILD_TYPE=Release -DZELTO_TESTS=OFF >/dev/null
+build="$ZELTO_RELEASE_DIR"
+zelto_build_release >/dev/null
 
 report="${1:-$ZELTO_ROOT/examples/demo_report.tsv}"
 args=()
