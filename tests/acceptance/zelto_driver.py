@@ -316,8 +316,9 @@ class Zelto:
         try:
             self._launch(command, environment)
             try:
-                # Start-up under the sanitizers on a busy machine may take a while.
-                self.window = int(wait_until(self._find_window, "the Zelto window to be mapped", timeout=3 * TIMEOUT))
+                # Start-up under the sanitizers on a busy machine takes seconds;
+                # a first start that shows nothing in a minute is repeated.
+                self.window = int(wait_until(self._find_window, "the Zelto window to be mapped", timeout=TIMEOUT))
             except DriverError as error:
                 # A start that never shows its window: say where the program
                 # stood, then start it once more. A second such start fails.
@@ -341,14 +342,21 @@ class Zelto:
 
     def windows(self):
         """What the X server knows of windows named Zelto, mapped or not."""
-        found = self.xdotool("search", "--name", "Zelto", check=False).stdout.split()
-        lines = []
+        search = self.xdotool("search", "--name", "Zelto", check=False)
+        found = search.stdout.split()
+        lines = ["X server %s; xdotool search: status %d %s" % (self.display.name, search.returncode,
+                                                              search.stderr.strip())]
+        try:
+            with open("/proc/%d/environ" % self.process.pid, "rb") as f:
+                lines += [v.decode("utf-8", "replace") for v in f.read().split(b"\0") if v.startswith(b"DISPLAY=")]
+        except OSError:
+            pass
         for window in found:
             info = subprocess.run(["xwininfo", "-id", window], env=self.display.environment,
                                   capture_output=True, text=True, timeout=TIMEOUT).stdout
             lines += [window + ": " + line.strip() for line in info.splitlines()
                       if line.strip().startswith(("xwininfo", "Absolute", "Width", "Height", "Map State"))]
-        return "\n".join(lines) or "(none)"
+        return "\n".join(lines if found else lines + ["no window named Zelto"])
 
     def threads(self):
         """The call stacks of the running program's threads, as gdb shows them (when it can)."""
