@@ -1,5 +1,6 @@
 #include "app/scene.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/basic_models.hpp"
@@ -68,6 +69,52 @@ void draw_lattice_lines(const InteractableViewport3d* viewport, const std::vecto
 void draw_points(const InteractableViewport3d* viewport, const std::vector<Vector3>& points, const Color* color)
 {
     interactable_viewport3d_draw_vertices(viewport, points.data(), static_cast<int>(points.size()), color);
+}
+
+// Forgets the levels of detail when the paths, their copies or the switches
+// changed since they were built.
+void refresh_path_levels(const GuiState* s, ScenePathLevels* cache)
+{
+    const std::vector<Vector3>* plain[3] = {&s->l_verts, &s->i_verts, &s->r_verts};
+    const std::vector<std::vector<Vector3>>* copies[3] = {&s->l_extrapolated_verts, &s->i_extrapolated_verts,
+                                                          &s->r_extrapolated_verts};
+    const std::int32_t samples = s->verts_number;
+    bool same = cache->paths_generation == s->paths_generation && cache->samples == samples
+             && cache->switches == s->open_close_movements;
+    for (int p = 0; p < 3; ++p)
+        same = same && cache->arrays[p] == plain[p]->data() && cache->copies[p].size() == copies[p]->size();
+    if (same)
+        return;
+    cache->paths_generation = s->paths_generation;
+    cache->samples = samples;
+    cache->switches = s->open_close_movements;
+    cache->drawn_pairs = path_simplification_drawn_pairs(samples, cache->switches.data(),
+                                                         static_cast<std::int32_t>(cache->switches.size()));
+    for (int p = 0; p < 3; ++p) {
+        cache->arrays[p] = plain[p]->data();
+        cache->plain[p].reset();
+        cache->copies[p].assign(copies[p]->size(), PathLevels{});
+    }
+}
+
+// One whole path: its level of detail for the current camera, or its
+// samples when no level helps.
+void draw_whole_path(const InteractableViewport3d* viewport, const Matrix4& camera, const ScenePathLevels& cache,
+                     PathLevels* levels, const std::vector<Vector3>& path, std::int32_t count, const Color* color)
+{
+    count = std::min(count, static_cast<std::int32_t>(path.size()));
+    const auto samples = [&path]() -> const std::vector<Vector3>& { return path; };
+    const double side = std::max(viewport->w, viewport->h);
+    const double scale = path_simplification_pixels_per_mm(camera, levels->box(count, samples), side);
+    const PathLevel* level =
+        levels->get(path_simplification_level(scale, SCENE_PATH_CELL_PIXELS), count, cache.drawn_pairs, samples);
+    if (level != nullptr)
+        interactable_viewport3d_draw_segments(viewport, level->positions.data(),
+                                              static_cast<int>(level->vertex_count()), level->segments.data(),
+                                              static_cast<int>(level->segment_count()), color);
+    else
+        interactable_viewport3d_draw_path_switched(viewport, path.data(), count, cache.switches.data(),
+                                                   static_cast<int>(cache.switches.size()), color);
 }
 
 }  // namespace
@@ -151,28 +198,31 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
             before([=] { interactable_viewport3d_draw_vertices(viewport, field, 1, color); });
         }
 
-    // Whole paths, solid while opening and dashed while closing.
-    if (s->draw_all_exercise_verts)
-        for (const ScenePoint& point : points) {
+    // Whole paths, solid while opening and dashed while closing, each at its
+    // level of detail.
+    if (s->draw_all_exercise_verts) {
+        ScenePathLevels* cache = &b->path_levels;
+        refresh_path_levels(s, cache);
+        const Matrix4 camera = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
+        const std::int32_t count = cache->samples;
+        for (int p = 0; p < 3; ++p) {
+            const ScenePoint& point = points[p];
             if (!point.shown)
                 continue;
-            const std::int32_t* switches = s->open_close_movements.data();
-            const int switch_count = static_cast<int>(s->open_close_movements.size());
             const Color* color = point.color;
             if (point.extrapolated) {
-                for (const std::vector<Vector3>& copy : *point.extrapolated_verts)
-                    layer([=, &copy] {
-                        interactable_viewport3d_draw_path_switched(viewport, copy.data(), static_cast<int>(copy.size()),
-                                                                   switches, switch_count, color);
-                    });
+                for (std::size_t k = 0; k < point.extrapolated_verts->size() && k < cache->copies[p].size(); ++k) {
+                    const std::vector<Vector3>* copy = &(*point.extrapolated_verts)[k];
+                    PathLevels* levels = &cache->copies[p][k];
+                    layer([=] { draw_whole_path(viewport, camera, *cache, levels, *copy, count, color); });
+                }
             } else {
                 const std::vector<Vector3>* verts = point.verts;
-                layer([=] {
-                    interactable_viewport3d_draw_path_switched(viewport, verts->data(), static_cast<int>(verts->size()),
-                                                               switches, switch_count, color);
-                });
+                PathLevels* levels = &cache->plain[p];
+                layer([=] { draw_whole_path(viewport, camera, *cache, levels, *verts, count, color); });
             }
         }
+    }
 
     // Calibration points.
     if (s->draw_callibration)

@@ -121,6 +121,10 @@ struct GuiState {
     // Counts the projections made; whoever keeps something derived from the
     // projected arrays (the inspection's search index) knows when it is stale.
     std::uint64_t projection_generation = 0;
+    // Counts the rebuilds of the paths and their grid copies; whoever keeps
+    // something derived from them (the scene's levels of detail, the
+    // inspection's search index) knows when it is stale.
+    std::uint64_t paths_generation = 0;
 
     // -- Widgets (owned through the two lists; the fields below refer into them) --
     std::vector<std::unique_ptr<Interactable>> interactables;  // dispatch and drawing order

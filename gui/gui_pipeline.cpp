@@ -68,6 +68,7 @@ void extrapolate(GuiState* s, std::int32_t node_count, std::int32_t samples)
 {
     const std::int32_t X = s->extrapolation_x_amount, Y = s->extrapolation_y_amount, Z = s->extrapolation_z_amount;
     const double distance = s->extrapolation_distance;
+    ++s->paths_generation;
     auto arrays = path_arrays(s);
     for (PathArrays& a : arrays)
         a.extrapolated->assign(static_cast<std::size_t>(node_count),
@@ -152,6 +153,7 @@ void gui_build_seperate_jaw_vertices()
     if (exercise == nullptr)
         return;
     const std::size_t n = exercise->data.size();
+    ++s->paths_generation;
     s->l_verts.resize(n);
     s->i_verts.resize(n);
     s->r_verts.resize(n);

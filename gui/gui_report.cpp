@@ -39,6 +39,7 @@ std::int32_t gui_exercise_sample_count(const EmgExercise* exercise)
 
 void gui_release_derived_arrays(GuiState* state)
 {
+    ++state->paths_generation;
     state->l_extrapolated_verts.clear();
     state->i_extrapolated_verts.clear();
     state->r_extrapolated_verts.clear();
