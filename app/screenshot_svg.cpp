@@ -21,6 +21,9 @@ namespace {
 // groups inside the scale box.
 constexpr int drawing_indent = 1;
 constexpr int scale_box_indent = 2;
+// How far, in pixels of the drawing, a written path may stray from its
+// samples: samples closer together than that show as one line anyway.
+constexpr double path_tolerance = SCREENSHOT_SVG_PATH_TOLERANCE;
 
 // ---------------------------------------------------------------------------
 // Settings
@@ -251,12 +254,13 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
                     const std::vector<Vector3>& copy = (*point.copies)[static_cast<std::size_t>(k)];
                     svg_writer_draw_path_switched(file, scale_box_indent, size, size, state.viewport, copy.data(),
                                                   usable_count(state.extrapolated_verts_number, copy),
-                                                  state.open_close_movements.data(), switch_count, point.color);
+                                                  state.open_close_movements.data(), switch_count, point.color,
+                                                  path_tolerance);
                 }
             } else {
                 svg_writer_draw_path_switched(file, scale_box_indent, size, size, state.viewport,
                                               point.path->data(), path_length, state.open_close_movements.data(),
-                                              switch_count, point.color);
+                                              switch_count, point.color, path_tolerance);
             }
         }
     svg_writer_scale_box_close(file, scale_box_indent);

@@ -21,6 +21,10 @@
 class SvgSink;
 struct GuiState;
 
+// The whole paths are written simplified: no written line strays more than
+// this many pixels of the drawing from the samples it stands for.
+inline constexpr double SCREENSHOT_SVG_PATH_TOLERANCE = 0.75;
+
 // Writes "screenshot_%d_%02d_%02d_%02d_%02d_%02d.svg" (local time) in the
 // working directory from `gui_state`, as a drawing of size x size pixels (the
 // side of the square viewport). Nothing is written when the file cannot be

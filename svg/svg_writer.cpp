@@ -8,6 +8,7 @@
 
 #include "app/sdl_help.hpp"
 #include "geometry/camera.hpp"
+#include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
 #include "widgets/interactable_viewport3d.hpp"
 
@@ -361,22 +362,33 @@ void svg_writer_draw_edges(SvgSink& file, int indent, const InteractableViewport
 
 void svg_writer_draw_path_switched(SvgSink& file, int indent, int width, int height,
                                    const InteractableViewport3d* viewport, const Vector3* vertices, int vertex_count,
-                                   const std::int32_t* switches, int switch_count, const Color* color)
+                                   const std::int32_t* switches, int switch_count, const Color* color,
+                                   double tolerance)
 {
     const SvgProjection projection(viewport);
     open_group(file, indent, "stroke", scene_color(viewport, color), " fill=\"none\"");
     // One polyline per piece, empty pieces included, so that every switch
     // shows in the file as it does in the walk over the path.
+    std::vector<PathPoint2> points;
     for (const PathPiece& piece : path_switching_pieces(vertex_count, switches, switch_count)) {
         file.tabs(indent + 1);
         file.write("<polyline");
         if (piece.dashed)
             file.write(" stroke-dasharray=\"1%,1%\"");
         file.write(" points=\"");
+        points.clear();
         for (std::int32_t i = piece.first; i < piece.first + piece.count; ++i) {
             double fx = 0, fy = 0;
             if (projection.project_for_writing(vertices[i], width, height, &fx, &fy))
-                file.point(fx * width, fy * height);
+                points.push_back({fx * width, fy * height});
+        }
+        if (tolerance > 0) {
+            // The piece's first and last points stay: the switches stay where they are.
+            for (std::uint32_t k : path_simplification_polyline(points.data(), points.size(), tolerance))
+                file.point(points[k].x, points[k].y);
+        } else {
+            for (const PathPoint2& p : points)
+                file.point(p.x, p.y);
         }
         file.write("\"/>\n");
     }
