@@ -107,7 +107,7 @@ void draw_whole_path(const InteractableViewport3d* viewport, const Matrix4& came
     const double side = std::max(viewport->w, viewport->h);
     const double scale = path_simplification_pixels_per_mm(camera, levels->box(count, samples), side);
     const PathLevel* level =
-        levels->get(path_simplification_level(scale, SCENE_PATH_CELL_PIXELS), count, cache.drawn_pairs, samples);
+        levels->get(path_simplification_level(scale, cache.cell_pixels), count, cache.drawn_pairs, samples);
     if (level != nullptr)
         interactable_viewport3d_draw_segments(viewport, level->positions.data(),
                                               static_cast<int>(level->vertex_count()), level->segments.data(),

@@ -25,6 +25,7 @@ struct EmgExercise;
 // paths and the switches stay the same.
 inline constexpr double SCENE_PATH_CELL_PIXELS = 1.25;
 struct ScenePathLevels {
+    double cell_pixels = SCENE_PATH_CELL_PIXELS;  // 0: every path drawn sample by sample
     std::uint64_t paths_generation = 0;
     const void* arrays[3] = {nullptr, nullptr, nullptr};  // l, i, r paths the levels were built for
     std::int32_t samples = -1;

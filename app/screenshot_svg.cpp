@@ -21,9 +21,7 @@ namespace {
 // groups inside the scale box.
 constexpr int drawing_indent = 1;
 constexpr int scale_box_indent = 2;
-// How far, in pixels of the drawing, a written path may stray from its
-// samples: samples closer together than that show as one line anyway.
-constexpr double path_tolerance = SCREENSHOT_SVG_PATH_TOLERANCE;
+
 
 // ---------------------------------------------------------------------------
 // Settings
@@ -185,7 +183,7 @@ void write_connection(SvgSink& file, const GuiState& state, const Vector3& from,
 // Everything that needs the report, from the connections to the lattice
 // nodes, in the order the screen draws them.
 void write_report_scene(SvgSink& file, const GuiState& state, const ElementColors& colors, int size,
-                        double line_width)
+                        double line_width, double path_tolerance)
 {
     const EmgReport& report = *state.report;
     const TrackedPoint points[3] = {
@@ -290,7 +288,7 @@ struct FileCloser {
 
 }  // namespace
 
-void screenshot_svg_write(SvgSink& file, const GuiState& state, int size)
+void screenshot_svg_write(SvgSink& file, const GuiState& state, int size, double path_tolerance)
 {
     const ElementColors colors = choose_colors(state);
     const double line_width = line_width_percent(state);
@@ -307,7 +305,7 @@ void screenshot_svg_write(SvgSink& file, const GuiState& state, int size)
             svg_writer_draw_edges(file, drawing_indent, state.viewport, unit_axis_verts, unit_axis_verts_number,
                                   unit_axis_edges, unit_axis_edges_number, colors.reference);
         if (state.report != nullptr)
-            write_report_scene(file, state, colors, size, line_width);
+            write_report_scene(file, state, colors, size, line_width, path_tolerance);
     }
 
     svg_writer_svg_closing(file);

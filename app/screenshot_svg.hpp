@@ -33,5 +33,7 @@ void screenshot_svg(int size);
 
 // The whole drawing of `state` written to `file`. Unknown setting values
 // print their two warning lines on standard output and fall back to the
-// black background or the own colours.
-void screenshot_svg_write(SvgSink& file, const GuiState& state, int size);
+// black background or the own colours. A path tolerance of 0 writes every
+// sample of the paths.
+void screenshot_svg_write(SvgSink& file, const GuiState& state, int size,
+                          double path_tolerance = SCREENSHOT_SVG_PATH_TOLERANCE);
