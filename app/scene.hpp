@@ -28,11 +28,13 @@ struct ScenePathLevels {
     double cell_pixels = SCENE_PATH_CELL_PIXELS;  // 0: every path drawn sample by sample
     std::uint64_t paths_generation = 0;
     const void* arrays[3] = {nullptr, nullptr, nullptr};  // l, i, r paths the levels were built for
+    std::int32_t copy_count = -1;
     std::int32_t samples = -1;
     std::vector<std::int32_t> switches;
     std::vector<std::uint32_t> drawn_pairs;  // the segments a switched path draws, as sample pairs
     PathLevels plain[3];                     // l, i, r paths
     std::vector<PathLevels> copies[3];       // their grid copies
+    std::vector<Vector3> copy;               // the points of one copy, while they are needed
 };
 
 // Working arrays of the scene, kept by the main loop between passes.
@@ -49,13 +51,11 @@ struct SceneBuffers {
 // switched, coloured and found in the state.
 struct ScenePoint {
     char kind;                // 'l', 'i' or 'r'
+    int index;                // GUI_KIND_LEFT, GUI_KIND_INCISAL or GUI_KIND_RIGHT
     bool shown;
     bool extrapolated;
     const Color* color;
     const std::vector<Vector3>* verts;
-    const std::vector<std::vector<Vector3>>* extrapolated_verts;
-    const std::vector<Vector3>* projected_verts;
-    const std::vector<std::vector<Vector3>>* projected_extrapolated_verts;
     const Vector3* calibration;  // null without a report
 };
 void scene_points(const GuiState* state, ScenePoint out[3]);

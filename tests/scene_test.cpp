@@ -151,12 +151,12 @@ TEST_F(Scene, InspectionHighlightsAndDescribesTheHoveredPoint)
     state_->extrapolation_distance = 10.0;
     gui_build_extrapolated_and_projected_jaw_vertices();
     zelto_draw_frame(&loop_);
-    inspect_at(project(state_->i_extrapolated_verts[lattice_node_index(-1, 0, 0, 1, 0, 0)][10]));
+    inspect_at(project(gui_extrapolated_vertex(state_, GUI_KIND_INCISAL, lattice_node_index(-1, 0, 0, 1, 0, 0), 10)));
     EXPECT_EQ(loop_.hovered_point, 10);
     EXPECT_EQ(state_->point_info_text->text.rfind("[S-1][V+0][H+0] Incisal Point #10, Rotation: ", 0), 0u)
         << state_->point_info_text->text;
     for (int s : {0, 1}) {
-        const Vector3 other = project(state_->i_extrapolated_verts[lattice_node_index(s, 0, 0, 1, 0, 0)][10]);
+        const Vector3 other = project(gui_extrapolated_vertex(state_, GUI_KIND_INCISAL, lattice_node_index(s, 0, 0, 1, 0, 0), 10));
         EXPECT_GE(pixels_of_color_around(other, c_gray), 20) << s;
     }
 }
