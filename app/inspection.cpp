@@ -170,20 +170,44 @@ void InspectionIndex::build(const GuiState* s)
             }
             source.levels.push_back(std::move(above));
         }
+        for (const std::vector<Box>& level : source.levels)
+            source.shown.emplace_back(level.size(), Shown{0, 0, 0, 0, 0, false, 0});
         sources_.push_back(std::move(source));
     }
 }
 
 namespace {
 
-// The smallest squared distance from the mouse that a projected point of the
-// box can have, or less. The box lies in front of the eye (w > 0 at every
-// corner, so everywhere in it) or the bound is 0; its projection then lies
-// within the projections of its corners. A margin covers the rounding of the
-// projection.
-double box_bound(const Matrix4& m, const Vector3& low, const Vector3& high, double mouse_x, double mouse_y)
+// How the camera shows a box: the bounds of its projected corners. A box in
+// front of the eye (w > 0 at every corner, so everywhere in it) projects
+// within them; a box partly at or behind the eye is not bounded. The margin
+// covers the rounding of the projection.
+InspectionIndex::Shown show_box(const Matrix4& m, const Vector3& low, const Vector3& high)
 {
-    double x0 = std::numeric_limits<double>::infinity(), x1 = -x0, y0 = x0, y1 = -x0, margin = 0;
+    InspectionIndex::Shown shown{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                                 std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                                 0.0, true, 0};
+    if (m.m[3] == 0 && m.m[7] == 0 && m.m[11] == 0 && m.m[15] == 1) {
+        // An orthographic camera is affine: the box's centre moved by the
+        // sum of its half sides, each as far as the camera stretches it.
+        const Vector3 centre{(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2};
+        const Vector3 half{(high.x - low.x) / 2, (high.y - low.y) / 2, (high.z - low.z) / 2};
+        double size = 0;
+        for (int r = 0; r < 2; ++r) {
+            const double middle = m.m[r] * centre.x + m.m[4 + r] * centre.y + m.m[8 + r] * centre.z + m.m[12 + r];
+            const double reach = std::fabs(m.m[r]) * half.x + std::fabs(m.m[4 + r]) * half.y
+                               + std::fabs(m.m[8 + r]) * half.z;
+            size = std::max(size, std::fabs(m.m[r] * low.x) + std::fabs(m.m[r] * high.x) + std::fabs(m.m[4 + r] * low.y)
+                                      + std::fabs(m.m[4 + r] * high.y) + std::fabs(m.m[8 + r] * low.z)
+                                      + std::fabs(m.m[8 + r] * high.z) + std::fabs(m.m[12 + r]));
+            (r == 0 ? shown.x0 : shown.y0) = (middle - reach) * 0.5 + 0.5;
+            (r == 0 ? shown.x1 : shown.y1) = (middle + reach) * 0.5 + 0.5;
+        }
+        shown.margin = 1e-12 * size + 1e-12;
+        shown.bounded = std::isfinite(shown.x0) && std::isfinite(shown.x1) && std::isfinite(shown.y0)
+                     && std::isfinite(shown.y1);
+        return shown;
+    }
     for (int corner = 0; corner < 8; ++corner) {
         const double p[3] = {(corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
                              (corner & 4) ? high.z : low.z};
@@ -194,18 +218,30 @@ double box_bound(const Matrix4& m, const Vector3& low, const Vector3& high, doub
             size[at] = std::fabs(m.m[r] * p[0]) + std::fabs(m.m[4 + r] * p[1]) + std::fabs(m.m[8 + r] * p[2])
                      + std::fabs(m.m[12 + r]);
         }
-        if (!(clip[2] > 0) || !std::isfinite(clip[0]) || !std::isfinite(clip[1]))
-            return 0;
         const double fx = clip[0] / clip[2] * 0.5 + 0.5, fy = clip[1] / clip[2] * 0.5 + 0.5;
-        x0 = std::min(x0, fx);
-        x1 = std::max(x1, fx);
-        y0 = std::min(y0, fy);
-        y1 = std::max(y1, fy);
-        margin = std::max(margin, (size[0] + size[1] + size[2] * (std::fabs(fx) + std::fabs(fy) + 1)) / clip[2]);
+        if (!(clip[2] > 0) || !std::isfinite(fx) || !std::isfinite(fy)) {
+            shown.bounded = false;
+            return shown;
+        }
+        shown.x0 = std::min(shown.x0, fx);
+        shown.x1 = std::max(shown.x1, fx);
+        shown.y0 = std::min(shown.y0, fy);
+        shown.y1 = std::max(shown.y1, fy);
+        shown.margin =
+            std::max(shown.margin, (size[0] + size[1] + size[2] * (std::fabs(fx) + std::fabs(fy) + 1)) / clip[2]);
     }
-    margin = 1e-12 * margin + 1e-12;
-    const double gx = std::max({0.0, x0 - mouse_x, mouse_x - x1}) - margin;
-    const double gy = std::max({0.0, y0 - mouse_y, mouse_y - y1}) - margin;
+    shown.margin = 1e-12 * shown.margin + 1e-12;
+    return shown;
+}
+
+// The smallest squared distance from the mouse that a projected point of a
+// shown box can have, or less.
+double shown_bound(const InspectionIndex::Shown& shown, double mouse_x, double mouse_y)
+{
+    if (!shown.bounded)
+        return 0.0;
+    const double gx = std::max({0.0, shown.x0 - mouse_x, mouse_x - shown.x1}) - shown.margin;
+    const double gy = std::max({0.0, shown.y0 - mouse_y, mouse_y - shown.y1}) - shown.margin;
     const double bound = (gx > 0 ? gx * gx : 0.0) + (gy > 0 ? gy * gy : 0.0);
     return std::isfinite(bound) ? bound : 0.0;
 }
@@ -236,10 +272,21 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
     };
     std::vector<Pending> heap;
     auto push = [&](std::uint32_t source, std::uint32_t level, std::uint32_t index) {
-        const Box& box = sources_[source].levels[level][index];
+        Source& from = sources_[source];
+        const Box& box = from.levels[level][index];
         if (box.min.x > box.max.x)
             return;
-        heap.push_back({box_bound(camera, box.min, box.max, mouse_x, mouse_y), source, level, index});
+        // Projections are counted from 1, so a box never shown is shown now.
+        const std::uint64_t generation = s->projection_generation + 1;
+        Shown& shown = from.shown[level][index];
+        if (shown.generation != generation) {
+            shown = show_box(camera, box.min, box.max);
+            shown.generation = generation;
+        }
+        const double bound = shown_bound(shown, mouse_x, mouse_y);
+        if (found && bound > best)
+            return;  // farther than the best: no winner in it
+        heap.push_back({bound, source, level, index});
         std::push_heap(heap.begin(), heap.end(), std::greater<>{});
     };
     if (!std::isnan(mouse_x) && !std::isnan(mouse_y))
@@ -262,8 +309,11 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
         }
         const std::int32_t first = static_cast<std::int32_t>(next.index) * run_length;
         const std::int32_t last = std::min(source.count, first + run_length);
+        Vector3 run[run_length];
+        if (last > first)
+            gui_projected_vertices(s, source.kind_index, source.copy, first, last - first, run);
         for (std::int32_t k = first; k < last; ++k) {
-            const double d = squared_distance_to_mouse(gui_projected_vertex(s, source.kind_index, source.copy, k), mouse);
+            const double d = squared_distance_to_mouse(run[k - first], mouse);
             const std::uint64_t id = static_cast<std::uint64_t>(next.source) << 32 | static_cast<std::uint32_t>(k);
             if (d < best || (found && d == best && id < best_id)) {
                 best = d;

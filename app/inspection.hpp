@@ -40,6 +40,15 @@ class InspectionIndex {
 public:
     InspectionHit find(const GuiState* state, double mouse_x, double mouse_y, char previous_kind);
 
+    // A box as the camera of the last projection shows it, worked out when
+    // a search first needs it.
+    struct Shown {
+        double x0, x1, y0, y1;  // the bounds of its projected corners
+        double margin;          // for the rounding of the projection
+        bool bounded;           // false: partly at or behind the eye, no bound
+        std::uint64_t generation;  // the projection it was worked out for; 0: none yet
+    };
+
 private:
     struct Box {
         Vector3 min{1, 1, 1};
@@ -52,6 +61,7 @@ private:
         bool lattice;
         std::int32_t count;  // candidates taken from it
         std::vector<std::vector<Box>> levels;  // the runs of samples first, then pairs of boxes up to one
+        std::vector<std::vector<Shown>> shown;  // the same shape as the levels
     };
     bool stale(const GuiState* state) const;
     void build(const GuiState* state);

@@ -258,6 +258,9 @@ void gui_extrapolated_path(const GuiState* state, int kind, std::int32_t copy, s
 // projection; copy -1 stands for the path itself, which is projected as its
 // central copy. NaN coordinates when the point cannot be projected.
 Vector3 gui_projected_vertex(const GuiState* state, int kind, std::int32_t copy, std::int32_t sample);
+// The same for `count` consecutive samples from `first`.
+void gui_projected_vertices(const GuiState* state, int kind, std::int32_t copy, std::int32_t first,
+                            std::int32_t count, Vector3* out);
 // The camera transform in OpenGL form: model-view matrix (the whole camera),
 // projection matrix (identity) and viewport (0, 0, w, h).
 void gui_get_model_poject_viewport_data(double model_view[16], double projection[16], int viewport_rect[4],

@@ -164,10 +164,34 @@ void gui_extrapolated_path(const GuiState* s, int kind, std::int32_t copy, std::
 
 Vector3 gui_projected_vertex(const GuiState* s, int kind, std::int32_t copy, std::int32_t sample)
 {
+    Vector3 out;
+    gui_projected_vertices(s, kind, copy, sample, 1, &out);
+    return out;
+}
+
+void gui_projected_vertices(const GuiState* s, int kind, std::int32_t copy, std::int32_t first, std::int32_t count,
+                            Vector3* out)
+{
     if (copy < 0)  // the path: its central copy
         copy = lattice_node_index(0, 0, 0, s->extrapolated_amounts[0], s->extrapolated_amounts[1],
                                   s->extrapolated_amounts[2]);
-    return project(s->projection_camera, gui_extrapolated_vertex(s, kind, copy, sample));
+    const std::vector<Vector3>& path = gui_path(s, kind);
+    const std::int64_t made = std::min<std::int64_t>(
+        {s->extrapolated_verts_number, static_cast<std::int64_t>(path.size()),
+         static_cast<std::int64_t>(s->lattice_directions.size())});
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::int32_t offsets[3] = {0, 0, 0};
+    const bool exists = copy_exists(s, copy);
+    if (exists)
+        copy_offsets(s, copy, offsets);
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int64_t t = static_cast<std::int64_t>(first) + k;
+        out[k] = exists && t >= 0 && t < made
+                   ? project(s->projection_camera, moved(path[static_cast<std::size_t>(t)],
+                                                         s->lattice_directions[static_cast<std::size_t>(t)], offsets,
+                                                         s->extrapolated_distance))
+                   : Vector3{nan, nan, nan};
+    }
 }
 
 void gui_build_seperate_jaw_vertices()
