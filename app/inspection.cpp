@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "app/scene.hpp"
 #include "geometry/lattice.hpp"
@@ -106,10 +107,25 @@ std::uint32_t switch_bits(const GuiState* s)
          | (s->draw_extrapolation_r ? 32u : 0u);
 }
 
-// Samples per box at the bottom of a tree.
+// Samples per box at the bottom of the tree, and boxes per box above.
 constexpr std::int32_t run_length = 32;
+constexpr std::size_t fan_out = 4;
 
 }  // namespace
+
+// Widens a box (empty: min above max) to a finite point.
+template <typename Box>
+void add_to_box(Box* box, const Vector3& p)
+{
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+        return;
+    if (box->min.x > box->max.x) {
+        box->min = box->max = p;
+        return;
+    }
+    box->min = {std::min(box->min.x, p.x), std::min(box->min.y, p.y), std::min(box->min.z, p.z)};
+    box->max = {std::max(box->max.x, p.x), std::max(box->max.y, p.y), std::max(box->max.z, p.z)};
+}
 
 bool InspectionIndex::stale(const GuiState* s) const
 {
@@ -130,50 +146,71 @@ void InspectionIndex::build(const GuiState* s)
     copies_ = s->extrapolations_number;
     samples_ = s->verts_number;
     sources_.clear();
+    runs_.clear();
+    levels_.clear();
+    shown_.clear();
     const std::int32_t center = lattice_node_index(0, 0, 0, s->extrapolated_amounts[0], s->extrapolated_amounts[1],
                                                    s->extrapolated_amounts[2]);
+    struct Placed {
+        std::uint64_t code;
+        Run run;
+        Box box;
+    };
+    std::vector<Placed> placed;
+    Box all;
     std::vector<Vector3> points;
     for (const CandidateSource& c : candidate_sources(s)) {
-        Source source{c.kind_index, c.kind, c.copy, c.lattice, c.count, {}};
+        const auto source = static_cast<std::uint32_t>(sources_.size());
+        sources_.push_back({c.kind_index, c.kind, c.copy, c.lattice, c.count});
         // The path itself is where its central copy is.
         gui_extrapolated_path(s, c.kind_index, c.copy < 0 ? center : c.copy, &points);
-        std::vector<Box> runs(static_cast<std::size_t>((c.count + run_length - 1) / run_length));
-        for (std::int32_t k = 0; k < c.count && static_cast<std::size_t>(k) < points.size(); ++k) {
-            const Vector3& p = points[static_cast<std::size_t>(k)];
-            if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
-                continue;  // projected as not a number: never a winner
-            Box& box = runs[static_cast<std::size_t>(k / run_length)];
-            if (box.min.x > box.max.x) {
-                box.min = box.max = p;
-            } else {
-                box.min = {std::min(box.min.x, p.x), std::min(box.min.y, p.y), std::min(box.min.z, p.z)};
-                box.max = {std::max(box.max.x, p.x), std::max(box.max.y, p.y), std::max(box.max.z, p.z)};
-            }
+        const std::int32_t count = std::min(c.count, static_cast<std::int32_t>(points.size()));
+        for (std::int32_t first = 0; first < count; first += run_length) {
+            Box box;
+            for (std::int32_t k = first; k < std::min(count, first + run_length); ++k)
+                add_to_box(&box, points[static_cast<std::size_t>(k)]);
+            if (box.min.x > box.max.x)
+                continue;  // no finite point: projected as not a number, never a winner
+            placed.push_back({0, {source, first}, box});
+            add_to_box(&all, box.min);
+            add_to_box(&all, box.max);
         }
-        source.levels.push_back(std::move(runs));
-        while (source.levels.back().size() > 1) {
-            const std::vector<Box>& below = source.levels.back();
-            std::vector<Box> above((below.size() + 1) / 2);
-            for (std::size_t b = 0; b < below.size(); ++b) {
-                Box& box = above[b / 2];
-                const Box& part = below[b];
-                if (part.min.x > part.max.x)
-                    continue;
-                if (box.min.x > box.max.x) {
-                    box = part;
-                } else {
-                    box.min = {std::min(box.min.x, part.min.x), std::min(box.min.y, part.min.y),
-                               std::min(box.min.z, part.min.z)};
-                    box.max = {std::max(box.max.x, part.max.x), std::max(box.max.y, part.max.y),
-                               std::max(box.max.z, part.max.z)};
-                }
-            }
-            source.levels.push_back(std::move(above));
-        }
-        for (const std::vector<Box>& level : source.levels)
-            source.shown.emplace_back(level.size(), Shown{0, 0, 0, 0, 0, false, 0});
-        sources_.push_back(std::move(source));
     }
+    if (placed.empty())
+        return;
+    // Runs near each other in space next to each other: ordered along a
+    // curve through the cells of the whole box (Morton order).
+    for (Placed& p : placed) {
+        const double centre[3] = {(p.box.min.x + p.box.max.x) / 2, (p.box.min.y + p.box.max.y) / 2,
+                                  (p.box.min.z + p.box.max.z) / 2};
+        const double low[3] = {all.min.x, all.min.y, all.min.z}, high[3] = {all.max.x, all.max.y, all.max.z};
+        for (int axis = 0; axis < 3; ++axis) {
+            const double span = high[axis] - low[axis];
+            const double at = span > 0 ? (centre[axis] - low[axis]) / span : 0.0;
+            const auto cell = static_cast<std::uint64_t>(std::clamp(at, 0.0, 1.0) * 2097151.0);  // 21 bits
+            for (int bit = 0; bit < 21; ++bit)
+                p.code |= ((cell >> bit) & 1u) << (3 * bit + axis);
+        }
+    }
+    std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+        return std::tie(a.code, a.run.source, a.run.first) < std::tie(b.code, b.run.source, b.run.first);
+    });
+    levels_.emplace_back();
+    for (const Placed& p : placed) {
+        runs_.push_back(p.run);
+        levels_.back().push_back(p.box);
+    }
+    while (levels_.back().size() > 1) {
+        const std::vector<Box>& below = levels_.back();
+        std::vector<Box> above((below.size() + fan_out - 1) / fan_out);
+        for (std::size_t b = 0; b < below.size(); ++b) {
+            add_to_box(&above[b / fan_out], below[b].min);
+            add_to_box(&above[b / fan_out], below[b].max);
+        }
+        levels_.push_back(std::move(above));
+    }
+    for (const std::vector<Box>& level : levels_)
+        shown_.emplace_back(level.size(), Shown{0, 0, 0, 0, 0, false, 0});
 }
 
 namespace {
@@ -265,20 +302,18 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
     // winner, unless as near, where a tie with an earlier candidate decides.
     struct Pending {
         double bound;
-        std::uint32_t source;
         std::uint32_t level;
         std::uint32_t index;
         bool operator>(const Pending& o) const { return bound > o.bound; }
     };
     std::vector<Pending> heap;
-    auto push = [&](std::uint32_t source, std::uint32_t level, std::uint32_t index) {
-        Source& from = sources_[source];
-        const Box& box = from.levels[level][index];
+    auto push = [&](std::uint32_t level, std::uint32_t index) {
+        const Box& box = levels_[level][index];
         if (box.min.x > box.max.x)
             return;
         // Projections are counted from 1, so a box never shown is shown now.
         const std::uint64_t generation = s->projection_generation + 1;
-        Shown& shown = from.shown[level][index];
+        Shown& shown = shown_[level][index];
         if (shown.generation != generation) {
             shown = show_box(camera, box.min, box.max);
             shown.generation = generation;
@@ -286,35 +321,31 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
         const double bound = shown_bound(shown, mouse_x, mouse_y);
         if (found && bound > best)
             return;  // farther than the best: no winner in it
-        heap.push_back({bound, source, level, index});
+        heap.push_back({bound, level, index});
         std::push_heap(heap.begin(), heap.end(), std::greater<>{});
     };
-    if (!std::isnan(mouse_x) && !std::isnan(mouse_y))
-        for (std::uint32_t a = 0; a < sources_.size(); ++a)
-            if (!sources_[a].levels.empty() && !sources_[a].levels.back().empty())
-                push(a, static_cast<std::uint32_t>(sources_[a].levels.size() - 1), 0);
+    if (!std::isnan(mouse_x) && !std::isnan(mouse_y) && !levels_.empty())
+        push(static_cast<std::uint32_t>(levels_.size() - 1), 0);
+    Vector3 projected[run_length];
     while (!heap.empty()) {
         std::pop_heap(heap.begin(), heap.end(), std::greater<>{});
         const Pending next = heap.back();
         heap.pop_back();
         if (found && next.bound > best)
             break;
-        const Source& source = sources_[next.source];
         if (next.level > 0) {
-            const std::size_t width = source.levels[next.level - 1].size();
-            for (std::uint32_t child : {2 * next.index, 2 * next.index + 1})
-                if (child < width)
-                    push(next.source, next.level - 1, child);
+            const std::size_t width = levels_[next.level - 1].size();
+            for (std::size_t child = fan_out * next.index; child < fan_out * (next.index + 1) && child < width; ++child)
+                push(next.level - 1, static_cast<std::uint32_t>(child));
             continue;
         }
-        const std::int32_t first = static_cast<std::int32_t>(next.index) * run_length;
-        const std::int32_t last = std::min(source.count, first + run_length);
-        Vector3 run[run_length];
-        if (last > first)
-            gui_projected_vertices(s, source.kind_index, source.copy, first, last - first, run);
-        for (std::int32_t k = first; k < last; ++k) {
-            const double d = squared_distance_to_mouse(run[k - first], mouse);
-            const std::uint64_t id = static_cast<std::uint64_t>(next.source) << 32 | static_cast<std::uint32_t>(k);
+        const Run& run = runs_[next.index];
+        const Source& source = sources_[run.source];
+        const std::int32_t last = std::min(source.count, run.first + run_length);
+        gui_projected_vertices(s, source.kind_index, source.copy, run.first, last - run.first, projected);
+        for (std::int32_t k = run.first; k < last; ++k) {
+            const double d = squared_distance_to_mouse(projected[k - run.first], mouse);
+            const std::uint64_t id = static_cast<std::uint64_t>(run.source) << 32 | static_cast<std::uint32_t>(k);
             if (d < best || (found && d == best && id < best_id)) {
                 best = d;
                 best_id = id;

@@ -31,9 +31,9 @@ struct InspectionHit {
 };
 
 // Boxes around runs of consecutive samples of every candidate path, in 3D,
-// a binary tree of them per path: the boxes do not depend on the camera, so
-// the index is built when the paths or the candidate set change, never after
-// a drag. A search projects boxes with the camera of the last projection,
+// and a tree of boxes around boxes that lie near each other: the boxes do
+// not depend on the camera, so the index is built when the paths or the
+// candidate set change, never after a drag. A search projects boxes with the camera of the last projection,
 // nearest first, and compares only the samples of boxes that may hold the
 // winner.
 class InspectionIndex {
@@ -60,8 +60,11 @@ private:
         std::int32_t copy;  // -1: the path itself
         bool lattice;
         std::int32_t count;  // candidates taken from it
-        std::vector<std::vector<Box>> levels;  // the runs of samples first, then pairs of boxes up to one
-        std::vector<std::vector<Shown>> shown;  // the same shape as the levels
+    };
+    // A run of consecutive samples of one source.
+    struct Run {
+        std::uint32_t source;
+        std::int32_t first;
     };
     bool stale(const GuiState* state) const;
     void build(const GuiState* state);
@@ -73,6 +76,12 @@ private:
     std::int32_t copies_ = 0;
     std::int32_t samples_ = 0;
     std::vector<Source> sources_;
+    // The runs of every source in an order that keeps neighbours in space
+    // together, and a tree over them: level 0 holds the runs' boxes, each
+    // level above one box around every four below it, up to one.
+    std::vector<Run> runs_;
+    std::vector<std::vector<Box>> levels_;
+    std::vector<std::vector<Shown>> shown_;  // the same shape as the levels
 };
 
 // The search over every candidate in order; mouse in viewport fractions
