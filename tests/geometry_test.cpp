@@ -181,22 +181,21 @@ TEST(PathSimplification, LevelsAreTheCellsOfTheDrawnPairs)
             if (std::isfinite(a.y) && std::isfinite(b.y) && cell_of(a) != cell_of(b))
                 expected.insert(std::minmax(first[cell_of(a)], first[cell_of(b)]));
         }
-        for (const PathLevel* l : {&built}) {
-            for (std::size_t s = 0; s < l->segments.size(); s += 2)
-                EXPECT_TRUE(drawn.insert(std::minmax(l->first_samples[l->segments[s]],
-                                                      l->first_samples[l->segments[s + 1]])).second)
-                    << "each pair of cells once";
-            EXPECT_EQ(drawn, expected) << "level " << level;
-            EXPECT_EQ(l->vertex_count(), first.size());
-            for (std::size_t v = 0; v < l->vertex_count(); ++v)  // a point moves at most across its cell
-                EXPECT_LE(std::abs(l->positions[3 * v] - (*path)[l->first_samples[v]].x), 1e-5 * (1 + cell));
-        }
+        for (std::size_t s = 0; s < built.segments.size(); s += 2)
+            EXPECT_TRUE(drawn.insert(std::minmax(built.first_samples[built.segments[s]],
+                                                  built.first_samples[built.segments[s + 1]])).second)
+                << "each pair of cells once";
+        EXPECT_EQ(drawn, expected) << "level " << level;
+        EXPECT_EQ(built.vertex_count(), first.size());
+        for (std::size_t v = 0; v < built.vertex_count(); ++v)  // drawn at its representative sample
+            EXPECT_LE(std::abs(built.positions[3 * v] - (*path)[built.first_samples[v]].x), 1e-5 * (1 + cell));
         const PathLevel coarsened = path_simplification_coarsen(finer);
         EXPECT_EQ(coarsened.first_samples, built.first_samples);
         EXPECT_EQ(coarsened.cells, built.cells);
         EXPECT_EQ(coarsened.segment_count(), built.segment_count());
-        if (path == &jaw)
+        if (path == &jaw) {
             EXPECT_LT(built.segment_count(), pairs.size() / 2 / 2) << "retraced samples share their cells";
+        }
     }
     // A path far out for the cells is refused.
     const Vector3 far[2] = {{1e12, 0, 0}, {0, 0, 0}};
@@ -223,8 +222,9 @@ TEST(PathSimplification, ScreenScaleBoundsEveryMove)
             const CameraView view{0.5, -1, -20, 17, yaw, 5, 0.1, 1000, 60, 1, perspective};
             const Matrix4 m = camera_model_view_matrix(view);
             const double scale = path_simplification_pixels_per_mm(m, box, 750);
-            if (!perspective)
+            if (!perspective) {
                 EXPECT_NEAR(scale, 750 / 40.0, 1e-9);
+            }
             for (int k = 0; k < 200; ++k) {
                 const Vector3 p{-3 + 7 * unit(random), -2 + 3 * unit(random), 2 + 5 * unit(random)};
                 const Vector3 q{std::min(4.0, p.x + 0.01 * unit(random)), p.y, std::min(7.0, p.z + 0.01)};

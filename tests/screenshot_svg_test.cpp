@@ -426,8 +426,9 @@ TEST_F(Screenshot, SimplifiedPathsAreSmallAndLookTheSame)
         EXPECT_LE(4 * simplified.size(), every_sample.text().size()) << perspective;
         EXPECT_EQ(count_of(simplified, "<polyline"), count_of(every_sample.text(), "<polyline"));
         const long differing = rendered_difference(every_sample.text(), simplified, 750);
-        if (differing >= 0)
+        if (differing >= 0) {
             EXPECT_LT(differing, 1500 * 1500 / 200) << perspective;
+        }
     }
 }
 
