@@ -250,15 +250,17 @@ void gui_get_projected_min_max(double* min_x, double* min_y, double* max_x, doub
 // take on this machine: half of its physical memory, never more than a
 // quarter of the address space; 1 GiB when the memory cannot be told.
 std::int64_t gui_machine_grid_memory_limit();
-// Whether a grid of these amounts fits for the selected exercise: its node
-// count fits 32 bits and the copies of the three paths with their
-// projections stay within the state's extrapolation_memory_limit. When not,
-// prints a warning naming the amounts and returns false.
-bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z);
-// Takes the amounts when they fit. Otherwise, after the warning, the amounts
-// in force stay and a line says so; returns false. Every road that sets the
-// amounts (typed fields, preset files, built-in presets) goes through here.
-bool gui_set_extrapolation_amounts(std::int64_t x, std::int64_t y, std::int64_t z);
+// Whether a grid of these amounts fits for the state's selected exercise:
+// its node count fits 32 bits and the copies of the three paths with their
+// projections stay within the state's extrapolation_memory_limit (without a
+// state, the machine's). When not, prints a warning naming the amounts and
+// returns false.
+bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state = gui_state);
+// Takes the amounts into the state when they fit. Otherwise, after the
+// warning, the amounts in force stay and a line says so; returns false.
+// Every road that sets the amounts (typed fields, preset files, built-in
+// presets) goes through here.
+bool gui_set_extrapolation_amounts(GuiState* state, std::int64_t x, std::int64_t y, std::int64_t z);
 // Moves and zooms the orthographic camera so that everything switched on
 // fills 80 % of the view, refreshes the camera fields and re-projects.
 void gui_fit_display_to_verts();

@@ -120,7 +120,7 @@ void set_extrapolation_amount(Interactable* widget, int axis)
         value = 0;
     std::int64_t wanted[3] = {*amounts[0], *amounts[1], *amounts[2]};
     wanted[axis] = value;
-    const bool taken = gui_set_extrapolation_amounts(wanted[0], wanted[1], wanted[2]);
+    const bool taken = gui_set_extrapolation_amounts(state, wanted[0], wanted[1], wanted[2]);
     interactable_text_input_set_text_formatted_and_deactivate(input, "%d", *amounts[axis]);
     if (!taken)
         return;

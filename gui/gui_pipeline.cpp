@@ -163,13 +163,12 @@ void gui_build_seperate_jaw_vertices()
     s->verts_number = static_cast<std::int32_t>(n);
 }
 
-bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z)
+bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state)
 {
     const std::int64_t nodes = lattice_node_count(x, y, z);
-    const EmgExercise* exercise = gui_state != nullptr ? gui_selected_exercise(gui_state) : nullptr;
+    const EmgExercise* exercise = state != nullptr ? gui_selected_exercise(state) : nullptr;
     const double samples = exercise != nullptr ? static_cast<double>(exercise->data.size()) : 0.0;
-    const std::int64_t limit =
-        gui_state != nullptr ? gui_state->extrapolation_memory_limit : gui_machine_grid_memory_limit();
+    const std::int64_t limit = state != nullptr ? state->extrapolation_memory_limit : gui_machine_grid_memory_limit();
     // Three paths, each with its copies and their projections, plus the
     // lattices the scene builds around the six points of every frame.
     const double bytes = static_cast<double>(nodes) * (6.0 * std::max(samples, 1.0) + 6.0) * sizeof(Vector3);

@@ -186,7 +186,7 @@ void gui_deserialize(GuiState* state, const GuiPreset* preset)
     state->draw_extrapolation_i = preset->draw_extrapolation_i != 0;
     state->draw_extrapolation_r = preset->draw_extrapolation_r != 0;
     take_finite(&state->extrapolation_distance, preset->extrapolation_distance);
-    gui_set_extrapolation_amounts(std::max(preset->extrapolation_x_amount, 0),
+    gui_set_extrapolation_amounts(state, std::max(preset->extrapolation_x_amount, 0),
                                   std::max(preset->extrapolation_y_amount, 0),
                                   std::max(preset->extrapolation_z_amount, 0));
     state->draw_spokes = preset->draw_spokes != 0;

@@ -83,10 +83,9 @@ std::int64_t gui_machine_grid_memory_limit()
     return std::min(static_cast<std::int64_t>(ram_mib) / 2 * (std::int64_t{1} << 20), address_space_quarter);
 }
 
-bool gui_set_extrapolation_amounts(std::int64_t x, std::int64_t y, std::int64_t z)
+bool gui_set_extrapolation_amounts(GuiState* s, std::int64_t x, std::int64_t y, std::int64_t z)
 {
-    GuiState* s = gui_state;
-    if (!gui_extrapolation_amounts_fit(x, y, z)) {
+    if (!gui_extrapolation_amounts_fit(x, y, z, s)) {
         std::printf("Using the previous amounts %d, %d, %d instead.\n", s->extrapolation_x_amount,
                     s->extrapolation_y_amount, s->extrapolation_z_amount);
         return false;
