@@ -176,9 +176,11 @@ TEST_F(ReportTest, EveryProblemPrintsItsMessage)
              p.blocks = sample_line(0, 0) + "\n\n" + sample_line(0, 0);
          },
          missing + "1\n" + closing, 1},
-        {"value out of range", [](ReportParts& p) { p.blocks = sample_line(0, 0) + "10\t1e999" + sample_line(0, 0).substr(3); },
+        {"value out of range",
+         [](ReportParts& p) { p.blocks = sample_line(0, 0) + "10\t1e999" + sample_line(0, 0).substr(3); },
          "ERROR: point data entry #2 (at 10 ms) for exercise #1 is malformed\n" + closing, 1},
-        {"time above the 32-bit range", [](ReportParts& p) { p.blocks = sample_line(0, 0) + "2147483648" + sample_line(0, 0).substr(1); },
+        {"time above the 32-bit range",
+         [](ReportParts& p) { p.blocks = sample_line(0, 0) + "2147483648" + sample_line(0, 0).substr(1); },
          "ERROR: point data entry #2 (at 2147483647 ms) for exercise #1 is malformed\n" + closing, 1},
         {"time below the 32-bit range", [](ReportParts& p) { p.blocks = "-2147483649" + sample_line(0, 0).substr(1); },
          "ERROR: point data entry #1 (at -2147483648 ms) for exercise #1 is malformed\n" + closing, 1},

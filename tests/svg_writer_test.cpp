@@ -188,11 +188,15 @@ TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
          "\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"60.00%\" y2=\"50.00%\"/>\n"
          "\t<line x1=\"60.00%\" y1=\"50.00%\" x2=\"550.00%\" y2=\"50.00%\"/>\n</g>\n\n"},
         {"path",
-         [&](SvgSink& f) { svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, points, 6, switches, 1, &c_black); },
+         [&](SvgSink& f) {
+             svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, points, 6, switches, 1, &c_black);
+         },
          "<g stroke=\"#000000\" fill=\"none\">\n\t<polyline points=\"50.00,50.00 540.00,50.00 \"/>\n"
          "\t<polyline stroke-dasharray=\"1%,1%\" points=\"60.00,50.00 550.00,50.00 \"/>\n</g>\n\n"},
         {"path coming in front, leaving and coming back",
-         [&](SvgSink& f) { svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, in_and_out, 4, nullptr, 0, nullptr); },
+         [&](SvgSink& f) {
+             svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, in_and_out, 4, nullptr, 0, nullptr);
+         },
          "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"550.00,50.00 60.00,50.00 550.00,50.00 \"/>\n"
          "\t<polyline points=\"540.00,50.00 50.00,50.00 \"/>\n</g>\n\n"},
     });

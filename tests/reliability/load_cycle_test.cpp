@@ -28,77 +28,46 @@
 #include "tests/reliability/report_catalog.hpp"
 #include "tests/reliability/session.hpp"
 
-// -----------------------------------------------------------------------------
-// The count of the program's C++ heap
-// -----------------------------------------------------------------------------
-//
-// Every block carries a small header in front of it: where the block begins
-// and how many bytes of it were counted. Only what the session's own thread
-// allocates is counted (Zelto does all its work there; the driver's threads
-// allocate and free at their own times), and a counted block is uncounted
-// whichever thread frees it.
+// The count: every block carries a header in front of it with the bytes
+// counted for it. Only what the session's own thread allocates is counted
+// (Zelto does all its work there; the driver's threads allocate and free at
+// their own times), and a counted block is uncounted whichever thread frees
+// it. The other forms of new and delete of the library call these two.
 
 namespace {
 
-struct alignas(std::max_align_t) BlockHeader {
-    void* block;
-    std::size_t counted;
+struct alignas(std::max_align_t) CountedBytes {
+    std::size_t bytes;
 };
 
 std::atomic<std::int64_t> live_bytes{0};
 thread_local bool counting_thread = false;
 
-void* counted_allocation(std::size_t size, std::size_t alignment)
+}  // namespace
+
+void* operator new(std::size_t size)
 {
-    const std::size_t offset = std::max(alignment, sizeof(BlockHeader));
-    const std::size_t total = (size + offset + offset - 1) / offset * offset;
-    void* block = offset == sizeof(BlockHeader) ? std::malloc(total) : std::aligned_alloc(offset, total);
-    if (block == nullptr)
-        return nullptr;
-    void* user = static_cast<char*>(block) + offset;
-    BlockHeader* header = static_cast<BlockHeader*>(user) - 1;
-    header->block = block;
-    header->counted = counting_thread ? size : 0;
-    live_bytes += static_cast<std::int64_t>(header->counted);
-    return user;
+    auto* header = static_cast<CountedBytes*>(std::malloc(sizeof(CountedBytes) + size));
+    if (header == nullptr)
+        throw std::bad_alloc();
+    header->bytes = counting_thread ? size : 0;
+    live_bytes += static_cast<std::int64_t>(header->bytes);
+    return header + 1;
 }
 
-void counted_release(void* p)
+void operator delete(void* p) noexcept
 {
     if (p == nullptr)
         return;
-    const BlockHeader* header = static_cast<BlockHeader*>(p) - 1;
-    live_bytes -= static_cast<std::int64_t>(header->counted);
-    std::free(header->block);
+    CountedBytes* header = static_cast<CountedBytes*>(p) - 1;
+    live_bytes -= static_cast<std::int64_t>(header->bytes);
+    std::free(header);
 }
 
-void* counted_or_throw(std::size_t size, std::size_t alignment)
+void operator delete(void* p, std::size_t) noexcept
 {
-    if (void* p = counted_allocation(size, alignment))
-        return p;
-    throw std::bad_alloc();
+    ::operator delete(p);
 }
-
-constexpr std::size_t plain_alignment = alignof(std::max_align_t);
-
-}  // namespace
-
-void* operator new(std::size_t size) { return counted_or_throw(size, plain_alignment); }
-void* operator new[](std::size_t size) { return counted_or_throw(size, plain_alignment); }
-void* operator new(std::size_t size, std::align_val_t a) { return counted_or_throw(size, static_cast<std::size_t>(a)); }
-void* operator new[](std::size_t size, std::align_val_t a) { return counted_or_throw(size, static_cast<std::size_t>(a)); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted_allocation(size, plain_alignment); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted_allocation(size, plain_alignment); }
-void operator delete(void* p) noexcept { counted_release(p); }
-void operator delete[](void* p) noexcept { counted_release(p); }
-void operator delete(void* p, std::size_t) noexcept { counted_release(p); }
-void operator delete[](void* p, std::size_t) noexcept { counted_release(p); }
-void operator delete(void* p, std::align_val_t) noexcept { counted_release(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { counted_release(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { counted_release(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { counted_release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { counted_release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { counted_release(p); }
 
 namespace zelto_reliability {
 namespace {
