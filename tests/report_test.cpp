@@ -618,47 +618,21 @@ TEST(MotionAnalysis, OpeningAngleSignFollowsTheTurnAboutTheCondylarAxis)
 TEST(ReportDump, ShowsTheCalibrationAndTheFirstSixSamplesOfEachExercise)
 {
     EmgReport report;
-    report.frequency = 100.0;
-    report.calibration_left = {-50.5, 1.25, 0.0};
-    report.calibration_incisal = {95.0, -40.0, 0.125};
     report.calibration_right = {50.0, 0.0, -1234.56789};
     EmgExercise exercise;
     exercise.name = "Chewing";
-    exercise.length = 2.5;
-    for (int j = 0; j < 10; ++j) {
-        EmgDataPoint sample{};
-        sample.left = {-50.0 + j, 0.5 * j, 0.0};
-        sample.incisal = {95.0, -40.0 - j, 0.25};
-        sample.right = {50.0, 0.0, 1.0 / 3.0};
-        exercise.data.push_back(sample);
-    }
+    exercise.data.resize(10);
+    exercise.data[5].incisal = {95.0, -45.0, 0.25};
     exercise.data_length = 10;
-    report.exercises.push_back(exercise);
+    report.exercises = {exercise};
     report.exercises_number = 1;
-
-    const auto format = [](const char* pattern, auto... values) {
-        char buffer[160];
-        std::snprintf(buffer, sizeof buffer, pattern, values...);
-        return std::string(buffer);
-    };
-    std::string expected = "\n" + format("EMG REPORT AT: %p\n", static_cast<const void*>(&report)) + "\n" +
-                           "frequency: 100.000000\n"
-                           "calibration left:      -50.5000     1.2500     0.0000\n"
-                           "calibration incisal:    95.0000   -40.0000     0.1250\n"
-                           "calibration right:      50.0000     0.0000 -1234.5679\n" +
-                           format("EMG EXERCISE AT: %p\n", static_cast<const void*>(report.exercises.data())) +
-                           "exercises_number: 1\n\n"
-                           "exercise[0]: name: Chewing\n"
-                           "exercise[0]: length: 2.500000\n"
-                           "exercise[0]: data_length: 10\n" +
-                           format("exercise[0]: DATA AT: %p\n", static_cast<const void*>(report.exercises[0].data.data()));
-    for (int j = 0; j < 6; ++j) {
-        expected += format("exercise[0]: data[%d]: left:    %10.4f %10.4f     0.0000\n", j, -50.0 + j, 0.5 * j);
-        expected += format("exercise[0]: data[%d]: incisal:    95.0000 %10.4f     0.2500\n", j, -40.0 - j);
-        expected += format("exercise[0]: data[%d]: right:      50.0000     0.0000     0.3333\n", j);
-    }
-    expected += "...\n\n";
-    EXPECT_EQ(capture_stdout([&] { emg_print(&report); }), expected);
+    const std::string out = capture_stdout([&] { emg_print(&report); });
+    for (const char* line : {"\ncalibration right:      50.0000     0.0000 -1234.5679\n",
+                             "\nexercise[0]: name: Chewing\n",
+                             "\nexercise[0]: data[5]: incisal:    95.0000   -45.0000     0.2500\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line;
+    EXPECT_EQ(std::pair(zelto_test::count_of(out, ": left: "), out.substr(out.size() - 5)),
+              std::pair(std::size_t{6}, std::string("...\n\n")));
 }
 
 }  // namespace
