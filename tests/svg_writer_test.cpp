@@ -8,6 +8,7 @@
 #include <functional>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/test_support.hpp"
@@ -170,12 +171,12 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
 // (w = 0) and points without coordinates are left out.
 TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
 {
-    // Perspective camera 5 units back, looking along -z.
+    // Perspective camera 5 units back, pitched so that it looks along -y:
+    // (x, y, z) is seen as (x, -z, y).
     InteractableViewport3d viewport;
     flat_viewport(&viewport);
-    viewport.perspective = 1;
-    viewport.camera_z = -5;
-    const Vector3 points[6] = {{0, 0, 0}, {1, 0, 5}, {nan, 0, 0}, {0, inf, 0}, {1, 0, 0}, {1, 0, 10}};
+    std::tie(viewport.perspective, viewport.camera_z, viewport.pitch) = std::tuple(1, -5.0, 90.0);
+    const Vector3 points[6] = {{0, 0, 0}, {1, 5, 0}, {nan, 0, 0}, {0, 0, -inf}, {1, 0, 0}, {1, 10, 0}};
     const std::int32_t edges[] = {0, 1, 2, 4, 0, 3, 0, 4, 4, 5, 5, 1};
     const std::int32_t switches[] = {3};
     const Vector3 in_and_out[4] = {points[5], points[4], points[1], points[0]};

@@ -225,7 +225,7 @@ TEST_F(Viewport, AnglesWrapIntoOneTurnAtOnce)
     const struct {
         double start, wrapped;
     } cases[] = {{365, 5},     {-10, 350},  {-400, 320}, {1000, 280}, {-360, 0},    {720, 0},    {360, 0},
-                 {0, 0},       {359.5, 359.5}, {-0.25, 359.75}, {-1e-20, 0}, {1e20, 280}, {-1e20, 80}, {inf, inf}};
+                 {0.3, 0.3},   {359.5, 359.5}, {-0.25, 359.75}, {-1e-20, 0}, {1e20, 280}, {-1e20, 80}, {inf, inf}};
     for (const auto& c : cases) {
         viewport->pitch = viewport->yaw = viewport->roll = c.start;
         viewport->render();
