@@ -32,7 +32,9 @@
 // counted for it. Only what the session's own thread allocates is counted
 // (Zelto does all its work there; the driver's threads allocate and free at
 // their own times), and a counted block is uncounted whichever thread frees
-// it. The other forms of new and delete of the library call these two.
+// it. Every form of new and delete without an alignment is replaced, since a
+// sanitizer runtime brings its own of each; the aligned forms stay in pairs
+// of the runtime's own.
 
 namespace {
 
@@ -43,19 +45,24 @@ struct alignas(std::max_align_t) CountedBytes {
 std::atomic<std::int64_t> live_bytes{0};
 thread_local bool counting_thread = false;
 
-}  // namespace
-
-void* operator new(std::size_t size)
+void* counted_new(std::size_t size) noexcept
 {
     auto* header = static_cast<CountedBytes*>(std::malloc(sizeof(CountedBytes) + size));
     if (header == nullptr)
-        throw std::bad_alloc();
+        return nullptr;
     header->bytes = counting_thread ? size : 0;
     live_bytes += static_cast<std::int64_t>(header->bytes);
     return header + 1;
 }
 
-void operator delete(void* p) noexcept
+void* counted_new_or_throw(std::size_t size)
+{
+    if (void* p = counted_new(size))
+        return p;
+    throw std::bad_alloc();
+}
+
+void counted_delete(void* p) noexcept
 {
     if (p == nullptr)
         return;
@@ -64,10 +71,18 @@ void operator delete(void* p) noexcept
     std::free(header);
 }
 
-void operator delete(void* p, std::size_t) noexcept
-{
-    ::operator delete(p);
-}
+}  // namespace
+
+void* operator new(std::size_t size) { return counted_new_or_throw(size); }
+void* operator new[](std::size_t size) { return counted_new_or_throw(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted_new(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted_new(size); }
+void operator delete(void* p) noexcept { counted_delete(p); }
+void operator delete[](void* p) noexcept { counted_delete(p); }
+void operator delete(void* p, std::size_t) noexcept { counted_delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { counted_delete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { counted_delete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { counted_delete(p); }
 
 namespace zelto_reliability {
 namespace {
