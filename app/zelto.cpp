@@ -78,6 +78,18 @@ void handle_user_event(ZeltoLoop* loop, const SDL_UserEvent& user)
     }
 }
 
+// Whether the user is typing into a text field: a space typed then belongs
+// to the field.
+bool text_input_editing(const GuiState* state)
+{
+    for (const auto& widget : state->interactables) {
+        const auto* input = dynamic_cast<const InteractableTextInput*>(widget.get());
+        if (input != nullptr && input->editing)
+            return true;
+    }
+    return false;
+}
+
 // Puts a path into the report path field and loads it (command line, drop).
 void load_report_from(GuiState* state, const char* path)
 {
@@ -183,11 +195,11 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
     switch (event->type) {
     case SDL_KEYDOWN: {
         // Space over the square 3D view locks the hovered sample, or
-        // releases the lock.
+        // releases the lock, unless a text field is being edited.
         int mx = 0, my = 0;
         SDL_GetMouseState(&mx, &my);
         const bool over_view = 0 <= mx && mx < state->window_height && 0 <= my && my < state->window_height;
-        if (over_view && event->key.keysym.sym == SDLK_SPACE) {
+        if (over_view && event->key.keysym.sym == SDLK_SPACE && !text_input_editing(state)) {
             if (state->locked_point >= 0)
                 gui_point_lock_unlock();
             else if (loop->hovered_point >= 0)
@@ -338,14 +350,19 @@ bool zelto_pass(ZeltoLoop* loop)
     SDL_GL_SwapWindow(loop->window.get());
     report_gl_errors();
 
+    const std::uint32_t delay = zelto_count_pass(loop, SDL_GetTicks() - loop->frame_start);
+    if (delay > 0)
+        SDL_Delay(delay);
+    return loop->running != 0;
+}
+
+std::uint32_t zelto_count_pass(ZeltoLoop* loop, std::uint32_t elapsed)
+{
     // A short pass is delayed and counts 10 ms; a long one counts as it is.
-    const std::uint32_t elapsed = SDL_GetTicks() - loop->frame_start;
     loop->last_frame_time = std::max(elapsed, ZELTO_MIN_PASS_MS);
     loop->total_time += loop->last_frame_time;
     loop->frames += 1;
-    if (elapsed < ZELTO_MIN_PASS_MS)
-        SDL_Delay(ZELTO_MIN_PASS_MS - elapsed);
-    return loop->running != 0;
+    return elapsed < ZELTO_MIN_PASS_MS ? ZELTO_MIN_PASS_MS - elapsed : 0;
 }
 
 int zelto_shutdown(ZeltoLoop* loop)

@@ -61,6 +61,9 @@ bool zelto_pass(ZeltoLoop* loop);
 // objects, the scene of the current sample and the inspection, the clock,
 // the playback slider and the widgets.
 void zelto_draw_frame(ZeltoLoop* loop);
+// Counts a pass of `elapsed` ms in the loop's timing (a pass shorter than
+// 10 ms counts 10) and returns how long to wait for the rest of the 10 ms.
+std::uint32_t zelto_count_pass(ZeltoLoop* loop, std::uint32_t elapsed);
 // Prints the timing summary and releases everything; returns the exit status.
 int zelto_shutdown(ZeltoLoop* loop);
 // The whole program: start-up, passes until the window is closed, shutdown.

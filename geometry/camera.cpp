@@ -127,3 +127,30 @@ bool camera_project(Vector3* out, const Matrix4& m, const Vector3& p)
     out->z = (clip[2] / clip[3]) * 0.5 + 0.5;
     return true;
 }
+
+double camera_near_plane_side(const Matrix4& m, const Vector3& p)
+{
+    // Rows 2 (z) and 3 (w) of m applied to (p, 1).
+    const double z = m.m[2] * p.x + m.m[6] * p.y + m.m[10] * p.z + m.m[14];
+    const double w = m.m[3] * p.x + m.m[7] * p.y + m.m[11] * p.z + m.m[15];
+    return z + w;
+}
+
+Vector3 camera_near_plane_crossing(const Vector3& a, const Vector3& b, double side_a, double side_b)
+{
+    // The clip coordinates are affine in the point, so the side is too.
+    const double t = side_a / (side_a - side_b);
+    return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y), a.z + t * (b.z - a.z)};
+}
+
+bool camera_clip_segment_to_near_plane(const Matrix4& m, Vector3* a, Vector3* b)
+{
+    const double side_a = camera_near_plane_side(m, *a), side_b = camera_near_plane_side(m, *b);
+    if (!(side_a >= 0) && !(side_b >= 0))
+        return false;
+    if (side_a < 0)
+        *a = camera_near_plane_crossing(*a, *b, side_a, side_b);
+    else if (side_b < 0)
+        *b = camera_near_plane_crossing(*a, *b, side_a, side_b);
+    return true;
+}

@@ -44,3 +44,15 @@ Matrix4 camera_identity_matrix();
 // depth (0 to 1). Returns false, leaving *out untouched, when the
 // homogeneous w is 0.
 bool camera_project(Vector3* out, const Matrix4& m, const Vector3& p);
+
+// The near plane as OpenGL clips with it, in the clip coordinates of m:
+// z + w, which is 0 or more for a point on or in front of the plane and
+// negative behind it (in a perspective view, nearer than `near` or behind
+// the camera). NaN when p has no place.
+double camera_near_plane_side(const Matrix4& m, const Vector3& p);
+// Where the segment from a to b meets the near plane, given the sides of a
+// and b (one of them negative, the other not).
+Vector3 camera_near_plane_crossing(const Vector3& a, const Vector3& b, double side_a, double side_b);
+// Shortens the segment a-b to its part on or in front of the near plane of
+// m, as OpenGL clips a line; false when no part of it lies there.
+bool camera_clip_segment_to_near_plane(const Matrix4& m, Vector3* a, Vector3* b);

@@ -95,6 +95,8 @@ struct GuiState {
     std::int32_t extrapolation_x_amount = 0;  // "Sagittal" steps to each side, >= 0
     std::int32_t extrapolation_y_amount = 0;  // "Vertical"
     std::int32_t extrapolation_z_amount = 0;  // "Horizontal"
+    // Larger grids are refused; set from the machine by the defaults.
+    std::int64_t extrapolation_memory_limit = std::int64_t{1} << 30;
 
     // -- Derived vertex arrays (built by the jaw vertex pipeline) --
     // The grid copies are not stored: copy k of a path at sample t is the
@@ -269,13 +271,20 @@ void gui_get_model_poject_viewport_data(double model_view[16], double projection
 void gui_get_projected_min_max(double* min_x, double* min_y, double* max_x, double* max_y, const Vector3* points,
                                int count, const InteractableViewport3d* viewport);
 // The most memory the grid copies of the paths (and their projections) may
-// take: larger amounts are refused.
-inline constexpr std::int64_t GUI_EXTRAPOLATION_MEMORY_LIMIT = std::int64_t{1} << 30;
-// Whether a grid of these amounts fits for the selected exercise: its node
-// count fits 32 bits and the copies of the three paths with their
-// projections stay within GUI_EXTRAPOLATION_MEMORY_LIMIT. When not, prints a
-// warning naming the amounts and returns false.
-bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z);
+// take on this machine: half of its physical memory, never more than a
+// quarter of the address space; 1 GiB when the memory cannot be told.
+std::int64_t gui_machine_grid_memory_limit();
+// Whether a grid of these amounts fits for the state's selected exercise:
+// its node count fits 32 bits and the copies of the three paths with their
+// projections stay within the state's extrapolation_memory_limit (without a
+// state, the machine's). When not, prints a warning naming the amounts and
+// returns false.
+bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state = gui_state);
+// Takes the amounts into the state when they fit. Otherwise, after the
+// warning, the amounts in force stay and a line says so; returns false.
+// Every road that sets the amounts (typed fields, preset files, built-in
+// presets) goes through here.
+bool gui_set_extrapolation_amounts(GuiState* state, std::int64_t x, std::int64_t y, std::int64_t z);
 // Moves and zooms the orthographic camera so that everything switched on
 // fills 80 % of the view, refreshes the camera fields and re-projects.
 void gui_fit_display_to_verts();

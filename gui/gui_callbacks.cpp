@@ -93,9 +93,10 @@ void set_camera_value(Interactable* widget, double InteractableViewport3d::*fiel
     if (input == nullptr || viewport == nullptr)
         return;
     double value = read_double(input->text);
-    // The orthographic zoom divisor is kept at or below 0.
-    if (kind == CameraField::depth && value > 0.0)
-        value = -value;
+    // A positive zoom names the zoom divisor negated; none comes nearer than
+    // the viewport's limit (the field shows what is stored).
+    if (kind == CameraField::depth)
+        value = interactable_viewport3d_camera_z_from(value);
     if (kind == CameraField::angle)
         interactable_text_input_set_text_formatted_and_deactivate(input, "%.1lf", value);
     else
@@ -119,12 +120,10 @@ void set_extrapolation_amount(Interactable* widget, int axis)
         value = 0;
     std::int64_t wanted[3] = {*amounts[0], *amounts[1], *amounts[2]};
     wanted[axis] = value;
-    if (!gui_extrapolation_amounts_fit(wanted[0], wanted[1], wanted[2])) {
-        interactable_text_input_set_text_formatted_and_deactivate(input, "%d", *amounts[axis]);
+    const bool taken = gui_set_extrapolation_amounts(state, wanted[0], wanted[1], wanted[2]);
+    interactable_text_input_set_text_formatted_and_deactivate(input, "%d", *amounts[axis]);
+    if (!taken)
         return;
-    }
-    interactable_text_input_set_text_formatted_and_deactivate(input, "%d", value);
-    *amounts[axis] = value;
     gui_build_extrapolated_and_projected_jaw_vertices();
     gui_automatic_fit_display_to_verts();
 }

@@ -213,21 +213,22 @@ void gui_build_seperate_jaw_vertices()
     s->verts_number = static_cast<std::int32_t>(n);
 }
 
-bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z)
+bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state)
 {
     const std::int64_t nodes = lattice_node_count(x, y, z);
-    const EmgExercise* exercise = gui_state != nullptr ? gui_selected_exercise(gui_state) : nullptr;
+    const EmgExercise* exercise = state != nullptr ? gui_selected_exercise(state) : nullptr;
     const double samples = exercise != nullptr ? static_cast<double>(exercise->data.size()) : 0.0;
+    const std::int64_t limit = state != nullptr ? state->extrapolation_memory_limit : gui_machine_grid_memory_limit();
     // Three paths, each with its copies and their projections, plus the
     // lattices the scene builds around the six points of every frame.
     const double bytes = static_cast<double>(nodes) * (6.0 * std::max(samples, 1.0) + 6.0) * sizeof(Vector3);
-    if (nodes >= 0 && nodes <= INT32_MAX && bytes <= static_cast<double>(GUI_EXTRAPOLATION_MEMORY_LIMIT))
+    if (nodes >= 0 && nodes <= INT32_MAX && bytes <= static_cast<double>(limit))
         return true;
     std::printf("WARNING: Grid amounts %lld, %lld, %lld are too large: the grid would need %.0lf MiB, more than "
                 "%lld MiB.\n",
                 static_cast<long long>(x), static_cast<long long>(y), static_cast<long long>(z),
                 nodes < 0 ? std::numeric_limits<double>::infinity() : bytes / (1 << 20),
-                static_cast<long long>(GUI_EXTRAPOLATION_MEMORY_LIMIT >> 20));
+                static_cast<long long>(limit >> 20));
     return false;
 }
 
@@ -311,6 +312,15 @@ void gui_fit_display_to_verts()
         return;
     }
 
+    // Measured through a camera that is not mirrored: a zoom divisor nearer
+    // than the limit (0 in an old state) would leave the zoom scale out.
+    const double bounded = interactable_viewport3d_bounded_camera_z(viewport->camera_z);
+    if (bounded != viewport->camera_z) {
+        viewport->camera_z = bounded;
+        gui_update_3d_variables_display();
+        gui_build_projected_jaw_vertices();
+    }
+
     const double inf = std::numeric_limits<double>::infinity();
     double bounds[4] = {inf, inf, -inf, -inf};  // min x, min y, max x, max y
     if (s->draw_reference)
@@ -342,8 +352,12 @@ void gui_fit_display_to_verts()
     const double min_x = bounds[0], min_y = bounds[1], max_x = bounds[2], max_y = bounds[3];
     const double z0 = viewport->camera_z;
     viewport->camera_x += (max_x + min_x - 1.0) * z0;
-    viewport->camera_z = z0 * std::max(max_y - min_y, max_x - min_x) / GUI_FIT_MARGIN;
     viewport->camera_y += (min_y + max_y - 1.0) * z0;
+    // A view of no extent (a single point) is centred at the zoom it has;
+    // anything smaller than the nearest zoom shows is shown at that zoom.
+    const double extent = std::max(max_y - min_y, max_x - min_x);
+    if (extent > 0)
+        viewport->camera_z = interactable_viewport3d_bounded_camera_z(z0 * extent / GUI_FIT_MARGIN);
 
     gui_update_3d_variables_display();
     gui_build_projected_jaw_vertices();

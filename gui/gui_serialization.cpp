@@ -151,14 +151,17 @@ void gui_serialize(const GuiState* state, GuiPreset* preset)
 
 // A record may come from a file, so it is applied with the rules of typed
 // values: any non-zero byte is on, numbers that are not finite are skipped,
-// a negative spacing or amount is 0, and grid amounts that would not fit are
-// refused as a whole (the check prints why) and the amounts stay as they are.
+// the zoom is taken as the Z field takes it, a negative amount is 0, and
+// grid amounts that would not fit are refused as a whole, as typed ones are
+// (the amounts in force stay). A negative spacing is applied as read: it
+// gives the same grid points, mirrored.
 void gui_deserialize(GuiState* state, const GuiPreset* preset)
 {
     if (InteractableViewport3d* v = state->viewport) {
         take_finite(&v->camera_x, preset->camera_x);
         take_finite(&v->camera_y, preset->camera_y);
-        take_finite(&v->camera_z, preset->camera_z);
+        if (std::isfinite(preset->camera_z))
+            v->camera_z = interactable_viewport3d_camera_z_from(preset->camera_z);
         take_finite(&v->pitch, preset->pitch);
         take_finite(&v->yaw, preset->yaw);
         take_finite(&v->roll, preset->roll);
@@ -183,17 +186,9 @@ void gui_deserialize(GuiState* state, const GuiPreset* preset)
     state->draw_extrapolation_i = preset->draw_extrapolation_i != 0;
     state->draw_extrapolation_r = preset->draw_extrapolation_r != 0;
     take_finite(&state->extrapolation_distance, preset->extrapolation_distance);
-    if (state->extrapolation_distance < 0.0)
-        state->extrapolation_distance = 0.0;
-
-    const std::int32_t x = std::max(preset->extrapolation_x_amount, 0);
-    const std::int32_t y = std::max(preset->extrapolation_y_amount, 0);
-    const std::int32_t z = std::max(preset->extrapolation_z_amount, 0);
-    if (gui_extrapolation_amounts_fit(x, y, z)) {
-        state->extrapolation_x_amount = x;
-        state->extrapolation_y_amount = y;
-        state->extrapolation_z_amount = z;
-    }
+    gui_set_extrapolation_amounts(state, std::max(preset->extrapolation_x_amount, 0),
+                                  std::max(preset->extrapolation_y_amount, 0),
+                                  std::max(preset->extrapolation_z_amount, 0));
     state->draw_spokes = preset->draw_spokes != 0;
 }
 

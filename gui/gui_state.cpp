@@ -1,5 +1,8 @@
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <new>
 
 #include "gui/gui.hpp"
@@ -65,8 +68,32 @@ void gui_state_set_to_default_settings(GuiState* state)
     state->extrapolation_x_amount = 0;
     state->extrapolation_y_amount = 0;
     state->extrapolation_z_amount = 0;
+    state->extrapolation_memory_limit = gui_machine_grid_memory_limit();
 
     state->locked_point = -1;
+}
+
+std::int64_t gui_machine_grid_memory_limit()
+{
+    const std::int64_t address_space_quarter = static_cast<std::int64_t>(
+        std::min<std::uintmax_t>(std::numeric_limits<std::size_t>::max() / 4, INT64_MAX));
+    const int ram_mib = SDL_GetSystemRAM();
+    if (ram_mib <= 0)
+        return std::min(std::int64_t{1} << 30, address_space_quarter);
+    return std::min(static_cast<std::int64_t>(ram_mib) / 2 * (std::int64_t{1} << 20), address_space_quarter);
+}
+
+bool gui_set_extrapolation_amounts(GuiState* s, std::int64_t x, std::int64_t y, std::int64_t z)
+{
+    if (!gui_extrapolation_amounts_fit(x, y, z, s)) {
+        std::printf("Using the previous amounts %d, %d, %d instead.\n", s->extrapolation_x_amount,
+                    s->extrapolation_y_amount, s->extrapolation_z_amount);
+        return false;
+    }
+    s->extrapolation_x_amount = static_cast<std::int32_t>(x);
+    s->extrapolation_y_amount = static_cast<std::int32_t>(y);
+    s->extrapolation_z_amount = static_cast<std::int32_t>(z);
+    return true;
 }
 
 void gui_state_free(std::unique_ptr<GuiState> state)

@@ -2,7 +2,7 @@
 // dumping it on the console.
 //
 // Index of this file:
-// [SECTION] Reading the file in line pieces
+// [SECTION] Reading the file line by line
 // [SECTION] Words and number conversions
 // [SECTION] Keyword search
 // [SECTION] Sections of the report
@@ -25,6 +25,8 @@
 #include <new>
 #include <string_view>
 #include <system_error>
+#include <tuple>
+#include <utility>
 
 #include "widgets/string_tools.hpp"
 
@@ -35,26 +37,21 @@
 namespace {
 
 //-----------------------------------------------------------------------------
-// [SECTION] Reading the file in line pieces
+// [SECTION] Reading the file line by line
 //-----------------------------------------------------------------------------
 //
-// A report is read as a sequence of line pieces. A line ends at a line feed;
-// a carriage return right before the line feed is not part of it, so files
-// with CRLF line ends read exactly like files with LF line ends. A line of
-// more than 1022 characters is cut into pieces of 1022 characters, and every
-// piece counts as a line of its own. A piece is only ever empty when the line
-// is: the line feed that ends a long line belongs to its last piece, so
-// cutting never produces a phantom empty line.
+// A report is read as a sequence of lines. A line ends at a line feed; a
+// carriage return right before the line feed is not part of it, so files
+// with CRLF line ends read exactly like files with LF line ends. The last
+// line of a file needs no line feed. A line is always read whole, whatever
+// its length.
 //
-// The file is read through a window of at most 1 MiB, so a report of any size
-// needs little memory beyond the report being built; sections are found again
-// by their byte offsets.
+// The file is read through a window of at most 1 MiB, which grows only to
+// hold a longer line, so a report of any size needs little memory beyond the
+// report being built; sections are found again by their byte offsets.
 
-constexpr std::size_t piece_max = 1022;
-// A piece, its line feed and the terminating NUL.
-constexpr std::size_t line_buffer_size = piece_max + 2;
 constexpr std::size_t read_window_max = std::size_t{1} << 20;
-constexpr std::size_t read_window_min = 4096;  // holds a whole piece with room to spare
+constexpr std::size_t read_window_min = 4096;
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -70,20 +67,21 @@ struct ReportFile {
     bool exhausted = false;          // no file bytes lie beyond window[filled - 1]
 };
 
-// One piece of a line, pointing into the read window: valid until the next read.
-struct LinePiece {
+// One line, pointing into the read window: valid until the next read.
+struct Line {
     const char* chars;
     std::size_t length;  // without the line feed and a carriage return before it
-    bool line_feed;      // a line feed ends the piece (and its line)
-    bool ends_file;      // the file ends inside the piece, without a line feed
+    bool line_feed;      // a line feed ends the line (only the file's last line may lack one)
 };
 
-// The text of a piece as a C string, with its line feed when it had one. A NUL
-// byte inside the line ends the text that the conversions see; the piece still
+// The text of a line as a C string, with its line feed when it had one. A NUL
+// byte inside the line ends the text that the conversions see; the line still
 // counts as a line of its full length.
 struct LineText {
-    char chars[line_buffer_size];
-    std::size_t length;  // up to the first NUL
+    std::string chars;
+    std::size_t length = 0;  // up to the first NUL
+
+    const char* c_str() const { return chars.c_str(); }
 };
 
 // Opens a regular file and reads its first bytes. Directories, devices and
@@ -132,78 +130,73 @@ void report_file_seek(ReportFile* file, std::int64_t offset)
                       std::fseek(file->handle.get(), static_cast<long>(offset), SEEK_SET) != 0;
 }
 
-// Makes a whole piece with its carriage return and line feed available at the
-// cursor, unless the file ends sooner. A read error ends the file.
-void report_file_refill(ReportFile* file)
+// Reads more of the file behind the bytes not yet read, which move to the
+// start of the window; a window they fill doubles. A read error ends the
+// file.
+void report_file_read_more(ReportFile* file)
 {
-    const std::size_t wanted = piece_max + 2;
-    if (file->exhausted || file->filled - file->cursor >= wanted)
-        return;
     const std::size_t rest = file->filled - file->cursor;
     std::memmove(file->window.get(), file->window.get() + file->cursor, rest);
     file->window_offset += static_cast<std::int64_t>(file->cursor);
     file->cursor = 0;
     file->filled = rest;
+    if (rest == file->window_size) {
+        const std::size_t larger = 2 * file->window_size;
+        auto window = std::make_unique_for_overwrite<char[]>(larger);
+        std::memcpy(window.get(), file->window.get(), rest);
+        file->window = std::move(window);
+        file->window_size = larger;
+    }
     const std::size_t room = file->window_size - rest;
     const std::size_t got = std::fread(file->window.get() + rest, 1, room, file->handle.get());
     file->filled += got;
     file->exhausted = got < room;
 }
 
-// Reads the next piece; false at the end of the file.
-bool report_file_next_piece(ReportFile* file, LinePiece* piece)
+// Reads the next line; false at the end of the file.
+bool report_file_next_line(ReportFile* file, Line* line)
 {
-    report_file_refill(file);
-    const char* start = file->window.get() + file->cursor;
-    const std::size_t available = file->filled - file->cursor;
-    if (available == 0)
-        return false;
-
-    const std::size_t scan = std::min(available, piece_max + 2);
-    const char* line_feed = static_cast<const char*>(std::memchr(start, '\n', scan));
-    if (line_feed != nullptr) {
-        const std::size_t consumed = static_cast<std::size_t>(line_feed - start) + 1;
-        std::size_t length = consumed - 1;
-        if (length > 0 && start[length - 1] == '\r')
-            --length;
-        if (length <= piece_max) {
-            *piece = {start, length, true, false};
-            file->cursor += consumed;
+    std::size_t searched = 0;  // bytes after the cursor known to hold no line feed
+    for (;;) {
+        const char* start = file->window.get() + file->cursor;
+        const std::size_t available = file->filled - file->cursor;
+        const void* line_feed = std::memchr(start + searched, '\n', available - searched);
+        if (line_feed != nullptr) {
+            std::size_t length = static_cast<std::size_t>(static_cast<const char*>(line_feed) - start);
+            file->cursor += length + 1;
+            if (length > 0 && start[length - 1] == '\r')
+                --length;
+            *line = {start, length, true};
             return true;
         }
-    } else if (available <= piece_max) {
-        // The refill stops short of a whole piece only at the end of the file.
-        *piece = {start, available, false, true};
-        file->cursor += available;
-        return true;
+        if (file->exhausted) {
+            if (available == 0)
+                return false;
+            *line = {start, available, false};
+            file->cursor += available;
+            return true;
+        }
+        searched = available;
+        report_file_read_more(file);
     }
-    *piece = {start, piece_max, false, false};
-    file->cursor += piece_max;
-    return true;
 }
 
-void line_text_from_piece(LineText* text, const LinePiece& piece)
-{
-    std::memcpy(text->chars, piece.chars, piece.length);
-    std::size_t end = piece.length;
-    if (piece.line_feed)
-        text->chars[end++] = '\n';
-    text->chars[end] = '\0';
-    const void* nul = std::memchr(text->chars, '\0', end);
-    text->length = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text->chars) : end;
-}
-
-// Reads the next piece as text; false at the end of the file, where the
-// text is left empty.
+// Reads the next line as text; false at the end of the file, where the text
+// is left empty.
 bool report_file_next_text(ReportFile* file, LineText* text)
 {
-    LinePiece piece;
-    if (!report_file_next_piece(file, &piece)) {
-        text->chars[0] = '\0';
+    Line line;
+    if (!report_file_next_line(file, &line)) {
+        text->chars.clear();
         text->length = 0;
         return false;
     }
-    line_text_from_piece(text, piece);
+    text->chars.assign(line.chars, line.length);
+    if (line.line_feed)
+        text->chars.push_back('\n');
+    const void* nul = std::memchr(text->chars.data(), '\0', text->chars.size());
+    text->length = nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - text->chars.data())
+                                  : text->chars.size();
     return true;
 }
 
@@ -244,7 +237,7 @@ struct FirstWord {
 
 void first_word_update(FirstWord* word, const LineText& text)
 {
-    const char* start = skip_blanks(text.chars);
+    const char* start = skip_blanks(text.c_str());
     if (*start == '\0')
         return;
     const char* end = start;
@@ -497,7 +490,7 @@ std::int32_t report_count_exercises(ReportFile* file, std::int64_t list_offset)
 // Returns the number of fields read; the name points into the text.
 int parse_exercise_entry(const LineText& text, std::string_view* name, double* length)
 {
-    const char* p = text.chars;
+    const char* p = text.c_str();
     if (!scan_integer(&p))
         return 0;
     p = skip_blanks(p);
@@ -575,7 +568,7 @@ bool report_read_frequency(ReportFile* file, const KeywordOffsets& offsets, EmgR
     }
     LineText text;
     report_read_line_at(file, offsets.offset[keyword_frequency], &text);
-    const char* p = text.chars;
+    const char* p = text.c_str();
     if (!scan_word(&p) || !scan_number(&p, &report->frequency)) {
         std::printf("ERROR: located, but failed to read frequency data\n");
         return false;
@@ -592,7 +585,7 @@ void report_read_count(ReportFile* file, const KeywordOffsets& offsets, const ch
     }
     LineText text;
     report_read_line_at(file, offsets.offset[keyword_count], &text);
-    const char* p = text.chars;
+    const char* p = text.c_str();
     if (!scan_word(&p) || !scan_integer(&p))
         std::printf("non-fatal error: located, but failed to read count data in file %s\n", path);
 }
@@ -636,10 +629,10 @@ bool report_read_header(ReportFile* file, const KeywordOffsets& offsets, EmgRepo
 
     bool ok = true;
     int k = 0;
-    std::size_t budget = 1024;
+    std::size_t budget = text.chars.size() + 1;
     char* continuation = nullptr;
     const char* const delimiters = "\t\n";
-    char* field = string_token(text.chars, &budget, delimiters, &continuation);
+    char* field = string_token(text.chars.data(), &budget, delimiters, &continuation);
     for (; field != nullptr && k < header_columns_total;
          field = string_token(nullptr, &budget, delimiters, &continuation)) {
         const HeaderColumn& column = header_columns[k];
@@ -673,7 +666,7 @@ bool report_read_calibration(ReportFile* file, const KeywordOffsets& offsets, Em
     } else {
         LineText text;
         report_read_line_at(file, offsets.offset[keyword_calibration], &text);
-        const char* p = text.chars;
+        const char* p = text.c_str();
         int read = 0;
         if (scan_word(&p)) {
             while (read < 9 && scan_number(&p, &values[read]))
@@ -702,42 +695,58 @@ bool report_read_calibration(ReportFile* file, const KeywordOffsets& offsets, Em
 // memory than the file's own lines fill.
 
 // Counts the sample lines of the block at the cursor and moves past the empty
-// line that ends it. A last line that the end of the file cuts off without a
-// line feed is not counted.
+// line that ends it. The file's last line counts also without a line feed.
 std::int64_t report_count_block(ReportFile* file)
 {
     std::int64_t count = 0;
-    LinePiece piece;
-    while (report_file_next_piece(file, &piece)) {
-        if (piece.ends_file || (piece.length == 0 && piece.line_feed))
+    Line line;
+    while (report_file_next_line(file, &line)) {
+        if (line.length == 0 && line.line_feed)
             break;
         ++count;
     }
     return count;
 }
 
-// Values of a sample line by position; characters after the last value taken
-// are ignored. Returns false when a value was out of range.
-bool parse_sample(const LineText& text, const EmgReport& report, EmgDataPoint* sample, std::int32_t* time)
+// What parse_sample found wrong with a line.
+struct SampleFaults {
+    bool range_error = false;  // a value out of range for its type
+    int unread = 0;            // values where no number stood; they read as 0
+};
+
+// One value: no number there leaves the position and counts as unread.
+const char* read_value(const char* p, const char* end, double* value, SampleFaults* faults)
 {
-    bool range_error = false;
-    const char* const end = text.chars + text.length;
-    const char* p = convert_time(text.chars, time, &range_error);
+    const char* next = convert_double(p, end, value, &faults->range_error);
+    if (next == p)
+        ++faults->unread;
+    return next;
+}
+
+// Values of a sample line by position; characters after the last value taken
+// are ignored.
+SampleFaults parse_sample(const LineText& text, const EmgReport& report, EmgDataPoint* sample, std::int32_t* time)
+{
+    SampleFaults faults;
+    const char* const end = text.c_str() + text.length;
+    const char* p = convert_time(text.c_str(), time, &faults.range_error);
+    if (p == text.c_str())
+        ++faults.unread;
     double* const positions[9] = {&sample->right.x, &sample->right.y, &sample->right.z,
                                   &sample->left.x,  &sample->left.y,  &sample->left.z,
                                   &sample->incisal.x, &sample->incisal.y, &sample->incisal.z};
     for (double* value : positions)
-        p = convert_double(p, end, value, &range_error);
+        p = read_value(p, end, value, &faults);
     if (report.has_rotation_data) {
-        p = convert_double(p, end, &sample->open, &range_error);
-        p = convert_double(p, end, &sample->lat_right, &range_error);
-        p = convert_double(p, end, &sample->clockwise, &range_error);
+        p = read_value(p, end, &sample->open, &faults);
+        p = read_value(p, end, &sample->lat_right, &faults);
+        p = read_value(p, end, &sample->clockwise, &faults);
     }
     if (report.has_emg_data) {
-        p = convert_double(p, end, &sample->channel1, &range_error);
-        p = convert_double(p, end, &sample->channel2, &range_error);
+        p = read_value(p, end, &sample->channel1, &faults);
+        read_value(p, end, &sample->channel2, &faults);
     }
-    return !range_error;
+    return faults;
 }
 
 // Filling a large new array costs one page fault per page touched. On Linux
@@ -804,18 +813,31 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
         // Each sample is built whole and appended to the reserved array, so
         // the array is written once. A line that vanished since the count (a
         // file cut meanwhile) reads as an empty line.
+        // Values where no number stood read as 0 and the load goes on; the
+        // exercise's first such entry and their number are told once.
+        std::int64_t unread = 0;
+        std::int32_t first_unread_entry = 0, first_unread_time = 0;
         report_file_seek(file, block);
         for (std::int32_t j = 0; j < exercise.data_length; ++j) {
             report_file_next_text(file, &text);
             EmgDataPoint sample{};
             std::int32_t time = 0;
-            if (!parse_sample(text, *report, &sample, &time)) {
+            const SampleFaults faults = parse_sample(text, *report, &sample, &time);
+            if (faults.range_error) {
                 std::printf("ERROR: point data entry #%d (at %ld ms) for exercise #%d is malformed\n", j + 1,
                             static_cast<long>(time), e + 1);
                 ok = false;
             }
+            if (faults.unread > 0 && unread == 0)
+                std::tie(first_unread_entry, first_unread_time) = std::pair(j + 1, time);
+            unread += faults.unread;
             exercise.data.push_back(sample);
         }
+        if (unread > 0)
+            std::printf("non-fatal error: exercise #%d (%s) has %lld values that could not be read and count as 0, "
+                        "the first in point data entry #%d (at %ld ms)\n",
+                        e + 1, exercise.name.c_str(), static_cast<long long>(unread), first_unread_entry,
+                        static_cast<long>(first_unread_time));
         block = next_block;
     }
     return ok;

@@ -19,7 +19,7 @@ clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
   tools/fuzz/fuzz_report.cpp report/emg_processing.cpp geometry/vector_algebra.cpp widgets/string_tools.cpp \
   -o "$out/fuzz_report"
 
-# Inputs up to 16 KiB reach past the 1022-character line pieces; 10 s for a
+# Inputs up to 16 KiB hold lines longer than any small buffer; 10 s for a
 # single input counts as a hang.
 TMPDIR="$out/tmp" UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   "$out/fuzz_report" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \

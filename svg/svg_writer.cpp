@@ -265,10 +265,14 @@ namespace {
 // The camera of one scene operation, fetched once per call.
 class SvgProjection {
 public:
-    explicit SvgProjection(const InteractableViewport3d* viewport)
+    explicit SvgProjection(const InteractableViewport3d* viewport) : clips_near_(viewport->perspective != 0)
     {
         svg_writer_get_model_poject_viewport_data(model_view_.m, projection_, viewport_rect_, viewport);
     }
+
+    // Whether the view cuts the scene at the near plane (perspective only).
+    bool clips_near() const { return clips_near_; }
+    const Matrix4& model_view() const { return model_view_; }
 
     // The point as fractions of the drawing, (0, 0) at the top left: the
     // window position gluProject would give with these arrays, divided by
@@ -295,10 +299,91 @@ public:
     }
 
 private:
+    bool clips_near_;
     Matrix4 model_view_{};
     double projection_[16]{};
     int viewport_rect_[4]{};
 };
+
+// In a perspective view the screen shows only what lies on or in front of
+// the near plane; the drawing leaves out the rest in the same way. (The
+// orthographic view is written as it is, whatever its depth.)
+bool in_front(const SvgProjection& projection, const Vector3& point)
+{
+    return !projection.clips_near() || camera_near_plane_side(projection.model_view(), point) >= 0;
+}
+
+bool clip_segment(const SvgProjection& projection, Vector3* a, Vector3* b)
+{
+    return !projection.clips_near() || camera_clip_segment_to_near_plane(projection.model_view(), a, b);
+}
+
+// One piece of a switched path as polylines of its style. Where the piece
+// passes behind the near plane it is cut there: the polyline ends at the
+// plane and, when the piece comes back in front, a new one begins at it.
+// Points without a place are left out, the line running past them.
+void write_path_piece(SvgSink& file, int indent, int width, int height, const SvgProjection& projection,
+                      const Vector3* vertices, const PathPiece& piece, double tolerance)
+{
+    std::vector<PathPoint2> points;  // of the polyline being written
+    auto open = [&] {
+        file.tabs(indent);
+        file.write("<polyline");
+        if (piece.dashed)
+            file.write(" stroke-dasharray=\"1%,1%\"");
+        file.write(" points=\"");
+        points.clear();
+    };
+    auto point = [&](const Vector3& vertex) {
+        double fx = 0, fy = 0;
+        if (projection.project_for_writing(vertex, width, height, &fx, &fy))
+            points.push_back({fx * width, fy * height});
+    };
+    // A polyline keeps its first and last points, so the switches and the
+    // cuts at the near plane stay where they are.
+    auto close = [&] {
+        if (tolerance > 0) {
+            for (std::uint32_t k : path_simplification_polyline(points.data(), points.size(), tolerance))
+                file.point(points[k].x, points[k].y);
+        } else {
+            for (const PathPoint2& p : points)
+                file.point(p.x, p.y);
+        }
+        file.write("\"/>\n");
+    };
+    open();
+    bool open_polyline = true;
+    const Vector3* previous = nullptr;  // the last vertex with a side
+    double previous_side = 0;
+    for (std::int32_t i = piece.first; i < piece.first + piece.count; ++i) {
+        const Vector3& vertex = vertices[i];
+        if (!projection.clips_near()) {
+            point(vertex);
+            continue;
+        }
+        const double side = camera_near_plane_side(projection.model_view(), vertex);
+        if (std::isnan(side))
+            continue;
+        if (previous != nullptr && (previous_side >= 0) != (side >= 0)) {
+            const Vector3 crossing = camera_near_plane_crossing(*previous, vertex, previous_side, side);
+            if (!open_polyline) {
+                open();
+                open_polyline = true;
+            }
+            point(crossing);
+            if (side < 0) {
+                close();
+                open_polyline = false;
+            }
+        }
+        if (side >= 0)
+            point(vertex);
+        previous = &vertex;
+        previous_side = side;
+    }
+    if (open_polyline)
+        close();
+}
 
 int scene_color(const InteractableViewport3d* viewport, const Color* color)
 {
@@ -335,7 +420,7 @@ void svg_writer_draw_vertices(SvgSink& file, int indent, const InteractableViewp
     open_group(file, indent, "fill", scene_color(viewport, color), "");
     for (int i = 0; i < vertex_count; ++i) {
         double fx = 0, fy = 0;
-        if (projection.project_for_writing(vertices[i], 100, 100, &fx, &fy))
+        if (in_front(projection, vertices[i]) && projection.project_for_writing(vertices[i], 100, 100, &fx, &fy))
             svg_writer_draw_circle(file, indent + 1, fx, fy, 2, -1);
     }
     close_group(file, indent);
@@ -352,9 +437,10 @@ void svg_writer_draw_edges(SvgSink& file, int indent, const InteractableViewport
         const std::int32_t a = edges[2 * e], b = edges[2 * e + 1];
         if (!valid(a) || !valid(b))
             continue;
+        Vector3 from = vertices[a], to = vertices[b];
         double fxa = 0, fya = 0, fxb = 0, fyb = 0;
-        if (projection.project_for_writing(vertices[a], 100, 100, &fxa, &fya)
-            && projection.project_for_writing(vertices[b], 100, 100, &fxb, &fyb))
+        if (clip_segment(projection, &from, &to) && projection.project_for_writing(from, 100, 100, &fxa, &fya)
+            && projection.project_for_writing(to, 100, 100, &fxb, &fyb))
             svg_writer_draw_line(file, indent + 1, fxa, fya, fxb, fyb, -1);
     }
     close_group(file, indent);
@@ -369,28 +455,7 @@ void svg_writer_draw_path_switched(SvgSink& file, int indent, int width, int hei
     open_group(file, indent, "stroke", scene_color(viewport, color), " fill=\"none\"");
     // One polyline per piece, empty pieces included, so that every switch
     // shows in the file as it does in the walk over the path.
-    std::vector<PathPoint2> points;
-    for (const PathPiece& piece : path_switching_pieces(vertex_count, switches, switch_count)) {
-        file.tabs(indent + 1);
-        file.write("<polyline");
-        if (piece.dashed)
-            file.write(" stroke-dasharray=\"1%,1%\"");
-        file.write(" points=\"");
-        points.clear();
-        for (std::int32_t i = piece.first; i < piece.first + piece.count; ++i) {
-            double fx = 0, fy = 0;
-            if (projection.project_for_writing(vertices[i], width, height, &fx, &fy))
-                points.push_back({fx * width, fy * height});
-        }
-        if (tolerance > 0) {
-            // The piece's first and last points stay: the switches stay where they are.
-            for (std::uint32_t k : path_simplification_polyline(points.data(), points.size(), tolerance))
-                file.point(points[k].x, points[k].y);
-        } else {
-            for (const PathPoint2& p : points)
-                file.point(p.x, p.y);
-        }
-        file.write("\"/>\n");
-    }
+    for (const PathPiece& piece : path_switching_pieces(vertex_count, switches, switch_count))
+        write_path_piece(file, indent + 1, width, height, projection, vertices, piece, tolerance);
     close_group(file, indent);
 }

@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "geometry/camera.hpp"
 #include "tests/gui_fixture.hpp"
 
 using namespace zelto_test;
@@ -87,7 +88,9 @@ TEST_F(Callbacks, ReadBoundShowAndStore)
         const char *typed, *shown;
         double stored;
     } rows[] = {
-        {"z is kept negative", 24, 'a', "7", "-7.00", -7.0}, {"z without a number", 24, 'a', "abc", "0.00", 0.0},
+        {"z is kept negative", 24, 'a', "7", "-7.00", -7.0}, {"z without a number", 24, 'a', "abc", "-0.10", -0.1},
+        {"z 0", 24, 'a', "0", "-0.10", -0.1}, {"z -0", 24, 'a', "-0", "-0.10", -0.1},
+        {"z nearer than the limit", 24, 'a', "-0.05", "-0.10", -0.1}, {"z at the limit", 24, 'a', "0.1", "-0.10", -0.1},
         {"z negative as typed", 24, 'a', "-12.345", "-12.35", -12.345},
         {"x with spaces and a tail", 22, 'a', "  1.5mm", "1.50", 1.5}, {"y negative", 23, 'a', "-2", "-2.00", -2.0},
         {"x too large for a double", 22, 'a', "1e999", "0.00", 0.0}, {"y not a number", 23, 'a', "nan", "0.00", 0.0},
@@ -130,6 +133,7 @@ TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
     EXPECT_TRUE(std::isfinite(gui_extrapolated_vertex(state(), GUI_KIND_LEFT, 14, 19).x));
     EXPECT_TRUE(std::isnan(gui_extrapolated_vertex(state(), GUI_KIND_LEFT, 15, 19).x));
     type_into(state()->extrapolation_y_input, "1");
+    state()->extrapolation_memory_limit = std::int64_t{1} << 30;
     const struct {
         InteractableTextInput* GuiState::*field;
         const char *typed, *message;
@@ -141,12 +145,69 @@ TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
     for (const auto& row : refused) {
         InteractableTextInput* field = state()->*row.field;
         const std::string out = capture_stdout([&] { type_into(field, row.typed); });
-        EXPECT_EQ(out, std::string("WARNING: Grid amounts ") + row.message + " MiB, more than 1024 MiB.\n");
+        EXPECT_EQ(out, std::string("WARNING: Grid amounts ") + row.message +
+                           " MiB, more than 1024 MiB.\nUsing the previous amounts 2, 1, 1 instead.\n");
         EXPECT_EQ(field->text, "1") << row.typed;
     }
     EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
                          state()->extrapolation_z_amount, state()->extrapolations_number),
               std::tuple(2, 1, 1, 5 * 3 * 3));
+}
+
+// However the camera is brought near (a zoom drag or the wheel far past 0,
+// a preset file with z +5; typed values above), camera_z stays at or below
+// -0.1, the Z field shows it and the picture is not mirrored: a point to the
+// camera's left is drawn left of the centre. Fit view, from z 0 and of a
+// single point, centres it.
+TEST_F(Callbacks, CameraNeverComesNearerThanTheLimitAndFitCentres)
+{
+    TempWorkingDirectory directory;
+    InteractableViewport3d* v = state()->viewport;
+    auto project = [&](const Vector3& p) {
+        Vector3 out{};
+        camera_project(&out, camera_model_view_matrix(interactable_viewport3d_camera_view(v)), p);
+        return out;
+    };
+    GuiPreset far = current();
+    std::tie(far.camera_z, far.auto_display_fitting) = std::tuple(5.0, 0);
+    gui_serialization_save_to_file(&far, "far.zlp");
+    interactable_text_input_set_text_formatted_and_deactivate(state()->preset_path_input, "far");
+    SDL_Event wheel{};
+    std::tie(wheel.type, wheel.wheel.y, wheel.wheel.mouseX, wheel.wheel.mouseY) =
+        std::tuple(SDL_MOUSEWHEEL, 500, 300, 300);
+    const struct {
+        std::function<void()> act;
+        double z;
+        const char* shown;
+    } roads[] = {
+        {[&] {
+             deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, 300, 300, SDL_BUTTON_MIDDLE));
+             deliver(mouse_motion_event(300, 300, 0, -5000));
+             deliver(mouse_button_event(SDL_MOUSEBUTTONUP, 300, 300, SDL_BUTTON_MIDDLE));
+         },
+         -0.1, "-0.10"},
+        {[&] { deliver(wheel); }, -0.1, "-0.10"},
+        {[&] { callback_load_custom_preset_from_file(state()->preset_path_input); }, -5.0, "-5.00"},
+    };
+    for (const auto& road : roads) {
+        v->camera_z = -5.0;
+        road.act();
+        EXPECT_EQ(std::pair(v->camera_z, state()->viewport_z_input->text), std::pair(road.z, std::string(road.shown)));
+        std::tie(v->camera_x, v->camera_y, v->pitch, v->yaw, v->roll) = std::tuple(0.0, 0.0, 0.0, 180.0, 0.0);
+        EXPECT_LT(project({1, 0, 0}).x, 0.5) << road.shown;
+    }
+
+    // One sample with its grid off: the left point alone, a view of no extent.
+    load_report_file("one.tsv", report_text({{"A", 1}}));
+    gui_activate_specific_page('e');
+    click(state()->extrapolation_l_toggle);
+    gui_activate_specific_page('c');
+    for (const double z : {-20.0, 0.0}) {
+        std::tie(v->camera_x, v->camera_y, v->camera_z) = std::tuple(3.0, -2.0, z);
+        click(widget(44));
+        expect_near(project(state()->l_verts[0]), {0.5, 0.5, project(state()->l_verts[0]).z});
+        EXPECT_EQ(v->camera_z, z == 0.0 ? -0.1 : z) << "the zoom it had, never nearer than the limit";
+    }
 }
 
 // The speed slider sets the multiplier and the button's text; the button

@@ -94,6 +94,16 @@ protected:
 // switch picking; a quit event ends the loop and the shutdown prints times.
 TEST_F(MainLoop, StartPassesAndShutdown)
 {
+    // A pass shorter than 10 ms waits for the rest and counts 10 ms; a longer
+    // one counts as it is.
+    const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> timings[] = {
+        {3, 10, 7}, {0, 10, 10}, {10, 10, 0}, {25, 25, 0}};  // elapsed, counted, delay
+    for (const auto& [elapsed, counted, delay] : timings) {
+        EXPECT_EQ(zelto_count_pass(&loop_, elapsed), delay) << elapsed;
+        EXPECT_EQ(loop_.last_frame_time, counted) << elapsed;
+    }
+    EXPECT_EQ(std::pair(loop_.total_time, loop_.frames), std::pair(55u, 4u));
+
     char program[] = "zelto";
     char* argv[] = {program, nullptr};
     const std::string out = zelto_test::capture_stdout([&] { zelto_start(&loop_, 1, argv); });

@@ -158,11 +158,13 @@ TEST_F(Pipeline, FitCentresAndZoomsOnWhatIsShown)
     EXPECT_EQ(viewport_.camera_z, zoom);
 }
 
-// Grids that would need more than 1 GiB, or more nodes than can be counted,
-// are refused with a warning; amounts that do not fit the exercise fall back
-// to no grid when built.
+// The limit follows the machine: half of its memory. Grids that would need
+// more, or more nodes than can be counted, are refused with a warning;
+// amounts that do not fit the exercise fall back to no grid when built.
 TEST_F(Pipeline, GridsTooLargeAreRefused)
 {
+    EXPECT_EQ(gui_state->extrapolation_memory_limit >> 20, SDL_GetSystemRAM() / 2);
+    gui_state->extrapolation_memory_limit = std::int64_t{1} << 30;
     load_motion(1000, 0.1, 0.1);
     EXPECT_TRUE(gui_extrapolation_amounts_fit(2, 2, 2));
     EXPECT_EQ(zelto_test::capture_stdout([] { EXPECT_FALSE(gui_extrapolation_amounts_fit(60, 60, 60)); }),

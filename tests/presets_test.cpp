@@ -226,7 +226,8 @@ TEST_F(Presets, CustomPresetsRestoreTheViewExactly)
 }
 
 // Numbers that are not finite count as no number: the setting keeps its
-// value. Negative spacing and amounts become zero.
+// value. Negative amounts become zero; a negative spacing is applied as read
+// (the same grid, mirrored); the zoom is taken as the Z field takes it.
 TEST_F(Presets, NonFiniteAndNegativeNumbers)
 {
     TempWorkingDirectory directory;
@@ -248,6 +249,7 @@ TEST_F(Presets, NonFiniteAndNegativeNumbers)
     EXPECT_EQ(state()->viewport_x_input->text, "1.25");
 
     GuiPreset p = unusual_record();
+    p.camera_z = 0.0;
     p.extrapolation_distance = -4.0;
     p.extrapolation_x_amount = -2;
     p.extrapolation_y_amount = 3;
@@ -255,34 +257,36 @@ TEST_F(Presets, NonFiniteAndNegativeNumbers)
     gui_serialization_save_to_file(&p, "negative.zlp");
     load_typed("negative");
     EXPECT_EQ(std::tuple(state()->extrapolation_distance, state()->extrapolation_x_amount,
-                         state()->extrapolation_y_amount, state()->extrapolation_z_amount),
-              std::tuple(0.0, 0, 3, 0));
-    EXPECT_EQ(state()->extrapolation_x_input->text + " " + state()->extrapolation_distance_input->text, "0 0.00");
+                         state()->extrapolation_y_amount, state()->extrapolation_z_amount, v->camera_z),
+              std::tuple(-4.0, 0, 3, 0, -0.1));
+    EXPECT_EQ(state()->extrapolation_x_input->text + " " + state()->extrapolation_distance_input->text, "0 -4.00");
 }
 
-// Amounts whose grid would not fit are refused as a whole with the warning:
-// the amounts in force stay, and the fields show them; the rest applies.
+// Amounts whose grid would not fit are refused as a whole with the warning,
+// from a file as from the built-in table: the amounts in force stay, and the
+// fields show them; the rest applies.
 TEST_F(Presets, OversizedGridAmountsKeepThePreviousAmounts)
 {
     TempWorkingDirectory directory;
     load_report_file("r.tsv", report_text({{"A", 30}}));
     ASSERT_EQ(state()->extrapolation_x_amount, 1);  // preset 1
-    const GuiPreset base = state()->presets[0];
-    gui_serialization_save_to_file(&base, "huge.zlp");
-    std::string bytes = read_file("huge.zlp");
-    write_le(bytes, 88, std::numeric_limits<std::int32_t>::max());
-    write_le(bytes, 92, std::int32_t{5});
-    write_le(bytes, 96, std::int32_t{1000000});
-    write_file("huge.zlp", bytes);
-    const std::string out = capture_stdout([&] { load_typed("huge"); });
-    EXPECT_EQ(out, "WARNING: Grid amounts 2147483647, 5, 1000000 are too large: the grid would need 402260169036326 "
-                   "MiB, more than 1024 MiB.\n");
-    EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
-                         state()->extrapolation_z_amount, state()->extrapolations_number),
-              std::tuple(1, 1, 0, 9));
-    EXPECT_EQ(state()->extrapolation_x_input->text, "1");
-    EXPECT_EQ(state()->viewport->yaw, base.yaw);
-    EXPECT_TRUE(state()->draw_reference);
+    state()->extrapolation_memory_limit = std::int64_t{1} << 30;
+    GuiPreset huge = state()->presets[0];
+    std::tie(huge.extrapolation_x_amount, huge.extrapolation_y_amount, huge.extrapolation_z_amount) =
+        std::tuple(std::numeric_limits<std::int32_t>::max(), 5, 1000000);
+    gui_serialization_save_to_file(&huge, "huge.zlp");
+    state()->presets[4] = huge;
+    for (const bool from_file : {true, false}) {
+        const std::string out = capture_stdout([&] { from_file ? load_typed("huge") : gui_state_load_preset(4); });
+        EXPECT_EQ(out, "WARNING: Grid amounts 2147483647, 5, 1000000 are too large: the grid would need "
+                       "402260169036326 MiB, more than 1024 MiB.\nUsing the previous amounts 1, 1, 0 instead.\n");
+        EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
+                             state()->extrapolation_z_amount, state()->extrapolations_number),
+                  std::tuple(1, 1, 0, 9));
+        EXPECT_EQ(state()->extrapolation_x_input->text + state()->extrapolation_y_input->text, "11");
+        EXPECT_EQ(state()->viewport->yaw, huge.yaw);
+        EXPECT_TRUE(state()->draw_reference);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -156,7 +157,7 @@ TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
         {SDL_BUTTON_LEFT, false, 7, -30, 0, 0, -5, -5, 180 + f7_6},
         {SDL_BUTTON_MIDDLE, true, 500, 60, 0, 0, -5.5, 0, 180},      // down zooms out
         {SDL_BUTTON_MIDDLE, true, 0, -7, 0, 0, -5 + f7_120, 0, 180}, // up zooms in
-        {SDL_BUTTON_MIDDLE, true, 0, -1200, 0, 0, 0, 0, 180},        // never past 0
+        {SDL_BUTTON_MIDDLE, true, 0, -1200, 0, 0, -0.1, 0, 180},     // never nearer than -0.1
         {SDL_BUTTON_RIGHT, true, 7, 24, f7_120, -static_cast<double>(24.0f / 120.0f), -5, 0, 180},
     };
     for (const auto& c : cases) {
@@ -170,7 +171,6 @@ TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
         EXPECT_EQ(std::tuple(v.camera_x, v.camera_y, v.camera_z, v.pitch, v.yaw, callbacks),
                   std::tuple(c.camera_x, c.camera_y, c.camera_z, c.pitch, c.yaw, 1))
             << where;
-        EXPECT_FALSE(std::signbit(v.camera_z) && c.camera_z == 0) << where;
         // Without a drag, motion does nothing and calls nothing.
         release(viewport.get(), 0, 0, c.button);
         move(viewport.get(), 60, 60);
@@ -178,20 +178,61 @@ TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
     }
 }
 
-TEST_F(Viewport, AnglesWrapOneStepPerFrame)
+// A notch zooms like a middle drag of 20 pixels (away from the user: in),
+// over the view only, never nearer than the limit. Picking stops while the
+// wheel turns and comes back with a re-projection once it has settled.
+TEST_F(Viewport, WheelZoomsLikeADragOfTwentyPixelsPerNotch)
 {
+    auto wheel = [&](int x, int notches, std::uint32_t direction = SDL_MOUSEWHEEL_NORMAL) {
+        SDL_Event event{};
+        event.type = SDL_MOUSEWHEEL;
+        std::tie(event.wheel.y, event.wheel.direction, event.wheel.mouseX, event.wheel.mouseY) =
+            std::tuple(notches, direction, x, 300);
+        return deliver({viewport.get()}, event);
+    };
+    auto posted_by_render = [&] {
+        viewport->render();
+        std::vector<int> codes;
+        SDL_Event event;
+        while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, zelto_user_event_type, zelto_user_event_type) == 1) {
+            codes.push_back(event.user.code);
+            const CMemoryPtr data1(event.user.data1), data2(event.user.data2);
+        }
+        return codes;
+    };
+    EXPECT_EQ(wheel(300, 1), picking_off);
+    const double one_in = -5.0 + static_cast<double>(20.0f / 120.0f);
+    EXPECT_EQ(viewport->camera_z, one_in);
+    // Four notches towards the user (the system flips the wheel): out.
+    EXPECT_EQ(wheel(300, 4, SDL_MOUSEWHEEL_FLIPPED), std::vector<int>{});  // picking already off
+    const double four_out = one_in - static_cast<double>(80.0f / 120.0f);
+    EXPECT_EQ(viewport->camera_z, four_out);
+    EXPECT_EQ(wheel(800, -3), std::vector<int>{});  // over the panel: nothing
+    EXPECT_EQ(std::pair(viewport->camera_z, callbacks), std::pair(four_out, 2));
+    EXPECT_EQ(posted_by_render(), std::vector<int>{});  // still turning
+    SDL_Delay(VIEWPORT_WHEEL_SETTLE_MS + 20);
+    EXPECT_EQ(posted_by_render(), picking_on_and_rebuild);
+    EXPECT_EQ(posted_by_render(), std::vector<int>{});
+    wheel(300, 100);
+    EXPECT_EQ(viewport->camera_z, -0.1);
+}
+
+// One remainder brings any finite angle into [0, 360) at the next frame,
+// as the former step of 360 per frame did for [-360, 720).
+TEST_F(Viewport, AnglesWrapIntoOneTurnAtOnce)
+{
+    const double inf = std::numeric_limits<double>::infinity();
     const struct {
-        double start, after_one, after_two;
-    } cases[] = {{365, 5, 5},   {-10, 350, 350}, {-400, -40, 320}, {1000, 640, 280},     {-360, 0, 0},
-                 {720, 360, 0}, {360, 0, 0},     {0, 0, 0},        {359.5, 359.5, 359.5}, {-0.25, 359.75, 359.75}};
+        double start, wrapped;
+    } cases[] = {{365, 5},     {-10, 350},  {-400, 320}, {1000, 280}, {-360, 0},    {720, 0},    {360, 0},
+                 {0.3, 0.3},   {359.5, 359.5}, {-0.25, 359.75}, {-1e-20, 0}, {1e20, 280}, {-1e20, 80}, {inf, inf}};
     for (const auto& c : cases) {
         viewport->pitch = viewport->yaw = viewport->roll = c.start;
         viewport->render();
         EXPECT_EQ(std::tuple(viewport->pitch, viewport->yaw, viewport->roll),
-                  std::tuple(c.after_one, c.after_one, c.after_one))
+                  std::tuple(c.wrapped, c.wrapped, c.wrapped))
             << c.start;
-        viewport->render();
-        EXPECT_EQ(viewport->yaw, c.after_two) << c.start;
+        EXPECT_FALSE(std::signbit(viewport->yaw)) << c.start;
     }
 }
 

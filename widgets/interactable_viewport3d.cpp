@@ -1,5 +1,6 @@
 #include "widgets/interactable_viewport3d.hpp"
 
+#include <cmath>
 #include <vector>
 
 #include "geometry/path_switching.hpp"
@@ -41,6 +42,8 @@ void interactable_viewport3d_init(InteractableViewport3d* viewport, int x, int y
     viewport->far = far;
     viewport->fov = fov;
     viewport->pitch_locked = 1;
+    viewport->wheel_zooming = 0;
+    viewport->wheel_last_ticks = 0;
 }
 
 std::unique_ptr<InteractableViewport3d> interactable_viewport3d_create(int x, int y, int w, int h,
@@ -65,10 +68,40 @@ std::unique_ptr<InteractableViewport3d> interactable_viewport3d_create(int x, in
 //                   rotate, middle: zoom, right: pan; other buttons: none)
 //             any  --button up anywhere--> none
 //
+//   wheel:    none --notch over the view--> zooming --no notch for
+//             VIEWPORT_WHEEL_SETTLE_MS (seen by render)--> none
+//
 // While a drag runs, relative mouse mode is on (the pointer is hidden and
 // motion arrives as relative movement) and point picking is off; both
 // switches go through the program's user events, because the main loop must
-// act on them outside the widget dispatch.
+// act on them outside the widget dispatch. The wheel switches picking off
+// the same way while it turns, and on again with a re-projection once it
+// has settled.
+
+namespace {
+
+// A zoom step of dy pixels (down zooms out, up zooms in), the quotient in
+// single precision; the camera never comes nearer than the limit.
+void zoom_by_pixels(InteractableViewport3d* viewport, float dy)
+{
+    viewport->camera_z =
+        interactable_viewport3d_bounded_camera_z(viewport->camera_z - static_cast<double>(dy / 120.0f));
+}
+
+// Where the pointer was when the wheel turned.
+void wheel_position(const SDL_MouseWheelEvent& wheel, int* x, int* y)
+{
+#if SDL_VERSION_ATLEAST(2, 26, 0)
+    *x = wheel.mouseX;
+    *y = wheel.mouseY;
+#else
+    (void)wheel;
+    SDL_GetMouseState(x, y);
+#endif
+}
+
+}  // namespace
+
 void interactable_viewport3d_react(InteractableViewport3d* viewport, const SDL_Event* event)
 {
     if (!viewport->active)
@@ -117,12 +150,9 @@ void interactable_viewport3d_react(InteractableViewport3d* viewport, const SDL_E
         const float dx = static_cast<float>(event->motion.xrel);
         const float dy = static_cast<float>(event->motion.yrel);
         switch (viewport->drag_mode) {
-        case VIEWPORT_DRAG_ZOOM: {
-            // Down zooms out, up zooms in; the camera never passes 0.
-            const double z = viewport->camera_z - static_cast<double>(dy / 120.0f);
-            viewport->camera_z = z > 0 ? 0.0 : z;
+        case VIEWPORT_DRAG_ZOOM:
+            zoom_by_pixels(viewport, dy);
             break;
-        }
         case VIEWPORT_DRAG_ROTATE:
             if (!viewport->pitch_locked)
                 viewport->pitch += static_cast<double>(dy / 6.0f);
@@ -149,6 +179,22 @@ void interactable_viewport3d_react(InteractableViewport3d* viewport, const SDL_E
         // The pointer shows up again where the drag began.
         SDL_WarpMouseInWindow(nullptr, viewport->drag_start_x, viewport->drag_start_y);
         break;
+    case SDL_MOUSEWHEEL: {
+        // A notch away from the user zooms in, like a drag upwards.
+        int x = 0, y = 0;
+        wheel_position(event->wheel, &x, &y);
+        const int notches = event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event->wheel.y : event->wheel.y;
+        if (notches == 0 || !interactable_contains(viewport, x, y))
+            break;
+        zoom_by_pixels(viewport, static_cast<float>(-notches * VIEWPORT_WHEEL_NOTCH_PIXELS));
+        if (!viewport->wheel_zooming && viewport->drag_mode == VIEWPORT_DRAG_NONE)
+            push_SDL_user_event(USER_EVENT_POINT_PICKING_OFF, nullptr, nullptr);
+        viewport->wheel_zooming = 1;
+        viewport->wheel_last_ticks = SDL_GetTicks();
+        if (viewport->callback != nullptr)
+            viewport->callback(viewport);
+        break;
+    }
     default:
         break;
     }
@@ -160,14 +206,40 @@ void interactable_viewport3d_render(InteractableViewport3d* viewport)
 {
     if (!viewport->active)
         return;
-    // One step per frame and direction: values far out take several frames.
-    double* angles[3] = {&viewport->pitch, &viewport->yaw, &viewport->roll};
-    for (double* angle : angles)
-        if (*angle < 0)
-            *angle += 360;
-    for (double* angle : angles)
-        if (*angle >= 360)
-            *angle -= 360;
+    for (double* angle : {&viewport->pitch, &viewport->yaw, &viewport->roll})
+        *angle = interactable_viewport3d_wrapped_angle(*angle);
+    // The wheel has settled: picking follows the camera again, as after a drag.
+    if (viewport->wheel_zooming && SDL_GetTicks() - viewport->wheel_last_ticks >= VIEWPORT_WHEEL_SETTLE_MS) {
+        viewport->wheel_zooming = 0;
+        if (viewport->drag_mode == VIEWPORT_DRAG_NONE) {
+            push_SDL_user_event(USER_EVENT_POINT_PICKING_ON, nullptr, nullptr);
+            push_SDL_user_event(USER_EVENT_REBUILD_JAW_VERTICES, nullptr, nullptr);
+        }
+    }
+}
+
+double interactable_viewport3d_bounded_camera_z(double z)
+{
+    return z <= VIEWPORT_CAMERA_Z_LIMIT ? z : VIEWPORT_CAMERA_Z_LIMIT;
+}
+
+double interactable_viewport3d_camera_z_from(double z)
+{
+    return interactable_viewport3d_bounded_camera_z(z > 0.0 ? -z : z);
+}
+
+double interactable_viewport3d_wrapped_angle(double degrees)
+{
+    if (!std::isfinite(degrees))
+        return degrees;
+    // The remainder is exact; adding 360 to a tiny negative one can round up
+    // to 360 itself. "+ 0.0" turns -0 into 0.
+    double wrapped = std::fmod(degrees, 360.0);
+    if (wrapped < 0)
+        wrapped += 360.0;
+    if (wrapped >= 360.0)
+        wrapped -= 360.0;
+    return wrapped + 0.0;
 }
 
 void interactable_viewport3d_free(std::unique_ptr<InteractableViewport3d> viewport)

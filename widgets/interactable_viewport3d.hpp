@@ -13,6 +13,20 @@
 #include "geometry/vector_algebra.hpp"
 #include "widgets/interactable.hpp"
 
+// The nearest the camera comes: `camera_z` is kept at or below this on every
+// road (drags, the wheel, the Z field, presets, fitting). At 0 the
+// orthographic zoom would have no scale and the picture would jump to a view
+// mirrored on both axes. A zoom divisor of 0.1 shows 0.2 mm across the whole
+// view, a few samples of the slowest movement, and the Z field shows it with
+// its two decimals as -0.10.
+inline constexpr double VIEWPORT_CAMERA_Z_LIMIT = -0.1;
+// One notch of the mouse wheel zooms like a middle-button drag of this many
+// pixels (six notches make one drag of 120 pixels).
+inline constexpr int VIEWPORT_WHEEL_NOTCH_PIXELS = 20;
+// The wheel counts as stopped once no notch came for this long; then the
+// paths are re-projected, as at the end of a drag.
+inline constexpr std::uint32_t VIEWPORT_WHEEL_SETTLE_MS = 200;
+
 enum ViewportDragMode : std::int32_t {
     VIEWPORT_DRAG_NONE = 0,
     VIEWPORT_DRAG_PAN = 1,
@@ -23,7 +37,7 @@ enum ViewportDragMode : std::int32_t {
 struct InteractableViewport3d : Interactable {
     double camera_x = 0.0;
     double camera_y = 0.0;
-    double camera_z = -5.0;  // translation (perspective) or zoom divisor (orthographic); kept <= 0 by drags
+    double camera_z = -5.0;  // translation (perspective) or zoom divisor (orthographic); <= VIEWPORT_CAMERA_Z_LIMIT
     double pitch = 0.0;      // degrees, about x
     double yaw = 180.0;      // degrees, about y
     double roll = 0.0;       // degrees, about z
@@ -36,10 +50,12 @@ struct InteractableViewport3d : Interactable {
     double fov = 0.0;  // vertical field of view of the perspective projection, degrees
     std::uint8_t perspective = 0;
     std::uint8_t pitch_locked = 1;  // 1: mouse rotation leaves pitch unchanged
+    std::uint8_t wheel_zooming = 0;     // notches came and the wheel has not settled yet
+    std::uint32_t wheel_last_ticks = 0; // SDL_GetTicks() of the last notch
 
     void react(const SDL_Event* event) override;       // interactable_viewport3d_react
     void blit(int window_width, int window_height) override;  // draws nothing
-    void render() override;                            // interactable_viewport3d_render: angle wrap
+    void render() override;                            // interactable_viewport3d_render: angle wrap, wheel
 };
 
 void interactable_viewport3d_init(InteractableViewport3d* viewport, int x, int y, int w, int h,
@@ -55,6 +71,15 @@ void interactable_viewport3d_blit(InteractableViewport3d* viewport, int window_w
 void interactable_viewport3d_render(InteractableViewport3d* viewport);
 void interactable_viewport3d_free(std::unique_ptr<InteractableViewport3d> viewport);
 void interactable_viewport3d_change_width_and_height(InteractableViewport3d* viewport, int w, int h);
+
+// `camera_z` held at or below VIEWPORT_CAMERA_Z_LIMIT (a NaN gives the limit).
+double interactable_viewport3d_bounded_camera_z(double z);
+// A `camera_z` given as a number (typed, or read from a preset): a value
+// above 0 is taken as the zoom it names and negated, then bounded.
+double interactable_viewport3d_camera_z_from(double z);
+// Any finite angle in degrees brought into [0, 360) with one remainder; a
+// value that is not finite is returned as it is.
+double interactable_viewport3d_wrapped_angle(double degrees);
 
 // The camera as the one matrix computation uses it (aspect = w / h).
 CameraView interactable_viewport3d_camera_view(const InteractableViewport3d* viewport);

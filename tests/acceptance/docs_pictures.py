@@ -8,10 +8,11 @@ and an SVG export (rendered with rsvg-convert), and writes small PNG files to
 OUTPUT_DIR. scripts/make_docs_pictures.sh runs it on the demo report.
 """
 
-import glob
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.dont_write_bytecode = True  # nothing written next to the sources
@@ -24,8 +25,14 @@ from zelto_panel import Panel  # noqa: E402
 def main():
     binary, report, out = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
     os.makedirs(out, exist_ok=True)
+    # The path field shows the report as a user would type it, relative to
+    # the working directory: examples/<name> in a fresh directory of its own.
+    workdir = tempfile.mkdtemp(prefix="zelto-pictures-")
+    relative = os.path.join("examples", os.path.basename(report))
+    os.makedirs(os.path.join(workdir, "examples"))
+    shutil.copyfile(report, os.path.join(workdir, relative))
     display = VirtualDisplay()
-    zelto = Zelto(binary, display, [report])
+    zelto = Zelto(binary, display, [relative], workdir=workdir)
     panel = Panel(750)
 
     def show(rect):
@@ -79,9 +86,7 @@ def main():
     finally:
         zelto.kill()
         display.stop()
-        for leftover in glob.glob(os.path.join(zelto.workdir, "*")):
-            os.remove(leftover)
-        os.rmdir(zelto.workdir)
+        shutil.rmtree(workdir, ignore_errors=True)
 
 
 if __name__ == "__main__":

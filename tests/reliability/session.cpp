@@ -9,31 +9,7 @@
 
 #include "tools/report_generator.hpp"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define ZELTO_HEAP_FROM_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZELTO_HEAP_FROM_SANITIZER 1
-#endif
-#endif
-
-#if defined(ZELTO_HEAP_FROM_SANITIZER)
-// From the sanitizer runtime (GCC installs no header for it).
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#else
-#include <malloc.h>
-#endif
-
 namespace zelto_reliability {
-
-std::size_t heap_in_use()
-{
-#if defined(ZELTO_HEAP_FROM_SANITIZER)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
-}
 
 const char* road_name(Road road)
 {
@@ -206,12 +182,6 @@ void Session::expect_usable(const std::string& context, Road road)
     EXPECT_GT(frame.lit_view_pixels, 0u) << context << ": the report's paths are not drawn";
     const std::string after = take_console();
     EXPECT_EQ(after.find("openGL error"), std::string::npos) << context << "\n" << after;
-}
-
-std::size_t Session::settled_heap_in_use()
-{
-    glFinish();
-    return heap_in_use();
 }
 
 std::string Session::take_console()

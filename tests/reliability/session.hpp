@@ -17,10 +17,6 @@
 
 namespace zelto_reliability {
 
-// Bytes of heap in use by the program: the sanitizer allocator's count in
-// the sanitizer build, malloc's own count (mallinfo2) otherwise.
-std::size_t heap_in_use();
-
 // How a report path reaches the program.
 enum class Road {
     drop,        // a file dropped on the window
@@ -79,10 +75,6 @@ public:
     // paths in it and the beige panel. Adds a test failure naming `context`
     // when not.
     void expect_usable(const std::string& context, Road road = Road::call);
-
-    // The heap in use once the OpenGL driver has finished drawing (its
-    // rendering threads hold memory for a frame until it is done).
-    std::size_t settled_heap_in_use();
 
     // Everything printed since the last call.
     std::string take_console();
