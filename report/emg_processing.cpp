@@ -971,6 +971,38 @@ int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::
     return 0;
 }
 
+EmgOpeningReference emg_opening_reference(const EmgDataPoint* first)
+{
+    EmgOpeningReference reference;
+    Vector3 b0;
+    algebra_vector_vector_sub(&reference.a0, &first->right, &first->left);
+    algebra_vector_vector_sub(&b0, &first->right, &first->incisal);
+    Matrix3 basis0;
+    algebra_orthonormal_basis_from_plane(&basis0, &reference.a0, &b0);
+    reference.axis0 = Vector3{basis0.m[3], basis0.m[4], basis0.m[5]};
+    return reference;
+}
+
+double emg_opening_angle(const EmgOpeningReference* reference, const EmgDataPoint* sample)
+{
+    Vector3 a;
+    Vector3 b;
+    algebra_vector_vector_sub(&a, &sample->right, &sample->left);
+    algebra_vector_vector_sub(&b, &sample->right, &sample->incisal);
+    Matrix3 basis;
+    algebra_orthonormal_basis_from_plane(&basis, &a, &b);
+    const Vector3 axis{basis.m[3], basis.m[4], basis.m[5]};
+    double angle = algebra_vector_vector_angle(&reference->axis0, &axis);
+    // A turn in the right-handed sense about the first sample's
+    // left-to-right direction counts negative.
+    Vector3 turn;
+    algebra_vector_vector_cross(&turn, &reference->axis0, &axis);
+    if (algebra_vector_vector_dot(&turn, &reference->a0) > 0)
+        angle = -angle;
+    // Degrees per radian as the single-precision 57.295826.
+    return angle * 57.29582595825195;
+}
+
 int emg_compute_rotation_data(EmgReport* report)
 {
     if (report == nullptr)
@@ -979,33 +1011,10 @@ int emg_compute_rotation_data(EmgReport* report)
         const std::int32_t n = emg_sample_count(&exercise);
         if (n == 0)
             continue;
-        const EmgDataPoint& first = exercise.data[0];
-        Vector3 a0;
-        Vector3 b0;
-        algebra_vector_vector_sub(&a0, &first.right, &first.left);
-        algebra_vector_vector_sub(&b0, &first.right, &first.incisal);
-        Matrix3 basis0;
-        algebra_orthonormal_basis_from_plane(&basis0, &a0, &b0);
-        const Vector3 axis0{basis0.m[3], basis0.m[4], basis0.m[5]};
-
+        const EmgOpeningReference reference = emg_opening_reference(&exercise.data[0]);
         for (std::int32_t i = 0; i < n; ++i) {
             EmgDataPoint& sample = exercise.data[static_cast<std::size_t>(i)];
-            Vector3 a;
-            Vector3 b;
-            algebra_vector_vector_sub(&a, &sample.right, &sample.left);
-            algebra_vector_vector_sub(&b, &sample.right, &sample.incisal);
-            Matrix3 basis;
-            algebra_orthonormal_basis_from_plane(&basis, &a, &b);
-            const Vector3 axis{basis.m[3], basis.m[4], basis.m[5]};
-            double angle = algebra_vector_vector_angle(&axis0, &axis);
-            // A turn in the right-handed sense about the first sample's
-            // left-to-right direction counts negative.
-            Vector3 turn;
-            algebra_vector_vector_cross(&turn, &axis0, &axis);
-            if (algebra_vector_vector_dot(&turn, &a0) > 0)
-                angle = -angle;
-            // Degrees per radian as the single-precision 57.295826.
-            sample.open = angle * 57.29582595825195;
+            sample.open = emg_opening_angle(&reference, &sample);
         }
     }
     report->has_rotation_data = true;

@@ -127,12 +127,14 @@ OffscreenWindow::OffscreenWindow(int width, int height) : width_(width), height_
     zelto_set_gl_state();
     glViewport(0, 0, width, height);
     font_ = open_font_rw(font_bytes, font_size, 16);
+    small_font_ = open_font_rw(font_bytes, font_size, GUI_SMALL_FONT_POINT_SIZE);
     keep_loaded_libraries_mapped();
 }
 
 OffscreenWindow::~OffscreenWindow()
 {
     font_.reset();
+    small_font_.reset();
     context_.reset();
     window_.reset();
     close_SDL();

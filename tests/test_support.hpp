@@ -56,7 +56,8 @@ std::string svg_text(const std::function<void(SvgSink&)>& body);
 void flat_viewport(InteractableViewport3d* viewport, int w = 750, int h = 750);
 
 // A real window with an OpenGL context as the program opens it (offscreen in
-// ctest), the user event type registered and the embedded font at size 16.
+// ctest), the user event type registered and the embedded font at size 16
+// and at the small size.
 class OffscreenWindow {
 public:
     explicit OffscreenWindow(int width = 1100, int height = 750);
@@ -66,6 +67,7 @@ public:
 
     SDL_Window* window() const { return window_.get(); }
     TTF_Font* font() const { return font_.get(); }
+    TTF_Font* small_font() const { return small_font_.get(); }
     int width() const { return width_; }
     int height() const { return height_; }
 
@@ -80,6 +82,7 @@ private:
     WindowPtr window_;
     GlContextPtr context_;
     FontPtr font_;
+    FontPtr small_font_;
 };
 
 // Keeps every library loaded so far mapped, so that the OpenGL driver's leaks
