@@ -214,13 +214,9 @@ EmgMeasures emg_measures_of_exercise(const EmgReport* report, const EmgExercise*
         m.max_deviation_while_opening_mm = deviation_while_opening;
     }
     m.max_opening_angle_deg = angle.result();
-    if (any_whole_sample) {
-        // The phases the viewer draws: solid while opening up to each turn.
-        std::vector<std::int32_t> turns;
-        std::int32_t count = 0;
-        emg_analyze_open_close_movements(&turns, &count, exercise);
-        m.opening_movements = (count + 1) / 2;
-    }
+    // The phases the viewer draws solid while the jaw opens.
+    if (any_whole_sample)
+        m.opening_movements = emg_count_opening_movements(exercise);
     m.left = left_condyle.result(frame, 1.0);
     m.right = right_condyle.result(frame, -1.0);
 

@@ -63,6 +63,10 @@ double emg_point_distance(const EmgDataPoint* a, const EmgDataPoint* b);
 int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::int32_t* movements_number,
                                      const EmgExercise* exercise);
 
+// How many opening phases emg_analyze_open_close_movements finds (its even
+// positions), without storing them; 0 for null.
+std::int32_t emg_count_opening_movements(const EmgExercise* exercise);
+
 // The first sample's frame, against which the opening angle of every sample
 // of an exercise is measured.
 struct EmgOpeningReference {
