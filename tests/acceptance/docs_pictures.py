@@ -3,15 +3,16 @@
 
     docs_pictures.py ZELTO_BINARY REPORT OUTPUT_DIR
 
-Opens REPORT in zelto under Xvfb, shows the pages of the panel, a grid view
-and an SVG export (rendered with rsvg-convert), and writes small PNG files to
-OUTPUT_DIR. scripts/make_docs_pictures.sh runs it on the demo report.
+Opens REPORT in zelto under Xvfb, shows the pages of the panel (the
+"Measures" page included), a grid view and an SVG export (rendered with
+rsvg-convert), and writes small PNG files to OUTPUT_DIR. scripts/make_docs_pictures.sh runs it on the demo report.
 """
 
-import glob
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
 import time
 
 sys.dont_write_bytecode = True  # nothing written next to the sources
@@ -24,8 +25,14 @@ from zelto_panel import Panel  # noqa: E402
 def main():
     binary, report, out = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
     os.makedirs(out, exist_ok=True)
+    # The report is opened by a path relative to the program's working
+    # directory, so the path field shows "examples/..." and no local directory.
+    workdir = tempfile.mkdtemp(prefix="zelto-docs-")
+    relative = os.path.join("examples", os.path.basename(report))
+    os.makedirs(os.path.join(workdir, "examples"))
+    shutil.copy(report, os.path.join(workdir, relative))
     display = VirtualDisplay()
-    zelto = Zelto(binary, display, [report])
+    zelto = Zelto(binary, display, [relative], workdir=workdir)
     panel = Panel(750)
 
     def show(rect):
@@ -47,7 +54,8 @@ def main():
         time.sleep(1.5)
         window("zelto.png")
         for letter, name in [("a", "page_screen.png"), ("c", "page_view.png"), ("d", "page_motion.png"),
-                             ("e", "page_grid.png"), ("f", "page_presets.png"), ("h", "page_options.png")]:
+                             ("e", "page_grid.png"), ("f", "page_presets.png"), ("h", "page_options.png"),
+                             ("i", "page_measures.png")]:
             show(panel.tabs[letter])
             panel_only(name)
 
@@ -79,9 +87,7 @@ def main():
     finally:
         zelto.kill()
         display.stop()
-        for leftover in glob.glob(os.path.join(zelto.workdir, "*")):
-            os.remove(leftover)
-        os.rmdir(zelto.workdir)
+        shutil.rmtree(workdir, ignore_errors=True)
 
 
 if __name__ == "__main__":
