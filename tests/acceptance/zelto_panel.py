@@ -108,6 +108,7 @@ class Panel:
 
         # "Measures"
         self.measures_csv = (V + 10, 130, 105, 20)
+        self.measures_condyles = (V + 10, 340, 190, 60)  # the names of the condyle table
 
     def exercise(self, i):
         """The toggle of exercise i (0-based) on the "File / Exercise" page."""
