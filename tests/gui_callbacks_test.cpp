@@ -225,17 +225,21 @@ TEST_F(Callbacks, MeasuresPageFollowsTheExerciseAndWritesTheCsv)
         click(state()->page_toggle_i);
         EXPECT_EQ(state()->measures_title->text, title);
         const EmgMeasures m = emg_measures_of_exercise(state()->report.get(), gui_selected_exercise(state()));
+        // Each figure with its decimals and unit, or "-".
+        const char *mm = "\\.\\d\\d mm", *deg = "\\.\\d\u00b0";
         const std::pair<std::optional<double>, const char*> shown[] = {
-            {m.samples, ""}, {m.duration_s, " s"}, {m.max_incisal_distance_mm, " mm"}, {m.max_vertical_opening_mm, " mm"},
-            {m.max_protrusion_mm, " mm"}, {m.max_laterotrusion_right_mm, " mm"}, {m.max_laterotrusion_left_mm, " mm"},
-            {m.deviation_at_max_opening_mm, " mm"}, {m.max_deviation_while_opening_mm, " mm"},
-            {m.max_opening_angle_deg, "\u00b0"}, {*m.opening_movements, ""}, {m.left.max_translation_mm, " mm"},
-            {m.right.max_translation_mm, " mm"}, {m.left.inclination_deg, "\u00b0"}, {m.right.inclination_deg, "\u00b0"},
-            {m.left.bennett_deg, "\u00b0"}, {m.right.bennett_deg, "\u00b0"}};
+            {m.samples, ""}, {m.duration_s, "\\.\\d\\d s"}, {m.max_incisal_distance_mm, mm},
+            {m.max_vertical_opening_mm, mm}, {m.max_protrusion_mm, mm}, {m.max_laterotrusion_right_mm, mm},
+            {m.max_laterotrusion_left_mm, mm}, {m.deviation_at_max_opening_mm, mm},
+            {m.max_deviation_while_opening_mm, mm}, {m.max_opening_angle_deg, deg}, {*m.opening_movements, ""},
+            {m.left.max_translation_mm, mm}, {m.right.max_translation_mm, mm}, {m.left.inclination_deg, deg},
+            {m.right.inclination_deg, deg}, {m.left.bennett_deg, deg}, {m.right.bennett_deg, deg}};
         for (std::size_t k = 0; k < std::size(shown); ++k) {
             const std::string& text = state()->measures_values[k]->text;
-            const auto& [value, unit] = shown[k];
-            EXPECT_TRUE(value ? text.ends_with(unit) && std::fabs(std::stod(text) - *value) < 0.051 : text == "-")
+            const auto& [value, pattern] = shown[k];
+            EXPECT_TRUE(value ? std::regex_match(text, std::regex(std::string("-?\\d+") + pattern)) &&
+                                    std::fabs(std::stod(text) - *value) < 0.051
+                              : text == "-")
                 << k << ": " << text;
         }
     }

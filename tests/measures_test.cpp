@@ -115,7 +115,8 @@ TEST(Measures, KnownMovementsGiveTheirExactFigures)
 }
 
 // The incisal point swerves left, right and back while it opens, and stays
-// open; a sample that is not a number in between changes nothing.
+// open; a sample that is not a number in between changes nothing. The left
+// condyle moves 1 mm medially once: just enough for its angles.
 TEST(Measures, DeviationsWhileOpeningAndNonFiniteSamples)
 {
     EmgReport report;
@@ -128,12 +129,13 @@ TEST(Measures, DeviationsWhileOpeningAndNonFiniteSamples)
                                            {-3, -20, 1}, {-2, -25, 0.5}, {-1, -15, 4}};
     for (const auto& o : offsets) {
         const double x = 95 + (o[0] * 95 + o[1] * 40) / r, y = -40 + (o[1] * 95 - o[0] * 40) / r;
-        report.exercises[0].data.push_back({{0, std::isnan(o[0]) ? nan : 0, -50}, {x, y, o[2]}, {0, 0, 50}, 0, 0, 0, 0, 0});
+        const double left_z = o[1] == -5 ? -49 : -50;
+        report.exercises[0].data.push_back({{0, std::isnan(o[0]) ? nan : 0, left_z}, {x, y, o[2]}, {0, 0, 50}, 0, 0, 0, 0, 0});
     }
     report.exercises[0].data_length = 7;
     emg_compute_rotation_data(&report);
     expect_figures(emg_measures_of_exercise(&report, &report.exercises[0]),
-                   {7, 0.12, std::sqrt(4 + 625 + 0.25), 25, 0, 4, 3, 0.5, -3, ANY, 1, 0, NA, NA, 0, NA, NA}, 1e-9,
+                   {7, 0.12, std::sqrt(4 + 625 + 0.25), 25, 0, 4, 3, 0.5, -3, ANY, 1, 1, 0, 90, 0, NA, NA}, 1e-9,
                    "swerve");
 }
 
@@ -186,6 +188,12 @@ TEST(Measures, DegenerateInputsLeaveOutWhatNeedsThem)
                  s.left.x = s.incisal.y = s.right.z = inf;
          },
          "yy---------------"},
+        {[=](EmgReport& e) {
+             for (EmgDataPoint& s : e.exercises[0].data)
+                 s.incisal.y = s.right.z = inf;
+         },
+         "yy---------yyy---"},
+        {[](EmgReport& e) { e.exercises[0].data_length = 1; }, "yyyyyyyyyyyy--y--"},
     };
     for (std::size_t k = 0; k < std::size(cases); ++k) {
         EmgReport report = *original;
