@@ -51,10 +51,13 @@ struct EmgMeasures {
     EmgCondyleMeasures right;
 };
 
-// The figures of one exercise of the report. The opening angle is the
-// recorded one, or, when the report carries none, the one the viewer
-// computes after loading (emg_opening_angle), so a report measured without
-// the viewer gives the same figures. Null arguments give an empty record.
+// The figures of one exercise of the report, all but one in a single pass
+// over its samples; the opening movements are counted by the open/close
+// analysis's own scans (emg_count_opening_movements), so they are the
+// stretches the viewer draws solid. The opening angle is the recorded one,
+// or, when the report carries none, the one the viewer computes after
+// loading (emg_opening_angle), so a report measured without the viewer gives
+// the same figures. Null arguments give an empty record.
 EmgMeasures emg_measures_of_exercise(const EmgReport* report, const EmgExercise* exercise);
 
 // The figures of every exercise, in the report's order.
