@@ -404,13 +404,17 @@ void build_page_options(GuiState* state, const Factory& f, int V)
 // notice is kept for a second button.
 void build_page_measures(GuiState* state, const Factory& f, int V)
 {
-    static constexpr const char* figure_names[] = {
-        "Samples",                  "Duration",
-        "Max. incisal distance",    "Max. vertical opening",
-        "Max. protrusion",          "Max. laterotrusion right",
-        "Max. laterotrusion left",  "Deviation at max. opening",
-        "Max. deviation while opening", "Max. opening angle",
-        "Opening movements"};
+    static constexpr const char* figure_names[] = {"Samples",
+                                                   "Duration",
+                                                   "Max. incisal distance",
+                                                   "Max. vertical opening",
+                                                   "Max. protrusion",
+                                                   "Max. laterotrusion right",
+                                                   "Max. laterotrusion left",
+                                                   "Deviation at max. opening",
+                                                   "Max. deviation while opening",
+                                                   "Max. opening angle",
+                                                   "Opening movements"};
     static constexpr const char* condyle_rows[] = {"Max. translation", "Inclination", "Bennett angle"};
     constexpr int pitch = 15;
     const Factory small{state->small_font != nullptr ? state->small_font : state->font};
