@@ -295,7 +295,8 @@ void gui_update_serializable_interactalbes();
 // ---------------------------------------------------------------------------
 
 // Shows the figures of the selected exercise on the "Measures" page, or
-// clears them when there is none.
+// clears them when there is none; does nothing while the page is hidden
+// (showing the page calls it).
 void gui_show_measures();
 // Writes the figures of every exercise of the loaded report to
 // measures_YYYY_MM_DD_HH_MM_SS.csv in the working directory, prints where and

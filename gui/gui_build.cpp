@@ -585,6 +585,9 @@ void gui_activate_specific_page(int letter)
         set_exercise_toggles_active(state, true);
     if (tabs[page] != nullptr)
         interactable_toggle_set_state(tabs[page], 1, 0);
+    // The figures are only kept up to date while their page shows.
+    if (letter == 'i')
+        gui_show_measures();
 }
 
 void gui_update_3d_variables_display()

@@ -30,7 +30,9 @@ void show(InteractableText* widget, const std::string& text)
 void gui_show_measures()
 {
     GuiState* state = gui_state;
-    if (state->measures_title == nullptr)
+    // A hidden page waits: showing it brings it up to date. A report loaded
+    // or an exercise chosen elsewhere costs nothing here.
+    if (state->measures_title == nullptr || !state->measures_title->active)
         return;
     const EmgExercise* exercise = gui_selected_exercise(state);
     if (exercise == nullptr) {
