@@ -45,6 +45,9 @@ void write_file(const std::filesystem::path& path, const std::string& contents);
 std::string read_file(const std::filesystem::path& path);
 // How often `piece` occurs in `text` (overlaps counted).
 std::size_t count_of(const std::string& text, const std::string& piece);
+// Whether `text` is an optional minus, digits, and (for decimals above 0) a
+// point with exactly that many digits, followed by `unit`.
+bool is_number_text(std::string text, int decimals, const std::string& unit = "");
 
 void expect_near(const Vector3& actual, const Vector3& expected, double tolerance = 1e-9);
 bool same_color(const Color& a, const Color& b);
