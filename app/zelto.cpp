@@ -161,6 +161,7 @@ void zelto_start(ZeltoLoop* loop, int argc, char** argv)
     zelto_set_gl_state();
 
     loop->font = open_font_rw(font_bytes, font_size, 16);
+    loop->small_font = open_font_rw(font_bytes, font_size, GUI_SMALL_FONT_POINT_SIZE);
     loop->icon = load_bmp_rw(icon_bytes, icon_size);
     SDL_SetWindowIcon(loop->window.get(), loop->icon.get());
 
@@ -171,6 +172,7 @@ void zelto_start(ZeltoLoop* loop, int argc, char** argv)
     gui_state->window_height = ZELTO_WINDOW_HEIGHT;
     gui_state->window = loop->window.get();
     gui_state->font = loop->font.get();
+    gui_state->small_font = loop->small_font.get();
     gui_build(gui_state, ZELTO_WINDOW_HEIGHT);
 
     // A report that fails to load leaves the program running without one.
@@ -381,6 +383,7 @@ int zelto_shutdown(ZeltoLoop* loop)
     loop->gl_context.reset();
     loop->window.reset();
     loop->font.reset();
+    loop->small_font.reset();
     close_SDL();
     return 0;
 }

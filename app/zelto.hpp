@@ -30,6 +30,7 @@ struct ZeltoLoop {
     WindowPtr window;
     GlContextPtr gl_context;
     FontPtr font;   // also stored in the GUI state
+    FontPtr small_font;  // also stored in the GUI state
     SurfacePtr icon;
     std::unique_ptr<GuiState> gui;  // the record `gui_state` points to
 

@@ -15,6 +15,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/sdl_help.hpp"
@@ -32,10 +33,22 @@
 #include "widgets/interactable_toggle.hpp"
 #include "widgets/interactable_viewport3d.hpp"
 
-inline constexpr int GUI_PAGE_COUNT = 8;
+inline constexpr int GUI_PAGE_COUNT = 9;  // 'a' to 'h', and 'i' "Measures"
 inline constexpr int GUI_BUILTIN_PRESET_COUNT = 7;
 inline constexpr int GUI_PANEL_WIDTH = 350;
-inline constexpr int GUI_INTERACTABLES_NUMBER = 130;
+// The figures of the "Measures" page: eleven of the exercise, then the
+// condyle table's three rows of left and right.
+inline constexpr int GUI_MEASURES_FIGURE_COUNT = 17;
+// Point size of `small_font`: its lines are 14 pixels high, the page's
+// figures 15 apart.
+inline constexpr int GUI_SMALL_FONT_POINT_SIZE = 12;
+// The "Measures" page: the CSV button, its notice, the exercise's name,
+// eleven lines of name and value, the condyle table's heading and its three
+// rows of name, left and right.
+inline constexpr int GUI_MEASURES_PAGE_SIZE = 37;
+// The widgets of the first eight pages and the footer, then the "Measures" tab
+// and page.
+inline constexpr int GUI_INTERACTABLES_NUMBER = 130 + 1 + GUI_MEASURES_PAGE_SIZE;
 
 // Several settings are single-precision values widened to double.
 inline constexpr double GUI_SPEED_SLIDER_DEFAULT = static_cast<double>(0.1f);  // 0.10000000149011612
@@ -47,6 +60,7 @@ struct GuiState {
     // -- Handles and presets (window and font are owned by the main loop) --
     SDL_Window* window = nullptr;
     TTF_Font* font = nullptr;
+    TTF_Font* small_font = nullptr;  // the same face, smaller: the figures of the "Measures" page
     GuiPreset presets[GUI_BUILTIN_PRESET_COUNT]{};
 
     // -- Window and screenshot settings --
@@ -59,6 +73,7 @@ struct GuiState {
 
     // -- Report and playback --
     std::unique_ptr<EmgReport> report;
+    std::string report_file_name;  // of the loaded report, without its directories (the measures' CSV)
     std::int32_t selected_exercise = 0;
     double animation_position = 0.0;  // current sample, fractional
     double data_speed = 1.0;          // samples per 10 ms at speed 1
@@ -132,7 +147,7 @@ struct GuiState {
     std::int32_t interactables_number = 0;
     std::vector<std::unique_ptr<InteractableToggle>> exercise_toggles;
     std::int32_t exercise_toggles_number = 0;
-    std::array<std::vector<Interactable*>, GUI_PAGE_COUNT> pages;  // pages 'a' to 'h', not owning
+    std::array<std::vector<Interactable*>, GUI_PAGE_COUNT> pages;  // pages 'a' to 'i', not owning
     std::int32_t page_sizes[GUI_PAGE_COUNT]{};
 
     InteractableViewport3d* viewport = nullptr;
@@ -147,6 +162,7 @@ struct GuiState {
     InteractableToggle* page_toggle_f = nullptr;
     InteractableToggle* page_toggle_g = nullptr;
     InteractableToggle* page_toggle_h = nullptr;
+    InteractableToggle* page_toggle_i = nullptr;
     InteractableTextInput* report_path_input = nullptr;
     InteractableTextInput* viewport_x_input = nullptr;
     InteractableTextInput* viewport_y_input = nullptr;
@@ -187,6 +203,11 @@ struct GuiState {
     InteractableToggle* svg_background_white_toggle = nullptr;
     InteractableToggle* svg_color_black_toggle = nullptr;
     InteractableToggle* svg_color_white_toggle = nullptr;
+    // The "Measures" page: the exercise's name and its figures in the order
+    // of GUI_MEASURES_FIGURE_COUNT; the notice of the CSV button.
+    InteractableText* measures_title = nullptr;
+    std::array<InteractableText*, GUI_MEASURES_FIGURE_COUNT> measures_values{};
+    InteractableTextTimed* measures_written_text = nullptr;
 };
 
 // The one GUI state of the program; null until the main loop creates it.
@@ -210,7 +231,7 @@ void gui_state_free(std::unique_ptr<GuiState> state);
 // Creates every widget of the window once, for a 3D view of side
 // `viewport_side`, shows page 'b' and fits the view.
 void gui_build(GuiState* state, int viewport_side);
-// Shows page 'a' to 'h' (a character code) and hides the others; any other
+// Shows page 'a' to 'i' (a character code) and hides the others; any other
 // value hides every page.
 void gui_activate_specific_page(int letter);
 // Writes the viewport's camera into the six camera fields.
@@ -301,3 +322,16 @@ void gui_set_selected_exercise_number(std::int32_t index);
 void gui_update_playback_slider();
 // Writes the state into every settings widget (after a preset or a load).
 void gui_update_serializable_interactalbes();
+
+// ---------------------------------------------------------------------------
+// Measures page
+// ---------------------------------------------------------------------------
+
+// Shows the figures of the selected exercise on the "Measures" page, or
+// clears them when there is none; does nothing while the page is hidden
+// (showing the page calls it).
+void gui_show_measures();
+// Writes the figures of every exercise of the loaded report to
+// measures_YYYY_MM_DD_HH_MM_SS.csv in the working directory, prints where and
+// restarts the page's notice; without a report writes nothing and says so.
+void gui_write_measures_csv();

@@ -11,6 +11,7 @@
 // [SECTION] Page f, "Presets"
 // [SECTION] Page g, "About"
 // [SECTION] Page h, "Options"
+// [SECTION] Page i, "Measures"
 // [SECTION] Footer
 // [SECTION] gui_build
 // [SECTION] Pages, camera fields, lock indicator, window and screenshot requests
@@ -21,7 +22,7 @@
 //   11-37 page a, 38-39 page b, 40-55 page c, 56-61 page d, 62-72 page e,
 //   73-90 page f, 91-105 page g, 106-119 page h,
 //   120 "Legend", 121 "Screenshot taken!", 122 "Screenshot", 123 tab h,
-//   124-129 the legend colours.
+//   124-129 the legend colours, 130 tab i, 131-167 page i.
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -35,9 +36,9 @@
 
 namespace {
 
-constexpr int page_sizes_table[GUI_PAGE_COUNT] = {27, 2, 16, 6, 11, 18, 15, 14};
+constexpr int page_sizes_table[GUI_PAGE_COUNT] = {27, 2, 16, 6, 11, 18, 15, 14, GUI_MEASURES_PAGE_SIZE};
 // First index of each page's widgets in `interactables`.
-constexpr int page_first_index[GUI_PAGE_COUNT] = {11, 38, 40, 56, 62, 73, 91, 106};
+constexpr int page_first_index[GUI_PAGE_COUNT] = {11, 38, 40, 56, 62, 73, 91, 106, 131};
 
 constexpr int INDEX_VIEWPORT = 0;
 constexpr int INDEX_POINT_INFO = 1;
@@ -49,6 +50,8 @@ constexpr int INDEX_SCREENSHOT_TEXT = 121;
 constexpr int INDEX_SCREENSHOT_BUTTON = 122;
 constexpr int INDEX_TAB_H = 123;
 constexpr int INDEX_LEGEND_FIRST = 124;
+constexpr int INDEX_TAB_I = 130;
+static_assert(131 + GUI_MEASURES_PAGE_SIZE == GUI_INTERACTABLES_NUMBER, "page i ends the panel list");
 
 constexpr double SCREENSHOT_NOTICE_MS = 1000.0;
 
@@ -166,6 +169,9 @@ void build_page_tabs(GuiState* state, const Factory& f, int V)
         place(state, INDEX_TAB_A + 5, f.toggle(V + 10, 70, 160, 20, "Presets", callback_activate_page_f, false));
     state->page_toggle_g =
         place(state, INDEX_TAB_A + 6, f.toggle(V + 180, 70, 160, 20, "About", callback_activate_page_g, false));
+    // A row of its own below the others: no control of any page sits there.
+    state->page_toggle_i =
+        place(state, INDEX_TAB_I, f.toggle(V + 10, 100, 160, 20, "Measures", callback_activate_page_i, false));
 }
 
 // =============================================================================
@@ -390,6 +396,55 @@ void build_page_options(GuiState* state, const Factory& f, int V)
 }
 
 // =============================================================================
+// [SECTION] Page i, "Measures"
+// =============================================================================
+
+// The figures of the selected exercise in the small font, compact enough to
+// leave the page below y 400 free. The space between the CSV button and its
+// notice is kept for a second button.
+void build_page_measures(GuiState* state, const Factory& f, int V)
+{
+    static constexpr const char* figure_names[] = {"Samples",
+                                                   "Duration",
+                                                   "Max. incisal distance",
+                                                   "Max. vertical opening",
+                                                   "Max. protrusion",
+                                                   "Max. laterotrusion right",
+                                                   "Max. laterotrusion left",
+                                                   "Deviation at max. opening",
+                                                   "Max. deviation while opening",
+                                                   "Max. opening angle",
+                                                   "Opening movements"};
+    static constexpr const char* condyle_rows[] = {"Max. translation", "Inclination", "Bennett angle"};
+    constexpr int pitch = 15;
+    const Factory small{state->small_font != nullptr ? state->small_font : state->font};
+
+    PageBuilder p(state, 8);
+    p.add(0, f.button(V + 10, 130, 105, 20, "Export CSV", callback_write_measures_csv));
+    state->measures_written_text =
+        p.add(1, interactable_text_timed_create(V + 235, 130, 105, 20, &c_black, &c_beige, nullptr, "CSV written!",
+                                                f.font, 0, SCREENSHOT_NOTICE_MS));
+    state->measures_title = p.add(2, small.label(V + 10, 160, 330, pitch, "No report loaded"));
+    int row = 3;
+    int y = 160 + pitch;
+    for (int k = 0; k < 11; ++k, y += pitch) {
+        p.add(row++, small.label(V + 10, y, 190, pitch, figure_names[k]));
+        state->measures_values[static_cast<std::size_t>(k)] = p.add(row++, small.label(V + 200, y, 140, pitch, "-"));
+    }
+    p.add(row++, small.label(V + 10, y, 190, pitch, "Condyles"));
+    p.add(row++, small.label(V + 200, y, 70, pitch, "Left"));
+    p.add(row++, small.label(V + 270, y, 70, pitch, "Right"));
+    y += pitch;
+    for (int k = 0; k < 3; ++k, y += pitch) {
+        p.add(row++, small.label(V + 10, y, 190, pitch, condyle_rows[k]));
+        state->measures_values[static_cast<std::size_t>(11 + 2 * k)] =
+            p.add(row++, small.label(V + 200, y, 70, pitch, "-"));
+        state->measures_values[static_cast<std::size_t>(12 + 2 * k)] =
+            p.add(row++, small.label(V + 270, y, 70, pitch, "-"));
+    }
+}
+
+// =============================================================================
 // [SECTION] Footer
 // =============================================================================
 
@@ -418,8 +473,8 @@ void form_tab_radio_group(GuiState* state)
     list.reserve(state->interactables.size());
     for (const auto& widget : state->interactables)
         list.push_back(widget.get());
-    const std::uint32_t tabs[] = {2, 3, 4, 5, 6, 7, 8, INDEX_TAB_H};
-    interactable_toggle_associate_radio_buttons(list.data(), tabs, 8);
+    const std::uint32_t tabs[] = {2, 3, 4, 5, 6, 7, 8, INDEX_TAB_H, INDEX_TAB_I};
+    interactable_toggle_associate_radio_buttons(list.data(), tabs, GUI_PAGE_COUNT);
 }
 
 void page_tabs(const GuiState* state, InteractableToggle* out[GUI_PAGE_COUNT])
@@ -432,6 +487,7 @@ void page_tabs(const GuiState* state, InteractableToggle* out[GUI_PAGE_COUNT])
     out[5] = state->page_toggle_f;
     out[6] = state->page_toggle_g;
     out[7] = state->page_toggle_h;
+    out[8] = state->page_toggle_i;
 }
 
 void set_page_active(const std::vector<Interactable*>& page, bool active)
@@ -485,6 +541,7 @@ void gui_build(GuiState* state, int viewport_side)
     build_page_presets(state, f, V);
     build_page_about(state, f, V);
     build_page_options(state, f, V);
+    build_page_measures(state, f, V);
     build_footer(state, f, V);
     // The tab group needs every tab, and tab h is only made with the footer.
     form_tab_radio_group(state);
@@ -528,6 +585,9 @@ void gui_activate_specific_page(int letter)
         set_exercise_toggles_active(state, true);
     if (tabs[page] != nullptr)
         interactable_toggle_set_state(tabs[page], 1, 0);
+    // The figures are only kept up to date while their page shows.
+    if (letter == 'i')
+        gui_show_measures();
 }
 
 void gui_update_3d_variables_display()

@@ -12,6 +12,7 @@
 // [SECTION] Report and exercises
 // [SECTION] Presets
 // [SECTION] Screenshot
+// [SECTION] Measures
 //
 // Every callback runs inside the react of the widget that fired, in the
 // middle of the event dispatch. Toggles of a radio group also fire when
@@ -174,6 +175,7 @@ void callback_activate_page_e(Interactable* widget) { activate_page_if_on(widget
 void callback_activate_page_f(Interactable* widget) { activate_page_if_on(widget, 'f'); }
 void callback_activate_page_g(Interactable* widget) { activate_page_if_on(widget, 'g'); }
 void callback_activate_page_h(Interactable* widget) { activate_page_if_on(widget, 'h'); }
+void callback_activate_page_i(Interactable* widget) { activate_page_if_on(widget, 'i'); }
 
 // =============================================================================
 // [SECTION] Window sizes
@@ -588,4 +590,13 @@ void callback_toggle_screenshot_svg_color_override_white(Interactable* widget)
         interactable_toggle_set_state(state->svg_background_white_toggle, 0, 0);
         interactable_toggle_set_state(state->svg_background_black_toggle, 1, 1);
     }
+}
+
+// =============================================================================
+// [SECTION] Measures
+// =============================================================================
+
+void callback_write_measures_csv(Interactable*)
+{
+    gui_write_measures_csv();
 }

@@ -15,6 +15,7 @@ void callback_activate_page_e(Interactable* widget);
 void callback_activate_page_f(Interactable* widget);
 void callback_activate_page_g(Interactable* widget);
 void callback_activate_page_h(Interactable* widget);
+void callback_activate_page_i(Interactable* widget);
 
 // Window sizes.
 void callback_set_resolution_1(Interactable* widget);
@@ -108,3 +109,6 @@ void callback_toggle_screenshot_svg_background_white(Interactable* widget);
 void callback_toggle_screenshot_svg_color_override_none(Interactable* widget);
 void callback_toggle_screenshot_svg_color_override_black(Interactable* widget);
 void callback_toggle_screenshot_svg_color_override_white(Interactable* widget);
+
+// Measures.
+void callback_write_measures_csv(Interactable* widget);

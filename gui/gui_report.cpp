@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -93,12 +94,15 @@ void gui_load_report(const char* path)
     if (emg_extract_3d(&state->report, path != nullptr ? path : "") != 0) {
         std::fputs("Bad report load\n", stdout);
         state->report.reset();
+        state->report_file_name.clear();
         release_exercise_toggles(state);
+        gui_show_measures();
         // The arrays of the previous report stay until the next build; with
         // no report nothing reads them.
         return;
     }
 
+    state->report_file_name = std::filesystem::path(path != nullptr ? path : "").filename().string();
     state->selected_exercise = 0;
     state->animation_position = 0.0;
     state->data_speed = GUI_DATA_SPEED_FACTOR * state->report->frequency;
@@ -132,6 +136,7 @@ void gui_load_report(const char* path)
     gui_update_serializable_interactalbes();
     if (state->auto_display_fitting)
         gui_fit_display_to_verts();
+    gui_show_measures();
 }
 
 // =============================================================================
@@ -195,6 +200,7 @@ void gui_set_selected_exercise_number(std::int32_t index)
     analyze_selected_exercise(state);
     if (state->auto_display_fitting)
         gui_fit_display_to_verts();
+    gui_show_measures();
 }
 
 // =============================================================================

@@ -25,6 +25,7 @@ void gui_state_set_to_default_settings(GuiState* state)
 {
     state->window = nullptr;
     state->font = nullptr;
+    state->small_font = nullptr;
     gui_serialization_set_default_presets(state);
 
     state->window_width = -1;
@@ -102,7 +103,7 @@ void gui_state_free(std::unique_ptr<GuiState> state)
         return;
     // The report, then every derived array, then the widgets: the panel
     // widgets in list order, the page lists (which own nothing), the
-    // exercise toggles. The window and the font belong to the main loop.
+    // exercise toggles. The window and the fonts belong to the main loop.
     emg_free(std::move(state->report));
     gui_release_derived_arrays(state.get());
     for (auto& widget : state->interactables)

@@ -908,16 +908,49 @@ std::int32_t emg_sample_count(const EmgExercise* exercise)
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(exercise->data_length, 0, stored));
 }
 
+// The distance of a sample's centroid from the centroid `to`: the scans below
+// take the first sample's centroid once rather than once per sample.
+inline double emg_centroid_distance(const EmgDataPoint* a, const Vector3& to)
+{
+    const Vector3 ca = emg_centroid(a);
+    const double dx = ca.x - to.x;
+    const double dy = ca.y - to.y;
+    const double dz = ca.z - to.z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+struct EmgPhaseThresholds {
+    double open;   // a phase opens above this distance from the first sample
+    double close;  // and closes below this one
+};
+
+// The thresholds are parts of the distance of the farthest sample.
+EmgPhaseThresholds emg_phase_thresholds(const EmgDataPoint* data, std::int32_t n)
+{
+    const Vector3 first = emg_centroid(&data[0]);
+    double far_distance = emg_centroid_distance(&data[0], first);
+    for (std::int32_t i = 1; i < n; ++i) {
+        const double d = emg_centroid_distance(&data[i], first);
+        if (d > far_distance)
+            far_distance = d;
+    }
+    // The single-precision 0.3 and 0.2, used in double arithmetic.
+    return {far_distance * 0.30000001192092896, far_distance * 0.20000000298023224};
+}
+
 // The phase scan with hysteresis: a crossing above the open threshold starts
 // an opening phase, one below the close threshold a closing phase. Counts the
 // crossings and stores them when `crossings` is not null.
-std::int32_t emg_scan_crossings(const EmgDataPoint* data, std::int32_t n, double open_threshold,
-                                double close_threshold, std::int32_t* crossings)
+std::int32_t emg_scan_crossings(const EmgDataPoint* data, std::int32_t n, const EmgPhaseThresholds& thresholds,
+                                std::int32_t* crossings)
 {
+    const Vector3 first = emg_centroid(&data[0]);
+    const double open_threshold = thresholds.open;
+    const double close_threshold = thresholds.close;
     bool open = false;
     std::int32_t k = 0;
     for (std::int32_t i = 0; i < n; ++i) {
-        const double d = emg_point_distance(&data[i], &data[0]);
+        const double d = emg_centroid_distance(&data[i], first);
         const bool crossed = open ? close_threshold > d : d > open_threshold;
         if (!crossed)
             continue;
@@ -933,12 +966,7 @@ std::int32_t emg_scan_crossings(const EmgDataPoint* data, std::int32_t n, double
 
 double emg_point_distance(const EmgDataPoint* a, const EmgDataPoint* b)
 {
-    const Vector3 ca = emg_centroid(a);
-    const Vector3 cb = emg_centroid(b);
-    const double dx = ca.x - cb.x;
-    const double dy = ca.y - cb.y;
-    const double dz = ca.z - cb.z;
-    return std::sqrt(dx * dx + dy * dy + dz * dz);
+    return emg_centroid_distance(a, emg_centroid(b));
 }
 
 int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::int32_t* movements_number,
@@ -956,31 +984,22 @@ int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::
     }
     const EmgDataPoint* data = exercise->data.data();
 
-    // The distance of the farthest sample; the thresholds are parts of it.
-    double far_distance = emg_point_distance(&data[0], &data[0]);
-    for (std::int32_t i = 1; i < n; ++i) {
-        const double d = emg_point_distance(&data[i], &data[0]);
-        if (d > far_distance)
-            far_distance = d;
-    }
-    // The single-precision 0.3 and 0.2, used in double arithmetic.
-    const double open_threshold = far_distance * 0.30000001192092896;
-    const double close_threshold = far_distance * 0.20000000298023224;
-
-    const std::int32_t k = emg_scan_crossings(data, n, open_threshold, close_threshold, nullptr);
+    const EmgPhaseThresholds thresholds = emg_phase_thresholds(data, n);
+    const std::int32_t k = emg_scan_crossings(data, n, thresholds, nullptr);
     std::vector<std::int32_t> crossings(static_cast<std::size_t>(k));
-    emg_scan_crossings(data, n, open_threshold, close_threshold, crossings.data());
+    emg_scan_crossings(data, n, thresholds, crossings.data());
 
     // Each phase runs to the next crossing; an opening phase is represented by
     // its farthest sample, a closing phase by its nearest, the earliest on ties.
+    const Vector3 first = emg_centroid(&data[0]);
     for (std::int32_t j = 0; j < k; ++j) {
         const std::int32_t start = crossings[static_cast<std::size_t>(j)];
         const std::int32_t end = j + 1 < k ? crossings[static_cast<std::size_t>(j + 1)] : n;
         const bool opening = j % 2 == 0;
         std::int32_t best = start;
-        double best_distance = emg_point_distance(&data[start], &data[0]);
+        double best_distance = emg_centroid_distance(&data[start], first);
         for (std::int32_t i = start; i < end; ++i) {
-            const double d = emg_point_distance(&data[i], &data[0]);
+            const double d = emg_centroid_distance(&data[i], first);
             if (opening ? d > best_distance : d < best_distance) {
                 best = i;
                 best_distance = d;
@@ -993,6 +1012,48 @@ int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::
     return 0;
 }
 
+EmgOpeningReference emg_opening_reference(const EmgDataPoint* first)
+{
+    EmgOpeningReference reference;
+    Vector3 b0;
+    algebra_vector_vector_sub(&reference.a0, &first->right, &first->left);
+    algebra_vector_vector_sub(&b0, &first->right, &first->incisal);
+    Matrix3 basis0;
+    algebra_orthonormal_basis_from_plane(&basis0, &reference.a0, &b0);
+    reference.axis0 = Vector3{basis0.m[3], basis0.m[4], basis0.m[5]};
+    return reference;
+}
+
+double emg_opening_angle(const EmgOpeningReference* reference, const EmgDataPoint* sample)
+{
+    Vector3 a;
+    Vector3 b;
+    algebra_vector_vector_sub(&a, &sample->right, &sample->left);
+    algebra_vector_vector_sub(&b, &sample->right, &sample->incisal);
+    Matrix3 basis;
+    algebra_orthonormal_basis_from_plane(&basis, &a, &b);
+    const Vector3 axis{basis.m[3], basis.m[4], basis.m[5]};
+    double angle = algebra_vector_vector_angle(&reference->axis0, &axis);
+    // A turn in the right-handed sense about the first sample's
+    // left-to-right direction counts negative.
+    Vector3 turn;
+    algebra_vector_vector_cross(&turn, &reference->axis0, &axis);
+    if (algebra_vector_vector_dot(&turn, &reference->a0) > 0)
+        angle = -angle;
+    // Degrees per radian as the single-precision 57.295826.
+    return angle * 57.29582595825195;
+}
+
+std::int32_t emg_count_opening_movements(const EmgExercise* exercise)
+{
+    const std::int32_t n = exercise != nullptr ? emg_sample_count(exercise) : 0;
+    if (n <= 0)
+        return 0;
+    const EmgPhaseThresholds thresholds = emg_phase_thresholds(exercise->data.data(), n);
+    // Opening phases sit at the even positions of the crossings.
+    return (emg_scan_crossings(exercise->data.data(), n, thresholds, nullptr) + 1) / 2;
+}
+
 int emg_compute_rotation_data(EmgReport* report)
 {
     if (report == nullptr)
@@ -1001,33 +1062,10 @@ int emg_compute_rotation_data(EmgReport* report)
         const std::int32_t n = emg_sample_count(&exercise);
         if (n == 0)
             continue;
-        const EmgDataPoint& first = exercise.data[0];
-        Vector3 a0;
-        Vector3 b0;
-        algebra_vector_vector_sub(&a0, &first.right, &first.left);
-        algebra_vector_vector_sub(&b0, &first.right, &first.incisal);
-        Matrix3 basis0;
-        algebra_orthonormal_basis_from_plane(&basis0, &a0, &b0);
-        const Vector3 axis0{basis0.m[3], basis0.m[4], basis0.m[5]};
-
+        const EmgOpeningReference reference = emg_opening_reference(&exercise.data[0]);
         for (std::int32_t i = 0; i < n; ++i) {
             EmgDataPoint& sample = exercise.data[static_cast<std::size_t>(i)];
-            Vector3 a;
-            Vector3 b;
-            algebra_vector_vector_sub(&a, &sample.right, &sample.left);
-            algebra_vector_vector_sub(&b, &sample.right, &sample.incisal);
-            Matrix3 basis;
-            algebra_orthonormal_basis_from_plane(&basis, &a, &b);
-            const Vector3 axis{basis.m[3], basis.m[4], basis.m[5]};
-            double angle = algebra_vector_vector_angle(&axis0, &axis);
-            // A turn in the right-handed sense about the first sample's
-            // left-to-right direction counts negative.
-            Vector3 turn;
-            algebra_vector_vector_cross(&turn, &axis0, &axis);
-            if (algebra_vector_vector_dot(&turn, &a0) > 0)
-                angle = -angle;
-            // Degrees per radian as the single-precision 57.295826.
-            sample.open = angle * 57.29582595825195;
+            sample.open = emg_opening_angle(&reference, &sample);
         }
     }
     report->has_rotation_data = true;

@@ -63,6 +63,21 @@ double emg_point_distance(const EmgDataPoint* a, const EmgDataPoint* b);
 int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::int32_t* movements_number,
                                      const EmgExercise* exercise);
 
+// How many opening phases emg_analyze_open_close_movements finds (its even
+// positions), without storing them; 0 for null.
+std::int32_t emg_count_opening_movements(const EmgExercise* exercise);
+
+// The first sample's frame, against which the opening angle of every sample
+// of an exercise is measured.
+struct EmgOpeningReference {
+    Vector3 a0;     // left to right condyle of the first sample
+    Vector3 axis0;  // second row of the first sample's frame
+};
+EmgOpeningReference emg_opening_reference(const EmgDataPoint* first);
+// The opening angle of a sample in degrees, as emg_compute_rotation_data
+// stores it: positive when the jaw has opened since the first sample.
+double emg_opening_angle(const EmgOpeningReference* reference, const EmgDataPoint* sample);
+
 // Fills `open` of every sample with the jaw's opening angle in degrees
 // relative to the exercise's first sample and sets has_rotation_data.
 int emg_compute_rotation_data(EmgReport* report);

@@ -16,9 +16,13 @@ namespace {
 
 using GuiBuild = GuiTest;
 
-constexpr int page_first[] = {11, 38, 40, 56, 62, 73, 91, 106};
-constexpr int page_size[] = {27, 2, 16, 6, 11, 18, 15, 14};
-constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123};  // pages a to h
+constexpr int page_first[] = {11, 38, 40, 56, 62, 73, 91, 106, 131};
+constexpr int page_size[] = {27, 2, 16, 6, 11, 18, 15, 14, 37};
+constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123, 130};  // pages a to i
+constexpr int panel_size = 168;
+
+// Pages a to h, then the footer and the "Measures" tab, then page i.
+bool on_a_page(int index) { return index >= 11 && (index < 120 || index > 130); }
 
 std::vector<std::string> camera_fields(const GuiState* s)
 {
@@ -44,23 +48,24 @@ std::string kind_of(const Interactable* w)
 TEST_F(GuiBuild, PanelListHoldsItsKindsPagesAndRadioGroups)
 {
     GuiState* s = state();
-    ASSERT_EQ(s->interactables_number, 130);
-    ASSERT_EQ(s->interactables.size(), 130u);
+    ASSERT_EQ(s->interactables_number, panel_size);
+    ASSERT_EQ(s->interactables.size(), std::size_t{panel_size});
     std::map<std::string, int> kinds;
     std::set<const Interactable*> distinct;
-    for (int index = 0; index < 130; ++index) {
+    for (int index = 0; index < panel_size; ++index) {
         ++kinds[kind_of(widget(index))];
         distinct.insert(widget(index));
         if (const auto* text = dynamic_cast<const InteractableText*>(widget(index))) {
-            EXPECT_EQ(text->font, s->font) << index;
+            // The figures of the "Measures" page are in the small font.
+            EXPECT_EQ(text->font, index >= 133 ? s->small_font : s->font) << index;
         }
     }
-    EXPECT_EQ(distinct.size(), 130u);
-    EXPECT_EQ(kinds, (std::map<std::string, int>{{"viewport", 1}, {"label", 47}, {"image", 4}, {"toggle", 42},
-                                                  {"button", 20}, {"input", 13}, {"slider", 2}, {"timed", 1}}));
+    EXPECT_EQ(distinct.size(), std::size_t{panel_size});
+    EXPECT_EQ(kinds, (std::map<std::string, int>{{"viewport", 1}, {"label", 82}, {"image", 4}, {"toggle", 43},
+                                                  {"button", 21}, {"input", 13}, {"slider", 2}, {"timed", 2}}));
 
     // The pages are the slices of the panel list.
-    for (int page = 0; page < 8; ++page) {
+    for (int page = 0; page < 9; ++page) {
         EXPECT_EQ(s->page_sizes[page], page_size[page]);
         ASSERT_EQ(s->pages[page].size(), static_cast<std::size_t>(page_size[page]));
         for (int row = 0; row < page_size[page]; ++row)
@@ -69,7 +74,7 @@ TEST_F(GuiBuild, PanelListHoldsItsKindsPagesAndRadioGroups)
 
     // Radio groups hold each other member; plain toggles none.
     const std::vector<std::vector<int>> groups = {{12, 13, 14, 15, 16, 17}, {33, 34},           {107, 108},
-                                                  {110, 111, 112},          {114, 115, 116}, {2, 3, 4, 5, 6, 7, 8, 123}};
+                                                  {110, 111, 112},          {114, 115, 116}, {2, 3, 4, 5, 6, 7, 8, 123, 130}};
     for (const std::vector<int>& group : groups)
         for (int index : group) {
             const auto& set = widget_as<InteractableToggle>(index)->unpress_set;
@@ -88,14 +93,16 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
     // Every toggle that starts on; all others start off, and a toggle that is
     // on shows its pressed colours.
     const std::set<int> on = {3, 12, 31, 33, 36, 37, 45, 49, 50, 51, 52, 54, 58, 108, 112, 114};
-    for (int index = 0; index < 130; ++index)
+    for (int index = 0; index < panel_size; ++index)
         if (const auto* toggle = dynamic_cast<const InteractableToggle*>(widget(index))) {
             EXPECT_TRUE(toggle->pressed == (on.count(index) ? 1 : 0) &&
                         same_color(toggle->background, on.count(index) ? c_button_active : c_beige))
                 << index;
         }
-    for (int index = 11; index < 120; ++index)
-        EXPECT_EQ(widget(index)->active, index == 38 || index == 39 ? 1 : 0) << index;
+    for (int index = 11; index < panel_size; ++index)
+        if (on_a_page(index)) {
+            EXPECT_EQ(widget(index)->active, index == 38 || index == 39 ? 1 : 0) << index;
+        }
     EXPECT_EQ(std::tuple(state()->lock_image->active, state()->unlock_image->active,
                          state()->screenshot_taken_text->active, state()->screenshot_taken_text->duration),
               std::tuple(0, 1, 0, 1000.0));
@@ -109,7 +116,7 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
     std::string tab_texts;
     for (int tab : tabs)
         tab_texts += text_of(widget(tab)) + "|";
-    EXPECT_EQ(tab_texts, "Screen|File / Exercise|View|Motion|Grid|Presets|About|Options|");
+    EXPECT_EQ(tab_texts, "Screen|File / Exercise|View|Motion|Grid|Presets|About|Options|Measures|");
     const std::pair<const char*, const Color*> legend[] = {{"Cond. Left", &c_red},  {"Incisal", &c_blue},
                                                            {"Cond. Right", &c_green}, {"Left-Incisal", &c_magenta},
                                                            {"Left-Right", &c_yellow}, {"Right-Incisal", &c_cyan}};
@@ -119,26 +126,44 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
 }
 
 // Each tab shows exactly its page, also when clicked again; a letter
-// outside 'a' to 'h' hides every page.
+// outside 'a' to 'i' hides every page. The "Measures" tab covers no control
+// of any page, and its page leaves the panel below y 400 free.
 TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
 {
     for (int round = 0; round < 2; ++round)  // a second click on the active tab keeps its page
-        for (int page = 0; page < 8; ++page) {
+        for (int page = 0; page < 9; ++page) {
             click(widget(tabs[page]));
             if (round == 1)
                 click(widget(tabs[page]));
-            for (int index = 11; index < 120; ++index)
-                EXPECT_EQ(widget(index)->active, index >= page_first[page] && index < page_first[page] + page_size[page])
-                    << "page " << page << " index " << index;
-            for (int tab = 0; tab < 8; ++tab)
+            for (int index = 11; index < panel_size; ++index)
+                if (on_a_page(index)) {
+                    EXPECT_EQ(widget(index)->active,
+                              index >= page_first[page] && index < page_first[page] + page_size[page])
+                        << "page " << page << " index " << index;
+                }
+            for (int tab = 0; tab < 9; ++tab)
                 EXPECT_EQ(pressed_of(widget(tabs[tab])), tab == page ? 1 : 0);
             EXPECT_EQ(state()->viewport->active + state()->unlock_image->active + widget(122)->active, 3);
         }
-    for (int letter : {int{'a' - 1}, int{'i'}, 0, int{'B'}}) {
+    const Interactable* measures_tab = widget(130);
+    for (int index = 0; index < panel_size; ++index) {
+        const Interactable* w = widget(index);
+        if (index != 130 && index != 0) {
+            EXPECT_FALSE(w->x < measures_tab->x + measures_tab->w && measures_tab->x < w->x + w->w &&
+                         w->y < measures_tab->y + measures_tab->h && measures_tab->y < w->y + w->h)
+                << index;
+        }
+        if (index >= 131) {
+            EXPECT_TRUE(w->x >= 750 && w->x + w->w <= 1100 && w->y >= 130 && w->y + w->h <= 400) << index;
+        }
+    }
+    for (int letter : {int{'a' - 1}, int{'j'}, 0, int{'B'}}) {
         gui_activate_specific_page('c');
         gui_activate_specific_page(letter);
-        for (int index = 11; index < 120; ++index)
-            EXPECT_EQ(widget(index)->active, 0) << "letter " << letter << " index " << index;
+        for (int index = 11; index < panel_size; ++index)
+            if (on_a_page(index)) {
+                EXPECT_EQ(widget(index)->active, 0) << "letter " << letter << " index " << index;
+            }
         for (int tab : tabs)
             EXPECT_EQ(pressed_of(widget(tab)), 0) << "letter " << letter;
     }
@@ -151,7 +176,7 @@ TEST_F(GuiBuild, ExerciseTogglesLockIndicatorAndCameraFields)
     TempWorkingDirectory directory;
     load_report_file("two.tsv", report_text({{"Open", 5}, {"Close", 5}}));
     ASSERT_EQ(state()->exercise_toggles.size(), 2u);
-    for (int page : {0, 1, 2, 3, 4, 5, 6, 7, 'z' - 'a'}) {
+    for (int page : {0, 1, 2, 3, 4, 5, 6, 7, 8, 'z' - 'a'}) {
         gui_activate_specific_page('a' + page);
         for (const auto& toggle : state()->exercise_toggles)
             EXPECT_EQ(toggle->active, page == 1 ? 1 : 0) << "page " << page;

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <ctime>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "app/screenshot_name.hpp"
 #include "geometry/camera.hpp"
+#include "report/emg_measures.hpp"
 #include "tests/gui_fixture.hpp"
 
 using namespace zelto_test;
@@ -268,6 +272,54 @@ TEST_F(Callbacks, ScreenshotSettings)
             << step.click_index;
         EXPECT_EQ(pressed_at({110, 111, 112, 114, 115, 116}), step.pressed) << step.click_index;
     }
+}
+
+// The "Measures" page shows the figures of the selected exercise with their
+// units, follows the exercise and the report, and its button writes the CSV.
+TEST_F(Callbacks, MeasuresPageFollowsTheExerciseAndWritesTheCsv)
+{
+    TempWorkingDirectory directory;
+    click(state()->page_toggle_i);
+    EXPECT_EQ(capture_stdout([&] { click(widget(131)); }), "No report loaded: no measures written\n");
+    EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
+    capture_stdout([&] { gui_load_report((source_dir() / "examples/demo_report.tsv").c_str()); });
+    for (const auto& [exercise, title] : {std::pair(0, "[1] Opening and closing"), std::pair(3, "[4] Laterotrusion right")}) {
+        gui_activate_specific_page('b');
+        click(state()->exercise_toggles[static_cast<std::size_t>(exercise)].get());
+        click(state()->page_toggle_i);
+        EXPECT_EQ(state()->measures_title->text, title);
+        const EmgMeasures m = emg_measures_of_exercise(state()->report.get(), gui_selected_exercise(state()));
+        // Each figure with its decimals and unit, or "-".
+        const std::pair<int, const char*> mm{2, " mm"}, deg{1, "\u00b0"};
+        const std::pair<std::optional<double>, std::pair<int, const char*>> shown[] = {
+            {m.samples, {0, ""}}, {m.duration_s, {2, " s"}}, {m.max_incisal_distance_mm, mm},
+            {m.max_vertical_opening_mm, mm}, {m.max_protrusion_mm, mm}, {m.max_laterotrusion_right_mm, mm},
+            {m.max_laterotrusion_left_mm, mm}, {m.deviation_at_max_opening_mm, mm},
+            {m.max_deviation_while_opening_mm, mm}, {m.max_opening_angle_deg, deg}, {*m.opening_movements, {0, ""}},
+            {m.left.max_translation_mm, mm}, {m.right.max_translation_mm, mm}, {m.left.inclination_deg, deg},
+            {m.right.inclination_deg, deg}, {m.left.bennett_deg, deg}, {m.right.bennett_deg, deg}};
+        for (std::size_t k = 0; k < std::size(shown); ++k) {
+            const std::string& text = state()->measures_values[k]->text;
+            const auto& [value, format] = shown[k];
+            EXPECT_TRUE(value ? is_number_text(text, format.first, format.second) &&
+                                    std::fabs(std::stod(text) - *value) < 0.051
+                              : text == "-")
+                << k << ": " << text;
+        }
+    }
+    const std::time_t before = std::time(nullptr);
+    const std::string out = capture_stdout([&] { click(widget(131)); });
+    const std::string name = out.substr(std::min<std::size_t>(out.size(), 21), 32);
+    EXPECT_TRUE(out == "Measures written to \"" + name + "\"\n" &&
+                (name == timestamped_file_name(before, "measures", "csv") ||
+                 name == timestamped_file_name(std::time(nullptr), "measures", "csv")))
+        << out;
+    const std::string csv = read_file(name);
+    EXPECT_EQ(std::tuple(count_of(csv, "\r\n"), csv.find("\r\ndemo_report.tsv,1,Opening and closing,1000,9.9900,") != std::string::npos,
+                         state()->measures_written_text->active),
+              std::tuple(6u, true, 1));
+    capture_stdout([&] { gui_load_report("missing.tsv"); });
+    EXPECT_EQ(state()->measures_title->text + state()->measures_values[3]->text, "No report loaded-");
 }
 
 }  // namespace

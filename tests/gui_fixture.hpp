@@ -68,6 +68,7 @@ protected:
         gui_state_set_to_default_settings(gui_state);
         std::tie(gui_state->window_width, gui_state->window_height) = std::pair(1100, 750);
         std::tie(gui_state->window, gui_state->font) = std::pair(window_->window(), window_->font());
+        gui_state->small_font = window_->small_font();
         gui_build(gui_state, 750);
         drain_queue();
     }

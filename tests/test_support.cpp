@@ -61,6 +61,21 @@ std::size_t count_of(const std::string& text, const std::string& piece)
     return n;
 }
 
+bool is_number_text(std::string text, int decimals, const std::string& unit)
+{
+    if (!text.ends_with(unit))
+        return false;
+    text.resize(text.size() - unit.size());
+    const std::size_t start = text.starts_with('-') ? 1 : 0;
+    const std::size_t point = decimals > 0 ? text.size() - 1 - static_cast<std::size_t>(decimals) : text.size();
+    if (point <= start || point > text.size() || (decimals > 0 && text[point] != '.'))
+        return false;
+    for (std::size_t i = start; i < text.size(); ++i)
+        if (i != point && (text[i] < '0' || text[i] > '9'))
+            return false;
+    return true;
+}
+
 void expect_near(const Vector3& actual, const Vector3& expected, double tolerance)
 {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
@@ -127,12 +142,14 @@ OffscreenWindow::OffscreenWindow(int width, int height) : width_(width), height_
     zelto_set_gl_state();
     glViewport(0, 0, width, height);
     font_ = open_font_rw(font_bytes, font_size, 16);
+    small_font_ = open_font_rw(font_bytes, font_size, GUI_SMALL_FONT_POINT_SIZE);
     keep_loaded_libraries_mapped();
 }
 
 OffscreenWindow::~OffscreenWindow()
 {
     font_.reset();
+    small_font_.reset();
     context_.reset();
     window_.reset();
     close_SDL();

@@ -45,6 +45,9 @@ void write_file(const std::filesystem::path& path, const std::string& contents);
 std::string read_file(const std::filesystem::path& path);
 // How often `piece` occurs in `text` (overlaps counted).
 std::size_t count_of(const std::string& text, const std::string& piece);
+// Whether `text` is an optional minus, digits, and (for decimals above 0) a
+// point with exactly that many digits, followed by `unit`.
+bool is_number_text(std::string text, int decimals, const std::string& unit = "");
 
 void expect_near(const Vector3& actual, const Vector3& expected, double tolerance = 1e-9);
 bool same_color(const Color& a, const Color& b);
@@ -56,7 +59,8 @@ std::string svg_text(const std::function<void(SvgSink&)>& body);
 void flat_viewport(InteractableViewport3d* viewport, int w = 750, int h = 750);
 
 // A real window with an OpenGL context as the program opens it (offscreen in
-// ctest), the user event type registered and the embedded font at size 16.
+// ctest), the user event type registered and the embedded font at size 16
+// and at the small size.
 class OffscreenWindow {
 public:
     explicit OffscreenWindow(int width = 1100, int height = 750);
@@ -66,6 +70,7 @@ public:
 
     SDL_Window* window() const { return window_.get(); }
     TTF_Font* font() const { return font_.get(); }
+    TTF_Font* small_font() const { return small_font_.get(); }
     int width() const { return width_; }
     int height() const { return height_; }
 
@@ -80,6 +85,7 @@ private:
     WindowPtr window_;
     GlContextPtr context_;
     FontPtr font_;
+    FontPtr small_font_;
 };
 
 // Keeps every library loaded so far mapped, so that the OpenGL driver's leaks

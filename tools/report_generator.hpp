@@ -30,6 +30,21 @@
 //
 // Every value is a function of the options, the exercise and the sample index,
 // so a test can compare any loaded sample with report_generator_sample().
+//
+// Known kinematics: when the options list `known` exercises, the report holds
+// those instead, exact (no noise, calibration at rest). Each is a rigid
+// movement of the whole jaw in the anatomical frame of the rest position
+// (lat: left to right condyle, z; ant: towards the incisal point, across
+// lat; up = lat x ant), ramped linearly from rest to its full amount and back
+// `cycles` times, the full amount reached on samples i with
+// 2 * cycles * i / (n - 1) odd:
+//   hinge: opening by `amount` degrees about the intercondylar axis;
+//   protrusion: `amount` mm forward along ant;
+//   glide: `amount` mm along the eminence, `inclination` degrees below ant;
+//   laterotrusion_right / _left: `amount` degrees about an axis through the
+//   right / left condyle, the chin moving to that side; the axis is the
+//   vertical tilted forward by `inclination`, so that the other condyle
+//   glides forward, medially and `inclination` degrees down.
 #pragma once
 
 #include <algorithm>
@@ -38,6 +53,17 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <tuple>
+#include <vector>
+
+enum class KnownMovement { hinge, protrusion, glide, laterotrusion_right, laterotrusion_left };
+
+struct KnownExercise {
+    KnownMovement movement = KnownMovement::hinge;
+    double amount = 0.0;       // degrees (hinge, laterotrusion) or mm (protrusion, glide)
+    double inclination = 0.0;  // glide, laterotrusion: degrees below the anterior axis
+    int cycles = 1;            // out and back, at least 1
+};
 
 struct ReportGeneratorOptions {
     double frequency = 100.0;  // Hz
@@ -46,6 +72,7 @@ struct ReportGeneratorOptions {
     bool angles = false;       // "Open,deg", "Lat.Right,deg", "Clockwise,deg"
     bool emg = false;          // "Channel1,mV", "Channel2,mV"
     std::uint64_t seed = 1;
+    std::vector<KnownExercise> known;  // when not empty: these exercises instead
 };
 
 struct GeneratedPoint {
@@ -202,6 +229,71 @@ inline JawPlacement place_jaw(const Pose& pose)
     return {right, left, {middle.x + incisal.x, middle.y + incisal.y, middle.z + incisal.z}, axis};
 }
 
+// The anatomical frame of the rest position and the rigid movement of a
+// known exercise at a fraction `s` of its full amount.
+inline JawPlacement known_placement(const KnownExercise& known, double s)
+{
+    const JawPlacement rest = place_jaw({0.0, 0.0, 0.0});
+    const GeneratedPoint lat{0.0, 0.0, 1.0};
+    const double reach = std::hypot(incisal_at_rest.x, incisal_at_rest.y);
+    const GeneratedPoint ant{incisal_at_rest.x / reach, incisal_at_rest.y / reach, 0.0};
+    const GeneratedPoint up{-ant.y, ant.x, 0.0};  // lat x ant
+    const auto turned = [](const GeneratedPoint& p, const GeneratedPoint& pivot, const GeneratedPoint& axis,
+                           double angle) {
+        const GeneratedPoint r = rotate({p.x - pivot.x, p.y - pivot.y, p.z - pivot.z}, axis, angle);
+        return GeneratedPoint{pivot.x + r.x, pivot.y + r.y, pivot.z + r.z};
+    };
+    const auto moved = [](const GeneratedPoint& p, const GeneratedPoint& by, double length) {
+        return GeneratedPoint{p.x + by.x * length, p.y + by.y * length, p.z + by.z * length};
+    };
+    const double angle = s * known.amount * pi / 180.0;
+    const GeneratedPoint middle{0.0, 0.0, 0.0};
+    JawPlacement jaw = rest;
+    switch (known.movement) {
+    case KnownMovement::hinge:  // the chin goes down: negative about lat
+        for (GeneratedPoint* p : {&jaw.right, &jaw.left, &jaw.incisal})
+            *p = turned(*p, middle, lat, -angle);
+        break;
+    case KnownMovement::protrusion:
+        for (GeneratedPoint* p : {&jaw.right, &jaw.left, &jaw.incisal})
+            *p = moved(*p, ant, s * known.amount);
+        break;
+    case KnownMovement::glide: {
+        const double a = known.inclination * pi / 180.0;
+        const GeneratedPoint path{std::cos(a) * ant.x - std::sin(a) * up.x, std::cos(a) * ant.y - std::sin(a) * up.y,
+                                  0.0};
+        for (GeneratedPoint* p : {&jaw.right, &jaw.left, &jaw.incisal})
+            *p = moved(*p, path, s * known.amount);
+        break;
+    }
+    case KnownMovement::laterotrusion_right:
+    case KnownMovement::laterotrusion_left: {
+        // About an axis through the working condyle, tilted from up towards
+        // ant so that the balancing condyle sets off along the glide.
+        const double a = known.inclination * pi / 180.0;
+        const bool to_right = known.movement == KnownMovement::laterotrusion_right;
+        const double sign = to_right ? -1.0 : 1.0;
+        const GeneratedPoint axis{sign * (std::cos(a) * up.x + std::sin(a) * ant.x),
+                                  sign * (std::cos(a) * up.y + std::sin(a) * ant.y), 0.0};
+        const GeneratedPoint& pivot = to_right ? rest.right : rest.left;
+        for (GeneratedPoint* p : {&jaw.right, &jaw.left, &jaw.incisal})
+            *p = turned(*p, pivot, axis, angle);
+        break;
+    }
+    }
+    return jaw;
+}
+
+// The ramp of a known exercise: 0 at rest, 1 at the full amount.
+inline double known_ramp(const KnownExercise& known, std::int32_t index, std::int32_t samples)
+{
+    if (samples < 2)
+        return 0.0;
+    const std::int64_t span = samples - 1;
+    const std::int64_t k = (2 * std::max(known.cycles, 1) * static_cast<std::int64_t>(index)) % (2 * span);
+    return static_cast<double>(k <= span ? k : 2 * span - k) / static_cast<double>(span);
+}
+
 inline void append(std::string* out, double value, int decimals)
 {
     char buffer[64];
@@ -226,6 +318,16 @@ inline std::string report_generator_exercise_name(int exercise)
     return name;
 }
 
+// The name of a known exercise, e.g. "Known hinge 20".
+inline std::string report_generator_known_name(const KnownExercise& known)
+{
+    static constexpr const char* names[] = {"hinge", "protrusion", "glide", "laterotrusion right",
+                                            "laterotrusion left"};
+    char amount[32];
+    std::snprintf(amount, sizeof amount, " %g", known.amount);
+    return std::string("Known ") + names[static_cast<int>(known.movement)] + amount;
+}
+
 // Samples per exercise: the duration at the frequency, at least one.
 inline std::int32_t report_generator_sample_count(const ReportGeneratorOptions& options)
 {
@@ -237,6 +339,16 @@ inline GeneratedSample report_generator_sample(const ReportGeneratorOptions& opt
 {
     using namespace report_generator_detail;
     const double t = index / options.frequency;
+    if (!options.known.empty()) {
+        const KnownExercise& known = options.known[static_cast<std::size_t>(exercise) % options.known.size()];
+        const double s = known_ramp(known, index, report_generator_sample_count(options));
+        const JawPlacement jaw = known_placement(known, s);
+        GeneratedSample exact{};
+        exact.time = static_cast<std::int32_t>(std::min(std::floor(t * 1000.0 + 0.5), 2147483647.0));
+        std::tie(exact.right, exact.left, exact.incisal) = std::tie(jaw.right, jaw.left, jaw.incisal);
+        exact.open = known.movement == KnownMovement::hinge ? s * known.amount : 0.0;
+        return exact;
+    }
     const Pose pose = movement_pose(report_generator_movement(exercise), t);
     const JawPlacement jaw = place_jaw(pose);
 
@@ -276,6 +388,10 @@ inline GeneratedSample report_generator_calibration(const ReportGeneratorOptions
     using namespace report_generator_detail;
     const JawPlacement jaw = place_jaw({0.0, 0.0, 0.0});
     GeneratedSample s{};
+    if (!options.known.empty()) {
+        std::tie(s.right, s.left, s.incisal) = std::tie(jaw.right, jaw.left, jaw.incisal);
+        return s;
+    }
     GeneratedPoint* const points[3] = {&s.right, &s.left, &s.incisal};
     const GeneratedPoint* const exact[3] = {&jaw.right, &jaw.left, &jaw.incisal};
     for (int p = 0; p < 3; ++p) {
@@ -291,12 +407,16 @@ inline bool report_generator_write(std::FILE* out, const ReportGeneratorOptions&
 {
     using report_generator_detail::append;
     const std::int32_t samples = report_generator_sample_count(options);
-    const int exercises = std::clamp(options.exercises, 0, 1000);
+    const int exercises =
+        options.known.empty() ? std::clamp(options.exercises, 0, 1000) : static_cast<int>(options.known.size());
     std::string text;
 
     text += "Exercises\n{\n";
     for (int e = 0; e < exercises; ++e) {
-        text += std::to_string(e + 1) + "\t" + report_generator_exercise_name(e) + "\t";
+        const std::string name = options.known.empty()
+                                     ? report_generator_exercise_name(e)
+                                     : report_generator_known_name(options.known[static_cast<std::size_t>(e)]);
+        text += std::to_string(e + 1) + "\t" + name + "\t";
         append(&text, e * options.duration, 3);
         text += "\t";
         append(&text, options.duration, 3);

@@ -284,13 +284,15 @@ class PagesAndExercises(ZeltoTestCase):
             "f": lambda pic: self.is_off(pic, p.builtin_presets[1]) and share_of(pic, p.preset_path, BLACK) > 0.5,
             "g": lambda pic: share_of(pic, p.logo, BEIGE) < 0.9,
             "h": lambda pic: self.is_on(pic, p.svg) and self.is_off(pic, p.bmp),
+            # The button and the condyle table.
+            "i": lambda pic: self.is_off(pic, p.measures_csv) and share_of(pic, p.measures_condyles, BEIGE) < 0.95,
         }
         # How the second exercise's toggle looks where page b shows it.
         exercise_toggle = self.crop(self.zelto.steady_picture(), p.exercise(1))
-        for letter in "acdefghb":
+        for letter in "acdefghib":
             self.show_page(letter)
             picture = self.zelto.wait_for_picture(marks[letter], "the controls of page " + letter)
-            for other in "abcdefgh":
+            for other in "abcdefghi":
                 if other != letter:
                     self.assertTrue(self.is_off(picture, p.tabs[other]), "tab %s with page %s" % (other, letter))
             # The exercise toggles belong to "File / Exercise" only.

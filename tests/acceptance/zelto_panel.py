@@ -28,6 +28,7 @@ class Panel:
             "f": (V + 10, 70, 160, 20),    # "Presets"
             "g": (V + 180, 70, 160, 20),   # "About"
             "h": (V + 235, 660, 105, 20),  # "Options"
+            "i": (V + 10, 100, 160, 20),   # "Measures"
         }
         self.screenshot_button = (V + 125, 660, 100, 20)
 
@@ -104,6 +105,10 @@ class Panel:
         self.svg_colour_white = (V + 236, 220, 48, 20)
         self.svg_colour_own = (V + 292, 220, 48, 20)
         self.svg_line_width = (V + 180, 250, 106, 20)
+
+        # "Measures"
+        self.measures_csv = (V + 10, 130, 105, 20)
+        self.measures_condyles = (V + 10, 340, 190, 60)  # the names of the condyle table
 
     def exercise(self, i):
         """The toggle of exercise i (0-based) on the "File / Exercise" page."""

@@ -83,7 +83,7 @@ void Session::show_page(char letter)
     const GuiState& s = state();
     InteractableToggle* const tabs[GUI_PAGE_COUNT] = {s.page_toggle_a, s.page_toggle_b, s.page_toggle_c,
                                                        s.page_toggle_d, s.page_toggle_e, s.page_toggle_f,
-                                                       s.page_toggle_g, s.page_toggle_h};
+                                                       s.page_toggle_g, s.page_toggle_h, s.page_toggle_i};
     const int index = letter - 'a';
     ASSERT_TRUE(index >= 0 && index < GUI_PAGE_COUNT) << letter;
     click(tabs[index]);

@@ -1,0 +1,96 @@
+// The "Measures" page: the figures of the selected exercise, and the CSV of
+// every exercise of the loaded report. The figures come from the report
+// code (report/emg_measures); this file only shows and writes them.
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <string>
+
+#include "app/screenshot_name.hpp"
+#include "gui/gui.hpp"
+#include "gui/gui_report_access.hpp"
+#include "report/emg_measures.hpp"
+
+namespace {
+
+// "-" where the figure is not available.
+std::string shown(const std::optional<double>& value, int decimals, const char* unit)
+{
+    return value ? emg_measures_format(*value, decimals) + unit : std::string("-");
+}
+
+void show(InteractableText* widget, const std::string& text)
+{
+    if (widget != nullptr && widget->text != text)
+        interactable_text_set_text(widget, text.c_str());
+}
+
+}  // namespace
+
+void gui_show_measures()
+{
+    GuiState* state = gui_state;
+    // A hidden page waits: showing it brings it up to date. A report loaded
+    // or an exercise chosen elsewhere costs nothing here.
+    if (state->measures_title == nullptr || !state->measures_title->active)
+        return;
+    const EmgExercise* exercise = gui_selected_exercise(state);
+    if (exercise == nullptr) {
+        show(state->measures_title,
+             state->report == nullptr ? "No report loaded" : "The report has no exercises");
+        for (InteractableText* value : state->measures_values)
+            show(value, "-");
+        return;
+    }
+
+    const EmgMeasures m = emg_measures_of_exercise(state->report.get(), exercise);
+    show(state->measures_title, string_format("[%d] %s", state->selected_exercise + 1, exercise->name.c_str()));
+    const char* mm = " mm";
+    const char* degrees = "\u00b0";
+    const std::string figures[GUI_MEASURES_FIGURE_COUNT] = {
+        std::to_string(m.samples),
+        shown(m.duration_s, 2, " s"),
+        shown(m.max_incisal_distance_mm, 2, mm),
+        shown(m.max_vertical_opening_mm, 2, mm),
+        shown(m.max_protrusion_mm, 2, mm),
+        shown(m.max_laterotrusion_right_mm, 2, mm),
+        shown(m.max_laterotrusion_left_mm, 2, mm),
+        shown(m.deviation_at_max_opening_mm, 2, mm),
+        shown(m.max_deviation_while_opening_mm, 2, mm),
+        shown(m.max_opening_angle_deg, 1, degrees),
+        m.opening_movements ? std::to_string(*m.opening_movements) : std::string("-"),
+        shown(m.left.max_translation_mm, 2, mm),
+        shown(m.right.max_translation_mm, 2, mm),
+        shown(m.left.inclination_deg, 1, degrees),
+        shown(m.right.inclination_deg, 1, degrees),
+        shown(m.left.bennett_deg, 1, degrees),
+        shown(m.right.bennett_deg, 1, degrees),
+    };
+    for (int k = 0; k < GUI_MEASURES_FIGURE_COUNT; ++k)
+        show(state->measures_values[static_cast<std::size_t>(k)], figures[k]);
+}
+
+void gui_write_measures_csv()
+{
+    GuiState* state = gui_state;
+    if (state->report == nullptr) {
+        std::fputs("No report loaded: no measures written\n", stdout);
+        return;
+    }
+    std::string text;
+    emg_measures_csv_header(&text);
+    emg_measures_csv_rows(&text, state->report_file_name, state->report.get());
+
+    const std::string name = timestamped_file_name(std::time(nullptr), "measures", "csv");
+    std::FILE* file = std::fopen(name.c_str(), "wb");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file != nullptr)
+        written = std::fclose(file) == 0 && written;
+    if (!written) {
+        std::printf("ERROR: Could not write the measures to \"%s\"\n", name.c_str());
+        return;
+    }
+    std::printf("Measures written to \"%s\"\n", name.c_str());
+    if (state->measures_written_text != nullptr)
+        interactable_text_timed_restart(state->measures_written_text);
+}

@@ -1,0 +1,267 @@
+// The measures of an exercise: movements of known kinematics give their
+// exact figures, moving the whole recording changes none, degenerate input
+// leaves out what it must, and the CSV reads back through an RFC 4180 reader.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "report/emg_measures.hpp"
+#include "tests/test_support.hpp"
+#include "tools/report_generator.hpp"
+
+using namespace zelto_test;
+
+namespace {
+
+constexpr double NA = std::numeric_limits<double>::quiet_NaN();  // expected: not available
+constexpr double ANY = std::numeric_limits<double>::infinity();  // not checked
+const double r = std::hypot(95.0, 40.0);  // the generator's rest: incisal point from the condyles' midpoint
+constexpr double w = 50.0;                // condyle from that midpoint
+
+double rad(double degrees) { return degrees * 3.14159265358979323846 / 180.0; }
+
+// The figures in the order of the CSV's columns from `samples` on; NA for
+// what is not available.
+std::vector<double> figures(const EmgMeasures& m)
+{
+    const std::optional<double> movements = m.opening_movements ? std::optional<double>(*m.opening_movements) : NA;
+    std::vector<double> out;
+    for (const std::optional<double>& f :
+         {std::optional<double>(m.samples), m.duration_s, m.max_incisal_distance_mm, m.max_vertical_opening_mm,
+          m.max_protrusion_mm, m.max_laterotrusion_right_mm, m.max_laterotrusion_left_mm,
+          m.deviation_at_max_opening_mm, m.max_deviation_while_opening_mm, m.max_opening_angle_deg, movements,
+          m.left.max_translation_mm, m.left.inclination_deg, m.left.bennett_deg, m.right.max_translation_mm,
+          m.right.inclination_deg, m.right.bennett_deg})
+        out.push_back(f.value_or(NA));
+    return out;
+}
+
+// 'y' where a figure is available, '-' where not.
+std::string availability(const EmgMeasures& m)
+{
+    std::string out;
+    for (double figure : figures(m))
+        out += std::isnan(figure) ? '-' : 'y';
+    return out;
+}
+
+// NA expects no figure, ANY anything.
+void expect_figures(const EmgMeasures& m, const std::vector<double>& expected, double tolerance, const std::string& what)
+{
+    const std::vector<double> actual = figures(m);
+    for (std::size_t k = 0; k < actual.size(); ++k)
+        EXPECT_TRUE(std::isnan(expected[k]) ? std::isnan(actual[k])
+                                            : expected[k] == ANY || std::fabs(actual[k] - expected[k]) <= tolerance)
+            << what << ", figure " << k << ": " << actual[k] << " for " << expected[k];
+}
+
+std::unique_ptr<EmgReport> load_generated(int exercises, double duration, std::vector<KnownExercise> known = {},
+                                          bool angles = false)
+{
+    ReportGeneratorOptions options;
+    std::tie(options.exercises, options.duration, options.known, options.angles) =
+        std::tuple(exercises, duration, std::move(known), angles);
+    TempWorkingDirectory directory;
+    EXPECT_TRUE(report_generator_write_file("generated.tsv", options));
+    std::unique_ptr<EmgReport> report;
+    capture_stdout([&] { EXPECT_EQ(emg_extract_3d(&report, "generated.tsv"), 0); });
+    return report;
+}
+
+// Each figure of each known movement (401 samples at 100 Hz), with the
+// opening angle computed from the points as the viewer does and read from
+// the file. Laterotrusion: psi about the working condyle, the balancing one
+// gliding at alpha; (ant, up, lat) is where the incisal point gets to.
+TEST(Measures, KnownMovementsGiveTheirExactFigures)
+{
+    const double hinge = rad(25.0), glide = rad(30.0), psi = rad(8.0), alpha = rad(20.0);
+    const double c = std::cos(psi), s = std::sin(psi), ca = std::cos(alpha), sa = std::sin(alpha);
+    const double ant = r * (c - 1) + w * s * ca + (1 - c) * r * sa * sa;
+    const double up = -w * sa * s + r * sa * ca * (1 - c);
+    const double lat = w * (1 - c) + r * ca * s;
+    const double side = std::sqrt(ant * ant + up * up + lat * lat), balancing = 4 * w * std::sin(psi / 2);
+    const double bennett = std::atan(std::tan(psi / 2) / ca) * 180.0 / 3.14159265358979323846;
+    const std::vector<std::pair<KnownExercise, std::vector<double>>> cases = {
+        {{KnownMovement::hinge, 25.0, 0.0, 2},
+         {401, 4, 2 * r * std::sin(hinge / 2), r * std::sin(hinge), 0, 0, 0, 0, 0, 25, 2, 0, NA, NA, 0, NA, NA}},
+        {{KnownMovement::protrusion, 6.0, 0.0, 1}, {401, 4, 6, 0, 6, 0, 0, 0, 0, 0, 1, 6, 0, 0, 6, 0, 0}},
+        {{KnownMovement::glide, 8.0, 30.0, 1},
+         {401, 4, 8, 8 * std::sin(glide), 8 * std::cos(glide), 0, 0, 0, 0, 0, 1, 8, 30, 0, 8, 30, 0}},
+        {{KnownMovement::laterotrusion_right, 8.0, 20.0, 1},
+         {401, 4, side, -up, ant, lat, 0, lat, lat, ANY, 1, balancing, 20, bennett, 0, NA, NA}},
+        {{KnownMovement::laterotrusion_left, 8.0, 20.0, 1},
+         {401, 4, side, -up, ant, 0, lat, -lat, -lat, ANY, 1, 0, NA, NA, balancing, 20, bennett}},
+    };
+    std::vector<KnownExercise> known;
+    for (const auto& c : cases)
+        known.push_back(c.first);
+    for (bool angles : {false, true}) {
+        const std::unique_ptr<EmgReport> report = load_generated(0, 4.01, known, angles);
+        ASSERT_NE(report, nullptr);
+        const std::vector<EmgMeasures> all = emg_measures_of_report(report.get());
+        ASSERT_EQ(all.size(), cases.size());
+        for (std::size_t e = 0; e < cases.size(); ++e)  // the file's three decimals
+            expect_figures(all[e], cases[e].second, 0.01, report->exercises[e].name + (angles ? " (angles)" : ""));
+    }
+}
+
+// The incisal point swerves left, right and back while it opens, and stays
+// open; a sample that is not a number in between changes nothing. The left
+// condyle moves 1 mm medially once: just enough for its angles.
+TEST(Measures, DeviationsWhileOpeningAndNonFiniteSamples)
+{
+    EmgReport report;
+    std::tie(report.frequency, report.exercises_number) = std::tuple(50.0, 1);
+    std::tie(report.calibration_left, report.calibration_incisal, report.calibration_right) =
+        std::tuple(Vector3{0, 0, -50}, Vector3{95, -40, 0}, Vector3{0, 0, 50});
+    report.exercises.resize(1);
+    // (forward, upward, to the right) of the incisal point in the frame, mm.
+    const double nan = NA, offsets[][3] = {{0, 0, 0},    {-1, -5, 2},    {-2, -10, -3}, {nan, 0, 0},
+                                           {-3, -20, 1}, {-2, -25, 0.5}, {-1, -15, 4}};
+    for (const auto& o : offsets) {
+        const double x = 95 + (o[0] * 95 + o[1] * 40) / r, y = -40 + (o[1] * 95 - o[0] * 40) / r;
+        const double left_z = o[1] == -5 ? -49 : -50;
+        report.exercises[0].data.push_back({{0, std::isnan(o[0]) ? nan : 0, left_z}, {x, y, o[2]}, {0, 0, 50}, 0, 0, 0, 0, 0});
+    }
+    report.exercises[0].data_length = 7;
+    emg_compute_rotation_data(&report);
+    expect_figures(emg_measures_of_exercise(&report, &report.exercises[0]),
+                   {7, 0.12, std::sqrt(4 + 625 + 0.25), 25, 0, 4, 3, 0.5, -3, ANY, 1, 1, 0, 90, 0, NA, NA}, 1e-9,
+                   "swerve");
+}
+
+// Turning and moving every point, calibration included, changes no figure.
+TEST(Measures, RigidMotionOfTheRecordingChangesNoFigure)
+{
+    const std::unique_ptr<EmgReport> report = load_generated(5, 4.0);
+    ASSERT_NE(report, nullptr);
+    const std::vector<EmgMeasures> before = emg_measures_of_report(report.get());
+    const Vector3 u{0.48, -0.6, 0.64};  // unit axis
+    const double c = std::cos(rad(137.0)), s = std::sin(rad(137.0));
+    const auto move = [&](Vector3* p) {
+        const double d = u.x * p->x + u.y * p->y + u.z * p->z;
+        const Vector3 x{u.y * p->z - u.z * p->y, u.z * p->x - u.x * p->z, u.x * p->y - u.y * p->x};
+        *p = {p->x * c + x.x * s + u.x * d * (1 - c) + 120.0, p->y * c + x.y * s + u.y * d * (1 - c) - 250.0,
+              p->z * c + x.z * s + u.z * d * (1 - c) + 40.0};
+    };
+    for (Vector3* p : {&report->calibration_left, &report->calibration_incisal, &report->calibration_right})
+        move(p);
+    for (EmgExercise& exercise : report->exercises)
+        for (EmgDataPoint& sample : exercise.data)
+            for (Vector3* p : {&sample.left, &sample.incisal, &sample.right})
+                move(p);
+    const std::vector<EmgMeasures> after = emg_measures_of_report(report.get());
+    for (std::size_t e = 0; e < before.size(); ++e)
+        expect_figures(after[e], figures(before[e]), 1e-6, "exercise " + std::to_string(e));
+}
+
+// What each broken calibration, frequency or exercise leaves out.
+TEST(Measures, DegenerateInputsLeaveOutWhatNeedsThem)
+{
+    const std::unique_ptr<EmgReport> original = load_generated(1, 4.0);
+    ASSERT_NE(original, nullptr);
+    const double inf = ANY;
+    const std::string frame_free = "yyy------yyy--y--";
+    const std::pair<std::function<void(EmgReport&)>, std::string> cases[] = {
+        {[](EmgReport&) {}, "yyyyyyyyyyyyyyyyy"},
+        {[](EmgReport& e) { e.calibration_right = e.calibration_left; }, frame_free},
+        {[](EmgReport& e) {  // the incisal point on the condyles' line
+             const Vector3 &a = e.calibration_left, &b = e.calibration_right;
+             e.calibration_incisal = {2 * b.x - a.x, 2 * b.y - a.y, 2 * b.z - a.z};
+         },
+         frame_free},
+        {[](EmgReport& e) { e.calibration_right.y = NA; }, "yyy------yyy-----"},
+        {[=](EmgReport& e) { e.calibration_left.x = -inf; }, "yyy------yy---y--"},
+        {[](EmgReport& e) { e.calibration_incisal.z = NA; }, "yy-------yyy--y--"},
+        {[](EmgReport& e) { e.frequency = 0.0; }, "y-yyyyyyyyyyyyyyy"},
+        {[=](EmgReport& e) {
+             for (EmgDataPoint& s : e.exercises[0].data)
+                 s.left.x = s.incisal.y = s.right.z = inf;
+         },
+         "yy---------------"},
+        {[=](EmgReport& e) {
+             for (EmgDataPoint& s : e.exercises[0].data)
+                 s.incisal.y = s.right.z = inf;
+         },
+         "yy---------yyy---"},
+        {[](EmgReport& e) { e.exercises[0].data_length = 1; }, "yyyyyyyyyyyy--y--"},
+    };
+    for (std::size_t k = 0; k < std::size(cases); ++k) {
+        EmgReport report = *original;
+        cases[k].first(report);
+        EXPECT_EQ(availability(emg_measures_of_exercise(&report, &report.exercises[0])), cases[k].second) << k;
+    }
+    EXPECT_EQ(availability(emg_measures_of_exercise(nullptr, nullptr)), "y----------------");
+}
+
+// A small RFC 4180 reader: quoted fields, doubled quotes, CRLF rows.
+std::vector<std::vector<std::string>> read_csv(const std::string& text)
+{
+    std::vector<std::vector<std::string>> rows;
+    bool quoted = false, fresh_row = true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (std::exchange(fresh_row, false))
+            rows.emplace_back(1);
+        const char c = text[i];
+        if (c == '"' && !(quoted && i + 1 < text.size() && text[i + 1] == '"'))
+            quoted = !quoted;
+        else if (quoted || (c != ',' && c != '\r'))
+            rows.back().back() += text[c == '"' ? i++ : i];
+        else if (c == ',')
+            rows.back().emplace_back();
+        else
+            fresh_row = text[++i] == '\n';
+    }
+    return rows;
+}
+
+TEST(MeasuresCsv, RoundTripsThroughACsvReader)
+{
+    std::unique_ptr<EmgReport> report = load_generated(3, 3.0);
+    ASSERT_NE(report, nullptr);
+    std::tie(report->exercises[0].name, report->exercises[1].name) = std::tuple("Open, wide", "Say \"ah\"");
+    for (EmgDataPoint& s : report->exercises[2].data)
+        s.incisal.x = s.left.x = s.right.x = NA;
+    const std::string name = "my \"report\", v2.tsv";
+    std::string text;
+    emg_measures_csv_header(&text);
+    emg_measures_csv_rows(&text, name, report.get());
+    emg_measures_csv_rows(&text, "second", report.get());
+
+    const auto rows = read_csv(text);
+    ASSERT_EQ(rows.size(), 7u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{
+                           "report", "exercise", "name", "samples", "duration_s", "max_incisal_distance_mm",
+                           "max_vertical_opening_mm", "max_protrusion_mm", "max_laterotrusion_right_mm",
+                           "max_laterotrusion_left_mm", "deviation_at_max_opening_mm",
+                           "max_deviation_while_opening_mm", "max_opening_angle_deg", "opening_movements",
+                           "left_condyle_max_translation_mm", "left_condyle_inclination_deg",
+                           "left_condyle_bennett_deg", "right_condyle_max_translation_mm",
+                           "right_condyle_inclination_deg", "right_condyle_bennett_deg"}));
+    for (std::size_t row = 1; row < rows.size(); ++row) {
+        const std::size_t e = (row - 1) % 3;
+        ASSERT_EQ(rows[row].size(), 20u) << row;
+        EXPECT_EQ(std::tie(rows[row][0], rows[row][1], rows[row][2]),
+                  std::tuple(row <= 3 ? name : "second", std::to_string(e + 1), report->exercises[e].name));
+        const std::vector<double> expected = figures(emg_measures_of_exercise(report.get(), &report->exercises[e]));
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            const std::string& cell = rows[row][3 + k];
+            const bool count = k == 0 || k == 10;
+            EXPECT_TRUE(std::isnan(expected[k]) ? cell.empty()
+                                                : is_number_text(cell, count ? 0 : 4) &&
+                                                      std::fabs(std::stod(cell) - expected[k]) <= 5e-5)
+                << row << " " << k << " " << cell;
+        }
+    }
+    EXPECT_EQ(emg_measures_format(-0.00004, 4) + " " + emg_measures_format(-0.00006, 4), "0.0000 -0.0001");
+}
+
+}  // namespace
