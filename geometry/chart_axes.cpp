@@ -63,20 +63,26 @@ ChartAxis chart_axes_value_axis(double low, double high, int max_intervals)
     if (!std::isfinite(span))  // beyond the range of doubles: one interval
         return {low, high, high / 2 - low / 2};
 
+    // Widening to whole steps may add an interval; then a larger step. A
+    // range across zero needs two intervals whatever the step: the fewest
+    // intervals found, with the smallest step, when none fits.
     double step = chart_axes_nice_step(span, max_intervals);
-    ChartAxis axis{low, high, step};
-    for (int attempt = 0; attempt < 8; ++attempt) {
+    ChartAxis best{low, high, step};
+    double fewest = std::numeric_limits<double>::infinity();
+    for (int attempt = 0; attempt < 4; ++attempt, step = next_round_step(step)) {
         const double first = std::floor(low / step + multiple_slack);
         const double last = std::ceil(high / step - multiple_slack);
-        axis = {first * step + 0.0, last * step + 0.0, step};
-        // Widening to whole steps may add an interval; the next step fits.
-        if (last - first <= max_intervals || !std::isfinite(axis.low) || !std::isfinite(axis.high))
+        const ChartAxis axis{first * step + 0.0, last * step + 0.0, step};
+        if (!std::isfinite(axis.low) || !std::isfinite(axis.high))
             break;
-        step = next_round_step(step);
+        if (last - first < fewest) {
+            fewest = last - first;
+            best = axis;
+        }
+        if (last - first <= max_intervals)
+            break;
     }
-    if (!std::isfinite(axis.low) || !std::isfinite(axis.high))
-        return {low, high, step};
-    return axis;
+    return best;
 }
 
 std::vector<double> chart_axes_ticks(const ChartAxis& axis)

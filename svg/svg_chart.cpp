@@ -230,10 +230,11 @@ void svg_chart_write(SvgSink& file, const EmgReport& report, int exercise, int w
     svg_writer_draw_rectangle(file, 1, 0, 0, 1, 1, 0xFFFFFF);
     page.open_group(1, color_attribute("fill", ink) + " font-family=\"DejaVu Sans, Verdana, sans-serif\""
                            " font-size=\"12\"");
-    file.tabs(2);
-    file.write("<g font-size=\"14\">\n");
-    page.text(3, label_gap, baseline_from_top + 5, chart.title.empty() ? chart.message : chart.title, nullptr);
-    page.close_group(2);
+    if (!chart.title.empty()) {
+        page.open_group(2, " font-size=\"14\"");
+        page.text(3, label_gap, baseline_from_top + 5, chart.title, nullptr);
+        page.close_group(2);
+    }
     for (const EmgChartPanel& panel : chart.panels)
         write_panel(page, chart, panel);
 
