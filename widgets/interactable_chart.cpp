@@ -185,9 +185,9 @@ SurfacePtr draw_picture(const InteractableChart* widget)
     return picture;
 }
 
-// A plot's text line with the time and the values under `column`: the first
-// trace's value where its legend starts, the second's where its legend
-// ends, the time between them.
+// A plot's text line with the values under `column`: the first trace's
+// value where its legend starts, the second's where its legend ends, and in
+// the first plot's line the time between them.
 SurfacePtr draw_readout(const InteractableChart* widget, const EmgChartPanel& panel, std::int32_t column)
 {
     const EmgChart& chart = widget->chart;
