@@ -8,8 +8,14 @@
 //   (a) built-in preset 1, as after every load: the left condyle's whole
 //       path with its 9 grid copies, the calibration and the grid lines;
 //   (b) grid amounts (2, 2, 2) on all three points with the whole paths.
+//
+// The time chart of the "Measures" page on the same exercises: a pass that
+// only moves its cursor (the cursor set as every pass sets it, the chart's
+// render and blit), the values under a moving pointer, and the chart built
+// and drawn again (a new exercise or report).
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -202,6 +208,61 @@ void BM_DragEnd_FullGrid(benchmark::State& state)
 BENCHMARK(BM_DragEnd_FullGrid)->Unit(benchmark::kMillisecond)->Arg(30000)->Iterations(5);
 
 BENCHMARK(BM_Pipeline_RebuildAndFit_FullGrid)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The chart on its page, built for the exercise of `samples`.
+InteractableChart* shown_chart(std::int64_t samples)
+{
+    program(samples);
+    gui_activate_specific_page('i');
+    InteractableChart* chart = gui_state->chart;
+    chart->render();
+    return chart;
+}
+
+void BM_Chart_CursorPass(benchmark::State& state)
+{
+    InteractableChart* chart = shown_chart(state.range(0));
+    const double n = static_cast<double>(gui_state->verts_number);
+    for (auto _ : state) {
+        gui_state->animation_position = std::fmod(gui_state->animation_position + 7.0, n);
+        gui_update_chart_cursor();
+        chart->render();
+        chart->blit(gui_state->window_width, gui_state->window_height);
+        glFinish();
+    }
+    gui_activate_specific_page('b');
+    state.counters["samples"] = n;
+}
+BENCHMARK(BM_Chart_CursorPass)->Unit(benchmark::kMicrosecond)->Arg(30000)->Arg(360000);
+
+void BM_Chart_PointerMoves(benchmark::State& state)
+{
+    InteractableChart* chart = shown_chart(state.range(0));
+    std::int32_t column = 0;
+    for (auto _ : state) {
+        chart->hover_column = column;
+        column = (column + 3) % chart->chart.time.columns;
+        chart->render();
+        chart->blit(gui_state->window_width, gui_state->window_height);
+        glFinish();
+    }
+    chart->hover_column = -1;
+    gui_activate_specific_page('b');
+}
+BENCHMARK(BM_Chart_PointerMoves)->Unit(benchmark::kMicrosecond)->Arg(30000);
+
+void BM_Chart_Rebuild(benchmark::State& state)
+{
+    InteractableChart* chart = shown_chart(state.range(0));
+    for (auto _ : state) {
+        interactable_chart_set_chart(chart, emg_chart_build(gui_state->report.get(), 0, chart->w, chart->h));
+        chart->render();
+        glFinish();
+    }
+    gui_activate_specific_page('b');
+    state.counters["samples"] = static_cast<double>(gui_state->verts_number);
+}
+BENCHMARK(BM_Chart_Rebuild)->Unit(benchmark::kMillisecond)->Arg(30000)->Arg(360000);
 
 // An idle pass without a report: the black view with the cube and axes, the
 // panel, the buffer swap (the 10 ms pacing delay left out).

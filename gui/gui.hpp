@@ -25,6 +25,7 @@
 #include "report/emg_processing.hpp"
 #include "widgets/interactable.hpp"
 #include "widgets/interactable_button.hpp"
+#include "widgets/interactable_chart.hpp"
 #include "widgets/interactable_image.hpp"
 #include "widgets/interactable_slider.hpp"
 #include "widgets/interactable_text.hpp"
@@ -44,8 +45,13 @@ inline constexpr int GUI_MEASURES_FIGURE_COUNT = 17;
 inline constexpr int GUI_SMALL_FONT_POINT_SIZE = 12;
 // The "Measures" page: the CSV button, its notice, the exercise's name,
 // eleven lines of name and value, the condyle table's heading and its three
-// rows of name, left and right.
-inline constexpr int GUI_MEASURES_PAGE_SIZE = 37;
+// rows of name, left and right; then the chart's SVG button, its notice and
+// the time chart.
+inline constexpr int GUI_MEASURES_PAGE_SIZE = 37 + 3;
+// The time chart's SVG file, in pixels: with the EMG channels, and without.
+inline constexpr int GUI_CHART_SVG_WIDTH = 900;
+inline constexpr int GUI_CHART_SVG_HEIGHT_EMG = 600;
+inline constexpr int GUI_CHART_SVG_HEIGHT = 400;
 // The widgets of the first eight pages and the footer, then the "Measures" tab
 // and page.
 inline constexpr int GUI_INTERACTABLES_NUMBER = 130 + 1 + GUI_MEASURES_PAGE_SIZE;
@@ -74,6 +80,7 @@ struct GuiState {
     // -- Report and playback --
     std::unique_ptr<EmgReport> report;
     std::string report_file_name;  // of the loaded report, without its directories (the measures' CSV)
+    std::uint64_t report_loads = 0;  // counts the loads, failed ones too: tells one report from the next
     std::int32_t selected_exercise = 0;
     double animation_position = 0.0;  // current sample, fractional
     double data_speed = 1.0;          // samples per 10 ms at speed 1
@@ -208,6 +215,12 @@ struct GuiState {
     InteractableText* measures_title = nullptr;
     std::array<InteractableText*, GUI_MEASURES_FIGURE_COUNT> measures_values{};
     InteractableTextTimed* measures_written_text = nullptr;
+    // The time chart on the "Measures" page, the notice of its SVG button,
+    // and the load and exercise its chart was built for.
+    InteractableChart* chart = nullptr;
+    InteractableTextTimed* chart_written_text = nullptr;
+    std::uint64_t chart_report_loads = ~std::uint64_t{0};
+    std::int32_t chart_exercise = -1;
 };
 
 // The one GUI state of the program; null until the main loop creates it.
@@ -335,3 +348,19 @@ void gui_show_measures();
 // measures_YYYY_MM_DD_HH_MM_SS.csv in the working directory, prints where and
 // restarts the page's notice; without a report writes nothing and says so.
 void gui_write_measures_csv();
+
+// ---------------------------------------------------------------------------
+// Time chart
+// ---------------------------------------------------------------------------
+
+// Builds the chart of the selected exercise when the report or the exercise
+// changed since the last build; does nothing while the page is hidden
+// (showing the page calls it).
+void gui_show_chart();
+// Puts the chart's cursor on the current sample (every pass, with the
+// playback slider); none without one.
+void gui_update_chart_cursor();
+// Writes the chart of the selected exercise to chart_YYYY_MM_DD_HH_MM_SS.svg
+// in the working directory, prints where and restarts the page's notice;
+// without a report or an exercise writes nothing and says so.
+void gui_write_chart_svg();

@@ -22,7 +22,7 @@
 //   11-37 page a, 38-39 page b, 40-55 page c, 56-61 page d, 62-72 page e,
 //   73-90 page f, 91-105 page g, 106-119 page h,
 //   120 "Legend", 121 "Screenshot taken!", 122 "Screenshot", 123 tab h,
-//   124-129 the legend colours, 130 tab i, 131-167 page i.
+//   124-129 the legend colours, 130 tab i, 131-170 page i.
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -400,8 +400,8 @@ void build_page_options(GuiState* state, const Factory& f, int V)
 // =============================================================================
 
 // The figures of the selected exercise in the small font, compact enough to
-// leave the page below y 400 free. The space between the CSV button and its
-// notice is kept for a second button.
+// leave the page below y 400 to the time chart. Between the CSV button and
+// its notice, the chart's SVG button; the two notices share one place.
 void build_page_measures(GuiState* state, const Factory& f, int V)
 {
     static constexpr const char* figure_names[] = {"Samples",
@@ -442,6 +442,13 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
         state->measures_values[static_cast<std::size_t>(12 + 2 * k)] =
             p.add(row++, small.label(V + 270, y, 70, pitch, "-"));
     }
+
+    p.add(row++, f.button(V + 125, 130, 100, 20, "Chart SVG", callback_write_chart_svg));
+    state->chart_written_text =
+        p.add(row++, interactable_text_timed_create(V + 235, 130, 105, 20, &c_black, &c_beige, nullptr, "SVG written!",
+                                                    f.font, 0, SCREENSHOT_NOTICE_MS));
+    state->chart = p.add(row++, interactable_chart_create(V + 10, y, 330, 630 - y, &c_black, &c_beige,
+                                                          callback_chart_seek, small.font));
 }
 
 // =============================================================================
@@ -586,8 +593,10 @@ void gui_activate_specific_page(int letter)
     if (tabs[page] != nullptr)
         interactable_toggle_set_state(tabs[page], 1, 0);
     // The figures are only kept up to date while their page shows.
-    if (letter == 'i')
+    if (letter == 'i') {
         gui_show_measures();
+        gui_show_chart();
+    }
 }
 
 void gui_update_3d_variables_display()

@@ -12,7 +12,7 @@
 // [SECTION] Report and exercises
 // [SECTION] Presets
 // [SECTION] Screenshot
-// [SECTION] Measures
+// [SECTION] Measures and the time chart
 //
 // Every callback runs inside the react of the widget that fired, in the
 // middle of the event dispatch. Toggles of a radio group also fire when
@@ -374,13 +374,12 @@ void callback_fit_display_to_verts(Interactable*)
 // =============================================================================
 
 // Dragging the playback slider pauses the animation at the chosen sample.
-void callback_animation_position(Interactable* widget)
+namespace {
+// Goes to sample k (held inside the exercise of n samples) and pauses; the
+// slider shows "k/n" counted from 1. The position slider and the chart go
+// to a sample this one way.
+void seek_and_pause(InteractableSlider* slider, double k, std::int32_t n)
 {
-    auto* slider = dynamic_cast<InteractableSlider*>(widget);
-    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(gui_state));
-    if (slider == nullptr || n == 0)
-        return;
-    double k = std::trunc(static_cast<double>(n - 1) * slider->position);
     if (!(k >= 0.0))
         k = 0.0;
     if (k > n - 1)
@@ -388,7 +387,18 @@ void callback_animation_position(Interactable* widget)
     gui_state->animation_position = k;
     if (gui_state->paused_toggle != nullptr)
         interactable_toggle_set_state(gui_state->paused_toggle, 1, 1);
-    interactable_text_set_text_formatted(slider, "%d/%d", static_cast<int>(k) + 1, n);
+    if (slider != nullptr)
+        interactable_text_set_text_formatted(slider, "%d/%d", static_cast<int>(k) + 1, n);
+}
+}  // namespace
+
+void callback_animation_position(Interactable* widget)
+{
+    auto* slider = dynamic_cast<InteractableSlider*>(widget);
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(gui_state));
+    if (slider == nullptr || n == 0)
+        return;
+    seek_and_pause(slider, std::trunc(static_cast<double>(n - 1) * slider->position), n);
 }
 
 void callback_set_data_speed_multiplier(Interactable* widget)
@@ -599,4 +609,24 @@ void callback_toggle_screenshot_svg_color_override_white(Interactable* widget)
 void callback_write_measures_csv(Interactable*)
 {
     gui_write_measures_csv();
+}
+
+void callback_chart_seek(Interactable* widget)
+{
+    const auto* chart = dynamic_cast<const InteractableChart*>(widget);
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(gui_state));
+    // A chart of another exercise than the one playing asks for nothing.
+    if (chart == nullptr || n == 0 || chart->chart.time.samples != n || chart->seek_sample < 0)
+        return;
+    const auto k = static_cast<double>(chart->seek_sample);
+    InteractableSlider* slider = gui_state->animation_slider;
+    seek_and_pause(slider, k, n);
+    // The knob goes there at once, as the slider's own drag puts it.
+    if (slider != nullptr)
+        interactable_slider_set_position(slider, n > 1 ? k / (n - 1) : 0.0);
+}
+
+void callback_write_chart_svg(Interactable*)
+{
+    gui_write_chart_svg();
 }

@@ -110,5 +110,9 @@ void callback_toggle_screenshot_svg_color_override_none(Interactable* widget);
 void callback_toggle_screenshot_svg_color_override_black(Interactable* widget);
 void callback_toggle_screenshot_svg_color_override_white(Interactable* widget);
 
-// Measures.
+// Measures and the time chart.
 void callback_write_measures_csv(Interactable* widget);
+// A press or drag on the chart: playback goes to the chart's `seek_sample`
+// and pauses, as the position slider does.
+void callback_chart_seek(Interactable* widget);
+void callback_write_chart_svg(Interactable* widget);

@@ -91,6 +91,9 @@ void gui_write_measures_csv()
         return;
     }
     std::printf("Measures written to \"%s\"\n", name.c_str());
+    // One notice at a time where the page shows them.
+    if (state->chart_written_text != nullptr)
+        interactable_deactivate(state->chart_written_text);
     if (state->measures_written_text != nullptr)
         interactable_text_timed_restart(state->measures_written_text);
 }

@@ -89,6 +89,7 @@ void gui_load_report(const char* path)
 
     emg_free(std::move(state->report));
     state->report.reset();
+    ++state->report_loads;
     gui_point_lock_unlock();
 
     if (emg_extract_3d(&state->report, path != nullptr ? path : "") != 0) {
@@ -97,6 +98,7 @@ void gui_load_report(const char* path)
         state->report_file_name.clear();
         release_exercise_toggles(state);
         gui_show_measures();
+        gui_show_chart();
         // The arrays of the previous report stay until the next build; with
         // no report nothing reads them.
         return;
@@ -137,6 +139,7 @@ void gui_load_report(const char* path)
     if (state->auto_display_fitting)
         gui_fit_display_to_verts();
     gui_show_measures();
+    gui_show_chart();
 }
 
 // =============================================================================
@@ -201,6 +204,7 @@ void gui_set_selected_exercise_number(std::int32_t index)
     if (state->auto_display_fitting)
         gui_fit_display_to_verts();
     gui_show_measures();
+    gui_show_chart();
 }
 
 // =============================================================================
@@ -210,6 +214,7 @@ void gui_set_selected_exercise_number(std::int32_t index)
 void gui_update_playback_slider()
 {
     GuiState* state = gui_state;
+    gui_update_chart_cursor();
     const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(state));
     if (n == 0 || state->animation_slider == nullptr)
         return;

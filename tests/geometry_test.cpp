@@ -2,12 +2,14 @@
 // the pieces of a switched path.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <numbers>
 #include <random>
 #include <set>
 
+#include "geometry/chart_axes.hpp"
 #include "geometry/lattice.hpp"
 #include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
@@ -279,6 +281,113 @@ TEST(PathSimplification, PolylinesAndColumns)
     EXPECT_EQ(high, (std::vector<double>{4, 1, 9}));
     path_simplification_min_max_columns(values, 2, 4, &low, &high);  // more columns than samples
     EXPECT_EQ(low, (std::vector<double>{3, 3, -1, -1}));
+}
+
+// Chart axes: round steps, ranges widened to whole steps with no more
+// intervals than asked (and the next smaller round step would need more),
+// ticks, and the rows of values.
+TEST(ChartAxes, RoundStepsRangesAndTicks)
+{
+    const double nan = std::nan("");
+    const struct {
+        double low, high;
+        int intervals;
+        ChartAxis expected;
+    } cases[] = {
+        {0.3, 45.97, 6, {0, 50, 10}},         {-0.4, 26.0, 6, {-10, 30, 10}},    {0.008, 0.028, 4, {0, 0.03, 0.01}},
+        {0.008, 0.028, 6, {0.005, 0.03, 0.005}}, {7, 7, 4, {6, 8, 0.5}},          {0, 0, 4, {-1, 1, 0.5}},
+        {3, -2, 4, {-2, 4, 2}},                {nan, 5, 4, {0, 1, 0.5}},          {-1e6, 1e6, 2, {-1e6, 1e6, 1e6}},
+    };
+    for (const auto& c : cases) {
+        const ChartAxis a = chart_axes_value_axis(c.low, c.high, c.intervals);
+        EXPECT_TRUE(std::fabs(a.low - c.expected.low) < 1e-12 && std::fabs(a.high - c.expected.high) < 1e-12
+                    && std::fabs(a.step - c.expected.step) < 1e-15)
+            << c.low << ".." << c.high << ": " << a.low << ".." << a.high << " by " << a.step;
+        const std::vector<double> ticks = chart_axes_ticks(a);
+        EXPECT_EQ(ticks.size(), static_cast<std::size_t>(std::lround((a.high - a.low) / a.step)) + 1);
+        EXPECT_LE(ticks.size(), static_cast<std::size_t>(c.intervals) + 1);
+    }
+    for (const auto& [span, intervals, step] :
+         {std::tuple(10.0, 5, 2.0), {1.0, 10, 0.1}, {46.0, 6, 10.0}, {0.02, 4, 0.005}, {7.0, 1, 10.0}, {0.0, 5, 1.0},
+          {1e-7, 3, 5e-8}, {nan, 3, 1.0}})
+        EXPECT_DOUBLE_EQ(chart_axes_nice_step(span, intervals), step) << span;
+    // One interval cannot hold a range across zero: the fewest there can be.
+    const ChartAxis across = chart_axes_value_axis(-1e6, 1e6, 1);
+    EXPECT_EQ(std::tuple(across.low, across.high, across.step), std::tuple(-2e6, 2e6, 2e6));
+    EXPECT_EQ(chart_axes_ticks({-0.5, 1.0, 0.5}), (std::vector<double>{-0.5, 0, 0.5, 1.0}));
+    EXPECT_EQ(chart_axes_ticks({0.0, 10.0, 0.0}), std::vector<double>{});
+    for (const auto& [step, decimals] : {std::pair(5.0, 0), {1.0, 0}, {0.5, 1}, {0.1, 1}, {0.05, 2}, {2e-4, 4}})
+        EXPECT_EQ(chart_axes_decimals(step), decimals) << step;
+    // The top row's centre, the bottom row's centre, the middle.
+    const ChartAxis axis{0, 10, 5};
+    EXPECT_EQ(std::tuple(chart_axes_y_of_value(axis, 10, 11), chart_axes_y_of_value(axis, 0, 11),
+                         chart_axes_y_of_value(axis, 5, 11)),
+              std::tuple(0.5, 10.5, 5.5));
+    EXPECT_TRUE(std::isnan(chart_axes_y_of_value(axis, std::numeric_limits<double>::infinity(), 11)));
+}
+
+// Time and columns both ways: a click on a column means a sample that falls
+// in it or, where none does, the sample whose slot the column lies in;
+// and the decimation puts every sample in the column the cursor marks for
+// it, keeping the column's smallest and largest value.
+TEST(ChartAxes, TimeAndColumnsBothWays)
+{
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> value(-50.0, 50.0);
+    for (const auto& [n, columns] : {std::pair(1000, 246), {30000, 816}, {246, 246}, {10, 246}, {1, 50}, {7, 3}}) {
+        const ChartTimeScale scale{n, columns, 0.01};
+        for (std::int32_t c = 0; c < columns; ++c) {
+            const std::int64_t k = chart_axes_sample_of_column(scale, c);
+            ASSERT_TRUE(k >= 0 && k < n);
+            EXPECT_TRUE(chart_axes_column_of_sample(scale, k) == c
+                        || (n < columns && k * columns <= c * n && c * n < (k + 1) * columns))
+                << n << " " << c;
+        }
+        std::vector<double> values(static_cast<std::size_t>(n)), low, high;
+        std::vector<double> oracle_low(static_cast<std::size_t>(columns), 1e9), oracle_high(oracle_low.size(), -1e9);
+        for (std::int64_t k = 0; k < n; ++k) {
+            values[k] = k % 17 == 3 ? std::nan("") : value(random);
+            const std::size_t c = static_cast<std::size_t>(k * columns / n);  // the slot's left edge
+            EXPECT_EQ(chart_axes_column_of_sample(scale, k), static_cast<std::int32_t>(c));
+            EXPECT_NEAR(chart_axes_x_of_time(scale, k * 0.01), static_cast<double>(k) * columns / n, 1e-9);
+            if (!std::isnan(values[k]))
+                std::tie(oracle_low[c], oracle_high[c]) =
+                    std::pair(std::min(oracle_low[c], values[k]), std::max(oracle_high[c], values[k]));
+        }
+        path_simplification_min_max_columns(values.data(), values.size(), columns, &low, &high);
+        for (std::int32_t c = 0; c < columns && n >= columns; ++c)
+            if (oracle_low[c] <= oracle_high[c]) {
+                EXPECT_TRUE(low[c] == oracle_low[c] && high[c] == oracle_high[c]) << n << " " << c;
+            }
+        EXPECT_NEAR(chart_axes_time_of_x(scale, chart_axes_x_of_time(scale, 1.2345)), 1.2345, 1e-12);
+        EXPECT_DOUBLE_EQ(chart_axes_duration(scale), n * 0.01);
+    }
+    EXPECT_EQ(chart_axes_column_of_sample({0, 10, 1.0}, 0) + chart_axes_sample_of_column({5, 0, 1.0}, 0), -2);
+}
+
+// The plots of a chart stack inside the picture, equally high and one
+// above the other, with the time labels under the last; a picture too small
+// for them gets empty plots, never negative ones.
+TEST(ChartAxes, LayoutStacksThePlots)
+{
+    for (const auto& [w, h, count] : {std::tuple(330, 230, 2), {330, 230, 1}, {900, 600, 2}, {10, 10, 2}, {0, -5, 1}}) {
+        const ChartLayout layout = chart_axes_layout(w, h, count);
+        ASSERT_EQ(layout.panels.size(), static_cast<std::size_t>(count));
+        int below = 0;
+        for (const ChartPanelLayout& panel : layout.panels) {
+            const ChartRect &p = panel.plot, &head = panel.header;
+            EXPECT_TRUE(p.w >= 0 && p.h >= 0 && p.h == layout.panels[0].plot.h && p.x == CHART_SIDE_MARGIN) << w;
+            EXPECT_TRUE(head.y >= below && head.y + head.h <= p.y && head.h >= CHART_TEXT_LINE) << w;
+            below = p.y + p.h;
+        }
+        const ChartRect& row = layout.time_labels;
+        EXPECT_TRUE(row.y >= below && row.h >= CHART_TEXT_LINE) << w;
+        if (w >= 100 && h >= 100) {
+            EXPECT_TRUE(row.y + row.h <= h && count * layout.panels[0].plot.h > h / 2
+                        && layout.panels[0].plot.x + layout.panels[0].plot.w + CHART_SIDE_MARGIN == w)
+                << w;
+        }
+    }
 }
 
 }  // namespace

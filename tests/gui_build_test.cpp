@@ -17,9 +17,9 @@ namespace {
 using GuiBuild = GuiTest;
 
 constexpr int page_first[] = {11, 38, 40, 56, 62, 73, 91, 106, 131};
-constexpr int page_size[] = {27, 2, 16, 6, 11, 18, 15, 14, 37};
+constexpr int page_size[] = {27, 2, 16, 6, 11, 18, 15, 14, 40};
 constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123, 130};  // pages a to i
-constexpr int panel_size = 168;
+constexpr int panel_size = 171;
 
 // Pages a to h, then the footer and the "Measures" tab, then page i.
 bool on_a_page(int index) { return index >= 11 && (index < 120 || index > 130); }
@@ -39,7 +39,8 @@ bool is(const Interactable* w)
 // The kind of a widget, exactly: a toggle is also a button, a button also a label.
 std::string kind_of(const Interactable* w)
 {
-    return is<InteractableViewport3d>(w) ? "viewport" : is<InteractableToggle>(w) ? "toggle"
+    return is<InteractableViewport3d>(w) ? "viewport" : is<InteractableChart>(w)  ? "chart"
+           : is<InteractableToggle>(w)   ? "toggle"
            : is<InteractableButton>(w)   ? "button"   : is<InteractableTextInput>(w) ? "input"
            : is<InteractableSlider>(w)   ? "slider"   : is<InteractableTextTimed>(w) ? "timed"
            : is<InteractableText>(w)     ? "label"    : "image";
@@ -57,12 +58,15 @@ TEST_F(GuiBuild, PanelListHoldsItsKindsPagesAndRadioGroups)
         distinct.insert(widget(index));
         if (const auto* text = dynamic_cast<const InteractableText*>(widget(index))) {
             // The figures of the "Measures" page are in the small font.
-            EXPECT_EQ(text->font, index >= 133 ? s->small_font : s->font) << index;
+            EXPECT_EQ(text->font, index >= 133 && index < 168 ? s->small_font : s->font) << index;
         }
     }
     EXPECT_EQ(distinct.size(), std::size_t{panel_size});
     EXPECT_EQ(kinds, (std::map<std::string, int>{{"viewport", 1}, {"label", 82}, {"image", 4}, {"toggle", 43},
-                                                  {"button", 21}, {"input", 13}, {"slider", 2}, {"timed", 2}}));
+                                                  {"button", 22}, {"input", 13}, {"slider", 2}, {"timed", 3},
+                                                  {"chart", 1}}));
+    EXPECT_EQ(std::tuple(text_of(widget(168)), s->chart_written_text, s->chart->font),
+              std::tuple("Chart SVG", widget(169), s->small_font));
 
     // The pages are the slices of the panel list.
     for (int page = 0; page < 9; ++page) {
@@ -127,7 +131,8 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
 
 // Each tab shows exactly its page, also when clicked again; a letter
 // outside 'a' to 'i' hides every page. The "Measures" tab covers no control
-// of any page, and its page leaves the panel below y 400 free.
+// of any page; its page keeps its figures above y 400 and its chart between
+// them and the footer.
 TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
 {
     for (int round = 0; round < 2; ++round)  // a second click on the active tab keeps its page
@@ -153,8 +158,10 @@ TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
                          w->y < measures_tab->y + measures_tab->h && measures_tab->y < w->y + w->h)
                 << index;
         }
+        // The figures and buttons above y 400, the chart below it and above the footer.
         if (index >= 131) {
-            EXPECT_TRUE(w->x >= 750 && w->x + w->w <= 1100 && w->y >= 130 && w->y + w->h <= 400) << index;
+            const int top = w == state()->chart ? 400 : 130, bottom = w == state()->chart ? 635 : 400;
+            EXPECT_TRUE(w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom) << index;
         }
     }
     for (int letter : {int{'a' - 1}, int{'j'}, 0, int{'B'}}) {

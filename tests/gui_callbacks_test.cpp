@@ -322,4 +322,53 @@ TEST_F(Callbacks, MeasuresPageFollowsTheExerciseAndWritesTheCsv)
     EXPECT_EQ(state()->measures_title->text + state()->measures_values[3]->text, "No report loaded-");
 }
 
+// The chart on the "Measures" page: built when its page shows; a click on
+// it goes to the sample under the pointer and pauses as the position slider
+// does, the slider and its text following; its cursor follows playback; its
+// button writes the chart of the chosen exercise, or says why not.
+TEST_F(Callbacks, ChartSeeksLikeThePositionSliderAndWritesItsSvg)
+{
+    TempWorkingDirectory directory;
+    click(state()->page_toggle_i);
+    EXPECT_EQ(capture_stdout([&] { click(widget(168)); }), "No report loaded: no chart written\n");
+    EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
+    InteractableChart* chart = state()->chart;
+    EXPECT_EQ(chart->chart.message, "No report loaded");
+    capture_stdout([&] { load_report_file("two.tsv", report_text({{"first", 500}, {"second", 40}})); });
+    EXPECT_EQ(std::tuple(chart->active, chart->chart.message), std::tuple(0, "No report loaded"));  // hidden: waits
+    click(state()->page_toggle_i);
+    ASSERT_EQ(chart->chart.time.samples, 500);
+
+    // Column 123 of the plot (from x 760 + 42) holds samples 250 to 252.
+    click(chart, 42 + 123, 100);
+    EXPECT_EQ(std::tuple(state()->animation_position, state()->paused, pressed_of(state()->paused_toggle),
+                         state()->animation_slider->text, state()->animation_slider->position),
+              std::tuple(251.0, true, 1, "252/500", 251.0 / 499));
+    interactable_toggle_set_state(state()->paused_toggle, 0, 1);
+    for (const double position : {251.0, 252.5, 499.0, 17.25}) {
+        if (position != 251.0)
+            state()->animation_position = position;
+        gui_update_playback_slider();  // every pass, with the slider
+        EXPECT_EQ(chart->cursor_sample, position);
+    }
+
+    gui_activate_specific_page('b');
+    click(state()->exercise_toggles[1].get());
+    click(state()->page_toggle_i);
+    gui_update_playback_slider();
+    EXPECT_EQ(std::tuple(chart->chart.time.samples, chart->chart.title, chart->cursor_sample),
+              std::tuple(40, "[2] second", 0.0));
+    const std::time_t before = std::time(nullptr);
+    const std::string out = capture_stdout([&] { click(widget(168)); });
+    const std::string name = out.substr(std::min<std::size_t>(out.size(), 18), 29);
+    EXPECT_TRUE(out == "Chart written to \"" + name + "\"\n"
+                && (name == timestamped_file_name(before, "chart", "svg")
+                    || name == timestamped_file_name(std::time(nullptr), "chart", "svg")))
+        << out;
+    EXPECT_EQ(count_of(read_file(name), "[2] second</text>"), 1u);
+    EXPECT_EQ(std::tuple(state()->chart_written_text->active, state()->measures_written_text->active), std::tuple(1, 0));
+    capture_stdout([&] { click(widget(131)); });  // the CSV's notice takes the place
+    EXPECT_EQ(std::tuple(state()->chart_written_text->active, state()->measures_written_text->active), std::tuple(0, 1));
+}
+
 }  // namespace

@@ -1,8 +1,11 @@
 // The measures of an exercise: movements of known kinematics give their
 // exact figures, moving the whole recording changes none, degenerate input
 // leaves out what it must, and the CSV reads back through an RFC 4180 reader.
+// The time chart of an exercise: what it plots of a known movement, and what
+// it shows of exercises with little or nothing to plot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -13,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "report/emg_chart.hpp"
 #include "report/emg_measures.hpp"
 #include "tests/test_support.hpp"
 #include "tools/report_generator.hpp"
@@ -262,6 +266,86 @@ TEST(MeasuresCsv, RoundTripsThroughACsvReader)
         }
     }
     EXPECT_EQ(emg_measures_format(-0.00004, 4) + " " + emg_measures_format(-0.00006, 4), "0.0000 -0.0001");
+}
+
+// A hinge opening of 30 degrees and back: the distance peaks at the chord of
+// the incisal point's arc, the angle at 30; the opening is solid and the
+// closing dashed; the chart holds one entry per pixel column, however long
+// the exercise.
+TEST(Chart, KnownHingeIsPlottedWithItsStretches)
+{
+    for (const double duration : {4.0, 80.0}) {
+        const auto report = load_generated(1, duration, {{KnownMovement::hinge, 30.0, 0.0, 1}});
+        const EmgChart chart = emg_chart_build(report.get(), 0, 330, 230);
+        ASSERT_TRUE(chart.has_samples() && chart.panels.size() == 1 && chart.panels[0].traces.size() == 2);
+        EXPECT_EQ(std::tuple(chart.title, chart.time.columns, chart.time.samples),
+                  std::tuple("[1] " + report->exercises[0].name, 246, std::int64_t(duration * 100)));
+        const EmgChartPanel& panel = chart.panels[0];
+        const double extremes[] = {2 * r * std::sin(rad(15.0)), 30.0};
+        for (int t = 0; t < 2; ++t) {
+            const EmgChartTrace& trace = panel.traces[t];
+            const ChartAxis& axis = t == 0 ? panel.left_axis : panel.right_axis;
+            EXPECT_EQ(std::tuple(trace.low.size(), trace.high.size(), trace.under.size(), trace.right_axis),
+                      std::tuple(246u, 246u, 246u, t == 1));
+            EXPECT_NEAR(*std::max_element(trace.high.begin(), trace.high.end()), extremes[t], extremes[t] / 200);
+            EXPECT_NEAR(*std::min_element(trace.low.begin(), trace.low.end()), 0.0, 1e-6);
+            EXPECT_TRUE(axis.low <= 0.0 && axis.high >= extremes[t] && axis.high < 2 * extremes[t]) << t;
+        }
+        // Solid up to the widest opening in the middle, dashed back to rest.
+        EXPECT_EQ(std::count(chart.dashed.begin(), chart.dashed.begin() + 120, 1), 0);
+        EXPECT_EQ(std::count(chart.dashed.begin() + 126, chart.dashed.end() - 1, 0), 0);
+        EXPECT_EQ(emg_chart_time_text(chart, 123) + "|" + emg_chart_value_text(chart, panel, panel.traces[1], 123) + "|"
+                      + emg_chart_value_text(chart, panel, panel.traces[0], 0) + "|"
+                      + emg_chart_value_text(chart, panel, panel.traces[0], 246),
+                  "1.23 s|" + emg_measures_format(panel.traces[1].under[123], 1) + "\u00b0|"
+                      + emg_measures_format(panel.traces[0].under[0], 2) + " mm|-");
+    }
+}
+
+// Nothing to plot says why; a single sample fills every column; samples
+// that are not finite leave gaps and no trace of themselves on the axes; the
+// EMG channels get their own plot on one black-labelled axis.
+TEST(Chart, WhatItShowsOfLittleOrNothing)
+{
+    auto report = std::make_unique<EmgReport>();
+    report->frequency = 100.0;
+    report->calibration_incisal = {0, 0, 0};
+    report->has_rotation_data = report->has_emg_data = true;
+    const auto add = [&](std::vector<double> distances) {
+        EmgExercise e;
+        e.name = "e";
+        for (double d : distances)
+            e.data.push_back({{-50, 0, 0}, {d, 0, 0}, {50, 0, 0}, d / 2, 0, 0, d / 100, -d / 100});
+        e.data_length = static_cast<std::int32_t>(e.data.size());
+        report->exercises.push_back(e);
+        report->exercises_number = static_cast<std::int32_t>(report->exercises.size());
+    };
+    EXPECT_EQ(emg_chart_build(nullptr, 0, 330, 230).message, "No report loaded");
+    EXPECT_EQ(emg_chart_build(report.get(), 0, 330, 230).message, "The report has no exercises");
+    add({});
+    add({7.0});
+    const double inf = std::numeric_limits<double>::infinity();
+    add({1.0, NA, 3.0, inf, 2.0, -inf});
+    EXPECT_EQ(emg_chart_build(report.get(), 5, 330, 230).message + "|" + emg_chart_build(report.get(), 0, 330, 230).message,
+              "No exercise 6|The exercise has no samples");
+
+    const EmgChart single = emg_chart_build(report.get(), 1, 330, 230);
+    ASSERT_EQ(single.panels.size(), 2u);
+    for (const EmgChartPanel& panel : single.panels)
+        for (const EmgChartTrace& trace : panel.traces) {
+            const ChartAxis& axis = trace.right_axis ? panel.right_axis : panel.left_axis;
+            EXPECT_TRUE(std::all_of(trace.low.begin(), trace.low.end(), [&](double v) { return v == trace.low[0]; })
+                        && trace.high == trace.low && trace.under == trace.low && axis.low < trace.low[0]
+                        && trace.low[0] < axis.high);
+        }
+    const EmgChart gaps = emg_chart_build(report.get(), 2, 18 + 84, 230);  // 18 columns, 3 per sample
+    const EmgChartTrace& distance = gaps.panels[0].traces[0];
+    for (int c = 0; c < 18; ++c)
+        EXPECT_EQ(std::isnan(distance.low[c]), c / 3 == 1 || c / 3 == 3 || c / 3 == 5) << c;
+    EXPECT_EQ(std::tuple(gaps.panels[0].left_axis.low, gaps.panels[0].left_axis.high), std::tuple(1.0, 3.0));
+    const EmgChartPanel& emg = gaps.panels[1];
+    EXPECT_TRUE(emg.traces.size() == 2 && emg.traces[1].quantity == EmgChartQuantity::channel2 && !emg.has_right_axis
+                && emg.left_axis.low <= -0.03 && emg.left_axis.high >= 0.03 && emg.left_color.r + emg.left_color.g == 0);
 }
 
 }  // namespace

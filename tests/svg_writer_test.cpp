@@ -1,5 +1,6 @@
 // The SVG writer: the exact text of every primitive and scene operation,
-// the projection through the shared camera, unprojectable points, sinks.
+// the projection through the shared camera, unprojectable points, sinks;
+// and the time chart written with it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,6 +12,8 @@
 #include <tuple>
 #include <vector>
 
+#include "report/emg_processing.hpp"
+#include "svg/svg_chart.hpp"
 #include "tests/test_support.hpp"
 
 namespace {
@@ -252,6 +255,52 @@ TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
     }
     std::fclose(file);
     EXPECT_EQ(zelto_test::read_file("out.svg"), sink.text());
+}
+
+// The chart of the demo report (with EMG) is a document xmllint and librsvg
+// read, whatever the exercise's name holds and however small or large it is
+// asked for; each of its four traces has at most two points per column of
+// its 816-column plot; an exercise the report lacks is named in its place.
+TEST(SvgChart, DocumentsThatXmllintAndLibrsvgRead)
+{
+    zelto_test::TempWorkingDirectory directory;
+    std::unique_ptr<EmgReport> report;
+    zelto_test::capture_stdout([&] {
+        ASSERT_EQ(emg_extract_3d(&report, (zelto_test::source_dir() / "examples/demo_report.tsv").c_str()), 0);
+    });
+    report->exercises[0].name = "a<b & \"c\"\x01 \xFF\xC3\xA9";
+    const struct {
+        int exercise, width, height;
+        const char* holds;
+    } cases[] = {{0, 900, 600, "[1] a&lt;b &amp; &quot;c&quot; \xC3\xA9</text>"},
+                 {0, 1, 1, "width=\"1\" height=\"1\""},
+                 {7, 400, 300, ">No exercise 8</text>"},
+                 {1, 100000, -5, "width=\"16384\" height=\"1\""}};
+    for (const auto& c : cases) {
+        std::FILE* file = std::fopen("chart.svg", "wb");
+        ASSERT_NE(file, nullptr);
+        SvgFileSink sink(file);
+        svg_chart_write(sink, *report, c.exercise, c.width, c.height);
+        std::fclose(file);
+        const std::string text = zelto_test::read_file("chart.svg");
+        EXPECT_EQ(zelto_test::count_of(text, c.holds), 1u) << c.width;
+        EXPECT_EQ(std::system("xmllint --noout chart.svg && rsvg-convert -o chart.png chart.svg"), 0) << c.width;
+        if (c.width != 900)
+            continue;
+        EXPECT_EQ(zelto_test::count_of(text, "Channel 2 (mV)</text>"), 1u);
+        std::size_t groups = 0, from = 0;
+        while ((from = text.find("fill=\"none\">", from)) != std::string::npos) {
+            const std::size_t end = text.find("</g>", from);
+            const std::string group = text.substr(from, end - from);
+            if (zelto_test::count_of(group, "<polyline") > 0) {
+                ++groups;
+                EXPECT_LE(zelto_test::count_of(group, ",") - zelto_test::count_of(group, "dasharray=\"4,3\""),
+                          2u * 816 + zelto_test::count_of(group, "<polyline"));
+            }
+            from = end;
+        }
+        EXPECT_EQ(groups, 4u);
+    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "tests/test_support.hpp"
 #include "widgets/interactable_button.hpp"
+#include "widgets/interactable_chart.hpp"
 #include "widgets/interactable_slider.hpp"
 #include "widgets/interactable_text_input.hpp"
 #include "widgets/interactable_text_timed.hpp"
@@ -410,6 +411,78 @@ TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
     EXPECT_EQ(huge_text.size(), 200u * 20u * 4u);
     EXPECT_TRUE(huge_text == short_text) << "the beginning of the long text is drawn as the short one is";
     EXPECT_NE(short_text, picture_of("")) << "forty W fill the label";
+}
+
+// The chart of a ramp of 500 samples (distance 0 to 49.9 mm, angle 0) at
+// (700, 300): its plot is 246 columns from x 742 and 200 rows from y 315.
+// A press on a plot column asks for the middle one of the samples k with
+// floor(246 k / 500) equal to it; a drag holds the request inside the plot
+// until any release; the pointer's column (during a drag, the requested one)
+// shows its values; the cursor marks its sample's column.
+TEST_F(WidgetTest, ChartSeeksShowsTheValuesUnderThePointerAndItsCursor)
+{
+    EmgReport report;
+    report.frequency = 100.0;
+    report.calibration_incisal = {0, 0, 0};
+    report.has_rotation_data = true;
+    EmgExercise ramp;
+    for (int k = 0; k < 500; ++k)
+        ramp.data.push_back({{-50, 0, 0}, {0, -k / 10.0, 0}, {50, 0, 0}, 0, 0, 0, 0, 0});
+    ramp.data_length = 500;
+    report.exercises = {ramp};
+    report.exercises_number = 1;
+    auto chart = interactable_chart_create(700, 300, 330, 230, &c_black, &c_beige, record_call, window.font());
+    interactable_chart_set_chart(chart.get(), emg_chart_build(&report, 0, 330, 230));
+    const Widgets widgets{chart.get()};
+    const struct {
+        int x, y;
+        std::int64_t sample;  // -1: no request
+    } presses[] = {{742, 400, 1}, {742 + 123, 310, 251}, {987, 529, 498}, {741, 400, -1}, {988, 400, -1}, {800, 530, -1}};
+    for (const auto& p : presses) {
+        calls.clear();
+        chart->seek_sample = -1;
+        down(widgets, p.x, p.y);
+        EXPECT_EQ(std::tuple(calls_of(chart.get()), chart->seek_sample), std::tuple(p.sample < 0 ? 0 : 1, p.sample)) << p.x;
+        up(widgets, p.x, p.y);
+    }
+    calls.clear();
+    down(widgets, 800, 400);
+    for (const auto& [x, column, sample] : {std::tuple(700, 0, std::int64_t{1}), {1050, 245, 498}, {742 + 10, 10, 21}}) {
+        deliver(widgets, mouse_motion_event(x, 100, 0, 0));
+        EXPECT_EQ(std::tuple(chart->seek_sample, chart->hover_column), std::tuple(sample, column)) << x;
+    }
+    up(widgets, 0, 0);
+    deliver(widgets, mouse_motion_event(742 + 30, 400, 0, 0));
+    EXPECT_EQ(std::tuple(calls_of(chart.get()), chart->seek_sample, chart->hover_column), std::tuple(4, 21, 30));
+
+    // The picture: the ramp from the bottom left to the top right in the
+    // incisal point's colour, the flat angle across the middle, the text line
+    // with the values at column 30 (sample 62), and the cursor at sample 400
+    // (column 196) from the plot's top to its bottom.
+    interactable_chart_set_cursor(chart.get(), 400.7);
+    draw(widgets);
+    const Color blue{64, 64, 255, 255}, orange{190, 60, 0, 255};
+    EXPECT_COLOR(window.pixel(742, 514), blue);
+    EXPECT_COLOR(window.pixel(987, 316), blue);
+    EXPECT_COLOR(window.pixel(742 + 100, 415), orange);
+    const std::vector<std::uint8_t> line = window.read_pixels(742 + 196, 315, 1, 200);
+    const std::vector<std::uint8_t> beside = window.read_pixels(742 + 195, 315, 1, 200);
+    EXPECT_EQ(std::count(line.begin(), line.end(), 0), 600);  // r, g and b of 200 black pixels
+    EXPECT_LT(std::count(beside.begin(), beside.end(), 0), 30);
+    const std::vector<std::uint8_t> readout = window.read_pixels(700, 300, 330, 14);
+    deliver(widgets, mouse_motion_event(600, 400, 0, 0));
+    draw(widgets);
+    EXPECT_NE(readout, window.read_pixels(700, 300, 330, 14)) << "the legend is back";
+    EXPECT_EQ(std::tuple(emg_chart_time_text(chart->chart, 62), emg_chart_value_text(chart->chart, chart->chart.panels[0],
+                                                                                    chart->chart.panels[0].traces[0], 30)),
+              std::tuple("0.62 s", "6.20 mm"));
+    // Hidden, it forgets the pointer; without samples it takes no press.
+    interactable_deactivate(chart.get());
+    draw(widgets);
+    interactable_activate(chart.get());
+    interactable_chart_set_chart(chart.get(), emg_chart_build(nullptr, 0, 330, 230));
+    down(widgets, 800, 400);
+    EXPECT_EQ(std::tuple(chart->hover_column, chart->seeking, calls_of(chart.get())), std::tuple(-1, 0, 4));
 }
 
 TEST(Text, Utf8PrefixesEndBetweenCharacters)

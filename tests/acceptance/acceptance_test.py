@@ -293,8 +293,9 @@ class PagesAndExercises(ZeltoTestCase):
             "f": lambda pic: self.is_off(pic, p.builtin_presets[1]) and share_of(pic, p.preset_path, BLACK) > 0.5,
             "g": lambda pic: share_of(pic, p.logo, BEIGE) < 0.9,
             "h": lambda pic: self.is_on(pic, p.svg) and self.is_off(pic, p.bmp),
-            # The button and the condyle table.
-            "i": lambda pic: self.is_off(pic, p.measures_csv) and share_of(pic, p.measures_condyles, BEIGE) < 0.95,
+            # The button, the condyle table and the chart.
+            "i": lambda pic: self.is_off(pic, p.measures_csv) and share_of(pic, p.measures_condyles, BEIGE) < 0.95
+            and share_of(pic, p.chart_plot, BEIGE) < 0.5,
         }
         # How the second exercise's toggle looks where page b shows it.
         exercise_toggle = self.crop(self.zelto.steady_picture(), p.exercise(1))

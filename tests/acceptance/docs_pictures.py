@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Makes the pictures of the README's user guide with the acceptance driver.
 
-    docs_pictures.py ZELTO_BINARY REPORT OUTPUT_DIR
+    docs_pictures.py ZELTO_BINARY REPORT OUTPUT_DIR [GEN_REPORT_BINARY]
 
-Opens REPORT in zelto under Xvfb, shows the pages of the panel, a grid view
-and an SVG export (rendered with rsvg-convert), and writes small PNG files to
-OUTPUT_DIR. scripts/make_docs_pictures.sh runs it on the demo report.
+Opens REPORT in zelto under Xvfb, shows the pages of the panel (the
+"Measures" page with its time chart included), a grid view, an SVG export
+and the chart's SVG file (both rendered with rsvg-convert), and writes small
+PNG files to OUTPUT_DIR. With GEN_REPORT_BINARY it also shows the "Measures"
+page of a generated report of one-minute exercises without EMG channels.
+scripts/make_docs_pictures.sh runs it on the demo report.
 """
 
 import os
@@ -24,6 +27,7 @@ from zelto_panel import Panel  # noqa: E402
 
 def main():
     binary, report, out = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
+    gen_report = sys.argv[4] if len(sys.argv) > 4 else None
     os.makedirs(out, exist_ok=True)
     # The path field shows the report as a user would type it, relative to
     # the working directory: examples/<name> in a fresh directory of its own.
@@ -54,7 +58,8 @@ def main():
         time.sleep(1.5)
         window("zelto.png")
         for letter, name in [("a", "page_screen.png"), ("c", "page_view.png"), ("d", "page_motion.png"),
-                             ("e", "page_grid.png"), ("f", "page_presets.png"), ("h", "page_options.png")]:
+                             ("e", "page_grid.png"), ("f", "page_presets.png"), ("h", "page_options.png"),
+                             ("i", "page_measures.png")]:
             show(panel.tabs[letter])
             panel_only(name)
 
@@ -82,7 +87,31 @@ def main():
         svg = zelto.wait_for_file("screenshot_*.svg")[0]
         subprocess.run(["rsvg-convert", "-w", "375", "-h", "375", "-b", "white", "-o",
                         os.path.join(out, "svg_export.png"), svg], check=True)
+
+        # The chart of the exercise shown, as the "Chart SVG" button writes it.
+        show(panel.tabs["i"])
+        zelto.click_rect(panel.chart_svg)
+        chart = zelto.wait_for_file("chart_*.svg")[0]
+        subprocess.run(["rsvg-convert", "-w", "700", "-o", os.path.join(out, "chart_export.png"), chart], check=True)
         zelto.close_window()
+        zelto.kill()
+
+        if gen_report is not None:
+            # Exercises of a minute at 200 Hz, neither angles nor EMG in the
+            # file: the motion alone, the opening angle computed. The pointer
+            # rests on the chart, which shows the values under it.
+            long_report = os.path.join("examples", "minute_report.tsv")
+            subprocess.run([gen_report, "--frequency", "200", "--duration", "60", "--exercises", "2",
+                            "--seed", "7", "-o", os.path.join(workdir, long_report)], check=True)
+            zelto = Zelto(binary, display, [long_report], workdir=workdir)
+            wait_until(lambda: zelto.picture().count((255, 64, 64)) > 200, "the second report")
+            time.sleep(1.5)
+            show(panel.tabs["i"])
+            x, y, w, h = panel.chart_plot
+            zelto.move(x + w * 2 // 3, y + 60)
+            time.sleep(0.5)
+            zelto.picture().crop(panel.side, 0, 350, panel.side).save_png(os.path.join(out, "page_measures_minute.png"))
+            zelto.close_window()
     finally:
         zelto.kill()
         display.stop()

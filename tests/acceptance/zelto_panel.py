@@ -109,6 +109,10 @@ class Panel:
         # "Measures"
         self.measures_csv = (V + 10, 130, 105, 20)
         self.measures_condyles = (V + 10, 340, 190, 60)  # the names of the condyle table
+        self.chart_svg = (V + 125, 130, 100, 20)
+        self.chart = (V + 10, 400, 330, 230)
+        # The chart's first plot: 246 columns from x V + 52, from y 415 down.
+        self.chart_plot = (V + 52, 415, 246, 89)
 
     def exercise(self, i):
         """The toggle of exercise i (0-based) on the "File / Exercise" page."""

@@ -1,0 +1,75 @@
+// The time chart of the "Measures" page: which chart it shows, where its
+// cursor stands, and its SVG file. The chart itself comes from the report
+// code (report/emg_chart), the file from the SVG code (svg/svg_chart).
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+#include "app/screenshot_name.hpp"
+#include "gui/gui.hpp"
+#include "gui/gui_report_access.hpp"
+#include "svg/svg_chart.hpp"
+#include "svg/svg_writer.hpp"
+
+void gui_show_chart()
+{
+    GuiState* state = gui_state;
+    InteractableChart* chart = state->chart;
+    // A hidden page waits: showing it brings the chart up to date. Loading
+    // and choosing exercises elsewhere cost nothing here.
+    if (chart == nullptr || !chart->active)
+        return;
+    if (state->chart_report_loads == state->report_loads && state->chart_exercise == state->selected_exercise)
+        return;
+    interactable_chart_set_chart(chart,
+                                 emg_chart_build(state->report.get(), state->selected_exercise, chart->w, chart->h));
+    state->chart_report_loads = state->report_loads;
+    state->chart_exercise = state->selected_exercise;
+}
+
+void gui_update_chart_cursor()
+{
+    GuiState* state = gui_state;
+    if (state->chart == nullptr)
+        return;
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(state));
+    // The sample shown, as the playback slider counts it.
+    double position = state->animation_position;
+    if (!(position >= 0.0))
+        position = 0.0;
+    interactable_chart_set_cursor(state->chart, n > 0 ? std::min(position, static_cast<double>(n - 1)) : -1.0);
+}
+
+void gui_write_chart_svg()
+{
+    GuiState* state = gui_state;
+    if (state->report == nullptr) {
+        std::fputs("No report loaded: no chart written\n", stdout);
+        return;
+    }
+    if (gui_selected_exercise(state) == nullptr) {
+        std::fputs("No exercise chosen: no chart written\n", stdout);
+        return;
+    }
+    const std::string name = timestamped_file_name(std::time(nullptr), "chart", "svg");
+    std::FILE* file = std::fopen(name.c_str(), "wb");
+    bool written = file != nullptr;
+    if (file != nullptr) {
+        SvgFileSink sink(file);
+        svg_chart_write(sink, *state->report, state->selected_exercise, GUI_CHART_SVG_WIDTH,
+                        state->report->has_emg_data ? GUI_CHART_SVG_HEIGHT_EMG : GUI_CHART_SVG_HEIGHT);
+        written = std::ferror(file) == 0;
+        written = std::fclose(file) == 0 && written;
+    }
+    if (!written) {
+        std::printf("ERROR: Could not write the chart to \"%s\"\n", name.c_str());
+        return;
+    }
+    std::printf("Chart written to \"%s\"\n", name.c_str());
+    // One notice at a time where the page shows them.
+    if (state->measures_written_text != nullptr)
+        interactable_deactivate(state->measures_written_text);
+    if (state->chart_written_text != nullptr)
+        interactable_text_timed_restart(state->chart_written_text);
+}
