@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "app/scene.hpp"
 #include "geometry/lattice.hpp"
@@ -15,11 +16,11 @@ constexpr double infinity = std::numeric_limits<double>::infinity();
 
 // Where the candidates come from, in the order they are compared.
 struct CandidateSource {
-    const std::vector<Vector3>* points;
-    std::int32_t count;
+    int kind_index;
     char kind;
+    std::int32_t copy;  // -1: the path itself
     bool lattice;
-    std::int32_t node;
+    std::int32_t count;
 };
 
 std::vector<CandidateSource> candidate_sources(const GuiState* s)
@@ -27,20 +28,16 @@ std::vector<CandidateSource> candidate_sources(const GuiState* s)
     std::vector<CandidateSource> sources;
     ScenePoint points[3];
     scene_points(s, points);
-    auto count_of = [s](const std::vector<Vector3>& v) {
-        return static_cast<std::int32_t>(std::min<std::size_t>(v.size(), static_cast<std::size_t>(
-                                                                             std::max(s->verts_number, 0))));
-    };
+    const std::int32_t samples = std::max(s->verts_number, 0);
+    const std::int32_t copy_samples = std::min(samples, std::max(s->extrapolated_verts_number, 0));
     // First the plain paths, then the grid copies.
     for (const ScenePoint& p : points)
         if (p.shown && !p.extrapolated)
-            sources.push_back({p.projected_verts, count_of(*p.projected_verts), p.kind, false, 0});
+            sources.push_back({p.index, p.kind, -1, false, samples});
     for (const ScenePoint& p : points)
         if (p.shown && p.extrapolated)
-            for (std::size_t n = 0; n < p.projected_extrapolated_verts->size(); ++n) {
-                const std::vector<Vector3>& copy = (*p.projected_extrapolated_verts)[n];
-                sources.push_back({&copy, count_of(copy), p.kind, true, static_cast<std::int32_t>(n)});
-            }
+            for (std::int32_t n = 0; n < gui_extrapolated_copy_count(s); ++n)
+                sources.push_back({p.index, p.kind, n, true, copy_samples});
     return sources;
 }
 
@@ -75,13 +72,14 @@ InspectionHit inspection_find_linear(const GuiState* s, double mouse_x, double m
     const Vector3 mouse{mouse_x, mouse_y, 0};
     double best = infinity;  // the distance of (+infinity, +infinity, 0)
     auto consider = [&](const CandidateSource& source, std::int32_t k) {
-        const double d = squared_distance_to_mouse((*source.points)[static_cast<std::size_t>(k)], mouse);
+        const double d =
+            squared_distance_to_mouse(gui_projected_vertex(s, source.kind_index, source.copy, k), mouse);
         if (best > d) {
             best = d;
             hit.hovered = k;
             hit.kind = source.kind;
             if (source.lattice)
-                set_lattice_offsets(&hit, s, source.node);
+                set_lattice_offsets(&hit, s, source.copy);
         }
     };
     for (const CandidateSource& source : candidate_sources(s)) {
@@ -109,112 +107,183 @@ std::uint32_t switch_bits(const GuiState* s)
          | (s->draw_extrapolation_r ? 32u : 0u);
 }
 
-bool usable(const Vector3& p)
-{
-    return std::isfinite(p.x) && std::isfinite(p.y);
-}
+// Samples per box at the bottom of the tree, and boxes per box above.
+constexpr std::int32_t run_length = 32;
+constexpr std::size_t fan_out = 4;
 
 }  // namespace
 
+// Widens a box (empty: min above max) to a finite point.
+template <typename Box>
+void add_to_box(Box* box, const Vector3& p)
+{
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+        return;
+    if (box->min.x > box->max.x) {
+        box->min = box->max = p;
+        return;
+    }
+    box->min = {std::min(box->min.x, p.x), std::min(box->min.y, p.y), std::min(box->min.z, p.z)};
+    box->max = {std::max(box->max.x, p.x), std::max(box->max.y, p.y), std::max(box->max.z, p.z)};
+}
+
 bool InspectionIndex::stale(const GuiState* s) const
 {
-    return !built_ || generation_ != s->projection_generation || switches_ != switch_bits(s)
-        || lattice_x_ != s->extrapolation_x_amount || lattice_y_ != s->extrapolation_y_amount
-        || lattice_z_ != s->extrapolation_z_amount || offsets_.empty()
-        || sources_.size() != candidate_sources(s).size();
+    return !built_ || paths_generation_ != s->paths_generation || switches_ != switch_bits(s)
+        || lattice_[0] != s->extrapolation_x_amount || lattice_[1] != s->extrapolation_y_amount
+        || lattice_[2] != s->extrapolation_z_amount || copies_ != s->extrapolations_number
+        || samples_ != s->verts_number;
 }
 
 void InspectionIndex::build(const GuiState* s)
 {
     built_ = true;
-    generation_ = s->projection_generation;
+    paths_generation_ = s->paths_generation;
     switches_ = switch_bits(s);
-    lattice_x_ = s->extrapolation_x_amount;
-    lattice_y_ = s->extrapolation_y_amount;
-    lattice_z_ = s->extrapolation_z_amount;
-
+    lattice_[0] = s->extrapolation_x_amount;
+    lattice_[1] = s->extrapolation_y_amount;
+    lattice_[2] = s->extrapolation_z_amount;
+    copies_ = s->extrapolations_number;
+    samples_ = s->verts_number;
     sources_.clear();
-    offsets_.clear();
-    std::uint64_t total = 0;
-    for (const CandidateSource& c : candidate_sources(s)) {
-        sources_.push_back({c.points, c.count, c.kind, c.lattice, c.node});
-        offsets_.push_back(static_cast<std::uint32_t>(total));
-        total += static_cast<std::uint64_t>(c.count);
-    }
-    offsets_.push_back(static_cast<std::uint32_t>(total));
-
-    // The cells span the candidates near the view; those far outside it
-    // land in the border cells, which reach out to infinity.
-    double x0 = infinity, y0 = infinity, x1 = -infinity, y1 = -infinity;
-    for (const Source& source : sources_)
-        for (std::int32_t k = 0; k < source.count; ++k) {
-            const Vector3& p = (*source.points)[static_cast<std::size_t>(k)];
-            if (!usable(p))
-                continue;
-            x0 = std::min(x0, std::clamp(p.x, -2.0, 3.0));
-            x1 = std::max(x1, std::clamp(p.x, -2.0, 3.0));
-            y0 = std::min(y0, std::clamp(p.y, -2.0, 3.0));
-            y1 = std::max(y1, std::clamp(p.y, -2.0, 3.0));
-        }
-    if (x0 > x1) {  // nothing usable
-        x0 = y0 = 0;
-        x1 = y1 = 1;
-    }
-    const double cells = std::max(1.0, static_cast<double>(total) / 4.0);
-    const std::int32_t side = static_cast<std::int32_t>(std::clamp(std::ceil(std::sqrt(cells)), 1.0, 1024.0));
-    columns_ = rows_ = side;
-    x0_ = x0;
-    y0_ = y0;
-    cell_w_ = x1 > x0 ? (x1 - x0) / columns_ : 1.0;
-    cell_h_ = y1 > y0 ? (y1 - y0) / rows_ : 1.0;
-
-    auto cell_of = [this](const Vector3& p) {
-        const double fx = std::floor((p.x - x0_) / cell_w_), fy = std::floor((p.y - y0_) / cell_h_);
-        const std::int32_t i = static_cast<std::int32_t>(std::clamp(fx, 0.0, static_cast<double>(columns_ - 1)));
-        const std::int32_t j = static_cast<std::int32_t>(std::clamp(fy, 0.0, static_cast<double>(rows_ - 1)));
-        return static_cast<std::size_t>(j) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(i);
+    runs_.clear();
+    levels_.clear();
+    shown_.clear();
+    const std::int32_t center = lattice_node_index(0, 0, 0, s->extrapolated_amounts[0], s->extrapolated_amounts[1],
+                                                   s->extrapolated_amounts[2]);
+    struct Placed {
+        std::uint64_t code;
+        Run run;
+        Box box;
     };
-    // Counting sort of the candidate ids into their cells, in id order.
-    cell_start_.assign(static_cast<std::size_t>(columns_) * static_cast<std::size_t>(rows_) + 1, 0);
-    for (const Source& source : sources_)
-        for (std::int32_t k = 0; k < source.count; ++k) {
-            const Vector3& p = (*source.points)[static_cast<std::size_t>(k)];
-            if (usable(p))
-                ++cell_start_[cell_of(p) + 1];
+    std::vector<Placed> placed;
+    Box all;
+    std::vector<Vector3> points;
+    for (const CandidateSource& c : candidate_sources(s)) {
+        const auto source = static_cast<std::uint32_t>(sources_.size());
+        sources_.push_back({c.kind_index, c.kind, c.copy, c.lattice, c.count});
+        // The path itself is where its central copy is.
+        gui_extrapolated_path(s, c.kind_index, c.copy < 0 ? center : c.copy, &points);
+        const std::int32_t count = std::min(c.count, static_cast<std::int32_t>(points.size()));
+        for (std::int32_t first = 0; first < count; first += run_length) {
+            Box box;
+            for (std::int32_t k = first; k < std::min(count, first + run_length); ++k)
+                add_to_box(&box, points[static_cast<std::size_t>(k)]);
+            if (box.min.x > box.max.x)
+                continue;  // no finite point: projected as not a number, never a winner
+            placed.push_back({0, {source, first}, box});
+            add_to_box(&all, box.min);
+            add_to_box(&all, box.max);
         }
-    for (std::size_t c = 1; c < cell_start_.size(); ++c)
-        cell_start_[c] += cell_start_[c - 1];
-    entries_.resize(cell_start_.back());
-    std::vector<std::uint32_t> fill(cell_start_.begin(), cell_start_.end() - 1);
-    for (std::size_t a = 0; a < sources_.size(); ++a)
-        for (std::int32_t k = 0; k < sources_[a].count; ++k) {
-            const Vector3& p = (*sources_[a].points)[static_cast<std::size_t>(k)];
-            if (usable(p))
-                entries_[fill[cell_of(p)]++] = {static_cast<float>(p.x), static_cast<float>(p.y),
-                                                offsets_[a] + static_cast<std::uint32_t>(k)};
-        }
-}
-
-const Vector3& InspectionIndex::candidate(std::uint32_t id) const
-{
-    const auto after = std::upper_bound(offsets_.begin(), offsets_.end() - 1, id);
-    const std::size_t a = static_cast<std::size_t>(after - offsets_.begin()) - 1;
-    return (*sources_[a].points)[id - offsets_[a]];
-}
-
-InspectionHit InspectionIndex::hit_for(std::uint32_t id) const
-{
-    const auto after = std::upper_bound(offsets_.begin(), offsets_.end() - 1, id);
-    const std::size_t a = static_cast<std::size_t>(after - offsets_.begin()) - 1;
-    InspectionHit hit;
-    hit.hovered = static_cast<std::int32_t>(id - offsets_[a]);
-    hit.kind = sources_[a].kind;
-    if (sources_[a].lattice) {
-        hit.lattice_hit = true;
-        lattice_node_offsets(sources_[a].node, lattice_x_, lattice_y_, lattice_z_, &hit.s, &hit.v, &hit.h);
     }
-    return hit;
+    if (placed.empty())
+        return;
+    // Runs near each other in space next to each other: ordered along a
+    // curve through the cells of the whole box (Morton order).
+    for (Placed& p : placed) {
+        const double centre[3] = {(p.box.min.x + p.box.max.x) / 2, (p.box.min.y + p.box.max.y) / 2,
+                                  (p.box.min.z + p.box.max.z) / 2};
+        const double low[3] = {all.min.x, all.min.y, all.min.z}, high[3] = {all.max.x, all.max.y, all.max.z};
+        for (int axis = 0; axis < 3; ++axis) {
+            const double span = high[axis] - low[axis];
+            const double at = span > 0 ? (centre[axis] - low[axis]) / span : 0.0;
+            const auto cell = static_cast<std::uint64_t>(std::clamp(at, 0.0, 1.0) * 2097151.0);  // 21 bits
+            for (int bit = 0; bit < 21; ++bit)
+                p.code |= ((cell >> bit) & 1u) << (3 * bit + axis);
+        }
+    }
+    std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) {
+        return std::tie(a.code, a.run.source, a.run.first) < std::tie(b.code, b.run.source, b.run.first);
+    });
+    levels_.emplace_back();
+    for (const Placed& p : placed) {
+        runs_.push_back(p.run);
+        levels_.back().push_back(p.box);
+    }
+    while (levels_.back().size() > 1) {
+        const std::vector<Box>& below = levels_.back();
+        std::vector<Box> above((below.size() + fan_out - 1) / fan_out);
+        for (std::size_t b = 0; b < below.size(); ++b) {
+            add_to_box(&above[b / fan_out], below[b].min);
+            add_to_box(&above[b / fan_out], below[b].max);
+        }
+        levels_.push_back(std::move(above));
+    }
+    for (const std::vector<Box>& level : levels_)
+        shown_.emplace_back(level.size(), Shown{0, 0, 0, 0, 0, false, 0});
 }
+
+namespace {
+
+// How the camera shows a box: the bounds of its projected corners. A box in
+// front of the eye (w > 0 at every corner, so everywhere in it) projects
+// within them; a box partly at or behind the eye is not bounded. The margin
+// covers the rounding of the projection.
+InspectionIndex::Shown show_box(const Matrix4& m, const Vector3& low, const Vector3& high)
+{
+    InspectionIndex::Shown shown{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                                 std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                                 0.0, true, 0};
+    if (m.m[3] == 0 && m.m[7] == 0 && m.m[11] == 0 && m.m[15] == 1) {
+        // An orthographic camera is affine: the box's centre moved by the
+        // sum of its half sides, each as far as the camera stretches it.
+        const Vector3 centre{(low.x + high.x) / 2, (low.y + high.y) / 2, (low.z + high.z) / 2};
+        const Vector3 half{(high.x - low.x) / 2, (high.y - low.y) / 2, (high.z - low.z) / 2};
+        double size = 0;
+        for (int r = 0; r < 2; ++r) {
+            const double middle = m.m[r] * centre.x + m.m[4 + r] * centre.y + m.m[8 + r] * centre.z + m.m[12 + r];
+            const double reach = std::fabs(m.m[r]) * half.x + std::fabs(m.m[4 + r]) * half.y
+                               + std::fabs(m.m[8 + r]) * half.z;
+            size = std::max(size, std::fabs(m.m[r] * low.x) + std::fabs(m.m[r] * high.x) + std::fabs(m.m[4 + r] * low.y)
+                                      + std::fabs(m.m[4 + r] * high.y) + std::fabs(m.m[8 + r] * low.z)
+                                      + std::fabs(m.m[8 + r] * high.z) + std::fabs(m.m[12 + r]));
+            (r == 0 ? shown.x0 : shown.y0) = (middle - reach) * 0.5 + 0.5;
+            (r == 0 ? shown.x1 : shown.y1) = (middle + reach) * 0.5 + 0.5;
+        }
+        shown.margin = 1e-12 * size + 1e-12;
+        shown.bounded = std::isfinite(shown.x0) && std::isfinite(shown.x1) && std::isfinite(shown.y0)
+                     && std::isfinite(shown.y1);
+        return shown;
+    }
+    for (int corner = 0; corner < 8; ++corner) {
+        const double p[3] = {(corner & 1) ? high.x : low.x, (corner & 2) ? high.y : low.y,
+                             (corner & 4) ? high.z : low.z};
+        double clip[3], size[3];
+        for (int r : {0, 1, 3}) {
+            const int at = r == 3 ? 2 : r;
+            clip[at] = m.m[r] * p[0] + m.m[4 + r] * p[1] + m.m[8 + r] * p[2] + m.m[12 + r];
+            size[at] = std::fabs(m.m[r] * p[0]) + std::fabs(m.m[4 + r] * p[1]) + std::fabs(m.m[8 + r] * p[2])
+                     + std::fabs(m.m[12 + r]);
+        }
+        const double fx = clip[0] / clip[2] * 0.5 + 0.5, fy = clip[1] / clip[2] * 0.5 + 0.5;
+        if (!(clip[2] > 0) || !std::isfinite(fx) || !std::isfinite(fy)) {
+            shown.bounded = false;
+            return shown;
+        }
+        shown.x0 = std::min(shown.x0, fx);
+        shown.x1 = std::max(shown.x1, fx);
+        shown.y0 = std::min(shown.y0, fy);
+        shown.y1 = std::max(shown.y1, fy);
+        shown.margin =
+            std::max(shown.margin, (size[0] + size[1] + size[2] * (std::fabs(fx) + std::fabs(fy) + 1)) / clip[2]);
+    }
+    shown.margin = 1e-12 * shown.margin + 1e-12;
+    return shown;
+}
+
+// The smallest squared distance from the mouse that a projected point of a
+// shown box can have, or less.
+double shown_bound(const InspectionIndex::Shown& shown, double mouse_x, double mouse_y)
+{
+    if (!shown.bounded)
+        return 0.0;
+    const double gx = std::max({0.0, shown.x0 - mouse_x, mouse_x - shown.x1}) - shown.margin;
+    const double gy = std::max({0.0, shown.y0 - mouse_y, mouse_y - shown.y1}) - shown.margin;
+    const double bound = (gx > 0 ? gx * gx : 0.0) + (gy > 0 ? gy * gy : 0.0);
+    return std::isfinite(bound) ? bound : 0.0;
+}
+
+}  // namespace
 
 InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mouse_y, char previous_kind)
 {
@@ -225,91 +294,78 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
         build(s);
 
     const Vector3 mouse{mouse_x, mouse_y, 0};
+    const Matrix4& camera = s->projection_camera;
     double best = infinity;
-    std::uint32_t best_id = 0;
+    std::uint64_t best_id = 0;  // source, then sample: the order of the plain search
     bool found = false;
-    // The nearest wins; of equally near ones the first in order. The single
-    // precision copy gives each candidate's squared distance within a known
-    // error; only candidates that may beat or tie the best are compared
-    // exactly.
-    auto consider = [&](const Entry& e) {
-        const double dx = static_cast<double>(e.x) - mouse_x, dy = static_cast<double>(e.y) - mouse_y;
-        const double approximate = dx * dx + dy * dy;
-        if (found && std::isfinite(approximate)) {
-            // |x - float(x)| <= 2^-23 |float(x)| (and a subnormal's step).
-            const double ex = std::ldexp(std::fabs(static_cast<double>(e.x)), -23) + 1e-44;
-            const double ey = std::ldexp(std::fabs(static_cast<double>(e.y)), -23) + 1e-44;
-            const double error = ex * (2 * std::fabs(dx) + ex) + ey * (2 * std::fabs(dy) + ey) + 1e-15 * approximate;
-            if (approximate - error > best)
-                return;
-        }
-        const double d = squared_distance_to_mouse(candidate(e.id), mouse);
-        if (d < best || (found && d == best && e.id < best_id)) {
-            best = d;
-            best_id = e.id;
-            found = true;
-        }
+    // Boxes nearest first; a box no nearer than the best so far holds no
+    // winner, unless as near, where a tie with an earlier candidate decides.
+    struct Pending {
+        double bound;
+        std::uint32_t level;
+        std::uint32_t index;
+        bool operator>(const Pending& o) const { return bound > o.bound; }
     };
-    // The cells reach out to infinity at the border of the grid.
-    auto cell_left = [&](std::int32_t i) { return i <= 0 ? -infinity : x0_ + i * cell_w_; };
-    auto cell_right = [&](std::int32_t i) { return i >= columns_ - 1 ? infinity : x0_ + (i + 1) * cell_w_; };
-    auto cell_bottom = [&](std::int32_t j) { return j <= 0 ? -infinity : y0_ + j * cell_h_; };
-    auto cell_top = [&](std::int32_t j) { return j >= rows_ - 1 ? infinity : y0_ + (j + 1) * cell_h_; };
-    // Guards the bounds against rounding in the cell arithmetic.
-    const double slack = 1e-9 * (cell_w_ + cell_h_);
-    auto visit_cell = [&](std::int32_t i, std::int32_t j) {
-        const std::size_t c = static_cast<std::size_t>(j) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(i);
-        const std::uint32_t first = cell_start_[c], last = cell_start_[c + 1];
-        if (first == last)
+    std::vector<Pending> heap;
+    auto push = [&](std::uint32_t level, std::uint32_t index) {
+        const Box& box = levels_[level][index];
+        if (box.min.x > box.max.x)
             return;
-        // A cell wholly farther than the best holds no winner.
-        if (found) {
-            const double gx = std::max({0.0, cell_left(i) - mouse_x, mouse_x - cell_right(i)}) - slack;
-            const double gy = std::max({0.0, cell_bottom(j) - mouse_y, mouse_y - cell_top(j)}) - slack;
-            const double cx = std::max(gx, 0.0), cy = std::max(gy, 0.0);
-            if (cx * cx + cy * cy > best)
-                return;
+        // Projections are counted from 1, so a box never shown is shown now.
+        const std::uint64_t generation = s->projection_generation + 1;
+        Shown& shown = shown_[level][index];
+        if (shown.generation != generation) {
+            shown = show_box(camera, box.min, box.max);
+            shown.generation = generation;
         }
-        for (std::uint32_t e = first; e < last; ++e)
-            consider(entries_[e]);
+        const double bound = shown_bound(shown, mouse_x, mouse_y);
+        if (found && bound > best)
+            return;  // farther than the best: no winner in it
+        heap.push_back({bound, level, index});
+        std::push_heap(heap.begin(), heap.end(), std::greater<>{});
     };
-
-    if (!std::isnan(mouse_x) && !std::isnan(mouse_y) && !entries_.empty()) {
-        const std::int32_t cx = static_cast<std::int32_t>(
-            std::clamp(std::floor((mouse_x - x0_) / cell_w_), 0.0, static_cast<double>(columns_ - 1)));
-        const std::int32_t cy = static_cast<std::int32_t>(
-            std::clamp(std::floor((mouse_y - y0_) / cell_h_), 0.0, static_cast<double>(rows_ - 1)));
-        for (std::int32_t r = 0;; ++r) {
-            const std::int32_t i0 = cx - r, i1 = cx + r, j0 = cy - r, j1 = cy + r;
-            for (std::int32_t j = std::max(j0, 0); j <= std::min(j1, rows_ - 1); ++j) {
-                if (j == j0 || j == j1) {
-                    for (std::int32_t i = std::max(i0, 0); i <= std::min(i1, columns_ - 1); ++i)
-                        visit_cell(i, j);
-                } else {
-                    if (i0 >= 0)
-                        visit_cell(i0, j);
-                    if (i1 < columns_)
-                        visit_cell(i1, j);
-                }
+    if (!std::isnan(mouse_x) && !std::isnan(mouse_y) && !levels_.empty())
+        push(static_cast<std::uint32_t>(levels_.size() - 1), 0);
+    Vector3 projected[run_length];
+    while (!heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end(), std::greater<>{});
+        const Pending next = heap.back();
+        heap.pop_back();
+        if (found && next.bound > best)
+            break;
+        if (next.level > 0) {
+            const std::size_t width = levels_[next.level - 1].size();
+            for (std::size_t child = fan_out * next.index; child < fan_out * (next.index + 1) && child < width; ++child)
+                push(next.level - 1, static_cast<std::uint32_t>(child));
+            continue;
+        }
+        const Run& run = runs_[next.index];
+        const Source& source = sources_[run.source];
+        const std::int32_t last = std::min(source.count, run.first + run_length);
+        gui_projected_vertices(s, source.kind_index, source.copy, run.first, last - run.first, projected);
+        for (std::int32_t k = run.first; k < last; ++k) {
+            const double d = squared_distance_to_mouse(projected[k - run.first], mouse);
+            const std::uint64_t id = static_cast<std::uint64_t>(run.source) << 32 | static_cast<std::uint32_t>(k);
+            if (d < best || (found && d == best && id < best_id)) {
+                best = d;
+                best_id = id;
+                found = true;
             }
-            // Everything not visited lies outside this block of cells (the
-            // border cells reach out to infinity).
-            const double left = cell_left(i0), right = cell_right(i1), bottom = cell_bottom(j0), top = cell_top(j1);
-            if (std::isinf(left) && std::isinf(right) && std::isinf(bottom) && std::isinf(top))
-                break;
-            const double bound =
-                std::min({mouse_x - left, right - mouse_x, mouse_y - bottom, top - mouse_y}) - slack;
-            if (found && bound > 0 && bound * bound > best)
-                break;
         }
     }
 
-    if (!found) {
-        InspectionHit none;
-        none.kind = previous_kind;
-        return none;
+    InspectionHit hit;
+    hit.kind = previous_kind;
+    if (!found)
+        return hit;
+    const Source& source = sources_[static_cast<std::size_t>(best_id >> 32)];
+    hit.hovered = static_cast<std::int32_t>(best_id & 0xffffffffu);
+    hit.kind = source.kind;
+    if (source.lattice) {
+        hit.lattice_hit = true;
+        lattice_node_offsets(source.copy, lattice_[0], lattice_[1], lattice_[2], &hit.s, &hit.v, &hit.h);
     }
-    return hit_for(best_id);
+    return hit;
 }
 
 // ---------------------------------------------------------------------------
@@ -337,16 +393,15 @@ void inspection_run(GuiState* s, InspectionIndex* index, int mouse_x, int mouse_
         const std::int32_t x = s->extrapolation_x_amount, y = s->extrapolation_y_amount,
                            z = s->extrapolation_z_amount;
         const std::int32_t hit_node = lattice_node_index(hit.s, hit.v, hit.h, x, y, z);
-        const auto& copies = *point.extrapolated_verts;
+        const std::int32_t copies = gui_extrapolated_copy_count(s);
+        const bool made = hit.hovered < s->extrapolated_verts_number;
         std::vector<Vector3> others;
-        others.reserve(copies.size());
-        for (std::size_t n = 0; n < copies.size(); ++n)
-            if (static_cast<std::int32_t>(n) != hit_node && static_cast<std::size_t>(hit.hovered) < copies[n].size())
-                others.push_back(copies[n][static_cast<std::size_t>(hit.hovered)]);
+        for (std::int32_t n = 0; made && n < copies; ++n)
+            if (n != hit_node)
+                others.push_back(gui_extrapolated_vertex(s, point.index, n, hit.hovered));
         interactable_viewport3d_draw_vertices(s->viewport, others.data(), static_cast<int>(others.size()), &c_gray);
-        if (hit_node >= 0 && static_cast<std::size_t>(hit_node) < copies.size()
-            && static_cast<std::size_t>(hit.hovered) < copies[static_cast<std::size_t>(hit_node)].size()) {
-            const Vector3 p = copies[static_cast<std::size_t>(hit_node)][static_cast<std::size_t>(hit.hovered)];
+        if (made && hit_node >= 0 && hit_node < copies) {
+            const Vector3 p = gui_extrapolated_vertex(s, point.index, hit_node, hit.hovered);
             const double translation = algebra_vector_vector_distance(point.calibration, &p);
             interactable_viewport3d_draw_vertices(s->viewport, &p, 1, &c_white);
             text = string_format("[S%+d][V%+d][H%+d] %s Point #%d, Rotation: %.2lf\xC2\xB0, Translation: %.2lfmm",

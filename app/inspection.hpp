@@ -8,9 +8,10 @@
 // Candidates are compared in a fixed order: first the plain paths (left,
 // incisal, right; those shown without grid), then the grid copies (left,
 // incisal, right; those shown with grid, copy by copy in lattice order),
-// each by sample index. The nearest wins; of equally near ones, the first.
-// A search index over the projected positions finds exactly this winner
-// without visiting every candidate in every pass.
+// each by sample index. Their positions are those of the last projection
+// (gui_projected_vertex). The nearest wins; of equally near ones, the first.
+// A search index finds exactly this winner without visiting every
+// candidate in every pass.
 #pragma once
 
 #include <cstdint>
@@ -29,43 +30,58 @@ struct InspectionHit {
     std::int32_t h = 0;
 };
 
-// A uniform grid of cells over the projected candidates, rebuilt when the
-// projections or the set of candidate paths change.
+// Boxes around runs of consecutive samples of every candidate path, in 3D,
+// and a tree of boxes around boxes that lie near each other: the boxes do
+// not depend on the camera, so the index is built when the paths or the
+// candidate set change, never after a drag. A search projects boxes with the camera of the last projection,
+// nearest first, and compares only the samples of boxes that may hold the
+// winner.
 class InspectionIndex {
 public:
     InspectionHit find(const GuiState* state, double mouse_x, double mouse_y, char previous_kind);
 
+    // A box as the camera of the last projection shows it, worked out when
+    // a search first needs it.
+    struct Shown {
+        double x0, x1, y0, y1;  // the bounds of its projected corners
+        double margin;          // for the rounding of the projection
+        bool bounded;           // false: partly at or behind the eye, no bound
+        std::uint64_t generation;  // the projection it was worked out for; 0: none yet
+    };
+
 private:
+    struct Box {
+        Vector3 min{1, 1, 1};
+        Vector3 max{0, 0, 0};  // empty: min above max
+    };
     struct Source {
-        const std::vector<Vector3>* points;
-        std::int32_t count;   // candidates taken from it
+        int kind_index;  // GUI_KIND_LEFT, GUI_KIND_INCISAL or GUI_KIND_RIGHT
         char kind;
+        std::int32_t copy;  // -1: the path itself
         bool lattice;
-        std::int32_t node;
+        std::int32_t count;  // candidates taken from it
+    };
+    // A run of consecutive samples of one source.
+    struct Run {
+        std::uint32_t source;
+        std::int32_t first;
     };
     bool stale(const GuiState* state) const;
     void build(const GuiState* state);
-    InspectionHit hit_for(std::uint32_t id) const;
-    const Vector3& candidate(std::uint32_t id) const;
 
-    std::uint64_t generation_ = 0;
-    std::uint32_t switches_ = 0;
     bool built_ = false;
+    std::uint64_t paths_generation_ = 0;
+    std::uint32_t switches_ = 0;
+    std::int32_t lattice_[3] = {0, 0, 0};
+    std::int32_t copies_ = 0;
+    std::int32_t samples_ = 0;
     std::vector<Source> sources_;
-    std::vector<std::uint32_t> offsets_;  // first candidate id of each source, then the total
-    double x0_ = 0, y0_ = 0, cell_w_ = 1, cell_h_ = 1;
-    std::int32_t columns_ = 1, rows_ = 1;
-    // The candidates cell by cell: their id and their position in single
-    // precision, read in sequence to rule out the far ones cheaply; the
-    // exact comparison reads the candidate itself.
-    struct Entry {
-        float x;
-        float y;
-        std::uint32_t id;
-    };
-    std::vector<std::uint32_t> cell_start_;  // columns * rows + 1 entries
-    std::vector<Entry> entries_;
-    std::int32_t lattice_x_ = 0, lattice_y_ = 0, lattice_z_ = 0;
+    // The runs of every source in an order that keeps neighbours in space
+    // together, and a tree over them: level 0 holds the runs' boxes, each
+    // level above one box around every four below it, up to one.
+    std::vector<Run> runs_;
+    std::vector<std::vector<Box>> levels_;
+    std::vector<std::vector<Shown>> shown_;  // the same shape as the levels
 };
 
 // The search over every candidate in order; mouse in viewport fractions

@@ -1,5 +1,6 @@
 #include "app/scene.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "geometry/basic_models.hpp"
@@ -9,14 +10,11 @@
 void scene_points(const GuiState* s, ScenePoint out[3])
 {
     const EmgReport* report = s->report.get();
-    out[0] = {'l', s->draw_l_vertex, s->draw_extrapolation_l, s->l_vertex_color, &s->l_verts,
-              &s->l_extrapolated_verts, &s->l_projected_verts, &s->l_projected_extrapolated_verts,
+    out[0] = {'l', GUI_KIND_LEFT, s->draw_l_vertex, s->draw_extrapolation_l, s->l_vertex_color, &s->l_verts,
               report != nullptr ? &report->calibration_left : nullptr};
-    out[1] = {'i', s->draw_i_vertex, s->draw_extrapolation_i, s->i_vertex_color, &s->i_verts,
-              &s->i_extrapolated_verts, &s->i_projected_verts, &s->i_projected_extrapolated_verts,
+    out[1] = {'i', GUI_KIND_INCISAL, s->draw_i_vertex, s->draw_extrapolation_i, s->i_vertex_color, &s->i_verts,
               report != nullptr ? &report->calibration_incisal : nullptr};
-    out[2] = {'r', s->draw_r_vertex, s->draw_extrapolation_r, s->r_vertex_color, &s->r_verts,
-              &s->r_extrapolated_verts, &s->r_projected_verts, &s->r_projected_extrapolated_verts,
+    out[2] = {'r', GUI_KIND_RIGHT, s->draw_r_vertex, s->draw_extrapolation_r, s->r_vertex_color, &s->r_verts,
               report != nullptr ? &report->calibration_right : nullptr};
 }
 
@@ -68,6 +66,55 @@ void draw_lattice_lines(const InteractableViewport3d* viewport, const std::vecto
 void draw_points(const InteractableViewport3d* viewport, const std::vector<Vector3>& points, const Color* color)
 {
     interactable_viewport3d_draw_vertices(viewport, points.data(), static_cast<int>(points.size()), color);
+}
+
+// Forgets the levels of detail when the paths, their copies or the switches
+// changed since they were built.
+void refresh_path_levels(const GuiState* s, ScenePathLevels* cache)
+{
+    const std::vector<Vector3>* plain[3] = {&s->l_verts, &s->i_verts, &s->r_verts};
+    const std::int32_t samples = s->verts_number;
+    bool same = cache->paths_generation == s->paths_generation && cache->samples == samples
+             && cache->copy_count == gui_extrapolated_copy_count(s) && cache->switches == s->open_close_movements;
+    for (int p = 0; p < 3; ++p)
+        same = same && cache->arrays[p] == plain[p]->data();
+    if (same)
+        return;
+    cache->paths_generation = s->paths_generation;
+    cache->samples = samples;
+    cache->copy_count = gui_extrapolated_copy_count(s);
+    cache->switches = s->open_close_movements;
+    cache->drawn_pairs = path_simplification_drawn_pairs(samples, cache->switches.data(),
+                                                         static_cast<std::int32_t>(cache->switches.size()));
+    for (int p = 0; p < 3; ++p) {
+        cache->arrays[p] = plain[p]->data();
+        cache->plain[p].reset();
+        cache->copies[p].assign(static_cast<std::size_t>(std::max(cache->copy_count, 0)), PathLevels{});
+    }
+}
+
+// One whole path: its level of detail for the current camera, or its
+// samples when no level helps. `samples` gives the path's points.
+template <typename Fetch>
+void draw_whole_path(const InteractableViewport3d* viewport, const Matrix4& camera, const ScenePathLevels& cache,
+                     PathLevels* levels, Fetch&& samples, const Color* color)
+{
+    const std::int32_t count = cache.samples;
+    const double side = std::max(viewport->w, viewport->h);
+    const double scale = path_simplification_pixels_per_mm(camera, levels->box(count, samples), side);
+    const PathLevel* level = levels->get(path_simplification_level(scale, cache.cell_pixels), count,
+                                         cache.drawn_pairs, samples);
+    if (level != nullptr) {
+        interactable_viewport3d_draw_segments(viewport, level->positions.data(),
+                                              static_cast<int>(level->vertex_count()), level->segments.data(),
+                                              static_cast<int>(level->segment_count()), color);
+        return;
+    }
+    const std::vector<Vector3>& path = samples();
+    interactable_viewport3d_draw_path_switched(viewport, path.data(),
+                                               std::min(count, static_cast<std::int32_t>(path.size())),
+                                               cache.switches.data(), static_cast<int>(cache.switches.size()),
+                                               color);
 }
 
 }  // namespace
@@ -151,28 +198,43 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
             before([=] { interactable_viewport3d_draw_vertices(viewport, field, 1, color); });
         }
 
-    // Whole paths, solid while opening and dashed while closing.
-    if (s->draw_all_exercise_verts)
-        for (const ScenePoint& point : points) {
+    // Whole paths, solid while opening and dashed while closing, each at its
+    // level of detail.
+    if (s->draw_all_exercise_verts) {
+        ScenePathLevels* cache = &b->path_levels;
+        refresh_path_levels(s, cache);
+        const Matrix4 camera = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
+        for (int p = 0; p < 3; ++p) {
+            const ScenePoint& point = points[p];
             if (!point.shown)
                 continue;
-            const std::int32_t* switches = s->open_close_movements.data();
-            const int switch_count = static_cast<int>(s->open_close_movements.size());
             const Color* color = point.color;
             if (point.extrapolated) {
-                for (const std::vector<Vector3>& copy : *point.extrapolated_verts)
-                    layer([=, &copy] {
-                        interactable_viewport3d_draw_path_switched(viewport, copy.data(), static_cast<int>(copy.size()),
-                                                                   switches, switch_count, color);
+                for (std::size_t k = 0; k < cache->copies[p].size(); ++k) {
+                    PathLevels* levels = &cache->copies[p][k];
+                    const int kind = point.index;
+                    layer([=] {
+                        // The copy's points, computed only when its level must be built.
+                        bool fetched = false;
+                        const auto copy = [&]() -> const std::vector<Vector3>& {
+                            if (!fetched)
+                                gui_extrapolated_path(s, kind, static_cast<std::int32_t>(k), &cache->copy);
+                            fetched = true;
+                            return cache->copy;
+                        };
+                        draw_whole_path(viewport, camera, *cache, levels, copy, color);
                     });
+                }
             } else {
                 const std::vector<Vector3>* verts = point.verts;
+                PathLevels* levels = &cache->plain[p];
                 layer([=] {
-                    interactable_viewport3d_draw_path_switched(viewport, verts->data(), static_cast<int>(verts->size()),
-                                                               switches, switch_count, color);
+                    draw_whole_path(viewport, camera, *cache, levels,
+                                    [verts]() -> const std::vector<Vector3>& { return *verts; }, color);
                 });
             }
         }
+    }
 
     // Calibration points.
     if (s->draw_callibration)

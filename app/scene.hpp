@@ -12,10 +12,30 @@
 
 #include "app/sdl_help.hpp"
 #include "geometry/camera.hpp"
+#include "geometry/path_simplification.hpp"
 #include "geometry/vector_algebra.hpp"
 
 struct GuiState;
 struct EmgExercise;
+
+// The levels of detail of the whole paths (geometry/path_simplification.hpp):
+// each path is drawn at the coarsest level whose cells are at most
+// SCENE_PATH_CELL_PIXELS wide on the screen, so a pass costs what the
+// pixels of the paths cost, whatever the number of samples. Kept while the
+// paths and the switches stay the same.
+inline constexpr double SCENE_PATH_CELL_PIXELS = 1.25;
+struct ScenePathLevels {
+    double cell_pixels = SCENE_PATH_CELL_PIXELS;  // 0: every path drawn sample by sample
+    std::uint64_t paths_generation = 0;
+    const void* arrays[3] = {nullptr, nullptr, nullptr};  // l, i, r paths the levels were built for
+    std::int32_t copy_count = -1;
+    std::int32_t samples = -1;
+    std::vector<std::int32_t> switches;
+    std::vector<std::uint32_t> drawn_pairs;  // the segments a switched path draws, as sample pairs
+    PathLevels plain[3];                     // l, i, r paths
+    std::vector<PathLevels> copies[3];       // their grid copies
+    std::vector<Vector3> copy;               // the points of one copy, while they are needed
+};
 
 // Working arrays of the scene, kept by the main loop between passes.
 struct SceneBuffers {
@@ -24,19 +44,18 @@ struct SceneBuffers {
     std::vector<std::int32_t> lattice_edges;      // pairs of node indices, shared by all six lattices
     std::int32_t edges_amounts[3] = {-1, -1, -1}; // the amounts lattice_edges was built for
     Matrix3 reference_basis{};                    // jaw basis at sample 0; zero until captured
+    ScenePathLevels path_levels;
 };
 
 // The three tracked points in their fixed order (l, i, r) and how each is
 // switched, coloured and found in the state.
 struct ScenePoint {
     char kind;                // 'l', 'i' or 'r'
+    int index;                // GUI_KIND_LEFT, GUI_KIND_INCISAL or GUI_KIND_RIGHT
     bool shown;
     bool extrapolated;
     const Color* color;
     const std::vector<Vector3>* verts;
-    const std::vector<std::vector<Vector3>>* extrapolated_verts;
-    const std::vector<Vector3>* projected_verts;
-    const std::vector<std::vector<Vector3>>* projected_extrapolated_verts;
     const Vector3* calibration;  // null without a report
 };
 void scene_points(const GuiState* state, ScenePoint out[3]);

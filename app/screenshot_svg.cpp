@@ -22,6 +22,7 @@ namespace {
 constexpr int drawing_indent = 1;
 constexpr int scale_box_indent = 2;
 
+
 // ---------------------------------------------------------------------------
 // Settings
 // ---------------------------------------------------------------------------
@@ -109,7 +110,7 @@ struct TrackedPoint {
     bool extrapolated;
     const Color* color;
     const std::vector<Vector3>* path;
-    const std::vector<std::vector<Vector3>>* copies;
+    int kind;  // GUI_KIND_LEFT, GUI_KIND_INCISAL or GUI_KIND_RIGHT
     Vector3 calibration;
     Vector3 EmgDataPoint::*sample_field;
 };
@@ -182,16 +183,16 @@ void write_connection(SvgSink& file, const GuiState& state, const Vector3& from,
 // Everything that needs the report, from the connections to the lattice
 // nodes, in the order the screen draws them.
 void write_report_scene(SvgSink& file, const GuiState& state, const ElementColors& colors, int size,
-                        double line_width)
+                        double line_width, double path_tolerance)
 {
     const EmgReport& report = *state.report;
     const TrackedPoint points[3] = {
         {state.draw_l_vertex, state.draw_extrapolation_l, colors.point[0], &state.l_verts,
-         &state.l_extrapolated_verts, report.calibration_left, &EmgDataPoint::left},
+         GUI_KIND_LEFT, report.calibration_left, &EmgDataPoint::left},
         {state.draw_i_vertex, state.draw_extrapolation_i, colors.point[1], &state.i_verts,
-         &state.i_extrapolated_verts, report.calibration_incisal, &EmgDataPoint::incisal},
+         GUI_KIND_INCISAL, report.calibration_incisal, &EmgDataPoint::incisal},
         {state.draw_r_vertex, state.draw_extrapolation_r, colors.point[2], &state.r_verts,
-         &state.r_extrapolated_verts, report.calibration_right, &EmgDataPoint::right},
+         GUI_KIND_RIGHT, report.calibration_right, &EmgDataPoint::right},
     };
     const int path_length = std::min({usable_count(state.verts_number, state.l_verts),
                                       usable_count(state.verts_number, state.i_verts),
@@ -246,17 +247,19 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
             if (!point.shown)
                 continue;
             if (point.extrapolated) {
-                const int copy_count = usable_count(state.extrapolations_number, *point.copies);
-                for (int k = 0; k < copy_count; ++k) {
-                    const std::vector<Vector3>& copy = (*point.copies)[static_cast<std::size_t>(k)];
+                // Each copy's points are computed in turn.
+                std::vector<Vector3> copy;
+                for (std::int32_t k = 0; k < gui_extrapolated_copy_count(&state); ++k) {
+                    gui_extrapolated_path(&state, point.kind, k, &copy);
                     svg_writer_draw_path_switched(file, scale_box_indent, size, size, state.viewport, copy.data(),
                                                   usable_count(state.extrapolated_verts_number, copy),
-                                                  state.open_close_movements.data(), switch_count, point.color);
+                                                  state.open_close_movements.data(), switch_count, point.color,
+                                                  path_tolerance);
                 }
             } else {
                 svg_writer_draw_path_switched(file, scale_box_indent, size, size, state.viewport,
                                               point.path->data(), path_length, state.open_close_movements.data(),
-                                              switch_count, point.color);
+                                              switch_count, point.color, path_tolerance);
             }
         }
     svg_writer_scale_box_close(file, scale_box_indent);
@@ -286,7 +289,7 @@ struct FileCloser {
 
 }  // namespace
 
-void screenshot_svg_write(SvgSink& file, const GuiState& state, int size)
+void screenshot_svg_write(SvgSink& file, const GuiState& state, int size, double path_tolerance)
 {
     const ElementColors colors = choose_colors(state);
     const double line_width = line_width_percent(state);
@@ -303,7 +306,7 @@ void screenshot_svg_write(SvgSink& file, const GuiState& state, int size)
             svg_writer_draw_edges(file, drawing_indent, state.viewport, unit_axis_verts, unit_axis_verts_number,
                                   unit_axis_edges, unit_axis_edges_number, colors.reference);
         if (state.report != nullptr)
-            write_report_scene(file, state, colors, size, line_width);
+            write_report_scene(file, state, colors, size, line_width, path_tolerance);
     }
 
     svg_writer_svg_closing(file);

@@ -21,6 +21,10 @@
 class SvgSink;
 struct GuiState;
 
+// The whole paths are written simplified: no written line strays more than
+// this many pixels of the drawing from the samples it stands for.
+inline constexpr double SCREENSHOT_SVG_PATH_TOLERANCE = 0.75;
+
 // Writes "screenshot_%d_%02d_%02d_%02d_%02d_%02d.svg" (local time) in the
 // working directory from `gui_state`, as a drawing of size x size pixels (the
 // side of the square viewport). Nothing is written when the file cannot be
@@ -29,5 +33,7 @@ void screenshot_svg(int size);
 
 // The whole drawing of `state` written to `file`. Unknown setting values
 // print their two warning lines on standard output and fall back to the
-// black background or the own colours.
-void screenshot_svg_write(SvgSink& file, const GuiState& state, int size);
+// black background or the own colours. A path tolerance of 0 writes every
+// sample of the paths.
+void screenshot_svg_write(SvgSink& file, const GuiState& state, int size,
+                          double path_tolerance = SCREENSHOT_SVG_PATH_TOLERANCE);

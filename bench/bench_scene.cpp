@@ -1,7 +1,9 @@
 // Passes of the real program under the offscreen driver at 1100 x 750 on a
-// 30 000-sample exercise: the drawing of one pass (scene, inspection,
-// widgets; glFinish so the rasterisation counts), the inspection alone, and
-// the rebuild and fit of the jaw vertex pipeline.
+// 30 000-sample exercise (5 minutes at 100 Hz; the benchmarks with an
+// argument also on 360 000 samples, an hour): the drawing of one pass
+// (scene, inspection, widgets; glFinish so the rasterisation counts), the
+// inspection alone, the end of a drag, and the rebuild and fit of the jaw
+// vertex pipeline.
 //
 //   (a) built-in preset 1, as after every load: the left condyle's whole
 //       path with its 9 grid copies, the calibration and the grid lines;
@@ -19,21 +21,27 @@
 namespace {
 
 // One program for all benchmarks: opening a window per benchmark would
-// restart SDL each time.
+// restart SDL each time. It starts with the 30 000-sample report; a
+// benchmark on the hour-long one loads that (outside the timing).
 struct BenchProgram {
     ZeltoLoop loop;
-    std::filesystem::path report;
+    std::filesystem::path reports[2];
+    int loaded = 0;
 
     BenchProgram()
     {
-        report = std::filesystem::temp_directory_path() / "zelto_bench_scene.tsv";
-        ReportGeneratorOptions options;
-        options.frequency = 100;
-        options.duration = 300;  // 30 000 samples
-        options.exercises = 1;
-        options.angles = true;
-        report_generator_write_file(report.c_str(), options);
-        std::string path = report.string();
+        const double durations[2] = {300, 3600};  // 30 000 and 360 000 samples
+        for (int k = 0; k < 2; ++k) {
+            reports[k] = std::filesystem::temp_directory_path()
+                       / ("zelto_bench_scene_" + std::to_string(static_cast<int>(durations[k])) + ".tsv");
+            ReportGeneratorOptions options;
+            options.frequency = 100;
+            options.duration = durations[k];
+            options.exercises = 1;
+            options.angles = true;
+            report_generator_write_file(reports[k].c_str(), options);
+        }
+        std::string path = reports[0].string();
         char program[] = "zelto";
         char* argv[] = {program, path.data(), nullptr};
         zelto_start(&loop, 2, argv);
@@ -41,13 +49,24 @@ struct BenchProgram {
     ~BenchProgram()
     {
         zelto_shutdown(&loop);
-        std::filesystem::remove(report);
+        for (const auto& report : reports)
+            std::filesystem::remove(report);
+    }
+    // Loads the report of `samples` (30 000 or 360 000) unless it is loaded.
+    void use(std::int64_t samples)
+    {
+        const int wanted = samples > 30000 ? 1 : 0;
+        if (wanted != loaded) {
+            gui_load_report(reports[wanted].c_str());
+            loaded = wanted;
+        }
     }
 };
 
-BenchProgram& program()
+BenchProgram& program(std::int64_t samples = 30000)
 {
     static BenchProgram instance;
+    instance.use(samples);
     return instance;
 }
 
@@ -141,19 +160,46 @@ BENCHMARK(BM_Pass_FullGrid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Inspection_FullGrid)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Inspection_FullGrid_AfterReprojection)->Unit(benchmark::kMillisecond)->Iterations(5);
 // A pass that draws everything (the camera or the grid changed since the
-// previous pass), as while dragging in the view.
-void BM_Pass_Preset1_Direct(benchmark::State& state)
+// previous pass), as while dragging in the view: the kept layer is off.
+void direct_pass(benchmark::State& state, void (*setup)())
 {
-    BenchProgram& p = program();
-    setup_preset_1();
+    BenchProgram& p = program(state.range(0));
+    setup();
     p.loop.layer_cache_enabled = false;
+    zelto_draw_frame(&p.loop);  // what the first pass after a change builds
+    glFinish();
     for (auto _ : state) {
         zelto_draw_frame(&p.loop);
         glFinish();
     }
     p.loop.layer_cache_enabled = true;
+    state.counters["samples"] = gui_state->verts_number;
 }
-BENCHMARK(BM_Pass_Preset1_Direct)->Unit(benchmark::kMillisecond);
+void BM_Pass_Preset1_Direct(benchmark::State& state) { direct_pass(state, setup_preset_1); }
+void BM_Pass_FullGrid_Direct(benchmark::State& state) { direct_pass(state, setup_full_grid); }
+BENCHMARK(BM_Pass_Preset1_Direct)->Unit(benchmark::kMillisecond)->Arg(30000)->Arg(360000);
+BENCHMARK(BM_Pass_FullGrid_Direct)->Unit(benchmark::kMillisecond)->Arg(30000);
+
+// The end of a drag in the view: the re-projection the main loop asks for,
+// then the first inspection with the new camera.
+void BM_DragEnd_FullGrid(benchmark::State& state)
+{
+    BenchProgram& p = program(state.range(0));
+    setup_full_grid();
+    gui_state->locked_point = -1;
+    // What the grid's rebuild prepares for the inspection is done before a
+    // drag starts (the passes shown while the grid was set up).
+    inspection_run(gui_state, &p.loop.inspection, 375, 375, &p.loop.hovered_point, &p.loop.hovered_kind);
+    InteractableViewport3d* viewport = gui_state->viewport;
+    for (auto _ : state) {
+        state.PauseTiming();
+        viewport->yaw += 1.0;  // the drag turned the view
+        state.ResumeTiming();
+        gui_build_projected_jaw_vertices();
+        inspection_run(gui_state, &p.loop.inspection, 375, 375, &p.loop.hovered_point, &p.loop.hovered_kind);
+    }
+}
+BENCHMARK(BM_DragEnd_FullGrid)->Unit(benchmark::kMillisecond)->Arg(30000)->Iterations(5);
 
 BENCHMARK(BM_Pipeline_RebuildAndFit_FullGrid)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/sdl_help.hpp"
+#include "geometry/camera.hpp"
 #include "geometry/vector_algebra.hpp"
 #include "gui/gui_serialization.hpp"
 #include "report/emg_processing.hpp"
@@ -113,10 +114,12 @@ struct GuiState {
     std::int64_t extrapolation_memory_limit = std::int64_t{1} << 30;
 
     // -- Derived vertex arrays (built by the jaw vertex pipeline) --
-    // Copy k of each path, for the lattice offsets in copy order.
-    std::vector<std::vector<Vector3>> l_extrapolated_verts;
-    std::vector<std::vector<Vector3>> i_extrapolated_verts;
-    std::vector<std::vector<Vector3>> r_extrapolated_verts;
+    // The grid copies are not stored: copy k of a path at sample t is the
+    // path's point moved along the lattice directions of sample t by copy
+    // k's offsets (gui_extrapolated_vertex), computed when asked for.
+    std::vector<std::array<Vector3, 3>> lattice_directions;  // per sample, of the last rebuild
+    std::int32_t extrapolated_amounts[3] = {0, 0, 0};        // the amounts of the last rebuild
+    double extrapolated_distance = 0.0;                      // and its spacing
     std::int32_t extrapolations_number = 0;      // copies per path
     std::int32_t extrapolated_verts_number = 0;  // points per copy
     // The three paths of the selected exercise, mm.
@@ -127,17 +130,17 @@ struct GuiState {
     // Samples where the jaw turns between opening and closing.
     std::vector<std::int32_t> open_close_movements;
     std::int32_t open_close_movements_number = 0;
-    // Projections: x, y as fractions of the view, z the window depth.
-    std::vector<Vector3> l_projected_verts;
-    std::vector<Vector3> i_projected_verts;
-    std::vector<Vector3> r_projected_verts;
-    std::vector<std::vector<Vector3>> l_projected_extrapolated_verts;
-    std::vector<std::vector<Vector3>> i_projected_extrapolated_verts;
-    std::vector<std::vector<Vector3>> r_projected_extrapolated_verts;
+    // Projections: the camera of the last projection; the position of a
+    // point in the view (x, y as fractions, z the window depth) is computed
+    // from it when asked for (gui_projected_vertex).
+    Matrix4 projection_camera{};
     std::int32_t locked_point = -1;  // sample locked for inspection, -1 when none
-    // Counts the projections made; whoever keeps something derived from the
-    // projected arrays (the inspection's search index) knows when it is stale.
+    // Counts the projections made.
     std::uint64_t projection_generation = 0;
+    // Counts the rebuilds of the paths and their grid copies; whoever keeps
+    // something derived from them (the scene's levels of detail, the
+    // inspection's search index) knows when it is stale.
+    std::uint64_t paths_generation = 0;
 
     // -- Widgets (owned through the two lists; the fields below refer into them) --
     std::vector<std::unique_ptr<Interactable>> interactables;  // dispatch and drawing order
@@ -260,6 +263,27 @@ void gui_build_seperate_jaw_vertices();
 void gui_build_extrapolated_and_projected_jaw_vertices_select(std::uint8_t project_only);
 void gui_build_extrapolated_and_projected_jaw_vertices();
 void gui_build_projected_jaw_vertices();
+// The tracked points in their fixed order, as the arrays below index them.
+inline constexpr int GUI_KIND_LEFT = 0, GUI_KIND_INCISAL = 1, GUI_KIND_RIGHT = 2;
+// l_verts, i_verts or r_verts.
+const std::vector<Vector3>& gui_path(const GuiState* state, int kind);
+// The number of grid copies of each path that the last rebuild made (no
+// more than extrapolations_number says).
+std::int32_t gui_extrapolated_copy_count(const GuiState* state);
+// Point `sample` of grid copy `copy` of a path, exactly as the rebuild
+// computed it: the path's point plus, for each lattice direction in turn, the
+// direction scaled by the copy's offset times the spacing. NaN coordinates
+// for a copy or sample that the last rebuild did not make.
+Vector3 gui_extrapolated_vertex(const GuiState* state, int kind, std::int32_t copy, std::int32_t sample);
+// The whole copy (extrapolated_verts_number points) into `out`.
+void gui_extrapolated_path(const GuiState* state, int kind, std::int32_t copy, std::vector<Vector3>* out);
+// The projection of a point of a copy with the camera of the last
+// projection; copy -1 stands for the path itself, which is projected as its
+// central copy. NaN coordinates when the point cannot be projected.
+Vector3 gui_projected_vertex(const GuiState* state, int kind, std::int32_t copy, std::int32_t sample);
+// The same for `count` consecutive samples from `first`.
+void gui_projected_vertices(const GuiState* state, int kind, std::int32_t copy, std::int32_t first,
+                            std::int32_t count, Vector3* out);
 // The camera transform in OpenGL form: model-view matrix (the whole camera),
 // projection matrix (identity) and viewport (0, 0, w, h).
 void gui_get_model_poject_viewport_data(double model_view[16], double projection[16], int viewport_rect[4],

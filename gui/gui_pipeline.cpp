@@ -3,14 +3,20 @@
 // writes, and the fitting of the camera to what is shown.
 //
 //   1. separation:    the three tracked points of every sample -> l/i/r_verts
-//   2. extrapolation: the grid copies of the three paths, moving with the jaw
-//   3. projection:    every path point through the camera -> fractions of the view
+//   2. extrapolation: the lattice directions of every sample, from which
+//                     the grid copies of the three paths, moving with the
+//                     jaw, are computed when asked for
+//   3. projection:    the camera of the view, with which the position of any
+//                     path point is computed when asked for
 //   4. fitting:       the orthographic camera centred and zoomed on what is on
 //
 // Who calls what: a camera change re-projects (3); a grid change rebuilds
 // (2, 3) and refits when automatic fitting is on; a drawing switch refits;
 // a new exercise or report separates and rebuilds (1, 2, 3) and refits.
-// Every call rebuilds its arrays from scratch.
+// The copies and the projected positions are not stored: an hour-long
+// recording with a grid would hold hundreds of megabytes of them, and a
+// projection would cost a pass over all of them at the end of every drag.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -22,22 +28,6 @@
 
 namespace {
 
-struct PathArrays {
-    std::vector<Vector3>* verts;
-    std::vector<std::vector<Vector3>>* extrapolated;
-    std::vector<Vector3>* projected;
-    std::vector<std::vector<Vector3>>* projected_extrapolated;
-};
-
-std::array<PathArrays, 3> path_arrays(GuiState* s)
-{
-    return {{
-        {&s->l_verts, &s->l_extrapolated_verts, &s->l_projected_verts, &s->l_projected_extrapolated_verts},
-        {&s->i_verts, &s->i_extrapolated_verts, &s->i_projected_verts, &s->i_projected_extrapolated_verts},
-        {&s->r_verts, &s->r_extrapolated_verts, &s->r_projected_verts, &s->r_projected_extrapolated_verts},
-    }};
-}
-
 // Projects p; a point that cannot be projected gets NaN coordinates, so it
 // never bounds the view and is never picked.
 Vector3 project(const Matrix4& m, const Vector3& p)
@@ -48,84 +38,69 @@ Vector3 project(const Matrix4& m, const Vector3& p)
     return out;
 }
 
-// Whether the grid copies were built for the selected exercise and the
-// current amounts, so that a projection-only call may use them.
+// Whether the lattice directions were built for the selected exercise and
+// the current amounts and spacing, so that a projection-only call may use
+// them.
 bool extrapolation_is_current(const GuiState* s, std::int64_t node_count, std::int32_t samples)
 {
-    if (s->extrapolations_number != node_count || s->extrapolated_verts_number != samples)
-        return false;
-    for (const auto& copies : {&s->l_extrapolated_verts, &s->i_extrapolated_verts, &s->r_extrapolated_verts}) {
-        if (copies->size() != static_cast<std::size_t>(node_count))
-            return false;
-        for (const auto& copy : *copies)
-            if (copy.size() != static_cast<std::size_t>(samples))
-                return false;
-    }
-    return true;
+    return s->extrapolations_number == node_count && s->extrapolated_verts_number == samples
+        && s->lattice_directions.size() == static_cast<std::size_t>(samples)
+        && s->extrapolated_amounts[0] == s->extrapolation_x_amount
+        && s->extrapolated_amounts[1] == s->extrapolation_y_amount
+        && s->extrapolated_amounts[2] == s->extrapolation_z_amount
+        && s->extrapolated_distance == s->extrapolation_distance;
 }
 
+// The copies themselves are computed when asked for; what they need is the
+// lattice directions of every sample: the world axes as they lay in the jaw
+// frame of sample 0, turned with the jaw.
 void extrapolate(GuiState* s, std::int32_t node_count, std::int32_t samples)
 {
-    const std::int32_t X = s->extrapolation_x_amount, Y = s->extrapolation_y_amount, Z = s->extrapolation_z_amount;
-    const double distance = s->extrapolation_distance;
-    auto arrays = path_arrays(s);
-    for (PathArrays& a : arrays)
-        a.extrapolated->assign(static_cast<std::size_t>(node_count),
-                               std::vector<Vector3>(static_cast<std::size_t>(samples)));
+    ++s->paths_generation;
     s->extrapolations_number = node_count;
     s->extrapolated_verts_number = samples;
+    s->extrapolated_amounts[0] = s->extrapolation_x_amount;
+    s->extrapolated_amounts[1] = s->extrapolation_y_amount;
+    s->extrapolated_amounts[2] = s->extrapolation_z_amount;
+    s->extrapolated_distance = s->extrapolation_distance;
+    s->lattice_directions.assign(static_cast<std::size_t>(std::max(samples, 0)), {});
     if (samples < 1)
         return;
-
-    // The directions of every sample first (the world axes as they lay in
-    // the jaw frame of sample 0, turned with the jaw), then the copies.
     const Matrix3 reference = lattice_jaw_basis(s->l_verts[0], s->i_verts[0], s->r_verts[0]);
-    std::vector<std::array<Vector3, 3>> directions(static_cast<std::size_t>(samples));
     for (std::int32_t t = 0; t < samples; ++t) {
         const Matrix3 basis = lattice_jaw_basis(s->l_verts[t], s->i_verts[t], s->r_verts[t]);
-        lattice_directions(directions[t].data(), reference, basis);
-    }
-
-    for (std::int32_t k = 0; k < node_count; ++k) {
-        std::int32_t offsets[3];
-        lattice_node_offsets(k, X, Y, Z, &offsets[0], &offsets[1], &offsets[2]);
-        for (PathArrays& a : arrays) {
-            const std::vector<Vector3>& path = *a.verts;
-            std::vector<Vector3>& copy = (*a.extrapolated)[static_cast<std::size_t>(k)];
-            for (std::int32_t t = 0; t < samples; ++t) {
-                Vector3 point = path[static_cast<std::size_t>(t)];
-                for (int j = 0; j < 3; ++j) {
-                    Vector3 step;
-                    algebra_vector_scalar_mul(&step, &directions[t][j], offsets[j] * distance);
-                    algebra_vector_vector_add(&point, &point, &step);
-                }
-                copy[static_cast<std::size_t>(t)] = point;
-            }
-        }
+        lattice_directions(s->lattice_directions[static_cast<std::size_t>(t)].data(), reference, basis);
     }
 }
 
 void project_all(GuiState* s)
 {
     ++s->projection_generation;
-    const Matrix4 m = camera_model_view_matrix(interactable_viewport3d_camera_view(s->viewport));
-    const std::int32_t center = lattice_node_index(0, 0, 0, s->extrapolation_x_amount, s->extrapolation_y_amount,
-                                                   s->extrapolation_z_amount);
-    for (PathArrays& a : path_arrays(s)) {
-        a.projected->assign(static_cast<std::size_t>(s->verts_number), Vector3{0, 0, 0});
-        a.projected_extrapolated->resize(a.extrapolated->size());
-        for (std::size_t k = 0; k < a.extrapolated->size(); ++k) {
-            const std::vector<Vector3>& copy = (*a.extrapolated)[k];
-            std::vector<Vector3>& projected = (*a.projected_extrapolated)[k];
-            projected.resize(copy.size());
-            for (std::size_t t = 0; t < copy.size(); ++t)
-                projected[t] = project(m, copy[t]);
-            // The central copy is the path itself.
-            if (static_cast<std::int32_t>(k) == center)
-                for (std::size_t t = 0; t < copy.size() && t < a.projected->size(); ++t)
-                    (*a.projected)[t] = projected[t];
-        }
+    s->projection_camera = camera_model_view_matrix(interactable_viewport3d_camera_view(s->viewport));
+}
+
+// The offsets of a copy in the lattice of the last rebuild.
+void copy_offsets(const GuiState* s, std::int32_t copy, std::int32_t offsets[3])
+{
+    lattice_node_offsets(copy, s->extrapolated_amounts[0], s->extrapolated_amounts[1], s->extrapolated_amounts[2],
+                         &offsets[0], &offsets[1], &offsets[2]);
+}
+
+Vector3 moved(const Vector3& point, const std::array<Vector3, 3>& directions, const std::int32_t offsets[3],
+              double distance)
+{
+    Vector3 p = point;
+    for (int j = 0; j < 3; ++j) {
+        Vector3 step;
+        algebra_vector_scalar_mul(&step, &directions[static_cast<std::size_t>(j)], offsets[j] * distance);
+        algebra_vector_vector_add(&p, &p, &step);
     }
+    return p;
+}
+
+bool copy_exists(const GuiState* s, std::int32_t copy)
+{
+    return copy >= 0 && copy < gui_extrapolated_copy_count(s);
 }
 
 void widen_bounds(double bounds[4], const Vector3* points, std::size_t count, const InteractableViewport3d* viewport)
@@ -145,6 +120,80 @@ const EmgExercise* gui_selected_exercise(const GuiState* state)
     return &state->report->exercises[static_cast<std::size_t>(state->selected_exercise)];
 }
 
+std::int32_t gui_extrapolated_copy_count(const GuiState* s)
+{
+    const std::int64_t made =
+        lattice_node_count(s->extrapolated_amounts[0], s->extrapolated_amounts[1], s->extrapolated_amounts[2]);
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::min<std::int64_t>(made, s->extrapolations_number), 0,
+                                                              INT32_MAX));
+}
+
+const std::vector<Vector3>& gui_path(const GuiState* state, int kind)
+{
+    return kind == GUI_KIND_INCISAL ? state->i_verts : kind == GUI_KIND_RIGHT ? state->r_verts : state->l_verts;
+}
+
+Vector3 gui_extrapolated_vertex(const GuiState* s, int kind, std::int32_t copy, std::int32_t sample)
+{
+    const std::vector<Vector3>& path = gui_path(s, kind);
+    if (!copy_exists(s, copy) || sample < 0 || sample >= s->extrapolated_verts_number
+        || static_cast<std::size_t>(sample) >= path.size()
+        || static_cast<std::size_t>(sample) >= s->lattice_directions.size()) {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        return {nan, nan, nan};
+    }
+    std::int32_t offsets[3];
+    copy_offsets(s, copy, offsets);
+    return moved(path[static_cast<std::size_t>(sample)], s->lattice_directions[static_cast<std::size_t>(sample)],
+                 offsets, s->extrapolated_distance);
+}
+
+void gui_extrapolated_path(const GuiState* s, int kind, std::int32_t copy, std::vector<Vector3>* out)
+{
+    const std::vector<Vector3>& path = gui_path(s, kind);
+    const std::size_t n = std::min({static_cast<std::size_t>(std::max(s->extrapolated_verts_number, 0)), path.size(),
+                                    s->lattice_directions.size()});
+    out->resize(copy_exists(s, copy) ? n : 0);
+    if (out->empty())
+        return;
+    std::int32_t offsets[3];
+    copy_offsets(s, copy, offsets);
+    for (std::size_t t = 0; t < n; ++t)
+        (*out)[t] = moved(path[t], s->lattice_directions[t], offsets, s->extrapolated_distance);
+}
+
+Vector3 gui_projected_vertex(const GuiState* s, int kind, std::int32_t copy, std::int32_t sample)
+{
+    Vector3 out;
+    gui_projected_vertices(s, kind, copy, sample, 1, &out);
+    return out;
+}
+
+void gui_projected_vertices(const GuiState* s, int kind, std::int32_t copy, std::int32_t first, std::int32_t count,
+                            Vector3* out)
+{
+    if (copy < 0)  // the path: its central copy
+        copy = lattice_node_index(0, 0, 0, s->extrapolated_amounts[0], s->extrapolated_amounts[1],
+                                  s->extrapolated_amounts[2]);
+    const std::vector<Vector3>& path = gui_path(s, kind);
+    const std::int64_t made = std::min<std::int64_t>(
+        {s->extrapolated_verts_number, static_cast<std::int64_t>(path.size()),
+         static_cast<std::int64_t>(s->lattice_directions.size())});
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    std::int32_t offsets[3] = {0, 0, 0};
+    const bool exists = copy_exists(s, copy);
+    if (exists)
+        copy_offsets(s, copy, offsets);
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::int64_t t = static_cast<std::int64_t>(first) + k;
+        out[k] = exists && t >= 0 && t < made
+                   ? project(s->projection_camera, moved(path[static_cast<std::size_t>(t)],
+                                                         s->lattice_directions[static_cast<std::size_t>(t)], offsets,
+                                                         s->extrapolated_distance))
+                   : Vector3{nan, nan, nan};
+    }
+}
+
 void gui_build_seperate_jaw_vertices()
 {
     GuiState* s = gui_state;
@@ -152,6 +201,7 @@ void gui_build_seperate_jaw_vertices()
     if (exercise == nullptr)
         return;
     const std::size_t n = exercise->data.size();
+    ++s->paths_generation;
     s->l_verts.resize(n);
     s->i_verts.resize(n);
     s->r_verts.resize(n);
@@ -280,22 +330,19 @@ void gui_fit_display_to_verts()
     // The paths count only while a report is loaded: after a failed load the
     // arrays of the previous report are still there but no longer shown.
     if (s->report != nullptr) {
-        const struct {
-            bool shown, extrapolated;
-            const std::vector<Vector3>& path;
-            const std::vector<std::vector<Vector3>>& copies;
-        } kinds[3] = {
-            {s->draw_l_vertex, s->draw_extrapolation_l, s->l_verts, s->l_extrapolated_verts},
-            {s->draw_i_vertex, s->draw_extrapolation_i, s->i_verts, s->i_extrapolated_verts},
-            {s->draw_r_vertex, s->draw_extrapolation_r, s->r_verts, s->r_extrapolated_verts},
-        };
-        for (const auto& kind : kinds) {
-            if (!kind.shown)
+        const bool shown[3] = {s->draw_l_vertex, s->draw_i_vertex, s->draw_r_vertex};
+        const bool extrapolated[3] = {s->draw_extrapolation_l, s->draw_extrapolation_i, s->draw_extrapolation_r};
+        std::vector<Vector3> copy;
+        for (int kind = 0; kind < 3; ++kind) {
+            if (!shown[kind])
                 continue;
-            widen_bounds(bounds, kind.path.data(), kind.path.size(), viewport);
-            if (kind.extrapolated)
-                for (const auto& copy : kind.copies)
+            const std::vector<Vector3>& path = gui_path(s, kind);
+            widen_bounds(bounds, path.data(), path.size(), viewport);
+            if (extrapolated[kind])
+                for (std::int32_t k = 0; k < gui_extrapolated_copy_count(s); ++k) {
+                    gui_extrapolated_path(s, kind, k, &copy);
                     widen_bounds(bounds, copy.data(), copy.size(), viewport);
+                }
         }
     }
     for (double b : bounds)

@@ -40,20 +40,13 @@ std::int32_t gui_exercise_sample_count(const EmgExercise* exercise)
 
 void gui_release_derived_arrays(GuiState* state)
 {
-    state->l_extrapolated_verts.clear();
-    state->i_extrapolated_verts.clear();
-    state->r_extrapolated_verts.clear();
-    state->l_projected_extrapolated_verts.clear();
-    state->i_projected_extrapolated_verts.clear();
-    state->r_projected_extrapolated_verts.clear();
+    ++state->paths_generation;
+    state->lattice_directions.clear();
     state->extrapolations_number = 0;
     state->extrapolated_verts_number = 0;
     state->l_verts.clear();
     state->i_verts.clear();
     state->r_verts.clear();
-    state->l_projected_verts.clear();
-    state->i_projected_verts.clear();
-    state->r_projected_verts.clear();
     state->verts_number = 0;
     state->open_close_movements.clear();
     state->open_close_movements_number = 0;

@@ -8,6 +8,7 @@
 
 #include "app/sdl_help.hpp"
 #include "geometry/camera.hpp"
+#include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
 #include "widgets/interactable_viewport3d.hpp"
 
@@ -322,19 +323,33 @@ bool clip_segment(const SvgProjection& projection, Vector3* a, Vector3* b)
 // plane and, when the piece comes back in front, a new one begins at it.
 // Points without a place are left out, the line running past them.
 void write_path_piece(SvgSink& file, int indent, int width, int height, const SvgProjection& projection,
-                      const Vector3* vertices, const PathPiece& piece)
+                      const Vector3* vertices, const PathPiece& piece, double tolerance)
 {
+    std::vector<PathPoint2> points;  // of the polyline being written
     auto open = [&] {
         file.tabs(indent);
         file.write("<polyline");
         if (piece.dashed)
             file.write(" stroke-dasharray=\"1%,1%\"");
         file.write(" points=\"");
+        points.clear();
     };
     auto point = [&](const Vector3& vertex) {
         double fx = 0, fy = 0;
         if (projection.project_for_writing(vertex, width, height, &fx, &fy))
-            file.point(fx * width, fy * height);
+            points.push_back({fx * width, fy * height});
+    };
+    // A polyline keeps its first and last points, so the switches and the
+    // cuts at the near plane stay where they are.
+    auto close = [&] {
+        if (tolerance > 0) {
+            for (std::uint32_t k : path_simplification_polyline(points.data(), points.size(), tolerance))
+                file.point(points[k].x, points[k].y);
+        } else {
+            for (const PathPoint2& p : points)
+                file.point(p.x, p.y);
+        }
+        file.write("\"/>\n");
     };
     open();
     bool open_polyline = true;
@@ -357,7 +372,7 @@ void write_path_piece(SvgSink& file, int indent, int width, int height, const Sv
             }
             point(crossing);
             if (side < 0) {
-                file.write("\"/>\n");
+                close();
                 open_polyline = false;
             }
         }
@@ -367,7 +382,7 @@ void write_path_piece(SvgSink& file, int indent, int width, int height, const Sv
         previous_side = side;
     }
     if (open_polyline)
-        file.write("\"/>\n");
+        close();
 }
 
 int scene_color(const InteractableViewport3d* viewport, const Color* color)
@@ -433,13 +448,14 @@ void svg_writer_draw_edges(SvgSink& file, int indent, const InteractableViewport
 
 void svg_writer_draw_path_switched(SvgSink& file, int indent, int width, int height,
                                    const InteractableViewport3d* viewport, const Vector3* vertices, int vertex_count,
-                                   const std::int32_t* switches, int switch_count, const Color* color)
+                                   const std::int32_t* switches, int switch_count, const Color* color,
+                                   double tolerance)
 {
     const SvgProjection projection(viewport);
     open_group(file, indent, "stroke", scene_color(viewport, color), " fill=\"none\"");
     // One polyline per piece, empty pieces included, so that every switch
     // shows in the file as it does in the walk over the path.
     for (const PathPiece& piece : path_switching_pieces(vertex_count, switches, switch_count))
-        write_path_piece(file, indent + 1, width, height, projection, vertices, piece);
+        write_path_piece(file, indent + 1, width, height, projection, vertices, piece, tolerance);
     close_group(file, indent);
 }

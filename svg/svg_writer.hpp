@@ -149,7 +149,12 @@ void svg_writer_draw_edges(SvgSink& file, int indent, const InteractableViewport
                            const Color* color);
 // A group of polylines in absolute units of a width x height box, solid,
 // then dashed, then solid... switching at the given vertex indices, cut
-// exactly as the screen cuts the path (geometry/path_switching.hpp).
+// exactly as the screen cuts the path (geometry/path_switching.hpp). With a
+// tolerance above 0 each polyline keeps only the points needed to stay
+// within that many units of all of its points (the first and the last stay,
+// so do the switches), which is what a drawing of width x height pixels can
+// show (geometry/path_simplification.hpp).
 void svg_writer_draw_path_switched(SvgSink& file, int indent, int width, int height,
                                    const InteractableViewport3d* viewport, const Vector3* vertices, int vertex_count,
-                                   const std::int32_t* switches, int switch_count, const Color* color);
+                                   const std::int32_t* switches, int switch_count, const Color* color,
+                                   double tolerance = 0.0);

@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <numbers>
+#include <random>
+#include <set>
 
 #include "geometry/lattice.hpp"
+#include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
 #include "geometry/vector_algebra.hpp"
+#include "tests/jaw_motion.hpp"
 #include "tests/test_support.hpp"
 
 namespace {
@@ -125,6 +130,155 @@ TEST(PathSwitching, PiecesAlternateAtTheSwitches)
             << c.vertex_count << " vertices, " << c.switches.size() << " switches";
     // No array at all: one solid piece, whatever the count says.
     EXPECT_EQ(primitives(3, nullptr, 4), (std::vector<Primitive>{{false, {0, 1, 2}}}));
+}
+
+// The pairs a switched path draws: every pair of a solid piece, every other
+// pair of a dashed one, as the viewport draws them.
+TEST(PathSimplification, DrawnPairsFollowTheSwitches)
+{
+    const std::int32_t one[] = {3}, two[] = {2, 4};
+    using Pairs = std::vector<std::uint32_t>;
+    EXPECT_EQ(path_simplification_drawn_pairs(6, one, 1), (Pairs{0, 1, 1, 2, 3, 4}));
+    EXPECT_EQ(path_simplification_drawn_pairs(6, two, 2), (Pairs{0, 1, 1, 2, 4, 5}));
+    EXPECT_EQ(path_simplification_drawn_pairs(3, nullptr, 0), (Pairs{0, 1, 1, 2}));
+}
+
+// A level against a plain map of cells: every sample is drawn at the first
+// sample of its cell, each drawn pair of distinct cells is one segment, and
+// a coarser level made from a finer one is the level made from the samples.
+TEST(PathSimplification, LevelsAreTheCellsOfTheDrawnPairs)
+{
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0.0, 0.3);
+    jaw_motion::Motion motion;
+    motion.samples = 4000;
+    motion.cycles = 12;
+    std::vector<Vector3> jaw, wander{{0, 0, 0}};
+    for (const EmgDataPoint& p : jaw_motion::samples(motion))
+        jaw.push_back({p.incisal.x + noise(random) * 0.1, p.incisal.y, p.incisal.z + noise(random) * 0.1});
+    for (int k = 1; k < 3000; ++k)
+        wander.push_back({wander.back().x + noise(random), wander.back().y + noise(random), -wander.back().z});
+    wander[17].y = std::nan("");
+    const std::vector<std::int32_t> switches = jaw_motion::turning_samples(motion);
+    for (const auto& [path, level] : {std::pair{&jaw, -2}, std::pair{&wander, -1}, std::pair{&wander, 2}}) {
+        const auto n = static_cast<std::int32_t>(path->size());
+        const std::vector<std::uint32_t> pairs =
+            path_simplification_drawn_pairs(n, switches.data(), static_cast<std::int32_t>(switches.size()));
+        PathLevel built, finer;
+        ASSERT_TRUE(path_simplification_cluster(&built, path->data(), n, pairs.data(), pairs.size() / 2, level));
+        ASSERT_TRUE(path_simplification_cluster(&finer, path->data(), n, pairs.data(), pairs.size() / 2, level - 1));
+        const double cell = std::ldexp(1.0, level);
+        std::map<std::tuple<double, double, double>, std::uint32_t> first;  // cell -> its first sample
+        auto cell_of = [&](const Vector3& p) {
+            return std::tuple{std::floor(p.x / cell), std::floor(p.y / cell), std::floor(p.z / cell)};
+        };
+        for (std::uint32_t k = 0; k < path->size(); ++k)
+            if (std::isfinite((*path)[k].y))
+                first.emplace(cell_of((*path)[k]), k);
+        std::set<std::pair<std::uint32_t, std::uint32_t>> expected, drawn;
+        for (std::size_t k = 0; k < pairs.size(); k += 2) {
+            const Vector3 &a = (*path)[pairs[k]], &b = (*path)[pairs[k + 1]];
+            if (std::isfinite(a.y) && std::isfinite(b.y) && cell_of(a) != cell_of(b))
+                expected.insert(std::minmax(first[cell_of(a)], first[cell_of(b)]));
+        }
+        for (std::size_t s = 0; s < built.segments.size(); s += 2)
+            EXPECT_TRUE(drawn.insert(std::minmax(built.first_samples[built.segments[s]],
+                                                  built.first_samples[built.segments[s + 1]])).second)
+                << "each pair of cells once";
+        EXPECT_EQ(drawn, expected) << "level " << level;
+        EXPECT_EQ(built.vertex_count(), first.size());
+        for (std::size_t v = 0; v < built.vertex_count(); ++v)  // drawn at its representative sample
+            EXPECT_LE(std::abs(built.positions[3 * v] - (*path)[built.first_samples[v]].x), 1e-5 * (1 + cell));
+        const PathLevel coarsened = path_simplification_coarsen(finer);
+        EXPECT_EQ(coarsened.first_samples, built.first_samples);
+        EXPECT_EQ(coarsened.cells, built.cells);
+        EXPECT_EQ(coarsened.segment_count(), built.segment_count());
+        if (path == &jaw) {
+            EXPECT_LT(built.segment_count(), pairs.size() / 2 / 2) << "retraced samples share their cells";
+        }
+    }
+    // A path far out for the cells is refused.
+    const Vector3 far[2] = {{1e12, 0, 0}, {0, 0, 0}};
+    const std::uint32_t pair[2] = {0, 1};
+    PathLevel untouched;
+    EXPECT_FALSE(path_simplification_cluster(&untouched, far, 2, pair, 1, -10));
+    EXPECT_EQ(untouched.vertex_count(), 0u);
+}
+
+// The scale a level is chosen from: in an orthographic view one millimetre
+// spans side / (2 |z|) pixels whatever the rotation, and no point of the box
+// moves on the screen by more than the scale times its move, in a
+// perspective view too.
+TEST(PathSimplification, ScreenScaleBoundsEveryMove)
+{
+    PathBox box;
+    for (const Vector3& p : {Vector3{-3, 1, 2}, Vector3{4, -2, 7}})
+        box.add(p);
+    box.add({std::nan(""), 0, 0});
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (const bool perspective : {false, true})
+        for (const double yaw : {0.0, 33.0, 180.0}) {
+            const CameraView view{0.5, -1, -20, 17, yaw, 5, 0.1, 1000, 60, 1, perspective};
+            const Matrix4 m = camera_model_view_matrix(view);
+            const double scale = path_simplification_pixels_per_mm(m, box, 750);
+            if (!perspective) {
+                EXPECT_NEAR(scale, 750 / 40.0, 1e-9);
+            }
+            for (int k = 0; k < 200; ++k) {
+                const Vector3 p{-3 + 7 * unit(random), -2 + 3 * unit(random), 2 + 5 * unit(random)};
+                const Vector3 q{std::min(4.0, p.x + 0.01 * unit(random)), p.y, std::min(7.0, p.z + 0.01)};
+                Vector3 a, b;
+                ASSERT_TRUE(camera_project(&a, m, p) && camera_project(&b, m, q));
+                EXPECT_LE(std::hypot(a.x - b.x, a.y - b.y) * 750,
+                          scale * algebra_vector_vector_distance(&p, &q) * (1 + 1e-9));
+            }
+        }
+    EXPECT_EQ(path_simplification_pixels_per_mm(camera_identity_matrix(), PathBox{}, 750), 0.0);
+    const CameraView behind{0, 0, 5, 0, 0, 0, 0.1, 1000, 60, 1, true};  // the box reaches behind the eye
+    EXPECT_TRUE(std::isinf(path_simplification_pixels_per_mm(camera_model_view_matrix(behind), box, 750)));
+    // The coarsest cell of at most the given width.
+    for (const double scale : {17.36, 4.42, 1e-3, 300.0}) {
+        const std::int32_t level = path_simplification_level(scale, 1.25);
+        EXPECT_LE(std::ldexp(scale, level), 1.25);
+        EXPECT_GT(std::ldexp(scale, level + 1), 1.25);
+    }
+    EXPECT_EQ(path_simplification_level(0.0, 1.25), INT32_MIN);
+    EXPECT_EQ(path_simplification_level(std::numeric_limits<double>::infinity(), 1.25), INT32_MIN);
+}
+
+// Douglas-Peucker keeps the ends and stays within its tolerance of every
+// point; a chart column keeps its smallest and largest sample.
+TEST(PathSimplification, PolylinesAndColumns)
+{
+    std::mt19937 random(11);
+    std::normal_distribution<double> step(0.0, 1.0);
+    std::vector<PathPoint2> points{{0, 0}};
+    for (int k = 1; k < 2000; ++k)
+        points.push_back({points.back().x + 0.3 + 0.2 * step(random), points.back().y + step(random)});
+    for (const double tolerance : {0.25, 1.0, 4.0}) {
+        const std::vector<std::uint32_t> kept = path_simplification_polyline(points.data(), points.size(), tolerance);
+        ASSERT_GE(kept.size(), 2u);
+        EXPECT_TRUE(kept.front() == 0 && kept.back() == points.size() - 1);
+        EXPECT_LT(kept.size(), points.size());
+        for (std::size_t s = 0; s + 1 < kept.size(); ++s)
+            for (std::uint32_t k = kept[s]; k < kept[s + 1]; ++k) {
+                const PathPoint2 &a = points[kept[s]], &b = points[kept[s + 1]], &p = points[k];
+                const double t = std::clamp(((p.x - a.x) * (b.x - a.x) + (p.y - a.y) * (b.y - a.y))
+                                                / (std::pow(b.x - a.x, 2) + std::pow(b.y - a.y, 2)),
+                                            0.0, 1.0);
+                EXPECT_LE(std::hypot(a.x + t * (b.x - a.x) - p.x, a.y + t * (b.y - a.y) - p.y), tolerance + 1e-9);
+            }
+    }
+    EXPECT_EQ(path_simplification_polyline(points.data(), 1, 1.0), (std::vector<std::uint32_t>{0}));
+
+    const double values[] = {3, -1, 4, 1, std::nan(""), 9, 2};
+    std::vector<double> low, high;
+    path_simplification_min_max_columns(values, 7, 3, &low, &high);  // samples 0-2, 3-4, 5-6
+    EXPECT_EQ(low, (std::vector<double>{-1, 1, 2}));
+    EXPECT_EQ(high, (std::vector<double>{4, 1, 9}));
+    path_simplification_min_max_columns(values, 2, 4, &low, &high);  // more columns than samples
+    EXPECT_EQ(low, (std::vector<double>{3, 3, -1, -1}));
 }
 
 }  // namespace

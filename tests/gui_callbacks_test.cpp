@@ -125,16 +125,17 @@ TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
     TempWorkingDirectory directory;
     load_report_file("r.tsv", report_text({{"A", 20}}));
     gui_activate_specific_page('a');
-    const Vector3 before = state()->i_projected_verts[5];
+    const Vector3 before = gui_projected_vertex(state(), GUI_KIND_INCISAL, -1, 5);
     type_into(state()->viewport_x_input, "3");
-    EXPECT_NE(state()->i_projected_verts[5].x, before.x);
+    EXPECT_NE(gui_projected_vertex(state(), GUI_KIND_INCISAL, -1, 5).x, before.x);
 
     gui_activate_specific_page('e');
     type_into(state()->extrapolation_x_input, "2");
     type_into(state()->extrapolation_y_input, "0");
     type_into(state()->extrapolation_z_input, "1");
     EXPECT_EQ(state()->extrapolations_number, 5 * 1 * 3);
-    EXPECT_EQ(state()->l_extrapolated_verts.size(), 15u);
+    EXPECT_TRUE(std::isfinite(gui_extrapolated_vertex(state(), GUI_KIND_LEFT, 14, 19).x));
+    EXPECT_TRUE(std::isnan(gui_extrapolated_vertex(state(), GUI_KIND_LEFT, 15, 19).x));
     type_into(state()->extrapolation_y_input, "1");
     state()->extrapolation_memory_limit = std::int64_t{1} << 30;
     const struct {

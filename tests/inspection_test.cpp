@@ -1,5 +1,6 @@
 // Point inspection: the candidate order, tie rules and locked samples of the
-// search, and the index agreeing with the plain search. What a pass draws
+// search, and the index agreeing with the plain search, over paths and grid
+// copies whose positions come from the camera of the last projection. What a pass draws
 // and writes is checked with the scene.
 #include <gtest/gtest.h>
 
@@ -9,35 +10,44 @@
 #include <tuple>
 
 #include "app/inspection.hpp"
+#include "geometry/camera.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
 #include "tests/test_support.hpp"
 
 namespace {
 
-// A state whose projected arrays are set by hand: no report is needed for
-// the search itself.
+// A state whose paths and lattice directions are set by hand, under a camera
+// that projects (x, y, z) to the view fractions (x, y): no report is needed
+// for the search itself. Copy n of a path is the path moved by the copy's
+// offsets along the directions of each sample (spacing 1).
 struct SearchState {
     GuiState state;
 
     explicit SearchState(int samples)
     {
-        state.verts_number = samples;
-        for (auto* v : {&state.l_projected_verts, &state.i_projected_verts, &state.r_projected_verts})
+        state.verts_number = state.extrapolated_verts_number = samples;
+        for (auto* v : {&state.l_verts, &state.i_verts, &state.r_verts})
             v->assign(static_cast<std::size_t>(samples), Vector3{5, 5, 0});
+        state.lattice_directions.assign(static_cast<std::size_t>(samples), {Vector3{1, 0, 0}, {0, 1, 0}, {0, 0, 1}});
+        state.extrapolated_distance = 1.0;
+        state.projection_camera = camera_identity_matrix();
+        state.projection_camera.m[0] = state.projection_camera.m[5] = 2;
+        state.projection_camera.m[12] = state.projection_camera.m[13] = -1;
+        grid(0, 0, 0);
     }
-    // Grid copies for the kinds that are extrapolated, with (x, y, z) amounts.
+    // Copies for the kinds that are extrapolated, with (x, y, z) amounts.
     void grid(std::int32_t x, std::int32_t y, std::int32_t z)
     {
-        state.extrapolation_x_amount = x;
-        state.extrapolation_y_amount = y;
-        state.extrapolation_z_amount = z;
-        const auto n = static_cast<std::size_t>(lattice_node_count(x, y, z));
-        for (auto* copies : {&state.l_projected_extrapolated_verts, &state.i_projected_extrapolated_verts,
-                             &state.r_projected_extrapolated_verts})
-            copies->assign(n, std::vector<Vector3>(static_cast<std::size_t>(state.verts_number), Vector3{5, 5, 0}));
-        ++state.projection_generation;
+        state.extrapolation_x_amount = state.extrapolated_amounts[0] = x;
+        state.extrapolation_y_amount = state.extrapolated_amounts[1] = y;
+        state.extrapolation_z_amount = state.extrapolated_amounts[2] = z;
+        state.extrapolations_number = static_cast<std::int32_t>(lattice_node_count(x, y, z));
+        changed();
     }
+    // The paths moved: whatever was derived from them is stale.
+    void changed() { ++state.paths_generation; }
+    std::vector<Vector3>& path(int kind) { return const_cast<std::vector<Vector3>&>(gui_path(&state, kind)); }
 };
 
 // Everything a hit says, for comparisons.
@@ -53,9 +63,9 @@ TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
 {
     SearchState t(4);
     GuiState& s = t.state;
-    s.l_projected_verts = {{0.1, 0.1, 0}, {0.5, 0.5, 0.3}, {0.9, 0.9, 0}, {0.5, 0.5, 0.9}};
-    s.i_projected_verts = {{0.5, 0.5, 0}, {0.2, 0.8, 0}, {0.8, 0.2, 0}, {0.7, 0.7, 0}};
-    s.r_projected_verts = {{0.52, 0.5, 0}, {0.5, 0.5, 0}, {0.3, 0.3, 0}, {0.6, 0.6, 0}};
+    s.l_verts = {{0.1, 0.1, 0}, {0.5, 0.5, 0.3}, {0.9, 0.9, 0}, {0.5, 0.5, 0.9}};
+    s.i_verts = {{0.5, 0.5, 0}, {0.2, 0.8, 0}, {0.8, 0.2, 0}, {0.7, 0.7, 0}};
+    s.r_verts = {{0.52, 0.5, 0}, {0.5, 0.5, 0}, {0.3, 0.3, 0}, {0.6, 0.6, 0}};
     EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'r')), std::make_tuple(1, 'l', false, 0, 0, 0));
     s.draw_l_vertex = false;
     EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'l')), std::make_tuple(0, 'i', false, 0, 0, 0));
@@ -63,16 +73,16 @@ TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
     EXPECT_EQ(fields(inspection_find_linear(&s, 0.5, 0.5, 'r')), std::make_tuple(-1, 'r', false, 0, 0, 0));
 
     s.draw_l_vertex = s.draw_i_vertex = s.draw_r_vertex = true;
-    s.l_projected_verts = {{0.1, 0.1, 0}, {0.9, 0.9, 0}, {0.9, 0.9, 0}, {0.9, 0.9, 0}};
-    s.i_projected_verts = {{0.4, 0.4, 0}, {0.6, 0.6, 0}, {0.6, 0.6, 0}, {0.6, 0.6, 0}};
-    s.r_projected_verts = {{0.45, 0.45, 0}, {0.7, 0.7, 0}, {0.7, 0.7, 0}, {0.7, 0.7, 0}};
-    ++s.projection_generation;
+    s.l_verts = {{0.1, 0.1, 0}, {0.9, 0.9, 0}, {0.9, 0.9, 0}, {0.9, 0.9, 0}};
+    s.i_verts = {{0.4, 0.4, 0}, {0.6, 0.6, 0}, {0.6, 0.6, 0}, {0.6, 0.6, 0}};
+    s.r_verts = {{0.45, 0.45, 0}, {0.7, 0.7, 0}, {0.7, 0.7, 0}, {0.7, 0.7, 0}};
+    t.changed();
     InspectionIndex index;
     EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'i');
     s.draw_i_vertex = false;
     EXPECT_EQ(index.find(&s, 0.42, 0.42, 'l').kind, 'r');
-    s.r_projected_verts = {{0.0, 0.0, 0}, {0.95, 0.95, 0}, {0.95, 0.95, 0}, {0.95, 0.95, 0}};
-    ++s.projection_generation;
+    s.r_verts = {{0.0, 0.0, 0}, {0.95, 0.95, 0}, {0.95, 0.95, 0}, {0.95, 0.95, 0}};
+    t.changed();
     EXPECT_EQ(fields(index.find(&s, 0.42, 0.42, 'l')), std::make_tuple(0, 'l', false, 0, 0, 0));
 }
 
@@ -83,9 +93,9 @@ TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
     SearchState t(8);
     GuiState& s = t.state;
     for (int k = 0; k < 8; ++k) {
-        s.l_projected_verts[k] = {0.1 * k, 0.0, 0};
-        s.i_projected_verts[k] = {0.1 * k, 0.5, 0};
-        s.r_projected_verts[k] = {0.1 * k, 1.0, 0};
+        s.l_verts[k] = {0.1 * k, 0.0, 0};
+        s.i_verts[k] = {0.1 * k, 0.5, 0};
+        s.r_verts[k] = {0.1 * k, 1.0, 0};
     }
     s.locked_point = 5;
     InspectionIndex index;
@@ -96,7 +106,7 @@ TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
 
     SearchState u(3);
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    u.state.l_projected_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
+    u.state.l_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
     u.state.draw_i_vertex = u.state.draw_r_vertex = false;
     InspectionIndex other;
     EXPECT_EQ(other.find(&u.state, 0.5, 0.5, 'i').hovered, 2);
@@ -108,14 +118,14 @@ TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
     g.grid(1, 0, 0);
     // Incisal copies s = -1, 0, +1 at x 0.2, 0.5, 0.8; the left path at 0.21.
     for (int k = 0; k < 3; ++k) {
-        g.state.i_projected_extrapolated_verts[0][k] = {0.2, 0.1 * k, 0};
-        g.state.i_projected_extrapolated_verts[1][k] = {0.5, 0.1 * k, 0};
-        g.state.i_projected_extrapolated_verts[2][k] = {0.8, 0.1 * k, 0};
-        g.state.l_projected_verts[k] = {0.21, 0.9, 0};
+        g.state.i_verts[k] = {0.5, 0.1 * k, 0};
+        g.state.lattice_directions[k][0] = {0.3, 0, 0};
+        g.state.l_verts[k] = {0.21, 0.9, 0};
     }
     EXPECT_EQ(fields(inspection_find_linear(&g.state, 0.19, 0.1, 'l')), std::make_tuple(1, 'i', true, -1, 0, 0));
     // A plain path point as near as the nearest copy wins: plain paths come first.
-    g.state.l_projected_verts[2] = {0.19, 0.2, 0};
+    g.state.l_verts[2] = {0.19, 0.2, 0};
+    g.changed();
     EXPECT_EQ(fields(inspection_find_linear(&g.state, 0.19, 0.15, 'l')), std::make_tuple(2, 'l', false, 0, 0, 0));
 }
 
@@ -138,15 +148,13 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
         auto point = [&] {
             return Vector3{std::round(coordinate(random) * 40) / 40, std::round(coordinate(random) * 40) / 40, 0};
         };
-        for (auto* v : {&s.l_projected_verts, &s.i_projected_verts, &s.r_projected_verts})
-            for (Vector3& p : *v)
+        for (int kind = 0; kind < 3; ++kind)
+            for (Vector3& p : t.path(kind))
                 p = point();
-        for (auto* copies : {&s.l_projected_extrapolated_verts, &s.i_projected_extrapolated_verts,
-                             &s.r_projected_extrapolated_verts})
-            for (auto& copy : *copies)
-                for (Vector3& p : copy)
-                    p = point();
-        ++s.projection_generation;
+        for (auto& directions : s.lattice_directions)
+            for (Vector3& d : directions)
+                d = {point().x, point().y, 0};
+        t.changed();
         InspectionIndex index;
         for (int q = 0; q < 40; ++q) {
             const double mx = q % 4 == 0 ? std::round(mouse(random) * 40) / 40 : mouse(random);
@@ -159,10 +167,10 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
     SearchState t(300);
     GuiState& s = t.state;
     std::uniform_int_distribution<int> step(-50, 50);
-    for (auto* v : {&s.l_projected_verts, &s.i_projected_verts, &s.r_projected_verts})
-        for (Vector3& p : *v)
+    for (int kind = 0; kind < 3; ++kind)
+        for (Vector3& p : t.path(kind))
             p = {0.5 + step(random) * 1e-11, 0.25 + step(random) * 1e-11, 0};
-    ++s.projection_generation;
+    t.changed();
     InspectionIndex index;
     for (int q = 0; q <= 50; ++q) {
         // The last query is far away.

@@ -64,7 +64,7 @@ TEST_F(Pipeline, SeparationAndProjectionOfTheSingleCopy)
 {
     gui_build_seperate_jaw_vertices();
     gui_build_extrapolated_and_projected_jaw_vertices();
-    EXPECT_TRUE(gui_state->verts_number == 0 && gui_state->l_projected_verts.empty());
+    EXPECT_TRUE(gui_state->verts_number == 0 && gui_state->lattice_directions.empty());
     gui_state->report = std::make_unique<EmgReport>();
     gui_build_seperate_jaw_vertices();
     gui_build_extrapolated_and_projected_jaw_vertices();
@@ -86,11 +86,11 @@ TEST_F(Pipeline, SeparationAndProjectionOfTheSingleCopy)
         expect_near(gui_state->l_verts[t], e.data[t].left, 0);
         expect_near(gui_state->i_verts[t], e.data[t].incisal, 0);
         expect_near(gui_state->r_verts[t], e.data[t].right, 0);
-        expect_near(gui_state->i_extrapolated_verts[0][t], gui_state->i_verts[t], 0);
+        expect_near(gui_extrapolated_vertex(gui_state, GUI_KIND_INCISAL, 0, t), gui_state->i_verts[t], 0);
         Vector3 expected;
         ASSERT_TRUE(camera_project(&expected, m, gui_state->r_verts[t]));
-        expect_near(gui_state->r_projected_verts[t], expected, 0);
-        expect_near(gui_state->r_projected_extrapolated_verts[0][t], expected, 0);
+        expect_near(gui_projected_vertex(gui_state, GUI_KIND_RIGHT, -1, t), expected, 0);
+        expect_near(gui_projected_vertex(gui_state, GUI_KIND_RIGHT, 0, t), expected, 0);
     }
 }
 
@@ -102,7 +102,9 @@ TEST_F(Pipeline, GridCopiesStartAlongTheWorldAxesAndTurnWithTheJaw)
     gui_state->extrapolation_distance = 10.0;
     gui_build_extrapolated_and_projected_jaw_vertices();
     ASSERT_EQ(gui_state->extrapolations_number, 9);
-    const auto& copies = gui_state->l_extrapolated_verts;
+    std::vector<std::vector<Vector3>> copies(9);
+    for (int k = 0; k < 9; ++k)
+        gui_extrapolated_path(gui_state, GUI_KIND_LEFT, k, &copies[static_cast<std::size_t>(k)]);
     for (int t = 0; t < 10; ++t)
         expect_near(copies[4][t], gui_state->l_verts[t], 1e-12);  // the central copy is the path
     // At sample 0 the offsets lie along the world axes.
@@ -113,21 +115,20 @@ TEST_F(Pipeline, GridCopiesStartAlongTheWorldAxesAndTurnWithTheJaw)
     const Vector3 up = copies[lattice_node_index(0, 1, 0, 1, 1, 0)][9];
     EXPECT_NEAR(algebra_vector_vector_distance(&up, &gui_state->l_verts[9]), 10.0, 1e-9);
     EXPECT_GT(std::fabs(up.z - gui_state->l_verts[9].z), 1.0) << "the vertical offset turned with the opening";
-    ASSERT_EQ(gui_state->l_projected_extrapolated_verts.size(), 9u);
-    for (const auto& p : gui_state->l_projected_extrapolated_verts)
-        EXPECT_EQ(p.size(), 10u);
+    for (const auto& copy : copies)
+        EXPECT_EQ(copy.size(), 10u);
 
     // Projecting only follows the camera; after the amounts changed without
     // a rebuild it rebuilds rather than read copies of the wrong shape.
-    const Vector3 before = gui_state->i_projected_verts[2];
+    const Vector3 before = gui_projected_vertex(gui_state, GUI_KIND_INCISAL, -1, 2);
     viewport_.camera_x += 0.25;
     gui_build_projected_jaw_vertices();
-    EXPECT_NE(gui_state->i_projected_verts[2].x, before.x);
-    EXPECT_EQ(gui_state->i_projected_verts[2].y, before.y);
+    EXPECT_NE(gui_projected_vertex(gui_state, GUI_KIND_INCISAL, -1, 2).x, before.x);
+    EXPECT_EQ(gui_projected_vertex(gui_state, GUI_KIND_INCISAL, -1, 2).y, before.y);
     gui_state->extrapolation_x_amount = 2;
     gui_build_projected_jaw_vertices();
     EXPECT_EQ(gui_state->extrapolations_number, 15);
-    EXPECT_EQ(gui_state->i_projected_extrapolated_verts.size(), 15u);
+    EXPECT_TRUE(std::isfinite(gui_projected_vertex(gui_state, GUI_KIND_INCISAL, 14, 9).x));
 }
 
 TEST_F(Pipeline, FitCentresAndZoomsOnWhatIsShown)

@@ -43,7 +43,7 @@ TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
     // The paths of exercise 0 with the grid of preset 1 (3 x 3 x 1 copies),
     // the opening angle and the movements.
     EXPECT_EQ(std::tuple(state()->verts_number, state()->extrapolations_number, state()->extrapolated_verts_number,
-                         state()->l_projected_verts.size()),
+                         state()->lattice_directions.size()),
               std::tuple(40, 9, 40, std::size_t{40}));
     EXPECT_TRUE(state()->report->has_rotation_data);
     EXPECT_GT(state()->report->exercises[0].data[20].open, 1.0) << "opening is a positive angle";
@@ -103,8 +103,7 @@ TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
     EXPECT_EQ(std::tuple(state()->locked_point, state()->verts_number, state()->extrapolations_number,
                          state()->open_close_movements_number, state()->animation_slider->position),
               std::tuple(-1, 0, 0, 0, 0.0));
-    EXPECT_TRUE(state()->l_verts.empty() && state()->r_projected_verts.empty() &&
-                state()->i_extrapolated_verts.empty());
+    EXPECT_TRUE(state()->l_verts.empty() && state()->lattice_directions.empty());
     EXPECT_EQ(state()->animation_slider->text, "0/0");
     // Every later step does nothing rather than reach for exercise 0.
     gui_set_selected_exercise_number(0);

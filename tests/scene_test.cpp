@@ -3,6 +3,7 @@
 // screenshot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -175,12 +176,12 @@ TEST_F(Scene, InspectionHighlightsAndDescribesTheHoveredPoint)
     state_->extrapolation_distance = 10.0;
     gui_build_extrapolated_and_projected_jaw_vertices();
     zelto_draw_frame(&loop_);
-    inspect_at(project(state_->i_extrapolated_verts[lattice_node_index(-1, 0, 0, 1, 0, 0)][10]));
+    inspect_at(project(gui_extrapolated_vertex(state_, GUI_KIND_INCISAL, lattice_node_index(-1, 0, 0, 1, 0, 0), 10)));
     EXPECT_EQ(loop_.hovered_point, 10);
     EXPECT_EQ(state_->point_info_text->text.rfind("[S-1][V+0][H+0] Incisal Point #10, Rotation: ", 0), 0u)
         << state_->point_info_text->text;
     for (int s : {0, 1}) {
-        const Vector3 other = project(state_->i_extrapolated_verts[lattice_node_index(s, 0, 0, 1, 0, 0)][10]);
+        const Vector3 other = project(gui_extrapolated_vertex(state_, GUI_KIND_INCISAL, lattice_node_index(s, 0, 0, 1, 0, 0), 10));
         EXPECT_GE(pixels_of_color_around(other, c_gray), 20) << s;
     }
 }
@@ -220,6 +221,48 @@ TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
         frame();  // the layer is kept once it stayed the same for two passes
         ASSERT_TRUE(frame() == frame()) << "stable";
         EXPECT_TRUE(frame() == direct && loop_.layer_valid) << "preset " << c.preset << " at " << c.position;
+    }
+}
+
+// The paths drawn at their level of detail look as when drawn sample by
+// sample: of a generated recording that goes over the same places again and
+// again, under one pixel in two hundred differs, and every differing pixel
+// has its colour within a pixel in the other picture.
+TEST_F(Scene, LevelsOfDetailKeepThePicture)
+{
+    ReportGeneratorOptions options;
+    options.duration = 120;  // 12 000 samples, thirty openings
+    options.exercises = 1;
+    zelto_test::write_file(directory_.path() / "long.tsv", "");
+    ASSERT_TRUE(report_generator_write_file((directory_.path() / "long.tsv").c_str(), options));
+    start(zelto_test::read_file(directory_.path() / "long.tsv"));
+    auto frame = [&](double cell_pixels) {
+        loop_.scene.path_levels.cell_pixels = cell_pixels;
+        zelto_draw_frame(&loop_);
+        std::vector<std::uint8_t> pixels(750 * 750 * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 750, 750, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    loop_.layer_cache_enabled = false;
+    for (const int preset : {1, 3, 5}) {
+        gui_state_load_preset(preset);
+        state_->paused = true;
+        const std::vector<std::uint8_t> every_sample = frame(0.0), levels = frame(SCENE_PATH_CELL_PIXELS);
+        auto same = [&](int a, int b) { return std::equal(&every_sample[4 * a], &every_sample[4 * a + 3], &levels[4 * b]); };
+        int differing = 0, far = 0;
+        for (int y = 1; y < 749; ++y)
+            for (int x = 1; x < 749; ++x) {
+                if (same(750 * y + x, 750 * y + x))
+                    continue;
+                ++differing;
+                bool near = false;
+                for (int d = 0; d < 9; ++d)
+                    near = near || same(750 * y + x, 750 * (y + d / 3 - 1) + x + d % 3 - 1);
+                far += !near;
+            }
+        EXPECT_LT(differing, 750 * 750 / 200) << "preset " << preset;
+        EXPECT_LT(far, differing / 10 + 1) << "preset " << preset;
     }
 }
 

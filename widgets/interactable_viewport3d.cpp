@@ -297,6 +297,10 @@ namespace {
 class CameraDrawing {
 public:
     CameraDrawing(const InteractableViewport3d* viewport, const Vector3* vertices, const Color* color)
+        : CameraDrawing(viewport, vertices, GL_DOUBLE, color)
+    {
+    }
+    CameraDrawing(const InteractableViewport3d* viewport, const void* vertices, GLenum type, const Color* color)
         : texturing_(glIsEnabled(GL_TEXTURE_2D) == GL_TRUE)
     {
         const Matrix4 m = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
@@ -307,7 +311,7 @@ public:
         const Color& c = color != nullptr ? *color : viewport->foreground;
         glColor4ub(c.r, c.g, c.b, c.a);
         glEnableClientState(GL_VERTEX_ARRAY);
-        glVertexPointer(3, GL_DOUBLE, 0, vertices);
+        glVertexPointer(3, type, 0, vertices);
     }
     ~CameraDrawing()
     {
@@ -369,4 +373,14 @@ void interactable_viewport3d_draw_path_switched(const InteractableViewport3d* vi
     for (const PathPiece& piece : path_switching_pieces(vertex_count, switches, switch_count))
         if (piece.count > 1)
             glDrawArrays(piece.dashed ? GL_LINES : GL_LINE_STRIP, piece.first, piece.count);
+}
+
+void interactable_viewport3d_draw_segments(const InteractableViewport3d* viewport, const float* positions,
+                                           int vertex_count, const std::uint32_t* segments, int segment_count,
+                                           const Color* color)
+{
+    if (vertex_count <= 0 || segment_count <= 0)
+        return;
+    const CameraDrawing drawing(viewport, positions, GL_FLOAT, color);
+    glDrawElements(GL_LINES, 2 * segment_count, GL_UNSIGNED_INT, segments);
 }

@@ -103,3 +103,9 @@ void interactable_viewport3d_draw_edges(const InteractableViewport3d* viewport, 
 void interactable_viewport3d_draw_path_switched(const InteractableViewport3d* viewport, const Vector3* vertices,
                                                 int vertex_count, const std::int32_t* switches, int switch_count,
                                                 const Color* color);
+// Line segments between vertices given as x, y, z floats: `segments` holds
+// 2 * segment_count valid vertex indices (the levels of detail of
+// geometry/path_simplification.hpp).
+void interactable_viewport3d_draw_segments(const InteractableViewport3d* viewport, const float* positions,
+                                           int vertex_count, const std::uint32_t* segments, int segment_count,
+                                           const Color* color);
