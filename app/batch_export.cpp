@@ -364,6 +364,15 @@ public:
             if (!results_[i].done)
                 finish(i, failed("no export process could take it"));
         print_ready();
+        // Every worker has been told there is nothing left; each ends once it
+        // has released its viewer.
+        for (Worker& worker : workers_) {
+            worker.tasks.reset();
+            int status = 0;
+            while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+        workers_.clear();
         return summarise();
     }
 

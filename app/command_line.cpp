@@ -12,6 +12,7 @@
 #include <map>
 #include <string_view>
 
+#include "app/export_report.hpp"
 #include "app/zelto.hpp"
 #include "app/zelto_version.hpp"
 
@@ -196,6 +197,10 @@ private:
                         known = *flags[k] = true;
                 if (!known)
                     return bad(format, "a format (svg, bmp, png, chart, csv)");
+                if (format == "chart" && !export_report_charts_available()) {
+                    error_ = "--format: charts are not available in this build of Zelto";
+                    return;
+                }
                 start = end + 1;
             }
         } else if (name_ == "--preset") {

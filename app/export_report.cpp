@@ -74,7 +74,16 @@ struct Writer {
     void picture(const std::string& name, SDL_Surface* surface, bool png)
     {
         const std::filesystem::path path = directory / name;
-        const int status = png ? IMG_SavePNG(surface, path.c_str()) : SDL_SaveBMP(surface, path.c_str());
+        int status = -1;
+        if (!png) {
+            status = SDL_SaveBMP(surface, path.c_str());
+        } else {
+            // The view is opaque: its PNG carries red, green and blue only,
+            // a quarter less to compress.
+            const SurfacePtr rgb(SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGB24, 0));
+            if (rgb != nullptr)
+                status = IMG_SavePNG(rgb.get(), path.c_str());
+        }
         if (status != 0) {
             fail_on(path, SDL_GetError());
             return;
@@ -302,6 +311,11 @@ ExportReportResult export_report_write(ExportViewer* viewer, const ExportOptions
     if (!result.ok)
         result.csv_rows.clear();
     return result;
+}
+
+bool export_report_charts_available()
+{
+    return ZELTO_EXPORT_HAS_CHART != 0;
 }
 
 void export_report_close(ExportViewer* viewer)
