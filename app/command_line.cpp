@@ -294,7 +294,7 @@ std::string command_line_usage()
            "with REPORT loaded when one is named.\n"
            "\n"
            "  -h, --help              show this help and exit\n"
-           "      --version           show the versions of Zelto, SDL and SDL_ttf and exit\n"
+           "      --version           show the versions of Zelto and its SDL libraries, exit\n"
            "      --export DIR        write pictures, charts and measures of every REPORT\n"
            "                          into DIR (made when missing), without a window\n"
            "      --measures          write the measures of every exercise of every REPORT\n"

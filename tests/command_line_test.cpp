@@ -12,6 +12,7 @@
 #include "app/command_line.hpp"
 #include "app/export_report.hpp"
 #include "app/screenshot_svg.hpp"
+#include "app/window.hpp"
 #include "report/emg_measures.hpp"
 #include "tests/gui_fixture.hpp"
 
@@ -208,6 +209,28 @@ TEST_F(ExportScene, SvgEqualsTheViewersScreenshot)
                   svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 750); }))
             << "exercise " << k + 1;
     }
+
+    // A preset file (perspective, an angle past 360) and a larger view; a
+    // pass of the viewer between the clicks wraps the angle.
+    callback_load_preset_5(nullptr);
+    state()->viewport->perspective = 1;
+    state()->viewport->yaw = 400.0;
+    GuiPreset view{};
+    gui_serialize(state(), &view);
+    gui_serialization_save_to_file(&view, "view.zlp");
+    ASSERT_EQ(zelto("--export big --preset view.zlp --size 1000 --svg-color color --exercise 1 r.tsv").status, 0);
+    load_report_file("r.tsv", report_text(two_exercises));
+    resize_window(1350, 1000);
+    interactable_text_input_set_text_formatted_and_deactivate(state()->preset_path_input, "%s", "view");
+    callback_load_custom_preset_from_file(nullptr);
+    state()->viewport->render();
+    click(state()->exercise_toggles[0].get());
+    interactable_slider_set_position(state()->animation_slider, 1.0);
+    callback_animation_position(state()->animation_slider);
+    state()->screenshot_svg_color_override = 0;
+    state()->viewport->render();
+    EXPECT_EQ(read_file("big/r_1_Open-close.svg"),
+              svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 1000); }));
 }
 
 // ---------------------------------------------------------------------------
