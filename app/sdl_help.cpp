@@ -83,6 +83,22 @@ void initialize_SDL()
 {
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         fail("Could not initialize SDL: %s\n", false);
+    // When no display can be opened, SDL goes on with a windowless driver of
+    // its own; the viewer would then run with a window nobody can see. Those
+    // drivers are taken only when asked for by name (SDL_VIDEODRIVER), as the
+    // tests and the command-line export ask for the offscreen one.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (driver != nullptr && (asked == nullptr || *asked == '\0') &&
+        (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        const char* display = std::getenv("DISPLAY");
+        SDL_Quit();
+        std::printf("Could not initialize SDL: no display could be opened (DISPLAY %s%s%s)\n",
+                    display != nullptr ? "is \"" : "is not set", display != nullptr ? display : "",
+                    display != nullptr ? "\"" : "");
+        std::fflush(stdout);
+        std::exit(1);
+    }
     if (TTF_Init() < 0) {
         std::printf("Could not initialize SDL TTF: %s\n", SDL_GetError());
         std::fflush(stdout);

@@ -263,6 +263,15 @@ class StartAndExit(ZeltoTestCase):
         self.assertEqual(share_of(picture, self.panel.exercise(0), BEIGE), 1.0)
         self.finish()
 
+    def test_without_a_display_the_program_says_so_and_ends(self):
+        # Not a window nobody can see: one line and exit status 1.
+        environment = {k: v for k, v in os.environ.items() if k != "SDL_VIDEODRIVER"}
+        environment["DISPLAY"] = ":65000"
+        result = subprocess.run([os.environ["ZELTO_BINARY"]], env=environment, capture_output=True, text=True,
+                                timeout=120)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn('Could not initialize SDL: no display could be opened (DISPLAY is ":65000")\n', result.stdout)
+
 
 # =============================================================================
 # Pages, report path field and exercises
