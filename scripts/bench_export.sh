@@ -21,7 +21,8 @@ done
 
 formats=svg,png,chart,csv
 # A build without the chart module refuses the chart format.
-if "$binary" --export "$work/probe" --format chart 2>&1 | grep -q 'not available'; then
+probe="$("$binary" --export "$work/probe" --format chart 2>&1 || true)"
+if [[ "$probe" == *"not available"* ]]; then
   formats=svg,png,csv
 fi
 

@@ -303,3 +303,22 @@ TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
     EXPECT_NE(measures.err.find("ERROR: "), std::string::npos);
     EXPECT_NE(measures.err.find("zelto: bad.tsv: could not be loaded\n"), std::string::npos);
 }
+
+#if __has_include("svg/svg_chart.hpp")
+#include "svg/svg_chart.hpp"
+
+// The chart file is the chart module's drawing of the exercise as the viewer
+// loaded it, as wide as the view and half as high.
+TEST(CommandLine, ChartsAreTheChartModulesDrawing)
+{
+    TempWorkingDirectory dir;
+    write_file("p.tsv", report_text(two_exercises));
+    const Outcome run = zelto("--export out --format chart --size 1000 --exercise 2 p.tsv");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::unique_ptr<EmgReport> report;
+    ASSERT_EQ(emg_extract_3d(&report, "p.tsv"), 0);
+    emg_compute_rotation_data(report.get());
+    EXPECT_EQ(read_file("out/chart_p_2_Protrusion-1.svg"),
+              svg_text([&](SvgSink& sink) { svg_chart_write(sink, *report, 1, 1000, 500); }));
+}
+#endif
