@@ -1,8 +1,11 @@
-// Zelto: a viewer for jaw-motion recordings.
+// Zelto: a viewer for jaw-motion recordings, and its command line.
 //   zelto [REPORT]
-#include "app/zelto.hpp"
+//   zelto --export DIR [OPTION]... REPORT...
+//   zelto --measures REPORT...
+//   zelto --help | --version
+#include "app/command_line.hpp"
 
 int main(int argc, char** argv)
 {
-    return zelto_run(argc, argv);
+    return command_line_main(argc, argv);
 }

@@ -153,6 +153,10 @@ FontPtr open_font_rw(const void* bytes, std::uint32_t size, int point_size)
 
 GLuint surface_to_GL_Texture(SDL_Surface* surface)
 {
+    // Without a current context there is nothing to upload to: the command
+    // line builds the panel without a window only for the state it leads to.
+    if (SDL_GL_GetCurrentContext() == nullptr)
+        return 0;
     // R, G, B, A bytes in memory whatever the source: 4-bit palette pictures,
     // 32-bit pictures with alpha and SDL_ttf's text surfaces alike.
     const SurfacePtr converted(SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ABGR8888, 0));
@@ -175,6 +179,8 @@ GLuint surface_to_GL_Texture(SDL_Surface* surface)
 
 GLuint create_GL_texture(int w, int h)
 {
+    if (SDL_GL_GetCurrentContext() == nullptr)
+        return 0;
     const SurfacePtr blank = create_surface(w, h);
     return surface_to_GL_Texture(blank.get());
 }

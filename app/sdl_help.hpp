@@ -147,6 +147,8 @@ SurfacePtr load_bmp_rw(const void* bytes, std::uint32_t size);
 FontPtr open_font_rw(const void* bytes, std::uint32_t size, int point_size);
 // Uploads the surface (converted to R, G, B, A bytes) as a new texture with
 // nearest filtering and leaves it bound. The caller keeps its surface.
+// Without a current OpenGL context both give texture 0 (no texture): widgets
+// can then be built and used for their state alone, never drawn.
 GLuint surface_to_GL_Texture(SDL_Surface* surface);
 // A blank w x h texture, as every widget gets first.
 GLuint create_GL_texture(int w, int h);

@@ -30,27 +30,30 @@ void resize_window(int width, int height)
     glViewport(0, 0, s->window_width, s->window_height);
 }
 
-void screenshot_bmp(int size)
+SurfacePtr screenshot_read_square(int size)
 {
     if (size <= 0)
-        return;
+        return nullptr;
+    SurfacePtr surface(SDL_CreateRGBSurfaceWithFormat(0, size, size, 32, SDL_PIXELFORMAT_ABGR8888));
+    if (surface == nullptr)
+        return nullptr;
     const std::size_t row = static_cast<std::size_t>(size) * 4;
     std::vector<std::uint8_t> pixels(row * static_cast<std::size_t>(size));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, size, size, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
 
-    // OpenGL delivers the bottom row first; the file wants the top row first.
-    std::vector<std::uint8_t> scratch(row);
-    for (int i = 0; i < size / 2; ++i) {
-        std::uint8_t* top = &pixels[static_cast<std::size_t>(i) * row];
-        std::uint8_t* bottom = &pixels[static_cast<std::size_t>(size - 1 - i) * row];
-        std::memcpy(scratch.data(), top, row);
-        std::memcpy(top, bottom, row);
-        std::memcpy(bottom, scratch.data(), row);
-    }
+    // OpenGL delivers the bottom row first; the picture wants the top row
+    // first.
+    auto* out = static_cast<std::uint8_t*>(surface->pixels);
+    for (int i = 0; i < size; ++i)
+        std::memcpy(out + static_cast<std::size_t>(i) * static_cast<std::size_t>(surface->pitch),
+                    &pixels[static_cast<std::size_t>(size - 1 - i) * row], row);
+    return surface;
+}
 
-    const SurfacePtr surface(SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), size, size, 32,
-                                                                static_cast<int>(row), SDL_PIXELFORMAT_ABGR8888));
+void screenshot_bmp(int size)
+{
+    const SurfacePtr surface = screenshot_read_square(size);
     if (surface == nullptr)
         return;
     const std::string name = screenshot_file_name(std::time(nullptr), "bmp");

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "app/sdl_help.hpp"
+
 // Resizes the window to width x height: the 3D view stays square with the
 // window's height as side, and the panel moves with it.
 void resize_window(int width, int height);
@@ -14,3 +16,8 @@ void resize_window(int width, int height);
 // first. Called on a fully drawn frame, before the buffer swap, so the
 // file equals what the screen shows.
 void screenshot_bmp(int size);
+
+// The lower-left square of side `size` of the current read buffer, top row
+// first, in a new surface of R, G, B, A bytes (the pixels of the BMP
+// screenshot); null for a size below 1.
+SurfacePtr screenshot_read_square(int size);

@@ -90,14 +90,6 @@ bool text_input_editing(const GuiState* state)
     return false;
 }
 
-// Puts a path into the report path field and loads it (command line, drop).
-void load_report_from(GuiState* state, const char* path)
-{
-    if (state->report_path_input != nullptr)
-        interactable_text_input_set_text_formatted_and_deactivate(state->report_path_input, "%s", path);
-    gui_load_report(path);
-}
-
 // Offers one event to every widget: the panel in its fixed order, then the
 // exercise toggles. Both lists are read again before every widget, so a
 // callback that rebuilds the exercise toggles (loading a report) leaves the
@@ -160,24 +152,14 @@ void zelto_start(ZeltoLoop* loop, int argc, char** argv)
     // The state below belongs to the context, so it is set once it exists.
     zelto_set_gl_state();
 
-    loop->font = open_font_rw(font_bytes, font_size, 16);
-    loop->small_font = open_font_rw(font_bytes, font_size, GUI_SMALL_FONT_POINT_SIZE);
+    zelto_open_fonts(loop);
     loop->icon = load_bmp_rw(icon_bytes, icon_size);
     SDL_SetWindowIcon(loop->window.get(), loop->icon.get());
-
-    loop->gui = gui_state_create();
-    gui_state = loop->gui.get();
-    gui_state_set_to_default_settings(gui_state);
-    gui_state->window_width = ZELTO_WINDOW_WIDTH;
-    gui_state->window_height = ZELTO_WINDOW_HEIGHT;
-    gui_state->window = loop->window.get();
-    gui_state->font = loop->font.get();
-    gui_state->small_font = loop->small_font.get();
-    gui_build(gui_state, ZELTO_WINDOW_HEIGHT);
+    zelto_create_gui(loop, ZELTO_WINDOW_HEIGHT);
 
     // A report that fails to load leaves the program running without one.
     if (argc > 1)
-        load_report_from(gui_state, argv[1]);
+        zelto_load_report(gui_state, argv[1]);
 
     loop->running = 1;
     loop->frame_start = 0;
@@ -189,6 +171,32 @@ void zelto_start(ZeltoLoop* loop, int argc, char** argv)
     loop->hovered_kind = 'l';
     loop->mouse_x = 0;
     loop->mouse_y = 0;
+}
+
+void zelto_open_fonts(ZeltoLoop* loop)
+{
+    loop->font = open_font_rw(font_bytes, font_size, 16);
+    loop->small_font = open_font_rw(font_bytes, font_size, GUI_SMALL_FONT_POINT_SIZE);
+}
+
+void zelto_create_gui(ZeltoLoop* loop, int side)
+{
+    loop->gui = gui_state_create();
+    gui_state = loop->gui.get();
+    gui_state_set_to_default_settings(gui_state);
+    gui_state->window_width = side + GUI_PANEL_WIDTH;
+    gui_state->window_height = side;
+    gui_state->window = loop->window.get();
+    gui_state->font = loop->font.get();
+    gui_state->small_font = loop->small_font.get();
+    gui_build(gui_state, side);
+}
+
+void zelto_load_report(GuiState* state, const char* path)
+{
+    if (state->report_path_input != nullptr)
+        interactable_text_input_set_text_formatted_and_deactivate(state->report_path_input, "%s", path);
+    gui_load_report(path);
 }
 
 void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
@@ -212,7 +220,7 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
     case SDL_DROPFILE: {
         const SdlMemoryPtr path(event->drop.file);
         if (path != nullptr)
-            load_report_from(state, path.get());
+            zelto_load_report(state, path.get());
         break;
     }
     case SDL_QUIT:

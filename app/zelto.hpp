@@ -56,6 +56,17 @@ struct ZeltoLoop {
 
 // Start-up; fatal failures print their message and end the process.
 void zelto_start(ZeltoLoop* loop, int argc, char** argv);
+// The font at size 16 and the small font of the "Measures" page, from the
+// embedded face (SDL_ttf started).
+void zelto_open_fonts(ZeltoLoop* loop);
+// The GUI state with its defaults and every widget, for a 3D view of side
+// `side` beside the panel, as start-up makes it with the loop's window and
+// fonts; `gui_state` points to it. Without a current OpenGL context (the
+// command line's export) the widgets exist for their state only.
+void zelto_create_gui(ZeltoLoop* loop, int side);
+// Puts a path into the report path field and loads it, as the command line
+// and a drop do.
+void zelto_load_report(GuiState* state, const char* path);
 // One pass of the main loop; returns false once the window was closed.
 bool zelto_pass(ZeltoLoop* loop);
 // The drawing of one pass, without the swap: the 3D area, the reference

@@ -30,6 +30,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/zelto_version.hpp"
 #include "app/resources/resources.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_callbacks.hpp"
@@ -346,7 +347,7 @@ void build_page_about(GuiState* state, const Factory& f, int V)
     PageBuilder p(state, 6);
     const std::string rule(50, '-');
     p.add(0, f.label(V + 10, 165, 330, 20, rule.c_str()));
-    p.add(1, f.label(V + 10, 130, 330, 20, "Zelto v0.26"));
+    p.add(1, f.label(V + 10, 130, 330, 20, (std::string("Zelto v") + zelto_version).c_str()));
     p.add(2, f.label(V + 10, 150, 330, 20, "A viewer for jaw-motion recordings"));
     p.add(3, f.label(V + 10, 180, 330, 20, "Condyle and incisal paths in 3D."));
     p.add(4, f.label(V + 10, 220, 330, 20, "Free software under the MIT licence."));

@@ -384,6 +384,12 @@ std::string custom_preset_file_name(int n)
 
 }  // namespace
 
+void gui_state_apply_preset(const GuiPreset* preset)
+{
+    const GuiPreset copy = *preset;
+    apply_preset(&copy);
+}
+
 void gui_state_load_preset(int n)
 {
     if (n < 0 || n >= GUI_BUILTIN_PRESET_COUNT)

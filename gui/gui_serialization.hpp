@@ -79,6 +79,9 @@ int gui_serialization_load_from_file(GuiPreset* preset, const char* path);
 
 // Applies built-in preset n (0 to 6).
 void gui_state_load_preset(int n);
+// Applies a preset record as loading one from a file does (the command
+// line's --preset FILE).
+void gui_state_apply_preset(const GuiPreset* preset);
 // Writes the current settings to "preset<n>.zlp" (n from 1 to 3).
 void gui_state_save_custom_preset(int n);
 // Applies "preset<n>.zlp", or built-in preset 0 when it cannot be read.

@@ -198,6 +198,7 @@ EmgMeasures emg_measures_of_exercise(const EmgReport* report, const EmgExercise*
         if (std::fabs(lateral) > std::fabs(largest_deviation_so_far))
             largest_deviation_so_far = lateral;
         if (opening.add(-upward)) {
+            m.max_vertical_opening_sample = i;
             deviation_at_opening = lateral;
             deviation_while_opening = largest_deviation_so_far;
         }

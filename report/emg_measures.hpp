@@ -40,6 +40,7 @@ struct EmgMeasures {
     std::optional<double> duration_s;                      // (samples - 1) / frequency
     std::optional<double> max_incisal_distance_mm;         // max |d|
     std::optional<double> max_vertical_opening_mm;         // max -d.up
+    std::optional<std::int32_t> max_vertical_opening_sample;  // t*, the first sample of that opening
     std::optional<double> max_protrusion_mm;               // max d.ant
     std::optional<double> max_laterotrusion_right_mm;      // max d.lat
     std::optional<double> max_laterotrusion_left_mm;       // max -d.lat

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds Zelto in Release and runs every benchmark (median of 5 repetitions).
+# Builds Zelto in Release and runs every benchmark (median of 5 repetitions),
+# then, unless FILTER leaves it out, times the command line's batch export
+# (scripts/bench_export.sh).
 #   ./scripts/bench.sh [FILTER]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -16,3 +18,6 @@ for bench in "$build"/bench/bench_*; do
   (cd "$build/bench" && "$bench" --benchmark_filter="$filter" --benchmark_repetitions=5 \
      --benchmark_report_aggregates_only=true --benchmark_display_aggregates_only=true)
 done
+if [[ "export" =~ $filter ]]; then
+  "$ZELTO_ROOT/scripts/bench_export.sh"
+fi

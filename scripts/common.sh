@@ -7,10 +7,11 @@ ZELTO_JOBS="$(nproc 2>/dev/null || echo 2)"
 # Debian packages needed to build, test and run Zelto.
 ZELTO_PACKAGES=(
   g++ cmake ninja-build pkg-config
-  libsdl2-dev libsdl2-ttf-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
+  libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick librsvg2-bin libxml2-utils
   clang libclang-rt-14-dev valgrind
+  dpkg-dev file
 )
 
 zelto_as_root() {

@@ -1,14 +1,17 @@
 // Draws Zelto's embedded pictures and writes them as the BMP files under
 // app/resources/: the window icon, the two padlocks of the point lock and the
-// two pictures of the About page.
+// two pictures of the About page. Given a third directory, it also draws the
+// desktop icon there in the sizes of the hicolor theme (zelto_NxN.png,
+// smooth-edged, installed by CMake; committed under app/desktop/icons/).
 //
-//   gen_pictures FONT.ttf OUTPUT_DIR
+//   gen_pictures FONT.ttf OUTPUT_DIR [DESKTOP_ICON_DIR]
 //
 // The BMP files are written byte by byte here (rather than through SDL) so
 // that their exact layout is fixed: 4-bit palette pictures with a 40-byte
 // info header for the icon and the padlocks, 32-bit pictures with a 124-byte
 // (version 5) header, bit-field masks and per-pixel alpha for the logos.
 #include <SDL.h>
+#include <SDL_image.h>
 #include <SDL_ttf.h>
 
 #include <algorithm>
@@ -232,6 +235,62 @@ Canvas make_logo_mpt(TTF_Font* medium)
     return c;
 }
 
+// The desktop icon at side n: the window icon's motif (the three tracked
+// points on a triangle standing on its tip, joined in the colours of their
+// connections) on a rounded black square, with smooth edges at every size.
+Canvas make_desktop_icon(int n)
+{
+    Canvas c(n, n);
+    const double s = n / 32.0;  // the window icon's 32 pixels
+    // Rounded square: 4 x 4 samples per pixel.
+    const double radius = 6 * s;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            int inside = 0;
+            for (int j = 0; j < 4; ++j)
+                for (int i = 0; i < 4; ++i) {
+                    const double px = x + (i + 0.5) / 4, py = y + (j + 0.5) / 4;
+                    const double dx = std::max({radius - px, px - (n - radius), 0.0});
+                    const double dy = std::max({radius - py, py - (n - radius), 0.0});
+                    inside += dx * dx + dy * dy <= radius * radius ? 1 : 0;
+                }
+            c.blend(x, y, {0, 0, 0, 255}, inside / 16.0);
+        }
+    const double thickness = std::max(0.6, 1.1 * s);
+    auto line = [&](double x0, double y0, double x1, double y1, Rgba colour) {
+        const int steps = std::max(16, 4 * n);
+        for (int i = 0; i <= steps; ++i) {
+            const double t = static_cast<double>(i) / steps;
+            c.disc((x0 + (x1 - x0) * t) * s, (y0 + (y1 - y0) * t) * s, thickness, colour);
+        }
+    };
+    line(7, 7, 25, 7, {255, 255, 128, 255});    // top: yellow
+    line(7, 7, 16, 25, {128, 255, 255, 255});   // left: cyan
+    line(25, 7, 16, 25, {255, 128, 255, 255});  // right: magenta
+    auto square = [&](double x0, double y0, double side, Rgba colour) {
+        for (int y = static_cast<int>(y0 * s); y <= static_cast<int>((y0 + side) * s); ++y)
+            for (int x = static_cast<int>(x0 * s); x <= static_cast<int>((x0 + side) * s); ++x) {
+                const double cover_x = std::clamp(std::min(x + 1 - x0 * s, (x0 + side) * s - x), 0.0, 1.0);
+                const double cover_y = std::clamp(std::min(y + 1 - y0 * s, (y0 + side) * s - y), 0.0, 1.0);
+                c.blend(x, y, colour, cover_x * cover_y);
+            }
+    };
+    square(3, 3, 8, {128, 255, 128, 255});    // green, top left
+    square(21, 3, 8, {255, 128, 128, 255});   // red, top right
+    square(12, 21, 8, {128, 128, 255, 255});  // blue, bottom
+    return c;
+}
+
+bool write_png(const std::string& path, const Canvas& c)
+{
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<Rgba*>(c.pixels.data()), c.w, c.h, 32,
+                                                              c.w * 4, SDL_PIXELFORMAT_ABGR8888);
+    const bool ok = surface != nullptr && IMG_SavePNG(surface, path.c_str()) == 0;
+    SDL_FreeSurface(surface);
+    std::printf("%s: %s\n", path.c_str(), ok ? "written" : SDL_GetError());
+    return ok;
+}
+
 bool write(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -244,8 +303,8 @@ bool write(const std::string& path, const std::string& bytes)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s FONT.ttf OUTPUT_DIR\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s FONT.ttf OUTPUT_DIR [DESKTOP_ICON_DIR]\n", argv[0]);
         return 2;
     }
     if (TTF_Init() < 0) {
@@ -267,6 +326,11 @@ int main(int argc, char** argv)
     ok = write(dir + "/logo_kvr.bmp", bmp_32bit_v5(kvr.w, kvr.h, kvr.pixels)) && ok;
     const Canvas mpt = make_logo_mpt(medium);
     ok = write(dir + "/logo_mpt.bmp", bmp_32bit_v5(mpt.w, mpt.h, mpt.pixels)) && ok;
+    if (argc == 4)
+        for (const int n : {16, 22, 24, 32, 48, 64, 128, 256})
+            ok = write_png(std::string(argv[3]) + "/zelto_" + std::to_string(n) + "x" + std::to_string(n) + ".png",
+                           make_desktop_icon(n)) &&
+                 ok;
     TTF_CloseFont(big);
     TTF_CloseFont(small);
     TTF_CloseFont(medium);

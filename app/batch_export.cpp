@@ -1,0 +1,620 @@
+// Index of this file:
+// [SECTION] File names
+// [SECTION] Messages between the parent and its workers
+// [SECTION] The worker
+// [SECTION] The parent
+// [SECTION] Measures on standard output
+#include "app/batch_export.hpp"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <thread>
+#include <utility>
+
+#include "app/export_report.hpp"
+#include "report/emg_measures.hpp"
+#include "report/emg_processing.hpp"
+
+// =============================================================================
+// [SECTION] File names
+// =============================================================================
+
+namespace {
+
+// The length of the whole UTF-8 character starting at `text[i]` beyond
+// ASCII, or 0 when the bytes there are not one.
+std::size_t utf8_character_length(std::string_view text, std::size_t i)
+{
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (length == 0 || length > 4 || i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+bool is_ascii_alnum(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+constexpr std::size_t safe_name_limit = 64;
+
+}  // namespace
+
+std::string batch_export_safe_name(std::string_view name)
+{
+    std::string safe;
+    bool gap = false;  // a run of other characters waits to become one "-"
+    for (std::size_t i = 0; i < name.size();) {
+        std::size_t take = is_ascii_alnum(name[i]) ? 1 : utf8_character_length(name, i);
+        if (take == 0) {
+            gap = true;
+            ++i;
+            continue;
+        }
+        const std::size_t needed = take + (gap && !safe.empty() ? 1 : 0);
+        if (safe.size() + needed > safe_name_limit)
+            break;
+        if (gap && !safe.empty())
+            safe += '-';
+        gap = false;
+        safe.append(name.substr(i, take));
+        i += take;
+    }
+    return safe.empty() ? std::string("exercise") : safe;
+}
+
+std::vector<std::string> batch_export_stems(const std::vector<std::string>& reports, bool charts)
+{
+    // A stem owns the names starting with it and, with charts, those starting
+    // with "chart_" and it. Two stems clash when one owns a name of the other.
+    std::set<std::string> taken;
+    const auto free = [&](const std::string& stem) {
+        return !taken.contains(stem) && !(charts && taken.contains("chart_" + stem));
+    };
+    const auto take = [&](const std::string& stem) {
+        taken.insert(stem);
+        if (charts)
+            taken.insert("chart_" + stem);
+    };
+    std::vector<std::string> stems;
+    stems.reserve(reports.size());
+    for (const std::string& report : reports) {
+        const std::string base = std::filesystem::path(report).stem().string();
+        std::string stem = base.empty() ? std::string("report") : base;
+        for (int n = 2; !free(stem); ++n)
+            stem = base + "-" + std::to_string(n);
+        take(stem);
+        stems.push_back(stem);
+    }
+    return stems;
+}
+
+std::string batch_export_file_name(std::string_view stem, int exercise_number, std::string_view exercise_name,
+                                   std::string_view extension)
+{
+    std::string name(stem);
+    name += '_';
+    name += std::to_string(exercise_number);
+    name += '_';
+    name += batch_export_safe_name(exercise_name);
+    name += '.';
+    name += extension;
+    return name;
+}
+
+int batch_export_default_jobs()
+{
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0)
+        return CPU_COUNT(&set);
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+// =============================================================================
+// [SECTION] Messages between the parent and its workers
+// =============================================================================
+//
+// The parent writes the index of the next report (4 bytes) to a worker's
+// task pipe and closes it when there is nothing left; the worker answers on
+// its result pipe with the index, the result and where its captured output
+// ends. Every read and write moves whole messages over a blocking pipe.
+
+namespace {
+
+bool write_all(int fd, const void* data, std::size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool read_all(int fd, void* data, std::size_t size)
+{
+    auto* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::read(fd, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+class Message {
+public:
+    void u32(std::uint32_t v) { bytes_.append(reinterpret_cast<const char*>(&v), sizeof v); }
+    void i64(std::int64_t v) { bytes_.append(reinterpret_cast<const char*>(&v), sizeof v); }
+    void text(const std::string& s)
+    {
+        u32(static_cast<std::uint32_t>(s.size()));
+        bytes_ += s;
+    }
+    bool send(int fd) const
+    {
+        const std::uint32_t size = static_cast<std::uint32_t>(bytes_.size());
+        return write_all(fd, &size, sizeof size) && write_all(fd, bytes_.data(), bytes_.size());
+    }
+
+private:
+    std::string bytes_;
+};
+
+// Reads one message sent by Message::send, field by field.
+class Received {
+public:
+    bool receive(int fd)
+    {
+        std::uint32_t size = 0;
+        if (!read_all(fd, &size, sizeof size))
+            return false;
+        bytes_.assign(size, '\0');
+        return read_all(fd, bytes_.data(), size);
+    }
+    std::uint32_t u32() { return take<std::uint32_t>(); }
+    std::int64_t i64() { return take<std::int64_t>(); }
+    std::string text()
+    {
+        const std::uint32_t size = std::min<std::uint32_t>(u32(), static_cast<std::uint32_t>(left()));
+        std::string s = bytes_.substr(at_, size);
+        at_ += size;
+        return s;
+    }
+
+private:
+    std::size_t left() const { return bytes_.size() - at_; }
+    template <typename T>
+    T take()
+    {
+        T v{};
+        if (left() >= sizeof v) {
+            std::memcpy(&v, bytes_.data() + at_, sizeof v);
+            at_ += sizeof v;
+        }
+        return v;
+    }
+    std::string bytes_;
+    std::size_t at_ = 0;
+};
+
+// What a file descriptor holds from `from` to its end (the captured console
+// of a worker).
+std::string read_from(int fd, std::int64_t from)
+{
+    std::string text;
+    char buffer[4096];
+    for (off_t at = static_cast<off_t>(from);;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
+        if (n <= 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+        at += n;
+    }
+    return text;
+}
+
+// =============================================================================
+// [SECTION] The worker
+// =============================================================================
+
+// Runs in the forked child: takes reports until the task pipe closes. The
+// console (standard output and error) goes to the capture file, from which
+// each report's messages are cut.
+[[noreturn]] void run_worker(const ExportOptions& options, const std::vector<std::string>& stems, int task_fd,
+                             int result_fd, int capture_fd)
+{
+    ::signal(SIGPIPE, SIG_IGN);
+    std::fflush(nullptr);
+    ::dup2(capture_fd, STDOUT_FILENO);
+    ::dup2(capture_fd, STDERR_FILENO);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    ExportViewer viewer;
+    std::int64_t captured = ::lseek(capture_fd, 0, SEEK_END);
+    std::uint32_t index = 0;
+    while (read_all(task_fd, &index, sizeof index) && index < options.reports.size()) {
+        const ExportReportResult result = export_report_write(&viewer, options, options.reports[index], stems[index]);
+        std::fflush(stdout);
+        std::fflush(stderr);
+        const std::string messages = read_from(capture_fd, captured);
+        captured += static_cast<std::int64_t>(messages.size());
+
+        Message m;
+        m.u32(index);
+        m.u32(result.ok ? 1 : 0);
+        m.u32(static_cast<std::uint32_t>(result.exercises));
+        m.u32(static_cast<std::uint32_t>(result.files));
+        m.text(result.failure);
+        m.text(messages);
+        m.text(result.csv_rows);
+        m.i64(captured);
+        if (!m.send(result_fd))
+            break;
+    }
+    export_report_close(&viewer);
+    std::fflush(nullptr);
+    std::exit(0);
+}
+
+// =============================================================================
+// [SECTION] The parent
+// =============================================================================
+
+// The file descriptors of a pipe, closed with the object.
+struct Fd {
+    int fd = -1;
+    Fd() = default;
+    explicit Fd(int f) : fd(f) {}
+    Fd(Fd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            fd = std::exchange(other.fd, -1);
+        }
+        return *this;
+    }
+    ~Fd() { reset(); }
+    void reset()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+};
+
+struct Worker {
+    pid_t pid = -1;
+    Fd tasks;    // parent writes
+    Fd results;  // parent reads
+    Fd capture;  // the worker's console
+    std::int64_t captured = 0;  // where the messages of the worker's last result end
+    int report = -1;            // the report it is working on, -1 when idle
+};
+
+struct Pending {
+    bool done = false;
+    ExportReportResult result;
+};
+
+class Export {
+public:
+    explicit Export(const ExportOptions& options)
+        : options_(options), stems_(batch_export_stems(options.reports, options.formats.chart)),
+          results_(options.reports.size())
+    {
+    }
+
+    int run()
+    {
+        std::error_code error;
+        std::filesystem::create_directories(options_.directory, error);
+        if (error || !std::filesystem::is_directory(options_.directory)) {
+            std::fprintf(stderr, "zelto: cannot make the directory \"%s\": %s\n", options_.directory.c_str(),
+                         (error ? error.message() : std::string("it is not a directory")).c_str());
+            return 1;
+        }
+        ::signal(SIGPIPE, SIG_IGN);
+        const std::size_t count = options_.reports.size();
+        const std::size_t jobs =
+            std::min<std::size_t>(count, static_cast<std::size_t>(options_.jobs > 0 ? options_.jobs
+                                                                                  : batch_export_default_jobs()));
+        std::fflush(nullptr);
+        for (std::size_t w = 0; w < jobs; ++w)
+            if (!start_worker())
+                break;
+        if (workers_.empty()) {
+            std::fprintf(stderr, "zelto: cannot start the export: %s\n", std::strerror(errno));
+            return 1;
+        }
+        for (auto& worker : workers_)
+            give_next(worker);
+        while (printed_ < count && !workers_.empty())
+            wait_for_results();
+        // Whatever no worker could take (none could be started again) failed.
+        for (std::size_t i = printed_; i < count; ++i)
+            if (!results_[i].done)
+                finish(i, failed("no export process could take it"));
+        print_ready();
+        // Every worker has been told there is nothing left; each ends once it
+        // has released its viewer.
+        for (Worker& worker : workers_) {
+            worker.tasks.reset();
+            int status = 0;
+            while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+            }
+        }
+        workers_.clear();
+        return summarise();
+    }
+
+private:
+    static ExportReportResult failed(std::string why)
+    {
+        ExportReportResult r;
+        r.failure = std::move(why);
+        return r;
+    }
+
+    bool start_worker()
+    {
+        int tasks[2], results[2];
+        if (::pipe2(tasks, O_CLOEXEC) != 0)
+            return false;
+        if (::pipe2(results, O_CLOEXEC) != 0) {
+            ::close(tasks[0]);
+            ::close(tasks[1]);
+            return false;
+        }
+        Fd task_read(tasks[0]), task_write(tasks[1]), result_read(results[0]), result_write(results[1]);
+        std::FILE* capture_file = std::tmpfile();
+        if (capture_file == nullptr)
+            return false;
+        Fd capture(::dup(::fileno(capture_file)));
+        std::fclose(capture_file);
+        if (capture.fd < 0)
+            return false;
+        const pid_t pid = ::fork();
+        if (pid < 0)
+            return false;
+        if (pid == 0) {
+            // The child keeps its own ends only.
+            for (Worker& other : workers_) {
+                other.tasks.reset();
+                other.results.reset();
+                other.capture.reset();
+            }
+            task_write.reset();
+            result_read.reset();
+            run_worker(options_, stems_, task_read.fd, result_write.fd, capture.fd);
+        }
+        Worker worker;
+        worker.pid = pid;
+        worker.tasks = std::move(task_write);
+        worker.results = std::move(result_read);
+        worker.capture = std::move(capture);
+        workers_.push_back(std::move(worker));
+        return true;
+    }
+
+    // Hands the next report to the worker, or tells it there is none left.
+    void give_next(Worker& worker)
+    {
+        if (next_ >= options_.reports.size()) {
+            worker.tasks.reset();
+            worker.report = -1;
+            return;
+        }
+        const std::uint32_t index = static_cast<std::uint32_t>(next_++);
+        worker.report = static_cast<int>(index);
+        if (!write_all(worker.tasks.fd, &index, sizeof index))
+            worker.tasks.reset();  // it ended; its results pipe tells how
+    }
+
+    void wait_for_results()
+    {
+        std::vector<pollfd> fds;
+        for (const Worker& worker : workers_)
+            fds.push_back({worker.results.fd, POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), -1) < 0)
+            return;  // interrupted: look again
+        // Backwards, so that a worker that ended can be removed.
+        for (std::size_t w = workers_.size(); w-- > 0;)
+            if (fds[w].revents != 0)
+                receive(w);
+    }
+
+    void receive(std::size_t w)
+    {
+        Worker& worker = workers_[w];
+        Received m;
+        if (!m.receive(worker.results.fd)) {
+            worker_ended(w);
+            return;
+        }
+        const std::uint32_t index = m.u32();
+        ExportReportResult r;
+        r.ok = m.u32() != 0;
+        r.exercises = static_cast<std::int32_t>(m.u32());
+        r.files = static_cast<std::int32_t>(m.u32());
+        r.failure = m.text();
+        r.messages = m.text();
+        r.csv_rows = m.text();
+        worker.captured = m.i64();
+        if (index < results_.size())
+            finish(index, std::move(r));
+        give_next(worker);
+        print_ready();
+    }
+
+    // The worker's results pipe closed: it ended, normally or not. A report
+    // it held failed with whatever it printed; a new worker takes the rest.
+    void worker_ended(std::size_t w)
+    {
+        Worker worker = std::move(workers_[w]);
+        workers_.erase(workers_.begin() + static_cast<std::ptrdiff_t>(w));
+        int status = 0;
+        while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        if (worker.report < 0)
+            return;
+        std::string why = "the export process ended";
+        if (WIFSIGNALED(status))
+            why += std::string(" by signal ") + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
+        else if (WIFEXITED(status))
+            why += " with exit status " + std::to_string(WEXITSTATUS(status));
+        ExportReportResult r = failed(why);
+        r.messages = read_from(worker.capture.fd, worker.captured);
+        worker.capture.reset();
+        worker.results.reset();
+        finish(static_cast<std::size_t>(worker.report), std::move(r));
+        if (next_ < options_.reports.size() && start_worker())
+            give_next(workers_.back());
+        print_ready();
+    }
+
+    void finish(std::size_t index, ExportReportResult result)
+    {
+        results_[index].done = true;
+        results_[index].result = std::move(result);
+    }
+
+    // Progress lines of the reports done, in their order, as far as every
+    // earlier report is done too.
+    void print_ready()
+    {
+        const std::size_t count = options_.reports.size();
+        while (printed_ < count && results_[printed_].done) {
+            const ExportReportResult& r = results_[printed_].result;
+            const std::string& name = options_.reports[printed_];
+            if (r.ok)
+                std::fprintf(stderr, "[%zu/%zu] %s: %d exercise%s, %d file%s\n", printed_ + 1, count, name.c_str(),
+                             r.exercises, r.exercises == 1 ? "" : "s", r.files, r.files == 1 ? "" : "s");
+            else
+                std::fprintf(stderr, "[%zu/%zu] %s: failed: %s\n", printed_ + 1, count, name.c_str(), r.failure.c_str());
+            // A failure shows the program's own lines (the parser's messages)
+            // indented under it.
+            std::size_t start = r.ok ? r.messages.size() : 0;
+            while (start < r.messages.size()) {
+                std::size_t end = r.messages.find('\n', start);
+                if (end == std::string::npos)
+                    end = r.messages.size();
+                if (end > start)
+                    std::fprintf(stderr, "    %.*s\n", static_cast<int>(end - start), r.messages.data() + start);
+                start = end + 1;
+            }
+            std::fflush(stderr);
+            ++printed_;
+        }
+    }
+
+    int summarise()
+    {
+        std::size_t failures = 0;
+        long files = 0;
+        std::string csv;
+        if (options_.formats.csv)
+            emg_measures_csv_header(&csv);
+        for (const Pending& p : results_) {
+            failures += p.result.ok ? 0 : 1;
+            files += p.result.files;
+            csv += p.result.csv_rows;
+        }
+        bool csv_written = true;
+        if (options_.formats.csv) {
+            const std::filesystem::path path = std::filesystem::path(options_.directory) / "measures.csv";
+            std::FILE* file = std::fopen(path.c_str(), "wb");
+            csv_written = file != nullptr && std::fwrite(csv.data(), 1, csv.size(), file) == csv.size();
+            if (file != nullptr)
+                csv_written = std::fclose(file) == 0 && csv_written;
+            if (!csv_written)
+                std::fprintf(stderr, "zelto: could not write \"%s\": %s\n", path.c_str(), std::strerror(errno));
+            else
+                ++files;
+        }
+        const std::size_t count = options_.reports.size();
+        std::fprintf(stderr, "%zu of %zu report%s exported, %zu failed; %ld file%s written to %s\n",
+                     count - failures, count, count == 1 ? "" : "s", failures, files, files == 1 ? "" : "s",
+                     options_.directory.c_str());
+        return failures == 0 && csv_written ? 0 : 1;
+    }
+
+    const ExportOptions& options_;
+    const std::vector<std::string> stems_;
+    std::vector<Pending> results_;
+    std::vector<Worker> workers_;
+    std::size_t next_ = 0;     // the next report to hand out
+    std::size_t printed_ = 0;  // reports whose progress line is out
+};
+
+}  // namespace
+
+int batch_export_run(const ExportOptions& options)
+{
+    Export run(options);
+    return run.run();
+}
+
+// =============================================================================
+// [SECTION] Measures on standard output
+// =============================================================================
+
+int batch_export_measures(const std::vector<std::string>& reports)
+{
+    // The CSV goes through a copy of standard output; standard output itself
+    // becomes standard error for the run, so that whatever the parser prints
+    // reaches the console and never the CSV.
+    std::fflush(nullptr);
+    const Fd csv(::dup(STDOUT_FILENO));
+    if (csv.fd < 0 || ::dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        std::fprintf(stderr, "zelto: cannot separate the CSV from the messages: %s\n", std::strerror(errno));
+        return 1;
+    }
+    std::string text;
+    emg_measures_csv_header(&text);
+    bool all = write_all(csv.fd, text.data(), text.size());
+    for (const std::string& path : reports) {
+        std::unique_ptr<EmgReport> report;
+        if (emg_extract_3d(&report, path.c_str()) != 0 || report == nullptr) {
+            std::fflush(stdout);
+            std::fprintf(stderr, "zelto: %s: could not be loaded\n", path.c_str());
+            all = false;
+            continue;
+        }
+        text.clear();
+        emg_measures_csv_rows(&text, path, report.get());
+        std::fflush(stdout);
+        if (!write_all(csv.fd, text.data(), text.size())) {
+            std::fprintf(stderr, "zelto: cannot write the CSV: %s\n", std::strerror(errno));
+            return 1;
+        }
+    }
+    std::fflush(stdout);
+    return all ? 0 : 1;
+}

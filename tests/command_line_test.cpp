@@ -1,0 +1,324 @@
+// The command line as a user meets it: the real zelto binary run with
+// words, its exit status, standard output and error, and the files it
+// writes; the viewer's own screenshot of the same scene as the oracle of
+// the exported SVG.
+#include <SDL_image.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+#include "app/batch_export.hpp"
+#include "app/command_line.hpp"
+#include "app/export_report.hpp"
+#include "app/screenshot_svg.hpp"
+#include "app/window.hpp"
+#include "report/emg_measures.hpp"
+#include "tests/gui_fixture.hpp"
+
+namespace fs = std::filesystem;
+using namespace zelto_test;
+
+namespace {
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+// Runs the binary in the current directory with the words (shell-quoted by
+// the caller where needed).
+Outcome zelto(const std::string& words)
+{
+    const fs::path binary = fs::path(std::getenv("ZELTO_BINARY_DIR")) / "zelto";
+    const int raw = std::system((binary.string() + " " + words + " >run.out 2>run.err").c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read_file("run.out"), read_file("run.err")};
+}
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line.ends_with('\r') ? line.substr(0, line.size() - 1) : line);
+    return lines;
+}
+
+const std::vector<ReportExercise> two_exercises = {{"Open / close", 41}, {"Protrusion_1", 30}};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Words
+// ---------------------------------------------------------------------------
+
+TEST(CommandLine, OptionFormsAndTheViewersReport)
+{
+    const auto parse = [](std::vector<std::string> words) { return command_line_parse(words); };
+    EXPECT_EQ(parse({}).mode, CommandLineMode::viewer);
+    EXPECT_FALSE(parse({}).report);
+    EXPECT_EQ(parse({"a.tsv", "b.tsv"}).report, "a.tsv");  // the viewer opens the first, as always
+    EXPECT_EQ(parse({"--", "-dash.tsv"}).report, "-dash.tsv");
+    EXPECT_EQ(parse({"-"}).report, "-");
+
+    const CommandLine e = parse({"--export=out", "--size=1000", "-j3", "--sample", "17", "--exercise", "2",
+                                 "--format", "png,csv", "--svg-background", "black", "--", "--r.tsv"});
+    ASSERT_EQ(e.mode, CommandLineMode::export_files) << e.error;
+    const ExportOptions& o = e.export_options;
+    EXPECT_EQ(o.directory, "out");
+    EXPECT_EQ(o.size, 1000);
+    EXPECT_EQ(o.jobs, 3);
+    EXPECT_EQ(o.sample.kind, ExportSampleKind::number);
+    EXPECT_EQ(o.sample.number, 17);
+    EXPECT_EQ(o.exercise, 2);
+    EXPECT_TRUE(o.formats.png && o.formats.csv && !o.formats.svg && !o.formats.bmp);
+    EXPECT_EQ(o.reports, std::vector<std::string>{"--r.tsv"});
+    // A black background turns the drawing white, as on the Options page.
+    EXPECT_EQ(std::pair(o.svg_background, o.svg_color_override), std::pair(1, 2));
+
+    const CommandLine d = parse({"--export", "out", "r.tsv"});
+    EXPECT_TRUE(d.export_options.formats.svg);
+    EXPECT_EQ(d.export_options.size, 750);
+    EXPECT_EQ(d.export_options.sample.kind, ExportSampleKind::last);
+    EXPECT_FALSE(d.export_options.preset || d.export_options.builtin_preset);
+    EXPECT_EQ(parse({"--export", "o", "--preset", "3", "r"}).export_options.builtin_preset, 3);
+    EXPECT_FALSE(parse({"--export", "o", "--preset", "1", "r"}).export_options.builtin_preset);
+}
+
+TEST(CommandLine, HelpVersionAndWrongWords)
+{
+    TempWorkingDirectory dir;
+    const Outcome help = zelto("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: zelto [REPORT]\n")) << help.out;
+    EXPECT_EQ(help.err, "");
+    EXPECT_EQ(zelto("-h").out, help.out);
+
+    const Outcome version = zelto("--version");
+    EXPECT_EQ(version.status, 0);
+    const std::vector<std::string> v = lines_of(version.out);
+    ASSERT_GE(v.size(), 3u);
+    EXPECT_EQ(v[0], "Zelto 0.26");  // project(zelto VERSION 0.26) in CMakeLists.txt
+    EXPECT_TRUE(v[1].starts_with("SDL 2.") && v[2].starts_with("SDL_ttf 2.")) << version.out;
+
+    const std::pair<const char*, const char*> wrong[] = {
+        {"--bogus r.tsv", "unknown option '--bogus'"},
+        {"-x", "unknown option '-x'"},
+        {"--export", "option '--export' needs a value"},
+        {"--export out", "--export needs at least one report"},
+        {"--measures", "--measures needs at least one report"},
+        {"--export out --measures r", "--export and --measures cannot be used together"},
+        {"--format svg r.tsv", "--format goes with --export"},
+        {"--measures=yes r", "option '--measures' takes no value"},
+        {"--export o --format svg,gif r", "--format: 'gif' is not a format (svg, bmp, png, chart, csv)"},
+        {"--export o --size 800 r", "--size: '800' is not one of 750, 1000, 1250, 1500, 1750, 2000"},
+        {"--export o --sample 0 r", "--sample: '0' is not first, last, max-opening or a sample number from 1"},
+        {"--export o --exercise two r", "--exercise: 'two' is not an exercise number from 1"},
+        {"--export o -j 0 r", "-j: '0' is not a number of processes from 1"},
+        {"--export o --svg-line-width 0.5 r", "--svg-line-width: '0.5' is not a line width of at least 1 (percent)"},
+        {"--export o --svg-color pink r", "--svg-color: 'pink' is not color, black or white"},
+        {"--export o --svg-background white --svg-color white r",
+         "--svg-background and --svg-color cannot both be white"},
+        {"--export o --preset missing.zlp r",
+         "--preset: 'missing.zlp' is not a preset from 0 to 6 or a readable preset file of 104 bytes"},
+    };
+    for (const auto& [words, message] : wrong) {
+        const Outcome run = zelto(words);
+        EXPECT_EQ(run.status, 2) << words;
+        EXPECT_EQ(run.err, "zelto: " + std::string(message) + "; see 'zelto --help'\n") << words;
+        EXPECT_EQ(run.out, "") << words;
+    }
+    EXPECT_FALSE(fs::exists("o") || fs::exists("out"));
+}
+
+// ---------------------------------------------------------------------------
+// Names
+// ---------------------------------------------------------------------------
+
+TEST(BatchExportNames, SafeNamesAndDistinctStems)
+{
+    const std::pair<std::string, std::string> names[] = {
+        {"Open / close", "Open-close"}, {"Protrusion_1", "Protrusion-1"}, {"a.b", "a-b"},
+        {"  x  ", "x"},                 {"\xC3\x96" "ffnung 2", "\xC3\x96" "ffnung-2"},
+        {"\xFF\xFE", "exercise"},       {"", "exercise"},
+        {std::string(100, 'z'), std::string(64, 'z')},
+    };
+    for (const auto& [name, safe] : names)
+        EXPECT_EQ(batch_export_safe_name(name), safe) << name;
+    EXPECT_EQ(batch_export_file_name("p_1", 12, "Open / close", "png"), "p_1_12_Open-close.png");
+
+    const std::vector<std::string> reports = {"a/p.tsv", "b/p.tsv", "p-2.tsv", "chart_p.tsv", "c/p.tsv"};
+    EXPECT_EQ(batch_export_stems(reports, false),
+              (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p", "p-3"}));
+    // With charts, "chart_p" would share the chart files of "p", "chart_p-2"
+    // those of "p-2", and "p-3" would chart into the files of "chart_p-3".
+    EXPECT_EQ(batch_export_stems(reports, true),
+              (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p-3", "p-4"}));
+}
+
+// ---------------------------------------------------------------------------
+// The viewer's scene
+// ---------------------------------------------------------------------------
+
+class ExportScene : public GuiTest {
+    TempWorkingDirectory dir_;
+};
+
+TEST_F(ExportScene, SampleChoices)
+{
+    load_report_file("r.tsv", report_text(two_exercises));
+    const EmgReport& report = *state()->report;
+    const EmgExercise& exercise = report.exercises[0];  // 41 samples, widest open at sample 20
+    const std::pair<ExportSample, int> table[] = {
+        {{ExportSampleKind::first, 0}, 0},        {{ExportSampleKind::last, 0}, 40},
+        {{ExportSampleKind::number, 7}, 6},       {{ExportSampleKind::number, 999}, 40},
+        {{ExportSampleKind::max_opening, 0}, 20},
+    };
+    for (const auto& [sample, index] : table)
+        EXPECT_EQ(export_report_sample_index(sample, report, exercise), index);
+}
+
+// The exported SVG is, byte for byte, what the Screenshot button writes after
+// the same clicks: load, preset, exercise, the playback slider, the options.
+TEST_F(ExportScene, SvgEqualsTheViewersScreenshot)
+{
+    load_report_file("r.tsv", report_text(two_exercises));
+    const Outcome run =
+        zelto("--export out --preset 3 --exercise 2 --sample 1 --svg-background white --svg-line-width 150 r.tsv");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    callback_load_preset_3(nullptr);
+    click(state()->exercise_toggles[1].get());
+    interactable_slider_set_position(state()->animation_slider, 0.0);
+    callback_animation_position(state()->animation_slider);
+    interactable_toggle_set_state(state()->svg_background_white_toggle, 1, 1);
+    state()->screenshot_svg_scale = 150.0;
+    const std::string viewer = svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 750); });
+    EXPECT_EQ(read_file("out/r_2_Protrusion-1.svg"), viewer);
+
+    // The defaults: what loading shows, the last sample, every exercise.
+    ASSERT_EQ(zelto("--export plain r.tsv").status, 0);
+    state()->screenshot_svg_scale = 100.0;
+    state()->screenshot_svg_background = 0;
+    for (int k = 0; k < 2; ++k) {
+        load_report_file("r.tsv", report_text(two_exercises));
+        click(state()->exercise_toggles[static_cast<std::size_t>(k)].get());
+        interactable_slider_set_position(state()->animation_slider, 1.0);
+        callback_animation_position(state()->animation_slider);
+        EXPECT_EQ(read_file(k == 0 ? "plain/r_1_Open-close.svg" : "plain/r_2_Protrusion-1.svg"),
+                  svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 750); }))
+            << "exercise " << k + 1;
+    }
+
+    // A preset file (perspective, an angle past 360) and a larger view; a
+    // pass of the viewer between the clicks wraps the angle.
+    callback_load_preset_5(nullptr);
+    state()->viewport->perspective = 1;
+    state()->viewport->yaw = 400.0;
+    GuiPreset view{};
+    gui_serialize(state(), &view);
+    gui_serialization_save_to_file(&view, "view.zlp");
+    ASSERT_EQ(zelto("--export big --preset view.zlp --size 1000 --svg-color color --exercise 1 r.tsv").status, 0);
+    load_report_file("r.tsv", report_text(two_exercises));
+    resize_window(1350, 1000);
+    interactable_text_input_set_text_formatted_and_deactivate(state()->preset_path_input, "%s", "view");
+    callback_load_custom_preset_from_file(nullptr);
+    state()->viewport->render();
+    click(state()->exercise_toggles[0].get());
+    interactable_slider_set_position(state()->animation_slider, 1.0);
+    callback_animation_position(state()->animation_slider);
+    state()->screenshot_svg_color_override = 0;
+    state()->viewport->render();
+    EXPECT_EQ(read_file("big/r_1_Open-close.svg"),
+              svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 1000); }));
+}
+
+// ---------------------------------------------------------------------------
+// Batch export
+// ---------------------------------------------------------------------------
+
+TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
+{
+    TempWorkingDirectory dir;
+    fs::create_directory("sub");
+    write_file("p.tsv", report_text(two_exercises));
+    write_file("sub/p.tsv", report_text({{"Chewing", 25}}));
+    write_file("bad.tsv", "Exercises\n{\n");
+    const std::string words = " --format svg,bmp,png,csv --sample max-opening p.tsv bad.tsv sub/p.tsv";
+
+    const Outcome run = zelto("--export out -j 2" + words);
+    EXPECT_EQ(run.status, 1);
+    const std::vector<std::string> err = lines_of(run.err);
+    ASSERT_GE(err.size(), 4u) << run.err;
+    EXPECT_EQ(err.front(), "[1/3] p.tsv: 2 exercises, 6 files");
+    EXPECT_EQ(err[1], "[2/3] bad.tsv: failed: could not be loaded");
+    EXPECT_TRUE(err[2].starts_with("    ERROR: ")) << run.err;  // the parser's own messages
+    EXPECT_EQ(err[err.size() - 2], "[3/3] sub/p.tsv: 1 exercise, 3 files");
+    EXPECT_EQ(err.back(), "2 of 3 reports exported, 1 failed; 10 files written to out");
+
+    // The same files, byte for byte, from one worker.
+    EXPECT_EQ(zelto("--export one -j 1" + words).status, 1);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator("out")) {
+        names.push_back(entry.path().filename().string());
+        EXPECT_EQ(read_file(entry.path()), read_file("one" / entry.path().filename())) << names.back();
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"measures.csv", "p-2_1_Chewing.bmp", "p-2_1_Chewing.png",
+                                               "p-2_1_Chewing.svg", "p_1_Open-close.bmp", "p_1_Open-close.png",
+                                               "p_1_Open-close.svg", "p_2_Protrusion-1.bmp",
+                                               "p_2_Protrusion-1.png", "p_2_Protrusion-1.svg"}));
+
+    // PNG and BMP hold the same picture, the view's side square.
+    for (const char* stem : {"out/p_1_Open-close", "out/p-2_1_Chewing"}) {
+        const SurfacePtr bmp_read(SDL_LoadBMP((std::string(stem) + ".bmp").c_str()));
+        const SurfacePtr png_read(IMG_Load((std::string(stem) + ".png").c_str()));
+        ASSERT_TRUE(bmp_read && png_read) << stem;
+        const SurfacePtr bmp(SDL_ConvertSurfaceFormat(bmp_read.get(), SDL_PIXELFORMAT_RGB24, 0));
+        const SurfacePtr png(SDL_ConvertSurfaceFormat(png_read.get(), SDL_PIXELFORMAT_RGB24, 0));
+        ASSERT_EQ(std::tuple(bmp->w, bmp->h, png->w, png->h), std::tuple(750, 750, 750, 750));
+        for (int y = 0; y < 750; ++y)
+            ASSERT_EQ(std::memcmp(static_cast<const char*>(bmp->pixels) + y * bmp->pitch,
+                                  static_cast<const char*>(png->pixels) + y * png->pitch, 750 * 3),
+                      0)
+                << stem << " row " << y;
+    }
+
+    // measures.csv read back: the header, then the rows of the good reports
+    // in their order, named as given; --measures writes the same table on
+    // standard output and nothing else there.
+    const std::vector<std::string> csv = lines_of(read_file("out/measures.csv"));
+    std::string header;
+    emg_measures_csv_header(&header);
+    ASSERT_EQ(csv.size(), 4u);
+    EXPECT_EQ(csv[0] + "\r\n", header);
+    const std::string prefixes[] = {"p.tsv,1,Open / close,41,", "p.tsv,2,Protrusion_1,30,", "sub/p.tsv,1,Chewing,25,"};
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(csv[static_cast<std::size_t>(k) + 1].starts_with(prefixes[k])) << csv[static_cast<std::size_t>(k) + 1];
+        EXPECT_EQ(std::count(csv[static_cast<std::size_t>(k) + 1].begin(), csv[static_cast<std::size_t>(k) + 1].end(), ','), 19);
+    }
+    const Outcome measures = zelto("--measures p.tsv bad.tsv sub/p.tsv");
+    EXPECT_EQ(measures.status, 1);
+    EXPECT_EQ(measures.out, read_file("out/measures.csv"));
+    EXPECT_NE(measures.err.find("ERROR: "), std::string::npos);
+    EXPECT_NE(measures.err.find("zelto: bad.tsv: could not be loaded\n"), std::string::npos);
+}
+
+#if __has_include("svg/svg_chart.hpp")
+#include "svg/svg_chart.hpp"
+
+// The chart file is the chart module's drawing of the exercise as the viewer
+// loaded it, as wide as the view and half as high.
+TEST(CommandLine, ChartsAreTheChartModulesDrawing)
+{
+    TempWorkingDirectory dir;
+    write_file("p.tsv", report_text(two_exercises));
+    const Outcome run = zelto("--export out --format chart --size 1000 --exercise 2 p.tsv");
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::unique_ptr<EmgReport> report;
+    ASSERT_EQ(emg_extract_3d(&report, "p.tsv"), 0);
+    emg_compute_rotation_data(report.get());
+    EXPECT_EQ(read_file("out/chart_p_2_Protrusion-1.svg"),
+              svg_text([&](SvgSink& sink) { svg_chart_write(sink, *report, 1, 1000, 500); }));
+}
+#endif
