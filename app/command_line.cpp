@@ -197,10 +197,6 @@ private:
                         known = *flags[k] = true;
                 if (!known)
                     return bad(format, "a format (svg, bmp, png, chart, csv)");
-                if (format == "chart" && !export_report_charts_available()) {
-                    error_ = "--format: charts are not available in this build of Zelto";
-                    return;
-                }
                 start = end + 1;
             }
         } else if (name_ == "--preset") {

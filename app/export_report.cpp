@@ -17,16 +17,9 @@
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
 #include "report/emg_measures.hpp"
+#include "svg/svg_chart.hpp"
 #include "svg/svg_writer.hpp"
 
-// The chart of an exercise is written by the chart module when the program
-// has it.
-#if __has_include("svg/svg_chart.hpp")
-#include "svg/svg_chart.hpp"
-#define ZELTO_EXPORT_HAS_CHART 1
-#else
-#define ZELTO_EXPORT_HAS_CHART 0
-#endif
 
 namespace {
 
@@ -184,16 +177,11 @@ std::vector<std::int32_t> chosen_exercises(const ExportOptions& options, std::in
     return chosen;
 }
 
-void write_chart([[maybe_unused]] Writer* writer, [[maybe_unused]] const ExportOptions& options,
-                 [[maybe_unused]] const std::string& name, [[maybe_unused]] const EmgReport& report,
-                 [[maybe_unused]] std::int32_t exercise)
+void write_chart(Writer* writer, const ExportOptions& options, const std::string& name, const EmgReport& report,
+                 std::int32_t exercise)
 {
-#if ZELTO_EXPORT_HAS_CHART
     // As wide as the 3D view and half as high.
     writer->svg(name, [&](SvgSink& sink) { svg_chart_write(sink, report, exercise, options.size, options.size / 2); });
-#else
-    writer->failure = "charts are not available in this build of Zelto";
-#endif
 }
 
 // The files of the chosen exercises from the viewer's state.
@@ -311,11 +299,6 @@ ExportReportResult export_report_write(ExportViewer* viewer, const ExportOptions
     if (!result.ok)
         result.csv_rows.clear();
     return result;
-}
-
-bool export_report_charts_available()
-{
-    return ZELTO_EXPORT_HAS_CHART != 0;
 }
 
 void export_report_close(ExportViewer* viewer)

@@ -36,9 +36,6 @@ struct ExportViewer {
 ExportReportResult export_report_write(ExportViewer* viewer, const ExportOptions& options, const std::string& path,
                                        const std::string& stem);
 
-// Whether this build can write charts (the chart format of --format).
-bool export_report_charts_available();
-
 // Releases the viewer and stops SDL_ttf and SDL.
 void export_report_close(ExportViewer* viewer);
 

@@ -14,6 +14,7 @@
 #include "app/screenshot_svg.hpp"
 #include "app/window.hpp"
 #include "report/emg_measures.hpp"
+#include "svg/svg_chart.hpp"
 #include "tests/gui_fixture.hpp"
 
 namespace fs = std::filesystem;
@@ -304,9 +305,6 @@ TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
     EXPECT_NE(measures.err.find("zelto: bad.tsv: could not be loaded\n"), std::string::npos);
 }
 
-#if __has_include("svg/svg_chart.hpp")
-#include "svg/svg_chart.hpp"
-
 // The chart file is the chart module's drawing of the exercise as the viewer
 // loaded it, as wide as the view and half as high.
 TEST(CommandLine, ChartsAreTheChartModulesDrawing)
@@ -321,4 +319,3 @@ TEST(CommandLine, ChartsAreTheChartModulesDrawing)
     EXPECT_EQ(read_file("out/chart_p_2_Protrusion-1.svg"),
               svg_text([&](SvgSink& sink) { svg_chart_write(sink, *report, 1, 1000, 500); }));
 }
-#endif
