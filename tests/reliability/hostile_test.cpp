@@ -51,34 +51,23 @@ void expect_position_inside(Session& session, const std::string& context)
         return;
     const double n = gui_exercise_sample_count(exercise);
     const double p = session.state().animation_position;
-    EXPECT_TRUE(std::isfinite(p)) << context << ": position " << p;
-    EXPECT_GE(p, 0.0) << context;
-    EXPECT_LT(p, n) << context;
+    EXPECT_TRUE(p >= 0.0 && p < n) << context << ": position " << p;
     int shown = 0, of = 0;
     const std::string& label = session.state().animation_slider->text;
     ASSERT_EQ(std::sscanf(label.c_str(), "%d/%d", &shown, &of), 2) << context << ": slider shows " << label;
-    EXPECT_EQ(of, static_cast<int>(n)) << context;
-    EXPECT_GE(shown, 1) << context;
-    EXPECT_LE(shown, of) << context;
+    EXPECT_TRUE(of == static_cast<int>(n) && shown >= 1 && shown <= of) << context << ": slider shows " << label;
 }
 
-// The grid settings are ones the pipeline can build.
+// The grid settings are ones the pipeline can build, the numbers finite.
 void expect_sane_settings(Session& session, const std::string& context)
 {
     const GuiState& s = session.state();
-    EXPECT_GE(s.extrapolation_x_amount, 0) << context;
-    EXPECT_GE(s.extrapolation_y_amount, 0) << context;
-    EXPECT_GE(s.extrapolation_z_amount, 0) << context;
-    EXPECT_TRUE(std::isfinite(s.extrapolation_distance)) << context;
+    EXPECT_GE(std::min({s.extrapolation_x_amount, s.extrapolation_y_amount, s.extrapolation_z_amount}), 0) << context;
     EXPECT_GE(s.extrapolation_distance, 0.0) << context;
-    EXPECT_TRUE(std::isfinite(s.speed_slider_position)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->camera_x)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->camera_y)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->camera_z)) << context;
     EXPECT_LE(s.viewport->camera_z, VIEWPORT_CAMERA_Z_LIMIT) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->pitch)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->yaw)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->roll)) << context;
+    for (double v : {s.extrapolation_distance, s.speed_slider_position, s.viewport->camera_x, s.viewport->camera_y,
+                     s.viewport->camera_z, s.viewport->pitch, s.viewport->yaw, s.viewport->roll})
+        EXPECT_TRUE(std::isfinite(v)) << context;
 }
 
 // A few passes that let the clock run, with the mouse over the 3D view.
@@ -190,8 +179,7 @@ TEST(HostileReports, RatesThatAreNoRateKeepTheAnimationInsideTheExercise)
         options.duration = 0.5;
         return options;
     }());
-    const char* frequencies[] = {"0",   "-100", "-0.001", "nan",   "-nan",   "inf",
-                                 "-inf", "1e308", "-1e308", "1e-300", "4.9e-324", "123456789"};
+    const char* frequencies[] = {"0", "-100", "nan", "inf", "-inf", "1e308", "-1e308", "4.9e-324", "123456789"};
     GuiState& s = session.state();
     for (const char* frequency : frequencies) {
         const std::string context = std::string("frequency ") + frequency;
@@ -271,7 +259,7 @@ TEST(HostileReports, DegenerateJawFramesWithTheWholeGridOn)
     const std::vector<ReportKind> kinds = report_catalog();
     for (const char* name : {"three points at one place", "incisal point between the condyles",
                              "every position zero", "NaN and infinite positions", "positions near the largest double",
-                             "NaN calibration", "infinite calibration", "exercises of one sample"}) {
+                             "non-finite calibration", "exercises of one sample"}) {
         SCOPED_TRACE(name);
         const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const ReportKind& k) { return k.name == name; });
         ASSERT_NE(kind, kinds.end());
@@ -352,12 +340,9 @@ TEST(HostilePresets, FilesOfEveryWrongSize)
     ASSERT_EQ(record.size(), 104u);
     const GuiPreset& fallback = s.presets[0];
 
-    std::vector<std::size_t> sizes;
-    for (std::size_t size = 0; size <= 105; ++size)
-        if (size != 104)
-            sizes.push_back(size);
-    sizes.push_back(4096);
-    sizes.push_back(std::size_t{16} << 20);
+    // Whether a file holds a whole record is checked byte by byte by the
+    // preset tests; here a few sizes go through the panel's two roads.
+    const std::size_t sizes[] = {0, 1, 8, 52, 103, 105, 4096, std::size_t{16} << 20};
 
     session.show_page('f');
     session.type_into(s.preset_path_input, "sized");
@@ -412,52 +397,32 @@ std::vector<AbsurdRecord> absurd_records()
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const double huge = 1e308;
-    const double tiny = std::numeric_limits<double>::denorm_min();
     std::vector<AbsurdRecord> records;
     const std::pair<std::size_t, const char*> doubles[] = {{0, "camera x"}, {8, "camera y"},  {16, "camera z"},
                                                            {24, "pitch"},   {32, "yaw"},      {40, "roll"},
                                                            {64, "speed"},   {80, "spacing"}};
+    const double values[] = {nan, -nan, inf, -inf, 1e308, -1e308, std::numeric_limits<double>::denorm_min(), 0.0, -1.0};
     for (const auto& [offset, name] : doubles)
-        for (double value : {nan, -nan, inf, -inf, huge, -huge, tiny, -tiny, 0.0, -1.0}) {
-            const std::size_t at = offset;
+        for (double value : values)
             records.push_back({std::string(name) + " " + std::to_string(value),
-                               [at, value](std::string& b) { put_double(b, at, value); }});
-        }
-    records.push_back({"NaN everywhere", [nan](std::string& b) {
-                           for (std::size_t at : {0, 8, 16, 24, 32, 40, 64, 80})
-                               put_double(b, at, nan);
-                       }});
-    const std::int32_t int_max = std::numeric_limits<std::int32_t>::max();
-    const std::int32_t int_min = std::numeric_limits<std::int32_t>::min();
-    const std::array<std::int32_t, 3> amounts[] = {{-1, -1, -1},       {int_min, int_min, int_min},
-                                                   {int_max, 0, 0},    {0, int_max, 0},
-                                                   {0, 0, int_max},    {int_max, int_max, int_max},
-                                                   {1000, 0, 0},       {46340, 46340, 0},
-                                                   {10, 10, 10},       {-5, 3, int_min}};
+                               [at = offset, value](std::string& b) { put_double(b, at, value); }});
+    const std::int32_t max = std::numeric_limits<std::int32_t>::max(), min = std::numeric_limits<std::int32_t>::min();
+    const std::array<std::int32_t, 3> amounts[] = {{-1, -1, -1}, {min, min, min}, {max, 0, 0},    {0, 0, max},
+                                                   {max, max, max}, {1000, 0, 0}, {46340, 46340, 0}, {-5, 3, min}};
     for (const auto& a : amounts)
         records.push_back({"amounts " + std::to_string(a[0]) + ", " + std::to_string(a[1]) + ", " +
                                std::to_string(a[2]),
                            [a](std::string& b) {
-                               put_int32(b, 88, a[0]);
-                               put_int32(b, 92, a[1]);
-                               put_int32(b, 96, a[2]);
+                               for (std::size_t i = 0; i < 3; ++i)
+                                   put_int32(b, 88 + 4 * i, a[i]);
                            }});
-    const std::size_t bools[] = {48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 72, 73, 74, 75, 76, 77, 100};
-    for (int value = 2; value <= 255; ++value)
-        records.push_back({"every bool byte " + std::to_string(value), [value, bools](std::string& b) {
-                               for (std::size_t at : bools)
+    // Every switch byte and the padding at once.
+    for (int value : {2, 127, 128, 255})
+        records.push_back({"every switch and padding byte " + std::to_string(value), [value](std::string& b) {
+                               for (std::size_t at : {48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63,
+                                                      72, 73, 74, 75, 76, 77, 78, 79, 100, 101, 102, 103})
                                    b[at] = static_cast<char>(value);
                            }});
-    for (std::size_t at : bools)
-        for (int value : {2, 128, 255}) {
-            records.push_back({"bool byte at " + std::to_string(at) + " = " + std::to_string(value),
-                               [at, value](std::string& b) { b[at] = static_cast<char>(value); }});
-        }
-    records.push_back({"padding all ones", [](std::string& b) {
-                           for (std::size_t at : {60, 61, 62, 63, 78, 79, 101, 102, 103})
-                               b[at] = '\xFF';
-                       }});
     return records;
 }
 
@@ -479,15 +444,13 @@ TEST(HostilePresets, AbsurdValuesAreAppliedWithoutHarm)
         r.change(bytes);
         zelto_test::write_file(session.directory() / "absurd.zlp", bytes);
         session.click(preset_button(session, row_path_load));
-        EXPECT_GE(s.extrapolation_x_amount, 0);
-        EXPECT_GE(s.extrapolation_y_amount, 0);
-        EXPECT_GE(s.extrapolation_z_amount, 0);
+        EXPECT_GE(std::min({s.extrapolation_x_amount, s.extrapolation_y_amount, s.extrapolation_z_amount}), 0);
         // A negative spacing is applied as read: the same grid, mirrored.
         EXPECT_FALSE(std::isnan(s.extrapolation_distance));
         EXPECT_LE(s.viewport->camera_z, VIEWPORT_CAMERA_Z_LIMIT);
         run_passes(session, 1, r.what);
         // Every few records, and after the last: the program still works.
-        if (i % 16 == 15 || i + 1 == records.size()) {
+        if (i % 24 == 23 || i + 1 == records.size()) {
             session.expect_usable(r.what);
             session.show_page('f');
         }
@@ -539,12 +502,9 @@ std::vector<NumericField> numeric_fields()
 
 std::vector<std::string> absurd_texts()
 {
-    return {"1e999",       "-1e999",     "nan",         "-nan",        "NAN(123)",   "inf",
-            "-inf",        "infinity",   "99999999999", "-2147483649", "2147483648", "-2147483648",
-            "",            "abc",        std::string(300, '9'),       std::string(300, 'x'),
-            "1e308",       "-1e308",     "4.9e-324",    "0x1p1023",   "  12abc",    "-0",
-            "\xff\xfe",    "%s%n%s%n",   "1,5",         "\xd9\xa1\xd9\xa2", "+-3", "3e",
-            "1e-400",      "18446744073709551617", "7"};
+    return {"1e999", "-1e999", "nan", "-nan", "NAN(123)", "inf", "-inf", "99999999999", "-2147483649",
+            "2147483648", "", "abc", std::string(300, '9'), "1e308", "-1e308", "4.9e-324", "0x1p1023",
+            "  12abc", "-0", "\xff\xfe", "%s%n%s%n", "1,5", "+-3", "1e-400", "18446744073709551617", "7"};
 }
 
 TEST(HostileTypedNumbers, EveryNumericFieldTakesAbsurdText)
