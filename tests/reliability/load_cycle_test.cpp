@@ -1,20 +1,10 @@
-// One program session that loads reports of every kind in turn, round after
-// round:
-// valid ones of several sizes and column sets, broken ones with each problem
-// the parser reports, hostile ones. Every load ends as the kind says (loaded
-// with its exercises, or refused with the parser's messages), and what the
-// program holds after loading the same report does not creep up over the
-// rounds: a report, its exercise toggles and its derived arrays are released
-// in full when the next one replaces them.
-//
-// What is counted is the program's own heap: every C++ allocation (the
-// containers, strings and records Zelto's code makes) that has not been
-// freed, counted by this test program's own operator new and delete. The
-// OpenGL driver's pools, which its rendering threads fill and drain with
-// malloc from one frame to the next, stay out of the count, so a session
-// that repeats itself gives the same count every time round.
-//
-// The sanitizer build adds AddressSanitizer and LeakSanitizer to all this;
+// One program session loads reports of every kind in turn, round after
+// round: each load ends as its kind says, and what the program holds after
+// loading the same report does not creep up over the rounds (a report, its
+// toggles and its derived arrays are released in full when the next one
+// replaces them). What is counted is the program's own C++ heap, through this
+// test program's operator new and delete, on the session's own thread: the
+// OpenGL driver's threads fill and drain their pools at their own times.
 // scripts/leakcheck.sh runs the same session under valgrind.
 #include <gtest/gtest.h>
 
@@ -29,13 +19,9 @@
 #include "tests/reliability/report_catalog.hpp"
 #include "tests/reliability/session.hpp"
 
-// The count: every block carries a header in front of it with the bytes
-// counted for it. Only what the session's own thread allocates is counted
-// (Zelto does all its work there; the driver's threads allocate and free at
-// their own times), and a counted block is uncounted whichever thread frees
-// it. Every form of new and delete without an alignment is replaced, since a
-// sanitizer runtime brings its own of each; the aligned forms stay in pairs
-// of the runtime's own.
+// Every block carries a header with the bytes counted for it, so that it is
+// uncounted whichever thread frees it. Every form of new and delete without
+// an alignment is replaced, since a sanitizer runtime brings its own of each.
 
 namespace {
 

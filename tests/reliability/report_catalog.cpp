@@ -6,127 +6,80 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 
 namespace zelto_reliability {
 
-// -----------------------------------------------------------------------------
-// Report texts
-// -----------------------------------------------------------------------------
-
 std::string ReportParts::text() const
 {
     std::string out;
-    auto line = [&](const std::string& s) {
-        out += s;
-        out += line_end;
-    };
-    if (list_keyword)
-        line(*list_keyword);
-    line(list_opening);
-    for (const std::string& entry : entries)
-        line(entry);
-    line(list_end);
-    if (frequency)
-        line(*frequency);
-    if (count)
-        line(*count);
-    if (calibration)
-        line(*calibration);
-    line(header);
+    auto line = [&](const std::string& s) { out += s + line_end; };
+    for (const std::optional<std::string>& part : {list_keyword, std::optional<std::string>(list_opening)})
+        if (part)
+            line(*part);
+    std::for_each(entries.begin(), entries.end(), line);
+    for (const std::optional<std::string>& part : {std::optional<std::string>(list_end), frequency, count, calibration,
+                                                   std::optional<std::string>(header)})
+        if (part)
+            line(*part);
     for (std::size_t b = 0; b < blocks.size(); ++b) {
-        if (b > 0)
-            out += line_end;  // the empty line between two blocks
-        for (const std::string& sample : blocks[b])
-            line(sample);
+        out += b > 0 ? line_end : "";  // the empty line between two blocks
+        std::for_each(blocks[b].begin(), blocks[b].end(), line);
     }
     return out;
 }
+
+namespace {
 
 std::string generated_text(const ReportGeneratorOptions& options)
 {
     char* buffer = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&buffer, &size);
-    if (out == nullptr)
-        throw std::runtime_error("open_memstream failed");
-    const bool written = report_generator_write(out, options);
-    std::fclose(out);
-    std::string text(buffer, size);
+    const bool written = out != nullptr && report_generator_write(out, options);
+    if (out != nullptr)
+        std::fclose(out);
+    std::string text(buffer != nullptr ? buffer : "", size);
     std::free(buffer);
     if (!written)
         throw std::runtime_error("the report generator failed");
     return text;
 }
 
-namespace {
-
-std::vector<std::string> split_lines(const std::string& text)
+// The pieces of `text` between the separators.
+std::vector<std::string> split(const std::string& text, char separator)
 {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    std::vector<std::string> pieces(1);
+    for (char c : text)
+        if (c == separator)
+            pieces.emplace_back();
+        else
+            pieces.back() += c;
+    return pieces;
 }
 
 }  // namespace
 
 ReportParts generated_parts(const ReportGeneratorOptions& options)
 {
-    const std::vector<std::string> lines = split_lines(generated_text(options));
+    std::vector<std::string> lines = split(generated_text(options), '\n');
+    lines.pop_back();  // after the last line feed
     ReportParts parts;
     std::size_t i = 2;  // "Exercises", "{"
     while (lines.at(i) != "}")
         parts.entries.push_back(lines[i++]);
-    ++i;
-    parts.frequency = lines.at(i++);
-    parts.count = lines.at(i++);
-    parts.calibration = lines.at(i++);
-    parts.header = lines.at(i++);
+    std::tie(parts.frequency, parts.count, parts.calibration, parts.header) =
+        std::tuple(lines.at(i + 1), lines.at(i + 2), lines.at(i + 3), lines.at(i + 4));
     if (options.exercises > 0)
         parts.blocks.emplace_back();
-    for (; i < lines.size(); ++i) {
+    for (i += 5; i < lines.size(); ++i)
         if (lines[i].empty())
             parts.blocks.emplace_back();
         else
             parts.blocks.back().push_back(lines[i]);
-    }
     return parts;
 }
-
-std::vector<std::string> split_fields(const std::string& line)
-{
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
-        if (tab == std::string::npos)
-            return fields;
-        start = tab + 1;
-    }
-}
-
-std::string join_fields(const std::vector<std::string>& fields)
-{
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i > 0)
-            line += '\t';
-        line += fields[i];
-    }
-    return line;
-}
-
-// -----------------------------------------------------------------------------
-// The catalog
-// -----------------------------------------------------------------------------
 
 namespace {
 
@@ -134,11 +87,8 @@ ReportGeneratorOptions options_of(int exercises, double duration, double frequen
                                   bool emg = false)
 {
     ReportGeneratorOptions options;
-    options.exercises = exercises;
-    options.duration = duration;
-    options.frequency = frequency;
-    options.angles = angles;
-    options.emg = emg;
+    std::tie(options.exercises, options.duration, options.frequency, options.angles, options.emg) =
+        std::tuple(exercises, duration, frequency, angles, emg);
     return options;
 }
 
@@ -148,15 +98,22 @@ ReportParts base_parts()
     return generated_parts(options_of(2, 0.5, 100.0));
 }
 
-// Applies `change` to the fields of every sample line.
-template <typename Change>
-void for_each_sample(ReportParts* parts, Change change)
+std::string join(const std::vector<std::string>& fields)
+{
+    std::string line = fields.at(0);
+    for (std::size_t i = 1; i < fields.size(); ++i)
+        line += "\t" + fields[i];
+    return line;
+}
+
+// Applies `change` to the tab-separated fields of every sample line.
+void for_each_sample(ReportParts* parts, const std::function<void(std::vector<std::string>&)>& change)
 {
     for (auto& block : parts->blocks)
         for (std::string& line : block) {
-            std::vector<std::string> fields = split_fields(line);
+            std::vector<std::string> fields = split(line, '\t');
             change(fields);
-            line = join_fields(fields);
+            line = join(fields);
         }
 }
 
@@ -164,62 +121,41 @@ void for_each_sample(ReportParts* parts, Change change)
 std::string noise(std::size_t size, std::uint64_t seed)
 {
     std::string out(size, '\0');
-    std::uint64_t x = seed;
-    for (char& c : out) {
-        x = report_generator_detail::mix(x);
-        c = static_cast<char>(x & 0xFF);
-    }
+    for (char& c : out)
+        c = static_cast<char>((seed = report_generator_detail::mix(seed)) & 0xFF);
     return out;
 }
-
-const std::string bad_load = "Bad report load";
-const std::string not_retrieved = "ERROR: Could not retrieve data from file at \"";
-const std::string not_opened = "ERROR: Could not open file at \"";
 
 struct CatalogBuilder {
     std::vector<ReportKind> kinds;
 
+    void add(const std::string& group, const std::string& name, std::string text, Outcome outcome,
+             std::vector<std::string> messages = {}, int exercises = -1, Shape shape = Shape::file)
+    {
+        if (group == "broken" && shape == Shape::file)
+            messages.push_back("ERROR: Could not retrieve data from file at \"");
+        if (outcome == Outcome::fails)
+            messages.push_back("Bad report load");
+        char file_name[32];
+        std::snprintf(file_name, sizeof file_name, "report_%03zu.tsv", kinds.size());
+        kinds.push_back({name, group, file_name, shape, std::move(text), outcome, std::move(messages), exercises});
+    }
     void valid(const std::string& name, std::string text, int exercises, std::vector<std::string> messages = {})
     {
-        add("valid", name, Shape::file, std::move(text), Outcome::loads, std::move(messages), exercises);
+        add("valid", name, std::move(text), Outcome::loads, std::move(messages), exercises);
     }
     void broken(const std::string& name, std::string text, std::vector<std::string> messages)
     {
-        messages.push_back(not_retrieved);
-        messages.push_back(bad_load);
-        add("broken", name, Shape::file, std::move(text), Outcome::fails, std::move(messages), -1);
+        add("broken", name, std::move(text), Outcome::fails, std::move(messages));
     }
     void hostile(const std::string& name, std::string text, Outcome outcome, std::vector<std::string> messages = {},
                  int exercises = -1)
     {
-        if (outcome == Outcome::fails)
-            messages.push_back(bad_load);
-        add("hostile", name, Shape::file, std::move(text), outcome, std::move(messages), exercises);
+        add("hostile", name, std::move(text), outcome, std::move(messages), exercises);
     }
-    void unreadable(const std::string& group, const std::string& name, Shape shape,
-                    const std::string& file_name = std::string())
+    void unreadable(const std::string& group, const std::string& name, Shape shape)
     {
-        add(group, name, shape, std::string(), Outcome::fails, {not_opened, bad_load}, -1);
-        if (!file_name.empty())
-            kinds.back().file_name = file_name;
-    }
-
-private:
-    void add(const std::string& group, const std::string& name, Shape shape, std::string text, Outcome outcome,
-             std::vector<std::string> messages, int exercises)
-    {
-        ReportKind kind;
-        kind.name = name;
-        kind.group = group;
-        char file_name[32];
-        std::snprintf(file_name, sizeof file_name, "report_%03zu.tsv", kinds.size());
-        kind.file_name = file_name;
-        kind.shape = shape;
-        kind.text = std::move(text);
-        kind.outcome = outcome;
-        kind.messages = std::move(messages);
-        kind.exercises = exercises;
-        kinds.push_back(std::move(kind));
+        add(group, name, "", Outcome::fails, {"ERROR: Could not open file at \""}, -1, shape);
     }
 };
 
@@ -254,9 +190,9 @@ void add_broken_kinds(CatalogBuilder& c)
     p.blocks.pop_back();
     c.broken("fewer blocks than exercises", p.text(), {"ERROR: Data points missing for exercise 1\n"});
     p = base_parts();
-    std::vector<std::string> fields = split_fields(p.blocks[0][2]);
+    std::vector<std::string> fields = split(p.blocks[0][2], '\t');
     fields[4] = "1e999";
-    p.blocks[0][2] = join_fields(fields);
+    p.blocks[0][2] = join(fields);
     c.broken("position out of range", p.text(), {"ERROR: point data entry #3 (at 20 ms) for exercise #1 is malformed\n"});
 }
 
@@ -280,7 +216,8 @@ void add_hostile_kinds(CatalogBuilder& c)
     c.hostile("binary noise", noise(64 * 1024, 7), Outcome::fails, {"ERROR: Could not find list of exercises\n"});
     c.unreadable("hostile", "directory", Shape::directory);
     c.unreadable("hostile", "named pipe", Shape::fifo);
-    c.unreadable("hostile", "file name of 5000 characters", Shape::missing, std::string(5000, 'a') + ".tsv");
+    c.unreadable("hostile", "file name of 5000 characters", Shape::missing);
+    c.kinds.back().file_name = std::string(5000, 'a') + ".tsv";
     const ReportParts base = base_parts();
     const std::string text = base.text();
     c.hostile("cut inside the exercise list", text.substr(0, text.find("2\tProtrusion") + 5), Outcome::fails,
