@@ -36,13 +36,12 @@ const double inf = std::numeric_limits<double>::infinity();
 const char* const empty_scale_box = "\t<svg viewBox=\"0 0 750 750\" width=\"100.0%\" height=\"100.0%\" "
                                     "stroke-width=\"1.00\">\n\t\t\n\t</svg>\n\t\n";
 
+// The colours written, as "#RRGGBB".
 std::set<std::string> colors_in(const std::string& text)
 {
     std::set<std::string> colors;
-    auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
     for (std::size_t at = text.find('#'); at != std::string::npos; at = text.find('#', at + 1))
-        if (at + 7 <= text.size() && std::all_of(text.begin() + static_cast<long>(at) + 1,
-                                                 text.begin() + static_cast<long>(at) + 7, hex))
+        if (text.find_first_not_of("0123456789ABCDEF", at + 1) == at + 7)
             colors.insert(text.substr(at, 7));
     return colors;
 }
@@ -59,10 +58,7 @@ using Counts = std::vector<std::size_t>;
 
 std::vector<std::filesystem::path> files_in(const std::filesystem::path& dir)
 {
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        files.push_back(entry.path());
-    return files;
+    return {std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()};
 }
 
 // A GUI state with the default settings and the start camera, on a viewport
