@@ -114,11 +114,6 @@ class Panel:
         """The toggle of exercise i (0-based) on the "File / Exercise" page."""
         return ((i % 2) * 170 + self.side + 10, (i // 2) * 30 + 220, 160, 20)
 
-    def slider_knob(self, slider, track, position):
-        """Window point on the knob of a slider at `position` (0 to 1)."""
-        x, y, w, h = slider
-        return (x + 10 + round(track * position), y + h - 10)
-
 
 # The 104-byte preset record, little-endian: camera, angles, switches,
 # speed slider, more switches, grid spacing and amounts, spokes; padding
