@@ -86,11 +86,8 @@ class Panel:
 
         # "Presets"
         self.builtin_presets = [None] + [(V + 10, 160 + 30 * i, 330, 20) for i in range(6)]
-        self.custom_load = [None] + [(V + 10, 400 + 30 * i, 210, 20) for i in range(3)]
-        self.custom_save = [None] + [(V + 230, 400 + 30 * i, 110, 20) for i in range(3)]
         self.preset_path = (V + 10, 550, 330, 20)
         self.preset_file_save = (V + 10, 580, 160, 20)
-        self.preset_file_load = (V + 180, 580, 160, 20)
 
         # "About"
         self.logo = (V + 10, 370, 330, 80)
