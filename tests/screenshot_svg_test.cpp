@@ -209,42 +209,35 @@ TEST_F(Screenshot, SmallSceneIsWrittenInTheOrderOfTheScreen)
               "</svg>\n");
 }
 
-TEST_F(Screenshot, AmountsZeroMakeOneNodeAndThreeZeroLengthLines)
+// Amounts 0 make one lattice node and three grid lines of no length; the
+// lattice of one along x turns with the jaw from its frame at sample 0.
+TEST_F(Screenshot, LatticeOfTheLeftPointTurnsWithTheJaw)
 {
     flat_left_point_only();
-    state->draw_extrapolation_l = true;
-    state->draw_spokes = true;
-    jaw_motion::load(state.get(), {{{0.5, 0, 0}, {0, -0.5, 0.5}, {-0.5, 0, 0}, 0, 0, 0, 0, 0},
-                                   {{0.5, 0.5, 0}, {0, 0, 0.5}, {-0.5, 0.5, 0}, 0, 0, 0, 0, 0}},
-                     {});
-    state->animation_position = 1;
-    const std::string line = "\t\t<line x1=\"75.00%\" y1=\"25.00%\" x2=\"75.00%\" y2=\"25.00%\"/>\n";
-    const std::string node = "\t<g fill=\"#000000\">\n\t\t<circle cx=\"75.00%\" cy=\"25.00%\" r=\"2\"/>\n\t</g>\n\t\n";
-    // Grid lines, the current point, the empty scale box, the lattice node.
-    const std::string text = compose();
-    EXPECT_NE(text.find("\t<g stroke=\"#000000\">\n" + line + line + line + "\t</g>\n\t\n" + node + empty_scale_box +
-                        node + "</svg>\n"),
-              std::string::npos)
-        << text;
-}
-
-TEST_F(Screenshot, LatticeTurnsWithTheJawFromVertexZero)
-{
-    flat_left_point_only();
-    state->draw_extrapolation_l = true;
-    state->extrapolation_x_amount = 1;
-    state->extrapolation_distance = 0.25;
+    state->draw_extrapolation_l = state->draw_spokes = true;
     // From sample 0 to sample 1 the whole jaw turns by 90 degrees about z,
     // around the left condyle at the origin.
     jaw_motion::load(state.get(), {{{0, 0, 0}, {0.5, -1, 0}, {1, 0, 0}, 0, 0, 0, 0, 0},
                                    {{0, 0, 0}, {1, 0.5, 0}, {0, 1, 0}, 0, 0, 0, 0, 0}},
                      {});
+    state->animation_position = 1;
+    const std::string line = "\t\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"50.00%\" y2=\"50.00%\"/>\n";
+    const std::string node = "\t<g fill=\"#000000\">\n\t\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n\t</g>\n\t\n";
+    // Grid lines, the current point, the empty scale box, the lattice node.
+    EXPECT_NE(compose().find("\t<g stroke=\"#000000\">\n" + line + line + line + "\t</g>\n\t\n" + node +
+                             empty_scale_box + node + "</svg>\n"),
+              std::string::npos);
+
+    state->draw_spokes = false;
+    state->extrapolation_x_amount = 1;
+    state->extrapolation_distance = 0.25;
+    gui_state = state.get();
+    gui_build_extrapolated_and_projected_jaw_vertices();
     auto nodes = [](const char* a, const char* b, const char* c) {
         return std::string("\t<g fill=\"#000000\">\n\t\t<circle ") + a + " r=\"2\"/>\n\t\t<circle " + b +
                " r=\"2\"/>\n\t\t<circle " + c + " r=\"2\"/>\n\t</g>\n\t\n</svg>\n";
     };
-    // Along x at sample 0: the world axis; at sample 1 turned with the jaw,
-    // along y (up is towards the top).
+    // Along x at sample 0: the world axis; at sample 1 along y (up is towards the top).
     state->animation_position = 0;
     EXPECT_NE(compose().find(nodes("cx=\"37.50%\" cy=\"50.00%\"", "cx=\"50.00%\" cy=\"50.00%\"",
                                    "cx=\"62.50%\" cy=\"50.00%\"")),
