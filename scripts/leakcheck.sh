@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the thousand-report session (tests/reliability/load_cycle_test.cpp)
+# Runs the load-cycle session (tests/reliability/load_cycle_test.cpp)
 # under valgrind's memcheck with a full leak check, on a Debug build without
 # sanitizers. Leaks and errors inside the system's OpenGL stack are
 # suppressed by library (tests/reliability/valgrind.supp); the program's own

@@ -88,6 +88,14 @@ protected:
         inspection_run(state_, &loop_.inspection, static_cast<int>(target.x * 750),
                        static_cast<int>((1 - target.y) * 750), &loop_.hovered_point, &loop_.hovered_kind);
     }
+    // The 3D view of the frame just drawn, bottom row first.
+    static std::vector<std::uint8_t> read_view()
+    {
+        std::vector<std::uint8_t> pixels(750 * 750 * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, 750, 750, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    }
     void pass_events()
     {
         SDL_Event event;
@@ -193,10 +201,7 @@ TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
     start(opening_report(200));
     auto frame = [&] {
         zelto_draw_frame(&loop_);
-        std::vector<std::uint8_t> pixels(750 * 750 * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, 750, 750, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
+        return read_view();
     };
     const struct {
         int preset;
@@ -239,10 +244,7 @@ TEST_F(Scene, LevelsOfDetailKeepThePicture)
     auto frame = [&](double cell_pixels) {
         loop_.scene.path_levels.cell_pixels = cell_pixels;
         zelto_draw_frame(&loop_);
-        std::vector<std::uint8_t> pixels(750 * 750 * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, 750, 750, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-        return pixels;
+        return read_view();
     };
     loop_.layer_cache_enabled = false;
     for (const int preset : {1, 3, 5}) {
@@ -288,9 +290,7 @@ TEST_F(Scene, PerspectiveSvgLiesOnWhatTheScreenDraws)
     zelto_draw_frame(&loop_);  // at sample 0 the scene takes the jaw frame its grid turns from
     s.animation_position = 20.0;
     zelto_draw_frame(&loop_);
-    std::vector<std::uint8_t> screen(750 * 750 * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 750, 750, GL_RGBA, GL_UNSIGNED_BYTE, screen.data());
+    const std::vector<std::uint8_t> screen = read_view();
     SvgStringSink sink;
     screenshot_svg_write(sink, *state_, 750);
 
@@ -372,9 +372,7 @@ TEST_F(Scene, BmpScreenshotIsTheDrawnView)
     ASSERT_EQ(std::make_pair(bmp->w, bmp->h), std::make_pair(750, 750));
     const SurfacePtr rgba(SDL_ConvertSurfaceFormat(bmp.get(), SDL_PIXELFORMAT_ABGR8888, 0));
     glReadBuffer(GL_FRONT);
-    std::vector<std::uint8_t> screen(750 * 750 * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 750, 750, GL_RGBA, GL_UNSIGNED_BYTE, screen.data());
+    const std::vector<std::uint8_t> screen = read_view();
     glReadBuffer(GL_BACK);
     int differing = 0;
     for (int y = 0; y < 750; ++y) {

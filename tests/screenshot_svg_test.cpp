@@ -36,13 +36,12 @@ const double inf = std::numeric_limits<double>::infinity();
 const char* const empty_scale_box = "\t<svg viewBox=\"0 0 750 750\" width=\"100.0%\" height=\"100.0%\" "
                                     "stroke-width=\"1.00\">\n\t\t\n\t</svg>\n\t\n";
 
+// The colours written, as "#RRGGBB".
 std::set<std::string> colors_in(const std::string& text)
 {
     std::set<std::string> colors;
-    auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
     for (std::size_t at = text.find('#'); at != std::string::npos; at = text.find('#', at + 1))
-        if (at + 7 <= text.size() && std::all_of(text.begin() + static_cast<long>(at) + 1,
-                                                 text.begin() + static_cast<long>(at) + 7, hex))
+        if (text.find_first_not_of("0123456789ABCDEF", at + 1) == at + 7)
             colors.insert(text.substr(at, 7));
     return colors;
 }
@@ -59,10 +58,7 @@ using Counts = std::vector<std::size_t>;
 
 std::vector<std::filesystem::path> files_in(const std::filesystem::path& dir)
 {
-    std::vector<std::filesystem::path> files;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        files.push_back(entry.path());
-    return files;
+    return {std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()};
 }
 
 // A GUI state with the default settings and the start camera, on a viewport
@@ -213,42 +209,35 @@ TEST_F(Screenshot, SmallSceneIsWrittenInTheOrderOfTheScreen)
               "</svg>\n");
 }
 
-TEST_F(Screenshot, AmountsZeroMakeOneNodeAndThreeZeroLengthLines)
+// Amounts 0 make one lattice node and three grid lines of no length; the
+// lattice of one along x turns with the jaw from its frame at sample 0.
+TEST_F(Screenshot, LatticeOfTheLeftPointTurnsWithTheJaw)
 {
     flat_left_point_only();
-    state->draw_extrapolation_l = true;
-    state->draw_spokes = true;
-    jaw_motion::load(state.get(), {{{0.5, 0, 0}, {0, -0.5, 0.5}, {-0.5, 0, 0}, 0, 0, 0, 0, 0},
-                                   {{0.5, 0.5, 0}, {0, 0, 0.5}, {-0.5, 0.5, 0}, 0, 0, 0, 0, 0}},
-                     {});
-    state->animation_position = 1;
-    const std::string line = "\t\t<line x1=\"75.00%\" y1=\"25.00%\" x2=\"75.00%\" y2=\"25.00%\"/>\n";
-    const std::string node = "\t<g fill=\"#000000\">\n\t\t<circle cx=\"75.00%\" cy=\"25.00%\" r=\"2\"/>\n\t</g>\n\t\n";
-    // Grid lines, the current point, the empty scale box, the lattice node.
-    const std::string text = compose();
-    EXPECT_NE(text.find("\t<g stroke=\"#000000\">\n" + line + line + line + "\t</g>\n\t\n" + node + empty_scale_box +
-                        node + "</svg>\n"),
-              std::string::npos)
-        << text;
-}
-
-TEST_F(Screenshot, LatticeTurnsWithTheJawFromVertexZero)
-{
-    flat_left_point_only();
-    state->draw_extrapolation_l = true;
-    state->extrapolation_x_amount = 1;
-    state->extrapolation_distance = 0.25;
+    state->draw_extrapolation_l = state->draw_spokes = true;
     // From sample 0 to sample 1 the whole jaw turns by 90 degrees about z,
     // around the left condyle at the origin.
     jaw_motion::load(state.get(), {{{0, 0, 0}, {0.5, -1, 0}, {1, 0, 0}, 0, 0, 0, 0, 0},
                                    {{0, 0, 0}, {1, 0.5, 0}, {0, 1, 0}, 0, 0, 0, 0, 0}},
                      {});
+    state->animation_position = 1;
+    const std::string line = "\t\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"50.00%\" y2=\"50.00%\"/>\n";
+    const std::string node = "\t<g fill=\"#000000\">\n\t\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n\t</g>\n\t\n";
+    // Grid lines, the current point, the empty scale box, the lattice node.
+    EXPECT_NE(compose().find("\t<g stroke=\"#000000\">\n" + line + line + line + "\t</g>\n\t\n" + node +
+                             empty_scale_box + node + "</svg>\n"),
+              std::string::npos);
+
+    state->draw_spokes = false;
+    state->extrapolation_x_amount = 1;
+    state->extrapolation_distance = 0.25;
+    gui_state = state.get();
+    gui_build_extrapolated_and_projected_jaw_vertices();
     auto nodes = [](const char* a, const char* b, const char* c) {
         return std::string("\t<g fill=\"#000000\">\n\t\t<circle ") + a + " r=\"2\"/>\n\t\t<circle " + b +
                " r=\"2\"/>\n\t\t<circle " + c + " r=\"2\"/>\n\t</g>\n\t\n</svg>\n";
     };
-    // Along x at sample 0: the world axis; at sample 1 turned with the jaw,
-    // along y (up is towards the top).
+    // Along x at sample 0: the world axis; at sample 1 along y (up is towards the top).
     state->animation_position = 0;
     EXPECT_NE(compose().find(nodes("cx=\"37.50%\" cy=\"50.00%\"", "cx=\"50.00%\" cy=\"50.00%\"",
                                    "cx=\"62.50%\" cy=\"50.00%\"")),

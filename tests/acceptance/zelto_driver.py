@@ -133,42 +133,6 @@ def parse_ppm(data):
     return Picture(width, height, data[pos:pos + width * height * 3])
 
 
-def read_bmp(path):
-    """Reads an uncompressed or bit-field 24/32-bit BMP into a Picture; returns (picture, header facts)."""
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:2] != b"BM":
-        raise DriverError(path + " is not a BMP file")
-    offset = int.from_bytes(data[10:14], "little")
-    header_size = int.from_bytes(data[14:18], "little")
-    width = int.from_bytes(data[18:22], "little", signed=True)
-    height = int.from_bytes(data[22:26], "little", signed=True)
-    bits = int.from_bytes(data[28:30], "little")
-    compression = int.from_bytes(data[30:34], "little")
-    if bits not in (24, 32):
-        raise DriverError("unexpected BMP depth %d" % bits)
-    bytes_per_pixel = bits // 8
-    if compression == 3 or compression == 6:  # bit fields: masks follow the 40-byte header
-        masks = [int.from_bytes(data[54 + 4 * i:58 + 4 * i], "little") for i in range(3)]
-    else:
-        masks = [0x00FF0000, 0x0000FF00, 0x000000FF]
-    shifts = [(m & -m).bit_length() - 1 for m in masks]
-    rows = abs(height)
-    stride = (width * bytes_per_pixel + 3) // 4 * 4
-    out = bytearray(width * rows * 3)
-    for r in range(rows):
-        # A positive height stores the bottom row first.
-        source_row = rows - 1 - r if height > 0 else r
-        base = offset + source_row * stride
-        for x in range(width):
-            value = int.from_bytes(data[base + x * bytes_per_pixel:base + (x + 1) * bytes_per_pixel], "little")
-            o = (r * width + x) * 3
-            for c in range(3):
-                out[o + c] = (value & masks[c]) >> shifts[c]
-    facts = {"width": width, "height": height, "bits": bits, "header_size": header_size}
-    return Picture(width, rows, bytes(out)), facts
-
-
 # ----------------------------------------------------------------------------
 # The X server
 # ----------------------------------------------------------------------------
@@ -323,8 +287,7 @@ class Zelto:
                 # is started once more. A program that runs without showing
                 # its window fails the test, with where it stood.
                 if "no display could be opened" not in self.console():
-                    raise DriverError("%s\n--- the program's windows: ---\n%s\n--- the program's threads: ---\n%s"
-                                      % (error, self.windows(), self.threads())) from None
+                    raise DriverError("%s\n--- the program's windows: ---\n%s" % (error, self.windows())) from None
                 sys.stderr.write("\n--- %s; starting the program once more ---\n%s\n" % (error, self.console()))
                 self.kill()
                 self._launch(command, environment)
@@ -358,18 +321,6 @@ class Zelto:
             lines += [window + ": " + line.strip() for line in info.splitlines()
                       if line.strip().startswith(("xwininfo", "Absolute", "Width", "Height", "Map State"))]
         return "\n".join(lines if found else lines + ["no window named Zelto"])
-
-    def threads(self):
-        """The call stacks of the running program's threads, as gdb shows them (when it can)."""
-        if self.process.poll() is not None or shutil.which("gdb") is None:
-            return "(not available)"
-        try:
-            result = subprocess.run(["gdb", "-p", str(self.process.pid), "-batch", "-ex", "thread apply all bt 25"],
-                                    capture_output=True, text=True, timeout=TIMEOUT)
-        except subprocess.TimeoutExpired:
-            return "(gdb did not answer)"
-        lines = [line for line in result.stdout.splitlines() if line.startswith(("#", "Thread"))]
-        return "\n".join(lines[:200]) or result.stderr.strip()
 
     def _find_window(self):
         result = self.xdotool("search", "--onlyvisible", "--name", "^Zelto$", check=False)

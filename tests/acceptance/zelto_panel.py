@@ -86,11 +86,8 @@ class Panel:
 
         # "Presets"
         self.builtin_presets = [None] + [(V + 10, 160 + 30 * i, 330, 20) for i in range(6)]
-        self.custom_load = [None] + [(V + 10, 400 + 30 * i, 210, 20) for i in range(3)]
-        self.custom_save = [None] + [(V + 230, 400 + 30 * i, 110, 20) for i in range(3)]
         self.preset_path = (V + 10, 550, 330, 20)
         self.preset_file_save = (V + 10, 580, 160, 20)
-        self.preset_file_load = (V + 180, 580, 160, 20)
 
         # "About"
         self.logo = (V + 10, 370, 330, 80)
@@ -117,11 +114,6 @@ class Panel:
     def exercise(self, i):
         """The toggle of exercise i (0-based) on the "File / Exercise" page."""
         return ((i % 2) * 170 + self.side + 10, (i // 2) * 30 + 220, 160, 20)
-
-    def slider_knob(self, slider, track, position):
-        """Window point on the knob of a slider at `position` (0 to 1)."""
-        x, y, w, h = slider
-        return (x + 10 + round(track * position), y + h - 10)
 
 
 # The 104-byte preset record, little-endian: camera, angles, switches,

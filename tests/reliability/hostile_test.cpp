@@ -4,25 +4,22 @@
 //
 // Groups:
 //   HostileReports       every kind of the report catalog; rates that are no
-//                        rate; exercise lists of 2000 entries and exercises
-//                        of one sample; degenerate jaw frames with the grid on
-//   HostilePresets       preset files of every wrong size; absurd values in
-//                        an otherwise valid record
-//   HostileTypedNumbers  absurd text typed into every numeric field, the
-//                        report path and the preset path; screenshots of the
-//                        absurd views that follow
+//                        rate; 2000 entries and exercises of one sample;
+//                        degenerate jaw frames with the whole grid on
+//   HostilePresets       preset files of wrong sizes and absurd values
+//   HostileTypedNumbers  absurd text typed into every numeric field and the
+//                        path fields; a megabyte pasted or dropped
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "gui/gui_report_access.hpp"
@@ -33,55 +30,38 @@ namespace zelto_reliability {
 namespace {
 
 // -----------------------------------------------------------------------------
-// Shared checks
+// Shared checks and actions
 // -----------------------------------------------------------------------------
 
-const EmgExercise* selected(Session& session)
-{
-    return gui_selected_exercise(&session.state());
-}
-
 // The animation position lies inside the selected exercise (it may stand
-// between the last sample and the end, which shows the last sample). The
-// playback slider shows one of its samples.
+// between the last sample and the end); the playback slider shows a sample.
 void expect_position_inside(Session& session, const std::string& context)
 {
-    const EmgExercise* exercise = selected(session);
+    const EmgExercise* exercise = gui_selected_exercise(&session.state());
     if (exercise == nullptr)
         return;
     const double n = gui_exercise_sample_count(exercise);
     const double p = session.state().animation_position;
-    EXPECT_TRUE(std::isfinite(p)) << context << ": position " << p;
-    EXPECT_GE(p, 0.0) << context;
-    EXPECT_LT(p, n) << context;
+    EXPECT_TRUE(p >= 0.0 && p < n) << context << ": position " << p;
     int shown = 0, of = 0;
     const std::string& label = session.state().animation_slider->text;
-    ASSERT_EQ(std::sscanf(label.c_str(), "%d/%d", &shown, &of), 2) << context << ": slider shows " << label;
-    EXPECT_EQ(of, static_cast<int>(n)) << context;
-    EXPECT_GE(shown, 1) << context;
-    EXPECT_LE(shown, of) << context;
+    EXPECT_TRUE(std::sscanf(label.c_str(), "%d/%d", &shown, &of) == 2 && of == static_cast<int>(n) && shown >= 1 &&
+                shown <= of)
+        << context << ": slider shows " << label;
 }
 
-// The grid settings are ones the pipeline can build.
+// The grid settings are ones the pipeline can build, the numbers finite.
 void expect_sane_settings(Session& session, const std::string& context)
 {
     const GuiState& s = session.state();
-    EXPECT_GE(s.extrapolation_x_amount, 0) << context;
-    EXPECT_GE(s.extrapolation_y_amount, 0) << context;
-    EXPECT_GE(s.extrapolation_z_amount, 0) << context;
-    EXPECT_TRUE(std::isfinite(s.extrapolation_distance)) << context;
-    EXPECT_GE(s.extrapolation_distance, 0.0) << context;
-    EXPECT_TRUE(std::isfinite(s.speed_slider_position)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->camera_x)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->camera_y)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->camera_z)) << context;
+    EXPECT_GE(std::min({s.extrapolation_x_amount, s.extrapolation_y_amount, s.extrapolation_z_amount}), 0) << context;
     EXPECT_LE(s.viewport->camera_z, VIEWPORT_CAMERA_Z_LIMIT) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->pitch)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->yaw)) << context;
-    EXPECT_TRUE(std::isfinite(s.viewport->roll)) << context;
+    for (double v : {s.extrapolation_distance, s.speed_slider_position, s.viewport->camera_x, s.viewport->camera_y,
+                     s.viewport->camera_z, s.viewport->pitch, s.viewport->yaw, s.viewport->roll})
+        EXPECT_TRUE(std::isfinite(v)) << context;
 }
 
-// A few passes that let the clock run, with the mouse over the 3D view.
+// Passes that let the clock run.
 void run_passes(Session& session, int count, const std::string& context)
 {
     for (int i = 0; i < count; ++i) {
@@ -112,33 +92,36 @@ int files_with_extension(const std::filesystem::path& directory, const std::stri
 {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(directory))
-        if (entry.path().extension() == extension && entry.is_regular_file() && entry.file_size() > 0)
-            ++count;
+        count += entry.path().extension() == extension && entry.is_regular_file() && entry.file_size() > 0;
     return count;
 }
 
-// The "Screenshot" button in both formats; each writes a file that is not
-// empty.
+// The "Screenshot" button in both formats; each writes a file that is not empty.
 void take_screenshots(Session& session, const std::string& context)
 {
     GuiState& s = session.state();
-    InteractableToggle* bmp = dynamic_cast<InteractableToggle*>(s.pages[7][1]);
-    InteractableToggle* svg = dynamic_cast<InteractableToggle*>(s.pages[7][2]);
-    Interactable* button = s.interactables[122].get();
-    ASSERT_NE(bmp, nullptr);
-    ASSERT_NE(svg, nullptr);
     session.show_page('h');
-    for (InteractableToggle* type : {bmp, svg}) {
-        set_toggle(session, type, true);
-        const std::string extension = type == bmp ? ".bmp" : ".svg";
+    for (const char* extension : {".bmp", ".svg"}) {
+        set_toggle(session, dynamic_cast<InteractableToggle*>(s.pages[7][extension[1] == 'b' ? 1 : 2]), true);
         // A second-resolution name: remove an earlier file of the same name.
         for (const auto& entry : std::filesystem::directory_iterator(session.directory()))
             if (entry.path().extension() == extension)
                 std::filesystem::remove(entry.path());
-        session.click(button);
+        session.click(s.interactables[122].get());
         session.still_pass();
         EXPECT_EQ(files_with_extension(session.directory(), extension), 1) << context << " " << extension;
     }
+}
+
+// Writes the catalog's kind of that name and loads it.
+void load_kind(Session& session, const std::string& name, Road road)
+{
+    const std::vector<ReportKind> kinds = report_catalog();
+    const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const ReportKind& k) { return k.name == name; });
+    ASSERT_NE(kind, kinds.end()) << name;
+    make_report(*kind, session.directory() / kind->file_name);
+    session.load((session.directory() / kind->file_name).string(), road);
+    ASSERT_NE(session.state().report, nullptr) << name;
 }
 
 // -----------------------------------------------------------------------------
@@ -158,17 +141,11 @@ TEST(HostileReports, EveryKindEndsAsExpectedAndLeavesTheProgramUsable)
         const std::filesystem::path path = session.directory() / kind.file_name;
         make_report(kind, path);
         const std::string printed = session.load(path.string(), road);
-
-        const bool loaded = session.state().report != nullptr;
         if (kind.outcome != Outcome::either) {
-            EXPECT_EQ(loaded, kind.outcome == Outcome::loads) << printed.substr(0, 4000);
+            EXPECT_EQ(session.state().report != nullptr, kind.outcome == Outcome::loads) << printed.substr(0, 4000);
         }
         for (const std::string& message : kind.messages)
             EXPECT_NE(printed.find(message), std::string::npos) << "no \"" << message << "\"";
-        if (loaded && kind.exercises >= 0) {
-            EXPECT_EQ(session.state().report->exercises_number, kind.exercises);
-        }
-
         // The mouse over the view, so that the inspection searches too.
         session.move_mouse(375, 375);
         for (bool looping : {true, false}) {
@@ -184,34 +161,28 @@ TEST(HostileReports, EveryKindEndsAsExpectedAndLeavesTheProgramUsable)
 TEST(HostileReports, RatesThatAreNoRateKeepTheAnimationInsideTheExercise)
 {
     Session session;
-    const ReportParts base = generated_parts([] {
-        ReportGeneratorOptions options;
-        options.exercises = 2;
-        options.duration = 0.5;
-        return options;
-    }());
-    const char* frequencies[] = {"0",   "-100", "-0.001", "nan",   "-nan",   "inf",
-                                 "-inf", "1e308", "-1e308", "1e-300", "4.9e-324", "123456789"};
     GuiState& s = session.state();
-    for (const char* frequency : frequencies) {
+    ReportGeneratorOptions options;
+    options.exercises = 2;
+    options.duration = 0.5;
+    ReportParts parts = generated_parts(options);
+    for (const char* frequency : {"0", "-100", "nan", "inf", "-inf", "1e308", "-1e308", "4.9e-324", "123456789"}) {
         const std::string context = std::string("frequency ") + frequency;
         SCOPED_TRACE(context);
-        ReportParts parts = base;
         parts.frequency = std::string("Frequency,Hz\t") + frequency;
         zelto_test::write_file(session.directory() / "rate.tsv", parts.text());
         session.load((session.directory() / "rate.tsv").string(), Road::drop);
         ASSERT_NE(s.report, nullptr);
-
         session.show_page('d');
         for (bool looping : {true, false}) {
             set_toggle(session, s.looping_toggle, looping);
             set_toggle(session, s.paused_toggle, false);
             // Real time, then the fastest the slider allows.
             session.click(s.speed_reset_button);
-            run_passes(session, 5, context + (looping ? ", looping" : ", not looping"));
+            run_passes(session, 5, context);
             drag_slider(session, s.speed_slider, s.speed_slider->x + s.speed_slider->w + 100);
             EXPECT_EQ(s.speed_slider->position, 1.0);
-            run_passes(session, 5, context + (looping ? ", looping, fast" : ", not looping, fast"));
+            run_passes(session, 5, context + ", fast");
             // A position put anywhere comes back inside the exercise.
             for (double p : {-1e300, -0.5, 49.999, 50.0, 1e300, std::numeric_limits<double>::quiet_NaN()}) {
                 s.animation_position = p;
@@ -226,16 +197,10 @@ TEST(HostileReports, TwoThousandEntriesAndExercisesOfOneSample)
 {
     Session session;
     GuiState& s = session.state();
-    const std::vector<ReportKind> kinds = report_catalog();
     for (const char* name : {"2000 entries, 1000 blocks", "exercises of one sample"}) {
         SCOPED_TRACE(name);
-        const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const ReportKind& k) { return k.name == name; });
-        ASSERT_NE(kind, kinds.end());
-        make_report(*kind, session.directory() / kind->file_name);
-        session.load((session.directory() / kind->file_name).string(), Road::path_field);
-        ASSERT_NE(s.report, nullptr);
+        load_kind(session, name, Road::path_field);
         const int n = s.report->exercises_number;
-
         // Through the toggles the user can reach, then every index the
         // selection may be asked for.
         for (int i = 0; i < std::min<int>(n, 6); ++i) {
@@ -243,18 +208,15 @@ TEST(HostileReports, TwoThousandEntriesAndExercisesOfOneSample)
             EXPECT_EQ(s.selected_exercise, i);
             run_passes(session, 2, name);
         }
-        for (std::int32_t index : {-1, n, n + 1, -n - 1, std::numeric_limits<std::int32_t>::min(),
-                                   std::numeric_limits<std::int32_t>::max()}) {
+        for (std::int32_t index : {-1, n, -n - 1, INT32_MIN, INT32_MAX}) {
             gui_set_selected_exercise_number(index);
-            EXPECT_GE(s.selected_exercise, 0);
-            EXPECT_LT(s.selected_exercise, n);
+            EXPECT_TRUE(s.selected_exercise >= 0 && s.selected_exercise < n) << index;
             run_passes(session, 2, name);
         }
         // The playback slider dragged to both ends and past them.
         session.show_page('d');
-        InteractableSlider* slider = s.animation_slider;
-        for (int x : {slider->x - 50, slider->x + 1, slider->x + slider->w / 2, slider->x + slider->w - 1,
-                      slider->x + slider->w + 50}) {
+        const InteractableSlider* slider = s.animation_slider;
+        for (int x : {slider->x - 50, slider->x + 1, slider->x + slider->w / 2, slider->x + slider->w + 50}) {
             drag_slider(session, slider, x);
             EXPECT_TRUE(s.paused);
             run_passes(session, 2, name);
@@ -268,39 +230,30 @@ TEST(HostileReports, DegenerateJawFramesWithTheWholeGridOn)
 {
     Session session;
     GuiState& s = session.state();
-    const std::vector<ReportKind> kinds = report_catalog();
     for (const char* name : {"three points at one place", "incisal point between the condyles",
                              "every position zero", "NaN and infinite positions", "positions near the largest double",
-                             "NaN calibration", "infinite calibration", "exercises of one sample"}) {
+                             "non-finite calibration", "exercises of one sample"}) {
         SCOPED_TRACE(name);
-        const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const ReportKind& k) { return k.name == name; });
-        ASSERT_NE(kind, kinds.end());
-        make_report(*kind, session.directory() / kind->file_name);
-        session.load((session.directory() / kind->file_name).string(), Road::call);
-        ASSERT_NE(s.report, nullptr);
-
+        load_kind(session, name, Road::call);
         // Every grid switch on, through the panel.
         session.show_page('e');
         for (InteractableToggle* t : {s.extrapolation_l_toggle, s.extrapolation_i_toggle, s.extrapolation_r_toggle})
             set_toggle(session, t, true);
-        session.type_into(s.extrapolation_x_input, "2");
-        session.type_into(s.extrapolation_y_input, "1");
-        session.type_into(s.extrapolation_z_input, "2");
+        for (InteractableTextInput* amount : {s.extrapolation_x_input, s.extrapolation_y_input, s.extrapolation_z_input})
+            session.type_into(amount, "2");
         EXPECT_EQ(s.extrapolation_x_amount, 2);
         session.show_page('c');
         for (InteractableToggle* t : {s.spokes_toggle, s.callibration_toggle, s.all_exercise_verts_toggle,
                                       s.l_vertex_toggle, s.i_vertex_toggle, s.r_vertex_toggle, s.lr_edge_toggle})
             set_toggle(session, t, true);
         run_passes(session, 3, name);
-
-        // Point at the view, lock and unlock, turn it, fit it.
-        for (int y : {100, 375, 650})
-            for (int x : {100, 375, 650}) {
-                session.move_mouse(x, y);
-                session.push(zelto_test::key_event(SDL_KEYDOWN, SDLK_SPACE));
-                session.push(zelto_test::key_event(SDL_KEYUP, SDLK_SPACE));
-                run_passes(session, 1, name);
-            }
+        // Point at the view and lock, turn it with each button, fit it.
+        for (int at : {100, 375, 650}) {
+            session.move_mouse(at, 750 - at);
+            session.push(zelto_test::key_event(SDL_KEYDOWN, SDLK_SPACE));
+            session.push(zelto_test::key_event(SDL_KEYUP, SDLK_SPACE));
+            run_passes(session, 1, name);
+        }
         for (std::uint8_t button : {SDL_BUTTON_LEFT, SDL_BUTTON_MIDDLE, SDL_BUTTON_RIGHT}) {
             session.push(zelto_test::mouse_button_event(SDL_MOUSEBUTTONDOWN, 300, 300, button));
             session.push(zelto_test::mouse_motion_event(340, 260, 40, -40));
@@ -323,172 +276,91 @@ TEST(HostileReports, DegenerateJawFramesWithTheWholeGridOn)
 // HostilePresets
 // -----------------------------------------------------------------------------
 
-// The file bytes of the current settings.
-std::string settings_file_bytes(Session& session)
-{
-    GuiPreset preset{};
-    gui_serialize(&session.state(), &preset);
-    const std::filesystem::path path = session.directory() / "current.zlp";
-    gui_serialization_save_to_file(&preset, path.c_str());
-    return zelto_test::read_file(path);
-}
-
 Interactable* preset_button(Session& session, std::size_t row)
 {
     return session.state().pages[5][row];
 }
-
 constexpr std::size_t row_custom_1 = 8;
+constexpr std::size_t row_path_save = 16;
 constexpr std::size_t row_path_load = 17;
 
-TEST(HostilePresets, FilesOfEveryWrongSize)
+template <typename T>
+void put(std::string& bytes, std::size_t offset, T value)
+{
+    const auto bits = std::bit_cast<std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t>>(value);
+    for (std::size_t i = 0; i < sizeof bits; ++i)
+        bytes[offset + i] = static_cast<char>(bits >> (8 * i));
+}
+
+// Whether a file holds a whole record, and what each field takes, is
+// checked byte by byte by the preset tests; here files of wrong sizes go
+// through both roads of the panel, and records of absurd values are applied
+// and drawn.
+TEST(HostilePresets, WrongSizesAndAbsurdValues)
 {
     Session session;
     GuiState& s = session.state();
-    session.expect_usable("start");
-    // A record unlike preset 0: the grid of preset 3, the camera turned.
-    gui_state_load_preset(3);
-    const std::string record = settings_file_bytes(session);
+    gui_state_load_preset(3);  // a record unlike preset 0: the grid of preset 3, the camera turned
+    GuiPreset preset{};
+    gui_serialize(&s, &preset);
+    gui_serialization_save_to_file(&preset, (session.directory() / "current.zlp").c_str());
+    const std::string record = zelto_test::read_file(session.directory() / "current.zlp");
     ASSERT_EQ(record.size(), 104u);
-    const GuiPreset& fallback = s.presets[0];
-
-    std::vector<std::size_t> sizes;
-    for (std::size_t size = 0; size <= 105; ++size)
-        if (size != 104)
-            sizes.push_back(size);
-    sizes.push_back(4096);
-    sizes.push_back(std::size_t{16} << 20);
-
     session.show_page('f');
-    session.type_into(s.preset_path_input, "sized");
-    for (std::size_t size : sizes) {
+    session.type_into(s.preset_path_input, "hostile");
+
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{52}, std::size_t{103}, std::size_t{105},
+                             std::size_t{16} << 20}) {
         const std::string context = "preset file of " + std::to_string(size) + " bytes";
-        SCOPED_TRACE(context);
         std::string bytes = record.substr(0, std::min<std::size_t>(size, record.size()));
         bytes.resize(size, '\xA5');
-        // Through the path field and through custom preset 1.
-        for (const char* file : {"sized.zlp", "preset1.zlp"}) {
+        for (const char* file : {"hostile.zlp", "preset1.zlp"}) {
             zelto_test::write_file(session.directory() / file, bytes);
             gui_state_load_preset(5);  // something else than both outcomes
             session.show_page('f');
-            session.click(preset_button(session, std::string(file) == "sized.zlp" ? row_path_load : row_custom_1));
-            if (size < 104) {
-                // Not a whole record: preset 0.
-                EXPECT_EQ(s.draw_reference, fallback.draw_reference != 0) << file;
-                EXPECT_EQ(s.extrapolation_y_amount, fallback.extrapolation_y_amount) << file;
-                EXPECT_EQ(s.viewport->yaw, fallback.yaw) << file;
-            } else {
-                EXPECT_EQ(s.extrapolation_y_amount, 1) << file;
-                EXPECT_EQ(s.extrapolation_distance, 50.0) << file;
-                EXPECT_EQ(s.viewport->yaw, 270.0) << file;
-            }
+            session.click(preset_button(session, file[0] == 'h' ? row_path_load : row_custom_1));
+            // Not a whole record: preset 0; more: the record's first 104 bytes.
+            EXPECT_EQ(s.viewport->yaw, size < 104 ? s.presets[0].yaw : 270.0) << context << " " << file;
+            EXPECT_EQ(s.extrapolation_distance, size < 104 ? s.presets[0].extrapolation_distance : 50.0) << context;
             expect_sane_settings(session, context);
             run_passes(session, 2, context);
         }
     }
-    session.expect_usable("after the sized preset files");
-}
 
-struct AbsurdRecord {
-    std::string what;
-    std::function<void(std::string&)> change;  // on the 104 file bytes
-};
-
-void put_double(std::string& bytes, std::size_t offset, double value)
-{
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(value);
-    for (int i = 0; i < 8; ++i)
-        bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>(bits >> (8 * i));
-}
-
-void put_int32(std::string& bytes, std::size_t offset, std::int32_t value)
-{
-    const auto bits = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>(bits >> (8 * i));
-}
-
-std::vector<AbsurdRecord> absurd_records()
-{
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    const double huge = 1e308;
-    const double tiny = std::numeric_limits<double>::denorm_min();
-    std::vector<AbsurdRecord> records;
-    const std::pair<std::size_t, const char*> doubles[] = {{0, "camera x"}, {8, "camera y"},  {16, "camera z"},
-                                                           {24, "pitch"},   {32, "yaw"},      {40, "roll"},
-                                                           {64, "speed"},   {80, "spacing"}};
-    for (const auto& [offset, name] : doubles)
-        for (double value : {nan, -nan, inf, -inf, huge, -huge, tiny, -tiny, 0.0, -1.0}) {
-            const std::size_t at = offset;
-            records.push_back({std::string(name) + " " + std::to_string(value),
-                               [at, value](std::string& b) { put_double(b, at, value); }});
-        }
-    records.push_back({"NaN everywhere", [nan](std::string& b) {
-                           for (std::size_t at : {0, 8, 16, 24, 32, 40, 64, 80})
-                               put_double(b, at, nan);
-                       }});
-    const std::int32_t int_max = std::numeric_limits<std::int32_t>::max();
-    const std::int32_t int_min = std::numeric_limits<std::int32_t>::min();
-    const std::array<std::int32_t, 3> amounts[] = {{-1, -1, -1},       {int_min, int_min, int_min},
-                                                   {int_max, 0, 0},    {0, int_max, 0},
-                                                   {0, 0, int_max},    {int_max, int_max, int_max},
-                                                   {1000, 0, 0},       {46340, 46340, 0},
-                                                   {10, 10, 10},       {-5, 3, int_min}};
-    for (const auto& a : amounts)
-        records.push_back({"amounts " + std::to_string(a[0]) + ", " + std::to_string(a[1]) + ", " +
-                               std::to_string(a[2]),
-                           [a](std::string& b) {
-                               put_int32(b, 88, a[0]);
-                               put_int32(b, 92, a[1]);
-                               put_int32(b, 96, a[2]);
-                           }});
-    const std::size_t bools[] = {48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 72, 73, 74, 75, 76, 77, 100};
-    for (int value = 2; value <= 255; ++value)
-        records.push_back({"every bool byte " + std::to_string(value), [value, bools](std::string& b) {
-                               for (std::size_t at : bools)
-                                   b[at] = static_cast<char>(value);
-                           }});
-    for (std::size_t at : bools)
-        for (int value : {2, 128, 255}) {
-            records.push_back({"bool byte at " + std::to_string(at) + " = " + std::to_string(value),
-                               [at, value](std::string& b) { b[at] = static_cast<char>(value); }});
-        }
-    records.push_back({"padding all ones", [](std::string& b) {
-                           for (std::size_t at : {60, 61, 62, 63, 78, 79, 101, 102, 103})
-                               b[at] = '\xFF';
-                       }});
-    return records;
-}
-
-TEST(HostilePresets, AbsurdValuesAreAppliedWithoutHarm)
-{
-    Session session;
-    GuiState& s = session.state();
-    session.expect_usable("start");
-    const std::string record = settings_file_bytes(session);
-    ASSERT_EQ(record.size(), 104u);
-    session.show_page('f');
-    session.type_into(s.preset_path_input, "absurd");
-
-    const std::vector<AbsurdRecord> records = absurd_records();
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const AbsurdRecord& r = records[i];
-        SCOPED_TRACE(r.what);
+    std::vector<std::pair<std::string, std::function<void(std::string&)>>> changes;
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (std::size_t at : {0, 8, 16, 24, 32, 40, 64, 80})  // camera x, y, z, pitch, yaw, roll, speed, spacing
+        for (double value : {nan, -nan, inf, -inf, 1e308, -1e308, std::numeric_limits<double>::denorm_min(), -1.0})
+            changes.emplace_back("double at " + std::to_string(at) + " = " + std::to_string(value),
+                                 [at, value](std::string& b) { put(b, at, value); });
+    const std::int32_t max = INT32_MAX, min = INT32_MIN;
+    for (const auto& a : std::vector<std::vector<std::int32_t>>{
+             {-1, -1, -1}, {min, min, min}, {max, 0, 0}, {0, 0, max}, {max, max, max}, {1000, 0, 0}, {46340, 46340, 0}})
+        changes.emplace_back("amounts " + std::to_string(a[0]) + ", " + std::to_string(a[1]) + ", " +
+                                 std::to_string(a[2]),
+                             [a](std::string& b) {
+                                 for (std::size_t i = 0; i < 3; ++i)
+                                     put(b, 88 + 4 * i, a[i]);
+                             });
+    for (int value : {2, 127, 128, 255})  // every switch byte and the padding at once
+        changes.emplace_back("switch and padding bytes " + std::to_string(value), [value](std::string& b) {
+            for (std::size_t at = 48; at < 104; ++at)
+                if (at < 64 || (at >= 72 && at < 80) || at >= 100)
+                    b[at] = static_cast<char>(value);
+        });
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(changes[i].first);
         std::string bytes = record;
-        r.change(bytes);
-        zelto_test::write_file(session.directory() / "absurd.zlp", bytes);
+        changes[i].second(bytes);
+        zelto_test::write_file(session.directory() / "hostile.zlp", bytes);
         session.click(preset_button(session, row_path_load));
-        EXPECT_GE(s.extrapolation_x_amount, 0);
-        EXPECT_GE(s.extrapolation_y_amount, 0);
-        EXPECT_GE(s.extrapolation_z_amount, 0);
+        EXPECT_GE(std::min({s.extrapolation_x_amount, s.extrapolation_y_amount, s.extrapolation_z_amount}), 0);
         // A negative spacing is applied as read: the same grid, mirrored.
         EXPECT_FALSE(std::isnan(s.extrapolation_distance));
         EXPECT_LE(s.viewport->camera_z, VIEWPORT_CAMERA_Z_LIMIT);
-        run_passes(session, 1, r.what);
-        // Every few records, and after the last: the program still works.
-        if (i % 16 == 15 || i + 1 == records.size()) {
-            session.expect_usable(r.what);
+        run_passes(session, 1, changes[i].first);
+        if (i % 24 == 23 || i + 1 == changes.size()) {
+            session.expect_usable(changes[i].first);
             session.show_page('f');
         }
     }
@@ -498,150 +370,98 @@ TEST(HostilePresets, AbsurdValuesAreAppliedWithoutHarm)
 // HostileTypedNumbers
 // -----------------------------------------------------------------------------
 
-enum class Bound { none, not_positive, not_negative, at_least_one, angle };
-
-struct NumericField {
-    const char* name;
-    char page;
-    std::function<InteractableTextInput*(GuiState&)> field;
-    std::function<double(const GuiState&)> stored;
-    Bound bound;
-    bool integer;
-};
-
-std::vector<NumericField> numeric_fields()
-{
-    return {
-        {"camera x", 'a', [](GuiState& s) { return s.viewport_x_input; },
-         [](const GuiState& s) { return s.viewport->camera_x; }, Bound::none, false},
-        {"camera y", 'a', [](GuiState& s) { return s.viewport_y_input; },
-         [](const GuiState& s) { return s.viewport->camera_y; }, Bound::none, false},
-        {"camera z", 'a', [](GuiState& s) { return s.viewport_z_input; },
-         [](const GuiState& s) { return s.viewport->camera_z; }, Bound::not_positive, false},
-        {"pitch", 'a', [](GuiState& s) { return s.viewport_pitch_input; },
-         [](const GuiState& s) { return s.viewport->pitch; }, Bound::angle, false},
-        {"yaw", 'a', [](GuiState& s) { return s.viewport_yaw_input; },
-         [](const GuiState& s) { return s.viewport->yaw; }, Bound::angle, false},
-        {"roll", 'a', [](GuiState& s) { return s.viewport_roll_input; },
-         [](const GuiState& s) { return s.viewport->roll; }, Bound::angle, false},
-        {"grid spacing", 'e', [](GuiState& s) { return s.extrapolation_distance_input; },
-         [](const GuiState& s) { return s.extrapolation_distance; }, Bound::not_negative, false},
-        {"sagittal amount", 'e', [](GuiState& s) { return s.extrapolation_x_input; },
-         [](const GuiState& s) { return static_cast<double>(s.extrapolation_x_amount); }, Bound::not_negative, true},
-        {"vertical amount", 'e', [](GuiState& s) { return s.extrapolation_y_input; },
-         [](const GuiState& s) { return static_cast<double>(s.extrapolation_y_amount); }, Bound::not_negative, true},
-        {"horizontal amount", 'e', [](GuiState& s) { return s.extrapolation_z_input; },
-         [](const GuiState& s) { return static_cast<double>(s.extrapolation_z_amount); }, Bound::not_negative, true},
-        {"SVG line width", 'h', [](GuiState& s) { return dynamic_cast<InteractableTextInput*>(s.pages[7][12]); },
-         [](const GuiState& s) { return s.screenshot_svg_scale; }, Bound::at_least_one, false},
-    };
-}
-
-std::vector<std::string> absurd_texts()
-{
-    return {"1e999",       "-1e999",     "nan",         "-nan",        "NAN(123)",   "inf",
-            "-inf",        "infinity",   "99999999999", "-2147483649", "2147483648", "-2147483648",
-            "",            "abc",        std::string(300, '9'),       std::string(300, 'x'),
-            "1e308",       "-1e308",     "4.9e-324",    "0x1p1023",   "  12abc",    "-0",
-            "\xff\xfe",    "%s%n%s%n",   "1,5",         "\xd9\xa1\xd9\xa2", "+-3", "3e",
-            "1e-400",      "18446744073709551617", "7"};
-}
-
+// What the numeric fields show and store for each text is checked by the
+// callback tests; here every field takes absurd text in a running session.
 TEST(HostileTypedNumbers, EveryNumericFieldTakesAbsurdText)
 {
     Session session;
     GuiState& s = session.state();
-    session.expect_usable("start");
-    for (const NumericField& f : numeric_fields()) {
+    const double none = std::numeric_limits<double>::infinity();
+    const struct {
+        char page;
+        InteractableTextInput* field;
+        std::function<double()> stored;
+        double lowest, highest;
+        bool shows_stored;  // angles are wrapped by the view while the field keeps the text
+    } fields[] = {
+        {'a', s.viewport_x_input, [&] { return s.viewport->camera_x; }, -none, none, true},
+        {'a', s.viewport_y_input, [&] { return s.viewport->camera_y; }, -none, none, true},
+        {'a', s.viewport_z_input, [&] { return s.viewport->camera_z; }, -none, VIEWPORT_CAMERA_Z_LIMIT, true},
+        {'a', s.viewport_pitch_input, [&] { return s.viewport->pitch; }, -none, none, false},
+        {'a', s.viewport_yaw_input, [&] { return s.viewport->yaw; }, -none, none, false},
+        {'a', s.viewport_roll_input, [&] { return s.viewport->roll; }, -none, none, false},
+        {'e', s.extrapolation_distance_input, [&] { return s.extrapolation_distance; }, 0.0, none, true},
+        {'e', s.extrapolation_x_input, [&] { return double(s.extrapolation_x_amount); }, 0.0, none, true},
+        {'e', s.extrapolation_y_input, [&] { return double(s.extrapolation_y_amount); }, 0.0, none, true},
+        {'e', s.extrapolation_z_input, [&] { return double(s.extrapolation_z_amount); }, 0.0, none, true},
+        {'h', dynamic_cast<InteractableTextInput*>(s.pages[7][12]), [&] { return s.screenshot_svg_scale; }, 1.0, none,
+         true},
+    };
+    const std::string texts[] = {"1e999", "-1e999", "nan", "-nan", "NAN(123)", "inf", "-inf", "99999999999",
+                                 "-2147483649", "2147483648", "", "abc", std::string(300, '9'), "-1e308", "4.9e-324",
+                                 "0x1p1023", "  12abc", "-0", "\xff\xfe", "%s%n%s%n", "1,5", "+-3", "1e-400", "7"};
+    for (const auto& f : fields) {
+        ASSERT_NE(f.field, nullptr);
         session.show_page(f.page);
-        InteractableTextInput* field = f.field(s);
-        ASSERT_NE(field, nullptr) << f.name;
-        for (const std::string& text : absurd_texts()) {
-            const std::string context = std::string(f.name) + " <- \"" + text.substr(0, 20) + "\"";
-            SCOPED_TRACE(context);
-            session.type_into(field, text);
-            EXPECT_EQ(field->editing, 0);
-
-            // The field shows a finite number, the state holds one within
-            // the field's bound.
+        for (const std::string& text : texts) {
+            const std::string context = std::to_string(f.field->x) + "," + std::to_string(f.field->y) + " <- \"" +
+                                        text.substr(0, 20) + "\"";
+            session.type_into(f.field, text);
+            // The field shows a finite number, the state holds one within the field's bound.
             char* end = nullptr;
-            const double shown = std::strtod(field->text.c_str(), &end);
-            EXPECT_TRUE(end != field->text.c_str() && *end == '\0') << "field shows \"" << field->text << "\"";
-            EXPECT_TRUE(std::isfinite(shown)) << field->text;
-            const double value = f.stored(s);
-            EXPECT_TRUE(std::isfinite(value)) << value;
-            switch (f.bound) {
-            case Bound::not_positive: EXPECT_LE(value, VIEWPORT_CAMERA_Z_LIMIT); break;
-            case Bound::not_negative: EXPECT_GE(value, 0.0); break;
-            case Bound::at_least_one: EXPECT_GE(value, 1.0); break;
-            case Bound::none:
-            case Bound::angle: break;
-            }
-            // What the field shows is what is stored (angles are wrapped by
-            // the view at its next frame, while the field keeps the text).
-            if (f.integer) {
-                EXPECT_EQ(shown, value);
-            } else if (f.bound != Bound::angle) {
-                EXPECT_NEAR(shown, value, 0.006 + 1e-12 * std::fabs(value));
+            const double shown = std::strtod(f.field->text.c_str(), &end);
+            EXPECT_TRUE(f.field->editing == 0 && end != f.field->text.c_str() && *end == '\0' && std::isfinite(shown))
+                << context << ": the field shows \"" << f.field->text << "\"";
+            const double stored = f.stored();
+            EXPECT_TRUE(std::isfinite(stored) && stored >= f.lowest && stored <= f.highest) << context << ": " << stored;
+            if (f.shows_stored) {
+                EXPECT_NEAR(shown, stored, 0.006 + 1e-12 * std::fabs(stored)) << context;
             }
             run_passes(session, 1, context);
         }
         // A view this absurd still makes pictures.
-        take_screenshots(session, f.name);
-        session.expect_usable(f.name);
+        take_screenshots(session, f.field->text);
+        session.expect_usable(f.field->text);
     }
 }
 
-TEST(HostileTypedNumbers, PathFieldsTakeAbsurdText)
+TEST(HostileTypedNumbers, PathFieldsTakeAbsurdTextAndAMegabyte)
 {
     Session session;
     GuiState& s = session.state();
     ASSERT_EQ(mkfifo((session.directory() / "pipe.zlp").c_str(), 0600), 0);
     ASSERT_EQ(mkfifo((session.directory() / "pipe").c_str(), 0600), 0);
     std::filesystem::create_directory(session.directory() / "folder.zlp");
-    const std::vector<std::string> texts = {
-        "",          std::string(300, 'p'),  std::string(5000, 'q'), "%s%n%s%n",  "/",      ".",
-        "..",        "/dev/zero",            "/dev/urandom",         "/proc/self/mem",   "/proc/self/maps",
-        "pipe",      "folder",               "\xff\xfe\xfd",         "line\nbreak",      "tab\there",
-        "../../../../../../../../../../../../etc/passwd"};
-    for (const std::string& text : texts) {
-        const std::string context = "\"" + text.substr(0, 40) + "\"";
+    for (const std::string& text : {std::string(), std::string(5000, 'q'), std::string("%s%n%s%n"), std::string("/"),
+                                    std::string(".."), std::string("/dev/zero"), std::string("/proc/self/mem"),
+                                    std::string("pipe"), std::string("folder"), std::string("\xff\xfe\xfd"),
+                                    std::string("line\nbreak"), std::string("../../../../../../../../etc/passwd")}) {
+        const std::string context = text.substr(0, 40);
         SCOPED_TRACE(context);
         // As a report path: nothing loads, nothing hangs.
         session.show_page('b');
         session.type_into(s.report_path_input, text);
         EXPECT_EQ(s.report, nullptr);
-        // As a preset name: "Load" falls back to preset 0, "Save" writes
-        // where it can.
+        // As a preset name: "Load" falls back to preset 0, "Save" writes where it can.
         session.show_page('f');
         session.type_into(s.preset_path_input, text);
         session.click(preset_button(session, row_path_load));
         EXPECT_EQ(s.viewport->yaw, s.presets[0].yaw);
-        // Only inside the session's directory.
-        if (text.empty() || (text[0] != '/' && text.find("..") == std::string::npos))
-            session.click(preset_button(session, row_path_load - 1));  // "Save"
+        if (text.empty() || (text[0] != '/' && text.find("..") == std::string::npos))  // only in the session's folder
+            session.click(preset_button(session, row_path_save));
         expect_sane_settings(session, context);
         session.expect_usable(context, Road::path_field);
     }
-}
 
-// A pasted page or a dropped path of a megabyte: the fields show its
-// beginning, nothing loads, and the program goes on at its usual pace (the
-// text is not rendered whole on every rebuild of the field).
-TEST(HostileTypedNumbers, PathFieldsTakeAMegabyte)
-{
-    Session session;
-    GuiState& s = session.state();
+    // A dropped path or a pasted page of a megabyte: the fields show it,
+    // nothing loads, and the program goes on at its usual pace (the text is
+    // not rendered whole on every rebuild of the field).
     const std::string megabyte(std::size_t{1} << 20, 'm');
-
     session.load(megabyte, Road::drop);
-    EXPECT_EQ(s.report, nullptr);
-    EXPECT_EQ(s.report_path_input->text, megabyte);
-    session.still_pass();
-
-    // Pasted with Ctrl+V into the report path and the preset path.
+    EXPECT_TRUE(s.report == nullptr && s.report_path_input->text == megabyte);
     ASSERT_EQ(SDL_SetClipboardText(megabyte.c_str()), 0) << SDL_GetError();
-    auto paste_into = [&](InteractableTextInput* field) {
+    for (InteractableTextInput* field : {s.report_path_input, s.preset_path_input}) {
+        session.show_page(field == s.report_path_input ? 'b' : 'f');
         session.click(field);
         ASSERT_EQ(field->editing, 1);
         SDL_SetModState(KMOD_LCTRL);
@@ -651,15 +471,12 @@ TEST(HostileTypedNumbers, PathFieldsTakeAMegabyte)
         EXPECT_EQ(field->text.size(), megabyte.size());
         session.push(zelto_test::key_event(SDL_KEYDOWN, SDLK_RETURN));
         session.still_pass();
-    };
-    session.show_page('b');
-    paste_into(s.report_path_input);
+    }
     EXPECT_EQ(s.report, nullptr);
-    session.show_page('f');
-    paste_into(s.preset_path_input);
     session.click(preset_button(session, row_path_load));
-    session.click(preset_button(session, row_path_load - 1));  // "Save": a name far too long for a file
-    EXPECT_EQ(files_with_extension(session.directory(), ".zlp"), 0);
+    const int presets = files_with_extension(session.directory(), ".zlp");
+    session.click(preset_button(session, row_path_save));  // a name far too long for a file
+    EXPECT_EQ(files_with_extension(session.directory(), ".zlp"), presets);
     session.expect_usable("a megabyte in the path fields", Road::path_field);
 }
 

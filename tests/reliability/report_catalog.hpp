@@ -33,13 +33,6 @@ struct ReportParts {
 
 // The report the generator writes for `options`, as parts.
 ReportParts generated_parts(const ReportGeneratorOptions& options);
-// The generator's report as text.
-std::string generated_text(const ReportGeneratorOptions& options);
-
-// A sample line as tab-separated fields (time, nine positions, optional
-// angles and channels), and back.
-std::vector<std::string> split_fields(const std::string& line);
-std::string join_fields(const std::vector<std::string>& fields);
 
 enum class Outcome { loads, fails, either };
 enum class Shape { file, missing, directory, fifo };
