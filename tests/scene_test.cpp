@@ -5,13 +5,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <tuple>
 
-#include "app/screenshot_svg.hpp"
 #include "app/zelto.hpp"
 #include "geometry/camera.hpp"
 #include "geometry/lattice.hpp"
@@ -108,7 +105,8 @@ protected:
     GuiState* state_ = nullptr;
 };
 
-TEST_F(Scene, CurrentPointsAppearInTheirColoursAndThePositionIsHeldInside)
+// (Positions outside the exercise are brought back by the hostile tests.)
+TEST_F(Scene, CurrentPointsAppearInTheirColours)
 {
     start(opening_report(50));
     ASSERT_NE(state_->report, nullptr);
@@ -122,13 +120,6 @@ TEST_F(Scene, CurrentPointsAppearInTheirColoursAndThePositionIsHeldInside)
     EXPECT_GE(pixels_of_color_around(project(sample.incisal), c_blue), 15);
     EXPECT_GE(pixels_of_color_around(project(sample.right), c_green), 15);
     EXPECT_EQ(pixels_of_color_around({0.02, 0.97, 0}, c_black), 25);  // the 3D area around them
-
-    for (double position : {-3.5, 1e9, std::nan("")}) {
-        state_->animation_position = position;
-        zelto_draw_frame(&loop_);
-        EXPECT_GE(scene_current_sample(state_), 0);
-        EXPECT_LE(scene_current_sample(state_), 49);
-    }
 }
 
 // The hovered sample is highlighted white and named with its rotation and
@@ -268,88 +259,19 @@ TEST_F(Scene, LevelsOfDetailKeepThePicture)
     }
 }
 
-// The SVG export in perspective draws only what the screen shows. The
-// camera sits between the condyles and the incisal point, so the near plane
-// cuts the lines between them and the incisal path and grid lie behind it.
-// Every line of the drawing (sampled every few pixels), every path point and
-// every circle lies on something drawn on the screen.
-TEST_F(Scene, PerspectiveSvgLiesOnWhatTheScreenDraws)
-{
-    start(opening_report(50));
-    gui_state_load_preset(0);  // all three points with their lines, cube, axes
-    GuiState& s = *state_;
-    std::tie(s.paused, s.animation_position, s.draw_all_exercise_verts, s.draw_spokes) =
-        std::tuple(true, 0.0, true, true);
-    s.draw_extrapolation_l = s.draw_extrapolation_i = s.draw_extrapolation_r = true;
-    std::tie(s.extrapolation_x_amount, s.extrapolation_y_amount, s.extrapolation_z_amount) = std::tuple(1, 1, 1);
-    InteractableViewport3d& v = *s.viewport;
-    std::tie(v.perspective, v.camera_x, v.camera_y, v.camera_z, v.pitch, v.yaw, v.roll) =
-        std::tuple(1, 0.0, 10.0, -60.0, 0.0, 0.0, 0.0);
-    gui_build_extrapolated_and_projected_jaw_vertices();
-    loop_.picking_enabled = false;
-    zelto_draw_frame(&loop_);  // at sample 0 the scene takes the jaw frame its grid turns from
-    s.animation_position = 20.0;
-    zelto_draw_frame(&loop_);
-    const std::vector<std::uint8_t> screen = read_view();
-    SvgStringSink sink;
-    screenshot_svg_write(sink, *state_, 750);
-
-    int checked = 0, dark = 0;
-    auto check = [&](double fx, double fy) {  // fractions of the drawing, y downwards
-        const long x = std::lround(fx * 750 - 0.5), y = std::lround((1 - fy) * 750 - 0.5);
-        if (x < 2 || x > 747 || y < 30 || y > 747)  // outside, or on the point information
-            return;
-        bool lit = false;
-        for (long dy = -2; dy <= 2; ++dy)
-            for (long dx = -2; dx <= 2; ++dx)
-                lit = lit || std::memcmp(&screen[static_cast<std::size_t>(((y + dy) * 750 + x + dx) * 4)], "\0\0", 3);
-        ++checked;
-        dark += lit ? 0 : 1;
-    };
-    std::istringstream lines(sink.text());
-    for (std::string line; std::getline(lines, line);) {
-        double a = 0, b = 0, c = 0, d = 0;
-        const char* text = line.c_str();
-        if (std::sscanf(text, " <line x1=\"%lf%%\" y1=\"%lf%%\" x2=\"%lf%%\" y2=\"%lf%%\"", &a, &b, &c, &d) == 4) {
-            const int steps = std::min(1 + static_cast<int>(std::hypot(c - a, d - b) * 7.5 / 3), 2000);
-            for (int k = 0; k <= steps; ++k)
-                check((a + (c - a) * k / steps) / 100, (b + (d - b) * k / steps) / 100);
-        } else if (std::sscanf(text, " <circle cx=\"%lf%%\" cy=\"%lf%%\"", &a, &b) == 2) {
-            check(a / 100, b / 100);
-        } else if (const char* p = std::strstr(text, "points=\"")) {
-            for (p += 8; std::sscanf(p, "%lf,%lf", &a, &b) == 2; p = std::strchr(p, ' ') + 1)
-                check(a / 750, b / 750);
-        }
-    }
-    EXPECT_GT(checked, 500);
-    EXPECT_LE(dark, checked / 100) << "of " << checked << " places of the drawing";
-}
-
 // A dropped file is shown in the path field and loaded, also when it is no
-// report.
+// report (what it loads is the reliability suites' concern).
 TEST_F(Scene, DroppedFileIsShownAndLoaded)
 {
     start(opening_report(10));
-    const fs::path second = directory_.path() / "second report.tsv";
-    ReportGeneratorOptions options;
-    options.exercises = 3;
-    options.duration = 1;
-    ASSERT_TRUE(report_generator_write_file(second.c_str(), options));
-    SDL_Event drop{};
-    drop.type = SDL_DROPFILE;
-    drop.drop.file = SDL_strdup(second.c_str());
-    SDL_PushEvent(&drop);
-    pass_events();
-    EXPECT_EQ(state_->report_path_input->text, second.string());
-    ASSERT_NE(state_->report, nullptr);
-    EXPECT_EQ(std::pair(state_->report->exercises_number, state_->exercise_toggles.size()), std::pair(3, std::size_t{3}));
-
-    drop.drop.file = SDL_strdup("/no/such/file");
-    SDL_PushEvent(&drop);
-    EXPECT_EQ(zelto_test::capture_stdout([&] { pass_events(); }),
-              "ERROR: Could not open file at \"/no/such/file\"\nBad report load\n");
-    EXPECT_EQ(state_->report_path_input->text, "/no/such/file");
-    EXPECT_EQ(state_->report, nullptr);
+    for (const std::string& path : {(directory_.path() / "report.tsv").string(), std::string("/no/such/file")}) {
+        SDL_Event drop{};
+        drop.type = SDL_DROPFILE;
+        drop.drop.file = SDL_strdup(path.c_str());
+        SDL_PushEvent(&drop);
+        zelto_test::capture_stdout([&] { pass_events(); });
+        EXPECT_EQ(std::pair(state_->report_path_input->text, state_->report != nullptr), std::pair(path, path[1] != 'n'));
+    }
 }
 
 // The BMP file is the view of the frame the pass swapped, top row first.
