@@ -59,54 +59,49 @@ protected:
     std::unique_ptr<InteractableViewport3d> viewport;
 };
 
-TEST_F(Viewport, EachButtonAndModifierStartsItsDragAndAnyReleaseEndsIt)
+// Each button, or the modifier whatever the button, starts its drag at a
+// press inside (left and top edges in, right and bottom out); any release
+// anywhere ends it. An inactive viewport ignores everything.
+TEST_F(Viewport, ButtonsAndModifiersStartTheirDragsAndAnyReleaseEndsThem)
 {
+    const SDL_Keycode no_key = SDLK_UNKNOWN;  // no modifier held
+    const std::int32_t none = VIEWPORT_DRAG_NONE, rotate = VIEWPORT_DRAG_ROTATE, zoom = VIEWPORT_DRAG_ZOOM,
+                       pan = VIEWPORT_DRAG_PAN;
     const struct {
         std::uint8_t button;
-        SDL_Keycode modifier;  // SDLK_UNKNOWN: none held
+        SDL_Keycode modifier;
+        int x, y;
         std::int32_t mode;
     } cases[] = {
-        {SDL_BUTTON_LEFT, SDLK_UNKNOWN, VIEWPORT_DRAG_ROTATE}, {SDL_BUTTON_MIDDLE, SDLK_UNKNOWN, VIEWPORT_DRAG_ZOOM},
-        {SDL_BUTTON_RIGHT, SDLK_UNKNOWN, VIEWPORT_DRAG_PAN}, {SDL_BUTTON_X1, SDLK_UNKNOWN, VIEWPORT_DRAG_NONE},
-        {SDL_BUTTON_LEFT, SDLK_LCTRL, VIEWPORT_DRAG_ZOOM}, {SDL_BUTTON_RIGHT, SDLK_RCTRL, VIEWPORT_DRAG_ZOOM},
-        {SDL_BUTTON_LEFT, SDLK_LSHIFT, VIEWPORT_DRAG_PAN}, {SDL_BUTTON_MIDDLE, SDLK_RSHIFT, VIEWPORT_DRAG_PAN},
-        {SDL_BUTTON_X2, SDLK_LSHIFT, VIEWPORT_DRAG_PAN},  // the modifier's mode whatever the button
+        {SDL_BUTTON_LEFT, no_key, 0, 0, rotate},        {SDL_BUTTON_MIDDLE, no_key, 749, 749, zoom},
+        {SDL_BUTTON_RIGHT, no_key, 300, 200, pan},      {SDL_BUTTON_X1, no_key, 300, 200, none},
+        {SDL_BUTTON_LEFT, SDLK_LCTRL, 300, 200, zoom},  {SDL_BUTTON_RIGHT, SDLK_RCTRL, 3, 2, zoom},
+        {SDL_BUTTON_LEFT, SDLK_LSHIFT, 300, 200, pan},  {SDL_BUTTON_X2, SDLK_RSHIFT, 3, 2, pan},
+        {SDL_BUTTON_LEFT, no_key, 750, 10, none},       {SDL_BUTTON_LEFT, no_key, 10, 750, none},
+        {SDL_BUTTON_LEFT, no_key, -1, 10, none},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::to_string(c.button) + " " + std::to_string(c.modifier));
-        if (c.modifier != SDLK_UNKNOWN)
+        SCOPED_TRACE(std::to_string(c.button) + " " + std::to_string(c.modifier) + " at " + std::to_string(c.x));
+        if (c.modifier != no_key)
             deliver({viewport.get()}, key_event(SDL_KEYDOWN, c.modifier));
-        const bool drags = c.mode != VIEWPORT_DRAG_NONE;
-
-        EXPECT_EQ(press(viewport.get(), 300, 200, c.button), drags ? picking_off : std::vector<int>{});
+        const bool drags = c.mode != none;
+        EXPECT_EQ(press(viewport.get(), c.x, c.y, c.button), drags ? picking_off : std::vector<int>{});
         EXPECT_EQ(std::tuple(viewport->drag_mode, viewport->drag_start_x, viewport->drag_start_y),
-                  std::tuple(c.mode, drags ? 300 : 0, drags ? 200 : 0));
+                  std::tuple(c.mode, drags ? c.x : 0, drags ? c.y : 0));
         // Released far outside the viewport, with another button.
         EXPECT_EQ(release(viewport.get(), 1000, 740, SDL_BUTTON_RIGHT),
                   drags ? picking_on_and_rebuild : std::vector<int>{});
-        if (c.modifier != SDLK_UNKNOWN)
+        if (c.modifier != no_key)
             deliver({viewport.get()}, key_event(SDL_KEYUP, c.modifier));
-        EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_NONE, +VIEWPORT_DRAG_NONE));
+        EXPECT_EQ(modes(), std::pair(none, none));
         viewport->drag_start_x = viewport->drag_start_y = 0;
     }
-    EXPECT_EQ(callbacks, 0);
-}
+    // A press during a drag restarts it.
+    press(viewport.get(), 10, 10, SDL_BUTTON_LEFT);
+    EXPECT_EQ(press(viewport.get(), 20, 20, SDL_BUTTON_RIGHT), picking_off);
+    EXPECT_EQ(std::pair(viewport->drag_mode, viewport->drag_start_x), std::pair(pan, 20));
+    release(viewport.get(), 5, 5, SDL_BUTTON_LEFT);
 
-TEST_F(Viewport, PressesOutsideOrWhileInactiveStartNothingAndAPressDuringADragRestartsIt)
-{
-    for (const auto& [x, y] : {std::pair{750, 10}, std::pair{10, 750}, std::pair{-1, 10}, std::pair{900, 300}}) {
-        EXPECT_TRUE(press(viewport.get(), x, y, SDL_BUTTON_LEFT).empty()) << x << "," << y;
-        EXPECT_EQ(viewport->drag_mode, VIEWPORT_DRAG_NONE);
-    }
-    EXPECT_TRUE(release(viewport.get(), 10, 10, SDL_BUTTON_LEFT).empty());
-
-    EXPECT_EQ(press(viewport.get(), 0, 0, SDL_BUTTON_LEFT), picking_off);  // the top-left corner is inside
-    EXPECT_EQ(press(viewport.get(), 749, 749, SDL_BUTTON_RIGHT), picking_off);
-    EXPECT_EQ(std::pair(viewport->drag_mode, viewport->drag_start_x), std::pair(+VIEWPORT_DRAG_PAN, 749));
-    EXPECT_EQ(release(viewport.get(), 5, 5, SDL_BUTTON_LEFT), picking_on_and_rebuild);
-    EXPECT_TRUE(release(viewport.get(), 5, 5, SDL_BUTTON_RIGHT).empty());
-
-    // An inactive viewport ignores everything and wraps no angle.
     interactable_deactivate(viewport.get());
     deliver({viewport.get()}, key_event(SDL_KEYDOWN, SDLK_LCTRL));
     EXPECT_TRUE(press(viewport.get(), 100, 100, SDL_BUTTON_LEFT).empty());
@@ -115,31 +110,29 @@ TEST_F(Viewport, PressesOutsideOrWhileInactiveStartNothingAndAPressDuringADragRe
     EXPECT_EQ(callbacks, 0);
     viewport->yaw = -10;
     viewport->render();
-    EXPECT_EQ(viewport->yaw, -10.0);
+    EXPECT_EQ(viewport->yaw, -10.0);  // nor wraps an angle
 }
 
+// A second modifier and the release of the other kind change nothing;
+// letting go of the modifier during its drag keeps the drag going.
 TEST_F(Viewport, ModifierKeysFollowTheirOwnStateMachine)
 {
     const auto key = [this](std::uint32_t type, SDL_Keycode k) { deliver({viewport.get()}, key_event(type, k)); };
-
     key(SDL_KEYDOWN, SDLK_a);
     EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
     key(SDL_KEYDOWN, SDLK_LCTRL);
-    EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_ZOOM);
-    key(SDL_KEYDOWN, SDLK_LSHIFT);  // a second modifier changes nothing
-    key(SDL_KEYUP, SDLK_LSHIFT);    // nor does releasing the other kind
+    key(SDL_KEYDOWN, SDLK_LSHIFT);
+    key(SDL_KEYUP, SDLK_LSHIFT);
     EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_ZOOM);
     key(SDL_KEYUP, SDLK_RCTRL);  // either Ctrl ends it
     EXPECT_EQ(viewport->modifier_mode, VIEWPORT_DRAG_NONE);
 
-    // Releasing Ctrl during a Shift drag changes nothing.
     key(SDL_KEYDOWN, SDLK_RSHIFT);
     press(viewport.get(), 100, 100, SDL_BUTTON_LEFT);
-    ASSERT_EQ(viewport->drag_mode, VIEWPORT_DRAG_PAN);
     key(SDL_KEYDOWN, SDLK_LCTRL);
     key(SDL_KEYUP, SDLK_LCTRL);
     EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_PAN, +VIEWPORT_DRAG_PAN));
-    key(SDL_KEYUP, SDLK_LSHIFT);  // letting go of Shift during the drag keeps the drag going
+    key(SDL_KEYUP, SDLK_LSHIFT);
     EXPECT_EQ(modes(), std::pair(+VIEWPORT_DRAG_NONE, +VIEWPORT_DRAG_PAN));
 }
 
@@ -224,8 +217,7 @@ TEST_F(Viewport, AnglesWrapIntoOneTurnAtOnce)
     const double inf = std::numeric_limits<double>::infinity();
     const struct {
         double start, wrapped;
-    } cases[] = {{365, 5},     {-10, 350},  {-400, 320}, {1000, 280}, {-360, 0},    {720, 0},    {360, 0},
-                 {0.3, 0.3},   {359.5, 359.5}, {-0.25, 359.75}, {-1e-20, 0}, {1e20, 280}, {-1e20, 80}, {inf, inf}};
+    } cases[] = {{365, 5}, {-10, 350}, {-1e-20, 0}, {720, 0}, {-1e20, 80}, {inf, inf}};
     for (const auto& c : cases) {
         viewport->pitch = viewport->yaw = viewport->roll = c.start;
         viewport->render();
