@@ -229,8 +229,8 @@ TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
 
 // The chart of the demo report (with EMG) is a document xmllint and librsvg
 // read, whatever the exercise's name holds and however small or large it is
-// asked for; each of its four traces has at most two points per column of
-// its 816-column plot; an exercise the report lacks is named in its place.
+// asked for; an exercise the report lacks is named in its place. (What the
+// traces hold is the chart module's, checked with the measures.)
 TEST(SvgChart, DocumentsThatXmllintAndLibrsvgRead)
 {
     zelto_test::TempWorkingDirectory directory;
@@ -255,21 +255,9 @@ TEST(SvgChart, DocumentsThatXmllintAndLibrsvgRead)
         const std::string text = zelto_test::read_file("chart.svg");
         EXPECT_EQ(zelto_test::count_of(text, c.holds), 1u) << c.width;
         EXPECT_EQ(std::system("xmllint --noout chart.svg && rsvg-convert -o chart.png chart.svg"), 0) << c.width;
-        if (c.width != 900)
-            continue;
-        EXPECT_EQ(zelto_test::count_of(text, "Channel 2 (mV)</text>"), 1u);
-        std::size_t groups = 0, from = 0;
-        while ((from = text.find("fill=\"none\">", from)) != std::string::npos) {
-            const std::size_t end = text.find("</g>", from);
-            const std::string group = text.substr(from, end - from);
-            if (zelto_test::count_of(group, "<polyline") > 0) {
-                ++groups;
-                EXPECT_LE(zelto_test::count_of(group, ",") - zelto_test::count_of(group, "dasharray=\"4,3\""),
-                          2u * 816 + zelto_test::count_of(group, "<polyline"));
-            }
-            from = end;
+        if (c.width == 900) {
+            EXPECT_EQ(zelto_test::count_of(text, "Channel 2 (mV)</text>"), 1u);
         }
-        EXPECT_EQ(groups, 4u);
     }
 }
 
