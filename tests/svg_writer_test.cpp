@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -208,8 +209,11 @@ TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
         ASSERT_EQ(sink.text(), std::string(expected.data())) << values[k] << " " << values[k + 1];
     }
 
+    // Printing in the C locale gives the thread its own locale back.
+    const locale_t thread_locale = uselocale(static_cast<locale_t>(0));
     SvgStringSink sink;
     sink.print("%.2lf", 1e300);
+    EXPECT_EQ(uselocale(static_cast<locale_t>(0)), thread_locale);
     EXPECT_EQ(sink.text().size(), 304u);
     EXPECT_EQ(sink.text().substr(0, 1) + sink.text().substr(301), "1.00");
     sink.tabs(20);
