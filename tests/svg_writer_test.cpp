@@ -1,6 +1,6 @@
-// The SVG writer: the exact text of every primitive and scene operation,
-// the projection through the shared camera, unprojectable points, sinks;
-// and the time chart written with it.
+// The SVG writer: the exact text of what the screenshot tests do not write
+// (other scales, colours, empty and foreground groups, switched paths),
+// unprojectable points, sinks; and the time chart written with it.
 #include <gtest/gtest.h>
 
 #include <cmath>

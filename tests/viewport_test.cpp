@@ -1,6 +1,6 @@
 // The 3D viewport: drags and modifier keys through SDL's queue, the user
-// events it posts, the angle wrap, the camera against OpenGL's fixed-function
-// calls and gluProject, and the drawing operations read back as pixels.
+// events it posts, the wheel, the angle wrap, and the camera against OpenGL's
+// fixed-function calls and gluProject.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
