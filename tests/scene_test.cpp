@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <tuple>
 
+#include "app/screenshot_svg.hpp"
 #include "app/zelto.hpp"
 #include "geometry/camera.hpp"
 #include "geometry/lattice.hpp"
@@ -257,6 +260,63 @@ TEST_F(Scene, LevelsOfDetailKeepThePicture)
         EXPECT_LT(differing, 750 * 750 / 200) << "preset " << preset;
         EXPECT_LT(far, differing / 10 + 1) << "preset " << preset;
     }
+}
+
+// The SVG export in perspective draws only what the screen shows. The
+// camera sits between the condyles and the incisal point, so the near plane
+// cuts the lines between them and the incisal path and grid lie behind it.
+// Every line of the drawing (sampled every few pixels), every path point and
+// every circle lies on something drawn on the screen.
+TEST_F(Scene, PerspectiveSvgLiesOnWhatTheScreenDraws)
+{
+    start(opening_report(50));
+    gui_state_load_preset(0);  // all three points with their lines, cube, axes
+    GuiState& s = *state_;
+    std::tie(s.paused, s.animation_position, s.draw_all_exercise_verts, s.draw_spokes) =
+        std::tuple(true, 0.0, true, true);
+    s.draw_extrapolation_l = s.draw_extrapolation_i = s.draw_extrapolation_r = true;
+    std::tie(s.extrapolation_x_amount, s.extrapolation_y_amount, s.extrapolation_z_amount) = std::tuple(1, 1, 1);
+    InteractableViewport3d& v = *s.viewport;
+    std::tie(v.perspective, v.camera_x, v.camera_y, v.camera_z, v.pitch, v.yaw, v.roll) =
+        std::tuple(1, 0.0, 10.0, -60.0, 0.0, 0.0, 0.0);
+    gui_build_extrapolated_and_projected_jaw_vertices();
+    loop_.picking_enabled = false;
+    zelto_draw_frame(&loop_);  // at sample 0 the scene takes the jaw frame its grid turns from
+    s.animation_position = 20.0;
+    zelto_draw_frame(&loop_);
+    const std::vector<std::uint8_t> screen = read_view();
+    SvgStringSink sink;
+    screenshot_svg_write(sink, *state_, 750);
+
+    int checked = 0, dark = 0;
+    auto check = [&](double fx, double fy) {  // fractions of the drawing, y downwards
+        const long x = std::lround(fx * 750 - 0.5), y = std::lround((1 - fy) * 750 - 0.5);
+        if (x < 2 || x > 747 || y < 30 || y > 747)  // outside, or on the point information
+            return;
+        bool lit = false;
+        for (long dy = -2; dy <= 2; ++dy)
+            for (long dx = -2; dx <= 2; ++dx)
+                lit = lit || std::memcmp(&screen[static_cast<std::size_t>(((y + dy) * 750 + x + dx) * 4)], "\0\0", 3);
+        ++checked;
+        dark += lit ? 0 : 1;
+    };
+    std::istringstream lines(sink.text());
+    for (std::string line; std::getline(lines, line);) {
+        double a = 0, b = 0, c = 0, d = 0;
+        const char* text = line.c_str();
+        if (std::sscanf(text, " <line x1=\"%lf%%\" y1=\"%lf%%\" x2=\"%lf%%\" y2=\"%lf%%\"", &a, &b, &c, &d) == 4) {
+            const int steps = std::min(1 + static_cast<int>(std::hypot(c - a, d - b) * 7.5 / 3), 2000);
+            for (int k = 0; k <= steps; ++k)
+                check((a + (c - a) * k / steps) / 100, (b + (d - b) * k / steps) / 100);
+        } else if (std::sscanf(text, " <circle cx=\"%lf%%\" cy=\"%lf%%\"", &a, &b) == 2) {
+            check(a / 100, b / 100);
+        } else if (const char* p = std::strstr(text, "points=\"")) {
+            for (p += 8; std::sscanf(p, "%lf,%lf", &a, &b) == 2; p = std::strchr(p, ' ') + 1)
+                check(a / 750, b / 750);
+        }
+    }
+    EXPECT_GT(checked, 500);
+    EXPECT_LE(dark, checked / 100) << "of " << checked << " places of the drawing";
 }
 
 // A dropped file is shown in the path field and loaded, also when it is no
