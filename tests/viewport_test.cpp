@@ -1,6 +1,6 @@
 // The 3D viewport: drags and modifier keys through SDL's queue, the user
-// events it posts, the wheel, the angle wrap, and the camera against OpenGL's
-// fixed-function calls and gluProject.
+// events it posts, the wheel, the angle wrap, the camera against OpenGL's
+// fixed-function calls and gluProject, and the edge drawing read back as pixels.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
@@ -319,6 +319,43 @@ TEST_F(Viewport, CameraIsTheFixedFunctionCameraAndProjectsAsGluProject)
     Vector3 untouched{7, 8, 9};
     EXPECT_FALSE(camera_project(&untouched, m, Vector3{1, 1, 0}));
     EXPECT_EQ(untouched.x, 7.0);
+}
+
+// Counts of 0 or less and edges with an index out of range draw nothing; the
+// viewport maps world (x, y) straight to normalised device coordinates.
+TEST(ViewportDrawing, EdgesWithAnIndexOutOfRangeAreSkipped)
+{
+    OffscreenWindow window(200, 200);
+    auto viewport = interactable_viewport3d_create(0, 0, 200, 200, &c_green, &c_black, nullptr,
+                                                   static_cast<double>(0.1f), 1000.0, 90.0);
+    viewport->yaw = 0;
+    viewport->camera_z = -1;
+    prepare_widget_frame(200, 200);
+    // Whether any pixel within one of (col, row) (counted from the top) is not black.
+    auto lit = [&](int col, int row) {
+        glFinish();
+        const std::vector<std::uint8_t> p = window.read_pixels(col - 1, row - 1, 3, 3);
+        for (std::size_t i = 0; i < p.size(); i += 4)
+            if (p[i] != 0 || p[i + 1] != 0 || p[i + 2] != 0)
+                return true;
+        return false;
+    };
+    auto at = [](int col, int row) { return Vector3{(col + 0.5) / 100.0 - 1.0, 1.0 - (row + 0.5) / 100.0, 0}; };
+    const Vector3 vertices[] = {at(40, 50), at(160, 50), at(40, 150), at(160, 150)};
+    const std::int32_t edges[] = {0, 1, 1, 4, -1, 2, 2, 3, 3, -7, 0, 100000};
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    interactable_viewport3d_draw_edges(viewport.get(), vertices, 4, edges, 6, nullptr);
+    EXPECT_TRUE(lit(100, 50) && lit(100, 150));
+    EXPECT_FALSE(lit(160, 100));  // 1-4 and 3-(-7) have no line
+    EXPECT_FALSE(lit(40, 100));   // nor -1-2
+    glClear(GL_COLOR_BUFFER_BIT);
+    const std::int32_t invalid[] = {0, 4, -2, 1};
+    interactable_viewport3d_draw_edges(viewport.get(), vertices, 4, invalid, 2, nullptr);
+    interactable_viewport3d_draw_vertices(viewport.get(), vertices, 0, nullptr);
+    interactable_viewport3d_draw_vertices(viewport.get(), vertices, -1, nullptr);
+    EXPECT_FALSE(lit(100, 50) || lit(40, 50));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 }  // namespace
