@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <numbers>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -560,6 +561,34 @@ TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
               }),
               "u ohh!\nu ohh!\nu ohh!\n");
     EXPECT_EQ(std::pair(movements, number), std::pair(std::vector<std::int32_t>{7, 8}, 2));
+}
+
+TEST(MotionAnalysis, OpeningAngleSignFollowsTheTurnAboutTheCondylarAxis)
+{
+    // Condyles at z = +-50, the incisal point turned about the z axis.
+    auto jaw_turned = [](double degrees) {
+        const double a = degrees * std::numbers::pi / 180.0;
+        EmgDataPoint s{};
+        s.right = {0.0, 0.0, 50.0};
+        s.left = {0.0, 0.0, -50.0};
+        s.incisal = {95.0 * std::cos(a) + 40.0 * std::sin(a), 95.0 * std::sin(a) - 40.0 * std::cos(a), 0.0};
+        return s;
+    };
+    EmgReport report;
+    EmgExercise exercise;
+    exercise.data = {jaw_turned(0.0), jaw_turned(10.0), jaw_turned(-10.0), jaw_turned(-30.0)};
+    exercise.data_length = 4;
+    report.exercises = {EmgExercise{}, exercise};  // an exercise without samples is passed over
+    report.exercises_number = 2;
+    EXPECT_EQ(emg_compute_rotation_data(&report), 0);
+    EXPECT_TRUE(report.has_rotation_data);
+    const std::vector<EmgDataPoint>& data = report.exercises[1].data;
+    // Degrees per radian as the single-precision 57.295826.
+    const double factor = 57.29582595825195 * std::numbers::pi / 180.0;
+    EXPECT_EQ(data[0].open, 0.0);
+    EXPECT_NEAR(data[1].open, -10.0 * factor, 1e-9);  // right-handed about left-to-right: negative
+    EXPECT_NEAR(data[2].open, 10.0 * factor, 1e-9);
+    EXPECT_NEAR(data[3].open, 30.0 * factor, 1e-9);
 }
 
 }  // namespace
