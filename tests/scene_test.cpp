@@ -108,8 +108,7 @@ protected:
     GuiState* state_ = nullptr;
 };
 
-// (Positions outside the exercise are brought back by the hostile tests.)
-TEST_F(Scene, CurrentPointsAppearInTheirColours)
+TEST_F(Scene, CurrentPointsAppearInTheirColoursAndThePositionIsHeldInside)
 {
     start(opening_report(50));
     ASSERT_NE(state_->report, nullptr);
@@ -123,6 +122,13 @@ TEST_F(Scene, CurrentPointsAppearInTheirColours)
     EXPECT_GE(pixels_of_color_around(project(sample.incisal), c_blue), 15);
     EXPECT_GE(pixels_of_color_around(project(sample.right), c_green), 15);
     EXPECT_EQ(pixels_of_color_around({0.02, 0.97, 0}, c_black), 25);  // the 3D area around them
+
+    for (double position : {-3.5, 1e9, std::nan("")}) {
+        state_->animation_position = position;
+        zelto_draw_frame(&loop_);
+        EXPECT_GE(scene_current_sample(state_), 0);
+        EXPECT_LE(scene_current_sample(state_), 49);
+    }
 }
 
 // The hovered sample is highlighted white and named with its rotation and
