@@ -591,4 +591,24 @@ TEST(MotionAnalysis, OpeningAngleSignFollowsTheTurnAboutTheCondylarAxis)
     EXPECT_NEAR(data[3].open, 30.0 * factor, 1e-9);
 }
 
+TEST(ReportDump, ShowsTheCalibrationAndTheFirstSixSamplesOfEachExercise)
+{
+    EmgReport report;
+    report.calibration_right = {50.0, 0.0, -1234.56789};
+    EmgExercise exercise;
+    exercise.name = "Chewing";
+    exercise.data.resize(10);
+    exercise.data[5].incisal = {95.0, -45.0, 0.25};
+    exercise.data_length = 10;
+    report.exercises = {exercise};
+    report.exercises_number = 1;
+    const std::string out = capture_stdout([&] { emg_print(&report); });
+    for (const char* line : {"\ncalibration right:      50.0000     0.0000 -1234.5679\n",
+                             "\nexercise[0]: name: Chewing\n",
+                             "\nexercise[0]: data[5]: incisal:    95.0000   -45.0000     0.2500\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line;
+    EXPECT_EQ(std::pair(zelto_test::count_of(out, ": left: "), out.substr(out.size() - 5)),
+              std::pair(std::size_t{6}, std::string("...\n\n")));
+}
+
 }  // namespace
