@@ -55,8 +55,6 @@ const std::vector<ReportExercise> two_exercises = {{"Open / close", 41}, {"Protr
 TEST(CommandLine, OptionFormsAndTheViewersReport)
 {
     const auto parse = [](std::vector<std::string> words) { return command_line_parse(words); };
-    EXPECT_EQ(parse({}).mode, CommandLineMode::viewer);
-    EXPECT_FALSE(parse({}).report);
     EXPECT_EQ(parse({"a.tsv", "b.tsv"}).report, "a.tsv");  // the viewer opens the first, as always
     EXPECT_EQ(parse({"--", "-dash.tsv"}).report, "-dash.tsv");
     EXPECT_EQ(parse({"-"}).report, "-");

@@ -246,7 +246,7 @@ TEST(HostilePresets, WrongSizesAndAbsurdValues)
     std::vector<std::pair<std::string, std::function<void(std::string&)>>> changes;
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     for (std::size_t at : {0, 8, 16, 24, 32, 40, 64, 80})  // camera x, y, z, pitch, yaw, roll, speed, spacing
-        for (double value : {nan, -nan, inf, -inf, 1e308, -1e308, std::numeric_limits<double>::denorm_min(), -1.0})
+        for (double value : {nan, -inf, 1e308, std::numeric_limits<double>::denorm_min(), -1.0})
             changes.emplace_back("double at " + std::to_string(at) + " = " + std::to_string(value),
                                  [at, value](std::string& b) { put(b, at, value); });
     const std::int32_t max = INT32_MAX, min = INT32_MIN;
@@ -274,7 +274,7 @@ TEST(HostilePresets, WrongSizesAndAbsurdValues)
         EXPECT_GE(std::min({s.extrapolation_x_amount, s.extrapolation_y_amount, s.extrapolation_z_amount}), 0) << context;
         EXPECT_LE(s.viewport->camera_z, VIEWPORT_CAMERA_Z_LIMIT) << context;
         session.run_passes(1, context);
-        if (i % 24 == 23 || i + 1 == changes.size()) {
+        if (i % 16 == 15 || i + 1 == changes.size()) {
             session.expect_usable(context);
             session.show_page('f');
         }
