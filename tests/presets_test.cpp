@@ -38,20 +38,11 @@ void write_le(std::string& bytes, std::size_t offset, T value)
 GuiPreset unusual_record()
 {
     GuiPreset p{};
-    p.camera_x = 1.25;
-    p.camera_y = -2.5;
-    p.camera_z = -33.0;
-    p.pitch = 10.0;
-    p.yaw = 200.0;
-    p.roll = 5.0;
-    p.perspective = 1;
-    p.draw_i_vertex = p.draw_lr_edge = p.draw_axis = p.paused = 1;
-    p.speed_slider_position = 0.25;
+    std::tie(p.camera_x, p.camera_y, p.camera_z, p.pitch, p.yaw, p.roll) = std::tuple(1.25, -2.5, -33.0, 10.0, 200.0, 5.0);
+    p.perspective = p.draw_i_vertex = p.draw_lr_edge = p.draw_axis = p.paused = p.draw_spokes = 1;
     p.draw_all_exercise_verts = p.draw_callibration = p.draw_extrapolation_l = p.draw_extrapolation_r = 1;
-    p.extrapolation_distance = 7.5;
-    p.extrapolation_x_amount = 2;
-    p.extrapolation_z_amount = 1;
-    p.draw_spokes = 1;
+    std::tie(p.speed_slider_position, p.extrapolation_distance) = std::tuple(0.25, 7.5);
+    std::tie(p.extrapolation_x_amount, p.extrapolation_z_amount) = std::tuple(2, 1);
     return p;
 }
 

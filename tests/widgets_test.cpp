@@ -367,8 +367,6 @@ TEST_F(WidgetTest, SliderDragFollowsThePointerUntilAnyReleaseAndTakesAnyPosition
     }
 }
 
-// A pasted page or a dropped path may be megabytes long; a label shows its
-// beginning as it shows a short text (SDL_ttf refuses pictures of gigabytes).
 // The screenshot notice: hidden until restarted, then hidden again by its
 // own render once its time has run out (the last moment still shows it).
 TEST_F(WidgetTest, TimedTextShowsForItsDurationAfterARestart)
@@ -378,17 +376,15 @@ TEST_F(WidgetTest, TimedTextShowsForItsDurationAfterARestart)
     notice->render();
     EXPECT_EQ(notice->active, 0);
     interactable_text_timed_restart(notice.get());
-    notice->render();
-    EXPECT_EQ(std::tuple(notice->active, notice->texture_valid), std::tuple(1, 1));
-
-    notice->start_time = static_cast<double>(SDL_GetTicks()) - 800.0;
-    notice->render();
-    EXPECT_EQ(notice->active, 1);
-    notice->start_time = static_cast<double>(SDL_GetTicks()) - 1051.0;
-    notice->render();
-    EXPECT_EQ(notice->active, 0);
+    for (const auto& [age, shown] : {std::pair(0.0, 1), std::pair(800.0, 1), std::pair(1051.0, 0)}) {
+        notice->start_time = static_cast<double>(SDL_GetTicks()) - age;
+        notice->render();
+        EXPECT_TRUE(notice->active == shown && (shown == 0 || notice->texture_valid == 1)) << age;
+    }
 }
 
+// A pasted page or a dropped path may be megabytes long; a label shows its
+// beginning as it shows a short text (SDL_ttf refuses pictures of gigabytes).
 TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
 {
     auto label = interactable_text_create(0, 0, 200, 20, &c_black, &c_white, nullptr, "", window.font());
