@@ -101,7 +101,8 @@ TEST_F(Presets, FileIsExactly104LittleEndianBytesAndReadsBack)
     EXPECT_EQ(std::tuple(read_le<std::int32_t>(bytes, 88), read_le<std::int32_t>(bytes, 92),
                          read_le<std::int32_t>(bytes, 96), bytes[100]),
               std::tuple(2, 0, 1, '\1'));
-    GuiPreset back{};
+    GuiPreset back;  // every byte set, so that each field must be read
+    std::memset(&back, 0x5A, sizeof back);
     ASSERT_EQ(gui_serialization_load_from_file(&back, "layout.zlp"), 0);
     EXPECT_EQ(settings_of(back), settings_of(p));
 }
