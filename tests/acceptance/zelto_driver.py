@@ -238,7 +238,6 @@ class Zelto:
         environment["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=0:" + environment.get("ASAN_OPTIONS", "")
         environment.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
         command = [os.path.abspath(binary), *arguments]
-        self.exit_status = None
         try:
             for attempt in (1, 2):
                 self._launch(command, environment)
@@ -366,9 +365,6 @@ class Zelto:
     def key(self, *keys):
         self.xdotool("key", "--clearmodifiers", *keys)
 
-    def type(self, text):
-        self.xdotool("type", "--delay", 20, "--", text)
-
     def enter_text(self, rect, text):
         """Clicks into a text field, types `text` and confirms it with Enter.
 
@@ -390,11 +386,10 @@ class Zelto:
         """Closes the window as the window manager's close button does; returns the exit status."""
         self.x.close_window(self.window)
         try:
-            self.exit_status = self.process.wait(timeout=TIMEOUT * 2)
+            return self.process.wait(timeout=TIMEOUT * 2)
         finally:
             self._log.close()
             self.x.close()
-        return self.exit_status
 
     def kill(self):
         """Ends a run that a failed test left behind."""
