@@ -87,12 +87,28 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
             << legend[k].first;
 }
 
-// The acceptance suite shows each page by its tab. A letter outside 'a' to
-// 'i' hides every page. The "Measures" tab covers no control of any page;
-// its page keeps its figures above y 400 and its chart between them and the
-// footer.
-TEST_F(GuiBuild, PagesOutsideTheTabsAndTheMeasuresPageLayout)
+// Each tab shows exactly its page, also when clicked again; a letter
+// outside 'a' to 'i' hides every page. The "Measures" tab covers no control
+// of any page; its page keeps its figures above y 400 and its chart between
+// them and the footer.
+TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
 {
+    for (int round = 0; round < 2; ++round)  // a second click on the active tab keeps its page
+        for (int page = 0; page < 9; ++page) {
+            click(widget(tabs[page]));
+            if (round == 1)
+                click(widget(tabs[page]));
+            const auto& shown = state()->pages[page];
+            EXPECT_FALSE(shown.empty());
+            for (int index = 11; index < panel_size; ++index)
+                if (on_a_page(index)) {
+                    EXPECT_EQ(widget(index)->active, std::count(shown.begin(), shown.end(), widget(index)))
+                        << "page " << page << " index " << index;
+                }
+            for (int tab = 0; tab < 9; ++tab)
+                EXPECT_EQ(pressed_of(widget(tabs[tab])), tab == page ? 1 : 0);
+            EXPECT_EQ(state()->viewport->active + state()->unlock_image->active + widget(122)->active, 3);
+        }
     const Interactable* measures_tab = widget(130);
     for (int index = 0; index < panel_size; ++index) {
         const Interactable* w = widget(index);

@@ -30,10 +30,9 @@ std::vector<int> pressed_at(std::initializer_list<int> indices)
     return out;
 }
 
-// Visibility switches refit while fitting is on; a perspective view is never
-// fitted. (The projection pair and the pitch lock are driven by the
-// acceptance suite.)
-TEST_F(Callbacks, FittingAndPerspective)
+// Visibility switches refit while fitting is on; the projection pair and the
+// pitch lock go to the viewport; a perspective view is never fitted.
+TEST_F(Callbacks, FittingProjectionAndPitchLock)
 {
     gui_activate_specific_page('a');
     const double fitted_zoom = state()->viewport->camera_z;
@@ -48,10 +47,20 @@ TEST_F(Callbacks, FittingAndPerspective)
     click(state()->axis_toggle);
     EXPECT_EQ(state()->viewport->camera_z, again);
 
-    click(state()->perspective_toggle);
+    click(state()->pitch_lock_toggle);
+    EXPECT_EQ(state()->viewport->pitch_locked, 0);
+    click(state()->pitch_lock_toggle);
+    EXPECT_EQ(state()->viewport->pitch_locked, 1);
+    for (int round = 0; round < 2; ++round) {  // clicking the chosen one again changes nothing
+        click(state()->perspective_toggle);
+        EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->orthogonal_toggle->pressed), std::tuple(1, 0));
+    }
     gui_activate_specific_page('c');
     EXPECT_EQ(capture_stdout([&] { click(widget(44)); }), "Vertex centering only works for orthogonal projection.\n");
     EXPECT_EQ(state()->viewport->camera_z, again);
+    gui_activate_specific_page('a');
+    click(state()->orthogonal_toggle);
+    EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->perspective_toggle->pressed), std::tuple(0, 0));
 }
 
 // What a typed field stores, by the field's index in the panel.
@@ -200,9 +209,30 @@ TEST_F(Callbacks, CameraNeverComesNearerThanTheLimitAndFitCentres)
     }
 }
 
-// The button shows the notice and asks for a picture (the file type's radio
-// pair is driven by the acceptance suite); background and colour override
-// never hold the same colour.
+// The speed slider sets the multiplier and the button's text; the button
+// brings real speed back, which a preset stores.
+TEST_F(Callbacks, PlaybackSpeed)
+{
+    gui_activate_specific_page('d');
+    InteractableSlider* slider = state()->speed_slider;
+    click(slider, 80, 30);  // on the track right of the knob: one step up
+    EXPECT_GT(slider->position, 0.15);
+    EXPECT_EQ(state()->speed_slider_position, slider->position);
+    EXPECT_EQ(state()->speed_multiplier, 10.0 * slider->position);
+    EXPECT_EQ(state()->speed_reset_button->text, "x2.0");
+
+    slider->position = state()->speed_slider_position = 0.73;
+    state()->speed_multiplier = 7.3;
+    click(state()->speed_reset_button);
+    const double real = static_cast<double>(0.1f);
+    EXPECT_EQ(std::tuple(slider->position, state()->speed_slider_position, state()->speed_multiplier),
+              std::tuple(real, real, 10.0 * real));
+    EXPECT_EQ(state()->speed_reset_button->text, "x1.0");
+    EXPECT_EQ(current().speed_slider_position, real);
+}
+
+// The button shows the notice and asks for a picture; the file type follows
+// its radio pair; background and colour override never hold the same colour.
 TEST_F(Callbacks, ScreenshotSettings)
 {
     take_posted();
@@ -211,6 +241,11 @@ TEST_F(Callbacks, ScreenshotSettings)
     EXPECT_EQ(take_posted(), std::vector<int>{USER_EVENT_SCREENSHOT});
 
     gui_activate_specific_page('h');
+    click(widget(107));
+    EXPECT_EQ(std::tuple(state()->screenshot_file_type, pressed_of(widget(108))), std::tuple(0, 0));
+    click(widget(108));
+    EXPECT_EQ(state()->screenshot_file_type, 1);
+
     // Start: background none (0), colour black (1).
     const struct {
         int click_index;
