@@ -13,5 +13,5 @@ zelto_build_release >/dev/null
 
 report="${1:-$ZELTO_ROOT/examples/demo_report.tsv}"
 unset DISPLAY WAYLAND_DISPLAY || true
-python3 "$ZELTO_ROOT/tests/acceptance/docs_pictures.py" "$build/zelto" "$report" "$ZELTO_ROOT/docs" "$build/gen_report"
+python3 "$ZELTO_ROOT/tools/docs_pictures.py" "$build/zelto" "$report" "$ZELTO_ROOT/docs" "$build/gen_report"
 ls -l "$ZELTO_ROOT/docs"

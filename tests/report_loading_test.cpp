@@ -1,5 +1,6 @@
-// Report loading through the GUI: the load sequence and its end in preset 1,
-// the exercise toggles, failed and repeated loads, selection with wrap-around,
+// Report loading through the GUI (failed loads are in the reliability suite's
+// load cycle): the load sequence and its end in preset 1, the exercise
+// toggles, a repeated load, selection with wrap-around,
 // the playback slider, and reports at the edges (no exercises, one sample).
 #include <gtest/gtest.h>
 
@@ -52,8 +53,7 @@ TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
 }
 
 // One toggle per exercise, two per row, the first on; names are shown as
-// text, never used as formats. A second load, typed into the path field,
-// replaces them.
+// text, never used as formats.
 TEST_F(ReportLoading, BuildsOneTogglePerExerciseTwoPerRowFirstOn)
 {
     TempWorkingDirectory directory;
@@ -66,24 +66,6 @@ TEST_F(ReportLoading, BuildsOneTogglePerExerciseTwoPerRowFirstOn)
                   std::tuple(names[i], i == 0, 1, std::size_t{2}));
     EXPECT_TRUE(t[0]->y == t[1]->y && t[0]->x + t[0]->w < t[1]->x && t[2]->x == t[0]->x && t[2]->y > t[0]->y);
     EXPECT_EQ(state()->page_toggle_b->pressed, 1);
-
-    write_file("typed.tsv", report_text({{"Only", 8}}));
-    type_into(state()->report_path_input, "typed.tsv");
-    ASSERT_EQ(state()->exercise_toggles.size(), 1u);
-    EXPECT_EQ(std::tuple(state()->exercise_toggles[0]->text, state()->verts_number, state()->report_path_input->text),
-              std::tuple("[1] Only", 8, "typed.tsv"));
-}
-
-TEST_F(ReportLoading, FailedLoadPrintsAndClearsTheListButKeepsThePage)
-{
-    TempWorkingDirectory directory;
-    load_report_file("good.tsv", report_text({{"Opening", 10}, {"Chewing", 10}}));
-    ASSERT_EQ(state()->exercise_toggles.size(), 2u);
-    gui_activate_specific_page('d');
-    EXPECT_EQ(capture_stdout([] { gui_load_report("missing.tsv"); }),
-              "ERROR: Could not open file at \"missing.tsv\"\nBad report load\n");
-    EXPECT_TRUE(state()->report == nullptr && state()->exercise_toggles.empty() && state()->exercise_toggles_number == 0);
-    EXPECT_EQ(state()->page_toggle_d->pressed + state()->paused_toggle->active, 2);
 }
 
 // A report may list no exercises: it loads as an empty scene, and nothing of

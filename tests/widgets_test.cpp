@@ -174,16 +174,12 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     down(widgets, 310, 210);  // the pressed member: stays on, only its own callback
     EXPECT_EQ(calls, (Calls{{c.get(), 1}}));
 
-    // A group of one is a plain toggle; a set holds no more members than given.
+    // A group of one is a plain toggle.
     calls.clear();
     auto single = make_toggle(100);
     Interactable* const alone[] = {single.get()};
     interactable_toggle_associate_radio_buttons(alone, indices, 1);
     EXPECT_EQ(single->has_unpress_set, 0);
-    for (const auto& [count, kept] : {std::pair{5, 1}, std::pair{1, 1}, std::pair{0, 0}, std::pair{-3, 0}}) {
-        interactable_toggle_set_unpress_set(single.get(), count, {single.get()});
-        EXPECT_EQ(std::tuple(single->unpress_count, single->unpress_set.size()), std::tuple(kept, std::size_t(kept)));
-    }
     down({single.get()}, 110, 210);
     down({single.get()}, 110, 210);
     EXPECT_EQ(calls, (Calls{{single.get(), 1}, {single.get(), 0}}));
@@ -371,8 +367,6 @@ TEST_F(WidgetTest, SliderDragFollowsThePointerUntilAnyReleaseAndTakesAnyPosition
     }
 }
 
-// A pasted page or a dropped path may be megabytes long; a label shows its
-// beginning as it shows a short text (SDL_ttf refuses pictures of gigabytes).
 // The screenshot notice: hidden until restarted, then hidden again by its
 // own render once its time has run out (the last moment still shows it).
 TEST_F(WidgetTest, TimedTextShowsForItsDurationAfterARestart)
@@ -382,17 +376,15 @@ TEST_F(WidgetTest, TimedTextShowsForItsDurationAfterARestart)
     notice->render();
     EXPECT_EQ(notice->active, 0);
     interactable_text_timed_restart(notice.get());
-    notice->render();
-    EXPECT_EQ(std::tuple(notice->active, notice->texture_valid), std::tuple(1, 1));
-
-    notice->start_time = static_cast<double>(SDL_GetTicks()) - 800.0;
-    notice->render();
-    EXPECT_EQ(notice->active, 1);
-    notice->start_time = static_cast<double>(SDL_GetTicks()) - 1051.0;
-    notice->render();
-    EXPECT_EQ(notice->active, 0);
+    for (const auto& [age, shown] : {std::pair(0.0, 1), std::pair(800.0, 1), std::pair(1051.0, 0)}) {
+        notice->start_time = static_cast<double>(SDL_GetTicks()) - age;
+        notice->render();
+        EXPECT_TRUE(notice->active == shown && (shown == 0 || notice->texture_valid == 1)) << age;
+    }
 }
 
+// A pasted page or a dropped path may be megabytes long; a label shows its
+// beginning as it shows a short text (SDL_ttf refuses pictures of gigabytes).
 TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
 {
     auto label = interactable_text_create(0, 0, 200, 20, &c_black, &c_white, nullptr, "", window.font());

@@ -23,14 +23,10 @@ enum class Road {
     path_field,  // typed into the report path field and confirmed with Enter
     call,        // gui_load_report called directly (as the command line does)
 };
-const char* road_name(Road road);
-
-// What one drawn frame shows.
-struct FrameCheck {
-    bool view_background_black = false;  // a corner of the 3D area
-    bool panel_background_beige = false; // right of every panel widget
-    std::size_t lit_view_pixels = 0;     // pixels of the 3D area that are not black
-};
+inline const char* road_name(Road road)
+{
+    return road == Road::drop ? "drop" : road == Road::path_field ? "path field" : "call";
+}
 
 // Zelto started without a report, in a fresh working directory of its own
 // (preset files and screenshots land there). Everything the program prints
@@ -66,9 +62,15 @@ public:
     void type_into(InteractableTextInput* field, const std::string& text);
     // Moves the mouse pointer to window coordinates.
     void move_mouse(int x, int y);
+    // Presses a slider's knob, drags it to `to_x` and lets go.
+    void drag_slider(const InteractableSlider* slider, int to_x);
+    // Clicks the toggle unless it already is as wanted.
+    void set_toggle(InteractableToggle* toggle, bool on);
 
-    // Draws one frame without swapping and reads it back.
-    FrameCheck draw_and_read();
+    // Passes that let the clock run; after each the animation position lies
+    // inside the selected exercise (it may stand between the last sample and
+    // the end) and the playback slider shows a sample of it.
+    void run_passes(int count, const std::string& context);
 
     // The program still works: a valid report loads by the given road, a
     // pass runs, and the frame shows the black 3D area with the report's

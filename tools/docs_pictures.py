@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Makes the pictures of the README's user guide with the acceptance driver.
+"""Makes the pictures of the README's user guide with the acceptance driver (tests/acceptance/).
 
     docs_pictures.py ZELTO_BINARY REPORT OUTPUT_DIR [GEN_REPORT_BINARY]
 
@@ -19,7 +19,7 @@ import tempfile
 import time
 
 sys.dont_write_bytecode = True  # nothing written next to the sources
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "tests", "acceptance"))
 
 from zelto_driver import ACTIVE, VirtualDisplay, Zelto, wait_until  # noqa: E402
 from zelto_panel import Panel  # noqa: E402
