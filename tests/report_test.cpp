@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -106,34 +107,39 @@ class ReportTest : public testing::Test {
     zelto_test::TempWorkingDirectory directory_;
 };
 
-// A generated report with the optional columns and CRLF line ends, and the
-// demo report, load silently with every exercise and sample. (Other sizes
-// and column sets load in the reliability suites.)
+// Generated reports (with the optional columns and CRLF line ends too) and
+// the demo report load silently with every exercise and sample.
 TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
 {
-    ReportGeneratorOptions options;
-    std::tie(options.frequency, options.duration, options.exercises) = std::tuple(50.0, 2.0, 5);
-    options.angles = options.emg = true;
-    ASSERT_TRUE(report_generator_write_file("report.tsv", options));
-    write_file("report.tsv", to_crlf(zelto_test::read_file("report.tsv")));
-    const Loaded loaded = load_path("report.tsv");
-    ASSERT_TRUE(loaded.silent()) << loaded.output;
-    const EmgReport& report = *loaded.report;
-    EXPECT_EQ(std::tuple(report.has_rotation_data, report.has_emg_data, report.frequency, report.exercises_number),
-              std::tuple(true, true, options.frequency, options.exercises));
-    for (int e = 0; e < report.exercises_number; ++e) {
-        const EmgExercise& exercise = report.exercises[static_cast<std::size_t>(e)];
-        EXPECT_EQ(std::tuple(exercise.name, exercise.length, exercise.data_length, exercise.data.size()),
-                  std::tuple(report_generator_exercise_name(e), options.duration,
-                             report_generator_sample_count(options), std::size_t(exercise.data_length)));
-        const GeneratedSample last = report_generator_sample(options, e, exercise.data_length - 1);
-        zelto_test::expect_near(exercise.data.back().incisal, {last.incisal.x, last.incisal.y, last.incisal.z},
-                                0.0005 + 1e-9);
-        EXPECT_NEAR(exercise.data.back().channel2, last.channel2, 0.00005 + 1e-9);
+    for (const bool optional : {false, true}) {
+        ReportGeneratorOptions options;
+        options.frequency = 50.0;
+        options.duration = 2.0;
+        options.exercises = 5;
+        options.angles = options.emg = optional;
+        ASSERT_TRUE(report_generator_write_file("report.tsv", options));
+        if (optional)
+            write_file("report.tsv", to_crlf(zelto_test::read_file("report.tsv")));
+        const Loaded loaded = load_path("report.tsv");
+        ASSERT_TRUE(loaded.silent()) << loaded.output;
+        const EmgReport& report = *loaded.report;
+        EXPECT_EQ(std::tuple(report.has_rotation_data, report.has_emg_data, report.frequency, report.exercises_number),
+                  std::tuple(optional, optional, options.frequency, options.exercises));
+        for (int e = 0; e < report.exercises_number; ++e) {
+            const EmgExercise& exercise = report.exercises[static_cast<std::size_t>(e)];
+            EXPECT_EQ(std::tuple(exercise.name, exercise.length, exercise.data_length, exercise.data.size()),
+                      std::tuple(report_generator_exercise_name(e), options.duration,
+                                 report_generator_sample_count(options), std::size_t(exercise.data_length)));
+            const GeneratedSample last = report_generator_sample(options, e, exercise.data_length - 1);
+            const EmgDataPoint& s = exercise.data.back();
+            zelto_test::expect_near(s.incisal, {last.incisal.x, last.incisal.y, last.incisal.z}, 0.0005 + 1e-9);
+            EXPECT_NEAR(optional ? s.channel2 : last.channel2, last.channel2, 0.00005 + 1e-9);
+        }
     }
     const Loaded demo = load_path((zelto_test::source_dir() / "examples" / "demo_report.tsv").string());
     ASSERT_TRUE(demo.silent()) << demo.output;
-    EXPECT_TRUE(demo.report->exercises_number >= 4 && demo.report->has_rotation_data && demo.report->has_emg_data);
+    EXPECT_GE(demo.report->exercises_number, 4);
+    EXPECT_TRUE(demo.report->has_rotation_data && demo.report->has_emg_data);
 }
 
 // Malformed entries and values out of range are tabled with their rules below.
@@ -204,23 +210,26 @@ TEST_F(ReportTest, EveryProblemPrintsItsMessage)
     }
 }
 
-// Missing files, directories, binary noise and megabyte lines are in the
-// reliability catalog; here the empty name, a device, and files with no
-// section at all, with every message.
 TEST_F(ReportTest, NoFilesAndGarbageFailWithTheirMessages)
 {
-    for (const char* path : {"", "/dev/zero"}) {
+    std::filesystem::create_directory("folder");
+    for (const char* path : {"missing.tsv", "folder", "", "/dev/zero"}) {
         const Loaded loaded = load_path(path);
         EXPECT_EQ(loaded.output, std::string("ERROR: Could not open file at \"") + path + "\"\n");
-        EXPECT_TRUE(loaded.result == 1 && loaded.report == nullptr);
+        EXPECT_EQ(loaded.result, 1);
+        EXPECT_EQ(loaded.report, nullptr);
     }
+    std::string binary;
+    for (int i = 0; i < 5000; ++i)
+        binary += static_cast<char>((i * 7919) % 256);
     const std::string all_missing = "ERROR: Could not find list of exercises\n"
                                     "ERROR: could not locate report frequency\n"
                                     "non-fatal error: failed to locate count data in file report.tsv\n"
                                     "ERROR: failed to locate calibration data\n" + closing;
-    for (const std::string& contents : {std::string(), std::string(2000, '\n')}) {
+    for (const std::string& contents : {std::string(), binary, std::string(3000000, 'x'), std::string(2000, '\n')}) {
         const Loaded loaded = load_text(contents);
-        EXPECT_EQ(std::pair(loaded.result, loaded.output), std::pair(1, all_missing)) << contents.size();
+        EXPECT_EQ(loaded.result, 1) << contents.size();
+        EXPECT_EQ(loaded.output, all_missing) << contents.size();
     }
 }
 
@@ -312,7 +321,18 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
     EXPECT_EQ(loaded.output, unread(2, "B", 10 + 10 + 9 + 9, 1, 0));
     ASSERT_EQ(loaded.report->exercises_number, 2);
     EXPECT_EQ(std::tuple(loaded.report->exercises[1].name, loaded.length(0), loaded.length(1)), std::tuple("B", 2, 4));
-    // The cap of 1000 exercises is loaded by the reliability suites.
+
+    // At most 1000 exercises are taken; the rest of the list is not read.
+    parts.list = exercise_list(1000);
+    parts.list.insert(parts.list.size() - 2, "1001\tnot a well-formed entry\n");
+    parts.blocks.clear();
+    for (int e = 0; e < 1001; ++e)
+        parts.blocks += (e > 0 ? "\n" : "") + sample_line(e, e);
+    loaded = load_text(parts.text());
+    ASSERT_TRUE(loaded.silent()) << loaded.output;
+    ASSERT_EQ(loaded.report->exercises_number, 1000);
+    EXPECT_EQ(std::tuple(loaded.report->exercises[999].name, loaded.sample(999, 0).right.x),
+              std::tuple("Exercise 1000", 1000.0));
 }
 
 // The ten position columns must be as named; the optional ones are looked
