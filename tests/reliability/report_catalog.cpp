@@ -6,26 +6,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <stdexcept>
 
 namespace zelto_reliability {
 
 std::string ReportParts::text() const
 {
-    std::string out;
-    auto line = [&](const std::string& s) { out += s + line_end; };
-    for (const std::optional<std::string>& part : {list_keyword, std::optional<std::string>(list_opening)})
-        if (part)
-            line(*part);
-    std::for_each(entries.begin(), entries.end(), line);
-    for (const std::optional<std::string>& part : {std::optional<std::string>(list_end), frequency, count, calibration,
-                                                   std::optional<std::string>(header)})
-        if (part)
-            line(*part);
+    std::string out = list_keyword + "\n{\n";
+    for (const std::string& entry : entries)
+        out += entry + "\n";
+    out += "}\n";
+    for (const std::optional<std::string>& part : {frequency, count, calibration, std::optional<std::string>(header)})
+        out += part ? *part + "\n" : "";
     for (std::size_t b = 0; b < blocks.size(); ++b) {
-        out += b > 0 ? line_end : "";  // the empty line between two blocks
-        std::for_each(blocks[b].begin(), blocks[b].end(), line);
+        out += b > 0 ? "\n" : "";  // the empty line between two blocks
+        for (const std::string& line : blocks[b])
+            out += line + "\n";
     }
     return out;
 }
@@ -59,30 +55,6 @@ std::vector<std::string> split(const std::string& text, char separator)
     return pieces;
 }
 
-}  // namespace
-
-ReportParts generated_parts(const ReportGeneratorOptions& options)
-{
-    std::vector<std::string> lines = split(generated_text(options), '\n');
-    lines.pop_back();  // after the last line feed
-    ReportParts parts;
-    std::size_t i = 2;  // "Exercises", "{"
-    while (lines.at(i) != "}")
-        parts.entries.push_back(lines[i++]);
-    std::tie(parts.frequency, parts.count, parts.calibration, parts.header) =
-        std::tuple(lines.at(i + 1), lines.at(i + 2), lines.at(i + 3), lines.at(i + 4));
-    if (options.exercises > 0)
-        parts.blocks.emplace_back();
-    for (i += 5; i < lines.size(); ++i)
-        if (lines[i].empty())
-            parts.blocks.emplace_back();
-        else
-            parts.blocks.back().push_back(lines[i]);
-    return parts;
-}
-
-namespace {
-
 ReportGeneratorOptions options_of(int exercises, double duration, double frequency, bool angles = false,
                                   bool emg = false)
 {
@@ -104,17 +76,6 @@ std::string join(const std::vector<std::string>& fields)
     for (std::size_t i = 1; i < fields.size(); ++i)
         line += "\t" + fields[i];
     return line;
-}
-
-// Applies `change` to the tab-separated fields of every sample line.
-void for_each_sample(ReportParts* parts, const std::function<void(std::vector<std::string>&)>& change)
-{
-    for (auto& block : parts->blocks)
-        for (std::string& line : block) {
-            std::vector<std::string> fields = split(line, '\t');
-            change(fields);
-            line = join(fields);
-        }
 }
 
 // The bytes of the `seed`th pseudo-random file of `size` bytes.
@@ -144,10 +105,6 @@ struct CatalogBuilder {
     {
         add("valid", name, std::move(text), Outcome::loads, std::move(messages), exercises);
     }
-    void broken(const std::string& name, std::string text, std::vector<std::string> messages)
-    {
-        add("broken", name, std::move(text), Outcome::fails, std::move(messages));
-    }
     void hostile(const std::string& name, std::string text, Outcome outcome, std::vector<std::string> messages = {},
                  int exercises = -1)
     {
@@ -162,7 +119,7 @@ struct CatalogBuilder {
 // The parser's rules and messages (line ends, column names...) are checked
 // one by one by the report tests; here each kind stands for what a session
 // must survive. Missing blocks are told by "2000 entries, 3 blocks".
-void add_valid_kinds(CatalogBuilder& c)
+void add_valid_and_broken_kinds(CatalogBuilder& c)
 {
     c.valid("small, positions only", generated_text(options_of(1, 0.5, 100.0)), 1);
     c.valid("angles and EMG channels", generated_text(options_of(5, 3.0, 200.0, true, true)), 5);
@@ -172,31 +129,32 @@ void add_valid_kinds(CatalogBuilder& c)
     ReportParts no_count = base_parts();
     no_count.count.reset();
     c.valid("no count line", no_count.text(), 2, {"non-fatal error: failed to locate count data in file "});
-}
 
-void add_broken_kinds(CatalogBuilder& c)
-{
     c.unreadable("broken", "missing file", Shape::missing);
     ReportParts p = base_parts();
     p.list_keyword = "Exercise";
-    c.broken("no exercise list", p.text(), {"ERROR: Could not find list of exercises\n"});
+    c.add("broken", "no exercise list", p.text(), Outcome::fails, {"ERROR: Could not find list of exercises\n"});
     p = base_parts();
     std::vector<std::string> fields = split(p.blocks[0][2], '\t');
     fields[4] = "1e999";
     p.blocks[0][2] = join(fields);
-    c.broken("position out of range", p.text(), {"ERROR: point data entry #3 (at 20 ms) for exercise #1 is malformed\n"});
+    c.add("broken", "position out of range", p.text(), Outcome::fails,
+          {"ERROR: point data entry #3 (at 20 ms) for exercise #1 is malformed\n"});
 }
 
-// Every position of every sample line set by `value(line, field)`.
+// Every position of every sample line set by `value(line, field, fields)`.
 template <typename Value>
 std::string with_positions(ReportParts p, Value value, const char* calibration = nullptr)
 {
     int k = 0;
-    for_each_sample(&p, [&](std::vector<std::string>& f) {
-        for (std::size_t i = 1; i < 10; ++i)
-            f[i] = value(k, i, f);
-        ++k;
-    });
+    for (auto& block : p.blocks)
+        for (std::string& line : block) {
+            std::vector<std::string> f = split(line, '\t');
+            for (std::size_t i = 1; i < 10; ++i)
+                f[i] = value(k, i, f);
+            line = join(f);
+            ++k;
+        }
     if (calibration != nullptr)
         p.calibration = calibration;
     return p.text();
@@ -275,11 +233,30 @@ void add_hostile_kinds(CatalogBuilder& c)
 
 }  // namespace
 
+ReportParts generated_parts(const ReportGeneratorOptions& options)
+{
+    std::vector<std::string> lines = split(generated_text(options), '\n');
+    lines.pop_back();  // after the last line feed
+    ReportParts parts;
+    std::size_t i = 2;  // "Exercises", "{"
+    while (lines.at(i) != "}")
+        parts.entries.push_back(lines[i++]);
+    std::tie(parts.frequency, parts.count, parts.calibration, parts.header) =
+        std::tuple(lines.at(i + 1), lines.at(i + 2), lines.at(i + 3), lines.at(i + 4));
+    if (options.exercises > 0)
+        parts.blocks.emplace_back();
+    for (i += 5; i < lines.size(); ++i)
+        if (lines[i].empty())
+            parts.blocks.emplace_back();
+        else
+            parts.blocks.back().push_back(lines[i]);
+    return parts;
+}
+
 std::vector<ReportKind> report_catalog()
 {
     CatalogBuilder c;
-    add_valid_kinds(c);
-    add_broken_kinds(c);
+    add_valid_and_broken_kinds(c);
     add_hostile_kinds(c);
     return std::move(c.kinds);
 }
@@ -288,24 +265,12 @@ void make_report(const ReportKind& kind, const std::filesystem::path& path)
 {
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
-    switch (kind.shape) {
-    case Shape::file: {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << kind.text;
-        if (!out)
-            throw std::runtime_error("cannot write " + path.string());
-        break;
-    }
-    case Shape::missing:
-        break;
-    case Shape::directory:
+    if (kind.shape == Shape::file && !(std::ofstream(path, std::ios::binary) << kind.text))
+        throw std::runtime_error("cannot write " + path.string());
+    if (kind.shape == Shape::directory)
         std::filesystem::create_directory(path);
-        break;
-    case Shape::fifo:
-        if (mkfifo(path.c_str(), 0600) != 0)
-            throw std::runtime_error("cannot make the named pipe " + path.string());
-        break;
-    }
+    if (kind.shape == Shape::fifo && mkfifo(path.c_str(), 0600) != 0)
+        throw std::runtime_error("cannot make the named pipe " + path.string());
 }
 
 }  // namespace zelto_reliability

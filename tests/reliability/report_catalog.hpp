@@ -17,16 +17,13 @@ namespace zelto_reliability {
 // A report file taken apart into its lines, so that a test can break one
 // section and keep the others as the generator wrote them.
 struct ReportParts {
-    std::optional<std::string> list_keyword = "Exercises";
-    std::string list_opening = "{";
-    std::vector<std::string> entries;  // "1\tname\tstart\tlength"
-    std::string list_end = "}";
+    std::string list_keyword = "Exercises";  // then "{", the entries and "}"
+    std::vector<std::string> entries;         // "1\tname\tstart\tlength"
     std::optional<std::string> frequency = "Frequency,Hz\t100";
     std::optional<std::string> count = "Count\t0";
     std::optional<std::string> calibration;
     std::string header;
     std::vector<std::vector<std::string>> blocks;  // the sample lines of each exercise
-    std::string line_end = "\n";
 
     std::string text() const;
 };

@@ -2,16 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
-#include <cstring>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 #include "gui/gui_report_access.hpp"
 #include "tools/report_generator.hpp"
 
 namespace zelto_reliability {
+
+using zelto_test::mouse_button_event;
 
 Session::Session()
 {
@@ -20,14 +21,11 @@ Session::Session()
     capture([&] { zelto_start(&loop_, 1, argv); });
     // After the context exists, so that the driver's leaks keep their names.
     zelto_test::keep_loaded_libraries_mapped();
-
     // A small report that always loads: two exercises of one second.
     ReportGeneratorOptions options;
-    options.frequency = 100.0;
     options.duration = 1.0;
     options.exercises = 2;
     options.angles = true;
-    usable_report_ = (directory_.path() / "usable.tsv").string();
     if (!report_generator_write_file(usable_report_.c_str(), options))
         ADD_FAILURE() << "cannot write " << usable_report_;
     still_pass();
@@ -37,11 +35,6 @@ Session::~Session()
 {
     if (loop_.gui != nullptr)
         capture([&] { zelto_shutdown(&loop_); });
-}
-
-void Session::capture(const std::function<void()>& body)
-{
-    console_ += zelto_test::capture_stdout(body);
 }
 
 bool Session::pass()
@@ -65,32 +58,29 @@ void Session::push(SDL_Event event)
 
 void Session::click(const Interactable* widget)
 {
-    push(zelto_test::mouse_button_event(SDL_MOUSEBUTTONDOWN, widget->x + 1, widget->y + 1));
-    push(zelto_test::mouse_button_event(SDL_MOUSEBUTTONUP, widget->x + 1, widget->y + 1));
+    push(mouse_button_event(SDL_MOUSEBUTTONDOWN, widget->x + 1, widget->y + 1));
+    push(mouse_button_event(SDL_MOUSEBUTTONUP, widget->x + 1, widget->y + 1));
     still_pass();
 }
 
 void Session::show_page(char letter)
 {
     const GuiState& s = state();
-    InteractableToggle* const tabs[GUI_PAGE_COUNT] = {s.page_toggle_a, s.page_toggle_b, s.page_toggle_c,
-                                                       s.page_toggle_d, s.page_toggle_e, s.page_toggle_f,
-                                                       s.page_toggle_g, s.page_toggle_h, s.page_toggle_i};
-    const int index = letter - 'a';
-    ASSERT_TRUE(index >= 0 && index < GUI_PAGE_COUNT) << letter;
-    click(tabs[index]);
+    const std::array<InteractableToggle*, GUI_PAGE_COUNT> tabs = {
+        s.page_toggle_a, s.page_toggle_b, s.page_toggle_c, s.page_toggle_d, s.page_toggle_e,
+        s.page_toggle_f, s.page_toggle_g, s.page_toggle_h, s.page_toggle_i};
+    click(tabs.at(static_cast<std::size_t>(letter - 'a')));
 }
 
 void Session::type_into(InteractableTextInput* field, const std::string& text)
 {
     click(field);
-    // SDL delivers typed text in pieces of at most 31 bytes.
+    // SDL delivers typed text in pieces of at most 31 bytes; its queue holds a
+    // few thousand events, so a pass empties it now and then.
     constexpr std::size_t piece = sizeof(SDL_TextInputEvent::text) - 1;
-    std::size_t queued = 0;
     for (std::size_t at = 0; at < text.size(); at += piece) {
         push(zelto_test::text_input_event(text.substr(at, piece).c_str()));
-        // The queue holds a few thousand events; let a pass empty it.
-        if (++queued % 1000 == 0)
+        if ((at / piece + 1) % 1000 == 0)
             still_pass();
     }
     push(zelto_test::key_event(SDL_KEYDOWN, SDLK_RETURN));
@@ -107,26 +97,20 @@ void Session::move_mouse(int x, int y)
 std::string Session::load(const std::string& path, Road road)
 {
     const std::size_t before = console_.size();
-    switch (road) {
-    case Road::drop: {
-        SDL_Event drop;
-        std::memset(&drop, 0, sizeof drop);
+    if (road == Road::drop) {
+        SDL_Event drop{};
         drop.type = SDL_DROPFILE;
         drop.drop.file = SDL_strdup(path.c_str());
         drop.drop.windowID = SDL_GetWindowID(loop_.window.get());
         push(drop);
-        still_pass();
-        break;
-    }
-    case Road::path_field:
+    } else if (road == Road::call) {
+        capture([&] { gui_load_report(path.c_str()); });
+    } else {
         show_page('b');
         type_into(state().report_path_input, path);
-        break;
-    case Road::call:
-        capture([&] { gui_load_report(path.c_str()); });
-        still_pass();
-        break;
     }
+    if (road != Road::path_field)
+        still_pass();
     std::string printed = console_.substr(before);
     console_.resize(before);
     return printed;
@@ -136,9 +120,9 @@ void Session::drag_slider(const InteractableSlider* slider, int to_x)
 {
     const int knob_x = static_cast<int>(slider->track_length * slider->position) + slider->x + 10;
     const int knob_y = slider->y + slider->h - 10;
-    push(zelto_test::mouse_button_event(SDL_MOUSEBUTTONDOWN, knob_x, knob_y));
+    push(mouse_button_event(SDL_MOUSEBUTTONDOWN, knob_x, knob_y));
     push(zelto_test::mouse_motion_event(to_x, knob_y, to_x - knob_x, 0));
-    push(zelto_test::mouse_button_event(SDL_MOUSEBUTTONUP, to_x, knob_y));
+    push(mouse_button_event(SDL_MOUSEBUTTONUP, to_x, knob_y));
     still_pass();
 }
 
@@ -157,12 +141,11 @@ void Session::run_passes(int count, const std::string& context)
         if (exercise == nullptr)
             continue;
         const double n = gui_exercise_sample_count(exercise), p = state().animation_position;
-        EXPECT_TRUE(p >= 0.0 && p < n) << context << ", pass " << i << ": position " << p;
         int shown = 0, of = 0;
         const std::string& label = state().animation_slider->text;
-        EXPECT_TRUE(std::sscanf(label.c_str(), "%d/%d", &shown, &of) == 2 && of == static_cast<int>(n) &&
-                    shown >= 1 && shown <= of)
-            << context << ", pass " << i << ": slider shows " << label;
+        EXPECT_TRUE(p >= 0.0 && p < n && std::sscanf(label.c_str(), "%d/%d", &shown, &of) == 2 &&
+                    of == static_cast<int>(n) && shown >= 1 && shown <= of)
+            << context << ", pass " << i << ": position " << p << ", slider shows " << label;
     }
 }
 
@@ -171,8 +154,8 @@ void Session::run_passes(int count, const std::string& context)
 void Session::expect_usable(const std::string& context, Road road)
 {
     const std::string printed = load(usable_report_, road);
-    ASSERT_NE(loop_.gui, nullptr) << context;
-    ASSERT_NE(state().report, nullptr) << context << ": the valid report no longer loads\n" << printed;
+    ASSERT_TRUE(loop_.gui != nullptr && state().report != nullptr)
+        << context << ": the valid report no longer loads\n" << printed;
     EXPECT_EQ(std::tuple(state().report->exercises_number, state().exercise_toggles.size(), still_pass()),
               std::tuple(2, 2u, true))
         << context;
@@ -193,11 +176,6 @@ void Session::expect_usable(const std::string& context, Road road)
     EXPECT_GT(lit, 0u) << context << ": the report's paths are not drawn";
     const std::string after = take_console();
     EXPECT_EQ(after.find("openGL error"), std::string::npos) << context << "\n" << after;
-}
-
-std::string Session::take_console()
-{
-    return std::exchange(console_, std::string());
 }
 
 }  // namespace zelto_reliability
