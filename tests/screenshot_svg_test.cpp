@@ -85,9 +85,7 @@ protected:
     // the start camera), with its opening / closing switches.
     void load_motion(int samples = 60)
     {
-        jaw_motion::Motion motion;
-        motion.samples = samples;
-        motion.scale = 0.05;
+        const jaw_motion::Motion motion{.samples = samples, .scale = 0.05};
         jaw_motion::load(state.get(), jaw_motion::samples(motion), jaw_motion::turning_samples(motion), 0.05);
     }
 
@@ -105,16 +103,11 @@ protected:
     std::unique_ptr<GuiState> state;
 };
 
-// Without a report: the 14 edges of the reference cube and the three axes,
-// in black.
-TEST_F(Screenshot, DefaultsWithoutReportAreTheBlackReferenceObjects)
-{
-    const std::string text = compose();
-    EXPECT_EQ(std::tuple(count_of(text, "<line"), colors_in(text)), std::tuple(17u, std::set<std::string>{"#000000"}));
-}
-
 TEST_F(Screenshot, SettingsChooseBackgroundColoursAndLineWidth)
 {
+    // Without a report: the 14 edges of the reference cube and the three axes, in black.
+    EXPECT_EQ(std::tuple(count_of(compose(), "<line"), colors_in(compose())),
+              std::tuple(17u, std::set<std::string>{"#000000"}));
     load_motion();
     state->draw_lr_edge = state->draw_all_exercise_verts = state->draw_callibration = true;
     const std::set<std::string> own = {"#FFFFFF", "#FF40FF", "#FFFF40", "#40FFFF", "#FF4040", "#4040FF", "#40FF40"};
@@ -147,15 +140,14 @@ TEST_F(Screenshot, SettingsChooseBackgroundColoursAndLineWidth)
         const std::string rectangle = c.fill == nullptr ? "" :
             std::string("\t<rect x=\"0.00%\" y=\"0.00%\" width=\"100.00%\" height=\"100.00%\" fill=\"") + c.fill +
             "\"/>\n\t\n";
-        EXPECT_EQ(text.substr(0, head.size() + rectangle.size() + 3), head + rectangle + "\t<g");
-        EXPECT_EQ(count_of(text, "<rect"), c.fill == nullptr ? 0u : 1u);
+        const std::string scale_box = std::string("\t<svg viewBox=\"0 0 750 750\" width=\"100.0%\" height=\"100.0%\" "
+                                                  "stroke-width=\"") + c.stroke + "\">\n";
         std::set<std::string> expected = c.colours;
         if (c.fill != nullptr)
             expected.insert(c.fill);
-        EXPECT_EQ(colors_in(text), expected);
-        EXPECT_NE(text.find(std::string("\t<svg viewBox=\"0 0 750 750\" width=\"100.0%\" height=\"100.0%\" "
-                                        "stroke-width=\"") + c.stroke + "\">\n"),
-                  std::string::npos);
+        EXPECT_EQ(std::tuple(text.substr(0, head.size() + rectangle.size() + 3), count_of(text, "<rect"),
+                             colors_in(text), text.find(scale_box) != std::string::npos),
+                  std::tuple(head + rectangle + "\t<g", c.fill == nullptr ? 0u : 1u, expected, true));
     }
 }
 
@@ -163,17 +155,15 @@ TEST_F(Screenshot, SmallSceneIsWrittenInTheOrderOfTheScreen)
 {
     flat_left_point_only();
     state->draw_li_edge = state->draw_ri_edge = state->draw_r_vertex = true;
-    state->screenshot_svg_color_override = 0;
-    state->screenshot_svg_background = 2;
+    std::tie(state->screenshot_svg_color_override, state->screenshot_svg_background) = std::tuple(0, 2);
     state->draw_all_exercise_verts = state->draw_callibration = true;
     state->animation_position = 1.5;
     std::vector<EmgDataPoint> data;
     for (int k = 0; k < 3; ++k)
         data.push_back({{0.5, 0.2 * k, 0}, {0, -0.5 + 0.2 * k, 0.5}, {-0.5, 0.2 * k, 0}, 0, 0, 0, 0, 0});
     jaw_motion::load(state.get(), data, {1});
-    state->report->calibration_left = data[0].left;
-    state->report->calibration_incisal = data[0].incisal;
-    state->report->calibration_right = data[0].right;
+    std::tie(state->report->calibration_left, state->report->calibration_incisal, state->report->calibration_right) =
+        std::tuple(data[0].left, data[0].incisal, data[0].right);
 
     EXPECT_EQ(compose(100),
               "<?xml version=\"1.0\" standalone=\"no\"?>\n"
@@ -208,8 +198,7 @@ TEST_F(Screenshot, LatticeOfTheLeftPointTurnsWithTheJaw)
 {
     flat_left_point_only();
     state->draw_extrapolation_l = state->draw_spokes = true;
-    // From sample 0 to sample 1 the whole jaw turns by 90 degrees about z,
-    // around the left condyle at the origin.
+    // From sample 0 to 1 the jaw turns by 90 degrees about z around the left condyle at the origin.
     jaw_motion::load(state.get(), {{{0, 0, 0}, {0.5, -1, 0}, {1, 0, 0}, 0, 0, 0, 0, 0},
                                    {{0, 0, 0}, {1, 0.5, 0}, {0, 1, 0}, 0, 0, 0, 0, 0}},
                      {});
@@ -281,8 +270,7 @@ TEST_F(Screenshot, PositionIsTruncatedToItsSample)
         char circle[80];
         std::snprintf(circle, sizeof circle, "\t\t<circle cx=\"%3.2lf%%\" cy=\"50.00%%\" r=\"2\"/>\n", 50 + sample / 2.0);
         const std::string text = compose();
-        EXPECT_EQ(count_of(text, "<circle"), 1u) << position;
-        EXPECT_NE(text.find(circle), std::string::npos) << position << "\n" << text;
+        EXPECT_TRUE(count_of(text, "<circle") == 1 && text.find(circle) != std::string::npos) << position << text;
     }
 }
 
@@ -294,10 +282,9 @@ TEST_F(Screenshot, WithoutACurrentSampleNothingOfTheSampleIsWritten)
     const std::string full = compose();
     ASSERT_GT(count_of(full, "<line"), 0u);
 
-    // The selected exercise out of range, an exercise without samples, a
-    // report without exercises: no connections and no current points; the
-    // paths and the lattices, which come from the path arrays, stay.
-    auto check = [&](const char* what) {  // the grid lines, the lattice node, the paths
+    // The selected exercise out of range, an exercise without samples, no exercises: no current
+    // points and connections; the grid lines, the lattice node and the paths from the path arrays stay.
+    auto check = [&](const char* what) {
         EXPECT_EQ(counts(compose(), {"\t<g stroke=\"#000000\">\n\t\t<line", "<circle", "<polyline"}),
                   (Counts{1, 1, count_of(full, "<polyline")}))
             << what;
@@ -368,25 +355,22 @@ long rendered_difference(const std::string& a, const std::string& b, int size)
     return std::stol("0" + read_file("difference.txt"));
 }
 
-// Preset 1's drawing of a long recording with measuring noise: written
-// simplified it takes at most a quarter of the bytes it takes sample by
-// sample, and under one pixel in two hundred of its picture differs, in an
-// orthographic and in a perspective view.
+// Preset 1's drawing of a long noisy recording, simplified: at most a quarter of
+// the bytes, under one pixel in two hundred differs, orthographic and perspective.
 TEST_F(Screenshot, SimplifiedPathsAreSmallAndLookTheSame)
 {
     const TempWorkingDirectory directory;
     ReportGeneratorOptions options;  // opening and closing with measuring noise
     options.duration = 120;
-    std::vector<EmgDataPoint> data(12000);
+    std::vector<EmgDataPoint> data;
+    std::vector<std::int32_t> turns;  // every two seconds, as the motion turns
     for (std::int32_t k = 0; k < 12000; ++k) {
         const GeneratedSample g = report_generator_sample(options, 0, k);
-        data[static_cast<std::size_t>(k)].left = {g.left.x, g.left.y, g.left.z};
-        data[static_cast<std::size_t>(k)].incisal = {g.incisal.x, g.incisal.y, g.incisal.z};
-        data[static_cast<std::size_t>(k)].right = {g.right.x, g.right.y, g.right.z};
+        auto point = [](const GeneratedPoint& p) { return Vector3{p.x, p.y, p.z}; };
+        data.push_back({point(g.left), point(g.incisal), point(g.right), 0, 0, 0, 0, 0});
+        if (k > 0 && k % 200 == 0)
+            turns.push_back(k);
     }
-    std::vector<std::int32_t> turns;  // every two seconds, as the motion turns
-    for (std::int32_t k = 200; k < 12000; k += 200)
-        turns.push_back(k);
     jaw_motion::apply_preset_switches(state.get(), state->presets[1]);
     state->screenshot_svg_background = 2;
     std::tie(viewport.near, viewport.far, viewport.fov) = std::tuple(0.1, 1000.0, 90.0);
@@ -402,10 +386,7 @@ TEST_F(Screenshot, SimplifiedPathsAreSmallAndLookTheSame)
         const std::string simplified = compose();
         EXPECT_LE(4 * simplified.size(), every_sample.text().size()) << perspective;
         EXPECT_EQ(count_of(simplified, "<polyline"), count_of(every_sample.text(), "<polyline"));
-        const long differing = rendered_difference(every_sample.text(), simplified, 750);
-        if (differing >= 0) {
-            EXPECT_LT(differing, 1500 * 1500 / 200) << perspective;
-        }
+        EXPECT_LT(rendered_difference(every_sample.text(), simplified, 750), 1500 * 1500 / 200) << perspective;
     }
 }
 
