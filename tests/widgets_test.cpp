@@ -162,8 +162,7 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     Interactable* const list[] = {label.get(), a.get(), b.get(), c.get()};
     const std::uint32_t indices[] = {0, 1, 2, 3};
     interactable_toggle_associate_radio_buttons(list, indices, 4);
-    ASSERT_EQ(c->unpress_count, 2);
-    EXPECT_EQ(c->unpress_set, (std::vector<InteractableToggle*>{a.get(), b.get()}));
+    EXPECT_EQ(std::tuple(c->unpress_count, c->unpress_set), std::tuple(2, std::vector<InteractableToggle*>{a.get(), b.get()}));
     const Widgets widgets{a.get(), b.get(), c.get()};
     down(widgets, 310, 210);
     up(widgets, 310, 210);
@@ -301,21 +300,15 @@ TEST_F(WidgetTest, SliderZonesAndTrackSteps)
         double position;  // after the press
         bool drags, calls;
     } cases[] = {
-        {0.5, 859, 124, 0.5, true, false},          // knob zone corners (centre 865)
-        {0.5, 870, 135, 0.5, true, false},
-        {0.5, 871, 130, 0.5 + step, false, true},   // track right of the knob
-        {0.5, 900, 130, 0.5 + step, true, true},    // the moved knob lands under the pointer
-        {0.5, 858, 130, 0.5 - step, false, true},   // left
-        {0.5, 705, 125, 0.5 - step, false, true},   // track zone corners
-        {0.5, 1024, 134, 0.5 + step, false, true},
-        {0.95, 1012, 130, 1.0, false, true},        // clamped to exactly 1
-        {0.05, 706, 130, 0.0, true, true},          // clamped to exactly 0
-        {0.5, 1025, 130, 0.5, false, false},        // beside the track
-        {0.5, 704, 130, 0.5, false, false},
-        {0.5, 900, 135, 0.5, false, false},         // below the track zone
-        {0.5, 900, 124, 0.5, false, false},         // above it
-        {0.5, 720, 105, 0.5, false, false},         // the label
-        {0.5, 865, 140, 0.5, false, false},         // outside the widget
+        // Knob zone corners (centre 865); the track right and left of the knob (a knob moved under
+        // the pointer drags); track zone corners; clamped to exactly 1 and 0.
+        {0.5, 859, 124, 0.5, true, false}, {0.5, 870, 135, 0.5, true, false}, {0.5, 871, 130, 0.5 + step, false, true},
+        {0.5, 900, 130, 0.5 + step, true, true}, {0.5, 858, 130, 0.5 - step, false, true},
+        {0.5, 705, 125, 0.5 - step, false, true}, {0.5, 1024, 134, 0.5 + step, false, true},
+        {0.95, 1012, 130, 1.0, false, true}, {0.05, 706, 130, 0.0, true, true},
+        // Beside the track, below and above its zone, the label, outside the widget.
+        {0.5, 1025, 130, 0.5, false, false}, {0.5, 704, 130, 0.5, false, false}, {0.5, 900, 135, 0.5, false, false},
+        {0.5, 900, 124, 0.5, false, false}, {0.5, 720, 105, 0.5, false, false}, {0.5, 865, 140, 0.5, false, false},
     };
     for (const auto& c : cases) {
         calls.clear();
@@ -413,15 +406,12 @@ TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
 TEST_F(WidgetTest, ChartSeeksShowsTheValuesUnderThePointerAndItsCursor)
 {
     EmgReport report;
-    report.frequency = 100.0;
-    report.calibration_incisal = {0, 0, 0};
-    report.has_rotation_data = true;
-    EmgExercise ramp;
-    for (int k = 0; k < 500; ++k)
-        ramp.data.push_back({{-50, 0, 0}, {0, -k / 10.0, 0}, {50, 0, 0}, 0, 0, 0, 0, 0});
-    ramp.data_length = 500;
-    report.exercises = {ramp};
+    std::tie(report.frequency, report.calibration_incisal, report.has_rotation_data) = std::tuple(100.0, Vector3{}, true);
+    report.exercises.resize(1);
     report.exercises_number = 1;
+    for (int k = 0; k < 500; ++k)
+        report.exercises[0].data.push_back({{-50, 0, 0}, {0, -k / 10.0, 0}, {50, 0, 0}, 0, 0, 0, 0, 0});
+    report.exercises[0].data_length = 500;
     auto chart = interactable_chart_create(700, 300, 330, 230, &c_black, &c_beige, record_call, window.font());
     interactable_chart_set_chart(chart.get(), emg_chart_build(&report, 0, 330, 230));
     const Widgets widgets{chart.get()};
@@ -484,13 +474,10 @@ TEST(Text, Utf8PrefixesEndBetweenCharacters)
         std::size_t bytes;
     } cases[] = {
         {"", 0, 0}, {"", 5, 0}, {"abc", 0, 0}, {"abc", 2, 2}, {"abc", 3, 3}, {"abc", 99, 3},
-        {"h\xC3\xA9llo", 2, 3},         // h, e-acute (two bytes)
-        {"\xE2\x82\xAC\xE2\x82\xAC", 1, 3},  // one euro sign of three bytes
-        {"\xF0\x9F\x98\x80!", 1, 4},     // an emoji of four bytes
-        {"\x80\x80" "a", 0, 0},          // continuation bytes at the start form one character
-        {"\x80\x80" "a", 1, 2},
-        {"\x80\x80" "a", 2, 3},
-        {"\xFF\xFEz", 2, 2},             // bytes that are no UTF-8 count one each
+        // e-acute of two bytes, a euro sign of three, an emoji of four.
+        {"h\xC3\xA9llo", 2, 3}, {"\xE2\x82\xAC\xE2\x82\xAC", 1, 3}, {"\xF0\x9F\x98\x80!", 1, 4},
+        // Continuation bytes at the start form one character; bytes that are no UTF-8 count one each.
+        {"\x80\x80" "a", 0, 0}, {"\x80\x80" "a", 1, 2}, {"\x80\x80" "a", 2, 3}, {"\xFF\xFEz", 2, 2},
     };
     for (const auto& c : cases)
         EXPECT_EQ(string_utf8_prefix_length(c.text, c.count), c.bytes) << c.text << " / " << c.count;
