@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -19,16 +21,22 @@ using namespace zelto_test;
 
 namespace {
 
-using Callbacks = GuiTest;
-
-// `pressed` of the widgets at the indices.
-std::vector<int> pressed_at(std::initializer_list<int> indices)
-{
-    std::vector<int> out;
-    for (int index : indices)
-        out.push_back(pressed_of(gui_state->interactables[static_cast<std::size_t>(index)].get()));
-    return out;
-}
+class Callbacks : public GuiTest {
+protected:
+    // Clicks a button that writes a file: the console says `said` and the name in quotes, a name
+    // stamped with the moment (of a "csv" or "svg"); returns the name.
+    std::string write_by_click(int index, const std::string& said, const char* stem, const char* extension)
+    {
+        const std::time_t before = std::time(nullptr);
+        const std::string out = capture_stdout([&] { click(widget(index)); });
+        const std::string name = out.substr(std::min(out.size(), said.size() + 2), std::strlen(stem) + 24);
+        EXPECT_TRUE(out == said + " \"" + name + "\"\n" &&
+                    (name == timestamped_file_name(before, stem, extension) ||
+                     name == timestamped_file_name(std::time(nullptr), stem, extension)))
+            << out;
+        return name;
+    }
+};
 
 // Visibility switches refit while fitting is on; the projection pair and the
 // pitch lock go to the viewport; a perspective view is never fitted.
@@ -39,7 +47,7 @@ TEST_F(Callbacks, FittingProjectionAndPitchLock)
     click(state()->axis_toggle);  // without the axes only the smaller cube is framed
     EXPECT_NE(state()->viewport->camera_z, fitted_zoom);
     click(state()->axis_toggle);
-    const double again = state()->viewport->camera_z;
+    const double again = state()->viewport->camera_z;  // the fitted zoom, kept from now on
     gui_activate_specific_page('c');
     click(state()->auto_display_fitting_toggle);
     ASSERT_FALSE(state()->auto_display_fitting);
@@ -47,10 +55,10 @@ TEST_F(Callbacks, FittingProjectionAndPitchLock)
     click(state()->axis_toggle);
     EXPECT_EQ(state()->viewport->camera_z, again);
 
-    click(state()->pitch_lock_toggle);
-    EXPECT_EQ(state()->viewport->pitch_locked, 0);
-    click(state()->pitch_lock_toggle);
-    EXPECT_EQ(state()->viewport->pitch_locked, 1);
+    for (const int locked : {0, 1}) {
+        click(state()->pitch_lock_toggle);
+        EXPECT_EQ(state()->viewport->pitch_locked, locked);
+    }
     for (int round = 0; round < 2; ++round) {  // clicking the chosen one again changes nothing
         click(state()->perspective_toggle);
         EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->orthogonal_toggle->pressed), std::tuple(1, 0));
@@ -61,26 +69,6 @@ TEST_F(Callbacks, FittingProjectionAndPitchLock)
     gui_activate_specific_page('a');
     click(state()->orthogonal_toggle);
     EXPECT_EQ(std::tuple(state()->viewport->perspective, state()->perspective_toggle->pressed), std::tuple(0, 0));
-}
-
-// What a typed field stores, by the field's index in the panel.
-double stored_value(const GuiState* s, int index)
-{
-    const InteractableViewport3d* v = s->viewport;
-    switch (index) {
-    case 22: return v->camera_x;
-    case 23: return v->camera_y;
-    case 24: return v->camera_z;
-    case 28: return v->pitch;
-    case 29: return v->yaw;
-    case 30: return v->roll;
-    case 66: return s->extrapolation_distance;
-    case 70: return s->extrapolation_x_amount;
-    case 71: return s->extrapolation_y_amount;
-    case 72: return s->extrapolation_z_amount;
-    case 118: return s->screenshot_svg_scale;
-    }
-    return -12345.0;
 }
 
 TEST_F(Callbacks, ReadBoundShowAndStore)
@@ -107,14 +95,21 @@ TEST_F(Callbacks, ReadBoundShowAndStore)
         {"line width at least 1", 118, 'h', "0.5", "1.00", 1.0}, {"line width", 118, 'h', "250", "250.00", 250.0},
         {"line width not a number", 118, 'h', "nan", "1.00", 1.0},
     };
+    const GuiState* s = state();
+    const InteractableViewport3d* v = s->viewport;
+    const std::map<int, std::function<double()>> stored_by_index = {
+        {22, [&] { return v->camera_x; }}, {23, [&] { return v->camera_y; }}, {24, [&] { return v->camera_z; }},
+        {28, [&] { return v->pitch; }}, {29, [&] { return v->yaw; }}, {30, [&] { return v->roll; }},
+        {66, [&] { return s->extrapolation_distance; }}, {70, [&] { return double(s->extrapolation_x_amount); }},
+        {71, [&] { return double(s->extrapolation_y_amount); }}, {72, [&] { return double(s->extrapolation_z_amount); }},
+        {118, [&] { return s->screenshot_svg_scale; }}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         gui_activate_specific_page(row.page);
         auto* field = widget_as<InteractableTextInput>(row.index);
         type_into(field, row.typed);
-        EXPECT_EQ(field->text, row.shown);
-        EXPECT_EQ(field->editing, 0);
-        EXPECT_EQ(stored_value(state(), row.index), row.stored);
+        EXPECT_EQ(std::tuple(field->text, field->editing, stored_by_index.at(row.index)()),
+                  std::tuple(row.shown, 0, row.stored));
     }
 }
 
@@ -130,12 +125,12 @@ TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
     EXPECT_NE(gui_projected_vertex(state(), GUI_KIND_INCISAL, -1, 5).x, before.x);
 
     gui_activate_specific_page('e');
-    type_into(state()->extrapolation_x_input, "2");
-    type_into(state()->extrapolation_y_input, "0");
-    type_into(state()->extrapolation_z_input, "1");
-    EXPECT_EQ(state()->extrapolations_number, 5 * 1 * 3);
-    EXPECT_TRUE(std::isfinite(gui_extrapolated_vertex(state(), GUI_KIND_LEFT, 14, 19).x));
-    EXPECT_TRUE(std::isnan(gui_extrapolated_vertex(state(), GUI_KIND_LEFT, 15, 19).x));
+    for (const auto& [field, typed] : {std::pair{state()->extrapolation_x_input, "2"}, {state()->extrapolation_y_input, "0"},
+                                       {state()->extrapolation_z_input, "1"}})
+        type_into(field, typed);
+    EXPECT_TRUE(state()->extrapolations_number == 5 * 1 * 3 &&
+                std::isfinite(gui_extrapolated_vertex(state(), GUI_KIND_LEFT, 14, 19).x) &&
+                std::isnan(gui_extrapolated_vertex(state(), GUI_KIND_LEFT, 15, 19).x));
     type_into(state()->extrapolation_y_input, "1");
     state()->extrapolation_memory_limit = std::int64_t{1} << 30;
     const std::pair<InteractableTextInput*, const char*> refused[] = {
@@ -143,21 +138,17 @@ TEST_F(Callbacks, ValuesTakeEffectOnTheLoadedPaths)
         {state()->extrapolation_y_input, "300000"}};
     for (const auto& [field, typed] : refused) {
         const std::string out = capture_stdout([&] { type_into(field, typed); });
-        EXPECT_TRUE(out.starts_with("WARNING: Grid amounts 2, ") &&
+        EXPECT_TRUE(out.starts_with("WARNING: Grid amounts 2, ") && field->text == "1" &&
                     out.ends_with(" MiB, more than 1024 MiB.\nUsing the previous amounts 2, 1, 1 instead.\n"))
-            << out;
-        EXPECT_EQ(field->text, "1") << typed;
+            << out << field->text;
     }
     EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
                          state()->extrapolation_z_amount, state()->extrapolations_number),
               std::tuple(2, 1, 1, 5 * 3 * 3));
 }
 
-// However the camera is brought near (a zoom drag or the wheel far past 0,
-// a preset file with z +5; typed values above), camera_z stays at or below
-// -0.1, the Z field shows it and the picture is not mirrored: a point to the
-// camera's left is drawn left of the centre. Fit view, from z 0 and of a
-// single point, centres it.
+// However the camera is brought near (a zoom drag, the wheel, a preset with z +5), camera_z stays
+// at or below -0.1, the Z field shows it, the picture is not mirrored; Fit view centres a point.
 TEST_F(Callbacks, CameraNeverComesNearerThanTheLimitAndFitCentres)
 {
     TempWorkingDirectory directory;
@@ -217,18 +208,16 @@ TEST_F(Callbacks, PlaybackSpeed)
     InteractableSlider* slider = state()->speed_slider;
     click(slider, 80, 30);  // on the track right of the knob: one step up
     EXPECT_GT(slider->position, 0.15);
-    EXPECT_EQ(state()->speed_slider_position, slider->position);
-    EXPECT_EQ(state()->speed_multiplier, 10.0 * slider->position);
-    EXPECT_EQ(state()->speed_reset_button->text, "x2.0");
+    EXPECT_EQ(std::tuple(state()->speed_slider_position, state()->speed_multiplier, state()->speed_reset_button->text),
+              std::tuple(slider->position, 10.0 * slider->position, "x2.0"));
 
     slider->position = state()->speed_slider_position = 0.73;
     state()->speed_multiplier = 7.3;
     click(state()->speed_reset_button);
     const double real = static_cast<double>(0.1f);
-    EXPECT_EQ(std::tuple(slider->position, state()->speed_slider_position, state()->speed_multiplier),
-              std::tuple(real, real, 10.0 * real));
-    EXPECT_EQ(state()->speed_reset_button->text, "x1.0");
-    EXPECT_EQ(current().speed_slider_position, real);
+    EXPECT_EQ(std::tuple(slider->position, state()->speed_slider_position, state()->speed_multiplier,
+                         state()->speed_reset_button->text, current().speed_slider_position),
+              std::tuple(real, real, 10.0 * real, "x1.0", real));
 }
 
 // The button shows the notice and asks for a picture; the file type follows
@@ -262,10 +251,12 @@ TEST_F(Callbacks, ScreenshotSettings)
     };
     for (const auto& step : steps) {
         click(widget(step.click_index));
-        EXPECT_EQ(std::tuple(state()->screenshot_svg_background, state()->screenshot_svg_color_override),
-                  std::tuple(step.background, step.colour))
+        std::vector<int> pressed;
+        for (int index : {110, 111, 112, 114, 115, 116})
+            pressed.push_back(pressed_of(widget(index)));
+        EXPECT_EQ(std::tuple(state()->screenshot_svg_background, state()->screenshot_svg_color_override, pressed),
+                  std::tuple(step.background, step.colour, step.pressed))
             << step.click_index;
-        EXPECT_EQ(pressed_at({110, 111, 112, 114, 115, 116}), step.pressed) << step.click_index;
     }
 }
 
@@ -302,14 +293,7 @@ TEST_F(Callbacks, MeasuresPageFollowsTheExerciseAndWritesTheCsv)
                 << k << ": " << text;
         }
     }
-    const std::time_t before = std::time(nullptr);
-    const std::string out = capture_stdout([&] { click(widget(131)); });
-    const std::string name = out.substr(std::min<std::size_t>(out.size(), 21), 32);
-    EXPECT_TRUE(out == "Measures written to \"" + name + "\"\n" &&
-                (name == timestamped_file_name(before, "measures", "csv") ||
-                 name == timestamped_file_name(std::time(nullptr), "measures", "csv")))
-        << out;
-    const std::string csv = read_file(name);
+    const std::string csv = read_file(write_by_click(131, "Measures written to", "measures", "csv"));
     EXPECT_EQ(std::tuple(count_of(csv, "\r\n"), csv.find("\r\ndemo_report.tsv,1,Opening and closing,1000,9.9900,") != std::string::npos,
                          state()->measures_written_text->active),
               std::tuple(6u, true, 1));
@@ -317,10 +301,8 @@ TEST_F(Callbacks, MeasuresPageFollowsTheExerciseAndWritesTheCsv)
     EXPECT_EQ(state()->measures_title->text + state()->measures_values[3]->text, "No report loaded-");
 }
 
-// The chart on the "Measures" page: built when its page shows; a click on
-// it goes to the sample under the pointer and pauses as the position slider
-// does, the slider and its text following; its cursor follows playback; its
-// button writes the chart of the chosen exercise, or says why not.
+// The chart is built when its page shows; a click seeks and pauses as the position slider does;
+// its cursor follows playback; its button writes the chosen exercise's chart, or says why not.
 TEST_F(Callbacks, ChartSeeksLikeThePositionSliderAndWritesItsSvg)
 {
     TempWorkingDirectory directory;
@@ -350,14 +332,7 @@ TEST_F(Callbacks, ChartSeeksLikeThePositionSliderAndWritesItsSvg)
     gui_update_playback_slider();
     EXPECT_EQ(std::tuple(chart->chart.time.samples, chart->chart.title, chart->cursor_sample),
               std::tuple(40, "[2] second", 0.0));
-    const std::time_t before = std::time(nullptr);
-    const std::string out = capture_stdout([&] { click(widget(168)); });
-    const std::string name = out.substr(std::min<std::size_t>(out.size(), 18), 29);
-    EXPECT_TRUE(out == "Chart written to \"" + name + "\"\n"
-                && (name == timestamped_file_name(before, "chart", "svg")
-                    || name == timestamped_file_name(std::time(nullptr), "chart", "svg")))
-        << out;
-    EXPECT_EQ(count_of(read_file(name), "[2] second</text>"), 1u);
+    EXPECT_EQ(count_of(read_file(write_by_click(168, "Chart written to", "chart", "svg")), "[2] second</text>"), 1u);
     EXPECT_EQ(std::tuple(state()->chart_written_text->active, state()->measures_written_text->active), std::tuple(1, 0));
     capture_stdout([&] { click(widget(131)); });  // the CSV's notice takes the place
     EXPECT_EQ(std::tuple(state()->chart_written_text->active, state()->measures_written_text->active), std::tuple(0, 1));
