@@ -48,16 +48,12 @@ const std::vector<ReportExercise> two_exercises = {{"Open / close", 41}, {"Protr
 
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// Words
-// ---------------------------------------------------------------------------
-
 TEST(CommandLine, OptionFormsAndTheViewersReport)
 {
     const auto parse = [](std::vector<std::string> words) { return command_line_parse(words); };
-    EXPECT_EQ(parse({"a.tsv", "b.tsv"}).report, "a.tsv");  // the viewer opens the first, as always
-    EXPECT_EQ(parse({"--", "-dash.tsv"}).report, "-dash.tsv");
-    EXPECT_EQ(parse({"-"}).report, "-");
+    // The viewer opens the first report, as always.
+    EXPECT_EQ(std::tuple(parse({"a.tsv", "b.tsv"}).report, parse({"--", "-dash.tsv"}).report, parse({"-"}).report),
+              std::tuple("a.tsv", "-dash.tsv", "-"));
 
     const ExportOptions o = parse({"--export=out", "--size=1000", "-j3", "--sample", "17", "--exercise", "2", "--format",
                                    "png,csv", "--svg-background", "black", "--", "--r.tsv"}).export_options;
@@ -65,8 +61,8 @@ TEST(CommandLine, OptionFormsAndTheViewersReport)
     EXPECT_EQ(std::tuple(o.directory, o.size, o.jobs, o.sample.kind, o.sample.number, o.exercise, o.svg_background,
                          o.svg_color_override),
               std::tuple("out", 1000, 3, ExportSampleKind::number, 17, 2, 1, 2));
-    EXPECT_TRUE(o.formats.png && o.formats.csv && !o.formats.svg && !o.formats.bmp);
-    EXPECT_EQ(o.reports, std::vector<std::string>{"--r.tsv"});
+    EXPECT_TRUE(o.formats.png && o.formats.csv && !o.formats.svg && !o.formats.bmp &&
+                o.reports == std::vector<std::string>{"--r.tsv"});
     const ExportOptions d = parse({"--export", "out", "r.tsv"}).export_options;
     EXPECT_TRUE(d.formats.svg && d.size == 750 && d.sample.kind == ExportSampleKind::last && !d.preset &&
                 !d.builtin_preset);
@@ -77,27 +73,22 @@ TEST(CommandLine, HelpVersionAndWrongWords)
 {
     TempWorkingDirectory dir;
     const Outcome help = zelto("--help");
-    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(std::tuple(help.status, help.err, zelto("-h").out), std::tuple(0, "", help.out));
     EXPECT_TRUE(help.out.starts_with("Usage: zelto [REPORT]\n")) << help.out;
-    EXPECT_EQ(help.err, "");
-    EXPECT_EQ(zelto("-h").out, help.out);
-
     const Outcome version = zelto("--version");
-    EXPECT_EQ(version.status, 0);
     const std::vector<std::string> v = lines_of(version.out);
     ASSERT_GE(v.size(), 3u);
-    EXPECT_EQ(v[0], "Zelto 0.26");  // project(zelto VERSION 0.26) in CMakeLists.txt
-    EXPECT_TRUE(v[1].starts_with("SDL 2.") && v[2].starts_with("SDL_ttf 2.")) << version.out;
+    // project(zelto VERSION 0.26) in CMakeLists.txt
+    EXPECT_TRUE(version.status == 0 && v[0] == "Zelto 0.26" && v[1].starts_with("SDL 2.") &&
+                v[2].starts_with("SDL_ttf 2."))
+        << version.out;
 
     const std::pair<const char*, const char*> wrong[] = {
-        {"--bogus r.tsv", "unknown option '--bogus'"},
-        {"-x", "unknown option '-x'"},
-        {"--export", "option '--export' needs a value"},
-        {"--export out", "--export needs at least one report"},
+        {"--bogus r.tsv", "unknown option '--bogus'"}, {"-x", "unknown option '-x'"},
+        {"--export", "option '--export' needs a value"}, {"--export out", "--export needs at least one report"},
         {"--measures", "--measures needs at least one report"},
         {"--export out --measures r", "--export and --measures cannot be used together"},
-        {"--format svg r.tsv", "--format goes with --export"},
-        {"--measures=yes r", "option '--measures' takes no value"},
+        {"--format svg r.tsv", "--format goes with --export"}, {"--measures=yes r", "option '--measures' takes no value"},
         {"--export o --format svg,gif r", "--format: 'gif' is not a format (svg, bmp, png, chart, csv)"},
         {"--export o --size 800 r", "--size: '800' is not one of 750, 1000, 1250, 1500, 1750, 2000"},
         {"--export o --sample 0 r", "--sample: '0' is not first, last, max-opening or a sample number from 1"},
@@ -112,16 +103,12 @@ TEST(CommandLine, HelpVersionAndWrongWords)
     };
     for (const auto& [words, message] : wrong) {
         const Outcome run = zelto(words);
-        EXPECT_EQ(run.status, 2) << words;
-        EXPECT_EQ(run.err, "zelto: " + std::string(message) + "; see 'zelto --help'\n") << words;
-        EXPECT_EQ(run.out, "") << words;
+        EXPECT_EQ(std::tuple(run.status, run.err, run.out),
+                  std::tuple(2, "zelto: " + std::string(message) + "; see 'zelto --help'\n", ""))
+            << words;
     }
     EXPECT_FALSE(fs::exists("o") || fs::exists("out"));
 }
-
-// ---------------------------------------------------------------------------
-// Names
-// ---------------------------------------------------------------------------
 
 TEST(BatchExportNames, SafeNamesAndDistinctStems)
 {
@@ -143,10 +130,6 @@ TEST(BatchExportNames, SafeNamesAndDistinctStems)
     EXPECT_EQ(batch_export_stems(reports, true),
               (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p-3", "p-4"}));
 }
-
-// ---------------------------------------------------------------------------
-// The viewer's scene
-// ---------------------------------------------------------------------------
 
 class ExportScene : public GuiTest {
     TempWorkingDirectory dir_;
@@ -185,10 +168,6 @@ TEST_F(ExportScene, SvgEqualsTheViewersScreenshot)
               svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 750); }));
 }
 
-// ---------------------------------------------------------------------------
-// Batch export
-// ---------------------------------------------------------------------------
-
 TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
 {
     TempWorkingDirectory dir;
@@ -199,14 +178,13 @@ TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
     const std::string words = " --format svg,bmp,png,csv --sample max-opening p.tsv bad.tsv sub/p.tsv";
 
     const Outcome run = zelto("--export out -j 2" + words);
-    EXPECT_EQ(run.status, 1);
     const std::vector<std::string> err = lines_of(run.err);
     ASSERT_GE(err.size(), 4u) << run.err;
-    EXPECT_EQ(err.front(), "[1/3] p.tsv: 2 exercises, 6 files");
-    EXPECT_EQ(err[1], "[2/3] bad.tsv: failed: could not be loaded");
-    EXPECT_TRUE(err[2].starts_with("    ERROR: ")) << run.err;  // the parser's own messages
-    EXPECT_EQ(err[err.size() - 2], "[3/3] sub/p.tsv: 1 exercise, 3 files");
-    EXPECT_EQ(err.back(), "2 of 3 reports exported, 1 failed; 10 files written to out");
+    // The parser's own messages follow the failed report's line.
+    EXPECT_EQ(std::tuple(run.status, err[0], err[1], err[2].substr(0, 11), err[err.size() - 2], err.back()),
+              std::tuple(1, "[1/3] p.tsv: 2 exercises, 6 files", "[2/3] bad.tsv: failed: could not be loaded",
+                         "    ERROR: ", "[3/3] sub/p.tsv: 1 exercise, 3 files",
+                         "2 of 3 reports exported, 1 failed; 10 files written to out"));
 
     // The same files, byte for byte, from one worker.
     EXPECT_EQ(zelto("--export one -j 1" + words).status, 1);
@@ -242,18 +220,17 @@ TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
     const std::vector<std::string> csv = lines_of(read_file("out/measures.csv"));
     std::string header;
     emg_measures_csv_header(&header);
-    ASSERT_EQ(csv.size(), 4u);
-    EXPECT_EQ(csv[0] + "\r\n", header);
+    ASSERT_EQ(std::tuple(csv.size(), csv[0] + "\r\n"), std::tuple(4u, header));
     const std::string prefixes[] = {"p.tsv,1,Open / close,41,", "p.tsv,2,Protrusion_1,30,", "sub/p.tsv,1,Chewing,25,"};
     for (std::size_t k = 0; k < 3; ++k) {
         const std::string& row = csv[k + 1];
         EXPECT_TRUE(row.starts_with(prefixes[k]) && std::count(row.begin(), row.end(), ',') == 19) << row;
     }
     const Outcome measures = zelto("--measures p.tsv bad.tsv sub/p.tsv");
-    EXPECT_EQ(measures.status, 1);
-    EXPECT_EQ(measures.out, read_file("out/measures.csv"));
-    EXPECT_NE(measures.err.find("ERROR: "), std::string::npos);
-    EXPECT_NE(measures.err.find("zelto: bad.tsv: could not be loaded\n"), std::string::npos);
+    EXPECT_EQ(std::tuple(measures.status, measures.out), std::tuple(1, read_file("out/measures.csv")));
+    EXPECT_TRUE(measures.err.find("ERROR: ") != std::string::npos &&
+                measures.err.find("zelto: bad.tsv: could not be loaded\n") != std::string::npos)
+        << measures.err;
 }
 
 // The chart file is the chart module's drawing of the exercise as the viewer
