@@ -46,7 +46,7 @@ GuiPreset unusual_record()
     return p;
 }
 
-// Loads a preset file through the path field, as typed.
+// Loads a preset file through the path field as typed.
 void load_typed(const char* name)
 {
     gui_activate_specific_page('f');
@@ -69,19 +69,16 @@ TEST(PresetDefaults, TheDefaultSettingsArePresetZero)
     gui_state_free(std::move(state));
 }
 
-// A built-in preset number outside the table is ignored.
-TEST_F(Presets, BuiltInNumbersOutsideTheTableAreIgnored)
+TEST_F(Presets, FileIsExactly104LittleEndianBytesAndReadsBack)
 {
+    // A built-in preset number outside the table is ignored.
     gui_state_load_preset(3);
     const GuiPreset before = current();
     gui_state_load_preset(7);
     gui_state_load_preset(-1);
     EXPECT_EQ(settings_of(current()), settings_of(before));
     EXPECT_EQ(std::tuple(state()->draw_extrapolation_i, state()->extrapolation_distance), std::tuple(true, 50.0));
-}
 
-TEST_F(Presets, FileIsExactly104LittleEndianBytesAndReadsBack)
-{
     TempWorkingDirectory directory;
     const GuiPreset p = unusual_record();
     gui_deserialize(state(), &p);
@@ -95,9 +92,8 @@ TEST_F(Presets, FileIsExactly104LittleEndianBytesAndReadsBack)
     for (std::size_t k = 0; k < 6; ++k)
         EXPECT_EQ(read_le<double>(bytes, 8 * k), doubles[k]) << 8 * k;
     EXPECT_EQ(bytes.substr(48, 16), std::string("\0\1\0\1\0\0\1\1\0\1\1\0\0\0\0\0", 16));
-    EXPECT_EQ(read_le<double>(bytes, 64), 0.25);
-    EXPECT_EQ(bytes.substr(72, 6), std::string("\1\0\1\1\0\1", 6));
-    EXPECT_EQ(read_le<double>(bytes, 80), 7.5);
+    EXPECT_EQ(std::tuple(read_le<double>(bytes, 64), bytes.substr(72, 6), read_le<double>(bytes, 80)),
+              std::tuple(0.25, std::string("\1\0\1\1\0\1", 6), 7.5));
     EXPECT_EQ(std::tuple(read_le<std::int32_t>(bytes, 88), read_le<std::int32_t>(bytes, 92),
                          read_le<std::int32_t>(bytes, 96), bytes[100]),
               std::tuple(2, 0, 1, '\1'));
@@ -145,22 +141,20 @@ TEST_F(Presets, CustomPresetsRestoreTheViewExactly)
         click(widget(79 + 2 * n));  // "Custom Preset #n"
         EXPECT_EQ(settings_of(current()), settings_of(wanted));
         // The widgets show it too.
-        EXPECT_EQ(std::tuple(state()->perspective_toggle->pressed, state()->lr_edge_toggle->pressed), std::tuple(1, 1));
-        EXPECT_EQ(state()->extrapolation_x_input->text + " " + state()->extrapolation_distance_input->text + " " +
-                      state()->speed_reset_button->text,
-                  "2 7.50 x2.5");
-        EXPECT_EQ(state()->speed_multiplier, 2.5);
+        EXPECT_EQ(std::tuple(state()->perspective_toggle->pressed, state()->lr_edge_toggle->pressed,
+                             state()->extrapolation_x_input->text + " " + state()->extrapolation_distance_input->text +
+                                 " " + state()->speed_reset_button->text,
+                             state()->speed_multiplier),
+                  std::tuple(1, 1, "2 7.50 x2.5", 2.5));
     }
     // The path field appends the extension.
     type_into(state()->preset_path_input, "mine.zlp");
     click(widget(89));  // "Save"
-    EXPECT_TRUE(std::filesystem::exists("mine.zlp.zlp"));
-    EXPECT_FALSE(std::filesystem::exists("mine.zlp"));
+    EXPECT_TRUE(std::filesystem::exists("mine.zlp.zlp") && !std::filesystem::exists("mine.zlp"));
 }
 
-// Numbers that are not finite count as no number: the setting keeps its
-// value. Negative amounts become zero; a negative spacing is applied as read
-// (the same grid, mirrored); the zoom is taken as the Z field takes it.
+// Numbers that are not finite count as no number: the setting keeps its value. Negative amounts
+// become zero; a negative spacing is applied as read; the zoom is taken as the Z field takes it.
 TEST_F(Presets, NonFiniteAndNegativeNumbers)
 {
     TempWorkingDirectory directory;
@@ -168,10 +162,9 @@ TEST_F(Presets, NonFiniteAndNegativeNumbers)
     gui_deserialize(state(), &start);
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     std::string bytes(104, '\0');
-    for (std::size_t offset : {0u, 8u, 24u, 40u, 80u})
-        write_le(bytes, offset, nan);
-    for (std::size_t offset : {16u, 32u, 64u})
-        write_le(bytes, offset, offset == 32u ? -inf : inf);
+    for (const auto& [offset, value] :
+         {std::pair{0u, nan}, {8u, nan}, {16u, inf}, {24u, nan}, {32u, -inf}, {40u, nan}, {64u, inf}, {80u, nan}})
+        write_le(bytes, offset, value);
     write_file("preset2.zlp", bytes);  // no fitting: the camera is left as the record leaves it
     gui_state_load_custom_preset(2);
     const InteractableViewport3d* v = state()->viewport;
@@ -182,22 +175,18 @@ TEST_F(Presets, NonFiniteAndNegativeNumbers)
     EXPECT_EQ(state()->viewport_x_input->text, "1.25");
 
     GuiPreset p = unusual_record();
-    p.camera_z = 0.0;
-    p.extrapolation_distance = -4.0;
-    p.extrapolation_x_amount = -2;
-    p.extrapolation_y_amount = 3;
-    p.extrapolation_z_amount = std::numeric_limits<std::int32_t>::min();
+    std::tie(p.camera_z, p.extrapolation_distance) = std::tuple(0.0, -4.0);
+    std::tie(p.extrapolation_x_amount, p.extrapolation_y_amount, p.extrapolation_z_amount) = std::tuple(-2, 3, INT32_MIN);
     gui_serialization_save_to_file(&p, "negative.zlp");
     load_typed("negative");
     EXPECT_EQ(std::tuple(state()->extrapolation_distance, state()->extrapolation_x_amount,
-                         state()->extrapolation_y_amount, state()->extrapolation_z_amount, v->camera_z),
-              std::tuple(-4.0, 0, 3, 0, -0.1));
-    EXPECT_EQ(state()->extrapolation_x_input->text + " " + state()->extrapolation_distance_input->text, "0 -4.00");
+                         state()->extrapolation_y_amount, state()->extrapolation_z_amount, v->camera_z,
+                         state()->extrapolation_x_input->text + " " + state()->extrapolation_distance_input->text),
+              std::tuple(-4.0, 0, 3, 0, -0.1, "0 -4.00"));
 }
 
-// Amounts whose grid would not fit are refused as a whole with the warning,
-// from a file as from the built-in table: the amounts in force stay, and the
-// fields show them; the rest applies.
+// Amounts whose grid would not fit are refused as a whole with the warning, from a file as from
+// the built-in table: the amounts in force stay, the fields show them; the rest applies.
 TEST_F(Presets, OversizedGridAmountsKeepThePreviousAmounts)
 {
     TempWorkingDirectory directory;
@@ -214,11 +203,10 @@ TEST_F(Presets, OversizedGridAmountsKeepThePreviousAmounts)
         EXPECT_EQ(out, "WARNING: Grid amounts 2147483647, 5, 1000000 are too large: the grid would need "
                        "402260169036326 MiB, more than 1024 MiB.\nUsing the previous amounts 1, 1, 0 instead.\n");
         EXPECT_EQ(std::tuple(state()->extrapolation_x_amount, state()->extrapolation_y_amount,
-                             state()->extrapolation_z_amount, state()->extrapolations_number),
-                  std::tuple(1, 1, 0, 9));
-        EXPECT_EQ(state()->extrapolation_x_input->text + state()->extrapolation_y_input->text, "11");
-        EXPECT_EQ(state()->viewport->yaw, huge.yaw);
-        EXPECT_TRUE(state()->draw_reference);
+                             state()->extrapolation_z_amount, state()->extrapolations_number,
+                             state()->extrapolation_x_input->text + state()->extrapolation_y_input->text,
+                             state()->viewport->yaw, state()->draw_reference),
+                  std::tuple(1, 1, 0, 9, "11", huge.yaw, true));
     }
 }
 
