@@ -1,7 +1,6 @@
-// Report loading through the GUI (failed loads are in the reliability suite's
-// load cycle): the load sequence and its end in preset 1, the exercise
-// toggles, a repeated load, selection with wrap-around,
-// the playback slider, and reports at the edges (no exercises, one sample).
+// Report loading through the GUI (failed loads are in the reliability suite's load cycle): its end
+// in preset 1, the exercise toggles, selection with wrap-around, the playback slider, and reports
+// at the edges (no exercises, one sample).
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -22,54 +21,43 @@ TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
     TempWorkingDirectory directory;
     // Settings far from preset 1, and a locked point.
     gui_state_load_preset(4);
-    state()->viewport->perspective = 1;
-    state()->draw_axis = true;
+    std::tie(state()->viewport->perspective, state()->draw_axis, state()->animation_position) = std::tuple(1, true, 7.5);
     gui_point_lock_lock(3);
-    state()->animation_position = 7.5;
 
-    load_report_file("three.tsv", report_text({{"Opening", 40}, {"Protrusion", 30}, {"Chewing", 20}}, 250.0));
+    load_report_file("three.tsv", report_text({{"Opening", 40}, {"%s%n%d 100%", 30}, {"Chewing", 20}}, 250.0));
     ASSERT_NE(state()->report, nullptr);
     EXPECT_EQ(settings_of(current_but_camera(state()->presets[1])), settings_of(state()->presets[1]));
     EXPECT_EQ(std::tuple(state()->selected_exercise, state()->animation_position, state()->data_speed,
                          state()->locked_point, state()->unlock_image->active),
               std::tuple(0, 0.0, static_cast<double>(0.01f) * 250.0, -1, 1));
     // The widgets show the preset too.
-    EXPECT_EQ(std::vector<int>({state()->perspective_toggle->pressed, state()->orthogonal_toggle->pressed,
-                                state()->axis_toggle->pressed, state()->spokes_toggle->pressed}),
-              std::vector<int>({0, 1, 0, 1}));
+    EXPECT_EQ(std::tuple(state()->perspective_toggle->pressed, state()->orthogonal_toggle->pressed,
+                         state()->axis_toggle->pressed, state()->spokes_toggle->pressed),
+              std::tuple(0, 1, 0, 1));
     EXPECT_EQ(state()->extrapolation_x_input->text + state()->extrapolation_y_input->text +
                   state()->extrapolation_z_input->text + " " + state()->extrapolation_distance_input->text + " " +
                   state()->speed_reset_button->text + " " + state()->animation_slider->text,
               "110 10.00 x1.0 1/40");
-    // The paths of exercise 0 with the grid of preset 1 (3 x 3 x 1 copies),
-    // the opening angle and the movements.
+    // The paths of exercise 0 with the grid of preset 1 (3 x 3 x 1 copies), the opening angle, the movements.
     EXPECT_EQ(std::tuple(state()->verts_number, state()->extrapolations_number, state()->extrapolated_verts_number,
-                         state()->lattice_directions.size()),
-              std::tuple(40, 9, 40, std::size_t{40}));
-    EXPECT_TRUE(state()->report->has_rotation_data);
+                         state()->lattice_directions.size(), state()->report->has_rotation_data),
+              std::tuple(40, 9, 40, std::size_t{40}, true));
     EXPECT_GT(state()->report->exercises[0].data[20].open, 1.0) << "opening is a positive angle";
-    EXPECT_GT(state()->open_close_movements_number, 0);
-    EXPECT_EQ(state()->open_close_movements.size(), static_cast<std::size_t>(state()->open_close_movements_number));
-}
+    EXPECT_TRUE(state()->open_close_movements_number > 0 &&
+                state()->open_close_movements.size() == static_cast<std::size_t>(state()->open_close_movements_number));
 
-// One toggle per exercise, two per row, the first on; names are shown as
-// text, never used as formats.
-TEST_F(ReportLoading, BuildsOneTogglePerExerciseTwoPerRowFirstOn)
-{
-    TempWorkingDirectory directory;
-    load_report_file("three.tsv", report_text({{"Opening", 10}, {"%s%n%d 100%", 10}, {"Chewing", 10}}));
+    // One toggle per exercise, two per row, the first on; names are shown as text, never used as formats.
     ASSERT_EQ(std::pair(state()->exercise_toggles_number, state()->exercise_toggles.size()), std::pair(3, std::size_t{3}));
     const char* names[] = {"[1] Opening", "[2] %s%n%d 100%", "[3] Chewing"};
     const auto& t = state()->exercise_toggles;
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(std::tuple(t[i]->text, t[i]->pressed, t[i]->active, t[i]->unpress_set.size()),
                   std::tuple(names[i], i == 0, 1, std::size_t{2}));
-    EXPECT_TRUE(t[0]->y == t[1]->y && t[0]->x + t[0]->w < t[1]->x && t[2]->x == t[0]->x && t[2]->y > t[0]->y);
-    EXPECT_EQ(state()->page_toggle_b->pressed, 1);
+    EXPECT_TRUE(t[0]->y == t[1]->y && t[0]->x + t[0]->w < t[1]->x && t[2]->x == t[0]->x && t[2]->y > t[0]->y &&
+                state()->page_toggle_b->pressed == 1);
 }
 
-// A report may list no exercises: it loads as an empty scene, and nothing of
-// the previous report is left to be drawn or picked.
+// A report without exercises loads as an empty scene; nothing of the previous one is left to draw or pick.
 TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
 {
     TempWorkingDirectory directory;
@@ -80,10 +68,9 @@ TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
     ASSERT_NE(state()->report, nullptr);
     EXPECT_TRUE(state()->report->exercises_number == 0 && state()->exercise_toggles.empty());
     EXPECT_EQ(std::tuple(state()->locked_point, state()->verts_number, state()->extrapolations_number,
-                         state()->open_close_movements_number, state()->animation_slider->position),
-              std::tuple(-1, 0, 0, 0, 0.0));
-    EXPECT_TRUE(state()->l_verts.empty() && state()->lattice_directions.empty());
-    EXPECT_EQ(state()->animation_slider->text, "0/0");
+                         state()->open_close_movements_number, state()->animation_slider->position,
+                         state()->l_verts.size() + state()->lattice_directions.size(), state()->animation_slider->text),
+              std::tuple(-1, 0, 0, 0, 0.0, 0u, "0/0"));
     // Every later step does nothing rather than reach for exercise 0.
     gui_set_selected_exercise_number(0);
     callback_increase_selected_exercise_number(nullptr);
@@ -93,15 +80,13 @@ TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
     EXPECT_EQ(state()->animation_slider->text, "0/0");
     gui_activate_specific_page('d');
     click(state()->animation_slider, 300, 30);
-    EXPECT_FALSE(state()->paused);  // preset 1 plays; the slider left it alone
-    EXPECT_EQ(state()->paused_toggle->pressed, 0);
+    EXPECT_TRUE(!state()->paused && state()->paused_toggle->pressed == 0);  // preset 1 plays; the slider left it alone
     gui_fit_display_to_verts();
     gui_state_load_preset(3);
     EXPECT_EQ(state()->verts_number, 0);
 }
 
-// Selection wraps around in both directions; a toggle selects its exercise
-// and unlocks; an index outside the report is never used.
+// Selection wraps around both ways; a toggle selects its exercise and unlocks; no index outside is used.
 TEST_F(ReportLoading, ExerciseSelection)
 {
     gui_set_selected_exercise_number(3);  // without a report nothing happens
@@ -119,11 +104,12 @@ TEST_F(ReportLoading, ExerciseSelection)
     }
     gui_set_selected_exercise_number(0);
     callback_decrease_selected_exercise_number(nullptr);
-    EXPECT_EQ(state()->selected_exercise, 3);
+    const int after_decrease = state()->selected_exercise;
     callback_increase_selected_exercise_number(nullptr);
     callback_increase_selected_exercise_number(nullptr);
-    EXPECT_EQ(state()->selected_exercise, 1);
-    EXPECT_EQ(state()->exercise_toggles[0]->pressed + state()->exercise_toggles[1]->pressed, 1) << "toggles kept";
+    EXPECT_EQ(std::tuple(after_decrease, state()->selected_exercise,
+                         state()->exercise_toggles[0]->pressed + state()->exercise_toggles[1]->pressed),
+              std::tuple(3, 1, 1));  // the toggles are kept
 
     gui_point_lock_lock(2);
     state()->animation_position = 3.0;
