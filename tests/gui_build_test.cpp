@@ -21,15 +21,8 @@ constexpr int panel_size = 171;
 // Pages a to h, then the footer and the "Measures" tab, then page i.
 bool on_a_page(int index) { return index >= 11 && (index < 120 || index > 130); }
 
-std::vector<std::string> camera_fields(const GuiState* s)
-{
-    return {s->viewport_x_input->text,     s->viewport_y_input->text,   s->viewport_z_input->text,
-            s->viewport_pitch_input->text, s->viewport_yaw_input->text, s->viewport_roll_input->text};
-}
-
-// Radio groups hold each other member; plain toggles none. The figures of
-// the "Measures" page and the chart are in the small font; the chart's
-// button and notice follow the figures.
+// Radio groups hold each other member; plain toggles none. The "Measures" figures and the chart
+// are in the small font; the chart's button and notice follow the figures.
 TEST_F(GuiBuild, RadioGroupsAndFonts)
 {
     GuiState* s = state();
@@ -49,15 +42,13 @@ TEST_F(GuiBuild, RadioGroupsAndFonts)
         EXPECT_TRUE(widget_as<InteractableToggle>(index)->unpress_set.empty()) << index;
     for (const InteractableText* figure : s->measures_values)
         EXPECT_EQ(figure->font, s->small_font);
-    EXPECT_EQ(widget_as<InteractableText>(130)->font, s->font);
-    EXPECT_EQ(std::tuple(text_of(widget(168)), s->chart_written_text, s->chart->font),
-              std::tuple("Chart SVG", widget(169), s->small_font));
+    EXPECT_EQ(std::tuple(widget_as<InteractableText>(130)->font, text_of(widget(168)), s->chart_written_text, s->chart->font),
+              std::tuple(s->font, "Chart SVG", widget(169), s->small_font));
 }
 
 TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
 {
-    // Every toggle that starts on; all others start off, and a toggle that is
-    // on shows its pressed colours.
+    // Every toggle that starts on; all others start off; a toggle that is on shows its pressed colours.
     const std::set<int> on = {3, 12, 31, 33, 36, 37, 45, 49, 50, 51, 52, 54, 58, 108, 112, 114};
     for (int index = 0; index < panel_size; ++index)
         if (const auto* toggle = dynamic_cast<const InteractableToggle*>(widget(index))) {
@@ -71,9 +62,19 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
     const InteractableViewport3d* v = state()->viewport;
     EXPECT_EQ(std::tuple(v->near, v->far, v->fov, v->perspective, v->pitch_locked),
               std::tuple(static_cast<double>(0.1f), 1000.0, 90.0, 0, 1));
-    // The axes fill the view at the start zoom of -5: the first fit zooms out
-    // to -5 / 0.8, and the camera fields show it.
-    EXPECT_EQ(camera_fields(state()), (std::vector<std::string>{"0.00", "0.00", "-6.25", "0.0", "180.0", "0.0"}));
+    // The axes fill the view at the start zoom of -5: the first fit zooms out to -5 / 0.8, and the
+    // camera fields show it, rounded as they show any camera.
+    const auto camera_fields = [&] {
+        return std::vector<std::string>{state()->viewport_x_input->text,     state()->viewport_y_input->text,
+                                        state()->viewport_z_input->text,     state()->viewport_pitch_input->text,
+                                        state()->viewport_yaw_input->text,   state()->viewport_roll_input->text};
+    };
+    EXPECT_EQ(camera_fields(), (std::vector<std::string>{"0.00", "0.00", "-6.25", "0.0", "180.0", "0.0"}));
+    InteractableViewport3d* camera = state()->viewport;
+    std::tie(camera->camera_x, camera->camera_y, camera->camera_z, camera->pitch, camera->yaw, camera->roll) =
+        std::tuple(1.234, -0.005, -12.0, 10.25, 359.96, -3.0);
+    gui_update_3d_variables_display();
+    EXPECT_EQ(camera_fields(), (std::vector<std::string>{"1.23", "-0.01", "-12.00", "10.2", "360.0", "-3.0"}));
     // The tabs name their pages; the legend names the colours of the points and lines.
     std::string tab_texts;
     for (int tab : tabs)
@@ -87,10 +88,9 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
             << legend[k].first;
 }
 
-// Each tab shows exactly its page, also when clicked again; a letter
-// outside 'a' to 'i' hides every page. The "Measures" tab covers no control
-// of any page; its page keeps its figures above y 400 and its chart between
-// them and the footer.
+// Each tab shows exactly its page, also when clicked again; a letter outside 'a' to 'i' hides every
+// page. The "Measures" tab covers no control; its page keeps its figures above y 400 and its chart
+// between them and the footer.
 TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
 {
     for (int round = 0; round < 2; ++round)  // a second click on the active tab keeps its page
@@ -101,10 +101,9 @@ TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
             const auto& shown = state()->pages[page];
             EXPECT_FALSE(shown.empty());
             for (int index = 11; index < panel_size; ++index)
-                if (on_a_page(index)) {
-                    EXPECT_EQ(widget(index)->active, std::count(shown.begin(), shown.end(), widget(index)))
-                        << "page " << page << " index " << index;
-                }
+                EXPECT_TRUE(!on_a_page(index) ||
+                            widget(index)->active == std::count(shown.begin(), shown.end(), widget(index)))
+                    << "page " << page << " index " << index;
             for (int tab = 0; tab < 9; ++tab)
                 EXPECT_EQ(pressed_of(widget(tabs[tab])), tab == page ? 1 : 0);
             EXPECT_EQ(state()->viewport->active + state()->unlock_image->active + widget(122)->active, 3);
@@ -112,37 +111,23 @@ TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
     const Interactable* measures_tab = widget(130);
     for (int index = 0; index < panel_size; ++index) {
         const Interactable* w = widget(index);
-        if (index != 130 && index != 0) {
-            EXPECT_FALSE(w->x < measures_tab->x + measures_tab->w && measures_tab->x < w->x + w->w &&
-                         w->y < measures_tab->y + measures_tab->h && measures_tab->y < w->y + w->h)
-                << index;
-        }
+        EXPECT_FALSE(index != 130 && index != 0 && w->x < measures_tab->x + measures_tab->w &&
+                     measures_tab->x < w->x + w->w && w->y < measures_tab->y + measures_tab->h &&
+                     measures_tab->y < w->y + w->h)
+            << index;
         // The figures and buttons above y 400, the chart below it and above the footer.
-        if (index >= 131) {
-            const int top = w == state()->chart ? 400 : 130, bottom = w == state()->chart ? 635 : 400;
-            EXPECT_TRUE(w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom) << index;
-        }
+        const int top = w == state()->chart ? 400 : 130, bottom = w == state()->chart ? 635 : 400;
+        EXPECT_TRUE(index < 131 || (w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom))
+            << index;
     }
     for (int letter : {int{'a' - 1}, int{'j'}, 0, int{'B'}}) {
         gui_activate_specific_page('c');
         gui_activate_specific_page(letter);
         for (int index = 11; index < panel_size; ++index)
-            if (on_a_page(index)) {
-                EXPECT_EQ(widget(index)->active, 0) << "letter " << letter << " index " << index;
-            }
+            EXPECT_TRUE(!on_a_page(index) || widget(index)->active == 0) << "letter " << letter << " index " << index;
         for (int tab : tabs)
             EXPECT_EQ(pressed_of(widget(tab)), 0) << "letter " << letter;
     }
-}
-
-// The camera fields show the camera, rounded.
-TEST_F(GuiBuild, CameraFields)
-{
-    InteractableViewport3d* v = state()->viewport;
-    std::tie(v->camera_x, v->camera_y, v->camera_z, v->pitch, v->yaw, v->roll) =
-        std::tuple(1.234, -0.005, -12.0, 10.25, 359.96, -3.0);
-    gui_update_3d_variables_display();
-    EXPECT_EQ(camera_fields(state()), (std::vector<std::string>{"1.23", "-0.01", "-12.00", "10.2", "360.0", "-3.0"}));
 }
 
 }  // namespace
