@@ -83,8 +83,8 @@ protected:
     {
         return interactable_text_input_create(400, y, 100, 30, &c_white, &c_black, record_call, text, window.font());
     }
-    // At (700, 100), 330 by 40, track 310: knob centre at 710 + 310 p, knob
-    // zone rows 124..135, track zone rows 125..134 and columns 705..1024.
+    // At (700, 100), 330 by 40, track 310: knob centre at 710 + 310 p, knob zone rows 124..135,
+    // track zone rows 125..134 and columns 705..1024.
     std::unique_ptr<InteractableSlider> make_slider(double position)
     {
         return interactable_slider_create(700, 100, 330, 40, &c_white, &c_black, record_call, "0/0", window.font(),
@@ -94,9 +94,9 @@ protected:
     OffscreenWindow window;
 };
 
-// Every clickable kind over the same rectangle; a label keeps its callback
-// but never calls it. Inactive widgets ignore events and draw nothing.
-TEST_F(WidgetTest, HitTestAndInactiveWidgets)
+// Every clickable kind over the same rectangle; a label keeps its callback but never calls it.
+// Inactive widgets ignore events and draw nothing.
+TEST_F(WidgetTest, HitTestInactiveWidgetsAndButtonPress)
 {
     for (const auto& [x, y, hit] : {std::tuple{100, 50, 1}, {179, 79, 1}, {180, 50, 0}, {100, 80, 0}, {99, 60, 0},
                                     {120, 49, 0}}) {
@@ -130,11 +130,10 @@ TEST_F(WidgetTest, HitTestAndInactiveWidgets)
     draw(all);
     EXPECT_COLOR(window.pixel(300, 200), c_beige);   // the clear colour, not the toggle's frame
     EXPECT_COLOR(window.pixel(1000, 102), c_beige);  // nor the slider's background
-}
 
-TEST_F(WidgetTest, ButtonCallsOnceOnThePressAndReleasesAnywhere)
-{
-    auto button = make_button();
+    // A button calls once, on the press, and is released anywhere.
+    interactable_activate(button.get());
+    calls.clear();
     const Widgets widgets{button.get()};
     down(widgets, 110, 60);
     EXPECT_TRUE(button->pressed == 1 && same_color(button->background, c_button_active));
@@ -193,8 +192,8 @@ TEST_F(WidgetTest, RadioGroupReleasesTheOthersWithTheirCallbacksBeforeItsOwn)
     EXPECT_COLOR(single->background, c_button_active);
 }
 
-// An edit begins on a click with an empty field; Enter confirms it with one
-// callback, Escape, any click or the field becoming inactive cancel it.
+// An edit begins on a click with an empty field; Enter confirms it with one callback, Escape,
+// any click or the field becoming inactive cancel it.
 TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
 {
     auto input = make_input("-5.00");
@@ -208,8 +207,7 @@ TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
     EXPECT_EQ(std::tuple(int{input->editing}, input->text), std::tuple(0, "-5.00"));
     EXPECT_COLOR(input->foreground, c_white);
 
-    // A click inside cancels without beginning a new edit; a click into the
-    // other field begins that one's edit.
+    // A click inside cancels without beginning a new edit; one into the other field begins its edit.
     for (const auto& [x, y] : {std::pair{410, 310}, std::pair{410, 410}}) {
         down(widgets, 410, 310);
         deliver(widgets, text_input_event("new"));
@@ -237,8 +235,7 @@ TEST_F(WidgetTest, TextInputEditsConfirmAndCancel)
         EXPECT_COLOR(input->foreground, c_white);
     }
 
-    // Setting the text ends an edit without a callback; the field's own text
-    // may be an argument.
+    // Setting the text ends an edit without a callback; the field's own text may be an argument.
     calls.clear();
     down(widgets, 410, 310);
     deliver(widgets, text_input_event("typed"));
@@ -360,9 +357,9 @@ TEST_F(WidgetTest, SliderDragFollowsThePointerUntilAnyReleaseAndTakesAnyPosition
     }
 }
 
-// The screenshot notice: hidden until restarted, then hidden again by its
-// own render once its time has run out (the last moment still shows it).
-TEST_F(WidgetTest, TimedTextShowsForItsDurationAfterARestart)
+// The screenshot notice: hidden until restarted, then hidden again by its own render once its
+// time has run out (the last moment still shows it). Labels of a megabyte.
+TEST_F(WidgetTest, TimedTextAndMegabyteLabels)
 {
     auto notice = interactable_text_timed_create(0, 0, 100, 20, &c_black, &c_beige, nullptr, "Screenshot taken!",
                                                  window.font(), 0, 1000.0);
@@ -374,12 +371,9 @@ TEST_F(WidgetTest, TimedTextShowsForItsDurationAfterARestart)
         notice->render();
         EXPECT_TRUE(notice->active == shown && (shown == 0 || notice->texture_valid == 1)) << age;
     }
-}
 
-// A pasted page or a dropped path may be megabytes long; a label shows its
-// beginning as it shows a short text (SDL_ttf refuses pictures of gigabytes).
-TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
-{
+    // A pasted page or a dropped path may be megabytes long; a label shows its beginning as it
+    // shows a short text (SDL_ttf refuses pictures of gigabytes).
     auto label = interactable_text_create(0, 0, 200, 20, &c_black, &c_white, nullptr, "", window.font());
     auto picture_of = [&](const std::string& text) {
         interactable_text_set_text(label.get(), text.c_str());
@@ -397,12 +391,10 @@ TEST_F(WidgetTest, AMegabyteTextShowsItsBeginningLikeAShortOne)
     EXPECT_NE(short_text, picture_of("")) << "forty W fill the label";
 }
 
-// The chart of a ramp of 500 samples (distance 0 to 49.9 mm, angle 0) at
-// (700, 300): its plot is 246 columns from x 742 and 200 rows from y 315.
-// A press on a plot column asks for the middle one of the samples k with
-// floor(246 k / 500) equal to it; a drag holds the request inside the plot
-// until any release; the pointer's column (during a drag, the requested one)
-// shows its values; the cursor marks its sample's column.
+// The chart of a ramp of 500 samples (0 to 49.9 mm, angle 0) at (700, 300): its plot is 246
+// columns from x 742 and 200 rows from y 315. A press on column c asks for the middle one of the
+// samples k with floor(246 k / 500) == c; a drag holds the request inside the plot until any
+// release; the pointer's (or requested) column shows its values; the cursor marks its column.
 TEST_F(WidgetTest, ChartSeeksShowsTheValuesUnderThePointerAndItsCursor)
 {
     EmgReport report;
@@ -436,10 +428,8 @@ TEST_F(WidgetTest, ChartSeeksShowsTheValuesUnderThePointerAndItsCursor)
     deliver(widgets, mouse_motion_event(742 + 30, 400, 0, 0));
     EXPECT_EQ(std::tuple(calls_of(chart.get()), chart->seek_sample, chart->hover_column), std::tuple(4, 21, 30));
 
-    // The picture: the ramp from the bottom left to the top right in the
-    // incisal point's colour, the flat angle across the middle, the text line
-    // with the values at column 30 (sample 62), and the cursor at sample 400
-    // (column 196) from the plot's top to its bottom.
+    // The picture: the ramp from bottom left to top right in the incisal colour, the flat angle
+    // across the middle, the values at column 30 (sample 62), the cursor at sample 400 (column 196).
     interactable_chart_set_cursor(chart.get(), 400.7);
     draw(widgets);
     const Color blue{64, 64, 255, 255}, orange{190, 60, 0, 255};
