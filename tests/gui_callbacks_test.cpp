@@ -73,13 +73,8 @@ TEST_F(Callbacks, FittingProjectionAndPitchLock)
 
 TEST_F(Callbacks, ReadBoundShowAndStore)
 {
-    const struct {
-        const char* what;
-        int index;
-        char page;
-        const char *typed, *shown;
-        double stored;
-    } rows[] = {
+    // What, the field's index and page, the text typed, shown and stored.
+    const std::tuple<const char*, int, char, const char*, const char*, double> rows[] = {
         {"z is kept negative", 24, 'a', "7", "-7.00", -7.0}, {"z without a number", 24, 'a', "abc", "-0.10", -0.1},
         {"z 0", 24, 'a', "0", "-0.10", -0.1}, {"z -0", 24, 'a', "-0", "-0.10", -0.1},
         {"z nearer than the limit", 24, 'a', "-0.05", "-0.10", -0.1}, {"z at the limit", 24, 'a', "0.1", "-0.10", -0.1},
@@ -103,13 +98,12 @@ TEST_F(Callbacks, ReadBoundShowAndStore)
         {66, [&] { return s->extrapolation_distance; }}, {70, [&] { return double(s->extrapolation_x_amount); }},
         {71, [&] { return double(s->extrapolation_y_amount); }}, {72, [&] { return double(s->extrapolation_z_amount); }},
         {118, [&] { return s->screenshot_svg_scale; }}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        gui_activate_specific_page(row.page);
-        auto* field = widget_as<InteractableTextInput>(row.index);
-        type_into(field, row.typed);
-        EXPECT_EQ(std::tuple(field->text, field->editing, stored_by_index.at(row.index)()),
-                  std::tuple(row.shown, 0, row.stored));
+    for (const auto& [what, index, page, typed, shown, stored] : rows) {
+        gui_activate_specific_page(page);
+        auto* field = widget_as<InteractableTextInput>(index);
+        type_into(field, typed);
+        EXPECT_EQ(std::tuple(field->text, field->editing, stored_by_index.at(index)()), std::tuple(shown, 0, stored))
+            << what;
     }
 }
 
@@ -165,11 +159,7 @@ TEST_F(Callbacks, CameraNeverComesNearerThanTheLimitAndFitCentres)
     SDL_Event wheel{};
     std::tie(wheel.type, wheel.wheel.y, wheel.wheel.mouseX, wheel.wheel.mouseY) =
         std::tuple(SDL_MOUSEWHEEL, 500, 300, 300);
-    const struct {
-        std::function<void()> act;
-        double z;
-        const char* shown;
-    } roads[] = {
+    const std::tuple<std::function<void()>, double, const char*> roads[] = {  // each with the z it leaves, shown
         {[&] {
              deliver(mouse_button_event(SDL_MOUSEBUTTONDOWN, 300, 300, SDL_BUTTON_MIDDLE));
              deliver(mouse_motion_event(300, 300, 0, -5000));
@@ -179,12 +169,12 @@ TEST_F(Callbacks, CameraNeverComesNearerThanTheLimitAndFitCentres)
         {[&] { deliver(wheel); }, -0.1, "-0.10"},
         {[&] { callback_load_custom_preset_from_file(state()->preset_path_input); }, -5.0, "-5.00"},
     };
-    for (const auto& road : roads) {
+    for (const auto& [act, z, shown] : roads) {
         v->camera_z = -5.0;
-        road.act();
-        EXPECT_EQ(std::pair(v->camera_z, state()->viewport_z_input->text), std::pair(road.z, std::string(road.shown)));
+        act();
+        EXPECT_EQ(std::pair(v->camera_z, state()->viewport_z_input->text), std::pair(z, std::string(shown)));
         std::tie(v->camera_x, v->camera_y, v->pitch, v->yaw, v->roll) = std::tuple(0.0, 0.0, 0.0, 180.0, 0.0);
-        EXPECT_LT(project({1, 0, 0}).x, 0.5) << road.shown;
+        EXPECT_LT(project({1, 0, 0}).x, 0.5) << shown;
     }
 
     // One sample with its grid off: the left point alone, a view of no extent.
@@ -236,11 +226,9 @@ TEST_F(Callbacks, ScreenshotSettings)
     EXPECT_EQ(state()->screenshot_file_type, 1);
 
     // Start: background none (0), colour black (1).
-    const struct {
-        int click_index;
-        int background, colour;       // settings after the click
-        std::vector<int> pressed;     // of 110, 111, 112 (background) and 114, 115, 116 (colour)
-    } steps[] = {
+    // The widget clicked; background and colour after it; pressed of 110, 111, 112 (background)
+    // and 114, 115, 116 (colour).
+    const std::tuple<int, int, int, std::vector<int>> steps[] = {
         {110, 1, 2, {1, 0, 0, 0, 1, 0}},  // black background moves the colour to white
         {111, 2, 1, {0, 1, 0, 1, 0, 0}},  // white background moves the colour to black
         {115, 1, 2, {1, 0, 0, 0, 1, 0}},  // white colour moves the background to black
@@ -249,14 +237,14 @@ TEST_F(Callbacks, ScreenshotSettings)
         {112, 0, 0, {0, 0, 1, 0, 0, 1}},  // no background
         {110, 1, 0, {1, 0, 0, 0, 0, 1}},  // nothing to move
     };
-    for (const auto& step : steps) {
-        click(widget(step.click_index));
-        std::vector<int> pressed;
+    for (const auto& [clicked, background, colour, pressed] : steps) {
+        click(widget(clicked));
+        std::vector<int> now;
         for (int index : {110, 111, 112, 114, 115, 116})
-            pressed.push_back(pressed_of(widget(index)));
-        EXPECT_EQ(std::tuple(state()->screenshot_svg_background, state()->screenshot_svg_color_override, pressed),
-                  std::tuple(step.background, step.colour, step.pressed))
-            << step.click_index;
+            now.push_back(pressed_of(widget(index)));
+        EXPECT_EQ(std::tuple(state()->screenshot_svg_background, state()->screenshot_svg_color_override, now),
+                  std::tuple(background, colour, pressed))
+            << clicked;
     }
 }
 

@@ -134,20 +134,16 @@ TEST_F(ReportLoading, PlaybackSliderFollowsTheAnimationPosition)
 {
     TempWorkingDirectory directory;
     load_report_file("eleven.tsv", report_text({{"A", 11}}));
-    const struct {
-        double position;
-        const char* label;
-        double knob;
-    } cases[] = {
+    const std::tuple<double, const char*, double> cases[] = {  // position, label, knob
         {0.0, "1/11", 0.0}, {4.9, "5/11", 0.4}, {10.0, "11/11", 1.0},
         // Out of the exercise (never so after the clock, but checked anyway).
         {-3.0, "1/11", 0.0}, {250.0, "11/11", 1.0}, {std::numeric_limits<double>::quiet_NaN(), "1/11", 0.0},
     };
-    for (const auto& c : cases) {
-        state()->animation_position = c.position;
+    for (const auto& [position, label, knob] : cases) {
+        state()->animation_position = position;
         gui_update_playback_slider();
-        EXPECT_EQ(state()->animation_slider->text, c.label) << c.position;
-        EXPECT_DOUBLE_EQ(state()->animation_slider->position, c.knob) << c.position;
+        EXPECT_EQ(state()->animation_slider->text, label) << position;
+        EXPECT_DOUBLE_EQ(state()->animation_slider->position, knob) << position;
     }
 
     // A single sample sits at the start, wherever the slider is dragged.

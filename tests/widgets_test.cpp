@@ -40,10 +40,7 @@ void down(const Widgets& widgets, int x, int y, std::uint8_t button = SDL_BUTTON
 {
     deliver(widgets, mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y, button));
 }
-void up(const Widgets& widgets, int x, int y)
-{
-    deliver(widgets, mouse_button_event(SDL_MOUSEBUTTONUP, x, y));
-}
+void up(const Widgets& widgets, int x, int y) { deliver(widgets, mouse_button_event(SDL_MOUSEBUTTONUP, x, y)); }
 void press_key(const Widgets& widgets, SDL_Keycode key, SDL_Keymod modifiers = KMOD_NONE)
 {
     SDL_SetModState(modifiers);
@@ -291,12 +288,8 @@ TEST_F(WidgetTest, BackspaceRemovesOneWholeUtf8CharacterAndCtrlCVCopyAndPaste)
 TEST_F(WidgetTest, SliderZonesAndTrackSteps)
 {
     const double step = static_cast<double>(0.1f);
-    const struct {
-        double start;
-        int mx, my;
-        double position;  // after the press
-        bool drags, calls;
-    } cases[] = {
+    // The knob's position, the press, the position after it, whether it drags and calls.
+    const std::tuple<double, int, int, double, bool, bool> cases[] = {
         // Knob zone corners (centre 865); the track right and left of the knob (a knob moved under
         // the pointer drags); track zone corners; clamped to exactly 1 and 0.
         {0.5, 859, 124, 0.5, true, false}, {0.5, 870, 135, 0.5, true, false}, {0.5, 871, 130, 0.5 + step, false, true},
@@ -307,15 +300,15 @@ TEST_F(WidgetTest, SliderZonesAndTrackSteps)
         {0.5, 1025, 130, 0.5, false, false}, {0.5, 704, 130, 0.5, false, false}, {0.5, 900, 135, 0.5, false, false},
         {0.5, 900, 124, 0.5, false, false}, {0.5, 720, 105, 0.5, false, false}, {0.5, 865, 140, 0.5, false, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [start, mx, my, position, drags, calls_back] : cases) {
         calls.clear();
-        auto slider = make_slider(c.start);
+        auto slider = make_slider(start);
         slider->texture_valid = 1;
-        down({slider.get()}, c.mx, c.my);
+        down({slider.get()}, mx, my);
         // Any press inside marks the picture.
         EXPECT_EQ(std::tuple(slider->position, slider->dragging == 1, calls_of(slider.get()) == 1, slider->texture_valid == 1),
-                  std::tuple(c.position, c.drags, c.calls, c.my == 140))
-            << c.mx << "," << c.my;
+                  std::tuple(position, drags, calls_back, my == 140))
+            << mx << "," << my;
     }
 }
 
@@ -407,16 +400,13 @@ TEST_F(WidgetTest, ChartSeeksShowsTheValuesUnderThePointerAndItsCursor)
     auto chart = interactable_chart_create(700, 300, 330, 230, &c_black, &c_beige, record_call, window.font());
     interactable_chart_set_chart(chart.get(), emg_chart_build(&report, 0, 330, 230));
     const Widgets widgets{chart.get()};
-    const struct {
-        int x, y;
-        std::int64_t sample;  // -1: no request
-    } presses[] = {{742, 400, 1}, {742 + 123, 310, 251}, {987, 529, 498}, {741, 400, -1}, {988, 400, -1}, {800, 530, -1}};
-    for (const auto& p : presses) {
+    for (const auto& [x, y, sample] : {std::tuple(742, 400, std::int64_t{1}), {742 + 123, 310, 251}, {987, 529, 498},
+                                       {741, 400, -1}, {988, 400, -1}, {800, 530, -1}}) {  // -1: no request
         calls.clear();
         chart->seek_sample = -1;
-        down(widgets, p.x, p.y);
-        EXPECT_EQ(std::tuple(calls_of(chart.get()), chart->seek_sample), std::tuple(p.sample < 0 ? 0 : 1, p.sample)) << p.x;
-        up(widgets, p.x, p.y);
+        down(widgets, x, y);
+        EXPECT_EQ(std::tuple(calls_of(chart.get()), chart->seek_sample), std::tuple(sample < 0 ? 0 : 1, sample)) << x;
+        up(widgets, x, y);
     }
     calls.clear();
     down(widgets, 800, 400);
@@ -458,19 +448,15 @@ TEST_F(WidgetTest, ChartSeeksShowsTheValuesUnderThePointerAndItsCursor)
 
 TEST(Text, Utf8PrefixesEndBetweenCharacters)
 {
-    const struct {
-        const char* text;
-        std::size_t count;
-        std::size_t bytes;
-    } cases[] = {
+    const std::tuple<const char*, std::size_t, std::size_t> cases[] = {  // text, characters, their bytes
         {"", 0, 0}, {"", 5, 0}, {"abc", 0, 0}, {"abc", 2, 2}, {"abc", 3, 3}, {"abc", 99, 3},
         // e-acute of two bytes, a euro sign of three, an emoji of four.
         {"h\xC3\xA9llo", 2, 3}, {"\xE2\x82\xAC\xE2\x82\xAC", 1, 3}, {"\xF0\x9F\x98\x80!", 1, 4},
         // Continuation bytes at the start form one character; bytes that are no UTF-8 count one each.
         {"\x80\x80" "a", 0, 0}, {"\x80\x80" "a", 1, 2}, {"\x80\x80" "a", 2, 3}, {"\xFF\xFEz", 2, 2},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(string_utf8_prefix_length(c.text, c.count), c.bytes) << c.text << " / " << c.count;
+    for (const auto& [text, count, bytes] : cases)
+        EXPECT_EQ(string_utf8_prefix_length(text, count), bytes) << text << " / " << count;
 }
 
 }  // namespace

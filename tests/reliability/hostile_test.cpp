@@ -8,12 +8,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "gui/gui_report_access.hpp"
@@ -69,8 +69,6 @@ void load_kind(Session& session, const std::string& name, Road road)
     session.load((session.directory() / kind->file_name).string(), road);
     ASSERT_NE(session.state().report, nullptr) << name;
 }
-
-// [SECTION] HostileReports
 
 TEST(HostileReports, RatesThatAreNoRateKeepTheAnimationInsideTheExercise)
 {
@@ -182,22 +180,11 @@ TEST(HostileReports, DegenerateJawFramesWithTheWholeGridOn)
     }
 }
 
-// [SECTION] HostilePresets
-
 // The rows of "Custom 1", "Save" and "Load" beside the preset path field.
 constexpr std::size_t row_custom_1 = 8, row_path_save = 16, row_path_load = 17;
 
-template <typename T>
-void put(std::string& bytes, std::size_t offset, T value)
-{
-    const auto bits = std::bit_cast<std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t>>(value);
-    for (std::size_t i = 0; i < sizeof bits; ++i)
-        bytes[offset + i] = static_cast<char>(bits >> (8 * i));
-}
-
-// What each field of a record takes is checked by the preset tests; here
-// files of wrong sizes go through both roads of the panel, and records of
-// absurd values are applied and drawn.
+// What each field of a record takes is checked by the preset tests; here files of wrong sizes go
+// through both roads of the panel (little-endian, as the hosts), records of absurd values are drawn.
 TEST(HostilePresets, WrongSizesAndAbsurdValues)
 {
     Session session;
@@ -233,16 +220,12 @@ TEST(HostilePresets, WrongSizesAndAbsurdValues)
     for (std::size_t at : {0, 8, 16, 24, 32, 40, 64, 80})  // camera x, y, z, pitch, yaw, roll, speed, spacing
         for (double value : {nan, -inf, 1e308, std::numeric_limits<double>::denorm_min(), -1.0})
             changes.emplace_back("double at " + std::to_string(at) + " = " + std::to_string(value),
-                                 [at, value](std::string& b) { put(b, at, value); });
+                                 [at, value](std::string& b) { std::memcpy(&b[at], &value, sizeof value); });
     const std::int32_t max = INT32_MAX, min = INT32_MIN;
-    for (const auto& [x, y, z] : {std::tuple{-1, -1, -1}, {min, min, min}, {max, 0, 0}, {0, 0, max}, {max, max, max},
-                                  {1000, 0, 0}, {46340, 46340, 0}})
-        changes.emplace_back("amounts " + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(z),
-                             [x, y, z](std::string& b) {
-                                 put(b, 88, x);
-                                 put(b, 92, y);
-                                 put(b, 96, z);
-                             });
+    for (const std::array<std::int32_t, 3> a : {std::array{-1, -1, -1}, {min, min, min}, {max, 0, 0}, {0, 0, max},
+                                                {max, max, max}, {1000, 0, 0}, {46340, 46340, 0}})
+        changes.emplace_back("amounts " + std::to_string(a[0]) + ", " + std::to_string(a[1]) + ", " + std::to_string(a[2]),
+                             [a](std::string& b) { std::memcpy(&b[88], a.data(), sizeof a); });
     changes.emplace_back("every switch and padding byte 255", [](std::string& b) {
         for (std::size_t at = 48; at < 104; ++at)
             if (at < 64 || (at >= 72 && at < 80) || at >= 100)
@@ -263,8 +246,6 @@ TEST(HostilePresets, WrongSizesAndAbsurdValues)
         }
     }
 }
-
-// [SECTION] HostileTypedNumbers
 
 // What the numeric fields show and store for each text is checked by the
 // callback tests; here every field takes absurd text in a running session.

@@ -65,10 +65,7 @@ ReportGeneratorOptions options_of(int exercises, double duration, double frequen
 }
 
 // Two exercises of 50 samples: the base of most broken and hostile kinds.
-ReportParts base_parts()
-{
-    return generated_parts(options_of(2, 0.5, 100.0));
-}
+ReportParts base_parts() { return generated_parts(options_of(2, 0.5, 100.0)); }
 
 std::string join(const std::vector<std::string>& fields)
 {
