@@ -115,39 +115,35 @@ TEST_F(Screenshot, SettingsChooseBackgroundColoursAndLineWidth)
                                  "Using default color override setting (color) instead.\n"
                                  "WARNING: Unknown svg background value (7)!\n"
                                  "Using default background setting (black) instead.\n";
-    const struct {
-        int background, colour;
-        double width;  // percent; no positive number counts as 100
-        const char* fill;  // of the background rectangle; null: none
-        std::set<std::string> colours;  // of the elements
-        const char *view_box, *stroke;
-    } cases[] = {
+    // Background, colour override, line width (percent; no positive number counts as 100), the
+    // background rectangle's fill (null: none), the elements' colours, the view box, the stroke width.
+    const std::tuple<int, int, double, const char*, std::set<std::string>, const char*, const char*> cases[] = {
         {0, 1, 100, nullptr, {"#000000"}, "750", "1.00"}, {1, 2, 200, "#000000", {"#FFFFFF"}, "375", "2.00"},
         {2, 1, 50, "#FFFFFF", {"#000000"}, "1500", "0.50"}, {0, 0, 0, nullptr, own, "750", "1.00"},
         {0, 2, -50, nullptr, {"#FFFFFF"}, "750", "1.00"}, {2, 0, std::nan(""), "#FFFFFF", own, "750", "1.00"},
         {1, 1, inf, "#000000", {"#000000"}, "750", "1.00"},
         {7, -3, 100, "#000000", own, "750", "1.00"},  // unknown values: black background, own colours
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.background << " " << c.colour << " " << c.width);
+    for (const auto& [background, colour, width, fill, colours, view_box, stroke] : cases) {
+        SCOPED_TRACE(testing::Message() << background << " " << colour << " " << width);
         std::tie(state->screenshot_svg_background, state->screenshot_svg_color_override, state->screenshot_svg_scale) =
-            std::tuple(c.background, c.colour, c.width);
+            std::tuple(background, colour, width);
         std::string text;
-        EXPECT_EQ(capture_stdout([&] { text = compose(); }), c.background == 7 ? warnings : "");
+        EXPECT_EQ(capture_stdout([&] { text = compose(); }), background == 7 ? warnings : "");
         const std::string head = std::string("<?xml version=\"1.0\" standalone=\"no\"?>\n<svg viewBox=\"0 0 ") +
-                                 c.view_box + " " + c.view_box +
+                                 view_box + " " + view_box +
                                  "\" width=\"750\" height=\"750\" version=\"1.1\" xmlns=\"http://www.w3.org/2000/svg\">\n\t\n";
-        const std::string rectangle = c.fill == nullptr ? "" :
-            std::string("\t<rect x=\"0.00%\" y=\"0.00%\" width=\"100.00%\" height=\"100.00%\" fill=\"") + c.fill +
+        const std::string rectangle = fill == nullptr ? "" :
+            std::string("\t<rect x=\"0.00%\" y=\"0.00%\" width=\"100.00%\" height=\"100.00%\" fill=\"") + fill +
             "\"/>\n\t\n";
         const std::string scale_box = std::string("\t<svg viewBox=\"0 0 750 750\" width=\"100.0%\" height=\"100.0%\" "
-                                                  "stroke-width=\"") + c.stroke + "\">\n";
-        std::set<std::string> expected = c.colours;
-        if (c.fill != nullptr)
-            expected.insert(c.fill);
+                                                  "stroke-width=\"") + stroke + "\">\n";
+        std::set<std::string> expected = colours;
+        if (fill != nullptr)
+            expected.insert(fill);
         EXPECT_EQ(std::tuple(text.substr(0, head.size() + rectangle.size() + 3), count_of(text, "<rect"),
                              colors_in(text), text.find(scale_box) != std::string::npos),
-                  std::tuple(head + rectangle + "\t<g", c.fill == nullptr ? 0u : 1u, expected, true));
+                  std::tuple(head + rectangle + "\t<g", fill == nullptr ? 0u : 1u, expected, true));
     }
 }
 
@@ -249,10 +245,11 @@ TEST_F(Screenshot, PathsLatticeNodesAndGridLines)
     state->draw_all_exercise_verts = state->draw_reference = state->draw_axis = false;
     state->draw_li_edge = state->draw_ri_edge = false;
     EXPECT_EQ(counts(compose(), {"<line", "<circle"}), (Counts{0, 3 + 9}));
-    state->draw_spokes = true;
-    EXPECT_EQ(counts(compose(), {"<line", "<circle"}), (Counts{15, 3 + 9}));
-    state->draw_callibration = true;
-    EXPECT_EQ(counts(compose(), {"<line", "<circle"}), (Counts{30, 3 + 9 + 9 + 1 + 1}));
+    for (const auto& [spokes, calibration, lines, circles] :
+         {std::tuple(true, false, 15u, 3u + 9u), {true, true, 30u, 3u + 9u + 9u + 1u + 1u}}) {
+        std::tie(state->draw_spokes, state->draw_callibration) = std::tuple(spokes, calibration);
+        EXPECT_EQ(counts(compose(), {"<line", "<circle"}), (Counts{lines, circles}));
+    }
 }
 
 TEST_F(Screenshot, PositionIsTruncatedToItsSample)
