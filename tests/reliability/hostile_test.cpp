@@ -257,13 +257,9 @@ TEST(HostileTypedNumbers, EveryNumericFieldTakesAbsurdText)
     const InteractableViewport3d& v = *s.viewport;
     // One field of each kind: a coordinate, the zoom with its limit, an
     // angle, the spacing, an amount, the line width.
-    const struct {
-        char page;
-        InteractableTextInput* field;
-        std::function<double()> stored;
-        double lowest, highest;
-        bool shows_stored;  // angles are wrapped by the view while the field keeps the text
-    } fields[] = {
+    // The page, the field, what it stores and the bounds of that, whether the field shows it (angles
+    // are wrapped by the view while the field keeps the text).
+    const std::tuple<char, InteractableTextInput*, std::function<double()>, double, double, bool> fields[] = {
         {'a', s.viewport_x_input, [&] { return v.camera_x; }, -none, none, true},
         {'a', s.viewport_z_input, [&] { return v.camera_z; }, -none, VIEWPORT_CAMERA_Z_LIMIT, true},
         {'a', s.viewport_yaw_input, [&] { return v.yaw; }, -none, none, false},
@@ -275,26 +271,26 @@ TEST(HostileTypedNumbers, EveryNumericFieldTakesAbsurdText)
     const std::string texts[] = {"1e999", "-inf", "nan", "NAN(123)", "99999999999", "-2147483649", "", "abc",
                                  std::string(300, '9'), "-1e308", "4.9e-324", "0x1p1023", "  12abc", "-0", "\xff\xfe",
                                  "%s%n%s%n", "1,5", "+-3", "1e-400", "7"};
-    for (const auto& f : fields) {
-        ASSERT_NE(f.field, nullptr);
-        session.show_page(f.page);
+    for (const auto& [page, field, stored_value, lowest, highest, shows_stored] : fields) {
+        ASSERT_NE(field, nullptr);
+        session.show_page(page);
         for (const std::string& text : texts) {
-            const std::string context = std::to_string(f.field->y) + " <- \"" + text.substr(0, 20) + "\"";
-            session.type_into(f.field, text);
+            const std::string context = std::to_string(field->y) + " <- \"" + text.substr(0, 20) + "\"";
+            session.type_into(field, text);
             // The field shows a finite number, the state holds one within the field's bound.
             char* end = nullptr;
-            const double shown = std::strtod(f.field->text.c_str(), &end);
-            EXPECT_TRUE(f.field->editing == 0 && end != f.field->text.c_str() && *end == '\0' && std::isfinite(shown))
-                << context << ": the field shows \"" << f.field->text << "\"";
-            const double stored = f.stored();
-            EXPECT_TRUE(std::isfinite(stored) && stored >= f.lowest && stored <= f.highest &&
-                        (!f.shows_stored || std::fabs(shown - stored) <= 0.006 + 1e-12 * std::fabs(stored)))
+            const double shown = std::strtod(field->text.c_str(), &end);
+            EXPECT_TRUE(field->editing == 0 && end != field->text.c_str() && *end == '\0' && std::isfinite(shown))
+                << context << ": the field shows \"" << field->text << "\"";
+            const double stored = stored_value();
+            EXPECT_TRUE(std::isfinite(stored) && stored >= lowest && stored <= highest &&
+                        (!shows_stored || std::fabs(shown - stored) <= 0.006 + 1e-12 * std::fabs(stored)))
                 << context << ": " << stored;
             session.run_passes(1, context);
         }
         // A view this absurd still makes pictures.
-        take_screenshots(session, f.field->text);
-        session.expect_usable(f.field->text);
+        take_screenshots(session, field->text);
+        session.expect_usable(field->text);
     }
 }
 
