@@ -294,13 +294,11 @@ TEST_F(Screenshot, WithoutACurrentSampleNothingOfTheSampleIsWritten)
     state->report->exercises[0].data.clear();
     state->report->exercises[0].data_length = 0;
     check("no samples");
-    state->report->exercises.clear();
-    state->report->exercises_number = 0;
+    std::tie(state->report->exercises, state->report->exercises_number) = std::tuple(std::vector<EmgExercise>{}, 0);
     check("no exercises");
 
     // Without path vertices there is no frame lattice either.
-    state->l_verts.clear();
-    state->verts_number = 0;
+    std::tie(state->l_verts, state->verts_number) = std::tuple(std::vector<Vector3>{}, 0);
     EXPECT_EQ(counts(compose(), {"<circle", "<line"}), (Counts{0, 0}));
 }
 
@@ -308,26 +306,22 @@ TEST_F(Screenshot, CountsAndAmountsThatDoNotFitTheArraysAreNotBelieved)
 {
     state->draw_all_exercise_verts = state->draw_extrapolation_i = true;
     load_motion(20);
-    state->verts_number = 1000;
-    state->extrapolations_number = 50;
-    state->extrapolated_verts_number = 1000;
-    state->open_close_movements_number = 100;
+    std::tie(state->verts_number, state->extrapolations_number, state->extrapolated_verts_number,
+             state->open_close_movements_number) = std::tuple(1000, 50, 1000, 100);
     state->r_verts.resize(10);
     EXPECT_EQ(counts(compose(), {"\t\t<g stroke=\"#000000\" fill=\"none\">", "nan"}), (Counts{3, 0}));
 
-    // Amounts whose lattice has more nodes than can be counted, set after the
-    // copies were built: no lattice node, no grid line, the points stay.
-    state->draw_all_exercise_verts = state->draw_reference = state->draw_axis = false;
-    state->draw_extrapolation_i = false;
+    // Amounts whose lattice has more nodes than can be counted, set after the copies were built:
+    // no lattice node, no grid line, the points stay.
+    state->draw_all_exercise_verts = state->draw_reference = state->draw_axis = state->draw_extrapolation_i = false;
     state->draw_extrapolation_l = state->draw_spokes = state->draw_callibration = true;
     load_motion(5);
     state->extrapolation_x_amount = state->extrapolation_y_amount = state->extrapolation_z_amount = INT32_MAX;
     EXPECT_EQ(counts(compose(), {"<circle", "<line"}), (Counts{5, 2}));
 
-    // A perspective camera looking through the scene (points behind it and
-    // in its plane) writes no number that is not one.
-    viewport.perspective = 1;
-    viewport.camera_z = -0.5;
+    // A perspective camera looking through the scene (points behind it and in its plane) writes
+    // no number that is not one.
+    std::tie(viewport.perspective, viewport.camera_z) = std::tuple(1, -0.5);
     EXPECT_EQ(counts(compose(), {"nan", "inf"}), (Counts{0, 0}));
 
     // Without a viewport only the frame is written.
