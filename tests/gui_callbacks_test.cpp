@@ -257,6 +257,7 @@ TEST_F(Callbacks, MeasuresPageFollowsTheExerciseAndWritesTheCsv)
     EXPECT_EQ(capture_stdout([&] { click(widget(131)); }), "No report loaded: no measures written\n");
     EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
     capture_stdout([&] { gui_load_report((source_dir() / "examples/demo_report.tsv").c_str()); });
+    ASSERT_NE(state()->report, nullptr) << "the demo report under " << source_dir();
     for (const auto& [exercise, title] : {std::pair(0, "[1] Opening and closing"), std::pair(3, "[4] Laterotrusion right")}) {
         gui_activate_specific_page('b');
         click(state()->exercise_toggles[static_cast<std::size_t>(exercise)].get());
