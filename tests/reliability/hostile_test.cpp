@@ -1,37 +1,33 @@
 // Hostile input never crashes the program, never hangs it and never leaves
 // it unusable: after each input a valid report still loads and a pass still
 // draws it. (Every kind of the report catalog goes through the load cycle.)
-// Groups: HostileReports, HostilePresets (files of wrong sizes and absurd
-// values), HostileTypedNumbers (path fields, a megabyte pasted).
+// Groups: HostileReports, HostilePresets (files of wrong sizes),
+// HostileTypedNumbers (path fields, a megabyte pasted).
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstring>
-#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "gui/gui_report_access.hpp"
 #include "tests/reliability/report_catalog.hpp"
 #include "tests/reliability/session.hpp"
 
 namespace zelto_reliability {
 namespace {
 
-// The grid settings are ones the pipeline can build; unless `only_grid`, every number is finite too.
-void expect_sane_settings(Session& session, const std::string& context, bool only_grid = false)
+// The grid settings are ones the pipeline can build; every number is finite.
+void expect_sane_settings(Session& session, const std::string& context)
 {
     const GuiState& s = session.state();
     EXPECT_GE(std::min({s.extrapolation_x_amount, s.extrapolation_y_amount, s.extrapolation_z_amount}), 0) << context;
     EXPECT_TRUE(s.viewport->camera_z <= VIEWPORT_CAMERA_Z_LIMIT && !std::isnan(s.extrapolation_distance)) << context;
     for (double v : {s.extrapolation_distance, s.speed_slider_position, s.viewport->camera_x, s.viewport->camera_y,
                      s.viewport->camera_z, s.viewport->pitch, s.viewport->yaw, s.viewport->roll})
-        EXPECT_TRUE(only_grid || std::isfinite(v)) << context;
+        EXPECT_TRUE(std::isfinite(v)) << context;
 }
 
 int files_with_extension(const std::filesystem::path& directory, const std::string& extension)
@@ -103,38 +99,6 @@ TEST(HostileReports, RatesThatAreNoRateKeepTheAnimationInsideTheExercise)
     }
 }
 
-TEST(HostileReports, TwoThousandEntriesAndExercisesOfOneSample)
-{
-    Session session;
-    GuiState& s = session.state();
-    for (const char* name : {"2000 entries, 1000 blocks", "exercises of one sample"}) {
-        load_kind(session, name, Road::path_field);
-        const int n = s.report->exercises_number;
-        // Through the toggles the user can reach, then every index the
-        // selection may be asked for.
-        for (int i = 0; i < std::min<int>(n, 6); ++i) {
-            session.click(s.exercise_toggles[static_cast<std::size_t>(i)].get());
-            EXPECT_EQ(s.selected_exercise, i) << name;
-            session.run_passes(2, name);
-        }
-        for (std::int32_t index : {-1, n, -n - 1, INT32_MIN, INT32_MAX}) {
-            gui_set_selected_exercise_number(index);
-            EXPECT_TRUE(s.selected_exercise >= 0 && s.selected_exercise < n) << name << " " << index;
-            session.run_passes(2, name);
-        }
-        // The playback slider dragged to both ends and past them.
-        session.show_page('d');
-        const InteractableSlider* slider = s.animation_slider;
-        for (int x : {slider->x - 50, slider->x + 1, slider->x + slider->w / 2, slider->x + slider->w + 50}) {
-            session.drag_slider(slider, x);
-            EXPECT_TRUE(s.paused) << name;
-            session.run_passes(2, name);
-        }
-        take_screenshots(session, name);
-        session.expect_usable(name);
-    }
-}
-
 TEST(HostileReports, DegenerateJawFramesWithTheWholeGridOn)
 {
     Session session;
@@ -184,8 +148,8 @@ TEST(HostileReports, DegenerateJawFramesWithTheWholeGridOn)
 constexpr std::size_t row_custom_1 = 8, row_path_save = 16, row_path_load = 17;
 
 // What each field of a record takes is checked by the preset tests; here files of wrong sizes go
-// through both roads of the panel (little-endian, as the hosts), records of absurd values are drawn.
-TEST(HostilePresets, WrongSizesAndAbsurdValues)
+// through both roads of the panel (little-endian, as the hosts).
+TEST(HostilePresets, WrongSizes)
 {
     Session session;
     GuiState& s = session.state();
@@ -212,37 +176,6 @@ TEST(HostilePresets, WrongSizesAndAbsurdValues)
             EXPECT_EQ(s.extrapolation_distance, size < 104 ? s.presets[0].extrapolation_distance : 50.0) << context;
             expect_sane_settings(session, context);
             session.run_passes(2, context);
-        }
-    }
-
-    std::vector<std::pair<std::string, std::function<void(std::string&)>>> changes;
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-    for (std::size_t at : {0, 8, 16, 24, 32, 40, 64, 80})  // camera x, y, z, pitch, yaw, roll, speed, spacing
-        for (double value : {nan, -inf, 1e308, std::numeric_limits<double>::denorm_min(), -1.0})
-            changes.emplace_back("double at " + std::to_string(at) + " = " + std::to_string(value),
-                                 [at, value](std::string& b) { std::memcpy(&b[at], &value, sizeof value); });
-    const std::int32_t max = INT32_MAX, min = INT32_MIN;
-    for (const std::array<std::int32_t, 3> a : {std::array{-1, -1, -1}, {min, min, min}, {max, 0, 0}, {0, 0, max},
-                                                {max, max, max}, {1000, 0, 0}, {46340, 46340, 0}})
-        changes.emplace_back("amounts " + std::to_string(a[0]) + ", " + std::to_string(a[1]) + ", " + std::to_string(a[2]),
-                             [a](std::string& b) { std::memcpy(&b[88], a.data(), sizeof a); });
-    changes.emplace_back("every switch and padding byte 255", [](std::string& b) {
-        for (std::size_t at = 48; at < 104; ++at)
-            if (at < 64 || (at >= 72 && at < 80) || at >= 100)
-                b[at] = '\xFF';
-    });
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-        const std::string& context = changes[i].first;
-        std::string bytes = record;
-        changes[i].second(bytes);
-        zelto_test::write_file(session.directory() / "hostile.zlp", bytes);
-        session.click(s.pages[5].at(row_path_load));
-        // A negative spacing is applied as read: the same grid, mirrored.
-        expect_sane_settings(session, context, true);
-        session.run_passes(1, context);
-        if (i % 16 == 15 || i + 1 == changes.size()) {
-            session.expect_usable(context);
-            session.show_page('f');
         }
     }
 }
