@@ -17,8 +17,7 @@ namespace zelto_reliability {
 // A report file taken apart into its lines, so that a test can break one
 // section and keep the others as the generator wrote them.
 struct ReportParts {
-    std::string list_keyword = "Exercises";  // then "{", the entries and "}"
-    std::vector<std::string> entries;         // "1\tname\tstart\tlength"
+    std::vector<std::string> entries;  // "1\tname\tstart\tlength", between "Exercises", "{" and "}"
     std::optional<std::string> frequency = "Frequency,Hz\t100";
     std::optional<std::string> count = "Count\t0";
     std::optional<std::string> calibration;
