@@ -186,6 +186,13 @@ void add_hostile_kinds(CatalogBuilder& c)
     p = base;
     p.calibration = "Calibr\tnan\tinf\t-inf\tnan\tinf\t-inf\tnan\tinf\t-inf";
     c.hostile("non-finite calibration", p.text(), Outcome::loads, {}, 2);
+    // Rates that are no rate: the animation stays inside the exercise (the clock's steps are checked exactly
+    // by the main loop tests).
+    for (const char* rate : {"0", "-100", "nan", "-inf", "1e308", "4.9e-324", "123456789"}) {
+        p = base;
+        p.frequency = std::string("Frequency,Hz\t") + rate;
+        c.hostile(std::string("frequency ") + rate, p.text(), Outcome::loads, {}, 2);
+    }
     // 2000 entries with names of 126 characters, 1000 blocks of two samples.
     p = generated_parts(options_of(1000, 0.02, 100.0));
     p.entries.clear();

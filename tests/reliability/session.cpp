@@ -116,16 +116,6 @@ std::string Session::load(const std::string& path, Road road)
     return printed;
 }
 
-void Session::drag_slider(const InteractableSlider* slider, int to_x)
-{
-    const int knob_x = static_cast<int>(slider->track_length * slider->position) + slider->x + 10;
-    const int knob_y = slider->y + slider->h - 10;
-    push(mouse_button_event(SDL_MOUSEBUTTONDOWN, knob_x, knob_y));
-    push(zelto_test::mouse_motion_event(to_x, knob_y, to_x - knob_x, 0));
-    push(mouse_button_event(SDL_MOUSEBUTTONUP, to_x, knob_y));
-    still_pass();
-}
-
 void Session::set_toggle(InteractableToggle* toggle, bool on)
 {
     if ((toggle->pressed != 0) != on)

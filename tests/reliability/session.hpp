@@ -47,13 +47,12 @@ public:
 
     // Input as a user gives it, each followed by a still pass but `push`: a click
     // one pixel inside the widget; page 'a' to 'i' through its tab; `text` typed
-    // into a shown field in SDL's pieces, then Enter; a slider's knob dragged.
+    // into a shown field in SDL's pieces, then Enter.
     void push(SDL_Event event);
     void click(const Interactable* widget);
     void show_page(char letter);
     void type_into(InteractableTextInput* field, const std::string& text);
     void move_mouse(int x, int y);
-    void drag_slider(const InteractableSlider* slider, int to_x);
     void set_toggle(InteractableToggle* toggle, bool on);
 
     // Passes that let the clock run; after each the animation position lies inside
