@@ -66,12 +66,11 @@ std::string exercise_list(int entries)
     return list + "}\n";
 }
 
-std::string to_crlf(const std::string& text)
+std::string to_crlf(std::string text)
 {
-    std::string out;
-    for (char c : text)
-        out += c == '\n' ? "\r\n" : std::string(1, c);
-    return out;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        text.insert(at, 1, '\r');
+    return text;
 }
 
 struct Loaded {
@@ -113,10 +112,8 @@ TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
 {
     for (const bool optional : {false, true}) {
         ReportGeneratorOptions options;
-        options.frequency = 50.0;
-        options.duration = 2.0;
-        options.exercises = 5;
-        options.angles = options.emg = optional;
+        std::tie(options.frequency, options.duration, options.exercises, options.angles, options.emg) =
+            std::tuple(50.0, 2.0, 5, optional, optional);
         ASSERT_TRUE(report_generator_write_file("report.tsv", options));
         if (optional)
             write_file("report.tsv", to_crlf(zelto_test::read_file("report.tsv")));
@@ -246,9 +243,7 @@ TEST_F(ReportTest, KeywordsSectionsAndTheStartOfTheTable)
     for (const auto& [line, located] : cases) {
         const Loaded loaded = load_parts([&](ReportParts& p) { p.frequency = line; });
         EXPECT_EQ(loaded.result, located ? 0 : 1) << line;
-        if (located) {
-            EXPECT_EQ(loaded.report->frequency, 100.0) << line;
-        }
+        EXPECT_TRUE(!located || loaded.report->frequency == 100.0) << line;
     }
     EXPECT_EQ(load_parts([](ReportParts& p) { p.calibration = "Calibration\t1\t2\t3\t4\t5\t6\t7\t8\t9\n"; }).output,
               "ERROR: failed to locate calibration data\n" + closing);
@@ -372,10 +367,10 @@ TEST_F(ReportTest, HeaderColumnsMatchByPosition)
             p.header = c.header + "\n";
             p.blocks = sample_line(0, 0, "\t1\t2\t3\t4\t5");
         });
-        std::string expected;
+        std::string expected = c.messages > 0 ? closing : "";
         for (int m = 0; m < c.messages; ++m)
-            expected += "ERROR: table header data is in an unrecognizable format\n";
-        EXPECT_EQ(loaded.output, c.messages > 0 ? expected + closing : "");
+            expected.insert(0, "ERROR: table header data is in an unrecognizable format\n");
+        EXPECT_EQ(loaded.output, expected);
         if (c.messages == 0) {
             ASSERT_EQ(loaded.result, 0);
             EXPECT_EQ(std::pair(loaded.report->has_rotation_data, loaded.report->has_emg_data),
@@ -522,11 +517,8 @@ TEST_F(ReportTest, LongLinesAreReadWhole)
 EmgExercise exercise_along_x(const std::vector<double>& distances)
 {
     EmgExercise exercise;
-    for (double d : distances) {
-        EmgDataPoint s{};
-        s.left = s.incisal = s.right = {d, 0.0, 0.0};
-        exercise.data.push_back(s);
-    }
+    for (double d : distances)
+        exercise.data.push_back({{d, 0, 0}, {d, 0, 0}, {d, 0, 0}, 0, 0, 0, 0, 0});
     exercise.data_length = static_cast<std::int32_t>(exercise.data.size());
     return exercise;
 }
@@ -534,16 +526,10 @@ EmgExercise exercise_along_x(const std::vector<double>& distances)
 TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
 {
     // The distance is between the centroids of the three points.
-    EmgDataPoint a{};
-    a.left = {3.0, 0.0, 0.0};
-    a.incisal = {0.0, 6.0, 0.0};
-    a.right = {0.0, 0.0, 9.0};
-    const EmgDataPoint origin{};
+    const EmgDataPoint a{{3, 0, 0}, {0, 6, 0}, {0, 0, 9}, 0, 0, 0, 0, 0}, origin{};
+    const EmgDataPoint b{{8, 0, 0}, {0, 6, 0}, {-5, 0, 9}, 0, 0, 0, 0, 0};  // the same centroid as a
     EXPECT_DOUBLE_EQ(emg_point_distance(&a, &origin), std::sqrt(14.0));
     EXPECT_DOUBLE_EQ(emg_point_distance(&origin, &a), std::sqrt(14.0));
-    EmgDataPoint b = a;
-    b.left.x += 5.0;
-    b.right.x -= 5.0;
     EXPECT_EQ(emg_point_distance(&a, &b), 0.0);
 
     const struct {
@@ -588,11 +574,8 @@ TEST(MotionAnalysis, OpeningAngleSignFollowsTheTurnAboutTheCondylarAxis)
     // Condyles at z = +-50, the incisal point turned about the z axis.
     auto jaw_turned = [](double degrees) {
         const double a = degrees * std::numbers::pi / 180.0;
-        EmgDataPoint s{};
-        s.right = {0.0, 0.0, 50.0};
-        s.left = {0.0, 0.0, -50.0};
-        s.incisal = {95.0 * std::cos(a) + 40.0 * std::sin(a), 95.0 * std::sin(a) - 40.0 * std::cos(a), 0.0};
-        return s;
+        const Vector3 incisal{95.0 * std::cos(a) + 40.0 * std::sin(a), 95.0 * std::sin(a) - 40.0 * std::cos(a), 0.0};
+        return EmgDataPoint{{0, 0, -50}, incisal, {0, 0, 50}, 0, 0, 0, 0, 0};
     };
     EmgReport report;
     EmgExercise exercise;
