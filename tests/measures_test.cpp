@@ -142,8 +142,9 @@ TEST(Measures, DeviationsWhileOpeningAndNonFiniteSamples)
                    "swerve");
 }
 
-// Turning and moving every point, calibration included, changes no figure.
-TEST(Measures, RigidMotionOfTheRecordingChangesNoFigure)
+// Turning and moving every point, calibration included, changes no figure;
+// broken input leaves out what needs it.
+TEST(Measures, RigidMotionChangesNoFigureAndBrokenInputLeavesOutWhatNeedsIt)
 {
     const std::unique_ptr<EmgReport> report = load_generated(5, 4.0);
     ASSERT_NE(report, nullptr);
@@ -165,13 +166,9 @@ TEST(Measures, RigidMotionOfTheRecordingChangesNoFigure)
     const std::vector<EmgMeasures> after = emg_measures_of_report(report.get());
     for (std::size_t e = 0; e < before.size(); ++e)
         expect_figures(after[e], figures(before[e]), 1e-6, "exercise " + std::to_string(e));
-}
 
-// What each broken calibration, frequency or exercise leaves out.
-TEST(Measures, DegenerateInputsLeaveOutWhatNeedsThem)
-{
-    const std::unique_ptr<EmgReport> original = load_generated(1, 4.0);
-    ASSERT_NE(original, nullptr);
+    // What each broken calibration, frequency or exercise leaves out.
+    const EmgReport& original = *report;
     const double inf = ANY;
     const std::string frame_free = "yyy------yyy--y--";
     const std::pair<std::function<void(EmgReport&)>, std::string> cases[] = {
@@ -199,9 +196,9 @@ TEST(Measures, DegenerateInputsLeaveOutWhatNeedsThem)
         {[](EmgReport& e) { e.exercises[0].data_length = 1; }, "yyyyyyyyyyyy--y--"},
     };
     for (std::size_t k = 0; k < std::size(cases); ++k) {
-        EmgReport report = *original;
-        cases[k].first(report);
-        EXPECT_EQ(availability(emg_measures_of_exercise(&report, &report.exercises[0])), cases[k].second) << k;
+        EmgReport broken = original;
+        cases[k].first(broken);
+        EXPECT_EQ(availability(emg_measures_of_exercise(&broken, &broken.exercises[0])), cases[k].second) << k;
     }
     EXPECT_EQ(availability(emg_measures_of_exercise(nullptr, nullptr)), "y----------------");
 }
@@ -308,8 +305,7 @@ TEST(Chart, KnownHingeIsPlottedWithItsStretches)
 TEST(Chart, WhatItShowsOfLittleOrNothing)
 {
     auto report = std::make_unique<EmgReport>();
-    report->frequency = 100.0;
-    report->calibration_incisal = {0, 0, 0};
+    std::tie(report->frequency, report->calibration_incisal) = std::tuple(100.0, Vector3{0, 0, 0});
     report->has_rotation_data = report->has_emg_data = true;
     const auto add = [&](std::vector<double> distances) {
         EmgExercise e;
