@@ -1,7 +1,5 @@
-// Point inspection: the candidate order, tie rules and locked samples of the
-// search, and the index agreeing with the plain search, over paths and grid
-// copies whose positions come from the camera of the last projection. What a pass draws
-// and writes is checked with the scene.
+// Point inspection: the search's candidate order, ties and locked samples, and the index agreeing with the
+// plain search over paths and grid copies placed by the last projection's camera (a pass: the scene tests).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -92,11 +90,9 @@ TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
 {
     SearchState t(8);
     GuiState& s = t.state;
-    for (int k = 0; k < 8; ++k) {
-        s.l_verts[k] = {0.1 * k, 0.0, 0};
-        s.i_verts[k] = {0.1 * k, 0.5, 0};
-        s.r_verts[k] = {0.1 * k, 1.0, 0};
-    }
+    for (int kind = 0; kind < 3; ++kind)  // left at y 0, incisal at 0.5, right at 1
+        for (int k = 0; k < 8; ++k)
+            t.path(kind)[k] = {0.1 * k, 0.5 * kind, 0};
     s.locked_point = 5;
     InspectionIndex index;
     EXPECT_EQ(fields(index.find(&s, 0.0, 0.9, 'l')), std::make_tuple(5, 'r', false, 0, 0, 0));
@@ -108,9 +104,9 @@ TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     u.state.l_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
     u.state.draw_i_vertex = u.state.draw_r_vertex = false;
-    InspectionIndex other;
-    EXPECT_EQ(other.find(&u.state, 0.5, 0.5, 'i').hovered, 2);
-    EXPECT_EQ(inspection_find_linear(&u.state, 0.5, 0.5, 'i').hovered, 2);
+    EXPECT_EQ(std::pair(InspectionIndex().find(&u.state, 0.5, 0.5, 'i').hovered,
+                        inspection_find_linear(&u.state, 0.5, 0.5, 'i').hovered),
+              std::pair(2, 2));
 
     // Grid copies compete after the plain paths and carry their offsets.
     SearchState g(3);
@@ -140,9 +136,8 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
     for (int round = 0; round < 30; ++round) {
         SearchState t(400);
         GuiState& s = t.state;
-        s.draw_extrapolation_l = round % 2 == 0;
-        s.draw_extrapolation_r = round % 3 == 0;
-        s.draw_i_vertex = round % 5 != 0;
+        std::tie(s.draw_extrapolation_l, s.draw_extrapolation_r, s.draw_i_vertex) =
+            std::tuple(round % 2 == 0, round % 3 == 0, round % 5 != 0);
         t.grid(round % 3, 1, round % 2);
         // Coarse coordinates make many exact ties between candidates.
         auto point = [&] {
@@ -172,8 +167,7 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
             p = {0.5 + step(random) * 1e-11, 0.25 + step(random) * 1e-11, 0};
     t.changed();
     InspectionIndex index;
-    for (int q = 0; q <= 50; ++q) {
-        // The last query is far away.
+    for (int q = 0; q <= 50; ++q) {  // the last query far away
         const double mx = q < 50 ? 0.5 + step(random) * 1e-11 : 3.0, my = q < 50 ? 0.25 + step(random) * 1e-11 : -2.0;
         EXPECT_EQ(fields(index.find(&s, mx, my, 'l')), fields(inspection_find_linear(&s, mx, my, 'l')));
     }
