@@ -106,11 +106,7 @@ std::vector<Primitive> primitives(int vertex_count, const std::int32_t* switches
 // but the last begins one vertex early, so that consecutive pieces join.
 TEST(PathSwitching, PiecesAlternateAtTheSwitches)
 {
-    const struct {
-        int vertex_count;
-        std::vector<std::int32_t> switches;
-        std::vector<Primitive> expected;
-    } cases[] = {
+    const struct { int vertex_count; std::vector<std::int32_t> switches; std::vector<Primitive> expected; } cases[] = {
         {6, {}, {{false, {0, 1, 2, 3, 4, 5}}}},
         {6, {3}, {{false, {0, 1, 2}}, {true, {3, 4, 5}}}},
         {6, {2, 4}, {{false, {0, 1}}, {true, {1, 2, 3}}, {false, {4, 5}}}},
@@ -280,11 +276,7 @@ TEST(PathSimplification, PolylinesAndColumns)
 TEST(ChartAxes, RoundStepsRangesAndTicks)
 {
     const double nan = std::nan("");
-    const struct {
-        double low, high;
-        int intervals;
-        ChartAxis expected;
-    } cases[] = {
+    const struct { double low, high; int intervals; ChartAxis expected; } cases[] = {
         {0.3, 45.97, 6, {0, 50, 10}},         {-0.4, 26.0, 6, {-10, 30, 10}},    {0.008, 0.028, 4, {0, 0.03, 0.01}},
         {0.008, 0.028, 6, {0.005, 0.03, 0.005}}, {7, 7, 4, {6, 8, 0.5}},          {0, 0, 4, {-1, 1, 0.5}},
         {3, -2, 4, {-2, 4, 2}},                {nan, 5, 4, {0, 1, 0.5}},          {-1e6, 1e6, 2, {-1e6, 1e6, 1e6}},

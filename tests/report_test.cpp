@@ -270,11 +270,7 @@ TEST_F(ReportTest, KeywordsSectionsAndTheStartOfTheTable)
 TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
 {
     const std::string name126(126, 'n');
-    const struct {
-        std::string list;
-        const char* name;  // null: malformed
-        double length;
-    } cases[] = {
+    const struct { std::string list; const char* name; double length; } cases[] = {  // name null: malformed
         {"{\n1\tOpen wide\t0.5\t2.5\n}\n", "Open wide", 2.5},
         {"{\n  7 \t Chew left side \t 1 \t 3\n}\n", "Chew left side ", 3.0},
         {"{\n1 Open\t0\t4\n}\n", "Open", 4.0},  // white space in the pattern matches any blanks
@@ -335,12 +331,7 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
 TEST_F(ReportTest, HeaderColumnsMatchByPosition)
 {
     const std::string positions = header_positions, angles = "\tOpen,deg\tLat.Right,deg\tClockwise,deg";
-    const struct {
-        const char* name;
-        std::string header;
-        int messages;
-        bool rotation, emg;
-    } cases[] = {
+    const struct { const char* name; std::string header; int messages; bool rotation, emg; } cases[] = {
         {"ten columns", positions, 0, false, false},
         {"fewer than ten", "Time,ms\tRight.x,mm\tRight.y,mm", 0, false, false},
         {"infraorbital, each position on its own",
@@ -532,11 +523,7 @@ TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
     EXPECT_DOUBLE_EQ(emg_point_distance(&origin, &a), std::sqrt(14.0));
     EXPECT_EQ(emg_point_distance(&a, &b), 0.0);
 
-    const struct {
-        const char* name;
-        std::vector<double> distances;
-        std::vector<std::int32_t> expected;
-    } cases[] = {
+    const struct { const char* name; std::vector<double> distances; std::vector<std::int32_t> expected; } cases[] = {
         {"no samples", {}, {}}, {"one sample", {4.0}, {}}, {"centroid never moves", {2.0, 2.0, 2.0, 2.0}, {}},
         {"opens once and stays open", {0, 1, 5, 10, 8, 9}, {3}},
         {"two full cycles", {0, 4, 10, 6, 1, 0.5, 3, 5, 9, 2, 1.5, 0}, {2, 5, 8, 11}},

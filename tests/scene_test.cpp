@@ -192,11 +192,8 @@ TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
         zelto_draw_frame(&loop_);
         return read_view();
     };
-    const struct {
-        int preset;
-        double position;
-        bool grid_everywhere;
-    } cases[] = {{0, 10, false}, {1, 0, false}, {1, 57, false}, {3, 120, false}, {5, 199, false}, {0, 33, true}};
+    const struct { int preset; double position; bool grid_everywhere; } cases[] = {
+        {0, 10, false}, {1, 0, false}, {1, 57, false}, {3, 120, false}, {5, 199, false}, {0, 33, true}};
     for (const auto& c : cases) {
         gui_state_load_preset(c.preset);
         state_->draw_all_exercise_verts = state_->draw_callibration = state_->draw_lr_edge = true;

@@ -57,11 +57,7 @@ TEST(SvgWriterDocument, ViewBoxOfEveryScale)
 
 TEST(SvgWriterDocument, ShapesWriteFractionsAsPercentagesAndAnOptionalColour)
 {
-    const struct {
-        double a, b, c, d;
-        int color;
-        const char *circle, *line, *rectangle;
-    } cases[] = {
+    const struct { double a, b, c, d; int color; const char *circle, *line, *rectangle; } cases[] = {
         {-0.125, 0.5, 0.25, 1.5, 0x40FF40, "\t<circle cx=\"-12.50%\" cy=\"50.00%\" r=\"2\" fill=\"#40FF40\"/>\n",
          "\t\t<line x1=\"-12.50%\" y1=\"50.00%\" x2=\"25.00%\" y2=\"150.00%\" stroke=\"#40FF40\"/>\n",
          "<rect x=\"-12.50%\" y=\"50.00%\" width=\"25.00%\" height=\"150.00%\" fill=\"#40FF40\"/>\n"},
@@ -237,13 +233,9 @@ TEST(SvgChart, DocumentsThatXmllintAndLibrsvgRead)
         ASSERT_EQ(emg_extract_3d(&report, (zelto_test::source_dir() / "examples/demo_report.tsv").c_str()), 0);
     });
     report->exercises[0].name = "a<b & \"c\"\x01 \xFF\xC3\xA9";
-    const struct {
-        int exercise, width, height;
-        const char* holds;
-    } cases[] = {{0, 900, 600, "[1] a&lt;b &amp; &quot;c&quot; \xC3\xA9</text>"},
-                 {0, 1, 1, "width=\"1\" height=\"1\""},
-                 {7, 400, 300, ">No exercise 8</text>"},
-                 {1, 100000, -5, "width=\"16384\" height=\"1\""}};
+    const struct { int exercise, width, height; const char* holds; } cases[] = {
+        {0, 900, 600, "[1] a&lt;b &amp; &quot;c&quot; \xC3\xA9</text>"}, {0, 1, 1, "width=\"1\" height=\"1\""},
+        {7, 400, 300, ">No exercise 8</text>"}, {1, 100000, -5, "width=\"16384\" height=\"1\""}};
     for (const auto& c : cases) {
         std::FILE* file = std::fopen("chart.svg", "wb");
         ASSERT_NE(file, nullptr);

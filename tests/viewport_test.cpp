@@ -67,12 +67,7 @@ TEST_F(Viewport, ButtonsAndModifiersStartTheirDragsAndAnyReleaseEndsThem)
     const SDL_Keycode no_key = SDLK_UNKNOWN;  // no modifier held
     const std::int32_t none = VIEWPORT_DRAG_NONE, rotate = VIEWPORT_DRAG_ROTATE, zoom = VIEWPORT_DRAG_ZOOM,
                        pan = VIEWPORT_DRAG_PAN;
-    const struct {
-        std::uint8_t button;
-        SDL_Keycode modifier;
-        int x, y;
-        std::int32_t mode;
-    } cases[] = {
+    const struct { std::uint8_t button; SDL_Keycode modifier; int x, y; std::int32_t mode; } cases[] = {
         {SDL_BUTTON_LEFT, no_key, 0, 0, rotate},        {SDL_BUTTON_MIDDLE, no_key, 749, 749, zoom},
         {SDL_BUTTON_RIGHT, no_key, 300, 200, pan},      {SDL_BUTTON_X1, no_key, 300, 200, none},
         {SDL_BUTTON_LEFT, SDLK_LCTRL, 300, 200, zoom},  {SDL_BUTTON_RIGHT, SDLK_RCTRL, 3, 2, zoom},
@@ -214,9 +209,8 @@ TEST_F(Viewport, WheelZoomsLikeADragOfTwentyPixelsPerNotch)
 TEST_F(Viewport, AnglesWrapIntoOneTurnAtOnce)
 {
     const double inf = std::numeric_limits<double>::infinity();
-    const struct {
-        double start, wrapped;
-    } cases[] = {{365, 5}, {-10, 350}, {-1e-20, 0}, {720, 0}, {-1e20, 80}, {inf, inf}};
+    const struct { double start, wrapped; } cases[] = {
+        {365, 5}, {-10, 350}, {-1e-20, 0}, {720, 0}, {-1e20, 80}, {inf, inf}};
     for (const auto& c : cases) {
         viewport->pitch = viewport->yaw = viewport->roll = c.start;
         viewport->render();
