@@ -134,9 +134,9 @@ TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
         }
     }
     const Loaded demo = load_path((zelto_test::source_dir() / "examples" / "demo_report.tsv").string());
-    ASSERT_TRUE(demo.silent()) << demo.output;
-    EXPECT_GE(demo.report->exercises_number, 4);
-    EXPECT_TRUE(demo.report->has_rotation_data && demo.report->has_emg_data);
+    EXPECT_TRUE(demo.silent() && demo.report->exercises_number >= 4 && demo.report->has_rotation_data &&
+                demo.report->has_emg_data)
+        << demo.output;
 }
 
 // Malformed entries and values out of range are tabled with their rules below.
@@ -301,8 +301,7 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
     // "}") below a skipped "}".
     for (const char* list : {"Exercises\n{\n}\n", "Exercises\n}\n   \n1\tA\t0\t1\n}\n"}) {
         const Loaded loaded = load_parts([&](ReportParts& p) { p.list = list; });
-        ASSERT_EQ(loaded.result, 0);
-        EXPECT_TRUE(loaded.report->exercises_number == 0 && loaded.report->exercises.empty());
+        EXPECT_TRUE(loaded.silent() && loaded.report->exercises_number == 0 && loaded.report->exercises.empty());
     }
     // Without a closing line the list runs to the end of the file; the second
     // block is the list itself, read as samples of zeros.
@@ -437,13 +436,11 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
         SCOPED_TRACE(c.line);
         const Loaded loaded = load_parts([&](ReportParts& p) { p.blocks = c.line; });
         const std::string told = c.unread > 0 ? unread(1, "Open wide", c.unread, 1, c.time) : "";
-        if (c.malformed) {
-            EXPECT_EQ(loaded.output,
-                      "ERROR: point data entry #1 (at 0 ms) for exercise #1 is malformed\n" + told + closing);
+        const std::string malformed = "ERROR: point data entry #1 (at 0 ms) for exercise #1 is malformed\n";
+        EXPECT_EQ(loaded.output, c.malformed ? malformed + told + closing : told);
+        if (c.malformed)
             continue;
-        }
         ASSERT_EQ(loaded.result, 0);
-        EXPECT_EQ(loaded.output, told);
         EXPECT_EQ(loaded.sample(0, 0).right.x, c.right_x);
         const double y = loaded.sample(0, 0).right.y;
         EXPECT_TRUE(y == c.right_y || (std::isnan(c.right_y) && std::isnan(y))) << y;
@@ -480,19 +477,16 @@ TEST_F(ReportTest, LongLinesAreReadWhole)
     const std::string values = sample_line(0, 0);
     const std::string tail = values.substr(0, values.size() - 1) + std::string(1500, ' ') + "7";
     Loaded loaded = load_parts([&](ReportParts& p) { p.blocks = tail + "\n" + tail + "\r\n"; });
-    ASSERT_TRUE(loaded.silent()) << loaded.output;
-    EXPECT_EQ(loaded.length(0), 2);
-    loaded = load_parts([&](ReportParts& p) { p.blocks = tail + std::string(3 << 20, '\t') + "\n" + values; });
-    ASSERT_TRUE(loaded.silent()) << loaded.output;
-    ASSERT_EQ(loaded.length(0), 2);
-    EXPECT_EQ(std::pair(loaded.sample(0, 0).incisal.z, loaded.sample(0, 1).right.x), std::pair(9.0, 1.0));
+    EXPECT_TRUE(loaded.silent() && loaded.length(0) == 2) << loaded.output;
     // A long keyword line: the line below it is the skipped header.
     loaded = load_parts([&](ReportParts& p) {
         p.calibration = "Calibr 1 2 3 4 5 6 7 8 9" + std::string(1100, ' ') + "\n";
         p.blocks = sample_line(0, 0);
     });
-    ASSERT_TRUE(loaded.silent()) << loaded.output;
-    EXPECT_EQ(loaded.length(0), 1);
+    EXPECT_TRUE(loaded.silent() && loaded.length(0) == 1) << loaded.output;
+    loaded = load_parts([&](ReportParts& p) { p.blocks = tail + std::string(3 << 20, '\t') + "\n" + values; });
+    ASSERT_TRUE(loaded.silent() && loaded.length(0) == 2) << loaded.output;
+    EXPECT_EQ(std::pair(loaded.sample(0, 0).incisal.z, loaded.sample(0, 1).right.x), std::pair(9.0, 1.0));
 
     loaded = load_parts([&](ReportParts& p) {
         p.blocks = std::string("0\t1\t2\0\t3\n", 9) + std::string("\0\n", 2) + sample_line(0, 0);
