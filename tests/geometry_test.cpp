@@ -1,5 +1,4 @@
-// The geometry module: guards of the vector algebra, the grid lattice and
-// the pieces of a switched path.
+// The geometry module: guards of the vector algebra, the grid lattice and the pieces of a switched path.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,9 +25,8 @@ Vector3 row(const Matrix3& m, int r)
     return {m.m[3 * r], m.m[3 * r + 1], m.m[3 * r + 2]};
 }
 
-// Angles guard parallel and zero vectors; the basis from a plane is
-// right-handed and orthonormal (not a number for parallel edges); a singular
-// system leaves the result alone.
+// Angles guard parallel and zero vectors; the basis from a plane is right-handed and orthonormal (not a number for
+// parallel edges); a singular system leaves the result alone.
 TEST(VectorAlgebra, AnglesBasesAndSolutions)
 {
     const Vector3 x{1, 0, 0}, x2{2, 0, 0}, y{0, 1, 0}, minus_x{-1, 0, 0}, zero{0, 0, 0};
@@ -102,8 +100,8 @@ std::vector<Primitive> primitives(int vertex_count, const std::int32_t* switches
     return out;
 }
 
-// Each switch starts a new piece of the other kind; the piece of every switch
-// but the last begins one vertex early, so that consecutive pieces join.
+// Each switch starts a new piece of the other kind; the piece of every switch but the last begins one vertex early,
+// so that consecutive pieces join.
 TEST(PathSwitching, PiecesAlternateAtTheSwitches)
 {
     const struct { int vertex_count; std::vector<std::int32_t> switches; std::vector<Primitive> expected; } cases[] = {
@@ -127,8 +125,8 @@ TEST(PathSwitching, PiecesAlternateAtTheSwitches)
     EXPECT_EQ(primitives(3, nullptr, 4), (std::vector<Primitive>{{false, {0, 1, 2}}}));
 }
 
-// The pairs a switched path draws: every pair of a solid piece, every other
-// pair of a dashed one, as the viewport draws them.
+// The pairs a switched path draws: every pair of a solid piece, every other pair of a dashed one, as the viewport
+// draws them.
 TEST(PathSimplification, DrawnPairsFollowTheSwitches)
 {
     const std::int32_t one[] = {3}, two[] = {2, 4};
@@ -138,9 +136,8 @@ TEST(PathSimplification, DrawnPairsFollowTheSwitches)
     EXPECT_EQ(path_simplification_drawn_pairs(3, nullptr, 0), (Pairs{0, 1, 1, 2}));
 }
 
-// A level against a plain map of cells: every sample is drawn at the first
-// sample of its cell, each drawn pair of distinct cells is one segment, and
-// a coarser level made from a finer one is the level made from the samples.
+// A level against a plain map of cells: every sample is drawn at the first sample of its cell, each drawn pair of
+// distinct cells is one segment, and a coarser level made from a finer one is the level made from the samples.
 TEST(PathSimplification, LevelsAreTheCellsOfTheDrawnPairs)
 {
     std::mt19937 random(7);
@@ -198,10 +195,9 @@ TEST(PathSimplification, LevelsAreTheCellsOfTheDrawnPairs)
     EXPECT_EQ(untouched.vertex_count(), 0u);
 }
 
-// The scale a level is chosen from: in an orthographic view one millimetre
-// spans side / (2 |z|) pixels whatever the rotation, and no point of the box
-// moves on the screen by more than the scale times its move, in a
-// perspective view too.
+// The scale a level is chosen from: in an orthographic view one millimetre spans side / (2 |z|) pixels whatever the
+// rotation, and no point of the box moves on the screen by more than the scale times its move, in a perspective view
+// too.
 TEST(PathSimplification, ScreenScaleBoundsEveryMove)
 {
     PathBox box;
@@ -238,8 +234,8 @@ TEST(PathSimplification, ScreenScaleBoundsEveryMove)
     EXPECT_EQ(path_simplification_level(std::numeric_limits<double>::infinity(), 1.25), INT32_MIN);
 }
 
-// Douglas-Peucker keeps the ends and stays within its tolerance of every
-// point; a chart column keeps its smallest and largest sample.
+// Douglas-Peucker keeps the ends and stays within its tolerance of every point; a chart column keeps its smallest and
+// largest sample.
 TEST(PathSimplification, PolylinesAndColumns)
 {
     std::mt19937 random(11);
@@ -270,9 +266,8 @@ TEST(PathSimplification, PolylinesAndColumns)
     EXPECT_EQ(low, (std::vector<double>{3, 3, -1, -1}));
 }
 
-// Chart axes: round steps, ranges widened to whole steps with no more
-// intervals than asked (and the next smaller round step would need more),
-// ticks, and the rows of values.
+// Chart axes: round steps, ranges widened to whole steps with no more intervals than asked (and the next smaller
+// round step would need more), ticks, and the rows of values.
 TEST(ChartAxes, RoundStepsRangesAndTicks)
 {
     const double nan = std::nan("");
@@ -309,10 +304,9 @@ TEST(ChartAxes, RoundStepsRangesAndTicks)
     EXPECT_TRUE(std::isnan(chart_axes_y_of_value(axis, std::numeric_limits<double>::infinity(), 11)));
 }
 
-// Time and columns both ways: a click on a column means a sample that falls
-// in it or, where none does, the sample whose slot the column lies in;
-// and the decimation puts every sample in the column the cursor marks for
-// it, keeping the column's smallest and largest value.
+// Time and columns both ways: a click on a column means a sample that falls in it or, where none does, the sample
+// whose slot the column lies in; and the decimation puts every sample in the column the cursor marks for it, keeping
+// the column's smallest and largest value.
 TEST(ChartAxes, TimeAndColumnsBothWays)
 {
     std::mt19937 random(5);
@@ -347,9 +341,8 @@ TEST(ChartAxes, TimeAndColumnsBothWays)
     EXPECT_EQ(chart_axes_column_of_sample({0, 10, 1.0}, 0) + chart_axes_sample_of_column({5, 0, 1.0}, 0), -2);
 }
 
-// The plots of a chart stack inside the picture, equally high and one
-// above the other, with the time labels under the last; a picture too small
-// for them gets empty plots, never negative ones.
+// The plots of a chart stack inside the picture, equally high and one above the other, with the time labels under the
+// last; a picture too small for them gets empty plots, never negative ones.
 TEST(ChartAxes, LayoutStacksThePlots)
 {
     for (const auto& [w, h, count] : {std::tuple(330, 230, 2), {330, 230, 1}, {900, 600, 2}, {10, 10, 2}, {0, -5, 1}}) {

@@ -1,5 +1,5 @@
-// Point inspection: the search's candidate order, ties and locked samples, and the index agreeing with the
-// plain search over paths and grid copies placed by the last projection's camera (a pass: the scene tests).
+// Point inspection: the search's candidate order, ties and locked samples, and the index agreeing with the plain
+// search over paths and grid copies placed by the last projection's camera (a pass: the scene tests).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,9 +15,8 @@
 
 namespace {
 
-// A state whose paths and lattice directions are set by hand, under a camera
-// that projects (x, y, z) to the view fractions (x, y): no report is needed
-// for the search itself. Copy n of a path is the path moved by the copy's
+// A state whose paths and lattice directions are set by hand, under a camera that projects (x, y, z) to the view
+// fractions (x, y): no report is needed for the search itself. Copy n of a path is the path moved by the copy's
 // offsets along the directions of each sample (spacing 1).
 struct SearchState {
     GuiState state;
@@ -54,9 +53,8 @@ std::tuple<int, char, bool, int, int, int> fields(const InspectionHit& hit)
     return {hit.hovered, hit.kind, hit.lattice_hit, hit.s, hit.v, hit.h};
 }
 
-// Equally near: the lower index, and left before incisal before right; all
-// paths hidden: no candidate, and the kind of the previous pass stays. The
-// index follows switches and new projections.
+// Equally near: the lower index, and left before incisal before right; all paths hidden: no candidate, and the kind
+// of the previous pass stays. The index follows switches and new projections.
 TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
 {
     SearchState t(4);
@@ -84,8 +82,8 @@ TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
     EXPECT_EQ(fields(index.find(&s, 0.42, 0.42, 'l')), std::make_tuple(0, 'l', false, 0, 0, 0));
 }
 
-// A locked sample is the only candidate of each path; points that cannot be
-// projected never win; grid copies compete after the plain paths.
+// A locked sample is the only candidate of each path; points that cannot be projected never win; grid copies compete
+// after the plain paths.
 TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
 {
     SearchState t(8);
@@ -125,9 +123,8 @@ TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
     EXPECT_EQ(fields(inspection_find_linear(&g.state, 0.19, 0.15, 'l')), std::make_tuple(2, 'l', false, 0, 0, 0));
 }
 
-// The index must find exactly what the plain search finds: same winner,
-// same ties, over paths and grid copies, with the mouse anywhere, also for
-// candidates closer together than single precision can tell apart.
+// The index must find exactly what the plain search finds: same winner, same ties, over paths and grid copies, with
+// the mouse anywhere, also for candidates closer together than single precision can tell apart.
 TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
 {
     std::mt19937 random(7);

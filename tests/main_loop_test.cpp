@@ -1,5 +1,4 @@
-// The main loop: start-up, passes, user events, shutdown and the animation
-// clock.
+// The main loop: start-up, passes, user events, shutdown and the animation clock.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -78,8 +77,8 @@ protected:
     ZeltoLoop loop_;
 };
 
-// Start-up prints the versions and opens the window; passes draw; user events
-// switch picking; a quit event ends the loop and the shutdown prints times.
+// Start-up prints the versions and opens the window; passes draw; user events switch picking; a quit event ends the
+// loop and the shutdown prints times.
 TEST_F(MainLoop, StartPassesAndShutdown)
 {
     // A pass shorter than 10 ms waits for the rest and counts 10 ms; a longer one counts as it is.

@@ -1,8 +1,7 @@
-// The measures of an exercise: movements of known kinematics give their
-// exact figures, moving the whole recording changes none, degenerate input
-// leaves out what it must, and the CSV reads back through an RFC 4180 reader.
-// The time chart of an exercise: what it plots of a known movement, and what
-// it shows of exercises with little or nothing to plot.
+// The measures of an exercise: movements of known kinematics give their exact figures, moving the whole recording
+// changes none, degenerate input leaves out what it must, and the CSV reads back through an RFC 4180 reader. The time
+// chart of an exercise: what it plots of a known movement, and what it shows of exercises with little or nothing to
+// plot.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -32,8 +31,7 @@ constexpr double w = 50.0;                // condyle from that midpoint
 
 double rad(double degrees) { return degrees * 3.14159265358979323846 / 180.0; }
 
-// The figures in the order of the CSV's columns from `samples` on; NA for
-// what is not available.
+// The figures in the order of the CSV's columns from `samples` on; NA for what is not available.
 std::vector<double> figures(const EmgMeasures& m)
 {
     const std::optional<double> movements = m.opening_movements ? std::optional<double>(*m.opening_movements) : NA;
@@ -80,10 +78,9 @@ std::unique_ptr<EmgReport> load_generated(int exercises, double duration, std::v
     return report;
 }
 
-// Each figure of each known movement (401 samples at 100 Hz), with the
-// opening angle computed from the points as the viewer does and read from
-// the file. Laterotrusion: psi about the working condyle, the balancing one
-// gliding at alpha; (ant, up, lat) is where the incisal point gets to.
+// Each figure of each known movement (401 samples at 100 Hz), with the opening angle computed from the points as the
+// viewer does and read from the file. Laterotrusion: psi about the working condyle, the balancing one gliding at
+// alpha; (ant, up, lat) is where the incisal point gets to.
 TEST(Measures, KnownMovementsGiveTheirExactFigures)
 {
     const double hinge = rad(25.0), glide = rad(30.0), psi = rad(8.0), alpha = rad(20.0);
@@ -117,9 +114,8 @@ TEST(Measures, KnownMovementsGiveTheirExactFigures)
     }
 }
 
-// The incisal point swerves left, right and back while it opens, and stays
-// open; a sample that is not a number in between changes nothing. The left
-// condyle moves 1 mm medially once: just enough for its angles.
+// The incisal point swerves left, right and back while it opens, and stays open; a sample that is not a number in
+// between changes nothing. The left condyle moves 1 mm medially once: just enough for its angles.
 TEST(Measures, DeviationsWhileOpeningAndNonFiniteSamples)
 {
     EmgReport report;
@@ -142,8 +138,7 @@ TEST(Measures, DeviationsWhileOpeningAndNonFiniteSamples)
                    "swerve");
 }
 
-// Turning and moving every point, calibration included, changes no figure;
-// broken input leaves out what needs it.
+// Turning and moving every point, calibration included, changes no figure; broken input leaves out what needs it.
 TEST(Measures, RigidMotionChangesNoFigureAndBrokenInputLeavesOutWhatNeedsIt)
 {
     const std::unique_ptr<EmgReport> report = load_generated(5, 4.0);
@@ -265,10 +260,9 @@ TEST(MeasuresCsv, RoundTripsThroughACsvReader)
     EXPECT_EQ(emg_measures_format(-0.00004, 4) + " " + emg_measures_format(-0.00006, 4), "0.0000 -0.0001");
 }
 
-// A hinge opening of 30 degrees and back: the distance peaks at the chord of
-// the incisal point's arc, the angle at 30; the opening is solid and the
-// closing dashed; the chart holds one entry per pixel column, however long
-// the exercise.
+// A hinge opening of 30 degrees and back: the distance peaks at the chord of the incisal point's arc, the angle at
+// 30; the opening is solid and the closing dashed; the chart holds one entry per pixel column, however long the
+// exercise.
 TEST(Chart, KnownHingeIsPlottedWithItsStretches)
 {
     for (const double duration : {4.0, 80.0}) {
@@ -299,9 +293,8 @@ TEST(Chart, KnownHingeIsPlottedWithItsStretches)
     }
 }
 
-// Nothing to plot says why; a single sample fills every column; samples
-// that are not finite leave gaps and no trace of themselves on the axes; the
-// EMG channels get their own plot on one black-labelled axis.
+// Nothing to plot says why; a single sample fills every column; samples that are not finite leave gaps and no trace
+// of themselves on the axes; the EMG channels get their own plot on one black-labelled axis.
 TEST(Chart, WhatItShowsOfLittleOrNothing)
 {
     auto report = std::make_unique<EmgReport>();

@@ -1,5 +1,4 @@
-// The jaw vertex pipeline: separation, grid copies that move with the jaw,
-// projection through the camera, fitting.
+// The jaw vertex pipeline: separation, grid copies that move with the jaw, projection through the camera, fitting.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,8 +14,8 @@ namespace {
 
 using zelto_test::expect_near;
 
-// A GUI state with the default settings, the start camera (a viewport record
-// without a texture) and, once loaded, a report of one exercise.
+// A GUI state with the default settings, the start camera (a viewport record without a texture) and, once loaded, a
+// report of one exercise.
 class Pipeline : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,8 +29,8 @@ protected:
     }
     void TearDown() override { gui_state = nullptr; }
 
-    // `samples` frames of a jaw that glides forward by `glide` mm per sample
-    // and opens by `degrees` per sample about the intercondylar axis.
+    // `samples` frames of a jaw that glides forward by `glide` mm per sample and opens by `degrees` per sample about
+    // the intercondylar axis.
     void load_motion(int samples, double glide, double degrees)
     {
         auto report = std::make_unique<EmgReport>();
@@ -52,9 +51,8 @@ protected:
     InteractableViewport3d viewport_;
 };
 
-// Without a report or a valid selection nothing is built (a report without
-// exercises is the report loading tests'); the single copy of a loaded
-// exercise is its paths, projected through the camera.
+// Without a report or a valid selection nothing is built (a report without exercises is the report loading tests');
+// the single copy of a loaded exercise is its paths, projected through the camera.
 TEST_F(Pipeline, SeparationAndProjectionOfTheSingleCopy)
 {
     gui_build_seperate_jaw_vertices();
@@ -107,8 +105,8 @@ TEST_F(Pipeline, GridCopiesStartAlongTheWorldAxesAndTurnWithTheJaw)
     EXPECT_NEAR(algebra_vector_vector_distance(&up, &gui_state->l_verts[9]), 10.0, 1e-9);
     EXPECT_GT(std::fabs(up.z - gui_state->l_verts[9].z), 1.0) << "the vertical offset turned with the opening";
 
-    // Projecting only follows the camera; after the amounts changed without
-    // a rebuild it rebuilds rather than read copies of the wrong shape.
+    // Projecting only follows the camera; after the amounts changed without a rebuild it rebuilds rather than read
+    // copies of the wrong shape.
     const Vector3 before = gui_projected_vertex(gui_state, GUI_KIND_INCISAL, -1, 2);
     viewport_.camera_x += 0.25;
     gui_build_projected_jaw_vertices();
@@ -146,9 +144,8 @@ TEST_F(Pipeline, FitCentresAndZoomsOnWhatIsShown)
     EXPECT_EQ(viewport_.camera_z, zoom);
 }
 
-// The limit follows the machine: half of its memory. Amounts that do not fit
-// the exercise fall back to no grid when built (typed and preset amounts
-// are refused by the callback and preset tests).
+// The limit follows the machine: half of its memory. Amounts that do not fit the exercise fall back to no grid when
+// built (typed and preset amounts are refused by the callback and preset tests).
 TEST_F(Pipeline, GridsTooLargeAreRefused)
 {
     EXPECT_EQ(gui_state->extrapolation_memory_limit >> 20, SDL_GetSystemRAM() / 2);

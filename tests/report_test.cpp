@@ -1,5 +1,5 @@
-// The report module: reading reports (what loads, what fails, with which
-// console messages) and the motion analysis of a loaded report.
+// The report module: reading reports (what loads, what fails, with which console messages) and the motion analysis of
+// a loaded report.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -106,8 +106,8 @@ class ReportTest : public testing::Test {
     zelto_test::TempWorkingDirectory directory_;
 };
 
-// Generated reports (with the optional columns and CRLF line ends too) and
-// the demo report load silently with every exercise and sample.
+// Generated reports (with the optional columns and CRLF line ends too) and the demo report load silently with every
+// exercise and sample.
 TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
 {
     for (const bool optional : {false, true}) {
@@ -230,9 +230,8 @@ TEST_F(ReportTest, NoFilesAndGarbageFailWithTheirMessages)
     }
 }
 
-// A keyword is the whole first word of a line, in any order of the
-// sections; the first line of each counts. The table starts two lines below
-// the calibration, whatever the line between holds.
+// A keyword is the whole first word of a line, in any order of the sections; the first line of each counts. The table
+// starts two lines below the calibration, whatever the line between holds.
 TEST_F(ReportTest, KeywordsSectionsAndTheStartOfTheTable)
 {
     const std::pair<const char*, bool> cases[] = {
@@ -297,14 +296,13 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
                              loaded.report->exercises[0].length),
                   std::tuple(1, c.name, c.length));
     }
-    // Lists without exercises: closed at once, or by a blank line (read as
-    // "}") below a skipped "}".
+    // Lists without exercises: closed at once, or by a blank line (read as "}") below a skipped "}".
     for (const char* list : {"Exercises\n{\n}\n", "Exercises\n}\n   \n1\tA\t0\t1\n}\n"}) {
         const Loaded loaded = load_parts([&](ReportParts& p) { p.list = list; });
         EXPECT_TRUE(loaded.silent() && loaded.report->exercises_number == 0 && loaded.report->exercises.empty());
     }
-    // Without a closing line the list runs to the end of the file; the second
-    // block is the list itself, read as samples of zeros.
+    // Without a closing line the list runs to the end of the file; the second block is the list itself, read as
+    // samples of zeros.
     ReportParts parts;
     Loaded loaded = load_text(parts.frequency + parts.count + parts.calibration + parts.header + parts.blocks +
                               "\nExercises\n{\n1\tA\t0\t1\n2\tB\t0\t1");
@@ -325,8 +323,8 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
               std::tuple("Exercise 1000", 1000.0));
 }
 
-// The ten position columns must be as named; the optional ones are looked
-// for by position, passing over unknown names.
+// The ten position columns must be as named; the optional ones are looked for by position, passing over unknown
+// names.
 TEST_F(ReportTest, HeaderColumnsMatchByPosition)
 {
     const std::string positions = header_positions, angles = "\tOpen,deg\tLat.Right,deg\tClockwise,deg";
@@ -411,9 +409,8 @@ TEST_F(ReportTest, BlocksEndAtAnEmptyLineOrTheEndOfTheFile)
     }
 }
 
-// Numbers out of range fail the load; values where no number stands read as
-// 0 without moving on, and the exercise tells how many there were. Every
-// readable number reads as strtod reads it.
+// Numbers out of range fail the load; values where no number stands read as 0 without moving on, and the exercise
+// tells how many there were. Every readable number reads as strtod reads it.
 TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
 {
     const struct {
@@ -469,9 +466,8 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
     }
 }
 
-// A line is read whole whatever its length (also beyond the read window of
-// 1 MiB), a CR before the LF not counted; a NUL byte ends the text of a line
-// but not the line.
+// A line is read whole whatever its length (also beyond the read window of 1 MiB), a CR before the LF not counted; a
+// NUL byte ends the text of a line but not the line.
 TEST_F(ReportTest, LongLinesAreReadWhole)
 {
     const std::string values = sample_line(0, 0);
@@ -497,8 +493,8 @@ TEST_F(ReportTest, LongLinesAreReadWhole)
               std::tuple(2.0, 0.0, 1.0));
 }
 
-// Samples whose three points coincide, along x: the centroid distance of
-// sample i to sample 0 is distances[i] - distances[0].
+// Samples whose three points coincide, along x: the centroid distance of sample i to sample 0 is distances[i] -
+// distances[0].
 EmgExercise exercise_along_x(const std::vector<double>& distances)
 {
     EmgExercise exercise;
@@ -523,8 +519,8 @@ TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
         {"two full cycles", {0, 4, 10, 6, 1, 0.5, 3, 5, 9, 2, 1.5, 0}, {2, 5, 8, 11}},
         {"a dip below 30 % but not below 20 % does not close", {0, 10, 2.5, 9, 1}, {1, 4}},
         {"ties keep the earliest sample", {0, 10, 10, 1, 1}, {1, 3}},
-        // The thresholds are the single-precision 0.3 and 0.2: 3.00000005 is
-        // not above 30 % of 10, 2.00000002 is below 20 % of it.
+        // The thresholds are the single-precision 0.3 and 0.2: 3.00000005 is not above 30 % of 10, 2.00000002 is
+        // below 20 % of it.
         {"single-precision open threshold", {0, 10, 1, 3.00000005, 0}, {1, 4}},
         {"single-precision close threshold", {0, 10, 2.00000002}, {1, 2}},
         {"distances count from the first sample", {5, 15, 5.5}, {1, 2}},

@@ -1,6 +1,5 @@
-// The program started on a report: the scene of the current sample, the
-// inspection's highlight and text, the kept layer, dropped files and the BMP
-// screenshot.
+// The program started on a report: the scene of the current sample, the inspection's highlight and text, the kept
+// layer, dropped files and the BMP screenshot.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,8 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A report whose first sample sits exactly on the calibration and whose jaw
-// then opens by 0.4 degrees per sample about the intercondylar axis (x).
+// A report whose first sample sits exactly on the calibration and whose jaw then opens by 0.4 degrees per sample
+// about the intercondylar axis (x).
 std::string opening_report(int samples)
 {
     std::string text = "Exercises\n#\tName\tStart\tLength\n1\tOpening\t0\t1.0\n2\tStill\t0\t1.0\n}\n"
@@ -58,8 +57,7 @@ protected:
         if (loop_.gui != nullptr)
             zelto_test::capture_stdout([&] { zelto_shutdown(&loop_); });
     }
-    // How many pixels of the 5 x 5 square around a projected position (the
-    // size of a drawn point) have the colour.
+    // How many pixels of the 5 x 5 square around a projected position (the size of a drawn point) have the colour.
     int pixels_of_color_around(const Vector3& fraction, const Color& color) const
     {
         const int side = state_->window_height;
@@ -108,9 +106,8 @@ protected:
     GuiState* state_ = nullptr;
 };
 
-// The current points appear in their colours, the position held inside the
-// exercise. The hovered sample is highlighted white and named with its
-// rotation and translation; a grid copy names its offsets and greys the others.
+// The current points appear in their colours, the position held inside the exercise. The hovered sample is
+// highlighted white and named with its rotation and translation; a grid copy names its offsets and greys the others.
 TEST_F(Scene, CurrentPointsAndTheInspectionOfTheHoveredPoint)
 {
     start(opening_report(50));
@@ -139,8 +136,8 @@ TEST_F(Scene, CurrentPointsAndTheInspectionOfTheHoveredPoint)
               string_format("Incisal Point #30, Rotation: %.2lf\xC2\xB0, Translation: %.2lfmm",
                             state_->report->exercises[0].data[30].open, translation));
     EXPECT_GE(pixels_of_color_around(target, c_white), 20);
-    // Space locks the hovered point with the pointer over the view, not over
-    // the panel, and not while a field is being edited: then it is typed.
+    // Space locks the hovered point with the pointer over the view, not over the panel, and not while a field is
+    // being edited: then it is typed.
     auto space_at = [&](int x) {
         SDL_WarpMouseInWindow(loop_.window.get(), x, 300);
         for (SDL_Event event : {zelto_test::key_event(SDL_KEYDOWN, SDLK_SPACE), zelto_test::text_input_event(" ")})
@@ -183,8 +180,8 @@ TEST_F(Scene, CurrentPointsAndTheInspectionOfTheHoveredPoint)
     }
 }
 
-// The kept layer of whole paths and calibration points gives exactly the
-// picture of drawing every step in order, whatever is shown.
+// The kept layer of whole paths and calibration points gives exactly the picture of drawing every step in order,
+// whatever is shown.
 TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
 {
     start(opening_report(200));
@@ -213,10 +210,9 @@ TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
     }
 }
 
-// The paths drawn at their level of detail look as when drawn sample by
-// sample: of a generated recording that goes over the same places again and
-// again, under one pixel in two hundred differs, and every differing pixel
-// has its colour within a pixel in the other picture.
+// The paths drawn at their level of detail look as when drawn sample by sample: of a generated recording that goes
+// over the same places again and again, under one pixel in two hundred differs, and every differing pixel has its
+// colour within a pixel in the other picture.
 TEST_F(Scene, LevelsOfDetailKeepThePicture)
 {
     ReportGeneratorOptions options;
@@ -250,11 +246,10 @@ TEST_F(Scene, LevelsOfDetailKeepThePicture)
     }
 }
 
-// The SVG export in perspective draws only what the screen shows. The
-// camera sits between the condyles and the incisal point, so the near plane
-// cuts the lines between them and the incisal path and grid lie behind it.
-// Every line of the drawing (sampled every few pixels), every path point and
-// every circle lies on something drawn on the screen.
+// The SVG export in perspective draws only what the screen shows. The camera sits between the condyles and the
+// incisal point, so the near plane cuts the lines between them and the incisal path and grid lie behind it. Every
+// line of the drawing (sampled every few pixels), every path point and every circle lies on something drawn on the
+// screen.
 TEST_F(Scene, PerspectiveSvgLiesOnWhatTheScreenDraws)
 {
     start(opening_report(50));
@@ -307,9 +302,8 @@ TEST_F(Scene, PerspectiveSvgLiesOnWhatTheScreenDraws)
     EXPECT_LE(dark, checked / 100) << "of " << checked << " places of the drawing";
 }
 
-// The BMP file is the view of the frame the pass swapped, top row first. A
-// dropped file is shown in the path field and loaded, also when it is no
-// report (what it loads is the reliability suites' concern).
+// The BMP file is the view of the frame the pass swapped, top row first. A dropped file is shown in the path field
+// and loaded, also when it is no report (what it loads is the reliability suites' concern).
 TEST_F(Scene, BmpScreenshotIsTheDrawnViewAndDroppedFilesLoad)
 {
     start(opening_report(50));

@@ -1,6 +1,5 @@
-// The SVG writer: the exact text of what the screenshot tests do not write
-// (other scales, colours, empty and foreground groups, switched paths),
-// unprojectable points, sinks; and the time chart written with it.
+// The SVG writer: the exact text of what the screenshot tests do not write (other scales, colours, empty and
+// foreground groups, switched paths), unprojectable points, sinks; and the time chart written with it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -37,8 +36,8 @@ void expect_texts(const std::vector<TextCase>& cases)
         EXPECT_EQ(svg_text(c.write), c.expected) << c.what;
 }
 
-// The document at the default scale, scale box and background are written
-// whole by the screenshot tests; here the view box of other scales.
+// The document at the default scale, scale box and background are written whole by the screenshot tests; here the
+// view box of other scales.
 TEST(SvgWriterDocument, ViewBoxOfEveryScale)
 {
     const std::string xmlns = "version=\"1.1\" xmlns=\"http://www.w3.org/2000/svg\">\n\t\n";
@@ -77,9 +76,8 @@ TEST(SvgWriterDocument, ShapesWriteFractionsAsPercentagesAndAnOptionalColour)
               std::pair(0x40FF40, 0x010203));
 }
 
-// Vertices and edges in their groups (the projection is the camera's, checked
-// against OpenGL by the viewport tests): no vertices, the foreground for no
-// colour, edge pairs with an index outside the vertices skipped.
+// Vertices and edges in their groups (the projection is the camera's, checked against OpenGL by the viewport tests):
+// no vertices, the foreground for no colour, edge pairs with an index outside the vertices skipped.
 TEST(SvgWriterProjection, VerticesAndEdgesInTheirGroups)
 {
     InteractableViewport3d flat, brown;
@@ -101,8 +99,7 @@ TEST(SvgWriterProjection, VerticesAndEdgesInTheirGroups)
     });
 }
 
-// Vertex k of a test path lies at x = k / 10, so on a 1000-unit box its
-// point is written as "(500 + 50 k),500.00".
+// Vertex k of a test path lies at x = k / 10, so on a 1000-unit box its point is written as "(500 + 50 k),500.00".
 TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
 {
     InteractableViewport3d viewport;
@@ -134,14 +131,12 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
               "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"150.00,25.00 0.00,100.00 \"/>\n</g>\n\n");
 }
 
-// In perspective the drawing keeps what the screen keeps: what lies on or in
-// front of the near plane. A line or path passing the plane is cut there
-// (x = 1 cuts at x / 0.1, 550 %); points behind it, the camera's own plane
-// (w = 0) and points without coordinates are left out.
+// In perspective the drawing keeps what the screen keeps: what lies on or in front of the near plane. A line or path
+// passing the plane is cut there (x = 1 cuts at x / 0.1, 550 %); points behind it, the camera's own plane (w = 0) and
+// points without coordinates are left out.
 TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
 {
-    // Perspective camera 5 units back, pitched so that it looks along -y:
-    // (x, y, z) is seen as (x, -z, y).
+    // Perspective camera 5 units back, pitched so that it looks along -y: (x, y, z) is seen as (x, -z, y).
     InteractableViewport3d viewport;
     flat_viewport(&viewport);
     std::tie(viewport.perspective, viewport.camera_z, viewport.pitch) = std::tuple(1, -5.0, 90.0);
@@ -182,8 +177,7 @@ TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
         EXPECT_EQ(text.find(non_number), std::string::npos) << text;
 }
 
-// Points are formatted as printf formats them; long text is written whole,
-// to a string and to a file.
+// Points are formatted as printf formats them; long text is written whole, to a string and to a file.
 TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
 {
     std::vector<double> values = {0.0, -0.0, 0.125, 0.375, -0.125, 2.675, 1.005, -0.005, 0.0049999, 0.005, 749.995,
@@ -221,10 +215,9 @@ TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
     EXPECT_EQ(zelto_test::read_file("out.svg"), sink.text());
 }
 
-// The chart of the demo report (with EMG) is a document xmllint and librsvg
-// read, whatever the exercise's name holds and however small or large it is
-// asked for; an exercise the report lacks is named in its place. (What the
-// traces hold is the chart module's, checked with the measures.)
+// The chart of the demo report (with EMG) is a document xmllint and librsvg read, whatever the exercise's name holds
+// and however small or large it is asked for; an exercise the report lacks is named in its place. (What the traces
+// hold is the chart module's, checked with the measures.)
 TEST(SvgChart, DocumentsThatXmllintAndLibrsvgRead)
 {
     zelto_test::TempWorkingDirectory directory;

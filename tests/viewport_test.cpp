@@ -1,6 +1,5 @@
-// The 3D viewport: drags and modifier keys through SDL's queue, the user
-// events it posts, the wheel, the angle wrap, the camera against OpenGL's
-// fixed-function calls and gluProject, and the edge drawing read back as pixels.
+// The 3D viewport: drags and modifier keys through SDL's queue, the user events it posts, the wheel, the angle wrap,
+// the camera against OpenGL's fixed-function calls and gluProject, and the edge drawing read back as pixels.
 #include <gtest/gtest.h>
 
 #include <GL/glu.h>
@@ -59,9 +58,8 @@ protected:
     std::unique_ptr<InteractableViewport3d> viewport;
 };
 
-// Each button, or the modifier whatever the button, starts its drag at a
-// press inside (left and top edges in, right and bottom out); any release
-// anywhere ends it. An inactive viewport ignores everything.
+// Each button, or the modifier whatever the button, starts its drag at a press inside (left and top edges in, right
+// and bottom out); any release anywhere ends it. An inactive viewport ignores everything.
 TEST_F(Viewport, ButtonsAndModifiersStartTheirDragsAndAnyReleaseEndsThem)
 {
     const SDL_Keycode no_key = SDLK_UNKNOWN;  // no modifier held
@@ -104,8 +102,8 @@ TEST_F(Viewport, ButtonsAndModifiersStartTheirDragsAndAnyReleaseEndsThem)
     EXPECT_EQ(std::tuple(modes(), callbacks, viewport->yaw), std::tuple(std::pair(none, none), 0, -10.0));
 }
 
-// A second modifier and the release of the other kind change nothing;
-// letting go of the modifier during its drag keeps the drag going.
+// A second modifier and the release of the other kind change nothing; letting go of the modifier during its drag
+// keeps the drag going.
 TEST_F(Viewport, ModifierKeysFollowTheirOwnStateMachine)
 {
     const auto key = [this](std::uint32_t type, SDL_Keycode k) { deliver({viewport.get()}, key_event(type, k)); };
@@ -162,9 +160,8 @@ TEST_F(Viewport, DragMotionTurnsZoomsAndPans)
     }
 }
 
-// A notch zooms like a middle drag of 20 pixels (away from the user: in),
-// over the view only, never nearer than the limit. Picking stops while the
-// wheel turns and comes back with a re-projection once it has settled.
+// A notch zooms like a middle drag of 20 pixels (away from the user: in), over the view only, never nearer than the
+// limit. Picking stops while the wheel turns and comes back with a re-projection once it has settled.
 TEST_F(Viewport, WheelZoomsLikeADragOfTwentyPixelsPerNotch)
 {
     auto wheel = [&](int x, int notches, std::uint32_t direction = SDL_MOUSEWHEEL_NORMAL) {
@@ -200,8 +197,8 @@ TEST_F(Viewport, WheelZoomsLikeADragOfTwentyPixelsPerNotch)
     EXPECT_EQ(viewport->camera_z, -0.1);
 }
 
-// One remainder brings any finite angle into [0, 360) at the next frame,
-// as the former step of 360 per frame did for [-360, 720).
+// One remainder brings any finite angle into [0, 360) at the next frame, as the former step of 360 per frame did for
+// [-360, 720).
 TEST_F(Viewport, AnglesWrapIntoOneTurnAtOnce)
 {
     const double inf = std::numeric_limits<double>::infinity();
@@ -268,8 +265,8 @@ const CameraView camera_cases[] = {
     view(true, 0, 0, -5, 10, 10, 10, 1, 0),  // no field of view: the perspective is left out
 };
 
-// The one camera matrix is what OpenGL's fixed-function calls compose, and
-// its projection is gluProject's over the viewport size.
+// The one camera matrix is what OpenGL's fixed-function calls compose, and its projection is gluProject's over the
+// viewport size.
 TEST_F(Viewport, CameraIsTheFixedFunctionCameraAndProjectsAsGluProject)
 {
     const double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -292,16 +289,15 @@ TEST_F(Viewport, CameraIsTheFixedFunctionCameraAndProjectsAsGluProject)
                 << where << ": " << projected.x << " " << projected.y << " " << projected.z;
         }
     }
-    // A point on the plane through the eye of a perspective camera has no
-    // projection; the output is left untouched.
+    // A point on the plane through the eye of a perspective camera has no projection; the output is left untouched.
     const Matrix4 m = camera_model_view_matrix(view(true, 0, 0, 0, 0, 0, 0));
     Vector3 untouched{7, 8, 9};
     EXPECT_FALSE(camera_project(&untouched, m, Vector3{1, 1, 0}));
     EXPECT_EQ(untouched.x, 7.0);
 }
 
-// Counts of 0 or less and edges with an index out of range draw nothing; the
-// viewport maps world (x, y) straight to normalised device coordinates.
+// Counts of 0 or less and edges with an index out of range draw nothing; the viewport maps world (x, y) straight to
+// normalised device coordinates.
 TEST(ViewportDrawing, EdgesWithAnIndexOutOfRangeAreSkipped)
 {
     OffscreenWindow window(200, 200);
