@@ -96,10 +96,8 @@ TEST_F(MainLoop, StartPassesAndShutdown)
     zelto_test::keep_loaded_libraries_mapped();
     SDL_version v;
     SDL_GetVersion(&v);
-    EXPECT_EQ(out, "Running SDL Version " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
-                       std::to_string(v.patch) + "\nRunning SDL TTF Version " +
-                       std::to_string(SDL_TTF_MAJOR_VERSION) + "." + std::to_string(SDL_TTF_MINOR_VERSION) + "." +
-                       std::to_string(SDL_TTF_PATCHLEVEL) + "\n");
+    EXPECT_EQ(out, string_format("Running SDL Version %d.%d.%d\nRunning SDL TTF Version %d.%d.%d\n", v.major, v.minor,
+                                 v.patch, SDL_TTF_MAJOR_VERSION, SDL_TTF_MINOR_VERSION, SDL_TTF_PATCHLEVEL));
     ASSERT_NE(gui_state, nullptr);
     EXPECT_TRUE(gui_state == loop_.gui.get() && gui_state->font == loop_.font.get());
     EXPECT_NE(zelto_user_event_type, 0xFFFFFFFFu);
