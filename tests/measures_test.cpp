@@ -166,6 +166,9 @@ TEST(Measures, RigidMotionChangesNoFigureAndBrokenInputLeavesOutWhatNeedsIt)
     const EmgReport& original = *report;
     const double inf = ANY;
     const std::string frame_free = "yyy------yyy--y--";
+    const auto every_sample = [](std::function<void(EmgDataPoint&)> change) {
+        return [=](EmgReport& e) { std::for_each(e.exercises[0].data.begin(), e.exercises[0].data.end(), change); };
+    };
     const std::pair<std::function<void(EmgReport&)>, std::string> cases[] = {
         {[](EmgReport&) {}, "yyyyyyyyyyyyyyyyy"},
         {[](EmgReport& e) { e.calibration_right = e.calibration_left; }, frame_free},
@@ -178,16 +181,8 @@ TEST(Measures, RigidMotionChangesNoFigureAndBrokenInputLeavesOutWhatNeedsIt)
         {[=](EmgReport& e) { e.calibration_left.x = -inf; }, "yyy------yy---y--"},
         {[](EmgReport& e) { e.calibration_incisal.z = NA; }, "yy-------yyy--y--"},
         {[](EmgReport& e) { e.frequency = 0.0; }, "y-yyyyyyyyyyyyyyy"},
-        {[=](EmgReport& e) {
-             for (EmgDataPoint& s : e.exercises[0].data)
-                 s.left.x = s.incisal.y = s.right.z = inf;
-         },
-         "yy---------------"},
-        {[=](EmgReport& e) {
-             for (EmgDataPoint& s : e.exercises[0].data)
-                 s.incisal.y = s.right.z = inf;
-         },
-         "yy---------yyy---"},
+        {every_sample([=](EmgDataPoint& s) { s.left.x = s.incisal.y = s.right.z = inf; }), "yy---------------"},
+        {every_sample([=](EmgDataPoint& s) { s.incisal.y = s.right.z = inf; }), "yy---------yyy---"},
         {[](EmgReport& e) { e.exercises[0].data_length = 1; }, "yyyyyyyyyyyy--y--"},
     };
     for (std::size_t k = 0; k < std::size(cases); ++k) {
