@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -104,9 +105,7 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
 {
     InteractableViewport3d viewport;
     flat_viewport(&viewport);
-    std::vector<Vector3> path;
-    for (int k = 0; k < 6; ++k)
-        path.push_back({k / 10.0, 0, 0});
+    const std::vector<Vector3> path = {{0, 0, 0}, {0.1, 0, 0}, {0.2, 0, 0}, {0.3, 0, 0}, {0.4, 0, 0}, {0.5, 0, 0}};
     auto text = [&](int count, const std::vector<std::int32_t>& switches) {
         return svg_text([&](SvgSink& f) {
             svg_writer_draw_path_switched(f, 2, 1000, 1000, &viewport, path.data(), count, switches.data(),
@@ -183,13 +182,10 @@ TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
     std::vector<double> values = {0.0, -0.0, 0.125, 0.375, -0.125, 2.675, 1.005, -0.005, 0.0049999, 0.005, 749.995,
                                   -1e-10, 1e-300, 123456789.125, -98765.4321, 1e22, 1e300, -1.7976931348623157e308};
     // And a spread of values over many magnitudes, from a fixed-seed generator.
-    std::uint64_t seed = 0x2545F4914F6CDD1Dull;
-    for (int k = 0; k < 2000; ++k) {
-        seed ^= seed << 13;
-        seed ^= seed >> 7;
-        seed ^= seed << 17;
-        values.push_back((static_cast<double>(seed >> 11) / static_cast<double>(1ull << 53) - 0.5) * std::pow(10.0, k % 12 - 4));
-    }
+    std::mt19937_64 random(0x2545F4914F6CDD1Dull);
+    std::uniform_real_distribution<double> unit(-0.5, 0.5);
+    for (int k = 0; k < 2000; ++k)
+        values.push_back(unit(random) * std::pow(10.0, k % 12 - 4));
     for (std::size_t k = 0; k + 1 < values.size(); ++k) {
         SvgStringSink sink;
         sink.point(values[k], values[k + 1]);
