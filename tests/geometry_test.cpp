@@ -125,8 +125,7 @@ TEST(PathSwitching, PiecesAlternateAtTheSwitches)
     EXPECT_EQ(primitives(3, nullptr, 4), (std::vector<Primitive>{{false, {0, 1, 2}}}));
 }
 
-// The pairs a switched path draws: every pair of a solid piece, every other pair of a dashed one, as the viewport
-// draws them.
+// The pairs a switched path draws: every pair of a solid piece, every other pair of a dashed one (as the viewport).
 TEST(PathSimplification, DrawnPairsFollowTheSwitches)
 {
     const std::int32_t one[] = {3}, two[] = {2, 4};
@@ -195,15 +194,13 @@ TEST(PathSimplification, LevelsAreTheCellsOfTheDrawnPairs)
     EXPECT_EQ(untouched.vertex_count(), 0u);
 }
 
-// The scale a level is chosen from: in an orthographic view one millimetre spans side / (2 |z|) pixels whatever the
-// rotation, and no point of the box moves on the screen by more than the scale times its move, in a perspective view
-// too.
+// The scale a level is chosen from: in an orthographic view one mm spans side / (2 |z|) pixels whatever the rotation,
+// and no point of the box moves on the screen by more than the scale times its move, in perspective too.
 TEST(PathSimplification, ScreenScaleBoundsEveryMove)
 {
     PathBox box;
-    for (const Vector3& p : {Vector3{-3, 1, 2}, Vector3{4, -2, 7}})
+    for (const Vector3& p : {Vector3{-3, 1, 2}, {4, -2, 7}, {std::nan(""), 0, 0}})  // a point not a number: passed over
         box.add(p);
-    box.add({std::nan(""), 0, 0});
     std::mt19937 random(3);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (const bool perspective : {false, true})
@@ -234,8 +231,7 @@ TEST(PathSimplification, ScreenScaleBoundsEveryMove)
     EXPECT_EQ(path_simplification_level(std::numeric_limits<double>::infinity(), 1.25), INT32_MIN);
 }
 
-// Douglas-Peucker keeps the ends and stays within its tolerance of every point; a chart column keeps its smallest and
-// largest sample.
+// Douglas-Peucker keeps the ends and stays within its tolerance of every point; a chart column keeps its extremes.
 TEST(PathSimplification, PolylinesAndColumns)
 {
     std::mt19937 random(11);
@@ -245,9 +241,8 @@ TEST(PathSimplification, PolylinesAndColumns)
         points.push_back({points.back().x + 0.3 + 0.2 * step(random), points.back().y + step(random)});
     for (const double tolerance : {0.25, 1.0, 4.0}) {
         const std::vector<std::uint32_t> kept = path_simplification_polyline(points.data(), points.size(), tolerance);
-        ASSERT_GE(kept.size(), 2u);
+        ASSERT_TRUE(kept.size() >= 2 && kept.size() < points.size()) << kept.size();
         EXPECT_TRUE(kept.front() == 0 && kept.back() == points.size() - 1);
-        EXPECT_LT(kept.size(), points.size());
         for (std::size_t s = 0; s + 1 < kept.size(); ++s)
             for (std::uint32_t k = kept[s]; k < kept[s + 1]; ++k) {
                 const PathPoint2 &a = points[kept[s]], &b = points[kept[s + 1]], &p = points[k];

@@ -1,7 +1,6 @@
 // The measures of an exercise: movements of known kinematics give their exact figures, moving the whole recording
-// changes none, degenerate input leaves out what it must, and the CSV reads back through an RFC 4180 reader. The time
-// chart of an exercise: what it plots of a known movement, and what it shows of exercises with little or nothing to
-// plot.
+// changes none, degenerate input leaves out what it must, and the CSV reads back through an RFC 4180 reader.
+// The time chart of an exercise: what it plots of a known movement and of exercises with little or nothing to plot.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -256,8 +255,7 @@ TEST(MeasuresCsv, RoundTripsThroughACsvReader)
 }
 
 // A hinge opening of 30 degrees and back: the distance peaks at the chord of the incisal point's arc, the angle at
-// 30; the opening is solid and the closing dashed; the chart holds one entry per pixel column, however long the
-// exercise.
+// 30; the opening is solid and the closing dashed; one entry per pixel column, however long the exercise.
 TEST(Chart, KnownHingeIsPlottedWithItsStretches)
 {
     for (const double duration : {4.0, 80.0}) {

@@ -317,8 +317,7 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
               std::tuple("Exercise 1000", 1000.0));
 }
 
-// The ten position columns must be as named; the optional ones are looked for by position, passing over unknown
-// names.
+// The ten position columns must be as named; the optional ones are looked for by position, past unknown names.
 TEST_F(ReportTest, HeaderColumnsMatchByPosition)
 {
     const std::string positions = header_positions, angles = "\tOpen,deg\tLat.Right,deg\tClockwise,deg";

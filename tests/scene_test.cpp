@@ -248,8 +248,7 @@ TEST_F(Scene, LevelsOfDetailKeepThePicture)
 
 // The SVG export in perspective draws only what the screen shows. The camera sits between the condyles and the
 // incisal point, so the near plane cuts the lines between them and the incisal path and grid lie behind it. Every
-// line of the drawing (sampled every few pixels), every path point and every circle lies on something drawn on the
-// screen.
+// line of the drawing (sampled every few pixels), path point and circle lies on something drawn on the screen.
 TEST_F(Scene, PerspectiveSvgLiesOnWhatTheScreenDraws)
 {
     start(opening_report(50));

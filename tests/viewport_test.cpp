@@ -197,8 +197,7 @@ TEST_F(Viewport, WheelZoomsLikeADragOfTwentyPixelsPerNotch)
     EXPECT_EQ(viewport->camera_z, -0.1);
 }
 
-// One remainder brings any finite angle into [0, 360) at the next frame, as the former step of 360 per frame did for
-// [-360, 720).
+// One remainder brings any finite angle into [0, 360) at the next frame (a step of 360 per frame did for [-360, 720)).
 TEST_F(Viewport, AnglesWrapIntoOneTurnAtOnce)
 {
     const double inf = std::numeric_limits<double>::infinity();
@@ -265,8 +264,7 @@ const CameraView camera_cases[] = {
     view(true, 0, 0, -5, 10, 10, 10, 1, 0),  // no field of view: the perspective is left out
 };
 
-// The one camera matrix is what OpenGL's fixed-function calls compose, and its projection is gluProject's over the
-// viewport size.
+// The one camera matrix is what OpenGL's fixed-function calls compose; its projection is gluProject's over the view.
 TEST_F(Viewport, CameraIsTheFixedFunctionCameraAndProjectsAsGluProject)
 {
     const double identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
