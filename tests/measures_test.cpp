@@ -229,13 +229,11 @@ TEST(MeasuresCsv, RoundTripsThroughACsvReader)
     const auto rows = read_csv(text);
     ASSERT_EQ(rows.size(), 7u);
     EXPECT_EQ(rows[0], (std::vector<std::string>{
-                           "report", "exercise", "name", "samples", "duration_s", "max_incisal_distance_mm",
-                           "max_vertical_opening_mm", "max_protrusion_mm", "max_laterotrusion_right_mm",
-                           "max_laterotrusion_left_mm", "deviation_at_max_opening_mm",
-                           "max_deviation_while_opening_mm", "max_opening_angle_deg", "opening_movements",
-                           "left_condyle_max_translation_mm", "left_condyle_inclination_deg",
-                           "left_condyle_bennett_deg", "right_condyle_max_translation_mm",
-                           "right_condyle_inclination_deg", "right_condyle_bennett_deg"}));
+        "report", "exercise", "name", "samples", "duration_s", "max_incisal_distance_mm", "max_vertical_opening_mm",
+        "max_protrusion_mm", "max_laterotrusion_right_mm", "max_laterotrusion_left_mm", "deviation_at_max_opening_mm",
+        "max_deviation_while_opening_mm", "max_opening_angle_deg", "opening_movements", "left_condyle_max_translation_mm",
+        "left_condyle_inclination_deg", "left_condyle_bennett_deg", "right_condyle_max_translation_mm",
+        "right_condyle_inclination_deg", "right_condyle_bennett_deg"}));
     for (std::size_t row = 1; row < rows.size(); ++row) {
         const std::size_t e = (row - 1) % 3;
         ASSERT_EQ(rows[row].size(), 20u) << row;

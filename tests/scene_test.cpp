@@ -318,8 +318,7 @@ TEST_F(Scene, BmpScreenshotIsTheDrawnViewAndDroppedFilesLoad)
     EXPECT_TRUE(name.size() == 34 && name.starts_with("screenshot_") && name.ends_with(".bmp")) << name;
 
     const SurfacePtr bmp(SDL_LoadBMP(files[0].c_str()));
-    ASSERT_NE(bmp, nullptr);
-    ASSERT_EQ(std::make_pair(bmp->w, bmp->h), std::make_pair(750, 750));
+    ASSERT_TRUE(bmp != nullptr && bmp->w == 750 && bmp->h == 750);
     const SurfacePtr rgba(SDL_ConvertSurfaceFormat(bmp.get(), SDL_PIXELFORMAT_ABGR8888, 0));
     glReadBuffer(GL_FRONT);
     const std::vector<std::uint8_t> screen = read_view();
