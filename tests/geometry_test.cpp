@@ -1,5 +1,4 @@
-// The geometry module: guards of the vector algebra, the grid lattice and
-// the pieces of a switched path.
+// The geometry module: guards of the vector algebra, the grid lattice and the pieces of a switched path.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,17 +25,15 @@ Vector3 row(const Matrix3& m, int r)
     return {m.m[3 * r], m.m[3 * r + 1], m.m[3 * r + 2]};
 }
 
-// Angles guard parallel and zero vectors; the basis from a plane is
-// right-handed and orthonormal (not a number for parallel edges); a singular
-// system leaves the result alone.
+// Angles guard parallel and zero vectors; the basis from a plane is right-handed and orthonormal (not a number for
+// parallel edges); a singular system leaves the result alone.
 TEST(VectorAlgebra, AnglesBasesAndSolutions)
 {
     const Vector3 x{1, 0, 0}, x2{2, 0, 0}, y{0, 1, 0}, minus_x{-1, 0, 0}, zero{0, 0, 0};
-    EXPECT_EQ(algebra_vector_vector_angle(&x, &x2), 0.0);
-    EXPECT_EQ(algebra_vector_vector_angle(&zero, &zero), 0.0);
-    EXPECT_EQ(algebra_vector_vector_angle(&x, &zero), 0.0);  // answered before any division
-    EXPECT_DOUBLE_EQ(algebra_vector_vector_angle(&x, &y), std::numbers::pi / 2);
-    EXPECT_DOUBLE_EQ(algebra_vector_vector_angle(&x, &minus_x), std::numbers::pi);
+    // With a zero vector answered before any division.
+    for (const auto& [a, b, angle] : {std::tuple(&x, &x2, 0.0), {&zero, &zero, 0.0}, {&x, &zero, 0.0},
+                                      {&x, &y, std::numbers::pi / 2}, {&x, &minus_x, std::numbers::pi}})
+        EXPECT_DOUBLE_EQ(algebra_vector_vector_angle(a, b), angle) << a->x << " " << b->y;
     const Vector3 a{0.1, 0.2, 0.3}, b{0.3, 0.6, 0.9};  // a cosine that rounds above 1
     EXPECT_FALSE(std::isnan(algebra_vector_vector_angle(&a, &b)));
 
@@ -69,11 +66,9 @@ TEST(VectorAlgebra, AnglesBasesAndSolutions)
 
 TEST(Lattice, SizesIndicesAndEdges)
 {
-    EXPECT_EQ(lattice_node_count(0, 0, 0), 1);
-    EXPECT_EQ(lattice_node_count(1, 1, 0), 9);
-    EXPECT_EQ(lattice_node_count(2, 2, 2), 125);
-    EXPECT_EQ(lattice_node_count(-1, 0, 0), -1);
-    EXPECT_EQ(lattice_node_count(INT32_MAX, INT32_MAX, INT32_MAX), -1) << "overflow is refused, not wrapped";
+    EXPECT_EQ(std::tuple(lattice_node_count(0, 0, 0), lattice_node_count(1, 1, 0), lattice_node_count(2, 2, 2),
+                         lattice_node_count(-1, 0, 0), lattice_node_count(INT32_MAX, INT32_MAX, INT32_MAX)),
+              std::tuple(1, 9, 125, -1, -1));  // overflow is refused, not wrapped
     EXPECT_EQ(lattice_edge_count(1, 0, 0), 7);
     EXPECT_EQ(lattice_node_index(0, 0, 0, 1, 1, 0), 4);  // the central copy
     for (std::int32_t k = 0; k < 125; ++k) {
@@ -105,15 +100,11 @@ std::vector<Primitive> primitives(int vertex_count, const std::int32_t* switches
     return out;
 }
 
-// Each switch starts a new piece of the other kind; the piece of every switch
-// but the last begins one vertex early, so that consecutive pieces join.
+// Each switch starts a new piece of the other kind; the piece of every switch but the last begins one vertex early,
+// so that consecutive pieces join.
 TEST(PathSwitching, PiecesAlternateAtTheSwitches)
 {
-    const struct {
-        int vertex_count;
-        std::vector<std::int32_t> switches;
-        std::vector<Primitive> expected;
-    } cases[] = {
+    const struct { int vertex_count; std::vector<std::int32_t> switches; std::vector<Primitive> expected; } cases[] = {
         {6, {}, {{false, {0, 1, 2, 3, 4, 5}}}},
         {6, {3}, {{false, {0, 1, 2}}, {true, {3, 4, 5}}}},
         {6, {2, 4}, {{false, {0, 1}}, {true, {1, 2, 3}}, {false, {4, 5}}}},
@@ -134,8 +125,7 @@ TEST(PathSwitching, PiecesAlternateAtTheSwitches)
     EXPECT_EQ(primitives(3, nullptr, 4), (std::vector<Primitive>{{false, {0, 1, 2}}}));
 }
 
-// The pairs a switched path draws: every pair of a solid piece, every other
-// pair of a dashed one, as the viewport draws them.
+// The pairs a switched path draws: every pair of a solid piece, every other pair of a dashed one (as the viewport).
 TEST(PathSimplification, DrawnPairsFollowTheSwitches)
 {
     const std::int32_t one[] = {3}, two[] = {2, 4};
@@ -145,9 +135,8 @@ TEST(PathSimplification, DrawnPairsFollowTheSwitches)
     EXPECT_EQ(path_simplification_drawn_pairs(3, nullptr, 0), (Pairs{0, 1, 1, 2}));
 }
 
-// A level against a plain map of cells: every sample is drawn at the first
-// sample of its cell, each drawn pair of distinct cells is one segment, and
-// a coarser level made from a finer one is the level made from the samples.
+// A level against a plain map of cells: every sample is drawn at the first sample of its cell, each drawn pair of
+// distinct cells is one segment, and a coarser level made from a finer one is the level made from the samples.
 TEST(PathSimplification, LevelsAreTheCellsOfTheDrawnPairs)
 {
     std::mt19937 random(7);
@@ -195,9 +184,7 @@ TEST(PathSimplification, LevelsAreTheCellsOfTheDrawnPairs)
         EXPECT_EQ(coarsened.first_samples, built.first_samples);
         EXPECT_EQ(coarsened.cells, built.cells);
         EXPECT_EQ(coarsened.segment_count(), built.segment_count());
-        if (path == &jaw) {
-            EXPECT_LT(built.segment_count(), pairs.size() / 2 / 2) << "retraced samples share their cells";
-        }
+        EXPECT_TRUE(path != &jaw || built.segment_count() < pairs.size() / 2 / 2) << "retraced samples share cells";
     }
     // A path far out for the cells is refused.
     const Vector3 far[2] = {{1e12, 0, 0}, {0, 0, 0}};
@@ -207,16 +194,13 @@ TEST(PathSimplification, LevelsAreTheCellsOfTheDrawnPairs)
     EXPECT_EQ(untouched.vertex_count(), 0u);
 }
 
-// The scale a level is chosen from: in an orthographic view one millimetre
-// spans side / (2 |z|) pixels whatever the rotation, and no point of the box
-// moves on the screen by more than the scale times its move, in a
-// perspective view too.
+// The scale a level is chosen from: in an orthographic view one mm spans side / (2 |z|) pixels whatever the rotation,
+// and no point of the box moves on the screen by more than the scale times its move, in perspective too.
 TEST(PathSimplification, ScreenScaleBoundsEveryMove)
 {
     PathBox box;
-    for (const Vector3& p : {Vector3{-3, 1, 2}, Vector3{4, -2, 7}})
+    for (const Vector3& p : {Vector3{-3, 1, 2}, {4, -2, 7}, {std::nan(""), 0, 0}})  // a point not a number: passed over
         box.add(p);
-    box.add({std::nan(""), 0, 0});
     std::mt19937 random(3);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (const bool perspective : {false, true})
@@ -224,9 +208,7 @@ TEST(PathSimplification, ScreenScaleBoundsEveryMove)
             const CameraView view{0.5, -1, -20, 17, yaw, 5, 0.1, 1000, 60, 1, perspective};
             const Matrix4 m = camera_model_view_matrix(view);
             const double scale = path_simplification_pixels_per_mm(m, box, 750);
-            if (!perspective) {
-                EXPECT_NEAR(scale, 750 / 40.0, 1e-9);
-            }
+            EXPECT_TRUE(perspective || std::fabs(scale - 750 / 40.0) < 1e-9) << scale;
             for (int k = 0; k < 200; ++k) {
                 const Vector3 p{-3 + 7 * unit(random), -2 + 3 * unit(random), 2 + 5 * unit(random)};
                 const Vector3 q{std::min(4.0, p.x + 0.01 * unit(random)), p.y, std::min(7.0, p.z + 0.01)};
@@ -249,8 +231,7 @@ TEST(PathSimplification, ScreenScaleBoundsEveryMove)
     EXPECT_EQ(path_simplification_level(std::numeric_limits<double>::infinity(), 1.25), INT32_MIN);
 }
 
-// Douglas-Peucker keeps the ends and stays within its tolerance of every
-// point; a chart column keeps its smallest and largest sample.
+// Douglas-Peucker keeps the ends and stays within its tolerance of every point; a chart column keeps its extremes.
 TEST(PathSimplification, PolylinesAndColumns)
 {
     std::mt19937 random(11);
@@ -260,9 +241,8 @@ TEST(PathSimplification, PolylinesAndColumns)
         points.push_back({points.back().x + 0.3 + 0.2 * step(random), points.back().y + step(random)});
     for (const double tolerance : {0.25, 1.0, 4.0}) {
         const std::vector<std::uint32_t> kept = path_simplification_polyline(points.data(), points.size(), tolerance);
-        ASSERT_GE(kept.size(), 2u);
+        ASSERT_TRUE(kept.size() >= 2 && kept.size() < points.size()) << kept.size();
         EXPECT_TRUE(kept.front() == 0 && kept.back() == points.size() - 1);
-        EXPECT_LT(kept.size(), points.size());
         for (std::size_t s = 0; s + 1 < kept.size(); ++s)
             for (std::uint32_t k = kept[s]; k < kept[s + 1]; ++k) {
                 const PathPoint2 &a = points[kept[s]], &b = points[kept[s + 1]], &p = points[k];
@@ -281,17 +261,12 @@ TEST(PathSimplification, PolylinesAndColumns)
     EXPECT_EQ(low, (std::vector<double>{3, 3, -1, -1}));
 }
 
-// Chart axes: round steps, ranges widened to whole steps with no more
-// intervals than asked (and the next smaller round step would need more),
-// ticks, and the rows of values.
+// Chart axes: round steps, ranges widened to whole steps with no more intervals than asked (and the next smaller
+// round step would need more), ticks, and the rows of values.
 TEST(ChartAxes, RoundStepsRangesAndTicks)
 {
     const double nan = std::nan("");
-    const struct {
-        double low, high;
-        int intervals;
-        ChartAxis expected;
-    } cases[] = {
+    const struct { double low, high; int intervals; ChartAxis expected; } cases[] = {
         {0.3, 45.97, 6, {0, 50, 10}},         {-0.4, 26.0, 6, {-10, 30, 10}},    {0.008, 0.028, 4, {0, 0.03, 0.01}},
         {0.008, 0.028, 6, {0.005, 0.03, 0.005}}, {7, 7, 4, {6, 8, 0.5}},          {0, 0, 4, {-1, 1, 0.5}},
         {3, -2, 4, {-2, 4, 2}},                {nan, 5, 4, {0, 1, 0.5}},          {-1e6, 1e6, 2, {-1e6, 1e6, 1e6}},
@@ -324,10 +299,9 @@ TEST(ChartAxes, RoundStepsRangesAndTicks)
     EXPECT_TRUE(std::isnan(chart_axes_y_of_value(axis, std::numeric_limits<double>::infinity(), 11)));
 }
 
-// Time and columns both ways: a click on a column means a sample that falls
-// in it or, where none does, the sample whose slot the column lies in;
-// and the decimation puts every sample in the column the cursor marks for
-// it, keeping the column's smallest and largest value.
+// Time and columns both ways: a click on a column means a sample that falls in it or, where none does, the sample
+// whose slot the column lies in; and the decimation puts every sample in the column the cursor marks for it, keeping
+// the column's smallest and largest value.
 TEST(ChartAxes, TimeAndColumnsBothWays)
 {
     std::mt19937 random(5);
@@ -353,19 +327,17 @@ TEST(ChartAxes, TimeAndColumnsBothWays)
                     std::pair(std::min(oracle_low[c], values[k]), std::max(oracle_high[c], values[k]));
         }
         path_simplification_min_max_columns(values.data(), values.size(), columns, &low, &high);
-        for (std::int32_t c = 0; c < columns && n >= columns; ++c)
-            if (oracle_low[c] <= oracle_high[c]) {
-                EXPECT_TRUE(low[c] == oracle_low[c] && high[c] == oracle_high[c]) << n << " " << c;
-            }
+        for (std::int32_t c = 0; c < columns && n >= columns; ++c)  // columns without a finite sample are not compared
+            EXPECT_TRUE(oracle_low[c] > oracle_high[c] || (low[c] == oracle_low[c] && high[c] == oracle_high[c]))
+                << n << " " << c;
         EXPECT_NEAR(chart_axes_time_of_x(scale, chart_axes_x_of_time(scale, 1.2345)), 1.2345, 1e-12);
         EXPECT_DOUBLE_EQ(chart_axes_duration(scale), n * 0.01);
     }
     EXPECT_EQ(chart_axes_column_of_sample({0, 10, 1.0}, 0) + chart_axes_sample_of_column({5, 0, 1.0}, 0), -2);
 }
 
-// The plots of a chart stack inside the picture, equally high and one
-// above the other, with the time labels under the last; a picture too small
-// for them gets empty plots, never negative ones.
+// The plots of a chart stack inside the picture, equally high and one above the other, with the time labels under the
+// last; a picture too small for them gets empty plots, never negative ones.
 TEST(ChartAxes, LayoutStacksThePlots)
 {
     for (const auto& [w, h, count] : {std::tuple(330, 230, 2), {330, 230, 1}, {900, 600, 2}, {10, 10, 2}, {0, -5, 1}}) {
@@ -380,11 +352,10 @@ TEST(ChartAxes, LayoutStacksThePlots)
         }
         const ChartRect& row = layout.time_labels;
         EXPECT_TRUE(row.y >= below && row.h >= CHART_TEXT_LINE) << w;
-        if (w >= 100 && h >= 100) {
-            EXPECT_TRUE(row.y + row.h <= h && count * layout.panels[0].plot.h > h / 2
-                        && layout.panels[0].plot.x + layout.panels[0].plot.w + CHART_SIDE_MARGIN == w)
-                << w;
-        }
+        const ChartRect& first = layout.panels[0].plot;
+        EXPECT_TRUE(w < 100 || h < 100 ||
+                    (row.y + row.h <= h && count * first.h > h / 2 && first.x + first.w + CHART_SIDE_MARGIN == w))
+            << w;
     }
 }
 

@@ -1,7 +1,5 @@
-// Point inspection: the candidate order, tie rules and locked samples of the
-// search, and the index agreeing with the plain search, over paths and grid
-// copies whose positions come from the camera of the last projection. What a pass draws
-// and writes is checked with the scene.
+// Point inspection: the search's candidate order, ties and locked samples, and the index agreeing with the plain
+// search over paths and grid copies placed by the last projection's camera (a pass: the scene tests).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -17,9 +15,8 @@
 
 namespace {
 
-// A state whose paths and lattice directions are set by hand, under a camera
-// that projects (x, y, z) to the view fractions (x, y): no report is needed
-// for the search itself. Copy n of a path is the path moved by the copy's
+// A state whose paths and lattice directions are set by hand, under a camera that projects (x, y, z) to the view
+// fractions (x, y): no report is needed for the search itself. Copy n of a path is the path moved by the copy's
 // offsets along the directions of each sample (spacing 1).
 struct SearchState {
     GuiState state;
@@ -56,9 +53,8 @@ std::tuple<int, char, bool, int, int, int> fields(const InspectionHit& hit)
     return {hit.hovered, hit.kind, hit.lattice_hit, hit.s, hit.v, hit.h};
 }
 
-// Equally near: the lower index, and left before incisal before right; all
-// paths hidden: no candidate, and the kind of the previous pass stays. The
-// index follows switches and new projections.
+// Equally near: the lower index, and left before incisal before right; all paths hidden: no candidate, and the kind
+// of the previous pass stays. The index follows switches and new projections.
 TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
 {
     SearchState t(4);
@@ -86,17 +82,15 @@ TEST(InspectionSearch, NearestWinsLowerIndexAndEarlierPathOnTies)
     EXPECT_EQ(fields(index.find(&s, 0.42, 0.42, 'l')), std::make_tuple(0, 'l', false, 0, 0, 0));
 }
 
-// A locked sample is the only candidate of each path; points that cannot be
-// projected never win; grid copies compete after the plain paths.
+// A locked sample is the only candidate of each path; points that cannot be projected never win; grid copies compete
+// after the plain paths.
 TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
 {
     SearchState t(8);
     GuiState& s = t.state;
-    for (int k = 0; k < 8; ++k) {
-        s.l_verts[k] = {0.1 * k, 0.0, 0};
-        s.i_verts[k] = {0.1 * k, 0.5, 0};
-        s.r_verts[k] = {0.1 * k, 1.0, 0};
-    }
+    for (int kind = 0; kind < 3; ++kind)  // left at y 0, incisal at 0.5, right at 1
+        for (int k = 0; k < 8; ++k)
+            t.path(kind)[k] = {0.1 * k, 0.5 * kind, 0};
     s.locked_point = 5;
     InspectionIndex index;
     EXPECT_EQ(fields(index.find(&s, 0.0, 0.9, 'l')), std::make_tuple(5, 'r', false, 0, 0, 0));
@@ -108,9 +102,9 @@ TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
     const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     u.state.l_verts = {{nan, nan, nan}, {inf, 0.5, 0}, {0.9, 0.9, 0}};
     u.state.draw_i_vertex = u.state.draw_r_vertex = false;
-    InspectionIndex other;
-    EXPECT_EQ(other.find(&u.state, 0.5, 0.5, 'i').hovered, 2);
-    EXPECT_EQ(inspection_find_linear(&u.state, 0.5, 0.5, 'i').hovered, 2);
+    EXPECT_EQ(std::pair(InspectionIndex().find(&u.state, 0.5, 0.5, 'i').hovered,
+                        inspection_find_linear(&u.state, 0.5, 0.5, 'i').hovered),
+              std::pair(2, 2));
 
     // Grid copies compete after the plain paths and carry their offsets.
     SearchState g(3);
@@ -129,9 +123,8 @@ TEST(InspectionSearch, LockedSamplesUnprojectablePointsAndGridCopies)
     EXPECT_EQ(fields(inspection_find_linear(&g.state, 0.19, 0.15, 'l')), std::make_tuple(2, 'l', false, 0, 0, 0));
 }
 
-// The index must find exactly what the plain search finds: same winner,
-// same ties, over paths and grid copies, with the mouse anywhere, also for
-// candidates closer together than single precision can tell apart.
+// The index must find exactly what the plain search finds: same winner, same ties, over paths and grid copies, with
+// the mouse anywhere, also for candidates closer together than single precision can tell apart.
 TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
 {
     std::mt19937 random(7);
@@ -140,9 +133,8 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
     for (int round = 0; round < 30; ++round) {
         SearchState t(400);
         GuiState& s = t.state;
-        s.draw_extrapolation_l = round % 2 == 0;
-        s.draw_extrapolation_r = round % 3 == 0;
-        s.draw_i_vertex = round % 5 != 0;
+        std::tie(s.draw_extrapolation_l, s.draw_extrapolation_r, s.draw_i_vertex) =
+            std::tuple(round % 2 == 0, round % 3 == 0, round % 5 != 0);
         t.grid(round % 3, 1, round % 2);
         // Coarse coordinates make many exact ties between candidates.
         auto point = [&] {
@@ -172,8 +164,7 @@ TEST(InspectionSearch, IndexAgreesWithThePlainSearch)
             p = {0.5 + step(random) * 1e-11, 0.25 + step(random) * 1e-11, 0};
     t.changed();
     InspectionIndex index;
-    for (int q = 0; q <= 50; ++q) {
-        // The last query is far away.
+    for (int q = 0; q <= 50; ++q) {  // the last query far away
         const double mx = q < 50 ? 0.5 + step(random) * 1e-11 : 3.0, my = q < 50 ? 0.25 + step(random) * 1e-11 : -2.0;
         EXPECT_EQ(fields(index.find(&s, mx, my, 'l')), fields(inspection_find_linear(&s, mx, my, 'l')));
     }

@@ -1,5 +1,4 @@
-// The main loop: start-up, passes, user events, shutdown and the animation
-// clock.
+// The main loop: start-up, passes, user events, shutdown and the animation clock.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -27,14 +26,12 @@ std::unique_ptr<EmgReport> report_with_samples(int n)
 
 TEST(AnimationClock, AdvancesWrapsAndHolds)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
     const struct {
         const char* what;
         bool looping, paused;
-        double position;
-        double rate;       // data_speed; speed_multiplier is 1
-        std::uint32_t ms;  // last frame time
+        double position, rate;  // rate: data_speed, with speed_multiplier 1
+        std::uint32_t ms;       // last frame time
         double expected;
     } cases[] = {
         {"a step of 1.2 past the end wraps", true, false, 99.5, 0.12, 100, 99.5 + 1.2 - 100},
@@ -52,11 +49,8 @@ TEST(AnimationClock, AdvancesWrapsAndHolds)
     for (const auto& c : cases) {
         GuiState state;
         state.report = report_with_samples(100);
-        state.looping = c.looping;
-        state.paused = c.paused;
-        state.animation_position = c.position;
-        state.data_speed = c.rate;
-        state.speed_multiplier = 1.0;
+        std::tie(state.looping, state.paused, state.animation_position, state.data_speed, state.speed_multiplier) =
+            std::tuple(c.looping, c.paused, c.position, c.rate, 1.0);
         zelto_advance_animation_clock(&state, c.ms);
         EXPECT_DOUBLE_EQ(state.animation_position, c.expected) << c.what;
     }
@@ -83,12 +77,11 @@ protected:
     ZeltoLoop loop_;
 };
 
-// Start-up prints the versions and opens the window; passes draw; user events
-// switch picking; a quit event ends the loop and the shutdown prints times.
+// Start-up prints the versions and opens the window; passes draw; user events switch picking; a quit event ends the
+// loop and the shutdown prints times.
 TEST_F(MainLoop, StartPassesAndShutdown)
 {
-    // A pass shorter than 10 ms waits for the rest and counts 10 ms; a longer
-    // one counts as it is.
+    // A pass shorter than 10 ms waits for the rest and counts 10 ms; a longer one counts as it is.
     const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> timings[] = {
         {3, 10, 7}, {0, 10, 10}, {10, 10, 0}, {25, 25, 0}};  // elapsed, counted, delay
     for (const auto& [elapsed, counted, delay] : timings) {
@@ -103,45 +96,36 @@ TEST_F(MainLoop, StartPassesAndShutdown)
     zelto_test::keep_loaded_libraries_mapped();
     SDL_version v;
     SDL_GetVersion(&v);
-    EXPECT_EQ(out, "Running SDL Version " + std::to_string(v.major) + "." + std::to_string(v.minor) + "." +
-                       std::to_string(v.patch) + "\nRunning SDL TTF Version " +
-                       std::to_string(SDL_TTF_MAJOR_VERSION) + "." + std::to_string(SDL_TTF_MINOR_VERSION) + "." +
-                       std::to_string(SDL_TTF_PATCHLEVEL) + "\n");
+    EXPECT_EQ(out, string_format("Running SDL Version %d.%d.%d\nRunning SDL TTF Version %d.%d.%d\n", v.major, v.minor,
+                                 v.patch, SDL_TTF_MAJOR_VERSION, SDL_TTF_MINOR_VERSION, SDL_TTF_PATCHLEVEL));
     ASSERT_NE(gui_state, nullptr);
     EXPECT_TRUE(gui_state == loop_.gui.get() && gui_state->font == loop_.font.get());
     EXPECT_NE(zelto_user_event_type, 0xFFFFFFFFu);
-    EXPECT_EQ(std::tuple(gui_state->window_width, gui_state->window_height), std::tuple(1100, 750));
-    EXPECT_STREQ(SDL_GetWindowTitle(loop_.window.get()), "Zelto");
+    const std::string title = SDL_GetWindowTitle(loop_.window.get());
+    EXPECT_EQ(std::tuple(gui_state->window_width, gui_state->window_height, title), std::tuple(1100, 750, "Zelto"));
 
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(zelto_pass(&loop_));
-    EXPECT_EQ(loop_.frames, 3u);
 
-    push_SDL_user_event(USER_EVENT_POINT_PICKING_OFF, nullptr, nullptr);
-    ASSERT_TRUE(zelto_pass(&loop_));
-    EXPECT_FALSE(loop_.picking_enabled);
-    push_SDL_user_event(USER_EVENT_POINT_PICKING_ON, nullptr, nullptr);
-    ASSERT_TRUE(zelto_pass(&loop_));
-    EXPECT_TRUE(loop_.picking_enabled);
-    // Codes the loop does not know still have their data released (the leak
-    // checker of the sanitizer build fails this test otherwise).
+    for (const auto& [code, on] : {std::pair(USER_EVENT_POINT_PICKING_OFF, false), {USER_EVENT_POINT_PICKING_ON, true}}) {
+        push_SDL_user_event(code, nullptr, nullptr);
+        ASSERT_TRUE(zelto_pass(&loop_));
+        EXPECT_EQ(loop_.picking_enabled, on);
+    }
+    // Unknown codes still have their data released (else the sanitizer build's leak checker fails).
     push_SDL_user_event(7, std::malloc(64), std::malloc(16));
     push_SDL_user_event(-3, std::malloc(8), nullptr);
     ASSERT_TRUE(zelto_pass(&loop_));
 
-    SDL_Event quit;
-    quit.type = SDL_QUIT;
+    SDL_Event quit{.type = SDL_QUIT};
     SDL_PushEvent(&quit);
     EXPECT_FALSE(zelto_pass(&loop_));
-    EXPECT_EQ(loop_.frames, 7u);
+    EXPECT_EQ(loop_.frames, 7u);  // counted from the start: 3 plain passes, 3 with user events, the quit
     const std::uint32_t total = loop_.total_time;
     int status = -1;
     const std::string end = zelto_test::capture_stdout([&] { status = zelto_shutdown(&loop_); });
     EXPECT_EQ(status, 0);
-    char expected[128];
-    std::snprintf(expected, sizeof expected, "total time %ldms\navg frame time %lfms\n", static_cast<long>(total),
-                  total / 7.0);
-    EXPECT_EQ(end, expected);
+    EXPECT_EQ(end, string_format("total time %ldms\navg frame time %lfms\n", static_cast<long>(total), total / 7.0));
     EXPECT_EQ(gui_state, nullptr);
 }
 

@@ -1,5 +1,4 @@
-// The jaw vertex pipeline: separation, grid copies that move with the jaw,
-// projection through the camera, fitting.
+// The jaw vertex pipeline: separation, grid copies that move with the jaw, projection through the camera, fitting.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,8 +14,8 @@ namespace {
 
 using zelto_test::expect_near;
 
-// A GUI state with the default settings, the start camera (a viewport record
-// without a texture) and, once loaded, a report of one exercise.
+// A GUI state with the default settings, the start camera (a viewport record without a texture) and, once loaded, a
+// report of one exercise.
 class Pipeline : public ::testing::Test {
 protected:
     void SetUp() override
@@ -30,26 +29,20 @@ protected:
     }
     void TearDown() override { gui_state = nullptr; }
 
-    // `samples` frames of a jaw that glides forward by `glide` mm per sample
-    // and opens by `degrees` per sample about the intercondylar axis.
+    // `samples` frames of a jaw that glides forward by `glide` mm per sample and opens by `degrees` per sample about
+    // the intercondylar axis.
     void load_motion(int samples, double glide, double degrees)
     {
         auto report = std::make_unique<EmgReport>();
-        report->calibration_left = {-50, 0, 0};
-        report->calibration_incisal = {0, -40, 90};
-        report->calibration_right = {50, 0, 0};
-        EmgExercise e;
+        std::tie(report->calibration_left, report->calibration_incisal, report->calibration_right) =
+            std::tuple(Vector3{-50, 0, 0}, Vector3{0, -40, 90}, Vector3{50, 0, 0});
+        EmgExercise& e = report->exercises.emplace_back();
         for (int t = 0; t < samples; ++t) {
-            const double a = degrees * t * std::numbers::pi / 180.0;
-            EmgDataPoint p{};
-            p.left = {-50, 0, glide * t};
-            p.right = {50, 0, glide * t};
-            p.incisal = {0, -40 * std::cos(a) - 90 * std::sin(a), 90 * std::cos(a) - 40 * std::sin(a) + glide * t};
-            e.data.push_back(p);
+            const double a = degrees * t * std::numbers::pi / 180.0, z = glide * t;
+            const Vector3 incisal{0, -40 * std::cos(a) - 90 * std::sin(a), 90 * std::cos(a) - 40 * std::sin(a) + z};
+            e.data.push_back({{-50, 0, z}, incisal, {50, 0, z}, 0, 0, 0, 0, 0});
         }
-        e.data_length = samples;
-        report->exercises.push_back(std::move(e));
-        report->exercises_number = 1;
+        std::tie(e.data_length, report->exercises_number) = std::tuple(samples, 1);
         gui_state->report = std::move(report);
         gui_build_seperate_jaw_vertices();
     }
@@ -58,9 +51,8 @@ protected:
     InteractableViewport3d viewport_;
 };
 
-// Without a report or a valid selection nothing is built (a report without
-// exercises is the report loading tests'); the single copy of a loaded
-// exercise is its paths, projected through the camera.
+// Without a report or a valid selection nothing is built (a report without exercises is the report loading tests');
+// the single copy of a loaded exercise is its paths, projected through the camera.
 TEST_F(Pipeline, SeparationAndProjectionOfTheSingleCopy)
 {
     gui_build_seperate_jaw_vertices();
@@ -76,8 +68,7 @@ TEST_F(Pipeline, SeparationAndProjectionOfTheSingleCopy)
     ASSERT_EQ(gui_state->verts_number, 5);
     const EmgExercise& e = gui_state->report->exercises[0];
     gui_build_extrapolated_and_projected_jaw_vertices();
-    ASSERT_EQ(std::make_pair(gui_state->extrapolations_number, gui_state->extrapolated_verts_number),
-              std::make_pair(1, 5));
+    ASSERT_EQ(std::pair(gui_state->extrapolations_number, gui_state->extrapolated_verts_number), std::pair(1, 5));
     const Matrix4 m = camera_model_view_matrix(interactable_viewport3d_camera_view(&viewport_));
     for (int t = 0; t < 5; ++t) {
         expect_near(gui_state->l_verts[t], e.data[t].left, 0);
@@ -94,14 +85,15 @@ TEST_F(Pipeline, SeparationAndProjectionOfTheSingleCopy)
 TEST_F(Pipeline, GridCopiesStartAlongTheWorldAxesAndTurnWithTheJaw)
 {
     load_motion(10, 0.5, 3.0);
-    gui_state->extrapolation_x_amount = 1;
-    gui_state->extrapolation_y_amount = 1;
+    gui_state->extrapolation_x_amount = gui_state->extrapolation_y_amount = 1;
     gui_state->extrapolation_distance = 10.0;
     gui_build_extrapolated_and_projected_jaw_vertices();
     ASSERT_EQ(gui_state->extrapolations_number, 9);
     std::vector<std::vector<Vector3>> copies(9);
     for (int k = 0; k < 9; ++k)
         gui_extrapolated_path(gui_state, GUI_KIND_LEFT, k, &copies[static_cast<std::size_t>(k)]);
+    for (const auto& copy : copies)
+        ASSERT_EQ(copy.size(), 10u);
     for (int t = 0; t < 10; ++t)
         expect_near(copies[4][t], gui_state->l_verts[t], 1e-12);  // the central copy is the path
     // At sample 0 the offsets lie along the world axes.
@@ -112,16 +104,14 @@ TEST_F(Pipeline, GridCopiesStartAlongTheWorldAxesAndTurnWithTheJaw)
     const Vector3 up = copies[lattice_node_index(0, 1, 0, 1, 1, 0)][9];
     EXPECT_NEAR(algebra_vector_vector_distance(&up, &gui_state->l_verts[9]), 10.0, 1e-9);
     EXPECT_GT(std::fabs(up.z - gui_state->l_verts[9].z), 1.0) << "the vertical offset turned with the opening";
-    for (const auto& copy : copies)
-        EXPECT_EQ(copy.size(), 10u);
 
-    // Projecting only follows the camera; after the amounts changed without
-    // a rebuild it rebuilds rather than read copies of the wrong shape.
+    // Projecting only follows the camera; after the amounts changed without a rebuild it rebuilds rather than read
+    // copies of the wrong shape.
     const Vector3 before = gui_projected_vertex(gui_state, GUI_KIND_INCISAL, -1, 2);
     viewport_.camera_x += 0.25;
     gui_build_projected_jaw_vertices();
-    EXPECT_NE(gui_projected_vertex(gui_state, GUI_KIND_INCISAL, -1, 2).x, before.x);
-    EXPECT_EQ(gui_projected_vertex(gui_state, GUI_KIND_INCISAL, -1, 2).y, before.y);
+    const Vector3 after = gui_projected_vertex(gui_state, GUI_KIND_INCISAL, -1, 2);
+    EXPECT_TRUE(after.x != before.x && after.y == before.y);
     gui_state->extrapolation_x_amount = 2;
     gui_build_projected_jaw_vertices();
     EXPECT_EQ(gui_state->extrapolations_number, 15);
@@ -149,15 +139,13 @@ TEST_F(Pipeline, FitCentresAndZoomsOnWhatIsShown)
     viewport_.camera_x = 0.5;
     gui_fit_display_to_verts();
     EXPECT_EQ(viewport_.camera_x, 0.5);
-    gui_state->draw_axis = true;
-    viewport_.perspective = 1;
+    std::tie(gui_state->draw_axis, viewport_.perspective) = std::tuple(true, 1);
     zelto_test::capture_stdout([] { gui_fit_display_to_verts(); });
     EXPECT_EQ(viewport_.camera_z, zoom);
 }
 
-// The limit follows the machine: half of its memory. Amounts that do not fit
-// the exercise fall back to no grid when built (typed and preset amounts
-// are refused by the callback and preset tests).
+// The limit follows the machine: half of its memory. Amounts that do not fit the exercise fall back to no grid when
+// built (typed and preset amounts are refused by the callback and preset tests).
 TEST_F(Pipeline, GridsTooLargeAreRefused)
 {
     EXPECT_EQ(gui_state->extrapolation_memory_limit >> 20, SDL_GetSystemRAM() / 2);

@@ -1,6 +1,5 @@
-// The program started on a report: the scene of the current sample, the
-// inspection's highlight and text, the kept layer, dropped files and the BMP
-// screenshot.
+// The program started on a report: the scene of the current sample, the inspection's highlight and text, the kept
+// layer, dropped files and the BMP screenshot.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,8 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A report whose first sample sits exactly on the calibration and whose jaw
-// then opens by 0.4 degrees per sample about the intercondylar axis (x).
+// A report whose first sample sits exactly on the calibration and whose jaw then opens by 0.4 degrees per sample
+// about the intercondylar axis (x).
 std::string opening_report(int samples)
 {
     std::string text = "Exercises\n#\tName\tStart\tLength\n1\tOpening\t0\t1.0\n2\tStill\t0\t1.0\n}\n"
@@ -58,8 +57,7 @@ protected:
         if (loop_.gui != nullptr)
             zelto_test::capture_stdout([&] { zelto_shutdown(&loop_); });
     }
-    // How many pixels of the 5 x 5 square around a projected position (the
-    // size of a drawn point) have the colour.
+    // How many pixels of the 5 x 5 square around a projected position (the size of a drawn point) have the colour.
     int pixels_of_color_around(const Vector3& fraction, const Color& color) const
     {
         const int side = state_->window_height;
@@ -108,49 +106,38 @@ protected:
     GuiState* state_ = nullptr;
 };
 
-TEST_F(Scene, CurrentPointsAppearInTheirColoursAndThePositionIsHeldInside)
+// The current points appear in their colours, the position held inside the exercise. The hovered sample is
+// highlighted white and named with its rotation and translation; a grid copy names its offsets and greys the others.
+TEST_F(Scene, CurrentPointsAndTheInspectionOfTheHoveredPoint)
 {
     start(opening_report(50));
     ASSERT_NE(state_->report, nullptr);
     gui_state_load_preset(0);  // all three points, lines, cube, axes
-    state_->paused = true;
-    state_->animation_position = 20.0;
-    loop_.picking_enabled = false;
+    std::tie(state_->paused, state_->animation_position, loop_.picking_enabled) = std::tuple(true, 20.0, false);
     zelto_draw_frame(&loop_);
     const EmgDataPoint& sample = state_->report->exercises[0].data[20];
-    EXPECT_GE(pixels_of_color_around(project(sample.left), c_red), 15);
-    EXPECT_GE(pixels_of_color_around(project(sample.incisal), c_blue), 15);
-    EXPECT_GE(pixels_of_color_around(project(sample.right), c_green), 15);
+    for (const auto& [point, color] : {std::pair(sample.left, c_red), {sample.incisal, c_blue}, {sample.right, c_green}})
+        EXPECT_GE(pixels_of_color_around(project(point), color), 15);
     EXPECT_EQ(pixels_of_color_around({0.02, 0.97, 0}, c_black), 25);  // the 3D area around them
-
     for (double position : {-3.5, 1e9, std::nan("")}) {
         state_->animation_position = position;
         zelto_draw_frame(&loop_);
-        EXPECT_GE(scene_current_sample(state_), 0);
-        EXPECT_LE(scene_current_sample(state_), 49);
+        EXPECT_TRUE(scene_current_sample(state_) >= 0 && scene_current_sample(state_) <= 49) << position;
     }
-}
 
-// The hovered sample is highlighted white and named with its rotation and
-// translation; a grid copy names its offsets and greys the other copies.
-TEST_F(Scene, InspectionHighlightsAndDescribesTheHoveredPoint)
-{
-    start(opening_report(50));
-    gui_state_load_preset(0);
-    state_->paused = true;
+    std::tie(state_->animation_position, loop_.picking_enabled) = std::tuple(0.0, true);
     zelto_draw_frame(&loop_);
     const Vector3 target = project(state_->i_verts[30]);
     inspect_at(target);
-    EXPECT_EQ(loop_.hovered_point, 30);
-    EXPECT_EQ(loop_.hovered_kind, 'i');
+    EXPECT_EQ(std::pair(loop_.hovered_point, loop_.hovered_kind), std::pair(30, 'i'));
     const double translation =
         algebra_vector_vector_distance(&state_->report->calibration_incisal, &state_->i_verts[30]);
     EXPECT_EQ(state_->point_info_text->text,
               string_format("Incisal Point #30, Rotation: %.2lf\xC2\xB0, Translation: %.2lfmm",
                             state_->report->exercises[0].data[30].open, translation));
     EXPECT_GE(pixels_of_color_around(target, c_white), 20);
-    // Space locks the hovered point with the pointer over the view, not over
-    // the panel, and not while a field is being edited: then it is typed.
+    // Space locks the hovered point with the pointer over the view, not over the panel, and not while a field is
+    // being edited: then it is typed.
     auto space_at = [&](int x) {
         SDL_WarpMouseInWindow(loop_.window.get(), x, 300);
         for (SDL_Event event : {zelto_test::key_event(SDL_KEYDOWN, SDLK_SPACE), zelto_test::text_input_event(" ")})
@@ -180,8 +167,7 @@ TEST_F(Scene, InspectionHighlightsAndDescribesTheHoveredPoint)
     EXPECT_EQ(state_->point_info_text->text, "[Point Info Display]");
 
     state_->draw_i_vertex = state_->draw_extrapolation_i = true;
-    state_->extrapolation_x_amount = 1;
-    state_->extrapolation_distance = 10.0;
+    std::tie(state_->extrapolation_x_amount, state_->extrapolation_distance) = std::tuple(1, 10.0);
     gui_build_extrapolated_and_projected_jaw_vertices();
     zelto_draw_frame(&loop_);
     inspect_at(project(gui_extrapolated_vertex(state_, GUI_KIND_INCISAL, lattice_node_index(-1, 0, 0, 1, 0, 0), 10)));
@@ -189,13 +175,13 @@ TEST_F(Scene, InspectionHighlightsAndDescribesTheHoveredPoint)
     EXPECT_EQ(state_->point_info_text->text.rfind("[S-1][V+0][H+0] Incisal Point #10, Rotation: ", 0), 0u)
         << state_->point_info_text->text;
     for (int s : {0, 1}) {
-        const Vector3 other = project(gui_extrapolated_vertex(state_, GUI_KIND_INCISAL, lattice_node_index(s, 0, 0, 1, 0, 0), 10));
-        EXPECT_GE(pixels_of_color_around(other, c_gray), 20) << s;
+        const Vector3 other = gui_extrapolated_vertex(state_, GUI_KIND_INCISAL, lattice_node_index(s, 0, 0, 1, 0, 0), 10);
+        EXPECT_GE(pixels_of_color_around(project(other), c_gray), 20) << s;
     }
 }
 
-// The kept layer of whole paths and calibration points gives exactly the
-// picture of drawing every step in order, whatever is shown.
+// The kept layer of whole paths and calibration points gives exactly the picture of drawing every step in order,
+// whatever is shown.
 TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
 {
     start(opening_report(200));
@@ -203,24 +189,19 @@ TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
         zelto_draw_frame(&loop_);
         return read_view();
     };
-    const struct {
-        int preset;
-        double position;
-        bool grid_everywhere;
-    } cases[] = {{0, 10, false}, {1, 0, false}, {1, 57, false}, {3, 120, false}, {5, 199, false}, {0, 33, true}};
+    const struct { int preset; double position; bool grid_everywhere; } cases[] = {
+        {0, 10, false}, {1, 0, false}, {1, 57, false}, {3, 120, false}, {5, 199, false}, {0, 33, true}};
     for (const auto& c : cases) {
         gui_state_load_preset(c.preset);
         state_->draw_all_exercise_verts = state_->draw_callibration = state_->draw_lr_edge = true;
         if (c.grid_everywhere) {
-            state_->draw_l_vertex = state_->draw_i_vertex = state_->draw_r_vertex = true;
+            state_->draw_l_vertex = state_->draw_i_vertex = state_->draw_r_vertex = state_->draw_spokes = true;
             state_->draw_extrapolation_l = state_->draw_extrapolation_i = state_->draw_extrapolation_r = true;
-            state_->draw_spokes = true;
             state_->extrapolation_x_amount = state_->extrapolation_y_amount = state_->extrapolation_z_amount = 1;
             gui_build_extrapolated_and_projected_jaw_vertices();
         }
-        state_->paused = true;
-        state_->animation_position = c.position;
-        loop_.layer_cache_enabled = false;
+        std::tie(state_->paused, state_->animation_position, loop_.layer_cache_enabled) =
+            std::tuple(true, c.position, false);
         const std::vector<std::uint8_t> direct = frame();
         loop_.layer_cache_enabled = true;
         frame();  // the layer is kept once it stayed the same for two passes
@@ -229,16 +210,13 @@ TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
     }
 }
 
-// The paths drawn at their level of detail look as when drawn sample by
-// sample: of a generated recording that goes over the same places again and
-// again, under one pixel in two hundred differs, and every differing pixel
-// has its colour within a pixel in the other picture.
+// The paths drawn at their level of detail look as when drawn sample by sample: of a generated recording that goes
+// over the same places again and again, under one pixel in two hundred differs, and every differing pixel has its
+// colour within a pixel in the other picture.
 TEST_F(Scene, LevelsOfDetailKeepThePicture)
 {
     ReportGeneratorOptions options;
-    options.duration = 120;  // 12 000 samples, thirty openings
-    options.exercises = 1;
-    zelto_test::write_file(directory_.path() / "long.tsv", "");
+    std::tie(options.duration, options.exercises) = std::tuple(120.0, 1);  // 12 000 samples, thirty openings
     ASSERT_TRUE(report_generator_write_file((directory_.path() / "long.tsv").c_str(), options));
     start(zelto_test::read_file(directory_.path() / "long.tsv"));
     auto frame = [&](double cell_pixels) {
@@ -268,11 +246,9 @@ TEST_F(Scene, LevelsOfDetailKeepThePicture)
     }
 }
 
-// The SVG export in perspective draws only what the screen shows. The
-// camera sits between the condyles and the incisal point, so the near plane
-// cuts the lines between them and the incisal path and grid lie behind it.
-// Every line of the drawing (sampled every few pixels), every path point and
-// every circle lies on something drawn on the screen.
+// The SVG export in perspective draws only what the screen shows. The camera sits between the condyles and the
+// incisal point, so the near plane cuts the lines between them and the incisal path and grid lie behind it. Every
+// line of the drawing (sampled every few pixels), path point and circle lies on something drawn on the screen.
 TEST_F(Scene, PerspectiveSvgLiesOnWhatTheScreenDraws)
 {
     start(opening_report(50));
@@ -325,23 +301,9 @@ TEST_F(Scene, PerspectiveSvgLiesOnWhatTheScreenDraws)
     EXPECT_LE(dark, checked / 100) << "of " << checked << " places of the drawing";
 }
 
-// A dropped file is shown in the path field and loaded, also when it is no
-// report (what it loads is the reliability suites' concern).
-TEST_F(Scene, DroppedFileIsShownAndLoaded)
-{
-    start(opening_report(10));
-    for (const std::string& path : {(directory_.path() / "report.tsv").string(), std::string("/no/such/file")}) {
-        SDL_Event drop{};
-        drop.type = SDL_DROPFILE;
-        drop.drop.file = SDL_strdup(path.c_str());
-        SDL_PushEvent(&drop);
-        zelto_test::capture_stdout([&] { pass_events(); });
-        EXPECT_EQ(std::pair(state_->report_path_input->text, state_->report != nullptr), std::pair(path, path[1] != 'n'));
-    }
-}
-
-// The BMP file is the view of the frame the pass swapped, top row first.
-TEST_F(Scene, BmpScreenshotIsTheDrawnView)
+// The BMP file is the view of the frame the pass swapped, top row first. A dropped file is shown in the path field
+// and loaded, also when it is no report (what it loads is the reliability suites' concern).
+TEST_F(Scene, BmpScreenshotIsTheDrawnViewAndDroppedFilesLoad)
 {
     start(opening_report(50));
     state_->screenshot_file_type = 0;
@@ -356,8 +318,7 @@ TEST_F(Scene, BmpScreenshotIsTheDrawnView)
     EXPECT_TRUE(name.size() == 34 && name.starts_with("screenshot_") && name.ends_with(".bmp")) << name;
 
     const SurfacePtr bmp(SDL_LoadBMP(files[0].c_str()));
-    ASSERT_NE(bmp, nullptr);
-    ASSERT_EQ(std::make_pair(bmp->w, bmp->h), std::make_pair(750, 750));
+    ASSERT_TRUE(bmp != nullptr && bmp->w == 750 && bmp->h == 750);
     const SurfacePtr rgba(SDL_ConvertSurfaceFormat(bmp.get(), SDL_PIXELFORMAT_ABGR8888, 0));
     glReadBuffer(GL_FRONT);
     const std::vector<std::uint8_t> screen = read_view();
@@ -371,6 +332,14 @@ TEST_F(Scene, BmpScreenshotIsTheDrawnView)
                 differing += file_row[x * 4 + c] != screen_row[x * 4 + c];
     }
     EXPECT_EQ(differing, 0);
+
+    for (const std::string& path : {(directory_.path() / "report.tsv").string(), std::string("/no/such/file")}) {
+        SDL_Event drop{.type = SDL_DROPFILE};
+        drop.drop.file = SDL_strdup(path.c_str());
+        SDL_PushEvent(&drop);
+        zelto_test::capture_stdout([&] { pass_events(); });
+        EXPECT_EQ(std::pair(state_->report_path_input->text, state_->report != nullptr), std::pair(path, path[1] != 'n'));
+    }
 }
 
 }  // namespace
