@@ -129,6 +129,25 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
               "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"150.00,25.00 0.00,100.00 \"/>\n</g>\n\n");
 }
 
+// In perspective, points behind the near plane or without coordinates are left out, and paths are cut at the plane.
+TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
+{
+    InteractableViewport3d viewport;  // 5 units back, looking along -y: (x, y, z) is seen as (x, -z, y)
+    flat_viewport(&viewport);
+    std::tie(viewport.perspective, viewport.camera_z, viewport.pitch) = std::tuple(1, -5.0, 90.0);
+    const Vector3 points[5] = {{0, 0, 0}, {1, 5, 0}, {nan, 0, 0}, {0, 0, -inf}, {1, 0, 0}};
+    EXPECT_EQ(svg_text([&](SvgSink& f) { svg_writer_draw_vertices(f, 0, &viewport, points, 5, &c_black); }),
+              "<g fill=\"#000000\">\n\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n"
+              "\t<circle cx=\"60.00%\" cy=\"50.00%\" r=\"2\"/>\n</g>\n\n");
+    // A path coming in front, leaving and coming back is cut where it passes the plane (x = 1 at x / 0.1, 550 %).
+    const Vector3 in_and_out[4] = {{1, 10, 0}, points[4], points[1], points[0]};
+    EXPECT_EQ(svg_text([&](SvgSink& f) {
+                  svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, in_and_out, 4, nullptr, 0, nullptr);
+              }),
+              "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"550.00,50.00 60.00,50.00 550.00,50.00 \"/>\n"
+              "\t<polyline points=\"540.00,50.00 50.00,50.00 \"/>\n</g>\n\n");
+}
+
 // Points are formatted as printf formats them; long text is written whole.
 TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
 {
