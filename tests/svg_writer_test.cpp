@@ -129,23 +129,50 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
               "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"150.00,25.00 0.00,100.00 \"/>\n</g>\n\n");
 }
 
-// In perspective, points behind the near plane or without coordinates are left out, and paths are cut at the plane.
+// In perspective the drawing keeps what the screen keeps: what lies on or in front of the near plane. A line or path
+// passing the plane is cut there (x = 1 cuts at x / 0.1, 550 %); points behind it, the camera's own plane (w = 0) and
+// points without coordinates are left out.
 TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
 {
-    InteractableViewport3d viewport;  // 5 units back, looking along -y: (x, y, z) is seen as (x, -z, y)
+    // Perspective camera 5 units back, pitched so that it looks along -y: (x, y, z) is seen as (x, -z, y).
+    InteractableViewport3d viewport;
     flat_viewport(&viewport);
     std::tie(viewport.perspective, viewport.camera_z, viewport.pitch) = std::tuple(1, -5.0, 90.0);
-    const Vector3 points[5] = {{0, 0, 0}, {1, 5, 0}, {nan, 0, 0}, {0, 0, -inf}, {1, 0, 0}};
-    EXPECT_EQ(svg_text([&](SvgSink& f) { svg_writer_draw_vertices(f, 0, &viewport, points, 5, &c_black); }),
-              "<g fill=\"#000000\">\n\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n"
-              "\t<circle cx=\"60.00%\" cy=\"50.00%\" r=\"2\"/>\n</g>\n\n");
-    // A path coming in front, leaving and coming back is cut where it passes the plane (x = 1 at x / 0.1, 550 %).
-    const Vector3 in_and_out[4] = {{1, 10, 0}, points[4], points[1], points[0]};
-    EXPECT_EQ(svg_text([&](SvgSink& f) {
-                  svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, in_and_out, 4, nullptr, 0, nullptr);
-              }),
-              "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"550.00,50.00 60.00,50.00 550.00,50.00 \"/>\n"
-              "\t<polyline points=\"540.00,50.00 50.00,50.00 \"/>\n</g>\n\n");
+    const Vector3 points[6] = {{0, 0, 0}, {1, 5, 0}, {nan, 0, 0}, {0, 0, -inf}, {1, 0, 0}, {1, 10, 0}};
+    const std::int32_t edges[] = {0, 1, 2, 4, 0, 3, 0, 4, 4, 5, 5, 1};
+    const std::int32_t switches[] = {3};
+    const Vector3 in_and_out[4] = {points[5], points[4], points[1], points[0]};
+    expect_texts({
+        {"vertices", [&](SvgSink& f) { svg_writer_draw_vertices(f, 0, &viewport, points, 6, &c_black); },
+         "<g fill=\"#000000\">\n\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n"
+         "\t<circle cx=\"60.00%\" cy=\"50.00%\" r=\"2\"/>\n</g>\n\n"},
+        {"edges", [&](SvgSink& f) { svg_writer_draw_edges(f, 0, &viewport, points, 6, edges, 6, &c_black); },
+         "<g stroke=\"#000000\">\n\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"540.00%\" y2=\"50.00%\"/>\n"
+         "\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"60.00%\" y2=\"50.00%\"/>\n"
+         "\t<line x1=\"60.00%\" y1=\"50.00%\" x2=\"550.00%\" y2=\"50.00%\"/>\n</g>\n\n"},
+        {"path",
+         [&](SvgSink& f) {
+             svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, points, 6, switches, 1, &c_black);
+         },
+         "<g stroke=\"#000000\" fill=\"none\">\n\t<polyline points=\"50.00,50.00 540.00,50.00 \"/>\n"
+         "\t<polyline stroke-dasharray=\"1%,1%\" points=\"60.00,50.00 550.00,50.00 \"/>\n</g>\n\n"},
+        {"path coming in front, leaving and coming back",
+         [&](SvgSink& f) {
+             svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, in_and_out, 4, nullptr, 0, nullptr);
+         },
+         "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"550.00,50.00 60.00,50.00 550.00,50.00 \"/>\n"
+         "\t<polyline points=\"540.00,50.00 50.00,50.00 \"/>\n</g>\n\n"},
+    });
+
+    // A viewport of no size gives no place to anything either.
+    flat_viewport(&viewport, 0, 0);
+    const std::string text = svg_text([&](SvgSink& f) {
+        svg_writer_draw_vertices(f, 0, &viewport, points, 2, nullptr);
+        svg_writer_draw_edges(f, 0, &viewport, points, 2, edges, 1, nullptr);
+        svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, points, 2, nullptr, 0, nullptr);
+    });
+    for (const char* non_number : {"nan", "inf", "NAN", "INF"})
+        EXPECT_EQ(text.find(non_number), std::string::npos) << text;
 }
 
 // Points are formatted as printf formats them; long text is written whole.
