@@ -26,7 +26,7 @@ std::unique_ptr<EmgReport> report_with_samples(int n)
 
 TEST(AnimationClock, AdvancesWrapsAndHolds)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct {
         const char* what;
         bool looping, paused;
@@ -42,7 +42,6 @@ TEST(AnimationClock, AdvancesWrapsAndHolds)
         {"a negative rate wraps backwards when looping", true, false, 0.5, -1.0, 10, 99.5},
         {"a negative rate stops at the start otherwise", false, false, 0.5, -1.0, 10, 0.0},
         {"a rate that is not a number does not move", true, false, 7.0, nan, 10, 7.0},
-        {"an infinite rate does not move", false, false, 7.0, inf, 10, 7.0},
         {"a position that is not a number restarts", true, false, nan, 1.0, 10, 1.0},
         {"a position far beyond the end is brought back", true, false, 1e6 + 0.5, 0.0, 10, 0.5},
     };

@@ -106,8 +106,7 @@ class ReportTest : public testing::Test {
     zelto_test::TempWorkingDirectory directory_;
 };
 
-// Generated reports (with the optional columns and CRLF line ends too) and the demo report load silently with every
-// exercise and sample.
+// Generated reports (with the optional columns and CRLF line ends too) load silently with every exercise and sample.
 TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
 {
     for (const bool optional : {false, true}) {
@@ -133,10 +132,6 @@ TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
             EXPECT_NEAR(optional ? s.channel2 : last.channel2, last.channel2, 0.00005 + 1e-9);
         }
     }
-    const Loaded demo = load_path((zelto_test::source_dir() / "examples" / "demo_report.tsv").string());
-    EXPECT_TRUE(demo.silent() && demo.report->exercises_number >= 4 && demo.report->has_rotation_data &&
-                demo.report->has_emg_data)
-        << demo.output;
 }
 
 // Malformed entries and values out of range are tabled with their rules below.
@@ -322,7 +317,6 @@ TEST_F(ReportTest, HeaderColumnsMatchByPosition)
 {
     const std::string positions = header_positions, angles = "\tOpen,deg\tLat.Right,deg\tClockwise,deg";
     const struct { const char* name; std::string header; int messages; bool rotation, emg; } cases[] = {
-        {"ten columns", positions, 0, false, false},
         {"fewer than ten", "Time,ms\tRight.x,mm\tRight.y,mm", 0, false, false},
         {"infraorbital, each position on its own",
          "Time,ms\tRight.x,mm\tRight.y,mm\tRight.z,mm\tLeft.x,mm\tLeft.y,mm\tLeft.z,mm"
@@ -334,7 +328,6 @@ TEST_F(ReportTest, HeaderColumnsMatchByPosition)
         {"tab before the line feed adds an empty tenth field", positions.substr(0, positions.size() - 12), 1,
          false, false},
         {"angles", positions + angles, 0, true, false},
-        {"angles and channels", positions + angles + "\tChannel1,mV\tChannel2,mV", 0, true, true},
         {"unknown optional fields are passed over",
          positions + "\tOpen,deg\tPitch\tLat.Right,deg\tClockwise,deg\tX\tChannel1,mV\tChannel2,mV", 0, true, true},
         {"angles out of order", positions + "\tLat.Right,deg\tOpen,deg\tClockwise,deg", 0, false, false},
@@ -436,17 +429,11 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
         EXPECT_TRUE(y == c.right_y || (std::isnan(c.right_y) && std::isnan(y))) << y;
     }
 
-    // Hand-picked numbers and many more from a fixed-seed generator.
+    // Hand-picked numbers read as strtod reads them.
     std::vector<std::string> numbers = {"0.1", "-0.000", "5.", ".5", "9007199254740993", "0.1234567890123456789",
                                         "1.7976931348623157e308", "2.2250738585072014e-308", "1e23",
                                         "0.30000000000000004", "-1E-5", "007.250", "1.5e", "1.5e+", "-.75x"};
     std::string blocks;
-    for (std::uint64_t i = 0, state = 12345; i < 3000; ++i) {
-        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
-        numbers.push_back(((state & 1) != 0 ? "-" : "") + std::to_string(state % 1000000) + "." +
-                          std::to_string((state >> 20) % 10000000000ULL) +
-                          ((state >> 40) % 4 == 0 ? "e" + std::to_string(int((state >> 45) % 600) - 300) : ""));
-    }
     for (const std::string& number : numbers)
         blocks += "0\t" + number + "\n";
     const Loaded loaded = load_parts([&](ReportParts& p) { p.blocks = blocks; });

@@ -15,7 +15,6 @@
 #include "geometry/camera.hpp"
 #include "geometry/lattice.hpp"
 #include "tests/test_support.hpp"
-#include "tools/report_generator.hpp"
 
 namespace {
 
@@ -207,42 +206,6 @@ TEST_F(Scene, KeptLayerGivesTheSamePictureAsDrawingEverything)
         frame();  // the layer is kept once it stayed the same for two passes
         ASSERT_TRUE(frame() == frame()) << "stable";
         EXPECT_TRUE(frame() == direct && loop_.layer_valid) << "preset " << c.preset << " at " << c.position;
-    }
-}
-
-// The paths drawn at their level of detail look as when drawn sample by sample: of a generated recording that goes
-// over the same places again and again, under one pixel in two hundred differs, and every differing pixel has its
-// colour within a pixel in the other picture.
-TEST_F(Scene, LevelsOfDetailKeepThePicture)
-{
-    ReportGeneratorOptions options;
-    std::tie(options.duration, options.exercises) = std::tuple(120.0, 1);  // 12 000 samples, thirty openings
-    ASSERT_TRUE(report_generator_write_file((directory_.path() / "long.tsv").c_str(), options));
-    start(zelto_test::read_file(directory_.path() / "long.tsv"));
-    auto frame = [&](double cell_pixels) {
-        loop_.scene.path_levels.cell_pixels = cell_pixels;
-        zelto_draw_frame(&loop_);
-        return read_view();
-    };
-    loop_.layer_cache_enabled = false;
-    for (const int preset : {1, 3, 5}) {
-        gui_state_load_preset(preset);
-        state_->paused = true;
-        const std::vector<std::uint8_t> every_sample = frame(0.0), levels = frame(SCENE_PATH_CELL_PIXELS);
-        auto same = [&](int a, int b) { return std::equal(&every_sample[4 * a], &every_sample[4 * a + 3], &levels[4 * b]); };
-        int differing = 0, far = 0;
-        for (int y = 1; y < 749; ++y)
-            for (int x = 1; x < 749; ++x) {
-                if (same(750 * y + x, 750 * y + x))
-                    continue;
-                ++differing;
-                bool near = false;
-                for (int d = 0; d < 9; ++d)
-                    near = near || same(750 * y + x, 750 * (y + d / 3 - 1) + x + d % 3 - 1);
-                far += !near;
-            }
-        EXPECT_LT(differing, 750 * 750 / 200) << "preset " << preset;
-        EXPECT_LT(far, differing / 10 + 1) << "preset " << preset;
     }
 }
 

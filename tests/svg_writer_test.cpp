@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <functional>
 #include <limits>
-#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -176,16 +175,11 @@ TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
         EXPECT_EQ(text.find(non_number), std::string::npos) << text;
 }
 
-// Points are formatted as printf formats them; long text is written whole, to a string and to a file.
+// Points are formatted as printf formats them; long text is written whole.
 TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
 {
     std::vector<double> values = {0.0, -0.0, 0.125, 0.375, -0.125, 2.675, 1.005, -0.005, 0.0049999, 0.005, 749.995,
                                   -1e-10, 1e-300, 123456789.125, -98765.4321, 1e22, 1e300, -1.7976931348623157e308};
-    // And a spread of values over many magnitudes, from a fixed-seed generator.
-    std::mt19937_64 random(0x2545F4914F6CDD1Dull);
-    std::uniform_real_distribution<double> unit(-0.5, 0.5);
-    for (int k = 0; k < 2000; ++k)
-        values.push_back(unit(random) * std::pow(10.0, k % 12 - 4));
     for (std::size_t k = 0; k + 1 < values.size(); ++k) {
         SvgStringSink sink;
         sink.point(values[k], values[k + 1]);
@@ -201,14 +195,6 @@ TEST(SvgWriterSinks, PointsAreFormattedAsPrintfFormatsThemAndLongTextIsWhole)
     EXPECT_EQ(sink.text().substr(0, 1) + sink.text().substr(301), "1.00");
     sink.tabs(20);
     EXPECT_EQ(sink.text().substr(304), std::string(20, '\t'));
-
-    // A file sink writes the same bytes as a string sink.
-    const zelto_test::TempWorkingDirectory scratch;
-    std::FILE* file = std::fopen("out.svg", "w");
-    ASSERT_NE(file, nullptr);
-    SvgFileSink(file).print("%s", sink.text().c_str());
-    std::fclose(file);
-    EXPECT_EQ(zelto_test::read_file("out.svg"), sink.text());
 }
 
 // The chart of the demo report (with EMG) is a document xmllint and librsvg read, whatever the exercise's name holds
