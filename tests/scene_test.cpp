@@ -295,6 +295,11 @@ TEST_F(Scene, BmpScreenshotIsTheDrawnViewAndDroppedFilesLoad)
                 differing += file_row[x * 4 + c] != screen_row[x * 4 + c];
     }
     EXPECT_EQ(differing, 0);
+    // One request writes one file: the next pass writes none.
+    fs::remove(files[0]);
+    ASSERT_TRUE(zelto_pass(&loop_));
+    EXPECT_TRUE(std::none_of(fs::directory_iterator(directory_.path()), fs::directory_iterator(),
+                             [](const fs::directory_entry& e) { return e.path().extension() == ".bmp"; }));
 
     for (const std::string& path : {(directory_.path() / "report.tsv").string(), std::string("/no/such/file")}) {
         SDL_Event drop{.type = SDL_DROPFILE};
