@@ -5,7 +5,9 @@
 #include <cmath>
 #include <clocale>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -221,6 +223,12 @@ TEST(SvgChart, DocumentsThatXmllintAndLibrsvgRead)
         EXPECT_EQ(zelto_test::count_of(text, c.holds), 1u) << c.width;
         EXPECT_EQ(std::system("xmllint --noout chart.svg && rsvg-convert -o chart.png chart.svg"), 0) << c.width;
         EXPECT_TRUE(c.width != 900 || zelto_test::count_of(text, "Channel 2 (mV)</text>") == 1);
+        // Title and plots share a page of room enough: nothing lies below its bottom.
+        double lowest = 0;
+        for (const char* attribute : {" y=\"", " y1=\"", " y2=\""})
+            for (std::size_t at = text.find(attribute); at != std::string::npos; at = text.find(attribute, at + 1))
+                lowest = std::max(lowest, std::strtod(text.c_str() + at + std::strlen(attribute), nullptr));
+        EXPECT_TRUE(c.height < 300 || lowest <= 100.0) << c.width << " " << lowest;
     }
 }
 
