@@ -177,7 +177,8 @@ class PagesAndPlayback(ZeltoTestCase):
             picture = self.show_page(letter)
             for other in set("abcdefghi") - {letter}:
                 self.assertTrue(self.is_off(picture, p.tabs[other]), "tab %s with page %s" % (other, letter))
-            self.assertEqual(picture.crop(*p.exercise(1)) == exercise_toggle, letter == "b", "exercise toggles")
+            shown = picture.crop(*p.exercise(1)) == exercise_toggle
+            self.assertEqual(shown, letter == "b", "exercise toggles on page " + letter)
 
         # A drawing switch: "Incisal" adds the incisal point in blue.
         self.show_page("c")
@@ -249,7 +250,7 @@ class MouseAndKeyboard(ZeltoTestCase):
         return dict(zip(("x", "y", "z", "pitch", "yaw", "roll"), struct.unpack_from("<6d", data)))
 
     def white_centre(self, picture):
-        """The middle of the white pixels of the scene (the highlighted sample), or None."""
+        """The middle of the white pixels of the scene (the highlighted sample), if any."""
         scene = picture.crop(*self.panel.scene)
         points = [(x, y) for y in range(scene.height) for x in range(scene.width) if scene.pixel(x, y) == WHITE]
         return points and (sum(x for x, _ in points) // len(points), sum(y for _, y in points) // len(points))

@@ -282,7 +282,7 @@ class Zelto:
             self.kill()
 
     def kill(self):
-        """Ends a run that a failed test left behind."""
+        """Ends the run if it still goes (a failed test) and lets go of its log and X connection."""
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
