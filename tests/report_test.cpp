@@ -42,7 +42,7 @@ std::string sample_line(int time, int base, const std::string& more = "")
 {
     std::string line = std::to_string(time);
     for (int v = 1; v <= 9; ++v)
-        line += "\t" + std::to_string(base + v);
+        line.append("\t").append(std::to_string(base + v));
     return line + more + "\n";
 }
 
@@ -304,7 +304,7 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
     parts.list.insert(parts.list.size() - 2, "1001\tnot a well-formed entry\n");
     parts.blocks.clear();
     for (int e = 0; e < 1001; ++e)
-        parts.blocks += (e > 0 ? "\n" : "") + sample_line(e, e);
+        parts.blocks.append(e > 0 ? "\n" : "").append(sample_line(e, e));
     loaded = load_text(parts.text());
     ASSERT_TRUE(loaded.silent()) << loaded.output;
     ASSERT_EQ(loaded.report->exercises_number, 1000);
@@ -364,13 +364,9 @@ TEST_F(ReportTest, HeaderColumnsMatchByPosition)
 TEST_F(ReportTest, BlocksEndAtAnEmptyLineOrTheEndOfTheFile)
 {
     const std::string a = sample_line(0, 0);
-    const struct {
-        const char* name;
-        int exercises;
-        std::string blocks;
-        std::vector<std::int32_t> lengths;  // empty: the load fails with `messages`
-        std::string messages;
-    } cases[] = {
+    // No lengths: the load fails with the messages.
+    const struct { const char* name; int exercises; std::string blocks; std::vector<std::int32_t> lengths;
+                   std::string messages; } cases[] = {
         {"last line needs no empty line", 2, a + "\n" + a + a, {1, 2}, ""},
         {"last line without line feed counts", 2, a + "\n" + a + "5\t1\t2\t3", {1, 2},
          unread(2, "Exercise 2", 6, 2, 5)},
@@ -399,12 +395,8 @@ TEST_F(ReportTest, BlocksEndAtAnEmptyLineOrTheEndOfTheFile)
 // tells how many there were. Every readable number reads as strtod reads it.
 TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
 {
-    const struct {
-        const char* line;
-        bool malformed;
-        double right_x, right_y;
-        int unread, time;  // values that could not be read, the time of the line
-    } cases[] = {
+    // unread: values that could not be read; time: the time of the line.
+    const struct { const char* line; bool malformed; double right_x, right_y; int unread, time; } cases[] = {
         {"0\tabc\t2\t3\n", false, 0.0, 0.0, 9, 0},  // the position stays: all later values read 0
         {"0\t1\t2\tabc\t4\n", false, 1.0, 2.0, 7, 0},
         {"0\t1e999\t2\n", true, 0, 0, 7, 0}, {"0\t-1e999\t2\n", true, 0, 0, 7, 0},
@@ -540,15 +532,11 @@ TEST(MotionAnalysis, OpeningAngleSignFollowsTheTurnAboutTheCondylarAxis)
     exercise.data_length = 4;
     report.exercises = {EmgExercise{}, exercise};  // an exercise without samples is passed over
     report.exercises_number = 2;
-    EXPECT_EQ(emg_compute_rotation_data(&report), 0);
-    EXPECT_TRUE(report.has_rotation_data);
-    const std::vector<EmgDataPoint>& data = report.exercises[1].data;
-    // Degrees per radian as the single-precision 57.295826.
-    const double factor = 57.29582595825195 * std::numbers::pi / 180.0;
-    EXPECT_EQ(data[0].open, 0.0);
-    EXPECT_NEAR(data[1].open, -10.0 * factor, 1e-9);  // right-handed about left-to-right: negative
-    EXPECT_NEAR(data[2].open, 10.0 * factor, 1e-9);
-    EXPECT_NEAR(data[3].open, 30.0 * factor, 1e-9);
+    EXPECT_EQ(std::pair(emg_compute_rotation_data(&report), report.has_rotation_data), std::pair(0, true));
+    // Degrees per radian as the single-precision 57.295826; right-handed about left-to-right: turning up is negative.
+    const double factor = 57.29582595825195 * std::numbers::pi / 180.0, expected[] = {0.0, -10.0, 10.0, 30.0};
+    for (std::size_t k = 0; k < 4; ++k)
+        EXPECT_NEAR(report.exercises[1].data[k].open, expected[k] * factor, k == 0 ? 0.0 : 1e-9) << k;
 }
 
 TEST(ReportDump, ShowsTheCalibrationAndTheFirstSixSamplesOfEachExercise)
