@@ -27,13 +27,9 @@ std::unique_ptr<EmgReport> report_with_samples(int n)
 TEST(AnimationClock, AdvancesWrapsAndHolds)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const struct {
-        const char* what;
-        bool looping, paused;
-        double position, rate;  // rate: data_speed, with speed_multiplier 1
-        std::uint32_t ms;       // last frame time
-        double expected;
-    } cases[] = {
+    // rate: data_speed, with speed_multiplier 1; ms: the last frame time.
+    const struct { const char* what; bool looping, paused; double position, rate; std::uint32_t ms; double expected; }
+        cases[] = {
         {"a step of 1.2 past the end wraps", true, false, 99.5, 0.12, 100, 99.5 + 1.2 - 100},
         {"the same step without looping holds the last sample", false, false, 99.5, 0.12, 100, 99.0},
         {"paused stays put", true, true, 42.25, 1.0, 10, 42.25},
@@ -100,8 +96,8 @@ TEST_F(MainLoop, StartPassesAndShutdown)
     ASSERT_NE(gui_state, nullptr);
     EXPECT_TRUE(gui_state == loop_.gui.get() && gui_state->font == loop_.font.get());
     EXPECT_NE(zelto_user_event_type, 0xFFFFFFFFu);
-    const std::string title = SDL_GetWindowTitle(loop_.window.get());
-    EXPECT_EQ(std::tuple(gui_state->window_width, gui_state->window_height, title), std::tuple(1100, 750, "Zelto"));
+    EXPECT_EQ(std::tuple(gui_state->window_width, gui_state->window_height, SDL_GetWindowTitle(loop_.window.get())),
+              std::tuple(1100, 750, std::string("Zelto")));
 
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(zelto_pass(&loop_));
@@ -124,8 +120,8 @@ TEST_F(MainLoop, StartPassesAndShutdown)
     int status = -1;
     const std::string end = zelto_test::capture_stdout([&] { status = zelto_shutdown(&loop_); });
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(end, string_format("total time %ldms\navg frame time %lfms\n", static_cast<long>(total), total / 7.0));
     EXPECT_EQ(gui_state, nullptr);
+    EXPECT_EQ(end, string_format("total time %ldms\navg frame time %lfms\n", static_cast<long>(total), total / 7.0));
 }
 
 }  // namespace
