@@ -1,7 +1,5 @@
-// The command line as a user meets it: the real zelto binary run with
-// words, its exit status, standard output and error, and the files it
-// writes; the viewer's own screenshot of the same scene as the oracle of
-// the exported SVG.
+// The command line as a user meets it: the real zelto binary run with words, its exit status, standard output and
+// error, and the files it writes; the viewer's own screenshot of the same scene as the oracle of the exported SVG.
 #include <SDL_image.h>
 
 #include <cstdlib>
@@ -26,8 +24,7 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs the binary in the current directory with the words (shell-quoted by
-// the caller where needed).
+// Runs the binary in the current directory with the words (shell-quoted by the caller where needed).
 Outcome zelto(const std::string& words)
 {
     const fs::path binary = fs::path(std::getenv("ZELTO_BINARY_DIR")) / "zelto";
@@ -125,8 +122,8 @@ TEST(BatchExportNames, SafeNamesAndDistinctStems)
     const std::vector<std::string> reports = {"a/p.tsv", "b/p.tsv", "p-2.tsv", "chart_p.tsv", "c/p.tsv"};
     EXPECT_EQ(batch_export_stems(reports, false),
               (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p", "p-3"}));
-    // With charts, "chart_p" would share the chart files of "p", "chart_p-2"
-    // those of "p-2", and "p-3" would chart into the files of "chart_p-3".
+    // With charts, "chart_p" would share the chart files of "p", "chart_p-2" those of "p-2", and "p-3" would chart
+    // into the files of "chart_p-3".
     EXPECT_EQ(batch_export_stems(reports, true),
               (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p-3", "p-4"}));
 }
@@ -135,7 +132,9 @@ class ExportScene : public GuiTest {
     TempWorkingDirectory dir_;
 };
 
-TEST_F(ExportScene, SampleChoices)
+// The sample each choice exports; the exported SVG is, byte for byte, what the Screenshot button writes after the
+// same clicks: load, preset, exercise, the playback slider, the options.
+TEST_F(ExportScene, SampleChoicesAndTheSvgEqualsTheViewersScreenshot)
 {
     load_report_file("r.tsv", report_text(two_exercises));
     const EmgReport& report = *state()->report;
@@ -147,13 +146,7 @@ TEST_F(ExportScene, SampleChoices)
     };
     for (const auto& [sample, index] : table)
         EXPECT_EQ(export_report_sample_index(sample, report, exercise), index);
-}
 
-// The exported SVG is, byte for byte, what the Screenshot button writes after
-// the same clicks: load, preset, exercise, the playback slider, the options.
-TEST_F(ExportScene, SvgEqualsTheViewersScreenshot)
-{
-    load_report_file("r.tsv", report_text(two_exercises));
     const Outcome run =
         zelto("--export out --preset 3 --exercise 2 --sample 1 --svg-background white --svg-line-width 150 r.tsv");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -168,7 +161,7 @@ TEST_F(ExportScene, SvgEqualsTheViewersScreenshot)
               svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 750); }));
 }
 
-TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
+TEST(CommandLine, ExportGoesOnAfterAFailureAndDrawsChartsAsTheChartModule)
 {
     TempWorkingDirectory dir;
     fs::create_directory("sub");
@@ -231,19 +224,14 @@ TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
     EXPECT_TRUE(measures.err.find("ERROR: ") != std::string::npos &&
                 measures.err.find("zelto: bad.tsv: could not be loaded\n") != std::string::npos)
         << measures.err;
-}
 
-// The chart file is the chart module's drawing of the exercise as the viewer
-// loaded it, as wide as the view and half as high.
-TEST(CommandLine, ChartsAreTheChartModulesDrawing)
-{
-    TempWorkingDirectory dir;
-    write_file("p.tsv", report_text(two_exercises));
-    const Outcome run = zelto("--export out --format chart --size 1000 --exercise 2 p.tsv");
-    ASSERT_EQ(run.status, 0) << run.err;
+    // The chart file is the chart module's drawing of the exercise as the viewer loaded it, as wide as the view and
+    // half as high.
+    const Outcome charts = zelto("--export charts --format chart --size 1000 --exercise 2 p.tsv");
+    ASSERT_EQ(charts.status, 0) << charts.err;
     std::unique_ptr<EmgReport> report;
     ASSERT_EQ(emg_extract_3d(&report, "p.tsv"), 0);
     emg_compute_rotation_data(report.get());
-    EXPECT_EQ(read_file("out/chart_p_2_Protrusion-1.svg"),
+    EXPECT_EQ(read_file("charts/chart_p_2_Protrusion-1.svg"),
               svg_text([&](SvgSink& sink) { svg_chart_write(sink, *report, 1, 1000, 500); }));
 }
