@@ -14,11 +14,12 @@ using namespace zelto_test;
 
 namespace {
 
-using ReportLoading = GuiTest;
+class ReportLoading : public GuiTest {
+    TempWorkingDirectory directory_;
+};
 
 TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
 {
-    TempWorkingDirectory directory;
     // Settings far from preset 1, and a locked point.
     gui_state_load_preset(4);
     std::tie(state()->viewport->perspective, state()->draw_axis, state()->animation_position) = std::tuple(1, true, 7.5);
@@ -60,7 +61,6 @@ TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
 // A report without exercises loads as an empty scene; nothing of the previous one is left to draw or pick.
 TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
 {
-    TempWorkingDirectory directory;
     load_report_file("full.tsv", report_text({{"Opening", 30}}));
     ASSERT_EQ(state()->verts_number, 30);
     gui_point_lock_lock(4);
@@ -86,14 +86,14 @@ TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
     EXPECT_EQ(state()->verts_number, 0);
 }
 
-// Selection wraps around both ways; a toggle selects its exercise and unlocks; no index outside is used.
-TEST_F(ReportLoading, ExerciseSelection)
+// Selection wraps around both ways; a toggle selects its exercise and unlocks; no index outside is used. The playback
+// slider shows the position of the selected exercise.
+TEST_F(ReportLoading, ExerciseSelectionAndThePlaybackSlider)
 {
     gui_set_selected_exercise_number(3);  // without a report nothing happens
     callback_increase_selected_exercise_number(nullptr);
     EXPECT_EQ(std::tuple(state()->selected_exercise, state()->verts_number), std::tuple(0, 0));
 
-    TempWorkingDirectory directory;
     load_report_file("four.tsv", report_text({{"A", 5}, {"B", 6}, {"C", 7}, {"D", 8}}));
     const std::pair<std::int32_t, std::int32_t> cases[] = {
         {2, 2}, {-1, 3}, {4, 0}, {5, 1}, {-5, 3}, {INT32_MAX, INT32_MAX % 4}, {INT32_MIN, 0}};
@@ -128,18 +128,15 @@ TEST_F(ReportLoading, ExerciseSelection)
         callback_animation_position(state()->animation_slider);
         EXPECT_EQ(state()->animation_slider->text, shown) << bad;
     }
-}
 
-TEST_F(ReportLoading, PlaybackSliderFollowsTheAnimationPosition)
-{
-    TempWorkingDirectory directory;
+    // The playback slider follows the animation position.
     load_report_file("eleven.tsv", report_text({{"A", 11}}));
-    const std::tuple<double, const char*, double> cases[] = {  // position, label, knob
+    const std::tuple<double, const char*, double> positions[] = {  // position, label, knob
         {0.0, "1/11", 0.0}, {4.9, "5/11", 0.4}, {10.0, "11/11", 1.0},
         // Out of the exercise (never so after the clock, but checked anyway).
         {-3.0, "1/11", 0.0}, {250.0, "11/11", 1.0}, {std::numeric_limits<double>::quiet_NaN(), "1/11", 0.0},
     };
-    for (const auto& [position, label, knob] : cases) {
+    for (const auto& [position, label, knob] : positions) {
         state()->animation_position = position;
         gui_update_playback_slider();
         EXPECT_EQ(state()->animation_slider->text, label) << position;
