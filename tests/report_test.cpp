@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <numbers>
 #include <string>
 #include <tuple>
@@ -461,7 +461,7 @@ EmgExercise exercise_along_x(const std::vector<double>& distances)
     return exercise;
 }
 
-TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
+TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresisAndTheOpeningAngleItsTurn)
 {
     // The distance is between the centroids of the three points.
     const EmgDataPoint a{{3, 0, 0}, {0, 6, 0}, {0, 0, 9}, 0, 0, 0, 0, 0}, origin{};
@@ -501,22 +501,18 @@ TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresis)
               }),
               "u ohh!\nu ohh!\nu ohh!\n");
     EXPECT_EQ(std::pair(movements, number), std::pair(std::vector<std::int32_t>{7, 8}, 2));
-}
 
-TEST(MotionAnalysis, OpeningAngleSignFollowsTheTurnAboutTheCondylarAxis)
-{
-    // Condyles at z = +-50, the incisal point turned about the z axis.
+    // The opening angle's sign follows the turn about the condylar axis: condyles at z = +-50, the incisal point
+    // turned about the z axis.
     auto jaw_turned = [](double degrees) {
         const double a = degrees * std::numbers::pi / 180.0;
         const Vector3 incisal{95.0 * std::cos(a) + 40.0 * std::sin(a), 95.0 * std::sin(a) - 40.0 * std::cos(a), 0.0};
         return EmgDataPoint{{0, 0, -50}, incisal, {0, 0, 50}, 0, 0, 0, 0, 0};
     };
     EmgReport report;
-    EmgExercise exercise;
-    exercise.data = {jaw_turned(0.0), jaw_turned(10.0), jaw_turned(-10.0), jaw_turned(-30.0)};
-    exercise.data_length = 4;
-    report.exercises = {EmgExercise{}, exercise};  // an exercise without samples is passed over
-    report.exercises_number = 2;
+    report.exercises.resize(2);  // the first, without samples, is passed over
+    report.exercises[1].data = {jaw_turned(0.0), jaw_turned(10.0), jaw_turned(-10.0), jaw_turned(-30.0)};
+    std::tie(report.exercises_number, report.exercises[1].data_length) = std::tuple(2, 4);
     EXPECT_EQ(std::pair(emg_compute_rotation_data(&report), report.has_rotation_data), std::pair(0, true));
     // Degrees per radian as the single-precision 57.295826; right-handed about left-to-right: turning up is negative.
     const double factor = 57.29582595825195 * std::numbers::pi / 180.0, expected[] = {0.0, -10.0, 10.0, 30.0};
@@ -527,14 +523,12 @@ TEST(MotionAnalysis, OpeningAngleSignFollowsTheTurnAboutTheCondylarAxis)
 TEST(ReportDump, ShowsTheCalibrationAndTheFirstSixSamplesOfEachExercise)
 {
     EmgReport report;
-    report.calibration_right = {50.0, 0.0, -1234.56789};
-    EmgExercise exercise;
-    exercise.name = "Chewing";
+    std::tie(report.calibration_right, report.exercises_number) = std::tuple(Vector3{50.0, 0.0, -1234.56789}, 1);
+    report.exercises.resize(1);
+    EmgExercise& exercise = report.exercises[0];
+    std::tie(exercise.name, exercise.data_length) = std::tuple("Chewing", 10);
     exercise.data.resize(10);
     exercise.data[5].incisal = {95.0, -45.0, 0.25};
-    exercise.data_length = 10;
-    report.exercises = {exercise};
-    report.exercises_number = 1;
     const std::string out = capture_stdout([&] { emg_print(&report); });
     for (const char* line : {"\ncalibration right:      50.0000     0.0000 -1234.5679\n",
                              "\nexercise[0]: name: Chewing\n",
