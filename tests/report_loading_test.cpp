@@ -18,7 +18,7 @@ class ReportLoading : public GuiTest {
     TempWorkingDirectory directory_;
 };
 
-TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
+TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBeforeAndWithoutExercisesAsAnEmptyScene)
 {
     GuiState& s = *state();
     // Settings far from preset 1, and a locked point.
@@ -57,14 +57,8 @@ TEST_F(ReportLoading, EndsInPresetOneWhateverWasSetBefore)
                   std::tuple(names[i], i == 0, 1, std::size_t{2}));
     EXPECT_TRUE(t[0]->y == t[1]->y && t[0]->x + t[0]->w < t[1]->x && t[2]->x == t[0]->x && t[2]->y > t[0]->y &&
                 s.page_toggle_b->pressed == 1);
-}
 
-// A report without exercises loads as an empty scene; nothing of the previous one is left to draw or pick.
-TEST_F(ReportLoading, AReportWithoutExercisesLoadsAsAnEmptyScene)
-{
-    GuiState& s = *state();
-    load_report_file("full.tsv", report_text({{"Opening", 30}}));
-    ASSERT_EQ(s.verts_number, 30);
+    // A report without exercises loads as an empty scene; nothing of the previous one is left to draw or pick.
     gui_point_lock_lock(4);
     load_report_file("empty.tsv", report_text({}));
     ASSERT_NE(s.report, nullptr);
