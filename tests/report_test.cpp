@@ -187,8 +187,7 @@ TEST_F(ReportTest, EveryProblemPrintsItsMessage)
     for (const auto& c : cases) {
         const Loaded loaded = load_parts(c.change);
         EXPECT_EQ(std::tuple(loaded.output, loaded.result, loaded.kept),
-                  std::tuple(c.expected + (c.result == 1 ? closing : ""), c.result, c.result == 1))
-            << c.name;
+                  std::tuple(c.expected + (c.result == 1 ? closing : ""), c.result, c.result == 1)) << c.name;
     }
 
     // Paths that are no readable file, and files without any section.
@@ -271,8 +270,8 @@ TEST_F(ReportTest, ExerciseListEntriesAndItsEnds)
         ASSERT_EQ(loaded.kept, c.name == nullptr);
         if (c.name == nullptr)
             continue;
-        EXPECT_EQ(std::tuple(loaded.report->exercises_number, loaded.report->exercises[0].name,
-                             loaded.report->exercises[0].length),
+        const EmgReport& report = *loaded.report;
+        EXPECT_EQ(std::tuple(report.exercises_number, report.exercises[0].name, report.exercises[0].length),
                   std::tuple(1, c.name, c.length));
     }
     // Lists without exercises: closed at once, or by a blank line (read as "}") below a skipped "}".
@@ -309,21 +308,17 @@ TEST_F(ReportTest, HeaderColumnsMatchByPosition)
     const struct { const char* name; std::string header; int messages; bool rotation, emg; } cases[] = {
         {"fewer than ten", "Time,ms\tRight.x,mm\tRight.y,mm", 0, false, false},
         {"infraorbital, each position on its own",
-         "Time,ms\tRight.x,mm\tRight.y,mm\tRight.z,mm\tLeft.x,mm\tLeft.y,mm\tLeft.z,mm"
-         "\tInfraorbital.x,mm\tIncisal.y,mm\tInfraorbital.z,mm",
-         0, false, false},
-        {"empty field among the ten", "Time,ms\t" + positions.substr(7), 1, false, false},
-        {"every later field mismatches once the cursor is stuck", "Time,ms\tRight.x\tRight.y\tRight.z", 3, false,
-         false},
-        {"tab before the line feed adds an empty tenth field", positions.substr(0, positions.size() - 12), 1,
+         positions.substr(0, positions.find("\tIncisal")) + "\tInfraorbital.x,mm\tIncisal.y,mm\tInfraorbital.z,mm", 0,
          false, false},
+        {"empty field among the ten", "Time,ms\t" + positions.substr(7), 1, false, false},
+        {"once stuck, every later field mismatches", "Time,ms\tRight.x\tRight.y\tRight.z", 3, false, false},
+        {"a tab before the line feed adds a tenth field", positions.substr(0, positions.size() - 12), 1, false, false},
         {"angles", positions + angles, 0, true, false},
         {"unknown optional fields are passed over",
          positions + "\tOpen,deg\tPitch\tLat.Right,deg\tClockwise,deg\tX\tChannel1,mV\tChannel2,mV", 0, true, true},
         {"angles out of order", positions + "\tLat.Right,deg\tOpen,deg\tClockwise,deg", 0, false, false},
         {"channels without angles", positions + "\tChannel1,mV\tChannel2,mV", 0, false, false},
-        {"fields after the fifteenth are ignored", positions + angles + "\tChannel1,mV\tChannel2,mV\tTime,ms", 0, true,
-         true},
+        {"a sixteenth field is ignored", positions + angles + "\tChannel1,mV\tChannel2,mV\tTime,ms", 0, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -358,14 +353,12 @@ TEST_F(ReportTest, LinesAreReadWholeAndBlocksEndAtAnEmptyLineOrTheEndOfTheFile)
     const struct { const char* name; int exercises; std::string blocks; std::vector<std::int32_t> lengths;
                    std::string messages; } cases[] = {
         {"last line needs no empty line", 2, a + "\n" + a + a, {1, 2}, ""},
-        {"last line without line feed counts", 2, a + "\n" + a + "5\t1\t2\t3", {1, 2},
-         unread(2, "Exercise 2", 6, 2, 5)},
+        {"an unterminated last line counts", 2, a + "\n" + a + "5\t1\t2\t3", {1, 2}, unread(2, "Exercise 2", 6, 2, 5)},
         {"more blocks than exercises", 1, a + "\n" + a + "\n" + a, {1}, ""},
         {"CRLF empty line separates blocks", 2, to_crlf(a + "\n" + a), {1, 1}, ""},
         {"a blank line is not empty", 1, a + "  \n" + a, {3}, unread(1, "Exercise 1", 10, 2, 0)},
         {"fewer blocks than exercises", 3, a, {}, missing + "1\n" + missing + "2\n"},
-        {"two empty lines", 3, a + "\n\n" + a, {}, missing + "1\n"},
-        {"no samples at all", 1, "", {}, missing + "0\n"},
+        {"two empty lines", 3, a + "\n\n" + a, {}, missing + "1\n"}, {"no samples at all", 1, "", {}, missing + "0\n"},
         {"only an unterminated line", 1, "1\t2\t3", {1}, unread(1, "Exercise 1", 7, 1, 1)},
     };
     for (const auto& c : cases) {
@@ -416,8 +409,7 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
         {"0\t1e308\t-2.5e-3\n", false, 1e308, -2.5e-3, 7, 0}, {"0\t+1.5\t0x10\n", false, 1.5, 16.0, 7, 0},
         {"0\tinf\tnan\n", false, HUGE_VAL, NAN, 7, 0},
         {"1.5\t2\n", false, 0.5, 2.0, 7, 1},  // the time stops at the point, which the next value reads
-        {"x\t1\t2\n", false, 0.0, 0.0, 10, 0},
-        {"0 1 2 3 4 5 6 7 8 9 trailing text\n", false, 1.0, 2.0, 0, 0},
+        {"x\t1\t2\n", false, 0.0, 0.0, 10, 0}, {"0 1 2 3 4 5 6 7 8 9 trailing text\n", false, 1.0, 2.0, 0, 0},
     };
     const std::string malformed = "ERROR: point data entry #1 (at 0 ms) for exercise #1 is malformed\n";
     for (const auto& c : cases) {
