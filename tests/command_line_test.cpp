@@ -45,15 +45,15 @@ const std::vector<ReportExercise> two_exercises = {{"Open / close", 41}, {"Protr
 
 }  // namespace
 
-TEST(CommandLine, OptionFormsAndTheViewersReport)
+TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
 {
     const auto parse = [](std::vector<std::string> words) { return command_line_parse(words); };
     // The viewer opens the first report, as always.
     EXPECT_EQ(std::tuple(parse({"a.tsv", "b.tsv"}).report, parse({"--", "-dash.tsv"}).report, parse({"-"}).report),
               std::tuple("a.tsv", "-dash.tsv", "-"));
 
-    const ExportOptions o = parse({"--export=out", "--size=1000", "-j3", "--sample", "17", "--exercise", "2", "--format",
-                                   "png,csv", "--svg-background", "black", "--", "--r.tsv"}).export_options;
+    const ExportOptions o = parse({"--export=out", "--size=1000", "-j3", "--sample", "17", "--exercise", "2",
+                                   "--format", "png,csv", "--svg-background", "black", "--", "--r.tsv"}).export_options;
     // A black background turns the drawing white, as on the Options page.
     EXPECT_EQ(std::tuple(o.directory, o.size, o.jobs, o.sample.kind, o.sample.number, o.exercise, o.svg_background,
                          o.svg_color_override),
@@ -64,10 +64,8 @@ TEST(CommandLine, OptionFormsAndTheViewersReport)
     EXPECT_TRUE(d.formats.svg && d.size == 750 && d.sample.kind == ExportSampleKind::last && !d.preset &&
                 !d.builtin_preset);
     EXPECT_FALSE(parse({"--export", "o", "--preset", "1", "r"}).export_options.builtin_preset);
-}
 
-TEST(CommandLine, HelpVersionAndWrongWords)
-{
+    // Help, version and wrong words, from the binary.
     TempWorkingDirectory dir;
     const Outcome help = zelto("--help");
     EXPECT_EQ(std::tuple(help.status, help.err, zelto("-h").out), std::tuple(0, "", help.out));
