@@ -16,15 +16,25 @@ std::unique_ptr<EmgReport> report_with_samples(int n)
 {
     auto report = std::make_unique<EmgReport>();
     report->frequency = 100.0;
-    EmgExercise exercise;
-    exercise.data.resize(static_cast<std::size_t>(n));
-    exercise.data_length = n;
-    report->exercises.push_back(std::move(exercise));
-    report->exercises_number = 1;
+    report->exercises.resize(1);
+    report->exercises[0].data.resize(static_cast<std::size_t>(n));
+    std::tie(report->exercises_number, report->exercises[0].data_length) = std::tuple(1, n);
     return report;
 }
 
-TEST(AnimationClock, AdvancesWrapsAndHolds)
+class MainLoop : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (loop_.gui != nullptr)
+            zelto_test::capture_stdout([&] { zelto_shutdown(&loop_); });
+    }
+    ZeltoLoop loop_;
+};
+
+// The animation clock advances, wraps and holds. Start-up prints the versions and opens the window; passes draw; user
+// events switch picking; a quit event ends the loop and the shutdown prints times.
+TEST_F(MainLoop, AnimationClockStartPassesAndShutdown)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     // rate: data_speed, with speed_multiplier 1; ms: the last frame time.
@@ -60,22 +70,7 @@ TEST(AnimationClock, AdvancesWrapsAndHolds)
     state.selected_exercise = 5;
     zelto_advance_animation_clock(&state, 10);
     EXPECT_EQ(state.animation_position, 3.0);
-}
 
-class MainLoop : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        if (loop_.gui != nullptr)
-            zelto_test::capture_stdout([&] { zelto_shutdown(&loop_); });
-    }
-    ZeltoLoop loop_;
-};
-
-// Start-up prints the versions and opens the window; passes draw; user events switch picking; a quit event ends the
-// loop and the shutdown prints times.
-TEST_F(MainLoop, StartPassesAndShutdown)
-{
     // A pass shorter than 10 ms waits for the rest and counts 10 ms; a longer one counts as it is.
     const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> timings[] = {
         {3, 10, 7}, {0, 10, 10}, {10, 10, 0}, {25, 25, 0}};  // elapsed, counted, delay
