@@ -105,27 +105,6 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
     EXPECT_FALSE(fs::exists("o") || fs::exists("out"));
 }
 
-TEST(BatchExportNames, SafeNamesAndDistinctStems)
-{
-    const std::pair<std::string, std::string> names[] = {
-        {"Open / close", "Open-close"}, {"Protrusion_1", "Protrusion-1"}, {"a.b", "a-b"},
-        {"  x  ", "x"},                 {"\xC3\x96" "ffnung 2", "\xC3\x96" "ffnung-2"},
-        {"\xFF\xFE", "exercise"},       {"", "exercise"},
-        {std::string(100, 'z'), std::string(64, 'z')},
-    };
-    for (const auto& [name, safe] : names)
-        EXPECT_EQ(batch_export_safe_name(name), safe) << name;
-    EXPECT_EQ(batch_export_file_name("p_1", 12, "Open / close", "png"), "p_1_12_Open-close.png");
-
-    const std::vector<std::string> reports = {"a/p.tsv", "b/p.tsv", "p-2.tsv", "chart_p.tsv", "c/p.tsv"};
-    EXPECT_EQ(batch_export_stems(reports, false),
-              (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p", "p-3"}));
-    // With charts, "chart_p" would share the chart files of "p", "chart_p-2" those of "p-2", and "p-3" would chart
-    // into the files of "chart_p-3".
-    EXPECT_EQ(batch_export_stems(reports, true),
-              (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p-3", "p-4"}));
-}
-
 class ExportScene : public GuiTest {
     TempWorkingDirectory dir_;
 };
@@ -159,8 +138,24 @@ TEST_F(ExportScene, SampleChoicesAndTheSvgEqualsTheViewersScreenshot)
               svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 750); }));
 }
 
-TEST(CommandLine, ExportGoesOnAfterAFailureAndDrawsChartsAsTheChartModule)
+// Files are named by safe exercise names and distinct stems; the export goes on after a failure, whatever the workers.
+TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
 {
+    const std::pair<std::string, std::string> safe_names[] = {
+        {"Open / close", "Open-close"}, {"Protrusion_1", "Protrusion-1"}, {"a.b", "a-b"}, {"  x  ", "x"},
+        {"\xC3\x96" "ffnung 2", "\xC3\x96" "ffnung-2"}, {"\xFF\xFE", "exercise"}, {"", "exercise"},
+        {std::string(100, 'z'), std::string(64, 'z')},
+    };
+    for (const auto& [name, safe] : safe_names)
+        EXPECT_EQ(batch_export_safe_name(name), safe) << name;
+    EXPECT_EQ(batch_export_file_name("p_1", 12, "Open / close", "png"), "p_1_12_Open-close.png");
+
+    const std::vector<std::string> reports = {"a/p.tsv", "b/p.tsv", "p-2.tsv", "chart_p.tsv", "c/p.tsv"};
+    EXPECT_EQ(batch_export_stems(reports, false), (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p", "p-3"}));
+    // With charts, "chart_p" would share the chart files of "p", "chart_p-2" those of "p-2", and "p-3" would chart
+    // into the files of "chart_p-3".
+    EXPECT_EQ(batch_export_stems(reports, true), (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p-3", "p-4"}));
+
     TempWorkingDirectory dir;
     fs::create_directory("sub");
     write_file("p.tsv", report_text(two_exercises));
@@ -187,8 +182,8 @@ TEST(CommandLine, ExportGoesOnAfterAFailureAndDrawsChartsAsTheChartModule)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"measures.csv", "p-2_1_Chewing.bmp", "p-2_1_Chewing.png",
                                                "p-2_1_Chewing.svg", "p_1_Open-close.bmp", "p_1_Open-close.png",
-                                               "p_1_Open-close.svg", "p_2_Protrusion-1.bmp",
-                                               "p_2_Protrusion-1.png", "p_2_Protrusion-1.svg"}));
+                                               "p_1_Open-close.svg", "p_2_Protrusion-1.bmp", "p_2_Protrusion-1.png",
+                                               "p_2_Protrusion-1.svg"}));
 
     // PNG and BMP hold the same picture, the view's side square.
     for (const char* stem : {"out/p_1_Open-close", "out/p-2_1_Chewing"}) {
@@ -198,11 +193,9 @@ TEST(CommandLine, ExportGoesOnAfterAFailureAndDrawsChartsAsTheChartModule)
         const SurfacePtr bmp(SDL_ConvertSurfaceFormat(bmp_read.get(), SDL_PIXELFORMAT_RGB24, 0));
         const SurfacePtr png(SDL_ConvertSurfaceFormat(png_read.get(), SDL_PIXELFORMAT_RGB24, 0));
         ASSERT_EQ(std::tuple(bmp->w, bmp->h, png->w, png->h), std::tuple(750, 750, 750, 750));
+        const auto row = [](const SurfacePtr& s, int y) { return static_cast<const char*>(s->pixels) + y * s->pitch; };
         for (int y = 0; y < 750; ++y)
-            ASSERT_EQ(std::memcmp(static_cast<const char*>(bmp->pixels) + y * bmp->pitch,
-                                  static_cast<const char*>(png->pixels) + y * png->pitch, 750 * 3),
-                      0)
-                << stem << " row " << y;
+            ASSERT_EQ(std::memcmp(row(bmp, y), row(png, y), 750 * 3), 0) << stem << " row " << y;
     }
 
     // measures.csv: the header, then the good reports' rows in their order, named as given;
