@@ -449,7 +449,7 @@ EmgExercise exercise_along_x(const std::vector<double>& distances)
     return exercise;
 }
 
-TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresisAndTheOpeningAngleItsTurn)
+TEST(MotionAnalysis, OpenAndClosePhasesOpeningAnglesAndTheDump)
 {
     // The distance is between the centroids of the three points.
     const EmgDataPoint a{{3, 0, 0}, {0, 6, 0}, {0, 0, 9}, 0, 0, 0, 0, 0}, origin{};
@@ -506,18 +506,16 @@ TEST(MotionAnalysis, OpenAndClosePhasesFollowTheCentroidWithHysteresisAndTheOpen
     const double factor = 57.29582595825195 * std::numbers::pi / 180.0, expected[] = {0.0, -10.0, 10.0, 30.0};
     for (std::size_t k = 0; k < 4; ++k)
         EXPECT_NEAR(report.exercises[1].data[k].open, expected[k] * factor, k == 0 ? 0.0 : 1e-9) << k;
-}
 
-TEST(ReportDump, ShowsTheCalibrationAndTheFirstSixSamplesOfEachExercise)
-{
-    EmgReport report;
-    std::tie(report.calibration_right, report.exercises_number) = std::tuple(Vector3{50.0, 0.0, -1234.56789}, 1);
-    report.exercises.resize(1);
-    EmgExercise& exercise = report.exercises[0];
-    std::tie(exercise.name, exercise.data_length) = std::tuple("Chewing", 10);
-    exercise.data.resize(10);
-    exercise.data[5].incisal = {95.0, -45.0, 0.25};
-    const std::string out = capture_stdout([&] { emg_print(&report); });
+    // The dump shows the calibration and the first six samples of each exercise.
+    EmgReport dumped;
+    std::tie(dumped.calibration_right, dumped.exercises_number) = std::tuple(Vector3{50.0, 0.0, -1234.56789}, 1);
+    dumped.exercises.resize(1);
+    EmgExercise& chewing = dumped.exercises[0];
+    std::tie(chewing.name, chewing.data_length) = std::tuple("Chewing", 10);
+    chewing.data.resize(10);
+    chewing.data[5].incisal = {95.0, -45.0, 0.25};
+    const std::string out = capture_stdout([&] { emg_print(&dumped); });
     for (const char* line : {"\ncalibration right:      50.0000     0.0000 -1234.5679\n",
                              "\nexercise[0]: name: Chewing\n",
                              "\nexercise[0]: data[5]: incisal:    95.0000   -45.0000     0.2500\n"})
