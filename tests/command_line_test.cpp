@@ -105,14 +105,13 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
     EXPECT_FALSE(fs::exists("o") || fs::exists("out"));
 }
 
-class ExportScene : public GuiTest {
-    TempWorkingDirectory dir_;
-};
+using ExportScene = GuiTest;
 
 // The sample each choice exports; the exported SVG is, byte for byte, what the Screenshot button writes after the
 // same clicks: load, preset, exercise, the playback slider, the options.
 TEST_F(ExportScene, SampleChoicesAndTheSvgEqualsTheViewersScreenshot)
 {
+    TempWorkingDirectory dir;
     load_report_file("r.tsv", report_text(two_exercises));
     const EmgReport& report = *state()->report;
     const EmgExercise& exercise = report.exercises[0];  // 41 samples, widest open at sample 20
