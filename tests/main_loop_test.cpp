@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <string>
 #include <tuple>
 
@@ -36,7 +35,6 @@ protected:
 // events switch picking; a quit event ends the loop and the shutdown prints times.
 TEST_F(MainLoop, AnimationClockStartPassesAndShutdown)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
     // rate: data_speed, with speed_multiplier 1; ms: the last frame time.
     const struct { const char* what; bool looping, paused; double position, rate; std::uint32_t ms; double expected; }
         cases[] = {
@@ -47,8 +45,8 @@ TEST_F(MainLoop, AnimationClockStartPassesAndShutdown)
         {"10 ms at 100 Hz is one sample", true, false, 3.0, 1.0, 10, 4.0},
         {"a negative rate wraps backwards when looping", true, false, 0.5, -1.0, 10, 99.5},
         {"a negative rate stops at the start otherwise", false, false, 0.5, -1.0, 10, 0.0},
-        {"a rate that is not a number does not move", true, false, 7.0, nan, 10, 7.0},
-        {"a position that is not a number restarts", true, false, nan, 1.0, 10, 1.0},
+        {"a rate that is not a number does not move", true, false, 7.0, NAN, 10, 7.0},
+        {"a position that is not a number restarts", true, false, NAN, 1.0, 10, 1.0},
         {"a position far beyond the end is brought back", true, false, 1e6 + 0.5, 0.0, 10, 0.5},
     };
     for (const auto& c : cases) {
