@@ -1,7 +1,5 @@
-// The command line as a user meets it: the real zelto binary run with
-// words, its exit status, standard output and error, and the files it
-// writes; the viewer's own screenshot of the same scene as the oracle of
-// the exported SVG.
+// The command line as a user meets it: the real zelto binary run with words, its exit status, standard output and
+// error, and the files it writes; the viewer's own screenshot of the same scene as the oracle of the exported SVG.
 #include <SDL_image.h>
 
 #include <cstdlib>
@@ -26,8 +24,7 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs the binary in the current directory with the words (shell-quoted by
-// the caller where needed).
+// Runs the binary in the current directory with the words (shell-quoted by the caller where needed).
 Outcome zelto(const std::string& words)
 {
     const fs::path binary = fs::path(std::getenv("ZELTO_BINARY_DIR")) / "zelto";
@@ -48,15 +45,15 @@ const std::vector<ReportExercise> two_exercises = {{"Open / close", 41}, {"Protr
 
 }  // namespace
 
-TEST(CommandLine, OptionFormsAndTheViewersReport)
+TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
 {
     const auto parse = [](std::vector<std::string> words) { return command_line_parse(words); };
     // The viewer opens the first report, as always.
     EXPECT_EQ(std::tuple(parse({"a.tsv", "b.tsv"}).report, parse({"--", "-dash.tsv"}).report, parse({"-"}).report),
               std::tuple("a.tsv", "-dash.tsv", "-"));
 
-    const ExportOptions o = parse({"--export=out", "--size=1000", "-j3", "--sample", "17", "--exercise", "2", "--format",
-                                   "png,csv", "--svg-background", "black", "--", "--r.tsv"}).export_options;
+    const ExportOptions o = parse({"--export=out", "--size=1000", "-j3", "--sample", "17", "--exercise", "2",
+                                   "--format", "png,csv", "--svg-background", "black", "--", "--r.tsv"}).export_options;
     // A black background turns the drawing white, as on the Options page.
     EXPECT_EQ(std::tuple(o.directory, o.size, o.jobs, o.sample.kind, o.sample.number, o.exercise, o.svg_background,
                          o.svg_color_override),
@@ -67,10 +64,8 @@ TEST(CommandLine, OptionFormsAndTheViewersReport)
     EXPECT_TRUE(d.formats.svg && d.size == 750 && d.sample.kind == ExportSampleKind::last && !d.preset &&
                 !d.builtin_preset);
     EXPECT_FALSE(parse({"--export", "o", "--preset", "1", "r"}).export_options.builtin_preset);
-}
 
-TEST(CommandLine, HelpVersionAndWrongWords)
-{
+    // Help, version and wrong words, from the binary.
     TempWorkingDirectory dir;
     const Outcome help = zelto("--help");
     EXPECT_EQ(std::tuple(help.status, help.err, zelto("-h").out), std::tuple(0, "", help.out));
@@ -110,33 +105,13 @@ TEST(CommandLine, HelpVersionAndWrongWords)
     EXPECT_FALSE(fs::exists("o") || fs::exists("out"));
 }
 
-TEST(BatchExportNames, SafeNamesAndDistinctStems)
+using ExportScene = GuiTest;
+
+// The sample each choice exports; the exported SVG is, byte for byte, what the Screenshot button writes after the
+// same clicks: load, preset, exercise, the playback slider, the options.
+TEST_F(ExportScene, SampleChoicesAndTheSvgEqualsTheViewersScreenshot)
 {
-    const std::pair<std::string, std::string> names[] = {
-        {"Open / close", "Open-close"}, {"Protrusion_1", "Protrusion-1"}, {"a.b", "a-b"},
-        {"  x  ", "x"},                 {"\xC3\x96" "ffnung 2", "\xC3\x96" "ffnung-2"},
-        {"\xFF\xFE", "exercise"},       {"", "exercise"},
-        {std::string(100, 'z'), std::string(64, 'z')},
-    };
-    for (const auto& [name, safe] : names)
-        EXPECT_EQ(batch_export_safe_name(name), safe) << name;
-    EXPECT_EQ(batch_export_file_name("p_1", 12, "Open / close", "png"), "p_1_12_Open-close.png");
-
-    const std::vector<std::string> reports = {"a/p.tsv", "b/p.tsv", "p-2.tsv", "chart_p.tsv", "c/p.tsv"};
-    EXPECT_EQ(batch_export_stems(reports, false),
-              (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p", "p-3"}));
-    // With charts, "chart_p" would share the chart files of "p", "chart_p-2"
-    // those of "p-2", and "p-3" would chart into the files of "chart_p-3".
-    EXPECT_EQ(batch_export_stems(reports, true),
-              (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p-3", "p-4"}));
-}
-
-class ExportScene : public GuiTest {
-    TempWorkingDirectory dir_;
-};
-
-TEST_F(ExportScene, SampleChoices)
-{
+    TempWorkingDirectory dir;
     load_report_file("r.tsv", report_text(two_exercises));
     const EmgReport& report = *state()->report;
     const EmgExercise& exercise = report.exercises[0];  // 41 samples, widest open at sample 20
@@ -147,13 +122,7 @@ TEST_F(ExportScene, SampleChoices)
     };
     for (const auto& [sample, index] : table)
         EXPECT_EQ(export_report_sample_index(sample, report, exercise), index);
-}
 
-// The exported SVG is, byte for byte, what the Screenshot button writes after
-// the same clicks: load, preset, exercise, the playback slider, the options.
-TEST_F(ExportScene, SvgEqualsTheViewersScreenshot)
-{
-    load_report_file("r.tsv", report_text(two_exercises));
     const Outcome run =
         zelto("--export out --preset 3 --exercise 2 --sample 1 --svg-background white --svg-line-width 150 r.tsv");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -168,8 +137,24 @@ TEST_F(ExportScene, SvgEqualsTheViewersScreenshot)
               svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 750); }));
 }
 
-TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
+// Files are named by safe exercise names and distinct stems; the export goes on after a failure, whatever the workers.
+TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
 {
+    const std::pair<std::string, std::string> safe_names[] = {
+        {"Open / close", "Open-close"}, {"Protrusion_1", "Protrusion-1"}, {"a.b", "a-b"}, {"  x  ", "x"},
+        {"\xC3\x96" "ffnung 2", "\xC3\x96" "ffnung-2"}, {"\xFF\xFE", "exercise"}, {"", "exercise"},
+        {std::string(100, 'z'), std::string(64, 'z')},
+    };
+    for (const auto& [name, safe] : safe_names)
+        EXPECT_EQ(batch_export_safe_name(name), safe) << name;
+    EXPECT_EQ(batch_export_file_name("p_1", 12, "Open / close", "png"), "p_1_12_Open-close.png");
+
+    const std::vector<std::string> reports = {"a/p.tsv", "b/p.tsv", "p-2.tsv", "chart_p.tsv", "c/p.tsv"};
+    EXPECT_EQ(batch_export_stems(reports, false), (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p", "p-3"}));
+    // With charts, "chart_p" would share the chart files of "p", "chart_p-2" those of "p-2", and "p-3" would chart
+    // into the files of "chart_p-3".
+    EXPECT_EQ(batch_export_stems(reports, true), (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p-3", "p-4"}));
+
     TempWorkingDirectory dir;
     fs::create_directory("sub");
     write_file("p.tsv", report_text(two_exercises));
@@ -196,8 +181,8 @@ TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"measures.csv", "p-2_1_Chewing.bmp", "p-2_1_Chewing.png",
                                                "p-2_1_Chewing.svg", "p_1_Open-close.bmp", "p_1_Open-close.png",
-                                               "p_1_Open-close.svg", "p_2_Protrusion-1.bmp",
-                                               "p_2_Protrusion-1.png", "p_2_Protrusion-1.svg"}));
+                                               "p_1_Open-close.svg", "p_2_Protrusion-1.bmp", "p_2_Protrusion-1.png",
+                                               "p_2_Protrusion-1.svg"}));
 
     // PNG and BMP hold the same picture, the view's side square.
     for (const char* stem : {"out/p_1_Open-close", "out/p-2_1_Chewing"}) {
@@ -207,11 +192,9 @@ TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
         const SurfacePtr bmp(SDL_ConvertSurfaceFormat(bmp_read.get(), SDL_PIXELFORMAT_RGB24, 0));
         const SurfacePtr png(SDL_ConvertSurfaceFormat(png_read.get(), SDL_PIXELFORMAT_RGB24, 0));
         ASSERT_EQ(std::tuple(bmp->w, bmp->h, png->w, png->h), std::tuple(750, 750, 750, 750));
+        const auto row = [](const SurfacePtr& s, int y) { return static_cast<const char*>(s->pixels) + y * s->pitch; };
         for (int y = 0; y < 750; ++y)
-            ASSERT_EQ(std::memcmp(static_cast<const char*>(bmp->pixels) + y * bmp->pitch,
-                                  static_cast<const char*>(png->pixels) + y * png->pitch, 750 * 3),
-                      0)
-                << stem << " row " << y;
+            ASSERT_EQ(std::memcmp(row(bmp, y), row(png, y), 750 * 3), 0) << stem << " row " << y;
     }
 
     // measures.csv: the header, then the good reports' rows in their order, named as given;
@@ -231,19 +214,14 @@ TEST(CommandLine, ExportGoesOnAfterAFailureWhateverTheWorkers)
     EXPECT_TRUE(measures.err.find("ERROR: ") != std::string::npos &&
                 measures.err.find("zelto: bad.tsv: could not be loaded\n") != std::string::npos)
         << measures.err;
-}
 
-// The chart file is the chart module's drawing of the exercise as the viewer
-// loaded it, as wide as the view and half as high.
-TEST(CommandLine, ChartsAreTheChartModulesDrawing)
-{
-    TempWorkingDirectory dir;
-    write_file("p.tsv", report_text(two_exercises));
-    const Outcome run = zelto("--export out --format chart --size 1000 --exercise 2 p.tsv");
-    ASSERT_EQ(run.status, 0) << run.err;
+    // The chart file is the chart module's drawing of the exercise as the viewer loaded it, as wide as the view and
+    // half as high.
+    const Outcome charts = zelto("--export charts --format chart --size 1000 --exercise 2 p.tsv");
+    ASSERT_EQ(charts.status, 0) << charts.err;
     std::unique_ptr<EmgReport> report;
     ASSERT_EQ(emg_extract_3d(&report, "p.tsv"), 0);
     emg_compute_rotation_data(report.get());
-    EXPECT_EQ(read_file("out/chart_p_2_Protrusion-1.svg"),
+    EXPECT_EQ(read_file("charts/chart_p_2_Protrusion-1.svg"),
               svg_text([&](SvgSink& sink) { svg_chart_write(sink, *report, 1, 1000, 500); }));
 }

@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <string>
 #include <tuple>
 
@@ -16,24 +15,29 @@ std::unique_ptr<EmgReport> report_with_samples(int n)
 {
     auto report = std::make_unique<EmgReport>();
     report->frequency = 100.0;
-    EmgExercise exercise;
-    exercise.data.resize(static_cast<std::size_t>(n));
-    exercise.data_length = n;
-    report->exercises.push_back(std::move(exercise));
-    report->exercises_number = 1;
+    report->exercises.resize(1);
+    report->exercises[0].data.resize(static_cast<std::size_t>(n));
+    std::tie(report->exercises_number, report->exercises[0].data_length) = std::tuple(1, n);
     return report;
 }
 
-TEST(AnimationClock, AdvancesWrapsAndHolds)
+class MainLoop : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        if (loop_.gui != nullptr)
+            zelto_test::capture_stdout([&] { zelto_shutdown(&loop_); });
+    }
+    ZeltoLoop loop_;
+};
+
+// The animation clock advances, wraps and holds. Start-up prints the versions and opens the window; passes draw; user
+// events switch picking; a quit event ends the loop and the shutdown prints times.
+TEST_F(MainLoop, AnimationClockStartPassesAndShutdown)
 {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const struct {
-        const char* what;
-        bool looping, paused;
-        double position, rate;  // rate: data_speed, with speed_multiplier 1
-        std::uint32_t ms;       // last frame time
-        double expected;
-    } cases[] = {
+    // rate: data_speed, with speed_multiplier 1; ms: the last frame time.
+    const struct { const char* what; bool looping, paused; double position, rate; std::uint32_t ms; double expected; }
+        cases[] = {
         {"a step of 1.2 past the end wraps", true, false, 99.5, 0.12, 100, 99.5 + 1.2 - 100},
         {"the same step without looping holds the last sample", false, false, 99.5, 0.12, 100, 99.0},
         {"paused stays put", true, true, 42.25, 1.0, 10, 42.25},
@@ -41,8 +45,8 @@ TEST(AnimationClock, AdvancesWrapsAndHolds)
         {"10 ms at 100 Hz is one sample", true, false, 3.0, 1.0, 10, 4.0},
         {"a negative rate wraps backwards when looping", true, false, 0.5, -1.0, 10, 99.5},
         {"a negative rate stops at the start otherwise", false, false, 0.5, -1.0, 10, 0.0},
-        {"a rate that is not a number does not move", true, false, 7.0, nan, 10, 7.0},
-        {"a position that is not a number restarts", true, false, nan, 1.0, 10, 1.0},
+        {"a rate that is not a number does not move", true, false, 7.0, NAN, 10, 7.0},
+        {"a position that is not a number restarts", true, false, NAN, 1.0, 10, 1.0},
         {"a position far beyond the end is brought back", true, false, 1e6 + 0.5, 0.0, 10, 0.5},
     };
     for (const auto& c : cases) {
@@ -64,22 +68,7 @@ TEST(AnimationClock, AdvancesWrapsAndHolds)
     state.selected_exercise = 5;
     zelto_advance_animation_clock(&state, 10);
     EXPECT_EQ(state.animation_position, 3.0);
-}
 
-class MainLoop : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        if (loop_.gui != nullptr)
-            zelto_test::capture_stdout([&] { zelto_shutdown(&loop_); });
-    }
-    ZeltoLoop loop_;
-};
-
-// Start-up prints the versions and opens the window; passes draw; user events switch picking; a quit event ends the
-// loop and the shutdown prints times.
-TEST_F(MainLoop, StartPassesAndShutdown)
-{
     // A pass shorter than 10 ms waits for the rest and counts 10 ms; a longer one counts as it is.
     const std::tuple<std::uint32_t, std::uint32_t, std::uint32_t> timings[] = {
         {3, 10, 7}, {0, 10, 10}, {10, 10, 0}, {25, 25, 0}};  // elapsed, counted, delay
@@ -100,8 +89,8 @@ TEST_F(MainLoop, StartPassesAndShutdown)
     ASSERT_NE(gui_state, nullptr);
     EXPECT_TRUE(gui_state == loop_.gui.get() && gui_state->font == loop_.font.get());
     EXPECT_NE(zelto_user_event_type, 0xFFFFFFFFu);
-    const std::string title = SDL_GetWindowTitle(loop_.window.get());
-    EXPECT_EQ(std::tuple(gui_state->window_width, gui_state->window_height, title), std::tuple(1100, 750, "Zelto"));
+    EXPECT_EQ(std::tuple(gui_state->window_width, gui_state->window_height, SDL_GetWindowTitle(loop_.window.get())),
+              std::tuple(1100, 750, std::string("Zelto")));
 
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(zelto_pass(&loop_));
@@ -124,8 +113,8 @@ TEST_F(MainLoop, StartPassesAndShutdown)
     int status = -1;
     const std::string end = zelto_test::capture_stdout([&] { status = zelto_shutdown(&loop_); });
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(end, string_format("total time %ldms\navg frame time %lfms\n", static_cast<long>(total), total / 7.0));
     EXPECT_EQ(gui_state, nullptr);
+    EXPECT_EQ(end, string_format("total time %ldms\navg frame time %lfms\n", static_cast<long>(total), total / 7.0));
 }
 
 }  // namespace
