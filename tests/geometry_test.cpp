@@ -201,6 +201,7 @@ TEST(PathSimplification, ScreenScaleBoundsEveryMove)
     PathBox box;
     for (const Vector3& p : {Vector3{-3, 1, 2}, {4, -2, 7}, {std::nan(""), 0, 0}})  // a point not a number: passed over
         box.add(p);
+    EXPECT_EQ(std::tuple(box.min.x, box.min.y, box.max.y, box.max.z), std::tuple(-3.0, -2.0, 1.0, 7.0));
     std::mt19937 random(3);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     for (const bool perspective : {false, true})
@@ -229,6 +230,11 @@ TEST(PathSimplification, ScreenScaleBoundsEveryMove)
     }
     EXPECT_EQ(path_simplification_level(0.0, 1.25), INT32_MIN);
     EXPECT_EQ(path_simplification_level(std::numeric_limits<double>::infinity(), 1.25), INT32_MIN);
+    PathLevels levels;  // new samples (another exercise) get their own box
+    const std::vector<Vector3> before{{0, 0, 0}}, after{{5, 5, 5}};
+    levels.box(1, [&]() -> const std::vector<Vector3>& { return before; });
+    levels.reset();
+    EXPECT_EQ(levels.box(1, [&]() -> const std::vector<Vector3>& { return after; }).max.x, 5.0);
 }
 
 // Douglas-Peucker keeps the ends and stays within its tolerance of every point; a chart column keeps its extremes.

@@ -25,6 +25,11 @@ from zelto_driver import ACTIVE, VirtualDisplay, Zelto, wait_until  # noqa: E402
 from zelto_panel import Panel  # noqa: E402
 
 
+def save_png(picture, path):
+    header = b"P6 %d %d 255\n" % (picture.width, picture.height)
+    subprocess.run(["convert", "ppm:-", "png:" + path], input=header + picture.rgb, check=True)
+
+
 def main():
     binary, report, out = sys.argv[1], os.path.abspath(sys.argv[2]), sys.argv[3]
     gen_report = sys.argv[4] if len(sys.argv) > 4 else None
@@ -38,6 +43,13 @@ def main():
     display = VirtualDisplay()
     zelto = Zelto(binary, display, [relative], workdir=workdir)
     panel = Panel(750)
+    V = panel.side
+    # Controls only the pictures use: on "Screen" the pitch and yaw fields and "Orthogonal", on "View"
+    # "Fit view" and "Right", on "Options" the SVG on white in its own colours, on "Measures" "Chart SVG".
+    pitch, yaw, orthogonal = (V + 60, 310, 50, 20), (V + 170, 310, 50, 20), (V + 10, 430, 160, 20)
+    fit_view, draw_right = (V + 10, 240, 105, 20), (V + 235, 520, 105, 20)
+    svg_background_white, svg_colour_own = (V + 236, 190, 48, 20), (V + 292, 220, 48, 20)
+    chart_svg = (V + 125, 130, 100, 20)
 
     def show(rect):
         zelto.click_rect(rect)
@@ -46,11 +58,11 @@ def main():
 
     def window(name):
         zelto.move(panel.side + 300, 600)  # out of the way of the panel's controls
-        zelto.picture().save_png(os.path.join(out, name))
+        save_png(zelto.picture(), os.path.join(out, name))
 
     def panel_only(name):
         zelto.move(panel.side + 300, 600)
-        zelto.picture().crop(panel.side, 0, 350, panel.side).save_png(os.path.join(out, name))
+        save_png(zelto.picture().crop(panel.side, 0, 350, panel.side), os.path.join(out, name))
 
     try:
         wait_until(lambda: zelto.picture().count((255, 64, 64)) > 200, "the report")
@@ -67,13 +79,13 @@ def main():
         # with all three paths, turned for a view from the front left and above.
         show(panel.tabs["c"])
         show(panel.draw_incisal)
-        show(panel.draw_right)
+        show(draw_right)
         show(panel.tabs["a"])
-        show(panel.orthogonal)
-        for rect, value in [(panel.pitch, "20"), (panel.yaw, "215")]:
+        show(orthogonal)
+        for rect, value in [(pitch, "20"), (yaw, "215")]:
             zelto.enter_text(rect, value)
         show(panel.tabs["c"])
-        zelto.click_rect(panel.fit_view)
+        zelto.click_rect(fit_view)
         show(panel.tabs["d"])
         show(panel.pause)
         time.sleep(0.5)
@@ -81,8 +93,8 @@ def main():
 
         # An SVG export of the same view, in its own colours on white.
         show(panel.tabs["h"])
-        show(panel.svg_background_white)
-        show(panel.svg_colour_own)
+        show(svg_background_white)
+        show(svg_colour_own)
         zelto.click_rect(panel.screenshot_button)
         svg = zelto.wait_for_file("screenshot_*.svg")[0]
         subprocess.run(["rsvg-convert", "-w", "375", "-h", "375", "-b", "white", "-o",
@@ -90,7 +102,7 @@ def main():
 
         # The chart of the exercise shown, as the "Chart SVG" button writes it.
         show(panel.tabs["i"])
-        zelto.click_rect(panel.chart_svg)
+        zelto.click_rect(chart_svg)
         chart = zelto.wait_for_file("chart_*.svg")[0]
         subprocess.run(["rsvg-convert", "-w", "700", "-o", os.path.join(out, "chart_export.png"), chart], check=True)
         zelto.close_window()
@@ -110,7 +122,8 @@ def main():
             x, y, w, h = panel.chart_plot
             zelto.move(x + w * 2 // 3, y + 60)
             time.sleep(0.5)
-            zelto.picture().crop(panel.side, 0, 350, panel.side).save_png(os.path.join(out, "page_measures_minute.png"))
+            save_png(zelto.picture().crop(panel.side, 0, 350, panel.side),
+                     os.path.join(out, "page_measures_minute.png"))
             zelto.close_window()
     finally:
         zelto.kill()

@@ -1,15 +1,9 @@
-"""Drives the real zelto binary from outside, as a person at the screen would.
+"""Drives the real zelto binary from outside, as a person at the screen would: an Xvfb of its own,
+the program in a working directory of its own, mouse and keyboard through xdotool, pictures of the
+window and the window manager's close request through libX11. Nothing waits a fixed time: every
+check polls until a generous deadline (the machine is shared, the program may run sanitized)."""
 
-A virtual X server (Xvfb) of its own, the program in a working directory of
-its own, the mouse and the keyboard through xdotool, pictures of the window
-read through libX11, and the window closed the way a window manager's close
-button does it (a WM_DELETE_WINDOW message).
-
-Nothing here waits a fixed time for the program to react: every check polls
-for its condition until a generous deadline, since the machine is shared and
-the program may run under the sanitizers.
-"""
-
+import collections
 import ctypes
 import ctypes.util
 import glob
@@ -21,94 +15,58 @@ import sys
 import tempfile
 import time
 
-# How long any one condition may take to come true. Generous on purpose.
 TIMEOUT = 60.0
-POLL = 0.05
-
 # Colours of the palette, as they appear on the screen.
-BLACK = (0, 0, 0)
-WHITE = (255, 255, 255)
-BEIGE = (176, 160, 144)
-ACTIVE = (64, 192, 255)
-RED = (255, 64, 64)
-BLUE = (64, 64, 255)
+BLACK, WHITE, BEIGE = (0, 0, 0), (255, 255, 255), (176, 160, 144)
+ACTIVE, RED, BLUE = (64, 192, 255), (255, 64, 64), (64, 64, 255)
 
 
 class DriverError(AssertionError):
-    """A condition did not come true in time, or a tool failed."""
+    pass
 
 
 def wait_until(condition, what, timeout=TIMEOUT):
     """Polls `condition` until it returns something true and returns that."""
     deadline = time.monotonic() + timeout
-    while True:
-        result = condition()
-        if result:
-            return result
+    while not (result := condition()):
         if time.monotonic() > deadline:
             raise DriverError("timed out waiting for " + what)
-        time.sleep(POLL)
+        time.sleep(0.05)
+    return result
 
 
-# ----------------------------------------------------------------------------
-# Pictures
-# ----------------------------------------------------------------------------
+class Picture(collections.namedtuple("Picture", "width height rgb")):
+    """The window or a part of it: 3 bytes a pixel, top row first. Equal pictures are equal tuples."""
 
-class Picture:
-    """An RGB picture of the window or of a part of it."""
-
-    def __init__(self, width, height, rgb):
-        self.width = width
-        self.height = height
-        self.rgb = rgb  # bytes, 3 per pixel, top row first
+    def __repr__(self):
+        return "<picture %dx%d>" % (self.width, self.height)
 
     def pixel(self, x, y):
         i = (y * self.width + x) * 3
         return tuple(self.rgb[i:i + 3])
 
     def crop(self, x, y, w, h):
-        rows = [self.rgb[((y + r) * self.width + x) * 3:((y + r) * self.width + x + w) * 3] for r in range(h)]
-        return Picture(w, h, b"".join(rows))
+        rows = (((y + r) * self.width + x) * 3 for r in range(h))
+        return Picture(w, h, b"".join(self.rgb[i:i + w * 3] for i in rows))
 
     def count(self, colour):
         """How many pixels have exactly this colour."""
-        data, needle = self.rgb, bytes(colour)
-        # Pixel-aligned search over the bytes of the colour.
-        total = 0
-        start = data.find(needle)
-        while start >= 0:
-            if start % 3 == 0:
-                total += 1
-                start = data.find(needle, start + 3)
-            else:
-                start = data.find(needle, start + 1)
+        needle, total = bytes(colour), 0
+        start = self.rgb.find(needle)
+        while start >= 0:  # only matches that begin a pixel count
+            total += start % 3 == 0
+            start = self.rgb.find(needle, start + (3 if start % 3 == 0 else 1))
         return total
 
-    def differing_pixels(self, other):
-        """How many pixels differ from `other` (same size)."""
-        assert (self.width, self.height) == (other.width, other.height)
-        a, b = self.rgb, other.rgb
-        return 0 if a == b else sum(a[i:i + 3] != b[i:i + 3] for i in range(0, len(a), 3))
-
-    def save_png(self, path):
-        """Writes the picture as PNG (through ImageMagick)."""
-        header = b"P6 %d %d 255\n" % (self.width, self.height)
-        subprocess.run(["convert", "ppm:-", "png:" + path], input=header + self.rgb, check=True)
-
-
-# ----------------------------------------------------------------------------
-# The X server
-# ----------------------------------------------------------------------------
 
 class VirtualDisplay:
     """An Xvfb server on a display number it chooses itself (-displayfd)."""
 
-    def __init__(self, width=2400, height=2100):
+    def __init__(self):
         read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % (width, height),
-             "-nolisten", "tcp"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "2400x2100x24",
+                                         "-nolisten", "tcp"], pass_fds=(write_end,),
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         with os.fdopen(read_end, "rb") as pipe:
             number = pipe.readline().strip()
@@ -129,100 +87,62 @@ class VirtualDisplay:
             self.process.wait()
 
 
-class XConnection:
-    """A connection of our own to the X server, through libX11, for what xdotool does not do:
-    reading the window's pixels quickly, its size, and the window manager's close request."""
+class X11:
+    """A connection of our own to the X server, for what xdotool does not do: reading the window's
+    pixels quickly (ImageMagick's import takes ten times as long) and the window manager's close."""
 
-    class _Image(ctypes.Structure):
-        _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                    ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
-                    ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                    ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int), ("bytes_per_line", ctypes.c_int),
-                    ("bits_per_pixel", ctypes.c_int), ("red_mask", ctypes.c_ulong),
-                    ("green_mask", ctypes.c_ulong), ("blue_mask", ctypes.c_ulong)]
+    class Image(ctypes.Structure):  # XImage, as far as it is read
+        _fields_ = ([(n, ctypes.c_int) for n in ("width", "height", "xoffset", "format")] + [("data", ctypes.c_void_p)]
+                    + [(n, ctypes.c_int) for n in ("order", "unit", "bit_order", "pad", "depth", "line", "bits")]
+                    + [(n, ctypes.c_ulong) for n in ("red", "green", "blue")])
 
-    class _ClientMessage(ctypes.Structure):
-        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                    ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
-
-    _ERROR_HANDLER = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
-
-    def __init__(self, display_name):
-        x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x11.XGetImage.restype = ctypes.POINTER(XConnection._Image)
+    def __init__(self, name):
+        self.lib = x11 = ctypes.CDLL(ctypes.util.find_library("X11"))
+        x11.XOpenDisplay.restype, x11.XGetImage.restype = ctypes.c_void_p, ctypes.POINTER(X11.Image)
         x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
                                   ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        x11.XDestroyImage.argtypes = [ctypes.POINTER(XConnection._Image)]
-        x11.XGetWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_void_p]
-        x11.XInternAtom.restype = ctypes.c_ulong
-        x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
-        x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        x11.XSetErrorHandler.argtypes = [XConnection._ERROR_HANDLER]
-        self.x11 = x11
-        # A window that is resized or closed while we read it gives an X
-        # error; that read is simply tried again, so errors are ignored
-        # instead of ending this process (Xlib's default).
-        self._ignore_errors = XConnection._ERROR_HANDLER(lambda display, error: 0)
-        x11.XSetErrorHandler(self._ignore_errors)
-        self.display = x11.XOpenDisplay(display_name.encode())
-        if not self.display:
-            raise DriverError("cannot open display " + display_name)
-
-    def size(self, window):
-        """(width, height) of the window."""
-        attributes = (ctypes.c_int * 64)()
-        if not self.x11.XGetWindowAttributes(self.display, window, attributes):
-            raise DriverError("no window %d" % window)
-        return attributes[2], attributes[3]
+        # A window resized or closed while it is read gives an X error: the read is simply tried
+        # again, instead of ending this process as Xlib does by default.
+        self.ignore_errors = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)(lambda *_: 0)
+        x11.XSetErrorHandler(self.ignore_errors)
+        self.display = ctypes.c_void_p(x11.XOpenDisplay(name.encode()))
+        if not self.display.value:
+            raise DriverError("cannot open display " + name)
 
     def picture(self, window):
-        """The window's pixels as a Picture, or None if they could not be read."""
-        width, height = self.size(window)
-        image = self.x11.XGetImage(self.display, window, 0, 0, width, height, 0xFFFFFFFF, 2)  # ZPixmap
+        """The window's pixels, or None if they could not be read."""
+        geometry = [ctypes.c_ulong()] + [ctypes.c_int() for _ in range(6)]  # root, x, y, width, height, ...
+        if not self.lib.XGetGeometry(self.display, ctypes.c_ulong(window), *map(ctypes.byref, geometry)):
+            return None
+        width, height = geometry[3].value, geometry[4].value
+        image = self.lib.XGetImage(self.display, window, 0, 0, width, height, 0xFFFFFFFF, 2)  # ZPixmap
         if not image:
             return None
         try:
             im = image.contents
-            if im.bits_per_pixel != 32 or im.bytes_per_line != width * 4 or im.byte_order != 0:
+            if (im.bits, im.line, im.order, im.red, im.blue) != (32, width * 4, 0, 0xFF0000, 0xFF):
                 raise DriverError("unexpected window image layout")
-            data = ctypes.string_at(im.data, im.bytes_per_line * height)
-            shifts = [(mask & -mask).bit_length() - 1 for mask in (im.red_mask, im.green_mask, im.blue_mask)]
+            data = ctypes.string_at(im.data, width * height * 4)
         finally:
-            self.x11.XDestroyImage(image)
+            self.lib.XDestroyImage(image)
         rgb = bytearray(width * height * 3)
-        for channel, shift in enumerate(shifts):
-            rgb[channel::3] = data[shift // 8::4]
+        rgb[0::3], rgb[1::3], rgb[2::3] = data[2::4], data[1::4], data[0::4]
         return Picture(width, height, bytes(rgb))
 
     def close_window(self, window):
         """Asks the window to close as a window manager's close button does (WM_DELETE_WINDOW)."""
-        message = XConnection._ClientMessage()
-        message.type = 33  # ClientMessage
-        message.display = self.display
-        message.window = window
-        message.message_type = self.x11.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
-        message.format = 32
-        message.data[0] = self.x11.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
-        message.data[1] = 0  # CurrentTime
-        event = (ctypes.c_long * 24)()
-        ctypes.memmove(event, ctypes.byref(message), ctypes.sizeof(message))
-        self.x11.XSendEvent(self.display, window, 0, 0, event)
-        self.x11.XSync(self.display, 0)
+        atoms = [self.lib.XInternAtom(self.display, name, 0) for name in (b"WM_PROTOCOLS", b"WM_DELETE_WINDOW")]
+        # A ClientMessage (33) as XEvent's 24 longs: type, serial, send_event, display, window,
+        # message_type, format 32, then the data: WM_DELETE_WINDOW at CurrentTime (0).
+        event = (ctypes.c_long * 24)(33, 0, 0, self.display.value, window, atoms[0], 32, atoms[1], 0)
+        self.lib.XSendEvent(self.display, ctypes.c_ulong(window), 0, ctypes.c_long(0), event)
+        self.lib.XSync(self.display, 0)
 
     def close(self):
-        if self.display:
-            self.x11.XCloseDisplay(self.display)
-            self.display = None
+        if self.display.value:
+            self.lib.XCloseDisplay(self.display)
+            self.display.value = None
 
-
-# ----------------------------------------------------------------------------
-# The program
-# ----------------------------------------------------------------------------
 
 class Zelto:
     """One run of the zelto binary in its own working directory."""
@@ -237,10 +157,12 @@ class Zelto:
         environment.setdefault("LSAN_OPTIONS", "detect_leaks=0")
         environment["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=0:" + environment.get("ASAN_OPTIONS", "")
         environment.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
-        command = [os.path.abspath(binary), *arguments]
         try:
             for attempt in (1, 2):
-                self._launch(command, environment)
+                self._log = open(self.log_path, "wb")
+                self.process = subprocess.Popen([os.path.abspath(binary), *arguments], cwd=self.workdir,
+                                                env=environment, stdout=self._log, stderr=subprocess.STDOUT,
+                                                stdin=subprocess.DEVNULL)
                 try:
                     self.window = int(wait_until(self._find_window, "the Zelto window to be mapped"))
                     break
@@ -254,39 +176,30 @@ class Zelto:
                         raise DriverError("%s\n--- the program's windows: ---\n%s" % (error, self.windows())) from None
                     sys.stderr.write("\n--- %s; starting the program once more ---\n%s\n" % (error, self.console()))
                     self.kill()
-            self.x = XConnection(display.name)
+            self.x = X11(display.name)
             # The first frames are drawn once the panel's beige shows.
-            self.wait_for_picture(lambda p: p.pixel(self.geometry()[1] + 5, 5) == BEIGE, "the first frame")
+            self.wait_for_picture(lambda p: p.pixel(p.height + 5, 5) == BEIGE, "the first frame")
         except DriverError as error:
             self.kill()
             raise DriverError("%s\n--- console ---\n%s" % (error, self.console())) from None
-
-    def _launch(self, command, environment):
-        self._log = open(self.log_path, "wb")
-        self.process = subprocess.Popen(command, cwd=self.workdir, env=environment,
-                                        stdout=self._log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
 
     def windows(self):
         """What the X server knows of windows named Zelto, mapped or not."""
         search = self.xdotool("search", "--name", "Zelto", check=False)
         lines = ["X server %s; xdotool search: status %d %s" % (self.display.name, search.returncode,
                                                               search.stderr.strip())]
-        found = search.stdout.split()
-        for window in found:
+        for window in search.stdout.split():
             info = subprocess.run(["xwininfo", "-id", window], env=self.display.environment,
                                   capture_output=True, text=True, timeout=TIMEOUT).stdout
             lines += [window + ": " + line.strip() for line in info.splitlines()
                       if line.strip().startswith(("Width", "Height", "Map State"))]
-        return "\n".join(lines if found else lines + ["no window named Zelto"])
+        return "\n".join(lines if search.stdout.split() else lines + ["no window named Zelto"])
 
     def _find_window(self):
-        result = self.xdotool("search", "--onlyvisible", "--name", "^Zelto$", check=False)
+        ids = self.xdotool("search", "--onlyvisible", "--name", "^Zelto$", check=False).stdout.split()
         if self.process.poll() is not None:
             raise DriverError("zelto ended at start:\n" + self.console())
-        ids = result.stdout.split()
         return ids[0] if ids else None
-
-    # -- tools ----------------------------------------------------------------
 
     def xdotool(self, *arguments, check=True):
         result = subprocess.run(["xdotool", *map(str, arguments)], env=self.display.environment,
@@ -299,10 +212,9 @@ class Zelto:
         with open(self.log_path, "rb") as f:
             return f.read().decode("utf-8", "replace")
 
-    def wait_for_console(self, pattern, what=None):
+    def wait_for_console(self, pattern):
         """Waits until a console line matches the regular expression; returns the match."""
-        regex = re.compile(pattern, re.MULTILINE)
-        return wait_until(lambda: regex.search(self.console()), what or "console line /%s/" % pattern)
+        return wait_until(lambda: re.search(pattern, self.console(), re.MULTILINE), "console line /%s/" % pattern)
 
     def wait_for_file(self, pattern):
         """Waits until files match and are no longer growing; returns their paths."""
@@ -315,19 +227,12 @@ class Zelto:
 
     # -- window ---------------------------------------------------------------
 
-    def geometry(self):
-        """(width, height) of the window as the X server has it."""
-        return self.x.size(self.window)
-
     def picture(self):
         return wait_until(lambda: self.x.picture(self.window), "a picture of the window")
 
     def wait_for_picture(self, condition, what):
         """Takes pictures until one satisfies `condition`; returns that picture."""
-        def check():
-            picture = self.picture()
-            return picture if condition(picture) else None
-        return wait_until(check, what)
+        return wait_until(lambda: condition(picture := self.picture()) and picture, what)
 
     def steady_picture(self):
         """A picture that the next one repeats exactly: nothing moves."""
@@ -335,8 +240,7 @@ class Zelto:
 
         def settled():
             current = self.picture()
-            same = current.rgb == previous[0].rgb
-            previous[0] = current
+            same, previous[0] = current == previous[0], current
             return current if same else None
         return wait_until(settled, "a steady picture")
 
@@ -345,33 +249,20 @@ class Zelto:
     def move(self, x, y):
         self.xdotool("mousemove", "--window", self.window, x, y)
 
-    def click(self, x, y, button=1):
+    def click(self, x, y):
         self.move(x, y)
-        self.xdotool("click", button)
+        self.xdotool("click", 1)
 
-    def click_rect(self, rect, button=1):
+    def click_rect(self, rect):
         """Clicks the middle of a widget rectangle (x, y, w, h)."""
-        x, y, w, h = rect
-        self.click(x + w // 2, y + h // 2, button)
-
-    def drag_to(self, start, end, button=1, steps=8):
-        """Presses at `start`, moves in steps to `end` (window coordinates), releases."""
-        self.move(*start)
-        self.xdotool("mousedown", button)
-        for i in range(1, steps + 1):
-            self.move(start[0] + (end[0] - start[0]) * i // steps, start[1] + (end[1] - start[1]) * i // steps)
-        self.xdotool("mouseup", button)
+        self.click(rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
 
     def key(self, *keys):
         self.xdotool("key", "--clearmodifiers", *keys)
 
     def enter_text(self, rect, text):
-        """Clicks into a text field, types `text` and confirms it with Enter.
-
-        A field being edited is inverted: white behind the text instead of
-        black. The program turns text input on only while a field is
-        edited, so typing waits until the click has been handled.
-        """
+        """Clicks into a text field, types `text` and confirms it with Enter. A field being edited is
+        white behind its text; text input is on only while a field is edited, so typing waits for it."""
         def editing(picture):
             return picture.crop(*rect).count(WHITE) > rect[2] * rect[3] // 2
         self.click_rect(rect)
@@ -388,18 +279,16 @@ class Zelto:
         try:
             return self.process.wait(timeout=TIMEOUT * 2)
         finally:
-            self._log.close()
-            self.x.close()
+            self.kill()
 
     def kill(self):
-        """Ends a run that a failed test left behind."""
+        """Ends the run if it still goes (a failed test) and lets go of its log and X connection."""
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        self._log.close()
         if hasattr(self, "x"):
             self.x.close()
-        if not self._log.closed:
-            self._log.close()
 
     def remove_workdir(self):
         shutil.rmtree(self.workdir, ignore_errors=True)
