@@ -1,9 +1,9 @@
-// One session loads reports of every kind, round after round: each load ends as its kind says, in
-// the first round the program then plays it and still takes a valid report, and the heap after the
-// same load does not creep up over the rounds (a report and all derived from it is released when
-// the next replaces it). Counted is the program's C++ heap on the session's thread, through this
-// program's operator new and delete (the OpenGL driver's threads keep pools of their own).
-// scripts/leakcheck.sh runs the same session under valgrind.
+// One session loads reports of every kind, round after round: each load ends as its kind says, in the first
+// round the program then plays it and still takes a valid report, and the heap after the same load does not
+// creep up over the rounds (a report and all derived from it is released when the next replaces it). Counted is
+// the program's C++ heap on the session's thread, through this program's operator new and delete (the OpenGL
+// driver's threads keep pools of their own; a sanitizer brings its own of each form, so every form without an
+// alignment is replaced). scripts/leakcheck.sh runs the same session under valgrind.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,13 +11,11 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/reliability/report_catalog.hpp"
 #include "tests/reliability/session.hpp"
-
-// Every block carries a header with the bytes counted for it, uncounted whichever thread frees it.
-// Every form of new and delete without an alignment is replaced: a sanitizer brings its own of each.
 
 namespace {
 
@@ -28,6 +26,7 @@ struct alignas(std::max_align_t) CountedBytes {
 std::atomic<std::int64_t> live_bytes{0};
 thread_local bool counting_thread = false;
 
+// Every block carries a header with the bytes counted for it, uncounted whichever thread frees it.
 void* counted_new(std::size_t size) noexcept
 {
     auto* header = static_cast<CountedBytes*>(std::malloc(sizeof(CountedBytes) + size));
@@ -74,17 +73,6 @@ namespace {
 // caches and is not compared.
 constexpr std::size_t rounds = 5, warm_up_rounds = 2;
 
-std::size_t program_heap() { return static_cast<std::size_t>(live_bytes.load()); }
-
-// Every kind always takes the same road, so that its rounds are alike; the roads alternate over kinds.
-Road road_of(std::size_t kind)
-{
-    constexpr Road roads[] = {Road::drop, Road::path_field, Road::call};
-    return roads[kind % std::size(roads)];
-}
-
-std::string shown_name(const ReportKind& kind) { return kind.group + ": " + kind.name; }
-
 TEST(LoadCycle, ReportsOfEveryKindLoadedRoundAfterRoundLeaveTheHeapWhereItWas)
 {
     counting_thread = true;
@@ -93,57 +81,55 @@ TEST(LoadCycle, ReportsOfEveryKindLoadedRoundAfterRoundLeaveTheHeapWhereItWas)
     ASSERT_GE(kinds.size(), 25u);
     for (const ReportKind& kind : kinds)
         make_report(kind, session.directory() / kind.file_name);
-
-    // levels[k][r]: the program's heap after round r loaded kind k.
-    std::vector<std::vector<std::size_t>> levels(kinds.size(), std::vector<std::size_t>(rounds, 0));
-    std::vector<std::size_t> unloaded(rounds, 0);  // after each round, with no report
-    std::vector<int> first_outcome(kinds.size(), -1);
-    const std::string unload_path = (session.directory() / "nothing-here.tsv").string();
+    // levels[k][r]: the program's heap after round r loaded kind k; the last row after each round, with no report.
+    std::vector<std::vector<std::int64_t>> levels(kinds.size() + 1, std::vector<std::int64_t>(rounds, 0));
+    std::vector<bool> first_loaded(kinds.size());
+    // Every kind always takes the same road, so that its rounds are alike; the roads alternate over kinds.
+    const std::pair<Road, const char*> roads[] = {{Road::drop, "drop"}, {Road::path_field, "path field"},
+                                                  {Road::call, "call"}};
 
     for (std::size_t r = 0; r < rounds; ++r) {
         for (std::size_t k = 0; k < kinds.size(); ++k) {
             const ReportKind& kind = kinds[k];
-            const std::string printed = session.load((session.directory() / kind.file_name).string(), road_of(k));
+            const auto [road, road_name] = roads[k % std::size(roads)];
+            const std::string printed = session.load((session.directory() / kind.file_name).string(), road);
             const GuiState& state = session.state();
             const bool is_loaded = state.report != nullptr;
-            const std::string context = shown_name(kind) + " (round " + std::to_string(r) + ", " +
-                                        road_name(road_of(k)) + ")\n" + printed.substr(0, 4000);
-            EXPECT_TRUE(kind.outcome == Outcome::either || is_loaded == (kind.outcome == Outcome::loads)) << context;
+            const std::string context = kind.group + ": " + kind.name + " (round " + std::to_string(r) + ", " +
+                                        road_name + ")\n" + printed.substr(0, 4000);
             // Whatever it is, the same file ends the same way every time.
-            if (first_outcome[k] < 0)
-                first_outcome[k] = is_loaded ? 1 : 0;
-            EXPECT_EQ(first_outcome[k], is_loaded ? 1 : 0) << context;
+            if (r == 0)
+                first_loaded[k] = is_loaded;
+            EXPECT_TRUE(is_loaded == first_loaded[k] &&
+                        (kind.outcome == Outcome::either || is_loaded == (kind.outcome == Outcome::loads)))
+                << context;
             for (const std::string& message : kind.messages)
                 EXPECT_NE(printed.find(message), std::string::npos) << "no \"" << message << "\": " << context;
-            EXPECT_EQ(is_loaded && printed.find("ERROR") != std::string::npos, false) << context;
-            EXPECT_EQ(state.exercise_toggles.size(),
-                      is_loaded ? static_cast<std::size_t>(std::max(state.report->exercises_number, 0)) : 0u)
-                << context;
-            EXPECT_TRUE(!is_loaded || kind.exercises < 0 || state.report->exercises_number == kind.exercises) << context;
-            levels[k][r] = program_heap();
+            const int exercises = is_loaded ? state.report->exercises_number : 0;
+            EXPECT_FALSE(is_loaded && printed.find("ERROR") != std::string::npos) << context;
+            EXPECT_EQ(state.exercise_toggles.size(), static_cast<std::size_t>(std::max(exercises, 0))) << context;
+            EXPECT_TRUE(!is_loaded || kind.exercises < 0 || exercises == kind.exercises) << context;
+            levels[k][r] = live_bytes;
             if (r == 0) {  // the mouse over the view, so that the inspection searches too
                 session.move_mouse(375, 375);
                 for (bool looping : {true, false}) {
                     session.state().looping = looping;
                     session.run_passes(3, context);
                 }
-                session.expect_usable(context, road_of(k));
+                session.expect_usable(context, road);
             }
             if (::testing::Test::HasFatalFailure())
                 return;
         }
-        session.load(unload_path, Road::call);
-        unloaded[r] = program_heap();
+        session.load((session.directory() / "nothing-here.tsv").string(), Road::call);
+        levels.back()[r] = live_bytes;
     }
-    session.take_console();
 
-    for (std::size_t k = 0; k < kinds.size(); ++k) {
+    for (std::size_t k = 0; k < levels.size(); ++k) {
         const auto [low, high] = std::minmax_element(levels[k].begin() + warm_up_rounds, levels[k].end());
-        EXPECT_EQ(*low, *high) << shown_name(kinds[k]) << ": after the same load the program held " << *low
-                               << " to " << *high << " bytes";
+        EXPECT_EQ(*low, *high) << (k < kinds.size() ? kinds[k].group + ": " + kinds[k].name : "with no report")
+                               << ": after the same load the program held " << *low << " to " << *high << " bytes";
     }
-    const auto [low, high] = std::minmax_element(unloaded.begin() + warm_up_rounds, unloaded.end());
-    EXPECT_EQ(*low, *high) << "with no report, the program's heap moved over the rounds";
 }
 
 }  // namespace

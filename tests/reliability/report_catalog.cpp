@@ -7,29 +7,21 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <tuple>
+
+#include "tools/report_generator.hpp"
 
 namespace zelto_reliability {
 
-std::string ReportParts::text() const
-{
-    std::string out = "Exercises\n{\n";
-    for (const std::string& entry : entries)
-        out += entry + "\n";
-    out += "}\n";
-    for (const std::optional<std::string>& part : {frequency, count, calibration, std::optional<std::string>(header)})
-        out += part ? *part + "\n" : "";
-    for (std::size_t b = 0; b < blocks.size(); ++b) {
-        out += b > 0 ? "\n" : "";  // the empty line between two blocks
-        for (const std::string& line : blocks[b])
-            out += line + "\n";
-    }
-    return out;
-}
-
 namespace {
 
-std::string generated_text(const ReportGeneratorOptions& options)
+// The generator's report of `exercises` exercises of `duration` seconds.
+std::string generated(int exercises, double duration, double frequency = 100.0, bool angles = false,
+                      bool emg = false)
 {
+    ReportGeneratorOptions options;
+    std::tie(options.exercises, options.duration, options.frequency, options.angles, options.emg) =
+        std::tuple(exercises, duration, frequency, angles, emg);
     char* buffer = nullptr;
     std::size_t size = 0;
     std::FILE* out = open_memstream(&buffer, &size);
@@ -43,10 +35,12 @@ std::string generated_text(const ReportGeneratorOptions& options)
     return text;
 }
 
-// The pieces of `text` between the separators.
-std::vector<std::string> split(const std::string& text, char separator)
+using Lines = std::vector<std::string>;
+
+// The pieces of `text` between the separators, and back.
+Lines split(const std::string& text, char separator)
 {
-    std::vector<std::string> pieces(1);
+    Lines pieces(1);
     for (char c : text)
         if (c == separator)
             pieces.emplace_back();
@@ -55,24 +49,56 @@ std::vector<std::string> split(const std::string& text, char separator)
     return pieces;
 }
 
-ReportGeneratorOptions options_of(int exercises, double duration, double frequency, bool angles = false,
-                                  bool emg = false)
+std::string join(const Lines& pieces, char separator)
 {
-    ReportGeneratorOptions options;
-    std::tie(options.exercises, options.duration, options.frequency, options.angles, options.emg) =
-        std::tuple(exercises, duration, frequency, angles, emg);
-    return options;
+    std::string text = pieces.at(0);
+    for (std::size_t i = 1; i < pieces.size(); ++i)
+        text += separator + pieces[i];
+    return text;
 }
 
-// Two exercises of 50 samples: the base of most broken and hostile kinds.
-ReportParts base_parts() { return generated_parts(options_of(2, 0.5, 100.0)); }
-
-std::string join(const std::vector<std::string>& fields)
+// A report as its lines, so that a kind can change one and keep the others as the generator wrote them.
+Lines lines_of(const std::string& text)
 {
-    std::string line = fields.at(0);
-    for (std::size_t i = 1; i < fields.size(); ++i)
-        line += "\t" + fields[i];
-    return line;
+    Lines lines = split(text, '\n');
+    lines.pop_back();  // after the last line feed
+    return lines;
+}
+
+std::string text_of(const Lines& lines) { return join(lines, '\n') + "\n"; }
+
+// The first line that starts with `start`.
+std::size_t index_of(const Lines& lines, const std::string& start)
+{
+    std::size_t i = 0;
+    while (!lines.at(i).starts_with(start))
+        ++i;
+    return i;
+}
+
+// Sample line `i` of block `b` in a report of 50 samples an exercise (a block ends with an empty line).
+std::size_t sample_line(const Lines& lines, std::size_t b, std::size_t i)
+{
+    return index_of(lines, "Time,ms") + 1 + 51 * b + i;
+}
+
+// Every position of every sample line set by `value(line, field, fields)`.
+template <typename Value>
+std::string with_positions(Lines p, Value value, const char* calibration = nullptr)
+{
+    int k = 0;
+    for (std::size_t l = index_of(p, "Time,ms") + 1; l < p.size(); ++l) {
+        if (p[l].empty())
+            continue;
+        Lines f = split(p[l], '\t');
+        for (std::size_t i = 1; i < 10; ++i)
+            f[i] = value(k, i, f);
+        p[l] = join(f, '\t');
+        ++k;
+    }
+    if (calibration != nullptr)
+        p[index_of(p, "Calibr")] = calibration;
+    return text_of(p);
 }
 
 // The bytes of the `seed`th pseudo-random file of `size` bytes.
@@ -102,8 +128,8 @@ struct CatalogBuilder {
     {
         add("valid", name, std::move(text), Outcome::loads, std::move(messages), exercises);
     }
-    void hostile(const std::string& name, std::string text, Outcome outcome, std::vector<std::string> messages = {},
-                 int exercises = -1)
+    void hostile(const std::string& name, std::string text, Outcome outcome = Outcome::loads,
+                 std::vector<std::string> messages = {}, int exercises = 2)
     {
         add("hostile", name, std::move(text), outcome, std::move(messages), exercises);
     }
@@ -113,150 +139,99 @@ struct CatalogBuilder {
     }
 };
 
-// The parser's rules and messages (line ends, column names...) are checked
-// one by one by the report tests; here each kind stands for what a session
-// must survive. Missing blocks are told by "2000 entries, 3 blocks".
-void add_valid_and_broken_kinds(CatalogBuilder& c)
+}  // namespace
+
+// The parser's rules and messages (line ends, column names...) are checked one by one by the report tests; here
+// each kind stands for what a session must survive. Missing blocks are told by "2000 entries, 3 blocks".
+std::vector<ReportKind> report_catalog()
 {
-    c.valid("small, positions only", generated_text(options_of(1, 0.5, 100.0)), 1);
-    c.valid("angles and EMG channels", generated_text(options_of(5, 3.0, 200.0, true, true)), 5);
-    c.valid("one long exercise (12000 samples)", generated_text(options_of(1, 60.0, 200.0)), 1);
-    c.valid("no exercises", generated_text(options_of(0, 1.0, 100.0)), 0);
-    c.valid("exercises of one sample", generated_text(options_of(3, 0.01, 100.0)), 3);
-    ReportParts no_count = base_parts();
-    no_count.count.reset();
-    c.valid("no count line", no_count.text(), 2, {"non-fatal error: failed to locate count data in file "});
+    CatalogBuilder c;
+    c.valid("small, positions only", generated(1, 0.5), 1);
+    c.valid("angles and EMG channels", generated(5, 3.0, 200.0, true, true), 5);
+    c.valid("one long exercise (12000 samples)", generated(1, 60.0, 200.0), 1);
+    c.valid("no exercises", generated(0, 1.0), 0);
+    c.valid("exercises of one sample", generated(3, 0.01), 3);
+    // Two exercises of 50 samples: the base of the other kinds.
+    const Lines base = lines_of(generated(2, 0.5));
+    const std::string text = text_of(base);
+    Lines p = base;
+    p.erase(p.begin() + static_cast<std::ptrdiff_t>(index_of(p, "Count")));
+    c.valid("no count line", text_of(p), 2, {"non-fatal error: failed to locate count data in file "});
 
     c.unreadable("broken", "missing file", Shape::missing);
-    ReportParts p = base_parts();
-    std::vector<std::string> fields = split(p.blocks[0][2], '\t');
+    p = base;
+    Lines fields = split(p[sample_line(p, 0, 2)], '\t');
     fields[4] = "1e999";
-    p.blocks[0][2] = join(fields);
-    c.add("broken", "position out of range", p.text(), Outcome::fails,
+    p[sample_line(p, 0, 2)] = join(fields, '\t');
+    c.add("broken", "position out of range", text_of(p), Outcome::fails,
           {"ERROR: point data entry #3 (at 20 ms) for exercise #1 is malformed\n"});
-}
 
-// Every position of every sample line set by `value(line, field, fields)`.
-template <typename Value>
-std::string with_positions(ReportParts p, Value value, const char* calibration = nullptr)
-{
-    int k = 0;
-    for (auto& block : p.blocks)
-        for (std::string& line : block) {
-            std::vector<std::string> f = split(line, '\t');
-            for (std::size_t i = 1; i < 10; ++i)
-                f[i] = value(k, i, f);
-            line = join(f);
-            ++k;
-        }
-    if (calibration != nullptr)
-        p.calibration = calibration;
-    return p.text();
-}
-
-void add_hostile_kinds(CatalogBuilder& c)
-{
     c.hostile("binary noise", noise(64 * 1024, 7), Outcome::fails, {"ERROR: Could not find list of exercises\n"});
     c.unreadable("hostile", "directory", Shape::directory);
     c.unreadable("hostile", "named pipe", Shape::fifo);
     c.unreadable("hostile", "file name of 5000 characters", Shape::missing);
     c.kinds.back().file_name = std::string(5000, 'a') + ".tsv";
-    const ReportParts base = base_parts();
-    const std::string text = base.text();
     c.hostile("cut inside the exercise list", text.substr(0, text.find("2\tProtrusion") + 5), Outcome::fails,
               {"ERROR: could not locate report frequency\n"});
     // Up to the middle of the 26th sample line of the last block: the cut
     // line has no line feed; it counts, and its missing values are told.
-    c.hostile("cut inside the last sample line", text.substr(0, text.find(base.blocks[1][25]) + 7), Outcome::loads,
-              {"non-fatal error: exercise #2 ("}, 2);
-    ReportParts p = base;
-    while (p.blocks[0][10].size() < (1u << 20))
-        p.blocks[0][10] += "\t1.5";
-    c.hostile("sample line of a megabyte", p.text(), Outcome::loads, {}, 2);
-    c.hostile("first line of a megabyte", std::string(1u << 20, 'x') + "\n" + text, Outcome::loads, {}, 2);
+    c.hostile("cut inside the last sample line", text.substr(0, text.find(base[sample_line(base, 1, 25)]) + 7),
+              Outcome::loads, {"non-fatal error: exercise #2 ("}, 2);
     p = base;
-    p.blocks[0][5].insert(3, 1, '\0');
-    p.entries[0].insert(6, 1, '\0');
-    c.hostile("NUL bytes in a name and a sample line", p.text(), Outcome::fails,
+    while (p[sample_line(p, 0, 10)].size() < (1u << 20))
+        p[sample_line(p, 0, 10)] += "\t1.5";
+    c.hostile("sample line of a megabyte", text_of(p));
+    c.hostile("first line of a megabyte", std::string(1u << 20, 'x') + "\n" + text);
+    p = base;
+    p[sample_line(p, 0, 5)].insert(3, 1, '\0');
+    p[2].insert(6, 1, '\0');  // the first exercise's name
+    c.hostile("NUL bytes in a name and a sample line", text_of(p), Outcome::fails,
               {"ERROR: exercise list entry #0 is malformed\n"});
     const char* odd[] = {"nan", "inf", "-inf", "NaN", "INF", "infinity", "-nan", "+inf", "nan(0x1)"};
-    c.hostile("NaN and infinite positions",
-              with_positions(base, [&](int k, std::size_t i, auto& f) { return k % 3 == 2 ? odd[(k + i) % 9] : f[i]; }),
-              Outcome::loads, {}, 2);
+    c.hostile("NaN and infinite positions", with_positions(base, [&](int k, std::size_t i, auto& f) {
+                  return k % 3 == 2 ? odd[(k + i) % 9] : f[i];
+              }));
     p = base;
-    p.calibration = "Calibr\tnan\tinf\t-inf\tnan\tinf\t-inf\tnan\tinf\t-inf";
-    c.hostile("non-finite calibration", p.text(), Outcome::loads, {}, 2);
+    p[index_of(p, "Calibr")] = "Calibr\tnan\tinf\t-inf\tnan\tinf\t-inf\tnan\tinf\t-inf";
+    c.hostile("non-finite calibration", text_of(p));
     // Rates that are no rate: the animation stays inside the exercise (the clock's steps are checked exactly
     // by the main loop tests).
     for (const char* rate : {"0", "-100", "nan", "-inf", "1e308", "4.9e-324", "123456789"}) {
         p = base;
-        p.frequency = std::string("Frequency,Hz\t") + rate;
-        c.hostile(std::string("frequency ") + rate, p.text(), Outcome::loads, {}, 2);
+        p[index_of(p, "Frequency")] = std::string("Frequency,Hz\t") + rate;
+        c.hostile(std::string("frequency ") + rate, text_of(p));
     }
     // 2000 entries with names of 126 characters, 1000 blocks of two samples.
-    p = generated_parts(options_of(1000, 0.02, 100.0));
-    p.entries.clear();
-    for (int e = 0; e < 2000; ++e) {
-        std::string name = "Exercise " + std::to_string(e + 1) + " ";
+    p = lines_of(generated(1000, 0.02));
+    p.erase(p.begin() + 2, p.begin() + 1002);
+    for (int e = 2000; e > 0; --e) {
+        std::string name = "Exercise " + std::to_string(e) + " ";
         name.resize(126, '~');
-        p.entries.push_back(std::to_string(e + 1) + "\t" + name + "\t0.0\t0.02");
+        p.insert(p.begin() + 2, std::to_string(e) + "\t" + name + "\t0.0\t0.02");
     }
-    c.hostile("2000 entries, 1000 blocks", p.text(), Outcome::loads, {}, 1000);
-    p.blocks.resize(3);
-    c.hostile("2000 entries, 3 blocks", p.text(), Outcome::fails,
+    c.hostile("2000 entries, 1000 blocks", text_of(p), Outcome::loads, {}, 1000);
+    p.resize(index_of(p, "Time,ms") + 9);  // three blocks of two samples and an empty line between
+    c.hostile("2000 entries, 3 blocks", text_of(p), Outcome::fails,
               {"ERROR: Data points missing for exercise 3\n", "ERROR: Data points missing for exercise 999\n"});
     c.hostile("three points at one place",
               with_positions(base, [](int, std::size_t i, auto& f) { return f[1 + (i - 1) % 3]; },
-                             "Calibr\t1.0\t2.0\t3.0\t1.0\t2.0\t3.0\t1.0\t2.0\t3.0"),
-              Outcome::loads, {}, 2);
+                             "Calibr\t1.0\t2.0\t3.0\t1.0\t2.0\t3.0\t1.0\t2.0\t3.0"));
     c.hostile("incisal point between the condyles", with_positions(base, [](int, std::size_t i, auto& f) {
                   return i < 7 ? f[i] : std::to_string((std::stod(f[i - 6]) + std::stod(f[i - 3])) / 2);
-              }),
-              Outcome::loads, {}, 2);
+              }));
     c.hostile("every position zero", with_positions(base, [](int, std::size_t, auto&) { return std::string("0"); },
-                                                     "Calibr\t0\t0\t0\t0\t0\t0\t0\t0\t0"),
-              Outcome::loads, {}, 2);
+                                                     "Calibr\t0\t0\t0\t0\t0\t0\t0\t0\t0"));
     c.hostile("positions near the largest double", with_positions(base, [](int k, std::size_t i, auto&) {
                   return std::string((k + i) % 2 == 0 ? "1e300" : "-1.7e308");
-              }),
-              Outcome::loads, {}, 2);
+              }));
     p = base;
-    p.entries[0] = "1\t%s%n%x%p%ls\t0.000\t0.500";
-    p.entries[1] = "2\t\xff\xfe\xc3 broken UTF-8 \xe2\x82\t0.500\t0.500";
-    c.hostile("format directives and broken UTF-8 in names", p.text(), Outcome::loads, {}, 2);
+    p[2] = "1\t%s%n%x%p%ls\t0.000\t0.500";
+    p[3] = "2\t\xff\xfe\xc3 broken UTF-8 \xe2\x82\t0.500\t0.500";
+    c.hostile("format directives and broken UTF-8 in names", text_of(p));
     c.kinds.back().file_name = "report_%s%n%d.tsv";
     std::string returns = text;
     std::replace(returns.begin(), returns.end(), '\n', '\r');
-    c.hostile("carriage returns only", returns, Outcome::either);
-}
-
-}  // namespace
-
-ReportParts generated_parts(const ReportGeneratorOptions& options)
-{
-    std::vector<std::string> lines = split(generated_text(options), '\n');
-    lines.pop_back();  // after the last line feed
-    ReportParts parts;
-    std::size_t i = 2;  // "Exercises", "{"
-    while (lines.at(i) != "}")
-        parts.entries.push_back(lines[i++]);
-    std::tie(parts.frequency, parts.count, parts.calibration, parts.header) =
-        std::tuple(lines.at(i + 1), lines.at(i + 2), lines.at(i + 3), lines.at(i + 4));
-    if (options.exercises > 0)
-        parts.blocks.emplace_back();
-    for (i += 5; i < lines.size(); ++i)
-        if (lines[i].empty())
-            parts.blocks.emplace_back();
-        else
-            parts.blocks.back().push_back(lines[i]);
-    return parts;
-}
-
-std::vector<ReportKind> report_catalog()
-{
-    CatalogBuilder c;
-    add_valid_and_broken_kinds(c);
-    add_hostile_kinds(c);
+    c.hostile("carriage returns only", returns, Outcome::either, {}, -1);
     return std::move(c.kinds);
 }
 

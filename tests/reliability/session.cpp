@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdio>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "gui/gui_report_access.hpp"
@@ -23,9 +24,7 @@ Session::Session()
     zelto_test::keep_loaded_libraries_mapped();
     // A small report that always loads: two exercises of one second.
     ReportGeneratorOptions options;
-    options.duration = 1.0;
-    options.exercises = 2;
-    options.angles = true;
+    std::tie(options.duration, options.exercises, options.angles) = std::tuple(1.0, 2, true);
     if (!report_generator_write_file(usable_report_.c_str(), options))
         ADD_FAILURE() << "cannot write " << usable_report_;
     still_pass();
@@ -164,7 +163,7 @@ void Session::expect_usable(const std::string& context, Road road)
         for (int x = 0; x < h; ++x)
             lit += !black(at(x, y));
     EXPECT_GT(lit, 0u) << context << ": the report's paths are not drawn";
-    const std::string after = take_console();
+    const std::string after = std::exchange(console_, std::string());
     EXPECT_EQ(after.find("openGL error"), std::string::npos) << context << "\n" << after;
 }
 
