@@ -585,7 +585,7 @@ int batch_export_run(const ExportOptions& options)
 // [SECTION] Measures on standard output
 // =============================================================================
 
-int batch_export_measures(const std::vector<std::string>& reports)
+int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference)
 {
     // The CSV goes through a copy of standard output; standard output itself
     // becomes standard error for the run, so that whatever the parser prints
@@ -608,7 +608,7 @@ int batch_export_measures(const std::vector<std::string>& reports)
             continue;
         }
         text.clear();
-        emg_measures_csv_rows(&text, path, report.get());
+        emg_measures_csv_rows(&text, path, report.get(), reference);
         std::fflush(stdout);
         if (!write_all(csv.fd, text.data(), text.size())) {
             std::fprintf(stderr, "zelto: cannot write the CSV: %s\n", std::strerror(errno));

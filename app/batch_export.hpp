@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "gui/gui_serialization.hpp"
+#include "report/emg_kinematics.hpp"
 
 // What --format asks for.
 struct ExportFormats {
@@ -54,6 +55,7 @@ struct ExportOptions {
     std::int32_t svg_color_override = 1;   // 0 own colours, 1 black, 2 white
     double svg_line_width = 100.0;         // percent, at least 1
     int jobs = 0;                          // worker processes; 0: one per core
+    EmgReferencePlane reference;           // of the condylar angles in measures.csv
     std::vector<std::string> reports;
 };
 
@@ -98,7 +100,7 @@ int batch_export_run(const ExportOptions& options);
 // The measures of every exercise of the reports as CSV on standard output;
 // every message goes to standard error. Returns 0, or 1 when a report could
 // not be loaded (its rows are missing).
-int batch_export_measures(const std::vector<std::string>& reports);
+int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference = {});
 
 // The number of workers for -j 0: the processors this process may use.
 int batch_export_default_jobs();

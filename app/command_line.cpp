@@ -66,6 +66,10 @@ public:
             } else if (name_ == "--export") {
                 export_asked = true;
                 o.directory = value();
+            } else if (name_ == "--reference") {
+                const std::string v = value();
+                if (error_.empty() && !emg_reference_plane_parse(v, &o.reference))
+                    bad(v, "recording or calibration, optionally followed by ,TILT (degrees)");
             } else if (is_export_option(name_)) {
                 if (export_only.empty())
                     export_only = name_;
@@ -117,6 +121,7 @@ public:
         } else if (!positional.empty()) {
             out.report = positional.front();
         }
+        out.reference = o.reference;
         return out;
     }
 
@@ -296,6 +301,10 @@ std::string command_line_usage()
            "      --measures          write the measures of every exercise of every REPORT\n"
            "                          as CSV on standard output; messages go to standard\n"
            "                          error\n"
+           "      --reference PLANE[,TILT]\n"
+           "                          the horizontal plane of the condylar angles:\n"
+           "                          recording (default) or calibration, turned by TILT\n"
+           "                          degrees (its front up) when given\n"
            "      --                  end of the options: a REPORT after it may begin\n"
            "                          with '-'\n"
            "\n"
@@ -361,7 +370,7 @@ int command_line_main(int argc, char** argv)
     case CommandLineMode::export_files:
         return batch_export_run(line.export_options);
     case CommandLineMode::measures:
-        return batch_export_measures(line.reports);
+        return batch_export_measures(line.reports, line.reference);
     case CommandLineMode::viewer:
         break;
     }
@@ -371,5 +380,5 @@ int command_line_main(int argc, char** argv)
     if (line.report)
         viewer_argv.push_back(line.report->data());
     viewer_argv.push_back(nullptr);
-    return zelto_run(static_cast<int>(viewer_argv.size()) - 1, viewer_argv.data());
+    return zelto_run(static_cast<int>(viewer_argv.size()) - 1, viewer_argv.data(), line.reference);
 }

@@ -26,6 +26,7 @@ struct CommandLine {
     ExportOptions export_options;        // export_files
     std::vector<std::string> reports;    // measures
     std::string error;                   // error: the line to print, without "zelto: "
+    EmgReferencePlane reference;         // of the condylar angles, in every mode
 };
 
 CommandLine command_line_parse(const std::vector<std::string>& arguments);

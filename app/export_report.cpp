@@ -248,7 +248,7 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
         ++result->exercises;
     }
     if (options.formats.csv)
-        emg_measures_csv_rows(&result->csv_rows, path, &report);
+        emg_measures_csv_rows(&result->csv_rows, path, &report, options.reference);
 }
 
 // Charts and measures need the report only, read as the viewer reads it.
@@ -263,6 +263,7 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
     // The opening angles the viewer computes after loading a report without them.
     if (!report->has_rotation_data)
         emg_compute_rotation_data(report.get());
+    emg_measures_print_warnings(report.get(), path.c_str());
     const std::vector<std::int32_t> chosen =
         chosen_exercises(options, gui_report_exercise_count(report.get()), &writer->failure);
     if (writer->failed())
@@ -278,7 +279,7 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
         ++result->exercises;
     }
     if (options.formats.csv)
-        emg_measures_csv_rows(&result->csv_rows, path, report.get());
+        emg_measures_csv_rows(&result->csv_rows, path, report.get(), options.reference);
 }
 
 }  // namespace

@@ -396,13 +396,14 @@ int zelto_shutdown(ZeltoLoop* loop)
     return 0;
 }
 
-int zelto_run(int argc, char** argv)
+int zelto_run(int argc, char** argv, const EmgReferencePlane& reference)
 {
     // Console messages show up at once even when the console is a pipe or a
     // log file.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     ZeltoLoop loop;
     zelto_start(&loop, argc, argv);
+    gui_set_reference_plane(reference);
     while (zelto_pass(&loop)) {
     }
     return zelto_shutdown(&loop);

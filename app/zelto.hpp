@@ -79,7 +79,8 @@ std::uint32_t zelto_count_pass(ZeltoLoop* loop, std::uint32_t elapsed);
 // Prints the timing summary and releases everything; returns the exit status.
 int zelto_shutdown(ZeltoLoop* loop);
 // The whole program: start-up, passes until the window is closed, shutdown.
-int zelto_run(int argc, char** argv);
+// `reference` is the plane the condylar angles start with.
+int zelto_run(int argc, char** argv, const EmgReferencePlane& reference = {});
 
 // The OpenGL state set once for the whole run, after the context exists:
 // alpha blending, depth test, 2D textures, identity matrices (model-view

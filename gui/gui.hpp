@@ -33,8 +33,9 @@
 #include "widgets/interactable_text_timed.hpp"
 #include "widgets/interactable_toggle.hpp"
 #include "widgets/interactable_viewport3d.hpp"
+#include "report/emg_kinematics.hpp"
 
-inline constexpr int GUI_PAGE_COUNT = 9;  // 'a' to 'h', and 'i' "Measures"
+inline constexpr int GUI_PAGE_COUNT = 10;  // 'a' to 'h', 'i' "Measures" and 'j' "Clinical"
 inline constexpr int GUI_BUILTIN_PRESET_COUNT = 7;
 inline constexpr int GUI_PANEL_WIDTH = 350;
 // The figures of the "Measures" page: eleven of the exercise, then the
@@ -52,9 +53,15 @@ inline constexpr int GUI_MEASURES_PAGE_SIZE = 37 + 3;
 inline constexpr int GUI_CHART_SVG_WIDTH = 900;
 inline constexpr int GUI_CHART_SVG_HEIGHT_EMG = 600;
 inline constexpr int GUI_CHART_SVG_HEIGHT = 400;
+// The "Clinical" page: the two reference plane toggles, the tilt's label and
+// field, the exercise's title, its type's name and value, the figure rows
+// (name, value, normal range each) and the warning lines.
+inline constexpr int GUI_CLINICAL_ROWS = 12;
+inline constexpr int GUI_CLINICAL_WARNINGS = 3;
+inline constexpr int GUI_CLINICAL_PAGE_SIZE = 7 + 3 * GUI_CLINICAL_ROWS + GUI_CLINICAL_WARNINGS;
 // The widgets of the first eight pages and the footer, then the "Measures" tab
-// and page.
-inline constexpr int GUI_INTERACTABLES_NUMBER = 130 + 1 + GUI_MEASURES_PAGE_SIZE;
+// and page, then the "Clinical" tab and page.
+inline constexpr int GUI_INTERACTABLES_NUMBER = 130 + 1 + GUI_MEASURES_PAGE_SIZE + 1 + GUI_CLINICAL_PAGE_SIZE;
 
 // Several settings are single-precision values widened to double.
 inline constexpr double GUI_SPEED_SLIDER_DEFAULT = static_cast<double>(0.1f);  // 0.10000000149011612
@@ -170,6 +177,7 @@ struct GuiState {
     InteractableToggle* page_toggle_g = nullptr;
     InteractableToggle* page_toggle_h = nullptr;
     InteractableToggle* page_toggle_i = nullptr;
+    InteractableToggle* page_toggle_j = nullptr;
     InteractableTextInput* report_path_input = nullptr;
     InteractableTextInput* viewport_x_input = nullptr;
     InteractableTextInput* viewport_y_input = nullptr;
@@ -221,6 +229,21 @@ struct GuiState {
     InteractableTextTimed* chart_written_text = nullptr;
     std::uint64_t chart_report_loads = ~std::uint64_t{0};
     std::int32_t chart_exercise = -1;
+    // The "Clinical" page: the reference plane of the condylar angles (also
+    // that of the measures' CSV), its controls, and per figure row its name,
+    // value (a button: the sample where the figure is reached, or -1) and
+    // normal range.
+    EmgReferencePlane reference_plane;
+    InteractableToggle* reference_recording_toggle = nullptr;
+    InteractableToggle* reference_calibration_toggle = nullptr;
+    InteractableTextInput* reference_tilt_input = nullptr;
+    InteractableText* clinical_title = nullptr;
+    InteractableText* clinical_type = nullptr;
+    std::array<InteractableText*, GUI_CLINICAL_ROWS> clinical_names{};
+    std::array<InteractableButton*, GUI_CLINICAL_ROWS> clinical_values{};
+    std::array<InteractableText*, GUI_CLINICAL_ROWS> clinical_norms{};
+    std::array<std::int32_t, GUI_CLINICAL_ROWS> clinical_samples{};
+    std::array<InteractableText*, GUI_CLINICAL_WARNINGS> clinical_warnings{};
 };
 
 // The one GUI state of the program; null until the main loop creates it.
@@ -348,6 +371,17 @@ void gui_show_measures();
 // measures_YYYY_MM_DD_HH_MM_SS.csv in the working directory, prints where and
 // restarts the page's notice; without a report writes nothing and says so.
 void gui_write_measures_csv();
+
+// ---------------------------------------------------------------------------
+// Clinical page
+// ---------------------------------------------------------------------------
+
+// Shows the type, the clinical figures with their normal ranges and the
+// warnings of the selected exercise on the "Clinical" page; does nothing
+// while the page is hidden (showing the page calls it).
+void gui_show_clinical();
+// Sets the reference plane (kind and tilt) and shows the figures again.
+void gui_set_reference_plane(const EmgReferencePlane& plane);
 
 // ---------------------------------------------------------------------------
 // Time chart

@@ -12,6 +12,7 @@
 // [SECTION] Page g, "About"
 // [SECTION] Page h, "Options"
 // [SECTION] Page i, "Measures"
+// [SECTION] Page j, "Clinical"
 // [SECTION] Footer
 // [SECTION] gui_build
 // [SECTION] Pages, camera fields, lock indicator, window and screenshot requests
@@ -22,7 +23,8 @@
 //   11-37 page a, 38-39 page b, 40-55 page c, 56-61 page d, 62-72 page e,
 //   73-90 page f, 91-105 page g, 106-119 page h,
 //   120 "Legend", 121 "Screenshot taken!", 122 "Screenshot", 123 tab h,
-//   124-129 the legend colours, 130 tab i, 131-170 page i.
+//   124-129 the legend colours, 130 tab i, 131-170 page i, 171 tab j,
+//   172-214 page j.
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -37,9 +39,11 @@
 
 namespace {
 
-constexpr int page_sizes_table[GUI_PAGE_COUNT] = {27, 2, 16, 6, 11, 18, 15, 14, GUI_MEASURES_PAGE_SIZE};
+constexpr int page_sizes_table[GUI_PAGE_COUNT] = {27, 2, 16, 6, 11, 18, 15, 14, GUI_MEASURES_PAGE_SIZE,
+                                                  GUI_CLINICAL_PAGE_SIZE};
 // First index of each page's widgets in `interactables`.
-constexpr int page_first_index[GUI_PAGE_COUNT] = {11, 38, 40, 56, 62, 73, 91, 106, 131};
+constexpr int page_first_index[GUI_PAGE_COUNT] = {11, 38, 40, 56, 62, 73, 91, 106, 131,
+                                                  131 + GUI_MEASURES_PAGE_SIZE + 1};
 
 constexpr int INDEX_VIEWPORT = 0;
 constexpr int INDEX_POINT_INFO = 1;
@@ -52,7 +56,8 @@ constexpr int INDEX_SCREENSHOT_BUTTON = 122;
 constexpr int INDEX_TAB_H = 123;
 constexpr int INDEX_LEGEND_FIRST = 124;
 constexpr int INDEX_TAB_I = 130;
-static_assert(131 + GUI_MEASURES_PAGE_SIZE == GUI_INTERACTABLES_NUMBER, "page i ends the panel list");
+constexpr int INDEX_TAB_J = 131 + GUI_MEASURES_PAGE_SIZE;
+static_assert(INDEX_TAB_J + 1 + GUI_CLINICAL_PAGE_SIZE == GUI_INTERACTABLES_NUMBER, "page j ends the panel list");
 
 constexpr double SCREENSHOT_NOTICE_MS = 1000.0;
 
@@ -173,6 +178,8 @@ void build_page_tabs(GuiState* state, const Factory& f, int V)
     // A row of its own below the others: no control of any page sits there.
     state->page_toggle_i =
         place(state, INDEX_TAB_I, f.toggle(V + 10, 100, 160, 20, "Measures", callback_activate_page_i, false));
+    state->page_toggle_j =
+        place(state, INDEX_TAB_J, f.toggle(V + 180, 100, 160, 20, "Clinical", callback_activate_page_j, false));
 }
 
 // =============================================================================
@@ -453,6 +460,44 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
 }
 
 // =============================================================================
+// [SECTION] Page j, "Clinical"
+// =============================================================================
+
+// The reference plane's controls, then the exercise's type and the figures
+// of that type in rows of name, value and normal range (the value is a
+// button: a click goes to the sample where the figure is reached), then the
+// warnings about the data. Which figures fill the rows depends on the type.
+void build_page_clinical(GuiState* state, const Factory& f, int V)
+{
+    constexpr int pitch = 15;
+    const Factory small{state->small_font != nullptr ? state->small_font : state->font};
+    PageBuilder p(state, 9);
+    state->reference_recording_toggle =
+        p.add(0, f.toggle(V + 10, 130, 160, 20, "Recording plane", callback_set_reference_recording, true));
+    state->reference_calibration_toggle =
+        p.add(1, f.toggle(V + 180, 130, 160, 20, "Calibration plane", callback_set_reference_calibration, false));
+    p.radio({0, 1});
+    p.add(2, f.label(V + 10, 160, 160, 20, "Plane tilt (\u00b0)"));
+    state->reference_tilt_input = p.add(3, f.input(V + 180, 160, 160, 20, "0.0", callback_set_reference_tilt));
+    state->clinical_title = p.add(4, small.label(V + 10, 190, 330, pitch, "No report loaded"));
+    p.add(5, small.label(V + 10, 190 + pitch, 120, pitch, "Type"));
+    state->clinical_type = p.add(6, small.label(V + 130, 190 + pitch, 210, pitch, "-"));
+    int row = 7;
+    int y = 190 + 2 * pitch + 5;
+    for (int k = 0; k < GUI_CLINICAL_ROWS; ++k, y += pitch + 2) {
+        const auto r = static_cast<std::size_t>(k);
+        state->clinical_names[r] = p.add(row++, small.label(V + 10, y, 150, pitch, ""));
+        state->clinical_values[r] = p.add(row++, small.button(V + 160, y, 95, pitch, "", callback_seek_clinical_figure));
+        state->clinical_norms[r] = p.add(row++, small.label(V + 260, y, 80, pitch, ""));
+    }
+    y += 5;
+    for (int k = 0; k < GUI_CLINICAL_WARNINGS; ++k, y += pitch)
+        state->clinical_warnings[static_cast<std::size_t>(k)] =
+            p.add(row++, interactable_text_create(V + 10, y, 330, pitch, &c_red, &c_beige, nullptr, "",
+                                                  small.font));
+}
+
+// =============================================================================
 // [SECTION] Footer
 // =============================================================================
 
@@ -481,7 +526,7 @@ void form_tab_radio_group(GuiState* state)
     list.reserve(state->interactables.size());
     for (const auto& widget : state->interactables)
         list.push_back(widget.get());
-    const std::uint32_t tabs[] = {2, 3, 4, 5, 6, 7, 8, INDEX_TAB_H, INDEX_TAB_I};
+    const std::uint32_t tabs[] = {2, 3, 4, 5, 6, 7, 8, INDEX_TAB_H, INDEX_TAB_I, INDEX_TAB_J};
     interactable_toggle_associate_radio_buttons(list.data(), tabs, GUI_PAGE_COUNT);
 }
 
@@ -496,6 +541,7 @@ void page_tabs(const GuiState* state, InteractableToggle* out[GUI_PAGE_COUNT])
     out[6] = state->page_toggle_g;
     out[7] = state->page_toggle_h;
     out[8] = state->page_toggle_i;
+    out[9] = state->page_toggle_j;
 }
 
 void set_page_active(const std::vector<Interactable*>& page, bool active)
@@ -550,6 +596,7 @@ void gui_build(GuiState* state, int viewport_side)
     build_page_about(state, f, V);
     build_page_options(state, f, V);
     build_page_measures(state, f, V);
+    build_page_clinical(state, f, V);
     build_footer(state, f, V);
     // The tab group needs every tab, and tab h is only made with the footer.
     form_tab_radio_group(state);
@@ -598,6 +645,8 @@ void gui_activate_specific_page(int letter)
         gui_show_measures();
         gui_show_chart();
     }
+    if (letter == 'j')
+        gui_show_clinical();
 }
 
 void gui_update_3d_variables_display()

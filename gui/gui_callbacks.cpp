@@ -176,6 +176,7 @@ void callback_activate_page_f(Interactable* widget) { activate_page_if_on(widget
 void callback_activate_page_g(Interactable* widget) { activate_page_if_on(widget, 'g'); }
 void callback_activate_page_h(Interactable* widget) { activate_page_if_on(widget, 'h'); }
 void callback_activate_page_i(Interactable* widget) { activate_page_if_on(widget, 'i'); }
+void callback_activate_page_j(Interactable* widget) { activate_page_if_on(widget, 'j'); }
 
 // =============================================================================
 // [SECTION] Window sizes
@@ -629,4 +630,47 @@ void callback_chart_seek(Interactable* widget)
 void callback_write_chart_svg(Interactable*)
 {
     gui_write_chart_svg();
+}
+
+void callback_set_reference_recording(Interactable* widget)
+{
+    if (is_on(widget))
+        gui_set_reference_plane({EmgReferencePlaneKind::recording, gui_state->reference_plane.tilt_deg});
+}
+
+void callback_set_reference_calibration(Interactable* widget)
+{
+    if (is_on(widget))
+        gui_set_reference_plane({EmgReferencePlaneKind::calibration, gui_state->reference_plane.tilt_deg});
+}
+
+void callback_set_reference_tilt(Interactable* widget)
+{
+    auto* input = dynamic_cast<InteractableTextInput*>(widget);
+    if (input == nullptr)
+        return;
+    // A tilt that is no number, or beyond a quarter turn, keeps the old one.
+    EmgReferencePlane plane = gui_state->reference_plane;
+    const std::string text = std::string(emg_reference_plane_name(plane.kind)) + "," + input->text;
+    if (!emg_reference_plane_parse(text, &plane))
+        plane = gui_state->reference_plane;
+    gui_set_reference_plane(plane);
+}
+
+// Playback pauses at the sample where the clicked figure is reached, as a
+// click on the chart does; a figure without one asks for nothing.
+void callback_seek_clinical_figure(Interactable* widget)
+{
+    const auto& values = gui_state->clinical_values;
+    const auto row = std::find(values.begin(), values.end(), widget);
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(gui_state));
+    if (row == values.end() || n == 0)
+        return;
+    const std::int32_t k = gui_state->clinical_samples[static_cast<std::size_t>(row - values.begin())];
+    if (k < 0 || k >= n)
+        return;
+    InteractableSlider* slider = gui_state->animation_slider;
+    seek_and_pause(slider, k, n);
+    if (slider != nullptr)
+        interactable_slider_set_position(slider, n > 1 ? static_cast<double>(k) / (n - 1) : 0.0);
 }

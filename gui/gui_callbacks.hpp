@@ -16,6 +16,11 @@ void callback_activate_page_f(Interactable* widget);
 void callback_activate_page_g(Interactable* widget);
 void callback_activate_page_h(Interactable* widget);
 void callback_activate_page_i(Interactable* widget);
+void callback_activate_page_j(Interactable* widget);
+void callback_set_reference_recording(Interactable* widget);
+void callback_set_reference_calibration(Interactable* widget);
+void callback_set_reference_tilt(Interactable* widget);
+void callback_seek_clinical_figure(Interactable* widget);
 
 // Window sizes.
 void callback_set_resolution_1(Interactable* widget);

@@ -79,7 +79,7 @@ void gui_write_measures_csv()
     }
     std::string text;
     emg_measures_csv_header(&text);
-    emg_measures_csv_rows(&text, state->report_file_name, state->report.get());
+    emg_measures_csv_rows(&text, state->report_file_name, state->report.get(), state->reference_plane);
 
     const std::string name = timestamped_file_name(std::time(nullptr), "measures", "csv");
     std::FILE* file = std::fopen(name.c_str(), "wb");

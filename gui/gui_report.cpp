@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gui/gui.hpp"
+#include "report/emg_measures.hpp"
 #include "gui/gui_callbacks.hpp"
 #include "gui/gui_report_access.hpp"
 
@@ -99,6 +100,7 @@ void gui_load_report(const char* path)
         release_exercise_toggles(state);
         gui_show_measures();
         gui_show_chart();
+        gui_show_clinical();
         // The arrays of the previous report stay until the next build; with
         // no report nothing reads them.
         return;
@@ -128,6 +130,7 @@ void gui_load_report(const char* path)
     analyze_selected_exercise(state);
     if (!state->report->has_rotation_data)
         emg_compute_rotation_data(state->report.get());
+    emg_measures_print_warnings(state->report.get(), path);
     if (state->auto_display_fitting)
         gui_fit_display_to_verts();
 
@@ -140,6 +143,7 @@ void gui_load_report(const char* path)
         gui_fit_display_to_verts();
     gui_show_measures();
     gui_show_chart();
+    gui_show_clinical();
 }
 
 // =============================================================================
@@ -205,6 +209,7 @@ void gui_set_selected_exercise_number(std::int32_t index)
         gui_fit_display_to_verts();
     gui_show_measures();
     gui_show_chart();
+    gui_show_clinical();
 }
 
 // =============================================================================

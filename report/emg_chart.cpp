@@ -85,13 +85,15 @@ void emg_chart_series(const EmgReport& report, const EmgExercise& exercise, EmgC
         return;
     }
     case EmgChartQuantity::opening_angle:
-        if (report.has_rotation_data) {
+        // The recorded angle, else the jaw's own opening from the calibration.
+        if (report.has_rotation_data && !report.rotation_data_computed) {
             for (std::int32_t k = 0; k < n; ++k)
                 values[k] = finite_or_nan(data[k].open);
-        } else {
-            const EmgOpeningReference reference = emg_opening_reference(&data[0]);
+        } else if (const std::optional<EmgAnatomicalFrame> frame = emg_anatomical_frame(&report)) {
             for (std::int32_t k = 0; k < n; ++k)
-                values[k] = finite_or_nan(emg_opening_angle(&reference, &data[k]));
+                values[k] = emg_jaw_opening_deg(&*frame, &data[k]);
+        } else {
+            std::fill(values, values + n, std::numeric_limits<double>::quiet_NaN());
         }
         return;
     case EmgChartQuantity::channel1:

@@ -1069,6 +1069,7 @@ int emg_compute_rotation_data(EmgReport* report)
         }
     }
     report->has_rotation_data = true;
+    report->rotation_data_computed = true;
     return 0;
 }
 

@@ -33,6 +33,7 @@ struct EmgExercise {
     double length = 0.0;             // fourth field of the list entry, as read
     std::int32_t data_length = 0;    // == data.size()
     std::vector<EmgDataPoint> data;  // samples in file order
+    std::int64_t unreadable_values = 0;  // sample values that could not be read (held as NaN)
 };
 
 struct EmgReport {
@@ -44,6 +45,7 @@ struct EmgReport {
     std::int32_t exercises_number = 0;   // == exercises.size(), 0 to 1000
     bool has_rotation_data = false;      // samples carry open, lat_right, clockwise
     bool has_emg_data = false;           // samples carry channel1, channel2
+    bool rotation_data_computed = false;  // `open` filled by emg_compute_rotation_data, not read
 };
 
 // Reads the report at `path`. On success stores it in *report and returns 0;

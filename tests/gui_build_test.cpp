@@ -15,11 +15,11 @@ namespace {
 
 using GuiBuild = GuiTest;
 
-constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123, 130};  // pages a to i
-constexpr int panel_size = 171;
+constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123, 130, 171};  // pages a to j
+constexpr int panel_size = 218;
 
-// Pages a to h, then the footer and the "Measures" tab, then page i.
-bool on_a_page(int index) { return index >= 11 && (index < 120 || index > 130); }
+// Pages a to h, then the footer and the "Measures" tab, then page i, the "Clinical" tab and page j.
+bool on_a_page(int index) { return index >= 11 && (index < 120 || index > 130) && index != 171; }
 
 // Radio groups hold each other member; plain toggles none. The "Measures" figures and the chart
 // are in the small font; the chart's button and notice follow the figures.
@@ -28,7 +28,7 @@ TEST_F(GuiBuild, RadioGroupsAndFonts)
     GuiState* s = state();
     ASSERT_EQ(s->interactables.size(), std::size_t{panel_size});
     const std::vector<std::vector<int>> groups = {{12, 13, 14, 15, 16, 17}, {33, 34},           {107, 108},
-                                                  {110, 111, 112},          {114, 115, 116}, {2, 3, 4, 5, 6, 7, 8, 123, 130}};
+                                                  {110, 111, 112},          {114, 115, 116}, {172, 173}, {2, 3, 4, 5, 6, 7, 8, 123, 130, 171}};
     for (const std::vector<int>& group : groups)
         for (int index : group) {
             const auto& set = widget_as<InteractableToggle>(index)->unpress_set;
@@ -49,7 +49,7 @@ TEST_F(GuiBuild, RadioGroupsAndFonts)
 TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
 {
     // Every toggle that starts on; all others start off; a toggle that is on shows its pressed colours.
-    const std::set<int> on = {3, 12, 31, 33, 36, 37, 45, 49, 50, 51, 52, 54, 58, 108, 112, 114};
+    const std::set<int> on = {3, 12, 31, 33, 36, 37, 45, 49, 50, 51, 52, 54, 58, 108, 112, 114, 172};
     for (int index = 0; index < panel_size; ++index)
         if (const auto* toggle = dynamic_cast<const InteractableToggle*>(widget(index))) {
             EXPECT_TRUE(toggle->pressed == (on.count(index) ? 1 : 0) &&
@@ -79,7 +79,7 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
     std::string tab_texts;
     for (int tab : tabs)
         tab_texts += text_of(widget(tab)) + "|";
-    EXPECT_EQ(tab_texts, "Screen|File / Exercise|View|Motion|Grid|Presets|About|Options|Measures|");
+    EXPECT_EQ(tab_texts, "Screen|File / Exercise|View|Motion|Grid|Presets|About|Options|Measures|Clinical|");
     const std::pair<const char*, const Color*> legend[] = {{"Cond. Left", &c_red},  {"Incisal", &c_blue},
                                                            {"Cond. Right", &c_green}, {"Left-Incisal", &c_magenta},
                                                            {"Left-Right", &c_yellow}, {"Right-Incisal", &c_cyan}};
@@ -88,13 +88,13 @@ TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
             << legend[k].first;
 }
 
-// Each tab shows exactly its page, also when clicked again; a letter outside 'a' to 'i' hides every
+// Each tab shows exactly its page, also when clicked again; a letter outside 'a' to 'j' hides every
 // page. The "Measures" tab covers no control; its page keeps its figures above y 400 and its chart
 // between them and the footer.
 TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
 {
     for (int round = 0; round < 2; ++round)  // a second click on the active tab keeps its page
-        for (int page = 0; page < 9; ++page) {
+        for (int page = 0; page < 10; ++page) {
             click(widget(tabs[page]));
             if (round == 1)
                 click(widget(tabs[page]));
@@ -104,23 +104,23 @@ TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
                 EXPECT_TRUE(!on_a_page(index) ||
                             widget(index)->active == std::count(shown.begin(), shown.end(), widget(index)))
                     << "page " << page << " index " << index;
-            for (int tab = 0; tab < 9; ++tab)
+            for (int tab = 0; tab < 10; ++tab)
                 EXPECT_EQ(pressed_of(widget(tabs[tab])), tab == page ? 1 : 0);
             EXPECT_EQ(state()->viewport->active + state()->unlock_image->active + widget(122)->active, 3);
         }
     const Interactable* measures_tab = widget(130);
     for (int index = 0; index < panel_size; ++index) {
         const Interactable* w = widget(index);
-        EXPECT_FALSE(index != 130 && index != 0 && w->x < measures_tab->x + measures_tab->w &&
+        EXPECT_FALSE(index != 130 && index != 171 && index != 0 && w->x < measures_tab->x + measures_tab->w &&
                      measures_tab->x < w->x + w->w && w->y < measures_tab->y + measures_tab->h &&
                      measures_tab->y < w->y + w->h)
             << index;
-        // The figures and buttons above y 400, the chart below it and above the footer.
-        const int top = w == state()->chart ? 400 : 130, bottom = w == state()->chart ? 635 : 400;
-        EXPECT_TRUE(index < 131 || (w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom))
+        // The figures and buttons above y 400, the chart below it and above the footer; the clinical page above it.
+        const int top = w == state()->chart ? 400 : 130, bottom = w == state()->chart || index > 171 ? 635 : 400;
+        EXPECT_TRUE(index < 131 || index == 171 || (w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom))
             << index;
     }
-    for (int letter : {int{'a' - 1}, int{'j'}, 0, int{'B'}}) {
+    for (int letter : {int{'a' - 1}, int{'k'}, 0, int{'B'}}) {
         gui_activate_specific_page('c');
         gui_activate_specific_page(letter);
         for (int index = 11; index < panel_size; ++index)

@@ -328,4 +328,37 @@ TEST_F(Callbacks, ChartSeeksLikeThePositionSliderAndWritesItsSvg)
     EXPECT_EQ(std::tuple(state()->chart_written_text->active, state()->measures_written_text->active), std::tuple(0, 1));
 }
 
+// The "Clinical" page shows the selected exercise's type and figures against their ranges; a click on a figure goes
+// to the sample where it is reached and pauses; the reference plane's controls change its angles and the CSV's.
+TEST_F(Callbacks, ClinicalPageShowsTheFiguresOfTheTypeAndGoesWhereEachIsReached)
+{
+    TempWorkingDirectory directory;
+    click(state()->page_toggle_j);
+    EXPECT_EQ(state()->clinical_title->text, "No report loaded");
+    capture_stdout([&] { gui_load_report((source_dir() / "examples/demo_report.tsv").c_str()); });
+    click(state()->page_toggle_j);  // loading shows the exercise list
+    EXPECT_EQ(state()->clinical_type->text + "|" + state()->clinical_names[0]->text + "|" +
+                  state()->clinical_norms[0]->text,
+              "opening (from its name)|Max. vertical opening|40-60 mm");
+    const EmgMeasures m = emg_measures_of_exercise(state()->report.get(), gui_selected_exercise(state()));
+    click(state()->clinical_values[0]);
+    EXPECT_EQ(std::tuple(state()->animation_position, state()->paused, state()->clinical_values[0]->text),
+              std::tuple(double(*m.max_vertical_opening_sample), true,
+                         emg_measures_format(*m.max_vertical_opening_mm, 2) + " mm"));
+
+    gui_activate_specific_page('b');
+    click(state()->exercise_toggles[1].get());  // the protrusion: its inclinations, against each plane
+    click(state()->page_toggle_j);
+    const std::string recording = state()->clinical_values[1]->text;
+    EXPECT_EQ(state()->clinical_names[1]->text + "|" + state()->clinical_norms[1]->text, "Condylar incl. left|30-45\u00b0");
+    click(state()->reference_calibration_toggle);
+    EXPECT_NE(state()->clinical_values[1]->text, recording);
+    type_into(state()->reference_tilt_input, "12.5");
+    EXPECT_EQ(std::tuple(state()->reference_plane.kind, state()->reference_plane.tilt_deg),
+              std::tuple(EmgReferencePlaneKind::calibration, 12.5));
+    gui_activate_specific_page('i');
+    const std::string csv = read_file(write_by_click(131, "Measures written to", "measures", "csv"));
+    EXPECT_EQ(count_of(csv, ",calibration,12.5000\r\n"), 5u);
+}
+
 }  // namespace

@@ -16,6 +16,7 @@
 
 #include "report/emg_chart.hpp"
 #include "report/emg_measures.hpp"
+#include "report/emg_norms.hpp"
 #include "tests/test_support.hpp"
 #include "tools/report_generator.hpp"
 
@@ -163,6 +164,8 @@ TEST(Measures, RigidMotionBrokenInputAndTheCsvRoundTrip)
     const std::unique_ptr<EmgReport> report = load_generated(5, 4.0);
     ASSERT_NE(report, nullptr);
     const std::vector<EmgMeasures> before = emg_measures_of_report(report.get());
+    const EmgReferencePlane calibration{EmgReferencePlaneKind::calibration, 0.0};
+    const std::vector<EmgMeasures> clinical_before = emg_measures_of_report(report.get(), calibration);
     const Vector3 u{0.48, -0.6, 0.64};  // unit axis
     const double c = std::cos(rad(137.0)), s = std::sin(rad(137.0));
     const auto move = [&](Vector3* p) {
@@ -178,13 +181,23 @@ TEST(Measures, RigidMotionBrokenInputAndTheCsvRoundTrip)
             for (Vector3* p : {&sample.left, &sample.incisal, &sample.right})
                 move(p);
     const std::vector<EmgMeasures> after = emg_measures_of_report(report.get());
-    for (std::size_t e = 0; e < before.size(); ++e)
+    const std::vector<EmgMeasures> clinical_after = emg_measures_of_report(report.get(), calibration);
+    for (std::size_t e = 0; e < before.size(); ++e) {
         expect_figures(after[e], figures(before[e]), 1e-6, "exercise " + std::to_string(e));
+        const EmgClinicalFigures &a = clinical_before[e].clinical, &b = clinical_after[e].clinical;
+        EXPECT_EQ(std::tie(a.type, a.opening_pattern, a.chewing_cycles), std::tie(b.type, b.opening_pattern, b.chewing_cycles));
+        for (const auto field : {&EmgClinicalFigures::max_opening_rotation_deg, &EmgClinicalFigures::bennett_angle_deg,
+                                 &EmgClinicalFigures::immediate_side_shift_mm, &EmgClinicalFigures::fischer_angle_deg,
+                                 &EmgClinicalFigures::condylar_inclination_left_deg,
+                                 &EmgClinicalFigures::mediotrusive_inclination_deg})
+            EXPECT_TRUE((a.*field).has_value() == (b.*field).has_value() &&
+                        std::fabs((a.*field).value_or(0) - (b.*field).value_or(0)) < 1e-6) << e;
+    }
 
     // What each broken calibration, frequency or exercise leaves out.
     const EmgReport& original = *report;
     const double inf = ANY;
-    const std::string frame_free = "yyy------yyy--y--";
+    const std::string frame_free = "yyy-------yy--y--";
     const auto every_sample = [](std::function<void(EmgDataPoint&)> change) {
         return [=](EmgReport& e) { std::for_each(e.exercises[0].data.begin(), e.exercises[0].data.end(), change); };
     };
@@ -196,9 +209,9 @@ TEST(Measures, RigidMotionBrokenInputAndTheCsvRoundTrip)
              e.calibration_incisal = {2 * b.x - a.x, 2 * b.y - a.y, 2 * b.z - a.z};
          },
          frame_free},
-        {[](EmgReport& e) { e.calibration_right.y = NA; }, "yyy------yyy-----"},
-        {[=](EmgReport& e) { e.calibration_left.x = -inf; }, "yyy------yy---y--"},
-        {[](EmgReport& e) { e.calibration_incisal.z = NA; }, "yy-------yyy--y--"},
+        {[](EmgReport& e) { e.calibration_right.y = NA; }, "yyy-------yy-----"},
+        {[=](EmgReport& e) { e.calibration_left.x = -inf; }, "yyy-------y---y--"},
+        {[](EmgReport& e) { e.calibration_incisal.z = NA; }, "yy--------yy--y--"},
         {[](EmgReport& e) { e.frequency = 0.0; }, "y-yyyyyyyyyyyyyyy"},
         {every_sample([=](EmgDataPoint& s) { s.left.x = s.incisal.y = s.right.z = inf; }), "yy---------------"},
         {every_sample([=](EmgDataPoint& s) { s.incisal.y = s.right.z = inf; }), "yy---------yyy---"},
@@ -227,10 +240,13 @@ TEST(Measures, RigidMotionBrokenInputAndTheCsvRoundTrip)
         "max_protrusion_mm", "max_laterotrusion_right_mm", "max_laterotrusion_left_mm", "deviation_at_max_opening_mm",
         "max_deviation_while_opening_mm", "max_opening_angle_deg", "opening_movements", "left_condyle_max_translation_mm",
         "left_condyle_inclination_deg", "left_condyle_bennett_deg", "right_condyle_max_translation_mm",
-        "right_condyle_inclination_deg", "right_condyle_bennett_deg"}));
+        "right_condyle_inclination_deg", "right_condyle_bennett_deg", "exercise_type", "exercise_type_from",
+        "unreadable_values", "max_opening_rotation_deg", "opening_pattern", "condylar_inclination_left_deg",
+        "condylar_inclination_right_deg", "bennett_angle_deg", "immediate_side_shift_mm", "mediotrusive_inclination_deg",
+        "fischer_angle_deg", "chewing_cycles", "chewing_rate_per_min", "reference_plane", "reference_tilt_deg"}));
     for (std::size_t row = 1; row < rows.size(); ++row) {
         const std::size_t e = row - 1;
-        ASSERT_EQ(rows[row].size(), 20u) << row;
+        ASSERT_EQ(rows[row].size(), 35u) << row;
         EXPECT_EQ(std::tie(rows[row][0], rows[row][1], rows[row][2]),
                   std::tuple(name, std::to_string(e + 1), report->exercises[e].name));
         const std::vector<double> expected = figures(emg_measures_of_exercise(report.get(), &report->exercises[e]));
@@ -317,3 +333,140 @@ TEST(Chart, KnownHingeIsPlottedWithItsStretchesAndLittleOrNothingSaysWhy)
 }
 
 }  // namespace
+
+// The clinical figures of movements of known geometry (401 samples at 100 Hz, exact), their types by movement and
+// by name, the reference plane, and a missing sample that changes none of them.
+TEST(Measures, ClinicalFiguresOfKnownMovements)
+{
+    using T = EmgExerciseType;
+    const auto known = [](KnownMovement movement, double amount, double inclination, int cycles = 1) {
+        KnownExercise k;
+        std::tie(k.movement, k.amount, k.inclination, k.cycles) = std::tie(movement, amount, inclination, cycles);
+        return k;
+    };
+    KnownExercise deflected = known(KnownMovement::hinge, 25.0, 0.0), deviated = deflected;
+    std::tie(deflected.deflection, deviated.deviation) = std::tuple(-3.0, 3.0);
+    KnownExercise right = known(KnownMovement::side_shift_right, 8.0, 40.0), left = right;
+    std::tie(right.side_shift, right.bennett, left.movement, left.side_shift, left.bennett) =
+        std::tuple(1.0, 12.0, KnownMovement::side_shift_left, 0.4, 8.0);
+    // type, pattern; opening rotation, inclination left and right, Bennett angle, side shift, mediotrusive
+    // inclination, Fischer angle, chewing cycles and rate.
+    const std::vector<std::tuple<KnownExercise, T, std::string, std::vector<double>>> cases = {
+        {known(KnownMovement::hinge, 25.0, 0.0), T::opening, "straight", {25, NA, NA, NA, NA, NA, NA, NA, NA}},
+        {deflected, T::opening, "deflection_left", {25, NA, NA, NA, NA, NA, NA, NA, NA}},
+        {deviated, T::opening, "deviation", {25, NA, NA, NA, NA, NA, NA, NA, NA}},
+        {known(KnownMovement::recording_glide, 8.0, 35.0), T::protrusion, "", {0, 35, 35, NA, NA, NA, NA, NA, NA}},
+        {right, T::laterotrusion_right, "", {ANY, NA, NA, 12, 1.0, 40, 5, NA, NA}},
+        {left, T::laterotrusion_left, "", {ANY, NA, NA, 8, 0.4, 40, 5, NA, NA}},
+        {known(KnownMovement::hinge, 8.0, 0.0, 6), T::chewing, "", {8, NA, NA, NA, NA, NA, NA, 6, 90}},
+    };
+    ReportGeneratorOptions options;
+    std::tie(options.duration, options.neutral_names) = std::tuple(4.01, true);
+    for (const auto& c : cases)
+        options.known.push_back(std::get<0>(c));
+    TempWorkingDirectory directory;
+    ASSERT_TRUE(report_generator_write_file("known.tsv", options));
+    std::unique_ptr<EmgReport> report;
+    capture_stdout([&] { ASSERT_EQ(emg_extract_3d(&report, "known.tsv"), 0); });
+    const auto clinical = [](const EmgMeasures& m) {
+        const EmgClinicalFigures& c = m.clinical;
+        std::vector<double> out;
+        for (const std::optional<double>& f :
+             {c.max_opening_rotation_deg, c.condylar_inclination_left_deg, c.condylar_inclination_right_deg,
+              c.bennett_angle_deg, c.immediate_side_shift_mm, c.mediotrusive_inclination_deg, c.fischer_angle_deg,
+              c.chewing_cycles ? std::optional<double>(*c.chewing_cycles) : std::nullopt, c.chewing_rate_per_min})
+            out.push_back(f.value_or(NA));
+        return out;
+    };
+    const auto check = [&](const std::vector<EmgMeasures>& all, const std::string& what) {
+        ASSERT_EQ(all.size(), cases.size()) << what;
+        for (std::size_t e = 0; e < cases.size(); ++e) {
+            const EmgClinicalFigures& c = all[e].clinical;
+            EXPECT_EQ(std::tuple(c.type, c.type_from_name, c.opening_pattern ? emg_opening_pattern_name(*c.opening_pattern) : ""),
+                      std::tuple(std::get<1>(cases[e]), false, std::get<2>(cases[e]))) << what << " " << e;
+            const std::vector<double> actual = clinical(all[e]), expected = std::get<3>(cases[e]);
+            for (std::size_t k = 0; k < actual.size(); ++k)  // the file's three decimals
+                EXPECT_TRUE(std::isnan(expected[k]) ? std::isnan(actual[k])
+                                                    : expected[k] == ANY || std::fabs(actual[k] - expected[k]) < 0.05)
+                    << what << " " << e << " figure " << k << ": " << actual[k];
+        }
+    };
+    check(emg_measures_of_report(report.get()), "recording plane");
+    const auto comparable = [&](const EmgMeasures& m) {  // not available as a number that equals itself
+        std::vector<double> out = clinical(m);
+        std::replace_if(out.begin(), out.end(), [](double v) { return std::isnan(v); }, -1e300);
+        return out;
+    };
+    for (std::size_t e = 0; e < cases.size(); ++e)  // one exercise alone finds the protrusion for its Fischer angle
+        EXPECT_EQ(comparable(emg_measures_of_exercise(report.get(), &report->exercises[e])),
+                  comparable(emg_measures_of_report(report.get())[e])) << e;
+
+    // A missing sample (the parser's not-a-number) changes nothing.
+    for (EmgExercise& exercise : report->exercises)
+        exercise.data[7].incisal.y = exercise.data[7].right.x = NA;
+    check(emg_measures_of_report(report.get()), "a missing sample");
+
+    // Against the calibration plane, 22.8 degrees steeper than the recording's, tilted back by as much.
+    const double tilt = std::atan2(40.0, 95.0) * 180.0 / 3.14159265358979323846;
+    EmgReferencePlane plane;
+    ASSERT_TRUE(emg_reference_plane_parse("calibration," + std::to_string(tilt), &plane));
+    const EmgMeasures tilted = emg_measures_of_report(report.get(), plane)[3];
+    EXPECT_NEAR(*tilted.clinical.condylar_inclination_left_deg, 35.0, 0.05);
+    EXPECT_FALSE(emg_measures_of_report(report.get())[0].clinical.axes_mirrored);
+    // A recording whose lateral axis is mirrored: the opening seems to rise.
+    for (Vector3* p : {&report->calibration_left, &report->calibration_incisal, &report->calibration_right})
+        p->z = -p->z;
+    for (EmgDataPoint& sample : report->exercises[0].data)
+        for (Vector3* p : {&sample.left, &sample.incisal, &sample.right})
+            p->z = -p->z;
+    EXPECT_TRUE(emg_measures_of_report(report.get())[0].clinical.axes_mirrored);
+    for (const char* bad : {"", "frankfort", "recording,", "calibration,x", "recording,91", "recording,nan"})
+        EXPECT_FALSE(emg_reference_plane_parse(bad, &plane)) << bad;
+
+    // Named exercises: their names decide, in English and German, whatever the movement.
+    const std::pair<const char*, std::optional<T>> names[] = {
+        {"Opening and closing", T::opening}, {"Mund\xc3\x96" "ffnung", T::opening}, {"PROTRUSION", T::protrusion},
+        {"Laterotrusion rechts", T::laterotrusion_right}, {"lateral left", T::laterotrusion_left},
+        {"Kauen", T::chewing}, {"Mastication", T::chewing}, {"Laterotrusion", std::nullopt}, {"Rest", std::nullopt}};
+    for (const auto& [name, type] : names)
+        EXPECT_EQ(emg_exercise_type_from_name(name), type) << name;
+}
+
+// The generator's recording of a healthy adult: each exercise's type by its name and, with neutral names, by its
+// movement, and every figure that has a norm inside it.
+TEST(Measures, TheDemoRecordingIsHealthy)
+{
+    for (bool neutral : {false, true}) {
+        ReportGeneratorOptions options;
+        std::tie(options.exercises, options.neutral_names) = std::tuple(5, neutral);
+        TempWorkingDirectory directory;
+        ASSERT_TRUE(report_generator_write_file("demo.tsv", options));
+        std::unique_ptr<EmgReport> report;
+        capture_stdout([&] { ASSERT_EQ(emg_extract_3d(&report, "demo.tsv"), 0); });
+        const std::vector<EmgMeasures> all = emg_measures_of_report(report.get());
+        const std::vector<EmgExerciseType> types = {EmgExerciseType::opening, EmgExerciseType::protrusion,
+                                                    EmgExerciseType::laterotrusion_left,
+                                                    EmgExerciseType::laterotrusion_right, EmgExerciseType::chewing};
+        for (std::size_t e = 0; e < types.size(); ++e)
+            EXPECT_EQ(std::pair(all[e].clinical.type, all[e].clinical.type_from_name), std::pair(types[e], !neutral))
+                << e;
+        const auto in_norm = [](EmgNormFigure figure, const std::optional<double>& value) {
+            return value && emg_norm_holds(figure, *value);
+        };
+        const EmgClinicalFigures &protrusion = all[1].clinical, &left = all[2].clinical, &right = all[3].clinical;
+        EXPECT_TRUE(in_norm(EmgNormFigure::max_vertical_opening, all[0].max_vertical_opening_mm));
+        EXPECT_TRUE(in_norm(EmgNormFigure::deviation, all[0].max_deviation_while_opening_mm));
+        EXPECT_TRUE(in_norm(EmgNormFigure::max_protrusion, all[1].max_protrusion_mm));
+        EXPECT_TRUE(in_norm(EmgNormFigure::max_laterotrusion, all[2].max_laterotrusion_left_mm));
+        EXPECT_TRUE(in_norm(EmgNormFigure::max_laterotrusion, all[3].max_laterotrusion_right_mm));
+        for (const auto& inclination : {protrusion.condylar_inclination_left_deg, protrusion.condylar_inclination_right_deg})
+            EXPECT_TRUE(in_norm(EmgNormFigure::condylar_inclination, inclination));
+        for (const EmgClinicalFigures* c : {&left, &right}) {
+            EXPECT_TRUE(in_norm(EmgNormFigure::bennett_angle, c->bennett_angle_deg));
+            EXPECT_TRUE(in_norm(EmgNormFigure::immediate_side_shift, c->immediate_side_shift_mm));
+            EXPECT_GT(c->immediate_side_shift_mm.value_or(0), 0.3);
+        }
+        EXPECT_EQ(all[0].clinical.opening_pattern, EmgOpeningPattern::straight);
+        EXPECT_FALSE(all[0].clinical.axes_mirrored);
+    }
+}

@@ -105,6 +105,12 @@ def main():
         zelto.click_rect(chart_svg)
         chart = zelto.wait_for_file("chart_*.svg")[0]
         subprocess.run(["rsvg-convert", "-w", "700", "-o", os.path.join(out, "chart_export.png"), chart], check=True)
+
+        # The clinical figures of the laterotrusion to the right (the fourth exercise).
+        show(panel.tabs["b"])
+        show((V + 180, 250, 160, 20))
+        show(panel.tabs["j"])
+        panel_only("page_clinical.png")
         zelto.close_window()
         zelto.kill()
 

@@ -10,12 +10,16 @@
 //   incisal point (95, -40, 0).
 //
 // The mandible is a rigid body. Each condyle glides along its articular
-// eminence, forward and down (x = g, y = -0.62 g + 0.012 g^2 for a glide of g
-// mm); the body turns about the intercondylar axis through the two condyles
-// by the opening angle. When one condyle glides farther than the other
-// (laterotrusion, chewing) the farther one, the balancing condyle, also moves
-// medially so that the condyles stay 100 mm apart, which turns the jaw about
-// the working-side condyle.
+// eminence, forward and down (x = g, y = -0.70 g + 0.008 g^2 for a glide of g
+// mm, about 34 degrees below the horizontal over its first 5 mm); the body
+// turns about the intercondylar axis through the two condyles by the opening
+// angle. When one condyle glides farther than the other (laterotrusion,
+// chewing) the farther one, the balancing (mediotrusive) condyle, runs 5
+// degrees steeper and moves medially by an immediate side shift of 0.6 mm
+// over its first millimetre and then 10 degrees off the sagittal plane (its
+// Bennett angle), both in the share of its glide that the other condyle does
+// not make; the working condyle keeps the condyles 100 mm apart, which turns
+// the jaw about it and shifts it sideways.
 //
 // Exercises cycle through five movements: opening and closing (about 45 mm
 // incisal opening), protrusion, laterotrusion to the left, laterotrusion to
@@ -44,7 +48,16 @@
 //   laterotrusion_right / _left: `amount` degrees about an axis through the
 //   right / left condyle, the chin moving to that side; the axis is the
 //   vertical tilted forward by `inclination`, so that the other condyle
-//   glides forward, medially and `inclination` degrees down.
+//   glides forward, medially and `inclination` degrees down;
+//   hinge with `deflection` and `deviation`: the jaw also moves to the right
+//   (negative: left) by s * deflection + sin(pi s) * deviation mm;
+//   recording_glide: `amount` mm forward along the recording's x axis,
+//   `inclination` degrees below its horizontal (y up);
+//   side_shift_right / _left: the jaw moves to that side while the other
+//   (mediotrusive) condyle glides `amount` mm forward along the recording's
+//   x axis, `inclination` degrees down, and medially by
+//   side_shift * min(1, f / 0.5 mm) + f tan(bennett) at f mm forward; the
+//   working condyle keeps the condyles apart, the body follows rigidly.
 #pragma once
 
 #include <algorithm>
@@ -56,13 +69,26 @@
 #include <tuple>
 #include <vector>
 
-enum class KnownMovement { hinge, protrusion, glide, laterotrusion_right, laterotrusion_left };
+enum class KnownMovement {
+    hinge,
+    protrusion,
+    glide,
+    laterotrusion_right,
+    laterotrusion_left,
+    recording_glide,
+    side_shift_right,
+    side_shift_left
+};
 
 struct KnownExercise {
     KnownMovement movement = KnownMovement::hinge;
-    double amount = 0.0;       // degrees (hinge, laterotrusion) or mm (protrusion, glide)
-    double inclination = 0.0;  // glide, laterotrusion: degrees below the anterior axis
+    double amount = 0.0;       // degrees (hinge, laterotrusion) or mm (protrusion, glides, side shifts)
+    double inclination = 0.0;  // glides, laterotrusion, side shifts: degrees below the anterior axis
     int cycles = 1;            // out and back, at least 1
+    double deflection = 0.0;   // hinge: mm to the right at the full opening
+    double deviation = 0.0;    // hinge: mm to the right half-way, back at the full opening
+    double side_shift = 0.0;   // side shifts: the immediate side shift, mm
+    double bennett = 0.0;      // side shifts: degrees
 };
 
 struct ReportGeneratorOptions {
@@ -73,6 +99,7 @@ struct ReportGeneratorOptions {
     bool emg = false;          // "Channel1,mV", "Channel2,mV"
     std::uint64_t seed = 1;
     std::vector<KnownExercise> known;  // when not empty: these exercises instead
+    bool neutral_names = false;        // exercises named "Exercise N", telling no type
 };
 
 struct GeneratedPoint {
@@ -151,8 +178,10 @@ inline Pose movement_pose(GeneratedMovement movement, double t)
         return {26.0 * pi / 180.0 * s, glide, glide};
     }
     case GeneratedMovement::protrusion: {
+        // The incisors slide along each other: the jaw closes a little as
+        // the condyles go down the eminences.
         const double s = cycle_profile(std::fmod(t, 4.0) / 4.0);
-        return {3.5 * pi / 180.0 * s, 9.0 * s, 9.0 * s};
+        return {-1.5 * pi / 180.0 * s, 9.0 * s, 9.0 * s};
     }
     case GeneratedMovement::laterotrusion_left: {
         const double s = cycle_profile(std::fmod(t, 4.0) / 4.0);
@@ -176,7 +205,21 @@ inline Pose movement_pose(GeneratedMovement movement, double t)
 
 inline GeneratedPoint eminence(double glide)
 {
-    return {glide, -0.62 * glide + 0.012 * glide * glide, 0.0};
+    return {glide, -0.70 * glide + 0.008 * glide * glide, 0.0};
+}
+
+// The balancing condyle's extra movement for the share `asymmetry` of its
+// glide g that the working condyle does not make: 5 degrees steeper, and
+// medially an immediate side shift of 0.6 mm and then 10 degrees off the
+// sagittal plane.
+inline double balancing_drop(double glide, double asymmetry)
+{
+    return asymmetry * std::tan(5.0 * pi / 180.0) * glide;
+}
+
+inline double balancing_shift(double glide, double asymmetry)
+{
+    return asymmetry * (0.6 * smooth(glide / 1.0) + std::tan(10.0 * pi / 180.0) * glide);
 }
 
 // Rotation of v about the unit axis u by angle a (right-handed).
@@ -203,14 +246,20 @@ inline JawPlacement place_jaw(const Pose& pose)
     const GeneratedPoint el = eminence(pose.glide_left);
     GeneratedPoint right{er.x, er.y, condyle_half_distance};
     GeneratedPoint left{el.x, el.y, -condyle_half_distance};
-    // The balancing condyle moves medially: the condyles stay 100 mm apart.
+    // The balancing condyle runs steeper and shifts medially; the working
+    // condyle keeps the condyles 100 mm apart.
+    const double balancing = std::max(pose.glide_left, pose.glide_right);
+    const double asymmetry = balancing > 0.0 ? std::fabs(pose.glide_left - pose.glide_right) / balancing : 0.0;
+    GeneratedPoint& moving = pose.glide_left > pose.glide_right ? left : right;
+    moving.y -= balancing_drop(balancing, asymmetry);
+    moving.z += (pose.glide_left > pose.glide_right ? 1.0 : -1.0) * balancing_shift(balancing, asymmetry);
     const double dx = right.x - left.x;
     const double dy = right.y - left.y;
     const double dz = std::sqrt(4.0 * condyle_half_distance * condyle_half_distance - dx * dx - dy * dy);
-    if (pose.glide_left >= pose.glide_right)
-        left.z = right.z - dz;
-    else
+    if (pose.glide_left > pose.glide_right)
         right.z = left.z + dz;
+    else
+        left.z = right.z - dz;
     const double span = 2.0 * condyle_half_distance;
     const GeneratedPoint axis{(right.x - left.x) / span, (right.y - left.y) / span, (right.z - left.z) / span};
     const GeneratedPoint middle{(right.x + left.x) / 2.0, (right.y + left.y) / 2.0, (right.z + left.z) / 2.0};
@@ -250,10 +299,44 @@ inline JawPlacement known_placement(const KnownExercise& known, double s)
     const GeneratedPoint middle{0.0, 0.0, 0.0};
     JawPlacement jaw = rest;
     switch (known.movement) {
-    case KnownMovement::hinge:  // the chin goes down: negative about lat
+    case KnownMovement::hinge: {  // the chin goes down: negative about lat
+        const double sideways = s * known.deflection + std::sin(pi * s) * known.deviation;
         for (GeneratedPoint* p : {&jaw.right, &jaw.left, &jaw.incisal})
-            *p = turned(*p, middle, lat, -angle);
+            *p = moved(turned(*p, middle, lat, -angle), lat, sideways);
         break;
+    }
+    case KnownMovement::recording_glide: {
+        const double a = known.inclination * pi / 180.0;
+        for (GeneratedPoint* p : {&jaw.right, &jaw.left, &jaw.incisal})
+            *p = moved(*p, {std::cos(a), -std::sin(a), 0.0}, s * known.amount);
+        break;
+    }
+    case KnownMovement::side_shift_right:
+    case KnownMovement::side_shift_left: {
+        // The mediotrusive condyle on its path; the working one across from
+        // it; the body carried along with the condylar axis.
+        const bool to_right = known.movement == KnownMovement::side_shift_right;
+        const double f = s * known.amount;
+        const double medial = known.side_shift * std::min(1.0, f / 0.5) + f * std::tan(known.bennett * pi / 180.0);
+        const double drop = f * std::tan(known.inclination * pi / 180.0);
+        GeneratedPoint& mediotrusive = to_right ? jaw.left : jaw.right;
+        GeneratedPoint& working = to_right ? jaw.right : jaw.left;
+        mediotrusive = {f, -drop, mediotrusive.z + (to_right ? medial : -medial)};
+        const double span = 2.0 * condyle_half_distance;
+        const double across = std::sqrt(span * span - f * f - drop * drop);
+        working = {0.0, 0.0, mediotrusive.z + (to_right ? across : -across)};
+        const GeneratedPoint axis{(jaw.right.x - jaw.left.x) / span, (jaw.right.y - jaw.left.y) / span,
+                                  (jaw.right.z - jaw.left.z) / span};
+        const GeneratedPoint turn{-axis.y, axis.x, 0.0};  // z x axis
+        const double turn_length = std::hypot(turn.x, turn.y);
+        GeneratedPoint incisal = incisal_at_rest;
+        if (turn_length > 0.0)
+            incisal = rotate(incisal, {turn.x / turn_length, turn.y / turn_length, 0.0},
+                             std::atan2(turn_length, axis.z));
+        jaw.incisal = {(jaw.right.x + jaw.left.x) / 2.0 + incisal.x, (jaw.right.y + jaw.left.y) / 2.0 + incisal.y,
+                       (jaw.right.z + jaw.left.z) / 2.0 + incisal.z};
+        break;
+    }
     case KnownMovement::protrusion:
         for (GeneratedPoint* p : {&jaw.right, &jaw.left, &jaw.incisal})
             *p = moved(*p, ant, s * known.amount);
@@ -322,7 +405,8 @@ inline std::string report_generator_exercise_name(int exercise)
 inline std::string report_generator_known_name(const KnownExercise& known)
 {
     static constexpr const char* names[] = {"hinge", "protrusion", "glide", "laterotrusion right",
-                                            "laterotrusion left"};
+                                            "laterotrusion left", "recording glide", "side shift right",
+                                            "side shift left"};
     char amount[32];
     std::snprintf(amount, sizeof amount, " %g", known.amount);
     return std::string("Known ") + names[static_cast<int>(known.movement)] + amount;
@@ -413,7 +497,8 @@ inline bool report_generator_write(std::FILE* out, const ReportGeneratorOptions&
 
     text += "Exercises\n{\n";
     for (int e = 0; e < exercises; ++e) {
-        const std::string name = options.known.empty()
+        const std::string name = options.neutral_names ? "Exercise " + std::to_string(e + 1)
+                                 : options.known.empty()
                                      ? report_generator_exercise_name(e)
                                      : report_generator_known_name(options.known[static_cast<std::size_t>(e)]);
         text += std::to_string(e + 1) + "\t" + name + "\t";

@@ -7,11 +7,11 @@ class Panel:
         self.side = V = side
         # The part of the view no widget covers; the padlock and the info line sit on its last 20 rows.
         self.scene, self.padlock, self.info_line = (0, 0, V, V - 20), (0, V - 20, 20, 20), (20, V - 20, 730, 20)
-        # "Screen", "File / Exercise", "View", "Motion", "Grid", "Presets", "About", "Options", "Measures"
-        self.tabs = dict(zip("abcdefghi", [(V + 180, 10, 160, 20), (V + 10, 10, 160, 20), (V + 10, 40, 105, 20),
+        # "Screen", "File / Exercise", "View", "Motion", "Grid", "Presets", "About", "Options", "Measures", "Clinical"
+        self.tabs = dict(zip("abcdefghij", [(V + 180, 10, 160, 20), (V + 10, 10, 160, 20), (V + 10, 40, 105, 20),
                                            (V + 125, 40, 100, 20), (V + 235, 40, 105, 20), (V + 10, 70, 160, 20),
                                            (V + 180, 70, 160, 20), (V + 235, 660, 105, 20),
-                                           (V + 10, 100, 160, 20)]))
+                                           (V + 10, 100, 160, 20), (V + 180, 100, 160, 20)]))
         self.screenshot_button = (V + 125, 660, 100, 20)
         self.window_1000 = (V + 125, 160, 100, 20)  # "Screen": the window size 1000
         self.report_path = (V + 10, 130, 330, 20)  # "File / Exercise"
