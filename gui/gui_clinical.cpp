@@ -120,7 +120,7 @@ void clear_rows(GuiState* state)
 {
     for (std::size_t k = 0; k < GUI_CLINICAL_ROWS; ++k) {
         show(state->clinical_names[k], "");
-        show(state->clinical_values[k], "");
+        show(state->clinical_values[k], "", &c_beige);  // an empty row shows no frame
         show(state->clinical_norms[k], "");
         state->clinical_samples[k] = -1;
     }
@@ -146,7 +146,7 @@ void gui_show_clinical()
     const EmgClinicalFigures& c = m.clinical;
     show(state->clinical_title, string_format("[%d] %s", state->selected_exercise + 1, exercise->name.c_str()));
     show(state->clinical_type, std::string(emg_exercise_type_name(c.type)) +
-                                   (c.type_from_name ? " (from its name)" : " (from the movement)"));
+                                   (c.type_from_name ? ", by its name" : ", by the movement"));
 
     const std::vector<Row> rows = rows_of(m);
     for (std::size_t k = 0; k < rows.size() && k < GUI_CLINICAL_ROWS; ++k) {

@@ -1,5 +1,6 @@
 #include "report/emg_kinematics.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -108,6 +109,19 @@ double emg_jaw_opening_deg(const EmgAnatomicalFrame* frame, const EmgDataPoint* 
     const Vector3 ant = turned_axis(*frame, e[1]);
     const double opening = -std::atan2(ant.z, std::hypot(ant.x, ant.y)) * degrees_per_radian;
     return std::isfinite(opening) ? opening : std::nan("");
+}
+
+double emg_jaw_opening_sine(const EmgAnatomicalFrame* frame, const EmgDataPoint* sample)
+{
+    Vector3 e[3];
+    if (!triangle_frame(sample->left, sample->incisal, sample->right, e))
+        return std::nan("");
+    return dot(e[1], frame->up);
+}
+
+double emg_jaw_opening_of_sine(double sine)
+{
+    return -std::asin(std::clamp(sine, -1.0, 1.0)) * degrees_per_radian;
 }
 
 bool emg_reference_plane_parse(std::string_view text, EmgReferencePlane* plane)

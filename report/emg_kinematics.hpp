@@ -57,6 +57,13 @@ std::optional<EmgJawRotation> emg_jaw_rotation(const EmgAnatomicalFrame* frame, 
 // Only the opening (the cheapest part), NaN where emg_jaw_rotation has none.
 double emg_jaw_opening_deg(const EmgAnatomicalFrame* frame, const EmgDataPoint* sample);
 
+// The sine of the opening's negative: the `up` component of the jaw's
+// turned forward axis, NaN where emg_jaw_rotation has none. The opening
+// falls as it grows, so a scan for the largest opening compares these and
+// takes one arc sine at the end (emg_jaw_opening_of_sine).
+double emg_jaw_opening_sine(const EmgAnatomicalFrame* frame, const EmgDataPoint* sample);
+double emg_jaw_opening_of_sine(double sine);
+
 // ---------------------------------------------------------------------------
 // The horizontal reference plane.
 //   recording: the recording's own horizontal plane; its up is the recording

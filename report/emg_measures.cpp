@@ -163,8 +163,9 @@ EmgMeasures motion_figures(const EmgReport* report, const EmgExercise* exercise,
         any_whole_sample = any_whole_sample || (finite(sample.left) && finite(sample.incisal) && finite(sample.right));
 
         if (frame) {
-            const double turn = emg_jaw_opening_deg(&*frame, &sample);
-            if (std::isfinite(turn) && rotation.add(turn))
+            // The largest opening is the lowest turned forward axis.
+            const double sine = emg_jaw_opening_sine(&*frame, &sample);
+            if (std::isfinite(sine) && rotation.add(-sine))
                 m.clinical.max_opening_rotation_sample = i;
         }
         if (recorded_angle && std::isfinite(sample.open))
@@ -206,8 +207,9 @@ EmgMeasures motion_figures(const EmgReport* report, const EmgExercise* exercise,
         m.deviation_at_max_opening_mm = deviation_at_opening;
         m.max_deviation_while_opening_mm = deviation_while_opening;
     }
-    m.clinical.max_opening_rotation_deg = rotation.result();
-    m.max_opening_angle_deg = recorded_angle ? angle.result() : rotation.result();
+    if (rotation.seen)
+        m.clinical.max_opening_rotation_deg = emg_jaw_opening_of_sine(-rotation.value);
+    m.max_opening_angle_deg = recorded_angle ? angle.result() : m.clinical.max_opening_rotation_deg;
     // The phases the viewer draws solid while the jaw opens.
     if (any_whole_sample)
         m.opening_movements = emg_count_opening_movements(exercise);

@@ -64,6 +64,10 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
     EXPECT_TRUE(d.formats.svg && d.size == 750 && d.sample.kind == ExportSampleKind::last && !d.preset &&
                 !d.builtin_preset);
     EXPECT_FALSE(parse({"--export", "o", "--preset", "1", "r"}).export_options.builtin_preset);
+    // The reference plane goes with every mode.
+    const CommandLine m = parse({"--measures", "--reference=calibration,-7.5", "r"});
+    EXPECT_EQ(std::tuple(m.reference.kind, m.reference.tilt_deg, parse({"--reference", "calibration", "r"}).reference.kind),
+              std::tuple(EmgReferencePlaneKind::calibration, -7.5, EmgReferencePlaneKind::calibration));
 
     // Help, version and wrong words, from the binary.
     TempWorkingDirectory dir;
@@ -93,6 +97,8 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
         {"--export o --svg-color pink r", "--svg-color: 'pink' is not color, black or white"},
         {"--export o --svg-background white --svg-color white r",
          "--svg-background and --svg-color cannot both be white"},
+        {"--reference frankfort r",
+         "--reference: 'frankfort' is not recording or calibration, optionally followed by ,TILT (degrees)"},
         {"--export o --preset missing.zlp r",
          "--preset: 'missing.zlp' is not a preset from 0 to 6 or a readable preset file of 104 bytes"},
     };

@@ -339,7 +339,7 @@ TEST_F(Callbacks, ClinicalPageShowsTheFiguresOfTheTypeAndGoesWhereEachIsReached)
     click(state()->page_toggle_j);  // loading shows the exercise list
     EXPECT_EQ(state()->clinical_type->text + "|" + state()->clinical_names[0]->text + "|" +
                   state()->clinical_norms[0]->text,
-              "opening (from its name)|Max. vertical opening|40-60 mm");
+              "opening, by its name|Max. vertical opening|40-60 mm");
     const EmgMeasures m = emg_measures_of_exercise(state()->report.get(), gui_selected_exercise(state()));
     click(state()->clinical_values[0]);
     EXPECT_EQ(std::tuple(state()->animation_position, state()->paused, state()->clinical_values[0]->text),
