@@ -89,7 +89,7 @@ void emg_chart_series(const EmgReport& report, const EmgExercise& exercise, EmgC
             for (std::int32_t k = 0; k < n; ++k)
                 values[k] = finite_or_nan(data[k].open);
         } else {
-            const EmgOpeningReference reference = emg_opening_reference(&data[0]);
+            const EmgOpeningReference reference = emg_opening_reference(emg_reference_sample(&exercise));
             for (std::int32_t k = 0; k < n; ++k)
                 values[k] = finite_or_nan(emg_opening_angle(&reference, &data[k]));
         }

@@ -158,7 +158,8 @@ EmgMeasures emg_measures_of_exercise(const EmgReport* report, const EmgExercise*
     const Vector3 incisal_rest = report->calibration_incisal;
     const EmgDataPoint* data = exercise->data.data();
     const std::optional<EmgOpeningReference> reference =
-        report->has_rotation_data ? std::nullopt : std::optional(emg_opening_reference(&data[0]));
+        report->has_rotation_data ? std::nullopt
+                                  : std::optional(emg_opening_reference(emg_reference_sample(exercise)));
 
     Maximum distance_squared;
     Maximum opening;
