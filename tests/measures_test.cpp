@@ -178,8 +178,20 @@ TEST(Measures, RigidMotionBrokenInputAndTheCsvRoundTrip)
             for (Vector3* p : {&sample.left, &sample.incisal, &sample.right})
                 move(p);
     const std::vector<EmgMeasures> after = emg_measures_of_report(report.get());
-    for (std::size_t e = 0; e < before.size(); ++e)
+    for (std::size_t e = 0; e < before.size(); ++e) {
         expect_figures(after[e], figures(before[e]), 1e-6, "exercise " + std::to_string(e));
+        // Samples that are not finite, the first included, are missing: a NaN first sample and an inf in Right.x
+        // (copies of their neighbours otherwise) change no other figure.
+        EmgExercise with = report->exercises[e];
+        EmgDataPoint nan_first = with.data[0], inf_sample = with.data[39];
+        std::tie(nan_first.left.x, inf_sample.right.x) = std::tuple(NA, ANY);
+        with.data.insert(with.data.begin() + 40, inf_sample);
+        with.data.insert(with.data.begin(), nan_first);
+        with.data_length += 2;
+        std::vector<double> expected = figures(after[e]);
+        std::tie(expected[0], expected[1]) = std::tuple(expected[0] + 2, ANY);
+        expect_figures(emg_measures_of_exercise(report.get(), &with), expected, 1e-9, "with missing samples");
+    }
 
     // What each broken calibration, frequency or exercise leaves out.
     const EmgReport& original = *report;
