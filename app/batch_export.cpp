@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <string_view>
 #include <thread>
 #include <utility>
 
@@ -519,14 +520,15 @@ private:
             else
                 std::fprintf(stderr, "[%zu/%zu] %s: failed: %s\n", printed_ + 1, count, name.c_str(), r.failure.c_str());
             // A failure shows the program's own lines (the parser's messages)
-            // indented under it.
-            std::size_t start = r.ok ? r.messages.size() : 0;
-            while (start < r.messages.size()) {
+            // indented under it; any other report its non-fatal ones (values
+            // that could not be read, a missing count).
+            for (std::size_t start = 0; start < r.messages.size();) {
                 std::size_t end = r.messages.find('\n', start);
                 if (end == std::string::npos)
                     end = r.messages.size();
-                if (end > start)
-                    std::fprintf(stderr, "    %.*s\n", static_cast<int>(end - start), r.messages.data() + start);
+                const std::string_view line(r.messages.data() + start, end - start);
+                if (!line.empty() && (!r.ok || line.starts_with("non-fatal error: ")))
+                    std::fprintf(stderr, "    %.*s\n", static_cast<int>(line.size()), line.data());
                 start = end + 1;
             }
             std::fflush(stderr);

@@ -133,10 +133,13 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
     ScenePoint points[3];
     scene_points(s, points);
 
-    // The jaw frame of this sample; at sample 0 it becomes the reference the
-    // lattice directions are measured from, kept until sample 0 comes again.
+    // The jaw frame of this sample; at the reference sample (sample 0, or the
+    // first whose points are all finite) it becomes the reference the lattice
+    // directions are measured from, kept until that sample comes again.
     const Matrix3 basis = lattice_jaw_basis(s->l_verts[f], s->i_verts[f], s->r_verts[f]);
-    if (f == 0)
+    const std::size_t first = lattice_reference_sample(s->l_verts.data(), s->i_verts.data(), s->r_verts.data(),
+                                                       static_cast<std::size_t>(f) + 1);
+    if (first == static_cast<std::size_t>(f) || (f == 0 && first > 0))
         b->reference_basis = basis;
     Vector3 directions[3];
     lattice_directions(directions, b->reference_basis, basis);

@@ -43,7 +43,7 @@ struct SceneBuffers {
     std::vector<Vector3> calibration_lattice[3];  // l, i, r: nodes around each calibration point
     std::vector<std::int32_t> lattice_edges;      // pairs of node indices, shared by all six lattices
     std::int32_t edges_amounts[3] = {-1, -1, -1}; // the amounts lattice_edges was built for
-    Matrix3 reference_basis{};                    // jaw basis at sample 0; zero until captured
+    Matrix3 reference_basis{};                    // jaw basis at the reference sample; zero until captured
     ScenePathLevels path_levels;
 };
 

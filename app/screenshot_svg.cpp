@@ -116,7 +116,8 @@ struct TrackedPoint {
 };
 
 // The six lattices of the drawing and their shared edges, built afresh for
-// every screenshot. The reference frame is always that of vertex 0.
+// every screenshot. The reference frame is that of the first vertex whose
+// three points are finite (vertex 0 of a whole recording).
 struct Lattices {
     int node_count = 0;                    // 0: no lattice can be built
     std::vector<Vector3> frame[3];         // around the points of the current sample; empty without paths
@@ -147,7 +148,10 @@ Lattices build_lattices(const GuiState& state, const TrackedPoint points[3], int
         const std::vector<Vector3>& i = *points[1].path;
         const std::vector<Vector3>& r = *points[2].path;
         const std::size_t c = sample_index(state.animation_position, static_cast<std::size_t>(path_length));
-        const Matrix3 reference = lattice_jaw_basis(l[0], i[0], r[0]);
+        const std::size_t first =
+            lattice_reference_sample(l.data(), i.data(), r.data(), static_cast<std::size_t>(path_length));
+        const std::size_t f = first < static_cast<std::size_t>(path_length) ? first : 0;
+        const Matrix3 reference = lattice_jaw_basis(l[f], i[f], r[f]);
         const Matrix3 basis = lattice_jaw_basis(l[c], i[c], r[c]);
         Vector3 directions[3];
         lattice_directions(directions, reference, basis);

@@ -1,5 +1,7 @@
 #include "geometry/lattice.hpp"
 
+#include <cmath>
+
 std::int64_t lattice_node_count(std::int64_t x, std::int64_t y, std::int64_t z)
 {
     if (x < 0 || y < 0 || z < 0 || x > INT32_MAX || y > INT32_MAX || z > INT32_MAX)
@@ -66,6 +68,16 @@ Matrix3 lattice_jaw_basis(const Vector3& left, const Vector3& incisal, const Vec
     Matrix3 basis;
     algebra_orthonormal_basis_from_plane(&basis, &a, &b);
     return basis;
+}
+
+std::size_t lattice_reference_sample(const Vector3* left, const Vector3* incisal, const Vector3* right,
+                                     std::size_t count)
+{
+    const auto finite = [](const Vector3& p) { return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z); };
+    for (std::size_t t = 0; t < count; ++t)
+        if (finite(left[t]) && finite(incisal[t]) && finite(right[t]))
+            return t;
+    return count;
 }
 
 void lattice_directions(Vector3 directions[3], const Matrix3& reference, const Matrix3& basis)

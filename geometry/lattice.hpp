@@ -34,6 +34,13 @@ void lattice_edges(std::vector<std::int32_t>* out, std::int32_t x, std::int32_t 
 // condyle, row 2 is normal to the plane.
 Matrix3 lattice_jaw_basis(const Vector3& left, const Vector3& incisal, const Vector3& right);
 
+// The sample whose jaw frame is the reference of the lattice directions: the
+// first whose three points are all finite, or `count` when none is. A
+// sample with a point that is not finite (missing) has no frame: its
+// directions, and so its grid nodes, are NaN and leave a gap.
+std::size_t lattice_reference_sample(const Vector3* left, const Vector3* incisal, const Vector3* right,
+                                     std::size_t count);
+
 // The lattice directions at a sample: the world axes as they lay in the jaw
 // frame `reference` (of sample 0), carried along to the frame `basis`:
 // direction j = normalize(sum over i of reference[i][j] * basis row i).

@@ -234,6 +234,29 @@ std::vector<std::uint32_t> path_simplification_drawn_pairs(std::int32_t vertex_c
     return pairs;
 }
 
+bool path_simplification_drop_missing(std::vector<std::uint32_t>* pairs, const Vector3* points, std::int32_t count)
+{
+    std::vector<bool> missing(static_cast<std::size_t>(std::max(count, 0)), false);
+    bool any = false;
+    for (std::size_t k = 0; k < missing.size(); ++k) {
+        const Vector3& p = points[k];
+        missing[k] = !std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z);
+        any = any || missing[k];
+    }
+    if (!any)
+        return false;
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k + 1 < pairs->size(); k += 2) {
+        const std::uint32_t a = (*pairs)[k], b = (*pairs)[k + 1];
+        if (a < missing.size() && b < missing.size() && !missing[a] && !missing[b]) {
+            (*pairs)[kept++] = a;
+            (*pairs)[kept++] = b;
+        }
+    }
+    pairs->resize(kept);
+    return true;
+}
+
 bool path_simplification_cluster(PathLevel* out, const Vector3* points, std::int32_t count,
                                  const std::uint32_t* drawn_pairs, std::size_t pair_count, std::int32_t level)
 {

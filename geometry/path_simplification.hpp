@@ -88,6 +88,12 @@ std::int32_t path_simplification_level(double pixels_per_mm, double max_cell_pix
 std::vector<std::uint32_t> path_simplification_drawn_pairs(std::int32_t vertex_count, const std::int32_t* switches,
                                                           std::int32_t switch_count);
 
+// Leaves out of flat pairs of sample indices every pair that touches a sample
+// with a coordinate that is not finite (a missing sample), so that a path
+// drawn from them has a gap there. False when every sample is finite (the
+// pairs are then left as they are).
+bool path_simplification_drop_missing(std::vector<std::uint32_t>* pairs, const Vector3* points, std::int32_t count);
+
 // Clusters the samples at `level`. Samples that are not finite, and the
 // segments touching them, are left out. False (and `out` untouched) when a
 // coordinate is too far from the origin for the level's cells.

@@ -53,7 +53,9 @@ bool extrapolation_is_current(const GuiState* s, std::int64_t node_count, std::i
 
 // The copies themselves are computed when asked for; what they need is the
 // lattice directions of every sample: the world axes as they lay in the jaw
-// frame of sample 0, turned with the jaw.
+// frame of the first sample whose points are all finite (sample 0 in a
+// whole recording), turned with the jaw. A sample with a missing point has
+// NaN directions, so its copies leave a gap.
 void extrapolate(GuiState* s, std::int32_t node_count, std::int32_t samples)
 {
     ++s->paths_generation;
@@ -66,7 +68,10 @@ void extrapolate(GuiState* s, std::int32_t node_count, std::int32_t samples)
     s->lattice_directions.assign(static_cast<std::size_t>(std::max(samples, 0)), {});
     if (samples < 1)
         return;
-    const Matrix3 reference = lattice_jaw_basis(s->l_verts[0], s->i_verts[0], s->r_verts[0]);
+    const std::size_t first = lattice_reference_sample(s->l_verts.data(), s->i_verts.data(), s->r_verts.data(),
+                                                       static_cast<std::size_t>(samples));
+    const std::size_t r = first < static_cast<std::size_t>(samples) ? first : 0;
+    const Matrix3 reference = lattice_jaw_basis(s->l_verts[r], s->i_verts[r], s->r_verts[r]);
     for (std::int32_t t = 0; t < samples; ++t) {
         const Matrix3 basis = lattice_jaw_basis(s->l_verts[t], s->i_verts[t], s->r_verts[t]);
         lattice_directions(s->lattice_directions[static_cast<std::size_t>(t)].data(), reference, basis);
@@ -86,10 +91,13 @@ void copy_offsets(const GuiState* s, std::int32_t copy, std::int32_t offsets[3])
                          &offsets[0], &offsets[1], &offsets[2]);
 }
 
+// The central copy is the path itself, also where the sample has no frame.
 Vector3 moved(const Vector3& point, const std::array<Vector3, 3>& directions, const std::int32_t offsets[3],
               double distance)
 {
     Vector3 p = point;
+    if (offsets[0] == 0 && offsets[1] == 0 && offsets[2] == 0)
+        return p;
     for (int j = 0; j < 3; ++j) {
         Vector3 step;
         algebra_vector_scalar_mul(&step, &directions[static_cast<std::size_t>(j)], offsets[j] * distance);

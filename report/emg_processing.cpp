@@ -711,27 +711,48 @@ std::int64_t report_count_block(ReportFile* file)
 // What parse_sample found wrong with a line.
 struct SampleFaults {
     bool range_error = false;  // a value out of range for its type
-    int unread = 0;            // values where no number stood; they read as 0
+    int unread = 0;            // values that could not be read whole; they are held as NaN
 };
 
-// One value: no number there leaves the position and counts as unread.
-const char* read_value(const char* p, const char* end, double* value, SampleFaults* faults)
+// The end of the cell starting at `p`: the next blank or the end of the text.
+const char* cell_end(const char* p)
 {
-    const char* next = convert_double(p, end, value, &faults->range_error);
-    if (next == p)
-        ++faults->unread;
-    return next;
+    while (*p != '\0' && !is_blank(*p))
+        ++p;
+    return p;
 }
 
-// Values of a sample line by position; characters after the last value taken
-// are ignored.
+// One cell, the next run of non-blank characters. A cell that holds one
+// number and nothing else reads as that number; anything else (no cell left
+// on the line, no number, or a number followed by other characters, as in
+// "12,5" or "3.2mm") is held as NaN and counts as unread. Returns the end of
+// the cell, so that each cell is read by its position alone.
+const char* read_value(const char* p, const char* end, double* value, SampleFaults* faults)
+{
+    const char* const cell = skip_blanks(p);
+    const char* next = cell;
+    if (*cell != '\0')
+        next = convert_double(cell, end, value, &faults->range_error);
+    if (next != cell && (*next == '\0' || is_blank(*next)))
+        return next;
+    *value = std::numeric_limits<double>::quiet_NaN();
+    ++faults->unread;
+    return cell_end(next);
+}
+
+// Values of a sample line by position; cells after the last value taken are
+// ignored. The time is read as an integer from the start of the line; the
+// values begin after its cell.
 SampleFaults parse_sample(const LineText& text, const EmgReport& report, EmgDataPoint* sample, std::int32_t* time)
 {
     SampleFaults faults;
     const char* const end = text.c_str() + text.length;
     const char* p = convert_time(text.c_str(), time, &faults.range_error);
-    if (p == text.c_str())
+    if (p == text.c_str()) {
         ++faults.unread;
+        p = skip_blanks(p);
+    }
+    p = cell_end(p);
     double* const positions[9] = {&sample->right.x, &sample->right.y, &sample->right.z,
                                   &sample->left.x,  &sample->left.y,  &sample->left.z,
                                   &sample->incisal.x, &sample->incisal.y, &sample->incisal.z};
@@ -766,7 +787,7 @@ void advise_huge_pages([[maybe_unused]] const void* data, [[maybe_unused]] std::
 #endif
 }
 
-bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report)
+bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report, const char* path)
 {
     // Without a "Calibr" line the sample table has no starting line, so no
     // block is read; the calibration message has already failed the load.
@@ -813,8 +834,9 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
         // Each sample is built whole and appended to the reserved array, so
         // the array is written once. A line that vanished since the count (a
         // file cut meanwhile) reads as an empty line.
-        // Values where no number stood read as 0 and the load goes on; the
-        // exercise's first such entry and their number are told once.
+        // Values that could not be read are held as NaN (missing) and the
+        // load goes on; the exercise's first such entry and their number are
+        // told once, and the number is kept with the exercise.
         std::int64_t unread = 0;
         std::int32_t first_unread_entry = 0, first_unread_time = 0;
         report_file_seek(file, block);
@@ -833,11 +855,12 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
             unread += faults.unread;
             exercise.data.push_back(sample);
         }
+        exercise.unreadable_values = unread;
         if (unread > 0)
-            std::printf("non-fatal error: exercise #%d (%s) has %lld values that could not be read and count as 0, "
-                        "the first in point data entry #%d (at %ld ms)\n",
+            std::printf("non-fatal error: exercise #%d (%s) has %lld values that could not be read, "
+                        "the first in point data entry #%d (at %ld ms) in file %s\n",
                         e + 1, exercise.name.c_str(), static_cast<long long>(unread), first_unread_entry,
-                        static_cast<long>(first_unread_time));
+                        static_cast<long>(first_unread_time), path);
         block = next_block;
     }
     return ok;
@@ -872,7 +895,7 @@ int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path)
     report_read_count(&file, offsets, path);
     ok = report_read_header(&file, offsets, built.get()) && ok;
     ok = report_read_calibration(&file, offsets, built.get()) && ok;
-    ok = report_read_samples(&file, offsets, built.get()) && ok;
+    ok = report_read_samples(&file, offsets, built.get(), path) && ok;
     file.handle.reset();
 
     if (!ok || report == nullptr) {
@@ -919,23 +942,43 @@ inline double emg_centroid_distance(const EmgDataPoint* a, const Vector3& to)
     return std::sqrt(dx * dx + dy * dy + dz * dz);
 }
 
+inline bool emg_is_whole(const EmgDataPoint& s)
+{
+    return std::isfinite(s.left.x) && std::isfinite(s.left.y) && std::isfinite(s.left.z) &&
+           std::isfinite(s.incisal.x) && std::isfinite(s.incisal.y) && std::isfinite(s.incisal.z) &&
+           std::isfinite(s.right.x) && std::isfinite(s.right.y) && std::isfinite(s.right.z);
+}
+
+// The phases are measured from the first sample whose centroid is finite;
+// samples whose distance from it is not finite (a coordinate that is NaN or
+// infinite) are missing: they never cross a threshold and are never the
+// farthest or nearest sample of a phase.
 struct EmgPhaseThresholds {
-    double open;   // a phase opens above this distance from the first sample
-    double close;  // and closes below this one
+    Vector3 first;  // the centroid distances are measured from
+    double open;    // a phase opens above this distance from it
+    double close;   // and closes below this one
 };
 
-// The thresholds are parts of the distance of the farthest sample.
-EmgPhaseThresholds emg_phase_thresholds(const EmgDataPoint* data, std::int32_t n)
+// The thresholds are parts of the distance of the farthest sample. False
+// when no sample has a finite centroid.
+bool emg_phase_thresholds(const EmgDataPoint* data, std::int32_t n, EmgPhaseThresholds* thresholds)
 {
-    const Vector3 first = emg_centroid(&data[0]);
-    double far_distance = emg_centroid_distance(&data[0], first);
-    for (std::int32_t i = 1; i < n; ++i) {
+    std::int32_t reference = 0;
+    Vector3 first = emg_centroid(&data[0]);
+    while (!(std::isfinite(first.x) && std::isfinite(first.y) && std::isfinite(first.z))) {
+        if (++reference == n)
+            return false;
+        first = emg_centroid(&data[reference]);
+    }
+    double far_distance = 0.0;
+    for (std::int32_t i = reference + 1; i < n; ++i) {
         const double d = emg_centroid_distance(&data[i], first);
-        if (d > far_distance)
+        if (d > far_distance && std::isfinite(d))
             far_distance = d;
     }
     // The single-precision 0.3 and 0.2, used in double arithmetic.
-    return {far_distance * 0.30000001192092896, far_distance * 0.20000000298023224};
+    *thresholds = {first, far_distance * 0.30000001192092896, far_distance * 0.20000000298023224};
+    return true;
 }
 
 // The phase scan with hysteresis: a crossing above the open threshold starts
@@ -944,7 +987,7 @@ EmgPhaseThresholds emg_phase_thresholds(const EmgDataPoint* data, std::int32_t n
 std::int32_t emg_scan_crossings(const EmgDataPoint* data, std::int32_t n, const EmgPhaseThresholds& thresholds,
                                 std::int32_t* crossings)
 {
-    const Vector3 first = emg_centroid(&data[0]);
+    const Vector3 first = thresholds.first;
     const double open_threshold = thresholds.open;
     const double close_threshold = thresholds.close;
     bool open = false;
@@ -952,7 +995,7 @@ std::int32_t emg_scan_crossings(const EmgDataPoint* data, std::int32_t n, const 
     for (std::int32_t i = 0; i < n; ++i) {
         const double d = emg_centroid_distance(&data[i], first);
         const bool crossed = open ? close_threshold > d : d > open_threshold;
-        if (!crossed)
+        if (!crossed || !std::isfinite(d))
             continue;
         open = !open;
         if (crossings != nullptr)
@@ -984,14 +1027,19 @@ int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::
     }
     const EmgDataPoint* data = exercise->data.data();
 
-    const EmgPhaseThresholds thresholds = emg_phase_thresholds(data, n);
+    EmgPhaseThresholds thresholds;
+    if (!emg_phase_thresholds(data, n, &thresholds)) {
+        movements->clear();
+        *movements_number = 0;
+        return 0;
+    }
     const std::int32_t k = emg_scan_crossings(data, n, thresholds, nullptr);
     std::vector<std::int32_t> crossings(static_cast<std::size_t>(k));
     emg_scan_crossings(data, n, thresholds, crossings.data());
 
     // Each phase runs to the next crossing; an opening phase is represented by
     // its farthest sample, a closing phase by its nearest, the earliest on ties.
-    const Vector3 first = emg_centroid(&data[0]);
+    const Vector3 first = thresholds.first;
     for (std::int32_t j = 0; j < k; ++j) {
         const std::int32_t start = crossings[static_cast<std::size_t>(j)];
         const std::int32_t end = j + 1 < k ? crossings[static_cast<std::size_t>(j + 1)] : n;
@@ -1000,7 +1048,7 @@ int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::
         double best_distance = emg_centroid_distance(&data[start], first);
         for (std::int32_t i = start; i < end; ++i) {
             const double d = emg_centroid_distance(&data[i], first);
-            if (opening ? d > best_distance : d < best_distance) {
+            if ((opening ? d > best_distance : d < best_distance) && std::isfinite(d)) {
                 best = i;
                 best_distance = d;
             }
@@ -1012,9 +1060,23 @@ int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::
     return 0;
 }
 
+const EmgDataPoint* emg_reference_sample(const EmgExercise* exercise)
+{
+    const std::int32_t n = exercise != nullptr ? emg_sample_count(exercise) : 0;
+    for (std::int32_t i = 0; i < n; ++i)
+        if (emg_is_whole(exercise->data[static_cast<std::size_t>(i)]))
+            return &exercise->data[static_cast<std::size_t>(i)];
+    return nullptr;
+}
+
 EmgOpeningReference emg_opening_reference(const EmgDataPoint* first)
 {
     EmgOpeningReference reference;
+    if (first == nullptr) {
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        reference.a0 = reference.axis0 = Vector3{nan, nan, nan};
+        return reference;
+    }
     Vector3 b0;
     algebra_vector_vector_sub(&reference.a0, &first->right, &first->left);
     algebra_vector_vector_sub(&b0, &first->right, &first->incisal);
@@ -1049,7 +1111,9 @@ std::int32_t emg_count_opening_movements(const EmgExercise* exercise)
     const std::int32_t n = exercise != nullptr ? emg_sample_count(exercise) : 0;
     if (n <= 0)
         return 0;
-    const EmgPhaseThresholds thresholds = emg_phase_thresholds(exercise->data.data(), n);
+    EmgPhaseThresholds thresholds;
+    if (!emg_phase_thresholds(exercise->data.data(), n, &thresholds))
+        return 0;
     // Opening phases sit at the even positions of the crossings.
     return (emg_scan_crossings(exercise->data.data(), n, thresholds, nullptr) + 1) / 2;
 }
@@ -1060,12 +1124,11 @@ int emg_compute_rotation_data(EmgReport* report)
         return 1;
     for (EmgExercise& exercise : report->exercises) {
         const std::int32_t n = emg_sample_count(&exercise);
-        if (n == 0)
-            continue;
-        const EmgOpeningReference reference = emg_opening_reference(&exercise.data[0]);
+        const EmgOpeningReference reference = emg_opening_reference(emg_reference_sample(&exercise));
         for (std::int32_t i = 0; i < n; ++i) {
             EmgDataPoint& sample = exercise.data[static_cast<std::size_t>(i)];
-            sample.open = emg_opening_angle(&reference, &sample);
+            sample.open = emg_is_whole(sample) ? emg_opening_angle(&reference, &sample)
+                                               : std::numeric_limits<double>::quiet_NaN();
         }
     }
     report->has_rotation_data = true;

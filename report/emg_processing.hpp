@@ -33,7 +33,8 @@ struct EmgExercise {
     double length = 0.0;             // fourth field of the list entry, as read
     std::int32_t data_length = 0;    // == data.size()
     std::vector<EmgDataPoint> data;  // samples in file order
-    std::int64_t unreadable_values = 0;  // sample values that could not be read (held as NaN)
+    // Sample values that could not be read whole; each is held as NaN.
+    std::int64_t unreadable_values = 0;
 };
 
 struct EmgReport {
@@ -60,7 +61,10 @@ double emg_point_distance(const EmgDataPoint* a, const EmgDataPoint* b);
 
 // Splits an exercise into alternating opening and closing phases; stores, per
 // phase, the sample farthest from (opening, even positions) or nearest to
-// (closing, odd positions) the first sample. Returns 1 after printing
+// (closing, odd positions) the first sample. Samples whose centroid is not
+// finite are missing: the first sample with a finite centroid is the
+// reference, and the others never cross or count as farthest or nearest, so
+// they never change the split of the rest. Returns 1 after printing
 // "u ohh!" when an argument is null, 0 otherwise.
 int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::int32_t* movements_number,
                                      const EmgExercise* exercise);
@@ -69,8 +73,13 @@ int emg_analyze_open_close_movements(std::vector<std::int32_t>* movements, std::
 // positions), without storing them; 0 for null.
 std::int32_t emg_count_opening_movements(const EmgExercise* exercise);
 
-// The first sample's frame, against which the opening angle of every sample
-// of an exercise is measured.
+// The first sample of an exercise whose three points are finite, or null
+// when there is none. Samples with a coordinate that is NaN (unreadable) or
+// infinite are missing wherever the motion is measured.
+const EmgDataPoint* emg_reference_sample(const EmgExercise* exercise);
+
+// The reference sample's frame, against which the opening angle of every
+// sample of an exercise is measured (NaN for a null sample).
 struct EmgOpeningReference {
     Vector3 a0;     // left to right condyle of the first sample
     Vector3 axis0;  // second row of the first sample's frame
@@ -81,7 +90,8 @@ EmgOpeningReference emg_opening_reference(const EmgDataPoint* first);
 double emg_opening_angle(const EmgOpeningReference* reference, const EmgDataPoint* sample);
 
 // Fills `open` of every sample with the jaw's opening angle in degrees
-// relative to the exercise's first sample and sets has_rotation_data.
+// relative to the exercise's reference sample (emg_reference_sample), NaN
+// for a sample with a point that is not finite, and sets has_rotation_data.
 int emg_compute_rotation_data(EmgReport* report);
 
 // Dumps a report on the console, for diagnosis.

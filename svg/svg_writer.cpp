@@ -318,10 +318,17 @@ bool clip_segment(const SvgProjection& projection, Vector3* a, Vector3* b)
     return !projection.clips_near() || camera_clip_segment_to_near_plane(projection.model_view(), a, b);
 }
 
+bool finite_point(const Vector3& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
 // One piece of a switched path as polylines of its style. Where the piece
 // passes behind the near plane it is cut there: the polyline ends at the
-// plane and, when the piece comes back in front, a new one begins at it.
-// Points without a place are left out, the line running past them.
+// plane and, when the piece comes back in front, a new one begins at it. A
+// sample that is missing (a coordinate not finite) leaves a gap: the
+// polyline ends before it and a new one begins after it. Other points
+// without a place are left out, the line running past them.
 void write_path_piece(SvgSink& file, int indent, int width, int height, const SvgProjection& projection,
                       const Vector3* vertices, const PathPiece& piece, double tolerance)
 {
@@ -353,11 +360,26 @@ void write_path_piece(SvgSink& file, int indent, int width, int height, const Sv
     };
     open();
     bool open_polyline = true;
+    auto reopen = [&] {
+        if (!open_polyline) {
+            open();
+            open_polyline = true;
+        }
+    };
     const Vector3* previous = nullptr;  // the last vertex with a side
     double previous_side = 0;
     for (std::int32_t i = piece.first; i < piece.first + piece.count; ++i) {
         const Vector3& vertex = vertices[i];
+        if (!finite_point(vertex)) {
+            if (open_polyline && !points.empty()) {
+                close();
+                open_polyline = false;
+            }
+            previous = nullptr;
+            continue;
+        }
         if (!projection.clips_near()) {
+            reopen();
             point(vertex);
             continue;
         }
@@ -366,18 +388,17 @@ void write_path_piece(SvgSink& file, int indent, int width, int height, const Sv
             continue;
         if (previous != nullptr && (previous_side >= 0) != (side >= 0)) {
             const Vector3 crossing = camera_near_plane_crossing(*previous, vertex, previous_side, side);
-            if (!open_polyline) {
-                open();
-                open_polyline = true;
-            }
+            reopen();
             point(crossing);
             if (side < 0) {
                 close();
                 open_polyline = false;
             }
         }
-        if (side >= 0)
+        if (side >= 0) {
+            reopen();
             point(vertex);
+        }
         previous = &vertex;
         previous_side = side;
     }

@@ -164,7 +164,9 @@ TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
     TempWorkingDirectory dir;
     fs::create_directory("sub");
     write_file("p.tsv", report_text(two_exercises));
-    write_file("sub/p.tsv", report_text({{"Chewing", 25}}));
+    std::string chewing = report_text({{"Chewing", 25}});
+    chewing.insert(chewing.size() - 1, "mm");  // an unreadable last cell: a non-fatal message under the report's line
+    write_file("sub/p.tsv", chewing);
     write_file("bad.tsv", "Exercises\n{\n");
     const std::string words = " --format svg,bmp,png,csv --sample max-opening p.tsv bad.tsv sub/p.tsv";
 
@@ -172,10 +174,13 @@ TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
     const std::vector<std::string> err = lines_of(run.err);
     ASSERT_GE(err.size(), 4u) << run.err;
     // The parser's own messages follow the failed report's line.
-    EXPECT_EQ(std::tuple(run.status, err[0], err[1], err[2].substr(0, 11), err[err.size() - 2], err.back()),
+    EXPECT_EQ(std::tuple(run.status, err[0], err[1], err[2].substr(0, 11), err[err.size() - 3], err.back()),
               std::tuple(1, "[1/3] p.tsv: 2 exercises, 6 files", "[2/3] bad.tsv: failed: could not be loaded",
                          "    ERROR: ", "[3/3] sub/p.tsv: 1 exercise, 3 files",
                          "2 of 3 reports exported, 1 failed; 10 files written to out"));
+    EXPECT_TRUE(err[err.size() - 2].starts_with("    non-fatal error: exercise #1 (Chewing) has 1 value") &&
+                err[err.size() - 2].ends_with(" in file sub/p.tsv"))
+        << run.err;
 
     // The same files, byte for byte, from one worker.
     EXPECT_EQ(zelto("--export one -j 1" + words).status, 1);

@@ -133,6 +133,13 @@ TEST(PathSimplification, DrawnPairsFollowTheSwitches)
     EXPECT_EQ(path_simplification_drawn_pairs(6, one, 1), (Pairs{0, 1, 1, 2, 3, 4}));
     EXPECT_EQ(path_simplification_drawn_pairs(6, two, 2), (Pairs{0, 1, 1, 2, 4, 5}));
     EXPECT_EQ(path_simplification_drawn_pairs(3, nullptr, 0), (Pairs{0, 1, 1, 2}));
+    // A missing sample leaves a gap: no pair touches it.
+    Pairs pairs = path_simplification_drawn_pairs(6, one, 1);
+    Vector3 points[6] = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, {4, 0, 0}, {5, 0, 0}};
+    EXPECT_FALSE(path_simplification_drop_missing(&pairs, points, 6));
+    std::tie(points[2].x, points[4].y) = std::tuple(NAN, INFINITY);
+    EXPECT_TRUE(path_simplification_drop_missing(&pairs, points, 6));
+    EXPECT_EQ(pairs, (Pairs{0, 1}));
 }
 
 // A level against a plain map of cells: every sample is drawn at the first sample of its cell, each drawn pair of

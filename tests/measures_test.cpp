@@ -192,6 +192,17 @@ TEST(Measures, RigidMotionBrokenInputAndTheCsvRoundTrip)
                                  &EmgClinicalFigures::mediotrusive_inclination_deg})
             EXPECT_TRUE((a.*field).has_value() == (b.*field).has_value() &&
                         std::fabs((a.*field).value_or(0) - (b.*field).value_or(0)) < 1e-6) << e;
+        // Samples that are not finite, the first included, are missing: a NaN first sample and an inf in Right.x
+        // (copies of their neighbours otherwise) change no other figure.
+        EmgExercise with = report->exercises[e];
+        EmgDataPoint nan_first = with.data[0], inf_sample = with.data[39];
+        std::tie(nan_first.left.x, inf_sample.right.x) = std::tuple(NA, ANY);
+        with.data.insert(with.data.begin() + 40, inf_sample);
+        with.data.insert(with.data.begin(), nan_first);
+        with.data_length += 2;
+        std::vector<double> expected = figures(after[e]);
+        std::tie(expected[0], expected[1]) = std::tuple(expected[0] + 2, ANY);
+        expect_figures(emg_measures_of_exercise(report.get(), &with), expected, 1e-9, "with missing samples");
     }
 
     // What each broken calibration, frequency or exercise leaves out.

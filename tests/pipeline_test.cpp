@@ -116,6 +116,21 @@ TEST_F(Pipeline, GridCopiesStartAlongTheWorldAxesAndTurnWithTheJaw)
     gui_build_projected_jaw_vertices();
     EXPECT_EQ(gui_state->extrapolations_number, 15);
     EXPECT_TRUE(std::isfinite(gui_projected_vertex(gui_state, GUI_KIND_INCISAL, 14, 9).x));
+
+    // A sample with a missing point leaves a gap in the copies, not in the path of its other points; the first whole
+    // sample is the reference the offsets start from.
+    load_motion(10, 0.5, 3.0);
+    std::tie(gui_state->report->exercises[0].data[0].incisal.x, gui_state->report->exercises[0].data[5].right.y) =
+        std::tuple(NAN, INFINITY);
+    gui_build_seperate_jaw_vertices();
+    gui_build_extrapolated_and_projected_jaw_vertices();
+    std::vector<Vector3> left;
+    gui_extrapolated_path(gui_state, GUI_KIND_LEFT, lattice_node_index(0, -1, 0, 2, 1, 0), &left);
+    const Vector3 l1 = gui_state->l_verts[1];
+    expect_near(left[1], {l1.x, l1.y - 10, l1.z});
+    EXPECT_TRUE(std::isnan(left[0].x) && std::isnan(left[5].x) && std::isfinite(left[6].x));
+    expect_near(gui_extrapolated_vertex(gui_state, GUI_KIND_LEFT, lattice_node_index(0, 0, 0, 2, 1, 0), 0),
+                gui_state->l_verts[0], 0);
 }
 
 TEST_F(Pipeline, FitCentresAndZoomsOnWhatIsShown)

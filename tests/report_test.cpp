@@ -34,8 +34,8 @@ const std::string missing = "ERROR: Data points missing for exercise ";
 std::string unread(int e, const std::string& name, int values, int entry, int time)
 {
     return "non-fatal error: exercise #" + std::to_string(e) + " (" + name + ") has " + std::to_string(values) +
-           " values that could not be read and count as 0, the first in point data entry #" + std::to_string(entry) +
-           " (at " + std::to_string(time) + " ms)\n";
+           " values that could not be read, the first in point data entry #" + std::to_string(entry) + " (at " +
+           std::to_string(time) + " ms) in file report.tsv\n";
 }
 
 // "time\tbase+1\tbase+2 ... base+9" plus any further columns.
@@ -276,11 +276,11 @@ TEST_F(ReportTest, KeywordsSectionsTheStartOfTheTableAndTheExerciseList)
         EXPECT_TRUE(loaded.silent() && loaded.report->exercises_number == 0 && loaded.report->exercises.empty());
     }
     // Without a closing line the list runs to the end of the file; the second block is the list itself, read as
-    // samples of zeros.
+    // samples of missing values.
     parts = ReportParts{};
     loaded = load_text(parts.frequency + parts.count + parts.calibration + parts.header + parts.blocks +
                        "\nExercises\n{\n1\tA\t0\t1\n2\tB\t0\t1");
-    EXPECT_EQ(loaded.output, unread(2, "B", 10 + 10 + 9 + 9, 1, 0));
+    EXPECT_EQ(loaded.output, unread(2, "B", 10 + 10 + 7 + 7, 1, 0));
     ASSERT_EQ(loaded.report->exercises_number, 2);
     EXPECT_EQ(std::tuple(loaded.report->exercises[1].name, loaded.length(0), loaded.length(1)), std::tuple("B", 2, 4));
 
@@ -388,24 +388,25 @@ TEST_F(ReportTest, LinesAreReadWholeAndBlocksEndAtAnEmptyLineOrTheEndOfTheFile)
     });
     EXPECT_EQ(loaded.output, unread(1, "Open wide", 7 + 10, 1, 0));
     ASSERT_EQ(loaded.length(0), 3);
-    EXPECT_EQ(std::tuple(loaded.sample(0, 0).right.y, loaded.sample(0, 0).right.z, loaded.sample(0, 2).right.x),
-              std::tuple(2.0, 0.0, 1.0));
+    EXPECT_TRUE(loaded.sample(0, 0).right.y == 2.0 && std::isnan(loaded.sample(0, 0).right.z) &&
+                loaded.sample(0, 2).right.x == 1.0);
 }
 
-// Numbers out of range fail the load; values where no number stands read as 0 without moving on, and the exercise
-// tells how many there were. Every readable number reads as strtod reads it.
-TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
+// Numbers out of range fail the load; a cell that is not one number and nothing else (or is missing) is held as NaN,
+// each cell read on its own, and the exercise tells and keeps how many there were. Every readable number reads as
+// strtod reads it.
+TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesAreMissing)
 {
     // unread: values that could not be read; time: the time of the line.
     const struct { const char* line; bool malformed; double right_x, right_y; int unread, time; } cases[] = {
-        {"0\tabc\t2\t3\n", false, 0.0, 0.0, 9, 0},  // the position stays: all later values read 0
-        {"0\t1\t2\tabc\t4\n", false, 1.0, 2.0, 7, 0},
+        {"0\tabc\t2\t3\n", false, NAN, 2.0, 7, 0},
+        {"0\t1\t2\tabc\t4\n", false, 1.0, 2.0, 6, 0},
         {"0\t1e999\t2\n", true, 0, 0, 7, 0}, {"0\t-1e999\t2\n", true, 0, 0, 7, 0},
         {"0\t1e-400\t2\n", true, 0, 0, 7, 0},  // too small for a double
         {"0\t1e308\t-2.5e-3\n", false, 1e308, -2.5e-3, 7, 0}, {"0\t+1.5\t0x10\n", false, 1.5, 16.0, 7, 0},
         {"0\tinf\tnan\n", false, HUGE_VAL, NAN, 7, 0},
-        {"1.5\t2\n", false, 0.5, 2.0, 7, 1},  // the time stops at the point, which the next value reads
-        {"x\t1\t2\n", false, 0.0, 0.0, 10, 0}, {"0 1 2 3 4 5 6 7 8 9 trailing text\n", false, 1.0, 2.0, 0, 0},
+        {"1.5\t2\n", false, 2.0, NAN, 8, 1},  // the time is read up to the point; its cell ends at the tab
+        {"x\t1\t2\n", false, 1.0, 2.0, 8, 0}, {"0 1 2 3 4 5 6 7 8 9 trailing text\n", false, 1.0, 2.0, 0, 0},
     };
     const std::string malformed = "ERROR: point data entry #1 (at 0 ms) for exercise #1 is malformed\n";
     for (const auto& c : cases) {
@@ -417,14 +418,28 @@ TEST_F(ReportTest, RangeErrorsFailButUnreadableValuesReadAsZero)
         if (c.malformed)
             continue;
         const Vector3 p = loaded.sample(0, 0).right;
-        EXPECT_TRUE(p.x == c.right_x && (p.y == c.right_y || (std::isnan(c.right_y) && std::isnan(p.y))))
-            << p.x << " " << p.y;
+        const auto same = [](double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+        EXPECT_TRUE(same(p.x, c.right_x) && same(p.y, c.right_y)) << p.x << " " << p.y;
+        EXPECT_EQ(loaded.report->exercises[0].unreadable_values, c.unread);
     }
+
+    // An unreadable cell spoils neither its line nor the other cells: a decimal comma, a unit, an incomplete exponent
+    // or trailing characters, and a missing last cell.
+    const Loaded cells = load_parts([&](ReportParts& p) {
+        p.blocks = sample_line(0, 0) + "10\tabc\t2\t12,5\t4\t3.2mm\t1.5e\t-.75x\t8\n" + sample_line(20, 10);
+    });
+    EXPECT_EQ(cells.output, unread(1, "Open wide", 6, 2, 10));
+    const EmgDataPoint& s = cells.sample(0, 1);
+    const double read[] = {s.right.x, s.right.y, s.right.z, s.left.x, s.left.y, s.left.z, s.incisal.x, s.incisal.y,
+                           s.incisal.z};
+    for (int v = 0; v < 9; ++v)
+        EXPECT_EQ(std::isnan(read[v]), v != 1 && v != 3 && v != 7) << v;
+    EXPECT_TRUE(read[1] == 2.0 && read[3] == 4.0 && read[7] == 8.0 && cells.sample(0, 2).incisal.z == 19.0);
 
     // Hand-picked numbers read as strtod reads them.
     std::vector<std::string> numbers = {"0.1", "-0.000", "5.", ".5", "9007199254740993", "0.1234567890123456789",
                                         "1.7976931348623157e308", "2.2250738585072014e-308", "1e23",
-                                        "0.30000000000000004", "-1E-5", "007.250", "1.5e", "1.5e+", "-.75x"};
+                                        "0.30000000000000004", "-1E-5", "007.250", "1e+2"};
     std::string blocks;
     for (const std::string& number : numbers)
         blocks += "0\t" + number + "\n";
@@ -469,6 +484,10 @@ TEST(MotionAnalysis, OpenAndClosePhasesOpeningAnglesAndTheDump)
         {"single-precision open threshold", {0, 10, 1, 3.00000005, 0}, {1, 4}},
         {"single-precision close threshold", {0, 10, 2.00000002}, {1, 2}},
         {"distances count from the first sample", {5, 15, 5.5}, {1, 2}},
+        // Samples that are not finite are missing, the first included: the others split as without them.
+        {"a NaN first sample", {NAN, 0, 4, 10, 6, 1, 0.5, 3, 5, 9, 2, 1.5, 0}, {3, 6, 9, 12}},
+        {"inf and NaN anywhere", {0, 4, INFINITY, 10, 6, 1, NAN, 0.5, 3, 5, 9, 2, 1.5, -INFINITY, 0}, {3, 7, 10, 14}},
+        {"no finite sample", {NAN, INFINITY}, {}},
     };
     for (const auto& c : cases) {
         const EmgExercise exercise = exercise_along_x(c.distances);
@@ -476,6 +495,7 @@ TEST(MotionAnalysis, OpenAndClosePhasesOpeningAnglesAndTheDump)
         std::int32_t number = -1;
         EXPECT_EQ(emg_analyze_open_close_movements(&movements, &number, &exercise), 0) << c.name;
         EXPECT_EQ(std::pair(movements, number), std::pair(c.expected, std::int32_t(c.expected.size()))) << c.name;
+        EXPECT_EQ(emg_count_opening_movements(&exercise), std::int32_t(c.expected.size() + 1) / 2) << c.name;
     }
 
     // Null arguments: a message each, nothing stored.
@@ -499,13 +519,17 @@ TEST(MotionAnalysis, OpenAndClosePhasesOpeningAnglesAndTheDump)
     };
     EmgReport report;
     report.exercises.resize(2);  // the first, without samples, is passed over
-    report.exercises[1].data = {jaw_turned(0.0), jaw_turned(10.0), jaw_turned(-10.0), jaw_turned(-30.0)};
-    std::tie(report.exercises_number, report.exercises[1].data_length) = std::tuple(2, 4);
+    // A sample with a point not finite gets NaN, and the reference is the first whole sample.
+    EmgDataPoint missing = jaw_turned(5.0);
+    missing.left.y = NAN;
+    report.exercises[1].data = {missing, jaw_turned(0.0), jaw_turned(10.0), jaw_turned(-10.0), jaw_turned(-30.0)};
+    std::tie(report.exercises_number, report.exercises[1].data_length) = std::tuple(2, 5);
     EXPECT_EQ(std::pair(emg_compute_rotation_data(&report), report.has_rotation_data), std::pair(0, true));
     // Degrees per radian as the single-precision 57.295826; right-handed about left-to-right: turning up is negative.
-    const double factor = 57.29582595825195 * std::numbers::pi / 180.0, expected[] = {0.0, -10.0, 10.0, 30.0};
-    for (std::size_t k = 0; k < 4; ++k)
-        EXPECT_NEAR(report.exercises[1].data[k].open, expected[k] * factor, k == 0 ? 0.0 : 1e-9) << k;
+    const double factor = 57.29582595825195 * std::numbers::pi / 180.0, expected[] = {NAN, 0.0, -10.0, 10.0, 30.0};
+    EXPECT_TRUE(std::isnan(report.exercises[1].data[0].open));
+    for (std::size_t k = 1; k < 5; ++k)
+        EXPECT_NEAR(report.exercises[1].data[k].open, expected[k] * factor, k == 1 ? 0.0 : 1e-9) << k;
 
     // The dump shows the calibration and the first six samples of each exercise.
     EmgReport dumped;

@@ -106,7 +106,7 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
 {
     InteractableViewport3d viewport;
     flat_viewport(&viewport);
-    const std::vector<Vector3> path = {{0, 0, 0}, {0.1, 0, 0}, {0.2, 0, 0}, {0.3, 0, 0}, {0.4, 0, 0}, {0.5, 0, 0}};
+    std::vector<Vector3> path = {{0, 0, 0}, {0.1, 0, 0}, {0.2, 0, 0}, {0.3, 0, 0}, {0.4, 0, 0}, {0.5, 0, 0}};
     auto text = [&](int count, const std::vector<std::int32_t>& switches) {
         return svg_text([&](SvgSink& f) {
             svg_writer_draw_path_switched(f, 2, 1000, 1000, &viewport, path.data(), count, switches.data(),
@@ -122,6 +122,12 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
     EXPECT_EQ(text(4, {0, 2}), open + solid + end + dashed + "500.00,500.00 550.00,500.00 " + end + solid +
                                    "600.00,500.00 650.00,500.00 " + end + close);
     EXPECT_EQ(text(0, {2}), open + solid + end + close);
+    // A missing sample leaves a gap.
+    const std::vector<Vector3> kept = path;
+    path[2].y = nan;
+    EXPECT_EQ(text(5, {}), open + solid + "500.00,500.00 550.00,500.00 " + end + solid + "650.00,500.00 700.00,500.00 " +
+                               end + close);
+    path = kept;
 
     // Points are absolute in the given box.
     const Vector3 points[2] = {{0.5, 0.5, 0}, {-1, -1, 0}};

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
 
 static_assert(sizeof(Vector3) == 3 * sizeof(double), "vertex arrays are handed to OpenGL as packed doubles");
@@ -294,6 +295,19 @@ namespace {
 // blit (at start-up, or when the exercise list is rebuilt during the event
 // dispatch), and a blank one is fully transparent. So texturing is switched
 // off around the drawing and restored after it.
+bool finite_point(const Vector3& p)
+{
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+bool all_finite(const Vector3* points, int count)
+{
+    for (int i = 0; i < count; ++i)
+        if (!finite_point(points[i]))
+            return false;
+    return true;
+}
+
 class CameraDrawing {
 public:
     CameraDrawing(const InteractableViewport3d* viewport, const Vector3* vertices, const Color* color)
@@ -335,8 +349,20 @@ void interactable_viewport3d_draw_vertices(const InteractableViewport3d* viewpor
 {
     if (vertex_count <= 0)
         return;
+    // Missing points (a coordinate not finite) are not drawn.
+    if (all_finite(vertices, vertex_count)) {
+        const CameraDrawing drawing(viewport, vertices, color);
+        glDrawArrays(GL_POINTS, 0, vertex_count);
+        return;
+    }
+    std::vector<GLuint> shown;
+    for (int i = 0; i < vertex_count; ++i)
+        if (finite_point(vertices[i]))
+            shown.push_back(static_cast<GLuint>(i));
+    if (shown.empty())
+        return;
     const CameraDrawing drawing(viewport, vertices, color);
-    glDrawArrays(GL_POINTS, 0, vertex_count);
+    glDrawElements(GL_POINTS, static_cast<GLsizei>(shown.size()), GL_UNSIGNED_INT, shown.data());
 }
 
 void interactable_viewport3d_draw_edges(const InteractableViewport3d* viewport, const Vector3* vertices,
@@ -345,7 +371,10 @@ void interactable_viewport3d_draw_edges(const InteractableViewport3d* viewport, 
 {
     if (edge_count <= 0 || vertex_count <= 0)
         return;
-    auto valid = [vertex_count](std::int32_t index) { return index >= 0 && index < vertex_count; };
+    // An edge to a missing point (a coordinate not finite) is not drawn.
+    auto valid = [vertex_count, vertices](std::int32_t index) {
+        return index >= 0 && index < vertex_count && finite_point(vertices[index]);
+    };
     std::vector<GLuint> indices;
     indices.reserve(2 * static_cast<std::size_t>(edge_count));
     for (int e = 0; e < edge_count; ++e) {
@@ -367,6 +396,17 @@ void interactable_viewport3d_draw_path_switched(const InteractableViewport3d* vi
 {
     if (vertex_count <= 0)
         return;
+    // A missing sample (a coordinate not finite) leaves a gap: the segments
+    // that the pieces draw, without those touching it.
+    if (!all_finite(vertices, vertex_count)) {
+        std::vector<std::uint32_t> pairs = path_simplification_drawn_pairs(vertex_count, switches, switch_count);
+        path_simplification_drop_missing(&pairs, vertices, vertex_count);
+        if (!pairs.empty()) {
+            const CameraDrawing drawing(viewport, vertices, color);
+            glDrawElements(GL_LINES, static_cast<GLsizei>(pairs.size()), GL_UNSIGNED_INT, pairs.data());
+        }
+        return;
+    }
     const CameraDrawing drawing(viewport, vertices, color);
     // Solid pieces are line strips; dashed ones separate segments (GL_LINES
     // joins vertices in pairs, leaving every second gap open).
