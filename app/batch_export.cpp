@@ -24,6 +24,8 @@
 #include <utility>
 
 #include "app/export_report.hpp"
+#include "base/utf8.hpp"
+#include "app/file_writer.hpp"
 #include "report/emg_measures.hpp"
 #include "report/emg_processing.hpp"
 
@@ -37,14 +39,8 @@ namespace {
 // ASCII, or 0 when the bytes there are not one.
 std::size_t utf8_character_length(std::string_view text, std::size_t i)
 {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || length > 4 || i + length > text.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 0;
-    return length;
+    const std::size_t length = utf8_decode(text, i);
+    return length > 1 ? length : 0;
 }
 
 bool is_ascii_alnum(char c)
@@ -549,12 +545,10 @@ private:
         bool csv_written = true;
         if (options_.formats.csv) {
             const std::filesystem::path path = std::filesystem::path(options_.directory) / "measures.csv";
-            std::FILE* file = std::fopen(path.c_str(), "wb");
-            csv_written = file != nullptr && std::fwrite(csv.data(), 1, csv.size(), file) == csv.size();
-            if (file != nullptr)
-                csv_written = std::fclose(file) == 0 && csv_written;
+            std::string why;
+            csv_written = file_writer_write(path, csv, &why);
             if (!csv_written)
-                std::fprintf(stderr, "zelto: could not write \"%s\": %s\n", path.c_str(), std::strerror(errno));
+                std::fprintf(stderr, "zelto: could not write \"%s\": %s\n", path.c_str(), why.c_str());
             else
                 ++files;
         }

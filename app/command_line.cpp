@@ -4,10 +4,12 @@
 #include <SDL_image.h>
 #include <SDL_ttf.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string_view>
@@ -91,6 +93,8 @@ public:
             error_ = export_only + " goes with --export";
         else if ((export_asked || measures_asked) && positional.empty())
             error_ = std::string(export_asked ? "--export" : "--measures") + " needs at least one report";
+        else if (!export_asked && !measures_asked && positional.size() > 1)
+            error_ = "the viewer opens one report; --export or --measures take more";
         else if (export_asked && o.directory.empty())
             error_ = "--export needs a directory";
         else if (background_given && color_given && o.svg_background != 0
@@ -182,7 +186,7 @@ private:
         if (!error_.empty())
             return;
         if (name_ == "--format") {
-            o.formats = ExportFormats{};
+            // Repeated --format options add up.
             std::size_t start = 0;
             while (start <= v.size()) {
                 std::size_t end = v.find(',', start);
@@ -208,8 +212,9 @@ private:
                 return;
             }
             GuiPreset preset{};
-            if (gui_serialization_load_from_file(&preset, v.c_str()) != 0)
-                return bad(v, "a preset from 0 to 6 or a readable preset file of 104 bytes");
+            const std::string why = gui_serialization_check_file(&preset, v.c_str());
+            if (!why.empty())
+                return bad(v, "a preset from 0 to 6 or a preset file (" + why + ")");
             o.preset = preset;
             o.builtin_preset.reset();
         } else if (name_ == "--exercise") {
@@ -346,15 +351,23 @@ std::string command_line_version()
 
 int command_line_main(int argc, char** argv)
 {
-    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + std::max(argc, 1));
+    // With argc 0 (a program started without even its own name) there are
+    // no words at all.
+    const std::vector<std::string> arguments =
+        argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
     CommandLine line = command_line_parse(arguments);
     switch (line.mode) {
     case CommandLineMode::help:
-        std::fputs(command_line_usage().c_str(), stdout);
+    case CommandLineMode::version: {
+        // Text that does not reach its reader (a full disk, a closed pipe)
+        // is a failure.
+        const std::string text = line.mode == CommandLineMode::help ? command_line_usage() : command_line_version();
+        if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "zelto: cannot write to standard output: %s\n", std::strerror(errno));
+            return 1;
+        }
         return 0;
-    case CommandLineMode::version:
-        std::fputs(command_line_version().c_str(), stdout);
-        return 0;
+    }
     case CommandLineMode::error:
         std::fprintf(stderr, "zelto: %s\n", line.error.c_str());
         return 2;

@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "app/file_writer.hpp"
 #include "gui/gui.hpp"
 
 // =============================================================================
@@ -335,11 +336,8 @@ void gui_serialization_save_to_file(const GuiPreset* preset, const char* path)
 {
     if (names_other_than_a_regular_file(path))
         return;
-    const FilePtr file(std::fopen(path, "wb"));
-    if (file == nullptr)
-        return;
     const PresetBytes bytes = encode(*preset);
-    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    file_writer_write(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), nullptr);
 }
 
 int gui_serialization_load_from_file(GuiPreset* preset, const char* path)
@@ -356,6 +354,43 @@ int gui_serialization_load_from_file(GuiPreset* preset, const char* path)
         return 1;
     *preset = decode(bytes);
     return 0;
+}
+
+std::string gui_serialization_check_file(GuiPreset* preset, const char* path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status))
+        return "it does not exist";
+    if (!std::filesystem::is_regular_file(status))
+        return "it is not a regular file";
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error)
+        return error.message();
+    if (size != GUI_PRESET_FILE_SIZE)
+        return "it has " + std::to_string(size) + " bytes, not " + std::to_string(GUI_PRESET_FILE_SIZE);
+    const FilePtr file(std::fopen(path, "rb"));
+    PresetBytes bytes{};
+    if (file == nullptr || std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        return "it cannot be read";
+    for (const std::size_t at : {0, 8, 16, 24, 32, 40, 64, 80})
+        if (!std::isfinite(get_double(&bytes[at])))
+            return "the number at byte " + std::to_string(at) + " is not finite";
+    const auto in = [](std::size_t at, std::size_t from, std::size_t to) { return at >= from && at < to; };
+    for (std::size_t at = 48; at < bytes.size(); ++at) {
+        if (in(at, 64, 72) || in(at, 80, 100))
+            continue;  // numbers
+        const bool padding = in(at, 60, 64) || in(at, 78, 80) || at > 100;
+        if (bytes[at] > (padding ? 0 : 1))
+            return "byte " + std::to_string(at) + (padding ? " is padding but not 0" : " is a switch but not 0 or 1");
+    }
+    const GuiPreset read = decode(bytes);
+    if (read.speed_slider_position < 0.0 || read.speed_slider_position > 1.0)
+        return "its speed is outside 0 to 1";
+    if (read.extrapolation_x_amount < 0 || read.extrapolation_y_amount < 0 || read.extrapolation_z_amount < 0)
+        return "a grid amount is negative";
+    *preset = read;
+    return {};
 }
 
 // =============================================================================

@@ -149,7 +149,8 @@ EmgMeasures emg_measures_of_exercise(const EmgReport* report, const EmgExercise*
     const std::int32_t n = static_cast<std::int32_t>(std::clamp<std::int64_t>(
         exercise->data_length, 0, static_cast<std::int64_t>(exercise->data.size())));
     m.samples = n;
-    if (n > 0 && report->frequency > 0.0 && std::isfinite(report->frequency))
+    if (n > 0 && report->frequency > 0.0 && std::isfinite(report->frequency)
+        && std::isfinite((n - 1) / report->frequency))
         m.duration_s = (n - 1) / report->frequency;
     if (n == 0)
         return m;
@@ -301,11 +302,14 @@ void emg_measures_csv_header(std::string* out)
                 "right_condyle_bennett_deg\r\n");
 }
 
-void emg_measures_csv_rows(std::string* out, std::string_view report_name, const EmgReport* report)
+void emg_measures_csv_rows(std::string* out, std::string_view report_name, const EmgReport* report,
+                           std::int32_t only_exercise)
 {
     if (report == nullptr)
         return;
     for (std::size_t e = 0; e < report->exercises.size(); ++e) {
+        if (only_exercise > 0 && e + 1 != static_cast<std::size_t>(only_exercise))
+            continue;
         const EmgExercise& exercise = report->exercises[e];
         const EmgMeasures m = emg_measures_of_exercise(report, &exercise);
         csv_field(out, report_name);

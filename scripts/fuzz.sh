@@ -16,7 +16,7 @@ cd "$ZELTO_ROOT"
 clang++ -std=c++20 -O1 -g -fno-omit-frame-pointer \
   -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
   -Wall -Wextra -Werror -I"$ZELTO_ROOT" \
-  tools/fuzz/fuzz_report.cpp report/emg_processing.cpp geometry/vector_algebra.cpp widgets/string_tools.cpp \
+  tools/fuzz/fuzz_report.cpp report/emg_processing.cpp geometry/vector_algebra.cpp widgets/string_tools.cpp base/utf8.cpp \
   -o "$out/fuzz_report"
 
 # Inputs up to 16 KiB hold lines longer than any small buffer; 10 s for a
