@@ -54,6 +54,7 @@ struct ExportOptions {
     std::int32_t svg_color_override = 1;   // 0 own colours, 1 black, 2 white
     double svg_line_width = 100.0;         // percent, at least 1
     int jobs = 0;                          // worker processes; 0: one per core
+    int worker_timeout_s = 600;            // a worker silent this long on one report is stopped
     std::vector<std::string> reports;
 };
 
@@ -92,7 +93,8 @@ std::string batch_export_file_name(std::string_view stem, int exercise_number, s
 // ---------------------------------------------------------------------------
 
 // The whole export; returns the exit status: 0 when every report was
-// exported, 1 when one failed or the directory cannot be made.
+// exported, 1 when one failed or the directory cannot be made, 130 or 143
+// after SIGINT or SIGTERM (the reports done are in measures.csv).
 int batch_export_run(const ExportOptions& options);
 
 // The measures of every exercise of the reports as CSV on standard output;
@@ -102,3 +104,6 @@ int batch_export_measures(const std::vector<std::string>& reports);
 
 // The number of workers for -j 0: the processors this process may use.
 int batch_export_default_jobs();
+// -j is capped at this many workers per processor (more only queue for the
+// processors and take memory).
+inline constexpr int batch_export_jobs_per_processor = 4;

@@ -136,7 +136,7 @@ private:
     {
         return name == "--format" || name == "--preset" || name == "--exercise" || name == "--sample" ||
                name == "--size" || name == "--svg-background" || name == "--svg-color" ||
-               name == "--svg-line-width" || name == "-j" || name == "--jobs";
+               name == "--svg-line-width" || name == "-j" || name == "--jobs" || name == "--timeout";
     }
 
     // "--name=value", "-jN" or a bare name.
@@ -259,6 +259,11 @@ private:
             if (!width || !std::isfinite(*width) || *width < 1.0)
                 return bad(v, "a line width of at least 1 (percent)");
             o.svg_line_width = *width;
+        } else if (name_ == "--timeout") {
+            const auto n = number_of<int>(v);
+            if (!n || *n < 1)
+                return bad(v, "a number of seconds from 1");
+            o.worker_timeout_s = *n;
         } else {  // -j, --jobs
             const auto n = number_of<int>(v);
             if (!n || *n < 1)
@@ -324,7 +329,10 @@ std::string command_line_usage()
            "      --svg-color C       color, black (default) or white; the background\n"
            "                          and the drawing never share a colour\n"
            "      --svg-line-width P  line width in percent, at least 1 (default 100)\n"
-           "  -j, --jobs N            export N reports at once (default: one per processor)\n"
+           "  -j, --jobs N            export N reports at once (default: one per processor,\n"
+           "                          at most 4 per processor)\n"
+           "      --timeout S         stop an export process that has worked on one report\n"
+           "                          for S seconds; the report fails (default 600)\n"
            "\n"
            "Files in DIR, for exercise N of report STEM.tsv:\n"
            "  STEM_N_NAME.svg, .bmp, .png   NAME: the exercise's name made safe\n"
@@ -333,7 +341,8 @@ std::string command_line_usage()
            "Reports of the same name in other folders get STEM-2, STEM-3 and so on.\n"
            "Progress goes to standard error, one line per report.\n"
            "\n"
-           "Exit status: 0 on success, 1 when a report failed, 2 for a wrong command line.\n";
+           "Exit status: 0 on success, 1 when a report failed, 2 for a wrong command line,\n"
+           "130 or 143 when interrupted (SIGINT, SIGTERM) after the reports in progress.\n";
 }
 
 std::string command_line_version()

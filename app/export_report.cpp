@@ -79,15 +79,35 @@ struct Writer {
 // The viewer of the worker
 // ---------------------------------------------------------------------------
 
+// Whether the display named by the environment opens and gives a hidden
+// OpenGL window (a stale DISPLAY, or a server without OpenGL, does not).
+bool display_draws()
+{
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+        return false;
+    bool draws = false;
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) {
+            SDL_Window* window = SDL_CreateWindow("Zelto", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+            draws = window != nullptr;
+            if (window != nullptr)
+                SDL_DestroyWindow(window);
+        }
+    }
+    SDL_Quit();
+    return draws;
+}
+
 void start_viewer(ExportViewer* viewer, const ExportOptions& options)
 {
     ZeltoLoop& loop = viewer->loop;
     viewer->drawing = options.formats.needs_drawing();
     if (viewer->drawing) {
-        // Without a display the pictures are drawn by SDL's offscreen driver;
-        // a driver the user named is taken as it is.
-        if (std::getenv("SDL_VIDEODRIVER") == nullptr && std::getenv("DISPLAY") == nullptr
-            && std::getenv("WAYLAND_DISPLAY") == nullptr)
+        // Without a display, or with one that gives no OpenGL window, the
+        // pictures are drawn by SDL's offscreen driver; a driver the user
+        // named is taken as it is.
+        if (std::getenv("SDL_VIDEODRIVER") == nullptr && !display_draws())
             SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
         initialize_SDL();
         zelto_user_event_type = SDL_RegisterEvents(1);
