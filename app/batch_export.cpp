@@ -381,6 +381,9 @@ public:
             return 1;
         }
         ::signal(SIGPIPE, SIG_IGN);
+        // A file-size limit makes a write fail (EFBIG) instead of ending the
+        // process; the workers inherit this.
+        ::signal(SIGXFSZ, SIG_IGN);
         const std::size_t count = options_.reports.size();
         const int processors = batch_export_default_jobs();
         int asked = options_.jobs > 0 ? options_.jobs : processors;
@@ -629,9 +632,32 @@ private:
         }
         worker.capture.reset();
         worker.results.reset();
+        if (worker.report >= 0)
+            remove_leftovers(static_cast<std::size_t>(worker.report));
         if (!queue_.empty() && signal_ == 0 && start_worker())
             give_next(workers_.back());
         print_ready(false);
+    }
+
+    // The temporary files a worker that died left of a report's files
+    // (".NAME.XXXXXX", see FileWriter): the report's stem owns the names.
+    void remove_leftovers(std::size_t report) const
+    {
+        const std::string owned[] = {"." + stems_[report] + "_", ".chart_" + stems_[report] + "_"};
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(options_.directory, error)) {
+            const std::string name = entry.path().filename().string();
+            for (const std::string& start : owned)
+                if (name.starts_with(start) && name.size() > start.size() + 7 && name[name.size() - 7] == '.') {
+                    // "<number>_<safe name>.<extension>": one more "_" would
+                    // be another stem's name.
+                    const std::string_view rest(name.data() + start.size(), name.size() - start.size() - 7);
+                    const std::size_t gap = rest.find('_');
+                    if (gap != std::string_view::npos && gap > 0 && rest.find('_', gap + 1) == std::string_view::npos
+                        && rest.substr(0, gap).find_first_not_of("0123456789") == std::string_view::npos)
+                        std::filesystem::remove(entry.path(), error);
+                }
+        }
     }
 
     void finish(std::size_t index, ExportReportResult result)

@@ -919,16 +919,16 @@ int emg_extract_opened(ReportFile* opened, std::unique_ptr<EmgReport>* report, c
 // printed in one go; the report is delivered only when none was fatal.
 int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path)
 {
-    ReportFile file;
-    std::string why = "no file named";
-    if (path == nullptr || !report_file_open(&file, path, &why)) {
-        std::printf("ERROR: Could not open file at \"%s\"\n", path != nullptr ? path : "(null)");
-        std::printf("ERROR: %s\n", why.c_str());
-        return 1;
-    }
     // Memory that runs out anywhere in the reading ends the load like a
     // broken report.
     try {
+        ReportFile file;
+        std::string why = "no file named";
+        if (path == nullptr || !report_file_open(&file, path, &why)) {
+            std::printf("ERROR: Could not open file at \"%s\"\n", path != nullptr ? path : "(null)");
+            std::printf("ERROR: %s\n", why.c_str());
+            return 1;
+        }
         return emg_extract_opened(&file, report, path);
     } catch (const std::bad_alloc&) {
         std::printf("ERROR: Not enough memory to read \"%s\"\n", path);
