@@ -73,5 +73,5 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # offscreen export), so dpkg-shlibdeps cannot see it: the window and the
 # PNG export need these, Mesa's drivers drawing in software when there is no
 # GPU.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libglx-mesa0, libegl1, libegl-mesa0, libgl1-mesa-dri, libglu1-mesa")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libglx-mesa0, libegl1, libegl-mesa0, libgl1-mesa-dri")
 include(CPack)
