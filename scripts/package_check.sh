@@ -34,9 +34,12 @@ cp "$deb" "$root/tmp/zelto.deb"
 cp "$ZELTO_ROOT/examples/demo_report.tsv" "$root/tmp/demo_report.tsv"
 echo "== apt install ./zelto.deb xvfb xauth (Xvfb only to have a display)"
 in_root apt-get update -q >/dev/null
+# A root kept from an earlier check loses the package and all it brought.
+in_root env DEBIAN_FRONTEND=noninteractive apt-get purge -y -q --autoremove zelto xvfb xauth >/dev/null 2>&1 || true
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
   /tmp/zelto.deb xvfb xauth >"$root/tmp/apt.log" 2>&1 || { tail -n 30 "$root/tmp/apt.log"; exit 1; }
-grep -c '^Setting up' "$root/tmp/apt.log" | sed 's/^/packages set up: /'
+echo "packages set up: $(grep -c '^Setting up' "$root/tmp/apt.log" || true)"
+grep -E '^Setting up (zelto|libgl1|libegl1|libgl1-mesa-dri|libsdl2)' "$root/tmp/apt.log" || true
 
 echo "== the window, 15 s under Xvfb"
 status=0
@@ -51,5 +54,7 @@ echo "viewer running after 15 s: window open"
 echo "== export PNG and SVG (under Xvfb, then without a display)"
 in_root sh -c 'cd /tmp && rm -rf out1 out2 &&
   xvfb-run -a zelto --export out1 --format png,svg --exercise 1 demo_report.tsv &&
-  zelto --export out2 --format png,svg --exercise 1 demo_report.tsv && file out1/* out2/*'
+  zelto --export out2 --format png,svg --exercise 1 demo_report.tsv && ls -l out1 out2 &&
+  for f in out1/*.png out2/*.png; do head -c 4 "$f" | tail -c 3; echo " $f"; done &&
+  tail -n 1 out1/*.svg out2/*.svg'
 echo "package check: passed"
