@@ -10,13 +10,16 @@
 #include <poll.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/signalfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -25,6 +28,8 @@
 #include <utility>
 
 #include "app/export_report.hpp"
+#include "base/utf8.hpp"
+#include "app/file_writer.hpp"
 #include "report/emg_measures.hpp"
 #include "report/emg_processing.hpp"
 
@@ -38,14 +43,8 @@ namespace {
 // ASCII, or 0 when the bytes there are not one.
 std::size_t utf8_character_length(std::string_view text, std::size_t i)
 {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (length == 0 || length > 4 || i + length > text.size())
-        return 0;
-    for (std::size_t k = 1; k < length; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-            return 0;
-    return length;
+    const std::size_t length = utf8_decode(text, i);
+    return length > 1 ? length : 0;
 }
 
 bool is_ascii_alnum(char c)
@@ -317,6 +316,8 @@ struct Worker {
     Fd capture;  // the worker's console
     std::int64_t captured = 0;  // where the messages of the worker's last result end
     int report = -1;            // the report it is working on, -1 when idle
+    std::chrono::steady_clock::time_point since;  // when it was handed that report
+    bool stopped = false;       // killed by the parent for its silence
 };
 
 struct Pending {
@@ -324,12 +325,51 @@ struct Pending {
     ExportReportResult result;
 };
 
+// SIGINT and SIGTERM of the parent arrive through a file descriptor that the
+// wait for results watches; the workers inherit them blocked, so that a
+// Ctrl-C on the terminal's process group leaves the decision to the parent.
+class Signals {
+public:
+    Signals()
+    {
+        sigemptyset(&set_);
+        sigaddset(&set_, SIGINT);
+        sigaddset(&set_, SIGTERM);
+        if (::pthread_sigmask(SIG_BLOCK, &set_, &previous_) == 0)
+            fd_ = Fd(::signalfd(-1, &set_, SFD_CLOEXEC | SFD_NONBLOCK));
+    }
+    ~Signals()
+    {
+        fd_.reset();
+        ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+    }
+    Signals(const Signals&) = delete;
+    Signals& operator=(const Signals&) = delete;
+
+    int fd() const { return fd_.fd; }
+    // The signal that arrived, or 0.
+    int take() const
+    {
+        signalfd_siginfo info{};
+        if (fd_.fd >= 0 && ::read(fd_.fd, &info, sizeof info) == static_cast<ssize_t>(sizeof info))
+            return static_cast<int>(info.ssi_signo);
+        return 0;
+    }
+
+private:
+    sigset_t set_{};
+    sigset_t previous_{};
+    Fd fd_;
+};
+
 class Export {
 public:
     explicit Export(const ExportOptions& options)
         : options_(options), stems_(batch_export_stems(options.reports, options.formats.chart)),
-          results_(options.reports.size())
+          results_(options.reports.size()), tries_(options.reports.size(), 0)
     {
+        for (std::uint32_t i = 0; i < options.reports.size(); ++i)
+            queue_.push_back(i);
     }
 
     int run()
@@ -342,10 +382,18 @@ public:
             return 1;
         }
         ::signal(SIGPIPE, SIG_IGN);
+        // A file-size limit makes a write fail (EFBIG) instead of ending the
+        // process; the workers inherit this.
+        ::signal(SIGXFSZ, SIG_IGN);
         const std::size_t count = options_.reports.size();
-        const std::size_t jobs =
-            std::min<std::size_t>(count, static_cast<std::size_t>(options_.jobs > 0 ? options_.jobs
-                                                                                  : batch_export_default_jobs()));
+        const int processors = batch_export_default_jobs();
+        int asked = options_.jobs > 0 ? options_.jobs : processors;
+        if (asked > batch_export_jobs_per_processor * processors) {
+            std::fprintf(stderr, "zelto: -j %d is more than %d per processor; %d processes are used\n", asked,
+                         batch_export_jobs_per_processor, batch_export_jobs_per_processor * processors);
+            asked = batch_export_jobs_per_processor * processors;
+        }
+        const std::size_t jobs = std::min<std::size_t>(count, static_cast<std::size_t>(asked));
         std::fflush(nullptr);
         for (std::size_t w = 0; w < jobs; ++w)
             if (!start_worker())
@@ -358,11 +406,12 @@ public:
             give_next(worker);
         while (printed_ < count && !workers_.empty())
             wait_for_results();
-        // Whatever no worker could take (none could be started again) failed.
+        // Whatever no worker could take (none could be started again) failed;
+        // after a signal it was not exported, and is left out of the lines.
         for (std::size_t i = printed_; i < count; ++i)
-            if (!results_[i].done)
-                finish(i, failed("no export process could take it"));
-        print_ready();
+            if (!results_[i].done && signal_ == 0)
+                finish(i, failed(not_taken_));
+        print_ready(true);
         // Every worker has been told there is nothing left; each ends once it
         // has released its viewer.
         for (Worker& worker : workers_) {
@@ -372,7 +421,8 @@ public:
             }
         }
         workers_.clear();
-        return summarise();
+        const int status = summarise();
+        return signal_ != 0 ? 128 + signal_ : status;
     }
 
 private:
@@ -425,17 +475,40 @@ private:
     }
 
     // Hands the next report to the worker, or tells it there is none left.
+    // A report counts as handed over once its index is written; until then
+    // it stays first in the queue.
     void give_next(Worker& worker)
     {
-        if (next_ >= options_.reports.size()) {
+        worker.report = -1;
+        if (queue_.empty() || signal_ != 0) {
             worker.tasks.reset();
-            worker.report = -1;
             return;
         }
-        const std::uint32_t index = static_cast<std::uint32_t>(next_++);
-        worker.report = static_cast<int>(index);
-        if (!write_all(worker.tasks.fd, &index, sizeof index))
+        const std::uint32_t index = queue_.front();
+        if (!write_all(worker.tasks.fd, &index, sizeof index)) {
             worker.tasks.reset();  // it ended; its results pipe tells how
+            return;
+        }
+        queue_.pop_front();
+        worker.report = static_cast<int>(index);
+        worker.since = std::chrono::steady_clock::now();
+    }
+
+    // Milliseconds until the first busy worker has been silent too long, or
+    // -1 when none is busy.
+    int poll_timeout() const
+    {
+        const auto now = std::chrono::steady_clock::now();
+        std::int64_t shortest = -1;
+        for (const Worker& worker : workers_) {
+            if (worker.report < 0 || worker.stopped)
+                continue;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                worker.since + std::chrono::seconds(options_.worker_timeout_s) - now).count();
+            const std::int64_t ms = std::max<std::int64_t>(left, 0) + 1;
+            shortest = shortest < 0 ? ms : std::min(shortest, ms);
+        }
+        return static_cast<int>(std::min<std::int64_t>(shortest, 60 * 60 * 1000));
     }
 
     void wait_for_results()
@@ -443,12 +516,66 @@ private:
         std::vector<pollfd> fds;
         for (const Worker& worker : workers_)
             fds.push_back({worker.results.fd, POLLIN, 0});
-        if (::poll(fds.data(), fds.size(), -1) < 0)
-            return;  // interrupted: look again
+        fds.push_back({signals_.fd(), POLLIN, 0});
+        if (::poll(fds.data(), fds.size(), poll_timeout()) < 0) {
+            if (errno != EINTR)
+                abort_all(std::string("waiting for the export processes failed: ") + std::strerror(errno));
+            return;
+        }
+        if (fds.back().revents != 0)
+            interrupted(signals_.take());
         // Backwards, so that a worker that ended can be removed.
         for (std::size_t w = workers_.size(); w-- > 0;)
             if (fds[w].revents != 0)
                 receive(w);
+        stop_silent_workers();
+    }
+
+    // The first signal stops the handing out: the workers finish the report
+    // they hold and end. A second one ends them at once.
+    void interrupted(int signal)
+    {
+        if (signal == 0)
+            return;
+        if (signal_ == 0) {
+            signal_ = signal;
+            std::fprintf(stderr, "zelto: %s: finishing the reports in progress (again to stop at once)\n",
+                         strsignal(signal));
+            for (Worker& worker : workers_)
+                worker.tasks.reset();
+            return;
+        }
+        for (Worker& worker : workers_)
+            ::kill(worker.pid, SIGKILL);
+    }
+
+    void stop_silent_workers()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        for (Worker& worker : workers_)
+            if (worker.report >= 0 && !worker.stopped &&
+                now - worker.since >= std::chrono::seconds(options_.worker_timeout_s)) {
+                worker.stopped = true;
+                ::kill(worker.pid, SIGKILL);
+            }
+    }
+
+    // The wait itself failed: every worker is ended and every report not
+    // done fails with the reason.
+    void abort_all(const std::string& why)
+    {
+        std::fprintf(stderr, "zelto: %s\n", why.c_str());
+        for (Worker& worker : workers_) {
+            ::kill(worker.pid, SIGKILL);
+            int status = 0;
+            while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            if (worker.report >= 0)
+                finish(static_cast<std::size_t>(worker.report), failed(why));
+        }
+        workers_.clear();
+        queue_.clear();
+        not_taken_ = why;
     }
 
     void receive(std::size_t w)
@@ -471,11 +598,13 @@ private:
         if (index < results_.size())
             finish(index, std::move(r));
         give_next(worker);
-        print_ready();
+        print_ready(false);
     }
 
     // The worker's results pipe closed: it ended, normally or not. A report
-    // it held failed with whatever it printed; a new worker takes the rest.
+    // it held goes back to the front of the queue once; the second time (or
+    // when the worker was stopped for its silence, or after a signal) it
+    // fails with whatever the worker printed. A new worker takes the rest.
     void worker_ended(std::size_t w)
     {
         Worker worker = std::move(workers_[w]);
@@ -483,21 +612,53 @@ private:
         int status = 0;
         while (::waitpid(worker.pid, &status, 0) < 0 && errno == EINTR) {
         }
-        if (worker.report < 0)
-            return;
-        std::string why = "the export process ended";
-        if (WIFSIGNALED(status))
-            why += std::string(" by signal ") + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
-        else if (WIFEXITED(status))
-            why += " with exit status " + std::to_string(WEXITSTATUS(status));
-        ExportReportResult r = failed(why);
-        r.messages = read_from(worker.capture.fd, worker.captured);
+        if (worker.report >= 0) {
+            const auto report = static_cast<std::size_t>(worker.report);
+            if (!worker.stopped && signal_ == 0 && tries_[report]++ == 0) {
+                queue_.push_front(static_cast<std::uint32_t>(report));
+            } else {
+                std::string why = "the export process ended";
+                if (worker.stopped)
+                    why = "no answer within " + std::to_string(options_.worker_timeout_s) +
+                          " s: the export process was stopped";
+                else if (WIFSIGNALED(status))
+                    why += std::string(" by signal ") + std::to_string(WTERMSIG(status)) + " (" +
+                           strsignal(WTERMSIG(status)) + ")";
+                else if (WIFEXITED(status))
+                    why += " with exit status " + std::to_string(WEXITSTATUS(status));
+                ExportReportResult r = failed(why);
+                r.messages = read_from(worker.capture.fd, worker.captured);
+                finish(report, std::move(r));
+            }
+        }
         worker.capture.reset();
         worker.results.reset();
-        finish(static_cast<std::size_t>(worker.report), std::move(r));
-        if (next_ < options_.reports.size() && start_worker())
+        if (worker.report >= 0)
+            remove_leftovers(static_cast<std::size_t>(worker.report));
+        if (!queue_.empty() && signal_ == 0 && start_worker())
             give_next(workers_.back());
-        print_ready();
+        print_ready(false);
+    }
+
+    // The temporary files a worker that died left of a report's files
+    // (".NAME.XXXXXX", see FileWriter): the report's stem owns the names.
+    void remove_leftovers(std::size_t report) const
+    {
+        const std::string owned[] = {"." + stems_[report] + "_", ".chart_" + stems_[report] + "_"};
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(options_.directory, error)) {
+            const std::string name = entry.path().filename().string();
+            for (const std::string& start : owned)
+                if (name.starts_with(start) && name.size() > start.size() + 7 && name[name.size() - 7] == '.') {
+                    // "<number>_<safe name>.<extension>": one more "_" would
+                    // be another stem's name.
+                    const std::string_view rest(name.data() + start.size(), name.size() - start.size() - 7);
+                    const std::size_t gap = rest.find('_');
+                    if (gap != std::string_view::npos && gap > 0 && rest.find('_', gap + 1) == std::string_view::npos
+                        && rest.substr(0, gap).find_first_not_of("0123456789") == std::string_view::npos)
+                        std::filesystem::remove(entry.path(), error);
+                }
+        }
     }
 
     void finish(std::size_t index, ExportReportResult result)
@@ -507,11 +668,15 @@ private:
     }
 
     // Progress lines of the reports done, in their order, as far as every
-    // earlier report is done too.
-    void print_ready()
+    // earlier report is done too; at the end (`last`), of every report done.
+    void print_ready(bool last)
     {
         const std::size_t count = options_.reports.size();
-        while (printed_ < count && results_[printed_].done) {
+        while (printed_ < count && (results_[printed_].done || last)) {
+            if (!results_[printed_].done) {
+                ++printed_;
+                continue;
+            }
             const ExportReportResult& r = results_[printed_].result;
             const std::string& name = options_.reports[printed_];
             if (r.ok)
@@ -538,40 +703,52 @@ private:
 
     int summarise()
     {
-        std::size_t failures = 0;
+        std::size_t failures = 0, done = 0;
         long files = 0;
         std::string csv;
         if (options_.formats.csv)
             emg_measures_csv_header(&csv);
         for (const Pending& p : results_) {
-            failures += p.result.ok ? 0 : 1;
+            done += p.done ? 1 : 0;
+            failures += p.done && !p.result.ok ? 1 : 0;
             files += p.result.files;
             csv += p.result.csv_rows;
         }
         bool csv_written = true;
         if (options_.formats.csv) {
             const std::filesystem::path path = std::filesystem::path(options_.directory) / "measures.csv";
-            std::FILE* file = std::fopen(path.c_str(), "wb");
-            csv_written = file != nullptr && std::fwrite(csv.data(), 1, csv.size(), file) == csv.size();
-            if (file != nullptr)
-                csv_written = std::fclose(file) == 0 && csv_written;
-            if (!csv_written)
-                std::fprintf(stderr, "zelto: could not write \"%s\": %s\n", path.c_str(), std::strerror(errno));
-            else
+            std::string why;
+            if (done == failures) {
+                // Nothing exported: a measures.csv of an earlier run stays.
+                std::fprintf(stderr, "zelto: no report was exported: \"%s\" is not written\n", path.c_str());
+            } else if (!file_writer_write(path, csv, &why)) {
+                csv_written = false;
+                std::fprintf(stderr, "zelto: could not write \"%s\": %s\n", path.c_str(), why.c_str());
+            } else {
                 ++files;
+            }
         }
         const std::size_t count = options_.reports.size();
-        std::fprintf(stderr, "%zu of %zu report%s exported, %zu failed; %ld file%s written to %s\n",
-                     count - failures, count, count == 1 ? "" : "s", failures, files, files == 1 ? "" : "s",
-                     options_.directory.c_str());
+        if (done < count)
+            std::fprintf(stderr, "%zu of %zu report%s exported, %zu failed, %zu not exported (%s); %ld file%s written to %s\n",
+                         done - failures, count, count == 1 ? "" : "s", failures, count - done, strsignal(signal_),
+                         files, files == 1 ? "" : "s", options_.directory.c_str());
+        else
+            std::fprintf(stderr, "%zu of %zu report%s exported, %zu failed; %ld file%s written to %s\n",
+                         count - failures, count, count == 1 ? "" : "s", failures, files, files == 1 ? "" : "s",
+                         options_.directory.c_str());
         return failures == 0 && csv_written ? 0 : 1;
     }
 
     const ExportOptions& options_;
     const std::vector<std::string> stems_;
     std::vector<Pending> results_;
+    std::vector<int> tries_;            // per report: how often a worker died holding it
+    std::deque<std::uint32_t> queue_;   // reports not handed over yet
     std::vector<Worker> workers_;
-    std::size_t next_ = 0;     // the next report to hand out
+    Signals signals_;
+    int signal_ = 0;                    // SIGINT or SIGTERM once one arrived
+    std::string not_taken_ = "no export process could take it";
     std::size_t printed_ = 0;  // reports whose progress line is out
 };
 

@@ -56,6 +56,7 @@ struct ExportOptions {
     double svg_line_width = 100.0;         // percent, at least 1
     int jobs = 0;                          // worker processes; 0: one per core
     EmgReferencePlane reference;           // of the condylar angles in measures.csv
+    int worker_timeout_s = 600;            // a worker silent this long on one report is stopped
     std::vector<std::string> reports;
 };
 
@@ -94,7 +95,8 @@ std::string batch_export_file_name(std::string_view stem, int exercise_number, s
 // ---------------------------------------------------------------------------
 
 // The whole export; returns the exit status: 0 when every report was
-// exported, 1 when one failed or the directory cannot be made.
+// exported, 1 when one failed or the directory cannot be made, 130 or 143
+// after SIGINT or SIGTERM (the reports done are in measures.csv).
 int batch_export_run(const ExportOptions& options);
 
 // The measures of every exercise of the reports as CSV on standard output;
@@ -104,3 +106,6 @@ int batch_export_measures(const std::vector<std::string>& reports, const EmgRefe
 
 // The number of workers for -j 0: the processors this process may use.
 int batch_export_default_jobs();
+// -j is capped at this many workers per processor (more only queue for the
+// processors and take memory).
+inline constexpr int batch_export_jobs_per_processor = 4;

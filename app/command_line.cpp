@@ -4,10 +4,12 @@
 #include <SDL_image.h>
 #include <SDL_ttf.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <string_view>
@@ -95,6 +97,8 @@ public:
             error_ = export_only + " goes with --export";
         else if ((export_asked || measures_asked) && positional.empty())
             error_ = std::string(export_asked ? "--export" : "--measures") + " needs at least one report";
+        else if (!export_asked && !measures_asked && positional.size() > 1)
+            error_ = "the viewer opens one report; --export or --measures take more";
         else if (export_asked && o.directory.empty())
             error_ = "--export needs a directory";
         else if (background_given && color_given && o.svg_background != 0
@@ -137,7 +141,7 @@ private:
     {
         return name == "--format" || name == "--preset" || name == "--exercise" || name == "--sample" ||
                name == "--size" || name == "--svg-background" || name == "--svg-color" ||
-               name == "--svg-line-width" || name == "-j" || name == "--jobs";
+               name == "--svg-line-width" || name == "-j" || name == "--jobs" || name == "--timeout";
     }
 
     // "--name=value", "-jN" or a bare name.
@@ -187,7 +191,7 @@ private:
         if (!error_.empty())
             return;
         if (name_ == "--format") {
-            o.formats = ExportFormats{};
+            // Repeated --format options add up.
             std::size_t start = 0;
             while (start <= v.size()) {
                 std::size_t end = v.find(',', start);
@@ -213,8 +217,9 @@ private:
                 return;
             }
             GuiPreset preset{};
-            if (gui_serialization_load_from_file(&preset, v.c_str()) != 0)
-                return bad(v, "a preset from 0 to 6 or a readable preset file of 104 bytes");
+            const std::string why = gui_serialization_check_file(&preset, v.c_str());
+            if (!why.empty())
+                return bad(v, "a preset from 0 to 6 or a preset file (" + why + ")");
             o.preset = preset;
             o.builtin_preset.reset();
         } else if (name_ == "--exercise") {
@@ -259,6 +264,11 @@ private:
             if (!width || !std::isfinite(*width) || *width < 1.0)
                 return bad(v, "a line width of at least 1 (percent)");
             o.svg_line_width = *width;
+        } else if (name_ == "--timeout") {
+            const auto n = number_of<int>(v);
+            if (!n || *n < 1)
+                return bad(v, "a number of seconds from 1");
+            o.worker_timeout_s = *n;
         } else {  // -j, --jobs
             const auto n = number_of<int>(v);
             if (!n || *n < 1)
@@ -328,7 +338,10 @@ std::string command_line_usage()
            "      --svg-color C       color, black (default) or white; the background\n"
            "                          and the drawing never share a colour\n"
            "      --svg-line-width P  line width in percent, at least 1 (default 100)\n"
-           "  -j, --jobs N            export N reports at once (default: one per processor)\n"
+           "  -j, --jobs N            export N reports at once (default: one per processor,\n"
+           "                          at most 4 per processor)\n"
+           "      --timeout S         stop an export process that has worked on one report\n"
+           "                          for S seconds; the report fails (default 600)\n"
            "\n"
            "Files in DIR, for exercise N of report STEM.tsv:\n"
            "  STEM_N_NAME.svg, .bmp, .png   NAME: the exercise's name made safe\n"
@@ -337,7 +350,8 @@ std::string command_line_usage()
            "Reports of the same name in other folders get STEM-2, STEM-3 and so on.\n"
            "Progress goes to standard error, one line per report.\n"
            "\n"
-           "Exit status: 0 on success, 1 when a report failed, 2 for a wrong command line.\n";
+           "Exit status: 0 on success, 1 when a report failed, 2 for a wrong command line,\n"
+           "130 or 143 when interrupted (SIGINT, SIGTERM) after the reports in progress.\n";
 }
 
 std::string command_line_version()
@@ -355,15 +369,23 @@ std::string command_line_version()
 
 int command_line_main(int argc, char** argv)
 {
-    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + std::max(argc, 1));
+    // With argc 0 (a program started without even its own name) there are
+    // no words at all.
+    const std::vector<std::string> arguments =
+        argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>{};
     CommandLine line = command_line_parse(arguments);
     switch (line.mode) {
     case CommandLineMode::help:
-        std::fputs(command_line_usage().c_str(), stdout);
+    case CommandLineMode::version: {
+        // Text that does not reach its reader (a full disk, a closed pipe)
+        // is a failure.
+        const std::string text = line.mode == CommandLineMode::help ? command_line_usage() : command_line_version();
+        if (std::fputs(text.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
+            std::fprintf(stderr, "zelto: cannot write to standard output: %s\n", std::strerror(errno));
+            return 1;
+        }
         return 0;
-    case CommandLineMode::version:
-        std::fputs(command_line_version().c_str(), stdout);
-        return 0;
+    }
     case CommandLineMode::error:
         std::fprintf(stderr, "zelto: %s\n", line.error.c_str());
         return 2;

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/file_writer.hpp"
 #include "app/screenshot_svg.hpp"
 #include "app/window.hpp"
 #include "gui/gui.hpp"
@@ -23,10 +24,6 @@
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 // The files of one report, counted as they are written; the first failure
 // is kept.
 struct Writer {
@@ -36,52 +33,45 @@ struct Writer {
 
     bool failed() const { return !failure.empty(); }
 
-    void fail_on(const std::filesystem::path& path, const char* why)
+    // Counts the file once it is in place, else keeps why not.
+    void commit(FileWriter& file)
     {
-        if (failure.empty())
-            failure = "could not write \"" + path.string() + "\": " + why;
+        if (file.commit())
+            ++files;
+        else if (failure.empty())
+            failure = "could not write \"" + file.target().string() + "\": " + file.error();
     }
 
     // An SVG document through the writer's file sink.
     template <typename Body>
     void svg(const std::string& name, Body body)
     {
-        const std::filesystem::path path = directory / name;
-        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "w"));
-        if (file == nullptr) {
-            fail_on(path, std::strerror(errno));
-            return;
-        }
-        {
-            SvgFileSink sink(file.get());
+        FileWriter file(directory / name);
+        if (file.stream() != nullptr) {
+            SvgFileSink sink(file.stream());
             body(sink);
         }
-        const bool write_error = std::ferror(file.get()) != 0;
-        if (std::fclose(file.release()) != 0 || write_error) {
-            fail_on(path, std::strerror(errno));
-            return;
-        }
-        ++files;
+        commit(file);
     }
 
     void picture(const std::string& name, SDL_Surface* surface, bool png)
     {
-        const std::filesystem::path path = directory / name;
-        int status = -1;
-        if (!png) {
-            status = SDL_SaveBMP(surface, path.c_str());
-        } else {
-            // The view is opaque: its PNG carries red, green and blue only,
-            // a quarter less to compress.
-            const SurfacePtr rgb(SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGB24, 0));
-            if (rgb != nullptr)
-                status = IMG_SavePNG(rgb.get(), path.c_str());
+        FileWriter file(directory / name);
+        if (file.stream() != nullptr) {
+            int status = -1;
+            if (!png) {
+                status = SDL_SaveBMP_RW(surface, SDL_RWFromFP(file.stream(), SDL_FALSE), 1);
+            } else {
+                // The view is opaque: its PNG carries red, green and blue
+                // only, a quarter less to compress.
+                const SurfacePtr rgb(SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_RGB24, 0));
+                if (rgb != nullptr)
+                    status = IMG_SavePNG_RW(rgb.get(), SDL_RWFromFP(file.stream(), SDL_FALSE), 1);
+            }
+            if (status != 0)
+                file.fail(SDL_GetError());
         }
-        if (status != 0) {
-            fail_on(path, SDL_GetError());
-            return;
-        }
-        ++files;
+        commit(file);
     }
 };
 
@@ -89,15 +79,35 @@ struct Writer {
 // The viewer of the worker
 // ---------------------------------------------------------------------------
 
+// Whether the display named by the environment opens and gives a hidden
+// OpenGL window (a stale DISPLAY, or a server without OpenGL, does not).
+bool display_draws()
+{
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+        return false;
+    bool draws = false;
+    if (SDL_Init(SDL_INIT_VIDEO) == 0) {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (driver != nullptr && std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) {
+            SDL_Window* window = SDL_CreateWindow("Zelto", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+            draws = window != nullptr;
+            if (window != nullptr)
+                SDL_DestroyWindow(window);
+        }
+    }
+    SDL_Quit();
+    return draws;
+}
+
 void start_viewer(ExportViewer* viewer, const ExportOptions& options)
 {
     ZeltoLoop& loop = viewer->loop;
     viewer->drawing = options.formats.needs_drawing();
     if (viewer->drawing) {
-        // Without a display the pictures are drawn by SDL's offscreen driver;
-        // a driver the user named is taken as it is.
-        if (std::getenv("SDL_VIDEODRIVER") == nullptr && std::getenv("DISPLAY") == nullptr
-            && std::getenv("WAYLAND_DISPLAY") == nullptr)
+        // Without a display, or with one that gives no OpenGL window, the
+        // pictures are drawn by SDL's offscreen driver; a driver the user
+        // named is taken as it is.
+        if (std::getenv("SDL_VIDEODRIVER") == nullptr && !display_draws())
             SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
         initialize_SDL();
         zelto_user_event_type = SDL_RegisterEvents(1);
@@ -248,7 +258,7 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
         ++result->exercises;
     }
     if (options.formats.csv)
-        emg_measures_csv_rows(&result->csv_rows, path, &report, options.reference);
+        emg_measures_csv_rows(&result->csv_rows, path, &report, options.reference, options.exercise);
 }
 
 // Charts and measures need the report only, read as the viewer reads it.
@@ -279,7 +289,7 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
         ++result->exercises;
     }
     if (options.formats.csv)
-        emg_measures_csv_rows(&result->csv_rows, path, report.get(), options.reference);
+        emg_measures_csv_rows(&result->csv_rows, path, report.get(), options.reference, options.exercise);
 }
 
 }  // namespace

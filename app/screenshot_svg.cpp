@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_writer.hpp"
 #include "app/screenshot_name.hpp"
 #include "geometry/basic_models.hpp"
 #include "geometry/lattice.hpp"
@@ -287,10 +288,6 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
             write_vertices(file, drawing_indent, state, lattices.frame[p], points[p].color);
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 }  // namespace
 
 void screenshot_svg_write(SvgSink& file, const GuiState& state, int size, double path_tolerance)
@@ -321,9 +318,10 @@ void screenshot_svg(int size)
     if (gui_state == nullptr)
         return;
     const std::string name = screenshot_file_name(std::time(nullptr), "svg");
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "w"));
-    if (file == nullptr)
-        return;
-    SvgFileSink sink(file.get());
-    screenshot_svg_write(sink, *gui_state, size);
+    FileWriter file(name);
+    if (file.stream() != nullptr) {
+        SvgFileSink sink(file.stream());
+        screenshot_svg_write(sink, *gui_state, size);
+    }
+    file.commit();
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/file_writer.hpp"
 #include "app/screenshot_name.hpp"
 #include "gui/gui.hpp"
 
@@ -57,8 +58,9 @@ void screenshot_bmp(int size)
     if (surface == nullptr)
         return;
     const std::string name = screenshot_file_name(std::time(nullptr), "bmp");
-    SDL_RWops* file = SDL_RWFromFile(name.c_str(), "wb");
-    // A file that cannot be opened gets nothing written; the program goes on.
-    if (file != nullptr)
-        SDL_SaveBMP_RW(surface.get(), file, 1);
+    // A file that cannot be written is left out whole; the program goes on.
+    FileWriter file(name);
+    if (file.stream() != nullptr && SDL_SaveBMP_RW(surface.get(), SDL_RWFromFP(file.stream(), SDL_FALSE), 1) != 0)
+        file.fail(SDL_GetError());
+    file.commit();
 }

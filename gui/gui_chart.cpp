@@ -6,6 +6,7 @@
 #include <ctime>
 #include <string>
 
+#include "app/file_writer.hpp"
 #include "app/screenshot_name.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
@@ -53,16 +54,13 @@ void gui_write_chart_svg()
         return;
     }
     const std::string name = timestamped_file_name(std::time(nullptr), "chart", "svg");
-    std::FILE* file = std::fopen(name.c_str(), "wb");
-    bool written = file != nullptr;
-    if (file != nullptr) {
-        SvgFileSink sink(file);
+    FileWriter file(name);
+    if (file.stream() != nullptr) {
+        SvgFileSink sink(file.stream());
         svg_chart_write(sink, *state->report, state->selected_exercise, GUI_CHART_SVG_WIDTH,
                         state->report->has_emg_data ? GUI_CHART_SVG_HEIGHT_EMG : GUI_CHART_SVG_HEIGHT);
-        written = std::ferror(file) == 0;
-        written = std::fclose(file) == 0 && written;
     }
-    if (!written) {
+    if (!file.commit()) {
         std::printf("ERROR: Could not write the chart to \"%s\"\n", name.c_str());
         return;
     }

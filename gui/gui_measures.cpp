@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/file_writer.hpp"
 #include "app/screenshot_name.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
@@ -82,11 +83,7 @@ void gui_write_measures_csv()
     emg_measures_csv_rows(&text, state->report_file_name, state->report.get(), state->reference_plane);
 
     const std::string name = timestamped_file_name(std::time(nullptr), "measures", "csv");
-    std::FILE* file = std::fopen(name.c_str(), "wb");
-    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file != nullptr)
-        written = std::fclose(file) == 0 && written;
-    if (!written) {
+    if (!file_writer_write(name, text, nullptr)) {
         std::printf("ERROR: Could not write the measures to \"%s\"\n", name.c_str());
         return;
     }

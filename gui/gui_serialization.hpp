@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct GuiState;
 
@@ -76,6 +77,12 @@ void gui_serialization_save_to_file(const GuiPreset* preset, const char* path);
 // Reads a record; returns 1 (record untouched) when the file cannot be read
 // as a whole record or is no regular file, 0 otherwise.
 int gui_serialization_load_from_file(GuiPreset* preset, const char* path);
+
+// Reads a preset file for the command line, stricter than loading: a
+// regular file of exactly 104 bytes whose numbers are finite, switches 0 or
+// 1, padding 0, speed from 0 to 1 and grid amounts not negative (what saving
+// writes). Returns "" with the record read, or why the file is refused.
+std::string gui_serialization_check_file(GuiPreset* preset, const char* path);
 
 // Applies built-in preset n (0 to 6).
 void gui_state_load_preset(int n);

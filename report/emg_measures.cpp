@@ -623,12 +623,14 @@ void emg_measures_csv_header(std::string* out)
 }
 
 void emg_measures_csv_rows(std::string* out, std::string_view report_name, const EmgReport* report,
-                           const EmgReferencePlane& plane)
+                           const EmgReferencePlane& plane, std::int32_t only_exercise)
 {
     if (report == nullptr)
         return;
     const std::vector<EmgMeasures> all = emg_measures_of_report(report, plane);
     for (std::size_t e = 0; e < report->exercises.size(); ++e) {
+        if (only_exercise > 0 && e + 1 != static_cast<std::size_t>(only_exercise))
+            continue;
         const EmgExercise& exercise = report->exercises[e];
         const EmgMeasures& m = all[e];
         csv_field(out, report_name);

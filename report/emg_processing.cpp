@@ -65,6 +65,7 @@ struct ReportFile {
     std::size_t cursor = 0;          // index of the next unread byte in the window
     std::size_t filled = 0;          // window[0, filled) holds file bytes
     bool exhausted = false;          // no file bytes lie beyond window[filled - 1]
+    std::string fault;               // why reading stopped before the end (a read error, no memory)
 };
 
 // One line, pointing into the read window: valid until the next read.
@@ -87,26 +88,44 @@ struct LineText {
 // Opens a regular file and reads its first bytes. Directories, devices and
 // pipes are refused, as is a file that cannot be read at all: those could hang
 // the reader or never hold a report.
-bool report_file_open(ReportFile* file, const char* path)
+// *why tells the reason when it is false.
+bool report_file_open(ReportFile* file, const char* path, std::string* why)
 {
     std::error_code error;
     const std::filesystem::path name(path);
-    if (!std::filesystem::is_regular_file(name, error) || error)
+    const std::filesystem::file_status status = std::filesystem::status(name, error);
+    if (!std::filesystem::exists(status)) {
+        *why = error && error != std::errc::no_such_file_or_directory ? error.message() : "the file does not exist";
         return false;
+    }
+    if (std::filesystem::is_directory(status)) {
+        *why = "it is a directory";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        *why = "it is not a regular file";
+        return false;
+    }
     const std::uintmax_t size = std::filesystem::file_size(name, error);
-    if (error)
+    if (error) {
+        *why = error.message();
         return false;
+    }
     file->handle.reset(std::fopen(path, "rb"));
-    if (file->handle == nullptr)
+    if (file->handle == nullptr) {
+        *why = errno == EACCES ? "no permission to read it" : std::strerror(errno);
         return false;
+    }
     // Small files get a small window; the size is only a capacity, so a file
     // that grows meanwhile is still read to its end.
     file->window_size = static_cast<std::size_t>(
         std::clamp<std::uintmax_t>(size + 1, read_window_min, read_window_max));
     file->window = std::make_unique_for_overwrite<char[]>(file->window_size);
     file->filled = std::fread(file->window.get(), 1, file->window_size, file->handle.get());
-    if (std::ferror(file->handle.get()) != 0)
+    if (std::ferror(file->handle.get()) != 0) {
+        *why = std::strerror(errno);
         return false;
+    }
     file->exhausted = file->filled < file->window_size;
     return true;
 }
@@ -126,15 +145,19 @@ void report_file_seek(ReportFile* file, std::int64_t offset)
     file->window_offset = offset;
     file->cursor = 0;
     file->filled = 0;
-    file->exhausted = offset > std::numeric_limits<long>::max() ||
+    file->exhausted = !file->fault.empty() || offset > std::numeric_limits<long>::max() ||
                       std::fseek(file->handle.get(), static_cast<long>(offset), SEEK_SET) != 0;
 }
 
 // Reads more of the file behind the bytes not yet read, which move to the
-// start of the window; a window they fill doubles. A read error ends the
-// file.
+// start of the window; a window they fill doubles. A read error, or a
+// window that cannot grow, ends the file and is kept as its fault.
 void report_file_read_more(ReportFile* file)
 {
+    if (!file->fault.empty()) {
+        file->exhausted = true;
+        return;
+    }
     const std::size_t rest = file->filled - file->cursor;
     std::memmove(file->window.get(), file->window.get() + file->cursor, rest);
     file->window_offset += static_cast<std::int64_t>(file->cursor);
@@ -142,7 +165,14 @@ void report_file_read_more(ReportFile* file)
     file->filled = rest;
     if (rest == file->window_size) {
         const std::size_t larger = 2 * file->window_size;
-        auto window = std::make_unique_for_overwrite<char[]>(larger);
+        std::unique_ptr<char[]> window;
+        try {
+            window = std::make_unique_for_overwrite<char[]>(larger);
+        } catch (const std::bad_alloc&) {
+            file->fault = "not enough memory for a line of more than " + std::to_string(rest) + " bytes";
+            file->exhausted = true;
+            return;
+        }
         std::memcpy(window.get(), file->window.get(), rest);
         file->window = std::move(window);
         file->window_size = larger;
@@ -151,6 +181,8 @@ void report_file_read_more(ReportFile* file)
     const std::size_t got = std::fread(file->window.get() + rest, 1, room, file->handle.get());
     file->filled += got;
     file->exhausted = got < room;
+    if (std::ferror(file->handle.get()) != 0)
+        file->fault = std::string("the file could not be read: ") + std::strerror(errno);
 }
 
 // Reads the next line; false at the end of the file.
@@ -866,21 +898,10 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
     return ok;
 }
 
-}  // namespace
-
-//-----------------------------------------------------------------------------
-// [SECTION] emg_extract_3d, emg_free
-//-----------------------------------------------------------------------------
-
-// Every section is examined even after a failure so that all problems are
-// printed in one go; the report is delivered only when none was fatal.
-int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path)
+// The reading of a report whose file is open.
+int emg_extract_opened(ReportFile* opened, std::unique_ptr<EmgReport>* report, const char* path)
 {
-    ReportFile file;
-    if (path == nullptr || !report_file_open(&file, path)) {
-        std::printf("ERROR: Could not open file at \"%s\"\n", path != nullptr ? path : "(null)");
-        return 1;
-    }
+    ReportFile& file = *opened;
     std::unique_ptr<EmgReport> built;
     try {
         built = std::make_unique<EmgReport>();
@@ -897,6 +918,10 @@ int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path)
     ok = report_read_calibration(&file, offsets, built.get()) && ok;
     ok = report_read_samples(&file, offsets, built.get(), path) && ok;
     file.handle.reset();
+    if (!file.fault.empty()) {
+        std::printf("ERROR: %s\n", file.fault.c_str());
+        ok = false;
+    }
 
     if (!ok || report == nullptr) {
         emg_free(std::move(built));
@@ -905,6 +930,34 @@ int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path)
     }
     *report = std::move(built);
     return 0;
+}
+
+}  // namespace
+
+//-----------------------------------------------------------------------------
+// [SECTION] emg_extract_3d, emg_free
+//-----------------------------------------------------------------------------
+
+// Every section is examined even after a failure so that all problems are
+// printed in one go; the report is delivered only when none was fatal.
+int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path)
+{
+    // Memory that runs out anywhere in the reading ends the load like a
+    // broken report.
+    try {
+        ReportFile file;
+        std::string why = "no file named";
+        if (path == nullptr || !report_file_open(&file, path, &why)) {
+            std::printf("ERROR: Could not open file at \"%s\"\n", path != nullptr ? path : "(null)");
+            std::printf("ERROR: %s\n", why.c_str());
+            return 1;
+        }
+        return emg_extract_opened(&file, report, path);
+    } catch (const std::bad_alloc&) {
+        std::printf("ERROR: Not enough memory to read \"%s\"\n", path);
+        std::printf("ERROR: Could not retrieve data from file at \"%s\" properly.\n", path);
+        return 1;
+    }
 }
 
 void emg_free(std::unique_ptr<EmgReport> report)

@@ -11,7 +11,7 @@ ZELTO_PACKAGES=(
   libgtest-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick librsvg2-bin libxml2-utils
   clang libclang-rt-14-dev valgrind
-  dpkg-dev file
+  dpkg-dev file lintian
 )
 
 zelto_as_root() {

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf8.hpp"
 #include "report/emg_chart.hpp"
 #include "svg/svg_writer.hpp"
 
@@ -47,21 +48,13 @@ std::string xml_text(std::string_view text)
             ++k;
             continue;
         }
-        // A lead byte and its continuation bytes, kept only when they form
-        // the shortest encoding of a character that XML allows.
-        const int length = byte >= 0xF0 && byte < 0xF5 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC2 && byte < 0xE0 ? 2 : 0;
-        bool whole = length > 0 && k + static_cast<std::size_t>(length) <= text.size();
-        std::uint32_t code = length == 4 ? byte & 0x07u : length == 3 ? byte & 0x0Fu : byte & 0x1Fu;
-        for (int m = 1; whole && m < length; ++m) {
-            const auto next = static_cast<unsigned char>(text[k + static_cast<std::size_t>(m)]);
-            whole = (next & 0xC0) == 0x80;
-            code = code << 6 | (next & 0x3Fu);
-        }
-        whole = whole && (length != 3 || code >= 0x800) && (length != 4 || (code >= 0x10000 && code <= 0x10FFFF))
-                && !(code >= 0xD800 && code <= 0xDFFF) && code != 0xFFFE && code != 0xFFFF;
+        // A whole character, kept when XML allows it.
+        char32_t code = 0;
+        const std::size_t length = utf8_decode(text, k, &code);
+        const bool whole = length > 0 && code != 0xFFFE && code != 0xFFFF;
         if (whole)
-            out.append(text.substr(k, static_cast<std::size_t>(length)));
-        k += whole ? static_cast<std::size_t>(length) : 1;
+            out.append(text.substr(k, length));
+        k += whole ? length : 1;
     }
     return out;
 }

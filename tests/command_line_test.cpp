@@ -48,9 +48,11 @@ const std::vector<ReportExercise> two_exercises = {{"Open / close", 41}, {"Protr
 TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
 {
     const auto parse = [](std::vector<std::string> words) { return command_line_parse(words); };
-    // The viewer opens the first report, as always.
-    EXPECT_EQ(std::tuple(parse({"a.tsv", "b.tsv"}).report, parse({"--", "-dash.tsv"}).report, parse({"-"}).report),
+    EXPECT_EQ(std::tuple(parse({"a.tsv"}).report, parse({"--", "-dash.tsv"}).report, parse({"-"}).report),
               std::tuple("a.tsv", "-dash.tsv", "-"));
+    // Repeated --format options add up.
+    const ExportFormats f = parse({"--export", "o", "--format", "csv", "--format=chart", "r"}).export_options.formats;
+    EXPECT_TRUE(f.csv && f.chart && !f.svg);
 
     const ExportOptions o = parse({"--export=out", "--size=1000", "-j3", "--sample", "17", "--exercise", "2",
                                    "--format", "png,csv", "--svg-background", "black", "--", "--r.tsv"}).export_options;
@@ -99,9 +101,36 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
          "--svg-background and --svg-color cannot both be white"},
         {"--reference frankfort r",
          "--reference: 'frankfort' is not recording or calibration, optionally followed by ,TILT (degrees)"},
-        {"--export o --preset missing.zlp r",
-         "--preset: 'missing.zlp' is not a preset from 0 to 6 or a readable preset file of 104 bytes"},
+        {"a.tsv b.tsv", "the viewer opens one report; --export or --measures take more"},
+        {"--export o --timeout 0 r", "--timeout: '0' is not a number of seconds from 1"},
     };
+    // Preset files are checked before anything is exported.
+    GuiPreset good{};
+    good.camera_z = -5.0;
+    write_file("good.zlp", std::string(reinterpret_cast<const char*>(&good), sizeof good));
+    const std::string good_bytes = read_file("good.zlp");
+    const auto with = [&](std::size_t at, std::string bytes) { return std::string(good_bytes).replace(at, bytes.size(), bytes); };
+    const double nan = std::nan("");
+    fs::create_directory("dir.zlp");
+    const std::pair<std::string, std::string> presets[] = {
+        {"missing.zlp", "it does not exist"}, {"dir.zlp", "it is not a regular file"},
+        {good_bytes + "x", "it has 105 bytes, not 104"},
+        {std::string(104, '\xAB'), "byte 48 is a switch but not 0 or 1"},
+        {with(64, std::string(reinterpret_cast<const char*>(&nan), 8)), "the number at byte 64 is not finite"},
+        {with(50, "\x02"), "byte 50 is a switch but not 0 or 1"}, {with(61, "\x01"), "byte 61 is padding but not 0"},
+        {with(92, "\xFF\xFF\xFF\xFF"), "a grid amount is negative"},
+    };
+    for (const auto& [contents, why] : presets) {
+        const std::string name = contents.ends_with(".zlp") ? contents : "bad.zlp";
+        if (name == "bad.zlp")
+            write_file(name, contents);
+        const Outcome run = zelto("--export o --preset " + name + " r");
+        EXPECT_EQ(std::tuple(run.status, run.err),
+                  std::tuple(2, "zelto: --preset: '" + name + "' is not a preset from 0 to 6 or a preset file (" + why +
+                                    "); see 'zelto --help'\n"))
+            << why;
+    }
+    EXPECT_TRUE(parse({"--export", "o", "--preset", "good.zlp", "r"}).export_options.preset);
     for (const auto& [words, message] : wrong) {
         const Outcome run = zelto(words);
         EXPECT_EQ(std::tuple(run.status, run.err, run.out),

@@ -192,9 +192,13 @@ TEST_F(ReportTest, EveryProblemPrintsItsMessage)
 
     // Paths that are no readable file, and files without any section.
     std::filesystem::create_directory("folder");
-    for (const char* path : {"missing.tsv", "folder", "", "/dev/zero"}) {
+    const std::pair<const char*, const char*> unopened[] = {{"missing.tsv", "the file does not exist"},
+                                                            {"folder", "it is a directory"},
+                                                            {"", "the file does not exist"},
+                                                            {"/dev/zero", "it is not a regular file"}};
+    for (const auto& [path, why] : unopened) {
         const Loaded loaded = load_path(path);
-        EXPECT_EQ(loaded.output, std::string("ERROR: Could not open file at \"") + path + "\"\n");
+        EXPECT_EQ(loaded.output, std::string("ERROR: Could not open file at \"") + path + "\"\nERROR: " + why + "\n");
         EXPECT_EQ(std::pair(loaded.result, loaded.kept), std::pair(1, true));
     }
     std::string binary;

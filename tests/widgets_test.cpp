@@ -446,8 +446,8 @@ TEST(Text, Utf8PrefixesEndBetweenCharacters)
         {"", 0, 0}, {"", 5, 0}, {"abc", 0, 0}, {"abc", 2, 2}, {"abc", 3, 3}, {"abc", 99, 3},
         // e-acute of two bytes, a euro sign of three, an emoji of four.
         {"h\xC3\xA9llo", 2, 3}, {"\xE2\x82\xAC\xE2\x82\xAC", 1, 3}, {"\xF0\x9F\x98\x80!", 1, 4},
-        // Continuation bytes at the start form one character; bytes that are no UTF-8 count one each.
-        {"\x80\x80" "a", 0, 0}, {"\x80\x80" "a", 1, 2}, {"\x80\x80" "a", 2, 3}, {"\xFF\xFEz", 2, 2},
+        // Bytes that start no character (stray continuation bytes among them) count one each.
+        {"\x80\x80" "a", 0, 0}, {"\x80\x80" "a", 1, 1}, {"\x80\x80" "a", 3, 3}, {"\xFF\xFEz", 2, 2},
     };
     for (const auto& [text, count, bytes] : cases)
         EXPECT_EQ(string_utf8_prefix_length(text, count), bytes) << text << " / " << count;

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/utf8.hpp"
+
 void InteractableTextInput::react(const SDL_Event* event)
 {
     interactable_text_input_react(this, event);
@@ -73,23 +75,11 @@ void cancel_editing(InteractableTextInput* input)
     SDL_StopTextInput();
 }
 
-// Removes the last character of a UTF-8 text: the last byte, and when that
-// byte is not ASCII, the bytes before it one by one up to and including the
-// first one that is not a continuation byte (10xxxxxx), or up to the start.
+// Removes the last character of a UTF-8 text: the last whole character, or
+// the last byte when the text does not end in one.
 void remove_last_character(std::string& text)
 {
-    if (text.empty())
-        return;
-    const auto last = static_cast<unsigned char>(text.back());
-    text.pop_back();
-    if (last < 0x80)
-        return;
-    while (!text.empty()) {
-        const auto removed = static_cast<unsigned char>(text.back());
-        text.pop_back();
-        if ((removed & 0xC0) != 0x80)
-            break;
-    }
+    text.resize(utf8_last_character_start(text));
 }
 
 bool ctrl_held()
@@ -110,6 +100,9 @@ void paste_from_clipboard(InteractableTextInput* input)
         std::printf("Pasting from Clipboard failed: %s\n", SDL_GetError());
         return;
     }
+    // Text that is not UTF-8 is not taken: the field holds characters only.
+    if (!utf8_valid(clipboard.get()))
+        return;
     interactable_text_set_text_formatted(input, "%s%s", input->text.c_str(), clipboard.get());
     store_edit_length(input);
 }
@@ -174,7 +167,7 @@ void interactable_text_input_react(InteractableTextInput* input, const SDL_Event
 
     switch (event->type) {
     case SDL_TEXTINPUT:
-        if (!input->editing)
+        if (!input->editing || !utf8_valid(event->text.text))
             return;
         interactable_text_set_text_formatted(input, "%s%s", input->text.c_str(), event->text.text);
         store_edit_length(input);

@@ -1,6 +1,9 @@
 #include "widgets/string_tools.hpp"
 
+#include <algorithm>
 #include <cstring>
+
+#include "base/utf8.hpp"
 
 char* string_token(char* str, std::size_t* budget, const char* delimiters, char** continuation)
 {
@@ -31,11 +34,8 @@ char* string_token(char* str, std::size_t* budget, const char* delimiters, char*
 
 std::size_t string_utf8_prefix_length(std::string_view text, std::size_t count)
 {
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if ((i == 0 || (byte & 0xC0) != 0x80) && characters++ == count)
-            return i;
-    }
-    return text.size();
+    std::size_t at = 0;
+    for (std::size_t characters = 0; at < text.size() && characters < count; ++characters)
+        at += std::max<std::size_t>(utf8_decode(text, at), 1);
+    return at;
 }

@@ -13,7 +13,6 @@
 char* string_token(char* str, std::size_t* budget, const char* delimiters, char** continuation);
 
 // The byte length of the first `count` characters of a UTF-8 text, or of the
-// whole text when it has fewer. Every byte that is not a continuation byte
-// (10xxxxxx) starts a character, and so does the first byte, so a text that
-// is not valid UTF-8 is still cut between whole bytes.
+// whole text when it has fewer. A byte that starts no UTF-8 character
+// (utf8_decode) counts as a character of its own.
 std::size_t string_utf8_prefix_length(std::string_view text, std::size_t count);
