@@ -786,6 +786,7 @@ int batch_export_measures(const std::vector<std::string>& reports, const EmgRefe
             all = false;
             continue;
         }
+        emg_measures_print_warnings(report.get(), path.c_str());
         text.clear();
         emg_measures_csv_rows(&text, path, report.get(), reference);
         std::fflush(stdout);
