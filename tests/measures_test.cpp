@@ -403,6 +403,22 @@ TEST(Measures, ClinicalFiguresOfKnownMovements)
         }
     };
     check(emg_measures_of_report(report.get()), "recording plane");
+    // The jaw's own rotation at the full amount: a hinge is all opening, a turn about the vertical through a condyle
+    // all lateral rotation, whatever the order of the parts.
+    const std::optional<EmgAnatomicalFrame> frame = emg_anatomical_frame(report.get());
+    ASSERT_TRUE(frame);
+    const auto rotation_of = [&](const KnownExercise& k) {
+        const auto jaw = report_generator_detail::known_placement(k, 1.0);
+        const auto v = [](const GeneratedPoint& p) { return Vector3{p.x, p.y, p.z}; };
+        const EmgDataPoint sample{v(jaw.left), v(jaw.incisal), v(jaw.right), 0, 0, 0, 0, 0};
+        const EmgJawRotation r = *emg_jaw_rotation(&*frame, &sample);
+        return std::vector<double>{std::round(r.opening_deg * 1e6) / 1e6, std::round(r.lateral_deg * 1e6) / 1e6,
+                                   std::round(r.tilt_deg * 1e6) / 1e6};
+    };
+    EXPECT_EQ(rotation_of(known(KnownMovement::hinge, 25.0, 0.0)), (std::vector<double>{25, 0, 0}));
+    EXPECT_EQ(rotation_of(known(KnownMovement::laterotrusion_right, 8.0, 0.0)), (std::vector<double>{0, 8, 0}));
+    EXPECT_EQ(rotation_of(known(KnownMovement::laterotrusion_left, 8.0, 0.0)), (std::vector<double>{0, -8, 0}));
+
     const auto comparable = [&](const EmgMeasures& m) {  // not available as a number that equals itself
         std::vector<double> out = clinical(m);
         std::replace_if(out.begin(), out.end(), [](double v) { return std::isnan(v); }, -1e300);
