@@ -11,10 +11,9 @@ namespace {
 
 void set_paused(GuiState* state, bool paused)
 {
+    state->paused = paused;
     if (state->paused_toggle != nullptr)
-        interactable_toggle_set_state(state->paused_toggle, paused ? 1 : 0, 1);
-    else
-        state->paused = paused;
+        interactable_toggle_set_state(state->paused_toggle, paused ? 1 : 0, 0);
 }
 
 // Moves to sample `sample` (kept inside the exercise) and pauses there.

@@ -50,6 +50,7 @@ protected:
         zelto_test::keep_loaded_libraries_mapped();
         state_ = loop_.gui.get();
         state_->paused = true;
+        state_->message_text.clear();  // the load's notes would fade out between compared frames
     }
     void TearDown() override
     {
@@ -313,7 +314,8 @@ TEST_F(Scene, BmpScreenshotIsTheDrawnViewAndDroppedFilesLoad)
         drop.drop.file = SDL_strdup(path.c_str());
         SDL_PushEvent(&drop);
         zelto_test::capture_stdout([&] { pass_events(); });
-        EXPECT_EQ(std::pair(state_->report_path_input->text, state_->report != nullptr), std::pair(path, path[1] != 'n'));
+        // A file that is not there leaves the report loaded.
+        EXPECT_EQ(std::pair(state_->report_path_input->text, state_->report != nullptr), std::pair(path, true));
     }
 }
 
