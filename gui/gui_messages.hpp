@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 struct GuiState;
