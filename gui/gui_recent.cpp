@@ -37,7 +37,11 @@ std::vector<std::string> gui_recent_list()
 void gui_recent_remember(const char* path)
 {
     const std::filesystem::path file = gui_recent_file();
-    if (gui_state == nullptr || gui_state->window == nullptr || file.empty() || path == nullptr || path[0] == '\0')
+    // Only what the user opened in the window: the command line's export
+    // loads its reports into a hidden one.
+    if (gui_state == nullptr || gui_state->window == nullptr
+        || (SDL_GetWindowFlags(gui_state->window) & SDL_WINDOW_HIDDEN) != 0 || file.empty() || path == nullptr
+        || path[0] == '\0')
         return;
     std::error_code error;
     const std::string full = std::filesystem::absolute(path, error).lexically_normal().string();

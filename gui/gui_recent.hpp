@@ -18,7 +18,7 @@ std::filesystem::path gui_recent_file();
 // The remembered paths, newest first (none when the file cannot be read).
 std::vector<std::string> gui_recent_list();
 // Puts a report that just loaded at the head of the list (once) and writes
-// the list; only for the window (a state with one).
+// the list; only for a window that shows (not the command line's export).
 void gui_recent_remember(const char* path);
 // The "Open..." button and the recent reports' buttons, for the main loop's
 // dispatch and drawing.
