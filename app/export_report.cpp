@@ -201,6 +201,9 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
     if (!viewer->started)
         start_viewer(viewer, options);
     GuiState* state = viewer->loop.gui.get();
+    // A report that fails to load leaves the open one: the previous report
+    // goes first, so that nothing of it is exported under this one's name.
+    emg_free(std::move(state->report));
     zelto_load_report(state, path.c_str());
     if (state->report == nullptr) {
         writer->failure = "could not be loaded";

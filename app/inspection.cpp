@@ -372,6 +372,40 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
 // One pass
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Where a grid point sits with the jaw in its calibrated pose: the tracked
+// point's calibrated place moved by the node's offsets along the lattice
+// directions of that pose (the lattice turns with the jaw from its reference
+// sample, as in the pipeline).
+Vector3 grid_calibrated_place(const GuiState* s, const ScenePoint points[3], const ScenePoint& point,
+                              const InspectionHit& hit)
+{
+    const std::size_t samples =
+        std::min({s->l_verts.size(), s->i_verts.size(), s->r_verts.size(), s->lattice_directions.size()});
+    if (samples == 0 || points[0].calibration == nullptr || points[1].calibration == nullptr
+        || points[2].calibration == nullptr)
+        return *point.calibration;
+    std::size_t r = lattice_reference_sample(s->l_verts.data(), s->i_verts.data(), s->r_verts.data(), samples);
+    if (r >= samples)
+        r = 0;
+    const Matrix3 reference = lattice_jaw_basis(s->l_verts[r], s->i_verts[r], s->r_verts[r]);
+    const Matrix3 calibrated =
+        lattice_jaw_basis(*points[0].calibration, *points[1].calibration, *points[2].calibration);
+    Vector3 directions[3];
+    lattice_directions(directions, reference, calibrated);
+    Vector3 place = *point.calibration;
+    const int offsets[3] = {hit.s, hit.v, hit.h};
+    for (int k = 0; k < 3; ++k) {
+        Vector3 step;
+        algebra_vector_scalar_mul(&step, &directions[k], offsets[k] * s->extrapolated_distance);
+        algebra_vector_vector_add(&place, &place, &step);
+    }
+    return place;
+}
+
+}  // namespace
+
 void inspection_run(GuiState* s, InspectionIndex* index, int mouse_x, int mouse_y, int* hovered_point,
                     char* hovered_kind)
 {
@@ -402,7 +436,9 @@ void inspection_run(GuiState* s, InspectionIndex* index, int mouse_x, int mouse_
         interactable_viewport3d_draw_vertices(s->viewport, others.data(), static_cast<int>(others.size()), &c_gray);
         if (made && hit_node >= 0 && hit_node < copies) {
             const Vector3 p = gui_extrapolated_vertex(s, point.index, hit_node, hit.hovered);
-            const double translation = algebra_vector_vector_distance(point.calibration, &p);
+            // Measured from the grid point's own calibrated place.
+            const Vector3 calibrated = grid_calibrated_place(s, points, point, hit);
+            const double translation = algebra_vector_vector_distance(&calibrated, &p);
             interactable_viewport3d_draw_vertices(s->viewport, &p, 1, &c_white);
             text = string_format("[S%+d][V%+d][H%+d] %s Point #%d, Rotation: %.2lf\xC2\xB0, Translation: %.2lfmm",
                                  hit.s, hit.v, hit.h, kind_word(hit.kind), hit.hovered,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/file_writer.hpp"
+#include "gui/gui_messages.hpp"
 #include "app/screenshot_name.hpp"
 #include "geometry/basic_models.hpp"
 #include "geometry/lattice.hpp"
@@ -323,5 +324,7 @@ void screenshot_svg(int size)
         SvgFileSink sink(file.stream());
         screenshot_svg_write(sink, *gui_state, size);
     }
-    file.commit();
+    const bool ok = file.commit();
+    gui_report_written(ok, "the screenshot", name, file.error(), gui_state->screenshot_taken_text,
+                       "Screenshot taken!", "Screenshot failed!");
 }

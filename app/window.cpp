@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/file_writer.hpp"
+#include "gui/gui_messages.hpp"
 #include "app/screenshot_name.hpp"
 #include "gui/gui.hpp"
 
@@ -55,12 +56,19 @@ SurfacePtr screenshot_read_square(int size)
 void screenshot_bmp(int size)
 {
     const SurfacePtr surface = screenshot_read_square(size);
-    if (surface == nullptr)
-        return;
     const std::string name = screenshot_file_name(std::time(nullptr), "bmp");
+    if (surface == nullptr) {
+        gui_report_written(false, "the screenshot", name, SDL_GetError(),
+                           gui_state != nullptr ? gui_state->screenshot_taken_text : nullptr, "Screenshot taken!",
+                           "Screenshot failed!");
+        return;
+    }
     // A file that cannot be written is left out whole; the program goes on.
     FileWriter file(name);
     if (file.stream() != nullptr && SDL_SaveBMP_RW(surface.get(), SDL_RWFromFP(file.stream(), SDL_FALSE), 1) != 0)
         file.fail(SDL_GetError());
-    file.commit();
+    const bool ok = file.commit();
+    gui_report_written(ok, "the screenshot", name, file.error(),
+                       gui_state != nullptr ? gui_state->screenshot_taken_text : nullptr, "Screenshot taken!",
+                       "Screenshot failed!");
 }

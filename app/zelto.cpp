@@ -10,6 +10,10 @@
 #include "app/resources/resources.hpp"
 #include "app/screenshot_svg.hpp"
 #include "app/window.hpp"
+#include "gui/gui_keyboard.hpp"
+#include "gui/gui_messages.hpp"
+#include "gui/gui_recent.hpp"
+#include "gui/gui_tooltip.hpp"
 
 void zelto_set_gl_state()
 {
@@ -100,6 +104,12 @@ void dispatch_to_widgets(GuiState* state, const SDL_Event* event)
         state->interactables[i]->react(event);
     for (std::size_t i = 0; i < state->exercise_toggles.size(); ++i)
         state->exercise_toggles[i]->react(event);
+    // A load from one of the recent reports' buttons rebuilds them: the
+    // rest of the list no longer exists then.
+    const std::uint64_t loads = state->report_loads;
+    for (Interactable* button : gui_file_page_widgets(state))
+        if (state->report_loads == loads)
+            button->react(event);
 }
 
 void render_and_blit_widgets(GuiState* state)
@@ -108,10 +118,18 @@ void render_and_blit_widgets(GuiState* state)
         widget->render();
     for (auto& toggle : state->exercise_toggles)
         toggle->render();
+    gui_recent_show();
+    const std::vector<Interactable*> file_page = gui_file_page_widgets(state);
+    for (Interactable* button : file_page)
+        button->render();
     for (auto& widget : state->interactables)
         widget->blit(state->window_width, state->window_height);
     for (auto& toggle : state->exercise_toggles)
         toggle->blit(state->window_width, state->window_height);
+    for (Interactable* button : file_page)
+        button->blit(state->window_width, state->window_height);
+    gui_message_draw(state);
+    gui_tooltip_draw(state);
 }
 
 // Prints every pending OpenGL error. Without a current context some drivers
@@ -202,6 +220,7 @@ void zelto_load_report(GuiState* state, const char* path)
 void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
 {
     GuiState* state = loop->gui.get();
+    gui_message_user_event(state, event);
     switch (event->type) {
     case SDL_KEYDOWN: {
         // Space over the square 3D view locks the hovered sample, or
@@ -209,6 +228,8 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
         int mx = 0, my = 0;
         SDL_GetMouseState(&mx, &my);
         const bool over_view = 0 <= mx && mx < state->window_height && 0 <= my && my < state->window_height;
+        if (!text_input_editing(state))
+            gui_keyboard_handle(state, event->key);
         if (over_view && event->key.keysym.sym == SDLK_SPACE && !text_input_editing(state)) {
             if (state->locked_point >= 0)
                 gui_point_lock_unlock();

@@ -244,6 +244,25 @@ struct GuiState {
     std::array<InteractableText*, GUI_CLINICAL_ROWS> clinical_norms{};
     std::array<std::int32_t, GUI_CLINICAL_ROWS> clinical_samples{};
     std::array<InteractableText*, GUI_CLINICAL_WARNINGS> clinical_warnings{};
+
+    // -- The message line over the 3D view (gui_messages) --
+    std::string message_text;
+    bool message_error = false;
+    std::uint32_t message_time = 0;  // SDL_GetTicks() when shown
+    std::unique_ptr<InteractableText> message_line;  // made when first drawn
+
+    // -- The reports opened last, offered while none is loaded (gui_recent) --
+    std::vector<std::string> recent_paths;
+    std::vector<std::unique_ptr<InteractableButton>> recent_buttons;
+    std::unique_ptr<InteractableButton> open_button;  // "Open..." on the "File / Exercise" page
+
+    // -- The tooltip of the exercise names (gui_tooltip) --
+    const InteractableText* tooltip_target = nullptr;  // only compared: where the pointer rests
+    int tooltip_x = -1;
+    int tooltip_y = -1;
+    std::uint32_t tooltip_since = 0;
+    std::unique_ptr<InteractableText> tooltip;
+    std::uint64_t recent_read_loads = ~std::uint64_t{0};  // report_loads when the list was read
 };
 
 // The one GUI state of the program; null until the main loop creates it.
@@ -280,8 +299,8 @@ void gui_point_lock_unlock();
 // Asks the main loop for a new window size (user event, handled after the
 // widget dispatch).
 void gui_set_window_size(int width, int height);
-// Restarts the "Screenshot taken!" notice and asks the main loop for a
-// screenshot.
+// Asks the main loop for a screenshot; its writer shows the "Screenshot
+// taken!" notice once the file is complete ("Screenshot failed!" if not).
 void gui_take_screenshot();
 
 // ---------------------------------------------------------------------------

@@ -697,8 +697,6 @@ void gui_set_window_size(int width, int height)
 
 void gui_take_screenshot()
 {
-    if (gui_state->screenshot_taken_text != nullptr)
-        interactable_text_timed_restart(gui_state->screenshot_taken_text);
-    // The picture is taken by the main loop once the dispatch is over.
+    // The notice says how the writing went, once it is over. The picture is taken by the main loop once the dispatch is over.
     push_SDL_user_event(USER_EVENT_SCREENSHOT, nullptr, nullptr);
 }

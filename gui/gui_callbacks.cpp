@@ -28,6 +28,7 @@
 #include <string>
 
 #include "gui/gui.hpp"
+#include "gui/gui_messages.hpp"
 #include "gui/gui_report_access.hpp"
 
 // =============================================================================
@@ -498,7 +499,9 @@ void callback_save_custom_preset_to_file(Interactable*)
     const std::string name = preset_path_file_name();
     GuiPreset preset{};
     gui_serialize(gui_state, &preset);
-    gui_serialization_save_to_file(&preset, name.c_str());
+    std::string why;
+    const bool ok = gui_serialization_save_to_file(&preset, name.c_str(), &why);
+    gui_report_written(ok, "the preset", name, why, nullptr, "", "");
 }
 
 // "Load" under the path field; a file that cannot be read gives preset 0.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/file_writer.hpp"
+#include "gui/gui_messages.hpp"
 #include "app/screenshot_name.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
@@ -60,14 +61,9 @@ void gui_write_chart_svg()
         svg_chart_write(sink, *state->report, state->selected_exercise, GUI_CHART_SVG_WIDTH,
                         state->report->has_emg_data ? GUI_CHART_SVG_HEIGHT_EMG : GUI_CHART_SVG_HEIGHT);
     }
-    if (!file.commit()) {
-        std::printf("ERROR: Could not write the chart to \"%s\"\n", name.c_str());
-        return;
-    }
-    std::printf("Chart written to \"%s\"\n", name.c_str());
+    const bool ok = file.commit();
     // One notice at a time where the page shows them.
     if (state->measures_written_text != nullptr)
         interactable_deactivate(state->measures_written_text);
-    if (state->chart_written_text != nullptr)
-        interactable_text_timed_restart(state->chart_written_text);
+    gui_report_written(ok, "the chart", name, file.error(), state->chart_written_text, "SVG written!", "SVG failed!");
 }

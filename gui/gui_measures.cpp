@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/file_writer.hpp"
+#include "gui/gui_messages.hpp"
 #include "app/screenshot_name.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
@@ -83,14 +84,10 @@ void gui_write_measures_csv()
     emg_measures_csv_rows(&text, state->report_file_name, state->report.get(), state->reference_plane);
 
     const std::string name = timestamped_file_name(std::time(nullptr), "measures", "csv");
-    if (!file_writer_write(name, text, nullptr)) {
-        std::printf("ERROR: Could not write the measures to \"%s\"\n", name.c_str());
-        return;
-    }
-    std::printf("Measures written to \"%s\"\n", name.c_str());
+    std::string why;
+    const bool ok = file_writer_write(name, text, &why);
     // One notice at a time where the page shows them.
     if (state->chart_written_text != nullptr)
         interactable_deactivate(state->chart_written_text);
-    if (state->measures_written_text != nullptr)
-        interactable_text_timed_restart(state->measures_written_text);
+    gui_report_written(ok, "the measures", name, why, state->measures_written_text, "CSV written!", "CSV failed!");
 }

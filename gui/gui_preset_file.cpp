@@ -155,12 +155,16 @@ bool names_other_than_a_regular_file(const char* path)
 
 }  // namespace
 
-void gui_serialization_save_to_file(const GuiPreset* preset, const char* path)
+bool gui_serialization_save_to_file(const GuiPreset* preset, const char* path, std::string* error)
 {
-    if (names_other_than_a_regular_file(path))
-        return;
+    if (names_other_than_a_regular_file(path)) {
+        if (error != nullptr)
+            *error = "it is not a regular file";
+        return false;
+    }
     const PresetBytes bytes = encode(*preset);
-    file_writer_write(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), nullptr);
+    return file_writer_write(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                             error);
 }
 
 int gui_serialization_load_from_file(GuiPreset* preset, const char* path)

@@ -17,6 +17,8 @@
 #include "gui/gui.hpp"
 #include "report/emg_measures.hpp"
 #include "gui/gui_callbacks.hpp"
+#include "gui/gui_messages.hpp"
+#include "gui/gui_recent.hpp"
 #include "gui/gui_report_access.hpp"
 
 // =============================================================================
@@ -87,24 +89,27 @@ void set_toggle_with_callback(InteractableToggle* toggle, bool on)
 void gui_load_report(const char* path)
 {
     GuiState* state = gui_state;
+    const char* name = path != nullptr ? path : "";
 
-    emg_free(std::move(state->report));
-    state->report.reset();
-    ++state->report_loads;
-    gui_point_lock_unlock();
-
-    if (emg_extract_3d(&state->report, path != nullptr ? path : "") != 0) {
+    // The report is read aside: one that fails to load leaves the open
+    // report, its paths, figures and exercise list as they were, and the
+    // window says why.
+    GuiConsoleCapture console;
+    std::unique_ptr<EmgReport> loaded;
+    if (emg_extract_3d(&loaded, name) != 0) {
         std::fputs("Bad report load\n", stdout);
-        state->report.reset();
-        state->report_file_name.clear();
-        release_exercise_toggles(state);
-        gui_show_measures();
-        gui_show_chart();
-        gui_show_clinical();
-        // The arrays of the previous report stay until the next build; with
-        // no report nothing reads them.
+        const std::string why = gui_message_from_console(console.finish());
+        gui_message_show(state, GuiMessageKind::error,
+                         "Could not load \"" + std::filesystem::path(name).filename().string() + "\"" +
+                             (why.empty() ? std::string() : ": " + why));
         return;
     }
+
+    emg_free(std::move(state->report));
+    state->report = std::move(loaded);
+    ++state->report_loads;
+    gui_point_lock_unlock();
+    gui_recent_remember(name);
 
     state->report_file_name = std::filesystem::path(path != nullptr ? path : "").filename().string();
     state->selected_exercise = 0;
@@ -144,6 +149,9 @@ void gui_load_report(const char* path)
     gui_show_measures();
     gui_show_chart();
     gui_show_clinical();
+    const std::string warnings = gui_message_from_console(console.finish());
+    if (!warnings.empty())
+        gui_message_show(state, GuiMessageKind::note, warnings);
 }
 
 // =============================================================================

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "gui/gui.hpp"
+#include "gui/gui_messages.hpp"
 
 // =============================================================================
 // [SECTION] Built-in presets
@@ -237,7 +238,9 @@ void gui_state_save_custom_preset(int n)
     const std::string name = custom_preset_file_name(n);
     GuiPreset preset{};
     gui_serialize(gui_state, &preset);
-    gui_serialization_save_to_file(&preset, name.c_str());
+    std::string why;
+    const bool ok = gui_serialization_save_to_file(&preset, name.c_str(), &why);
+    gui_report_written(ok, "the preset", name, why, nullptr, "", "");
 }
 
 void gui_state_load_custom_preset(int n)

@@ -70,10 +70,11 @@ void gui_serialization_set_default_presets(GuiState* state);
 void gui_serialize(const GuiState* state, GuiPreset* preset);
 void gui_deserialize(GuiState* state, const GuiPreset* preset);
 
-// Writes the record; a file that cannot be opened is silently not written.
-// A name that exists as something other than a regular file (a directory, a
-// device, a named pipe) counts as a file that cannot be opened.
-void gui_serialization_save_to_file(const GuiPreset* preset, const char* path);
+// Writes the record whole; false, with the reason in *error (when given),
+// when the file could not be written. A name that exists as something other
+// than a regular file (a directory, a device, a named pipe) counts as a file
+// that cannot be opened.
+bool gui_serialization_save_to_file(const GuiPreset* preset, const char* path, std::string* error = nullptr);
 // Reads a record; returns 1 (record untouched) when the file cannot be read
 // as a whole record or is no regular file, 0 otherwise.
 int gui_serialization_load_from_file(GuiPreset* preset, const char* path);

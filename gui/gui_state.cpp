@@ -114,6 +114,10 @@ void gui_state_free(std::unique_ptr<GuiState> state)
     for (auto& toggle : state->exercise_toggles)
         toggle.reset();
     state->exercise_toggles.clear();
+    state->message_line.reset();
+    state->recent_buttons.clear();
+    state->open_button.reset();
+    state->tooltip.reset();
     if (gui_state == state.get())
         gui_state = nullptr;
 }

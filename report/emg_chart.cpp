@@ -309,5 +309,18 @@ std::string emg_chart_value_text(const EmgChart& chart, const EmgChartPanel& pan
                                                                            : 3;
     const int decimals = std::max(usual, chart_axes_decimals(axis.step) + 1);
     const char* unit = emg_chart_unit(trace.quantity);
-    return emg_measures_format(value, decimals) + (trace.quantity == EmgChartQuantity::opening_angle ? "" : " ") + unit;
+    const std::string after = (trace.quantity == EmgChartQuantity::opening_angle ? "" : " ") + std::string(unit);
+    // A column of several samples shows their range ("0.00-57.10 mm") when
+    // its values differ at the decimals shown.
+    std::int64_t first = 0, last = 0;
+    chart_axes_samples_of_column(chart.time, column, &first, &last);
+    const auto c = static_cast<std::size_t>(column);
+    if (last - first > 1 && c < trace.low.size() && c < trace.high.size() && std::isfinite(trace.low[c])
+        && std::isfinite(trace.high[c])) {
+        const std::string low = emg_measures_format(trace.low[c], decimals);
+        const std::string high = emg_measures_format(trace.high[c], decimals);
+        if (low != high)
+            return low + (trace.low[c] < 0.0 || trace.high[c] < 0.0 ? " to " : "-") + high + after;
+    }
+    return emg_measures_format(value, decimals) + after;
 }

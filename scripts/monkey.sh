@@ -126,6 +126,8 @@ xvfb_pid=$!
 for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start"
 export DISPLAY=":$(head -n 1 "$work/display")"
+# The reports opened are remembered in the run's folder, not the user's.
+export XDG_CONFIG_HOME="$work/config"
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb does not answer on $DISPLAY"
 unset SDL_VIDEODRIVER WAYLAND_DISPLAY

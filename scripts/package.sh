@@ -20,5 +20,5 @@ cd "$build"
 rm -f zelto_*.deb
 cpack -G DEB >/dev/null
 deb="$(ls "$build"/zelto_*.deb)"
-dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Architecture\|Depends\|Installed-Size\):/\1:/p'
+dpkg-deb --info "$deb" | sed -n 's/^ \(Package\|Version\|Architecture\|Depends\|Recommends\|Installed-Size\):/\1:/p'
 echo "$deb"

@@ -297,11 +297,21 @@ TEST(Chart, KnownHingeIsPlottedWithItsStretchesAndLittleOrNothingSaysWhy)
         // Solid up to the widest opening in the middle, dashed back to rest.
         EXPECT_EQ(std::count(chart.dashed.begin(), chart.dashed.begin() + 120, 1), 0);
         EXPECT_EQ(std::count(chart.dashed.begin() + 126, chart.dashed.end() - 1, 0), 0);
-        EXPECT_EQ(emg_chart_time_text(chart, 123) + "|" + emg_chart_value_text(chart, panel, panel.traces[1], 123) + "|"
+        // A column of several samples shows their range.
+        const auto range = [&](int t, int c, int decimals) {
+            const std::string low = emg_measures_format(panel.traces[t].low[c], decimals);
+            const std::string high = emg_measures_format(panel.traces[t].high[c], decimals);
+            return low == high ? emg_measures_format(panel.traces[t].under[c], decimals) : low + "-" + high;
+        };
+        EXPECT_EQ(emg_chart_time_text(chart, chart_axes_sample_of_column(chart.time, 123)) + "|"
+                      + emg_chart_value_text(chart, panel, panel.traces[1], 123) + "|"
                       + emg_chart_value_text(chart, panel, panel.traces[0], 0) + "|"
                       + emg_chart_value_text(chart, panel, panel.traces[0], 246),
-                  "1.23 s|" + emg_measures_format(panel.traces[1].under[123], 1) + "\u00b0|"
-                      + emg_measures_format(panel.traces[0].under[0], 2) + " mm|-");
+                  emg_chart_time_text(chart, chart_axes_sample_of_column(chart.time, 123)) + "|" + range(1, 123, 1)
+                      + "\u00b0|" + range(0, 0, 2) + " mm|-");
+        if (duration > 10) {
+            EXPECT_NE(range(0, 100, 2).find('-'), std::string::npos);
+        }
     }
 
     // Nothing to plot says why; a single sample fills every column; samples that are not finite leave gaps and no

@@ -15,6 +15,7 @@ depends="$(dpkg-deb --field "$deb" Depends)"
 for library in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libsdl2-image-2.0-0; do
   [[ "$depends" == *"$library"* ]] || fail "Depends lacks $library: $depends"
 done
+[[ "$(dpkg-deb --field "$deb" Recommends)" == *zenity* ]] || fail "Recommends lacks zenity"
 
 dpkg -x "$deb" "$work/root"
 for file in bin/zelto share/applications/zelto.desktop share/man/man1/zelto.1.gz share/doc/zelto/copyright \

@@ -74,4 +74,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # PNG export need these, Mesa's drivers drawing in software when there is no
 # GPU.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libglx-mesa0, libegl1, libegl-mesa0, libgl1-mesa-dri")
+# "Open..." shows the desktop's file chooser through zenity (kdialog also does).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "zenity | kdialog")
 include(CPack)

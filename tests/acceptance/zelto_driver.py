@@ -157,6 +157,9 @@ class Zelto:
         environment.setdefault("LSAN_OPTIONS", "detect_leaks=0")
         environment["ASAN_OPTIONS"] = "detect_leaks=0:abort_on_error=0:" + environment.get("ASAN_OPTIONS", "")
         environment.setdefault("UBSAN_OPTIONS", "print_stacktrace=1:halt_on_error=1")
+        # The reports opened last are remembered in the run's own folder: every
+        # run starts with none, and the user's list is left alone.
+        environment["XDG_CONFIG_HOME"] = os.path.join(self.workdir, "config")
         try:
             for attempt in (1, 2):
                 self._log = open(self.log_path, "wb")

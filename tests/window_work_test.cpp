@@ -1,0 +1,276 @@
+// The window a clinician works in, driven through real events of a started program: a failed load keeps the open
+// report and says why, every written file or failure shows on the message line and beside its button, the keys,
+// "Open..." through the desktop's chooser, and the reports opened last.
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/zelto.hpp"
+#include "gui/gui_messages.hpp"
+#include "gui/gui_recent.hpp"
+#include "gui/gui_tooltip.hpp"
+#include "tests/gui_fixture.hpp"
+#include "tests/test_support.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zelto_test::key_event;
+using zelto_test::mouse_button_event;
+
+class WindowWork : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("XDG_CONFIG_HOME", (directory_.path() / "config").c_str(), 1); }
+    void TearDown() override
+    {
+        if (loop_.gui != nullptr)
+            zelto_test::capture_stdout([&] { zelto_shutdown(&loop_); });
+    }
+    // Starts the program, on a report of 300 samples at 100 Hz when `with_report`.
+    void start(bool with_report)
+    {
+        zelto_test::write_file(directory_.path() / "report.tsv",
+                               zelto_test::report_text({{"Opening and closing with a long name", 300}, {"b", 20}}));
+        char program[] = "zelto";
+        std::string path = (directory_.path() / "report.tsv").string();
+        char* argv[] = {program, path.data(), nullptr};
+        zelto_test::capture_stdout([&] { zelto_start(&loop_, with_report ? 2 : 1, argv); });
+        zelto_test::keep_loaded_libraries_mapped();
+        state_ = loop_.gui.get();
+        state_->paused = true;
+    }
+    // Delivers the events in a pass and draws a frame again (what the window shows, not yet swapped); returns the
+    // console's text.
+    std::string deliver(std::vector<SDL_Event> events)
+    {
+        return zelto_test::capture_stdout([&] {
+            for (SDL_Event& event : events)
+                SDL_PushEvent(&event);
+            ended_ = !zelto_pass(&loop_) || ended_;
+            zelto_draw_frame(&loop_);
+        });
+    }
+    std::string key(SDL_Keycode sym, std::uint16_t mod = KMOD_NONE)
+    {
+        SDL_Event down = key_event(SDL_KEYDOWN, sym);
+        down.key.keysym.mod = mod;
+        // What a key asks the loop for (a screenshot, the quit) comes in a later pass.
+        std::string out = deliver({down, key_event(SDL_KEYUP, sym)});
+        for (int pass = 0; pass < 3; ++pass)
+            out += deliver({});
+        return out;
+    }
+    std::string click(const Interactable* widget)
+    {
+        return deliver({mouse_button_event(SDL_MOUSEBUTTONDOWN, widget->x + 2, widget->y + 2),
+                        mouse_button_event(SDL_MOUSEBUTTONUP, widget->x + 2, widget->y + 2)});
+    }
+    std::string message() const { return gui_message_visible_text(state_, SDL_GetTicks()); }
+    // Light red pixels on the message line, as drawn by the last frame.
+    int red_message_pixels() const
+    {
+        std::vector<std::uint8_t> p(400 * 20 * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, state_->window_height - 20, 400, 20, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+        int red = 0;
+        for (std::size_t i = 0; i < p.size(); i += 4)
+            red += p[i] > 200 && p[i + 1] < 160 && p[i + 1] > 40 && p[i + 2] < 160;
+        return red;
+    }
+
+    zelto_test::TempWorkingDirectory directory_;
+    ZeltoLoop loop_;
+    GuiState* state_ = nullptr;
+    bool ended_ = false;  // a pass returned false: the window was closed
+};
+
+// What the open report shows: its paths, figures and exercise list.
+std::vector<std::string> shown(const GuiState* s)
+{
+    std::vector<std::string> out{s->report_file_name, s->animation_slider->text};
+    for (const auto* v : {&s->l_verts, &s->i_verts, &s->r_verts})
+        out.push_back(std::string(reinterpret_cast<const char*>(v->data()), v->size() * sizeof(Vector3)));
+    for (const auto& toggle : s->exercise_toggles)
+        out.push_back(toggle->text + (toggle->pressed ? "*" : ""));
+    for (const InteractableText* value : s->measures_values)
+        out.push_back(value->text);
+    return out;
+}
+
+// A path typed wrong, a dropped folder and a file that is no report leave the open report as it was; the message
+// line says why in red until the next action.
+TEST_F(WindowWork, FailedLoadKeepsTheReportAndSaysWhy)
+{
+    start(true);
+    gui_activate_specific_page('i');
+    gui_activate_specific_page('b');
+    const EmgReport* report = state_->report.get();
+    const std::vector<std::string> before = shown(state_);
+    zelto_test::write_file(directory_.path() / "notes.txt", "shopping list\n");
+    struct { const char* how; std::string path; const char* why; } cases[] = {
+        {"typed", "repotr.tsv", "the file does not exist"},
+        {"dropped", directory_.path().string(), "Could not load"},
+        {"typed", "notes.txt", "Could not find list of exercises"},
+    };
+    for (const auto& c : cases) {
+        std::string console;
+        if (std::string(c.how) == "dropped") {
+            SDL_Event drop{};
+            drop.type = SDL_DROPFILE;
+            drop.drop.file = SDL_strdup(c.path.c_str());
+            console = deliver({drop});
+        } else {
+            click(state_->report_path_input);
+            SDL_Event text = zelto_test::text_input_event(c.path.c_str());
+            console = deliver({text, key_event(SDL_KEYDOWN, SDLK_RETURN), key_event(SDL_KEYUP, SDLK_RETURN)});
+        }
+        EXPECT_NE(console.find("Bad report load"), std::string::npos) << c.path;
+        EXPECT_EQ(state_->report.get(), report) << c.path;
+        EXPECT_EQ(shown(state_), before) << c.path;
+        EXPECT_NE(message().find(c.why), std::string::npos) << message();
+        EXPECT_GT(red_message_pixels(), 20) << c.path;
+    }
+    key(SDLK_LSHIFT);
+    EXPECT_EQ(message(), "");
+    EXPECT_EQ(red_message_pixels(), 0);
+}
+
+// Each writer says where it wrote or why it could not, on the console, the message line and beside its button.
+TEST_F(WindowWork, WritesSayWhereTheyWroteOrWhyNot)
+{
+    start(true);
+    gui_activate_specific_page('i');
+    EXPECT_NE(key(SDLK_e, KMOD_LCTRL).find("Measures written to \"measures_"), std::string::npos);
+    EXPECT_EQ(message().rfind("Measures written to \"measures_", 0), 0u) << message();
+    EXPECT_EQ(state_->measures_written_text->text, "CSV written!");
+    state_->screenshot_file_type = 0;
+    key(SDLK_s, KMOD_LCTRL);
+    EXPECT_EQ(message().rfind("Screenshot written to \"", 0), 0u) << message();
+    EXPECT_EQ(state_->screenshot_taken_text->text, "Screenshot taken!");
+
+    // A folder that no longer exists takes no file, whoever runs the tests.
+    fs::create_directory("gone");
+    fs::current_path("gone");
+    fs::remove(directory_.path() / "gone");
+    struct { SDL_Keycode key; int type; const char* what; const InteractableTextTimed* notice; const char* failed; }
+        writers[] = {{SDLK_e, 1, "measures", state_->measures_written_text, "CSV failed!"},
+                     {SDLK_s, 0, "screenshot", state_->screenshot_taken_text, "Screenshot failed!"},
+                     {SDLK_s, 1, "screenshot", state_->screenshot_taken_text, "Screenshot failed!"}};
+    for (const auto& w : writers) {
+        state_->screenshot_file_type = w.type;
+        const std::string console = key(w.key, KMOD_LCTRL);
+        zelto_draw_frame(&loop_);
+        EXPECT_NE(console.find(std::string("ERROR: Could not write the ") + w.what), std::string::npos) << console;
+        EXPECT_EQ(message().rfind(std::string("Could not write the ") + w.what, 0), 0u) << message();
+        EXPECT_NE(message().find("No such file"), std::string::npos) << message();
+        EXPECT_EQ(w.notice->text, w.failed);
+    }
+    fs::current_path(directory_.path());
+}
+
+// The keys step through the samples, pause and play, quit; none acts while a field is being edited.
+TEST_F(WindowWork, KeysStepPlayAndQuit)
+{
+    start(true);
+    state_->speed_multiplier = 0.0;  // playing, the sample stays
+    const auto sample = [&] { return static_cast<int>(state_->animation_position); };
+    struct { SDL_Keycode key; std::uint16_t mod; int expected; } steps[] = {
+        {SDLK_RIGHT, KMOD_NONE, 1}, {SDLK_RIGHT, KMOD_LSHIFT, 101}, {SDLK_LEFT, KMOD_NONE, 100},
+        {SDLK_END, KMOD_NONE, 299}, {SDLK_RIGHT, KMOD_RSHIFT, 299}, {SDLK_LEFT, KMOD_LSHIFT, 199},
+        {SDLK_HOME, KMOD_NONE, 0},  {SDLK_LEFT, KMOD_NONE, 0}};
+    for (const auto& s : steps) {
+        state_->paused = false;
+        key(s.key, s.mod);
+        EXPECT_EQ(std::tuple(sample(), state_->paused, int{state_->paused_toggle->pressed}),
+                  std::tuple(s.expected, true, 1)) << s.key << " " << s.mod;
+    }
+    EXPECT_EQ(state_->animation_slider->text, "1/300");
+    key(SDLK_p);
+    EXPECT_EQ(std::pair(state_->paused, int{state_->paused_toggle->pressed}), std::pair(false, 0));
+    key(SDLK_p);
+    EXPECT_TRUE(state_->paused);
+
+    const int held = sample();
+    click(state_->report_path_input);
+    key(SDLK_END);
+    key(SDLK_q, KMOD_LCTRL);
+    EXPECT_EQ(std::pair(sample(), ended_), std::pair(held, false));
+    deliver({key_event(SDL_KEYDOWN, SDLK_RETURN)});
+    key(SDLK_q, KMOD_LCTRL);
+    EXPECT_TRUE(ended_);
+}
+
+// The pointer resting on an exercise's button, or on the Measures page's title, shows the whole name beside it.
+TEST_F(WindowWork, RestingPointerShowsTheWholeName)
+{
+    start(true);
+    const Interactable* button = state_->exercise_toggles[0].get();
+    const int x = button->x + 20, y = button->y + 5;
+    EXPECT_EQ(gui_tooltip_text(state_, x, y, 1000), "");
+    EXPECT_EQ(gui_tooltip_text(state_, x, y, 1000 + GUI_TOOLTIP_DELAY_MS), "[1] Opening and closing with a long name");
+    EXPECT_EQ(gui_tooltip_text(state_, x + 1, y, 9000), "");
+    EXPECT_EQ(gui_tooltip_text(state_, 5, 5, 99000), "");
+    // Drawn below the pointer, on white.
+    SDL_WarpMouseInWindow(loop_.window.get(), x, y);
+    deliver({});
+    state_->tooltip_since = SDL_GetTicks() - GUI_TOOLTIP_DELAY_MS;
+    deliver({});
+    ASSERT_NE(state_->tooltip, nullptr);
+    EXPECT_EQ(std::pair(state_->tooltip->text, state_->tooltip->y), std::pair(state_->exercise_toggles[0]->text, y + 22));
+    EXPECT_GT(state_->tooltip->w, button->w);
+    gui_activate_specific_page('i');
+    const int tx = state_->measures_title->x + 5, ty = state_->measures_title->y + 5;
+    gui_tooltip_text(state_, tx, ty, 0);
+    EXPECT_EQ(gui_tooltip_text(state_, tx, ty, GUI_TOOLTIP_DELAY_MS), "[1] Opening and closing with a long name");
+}
+
+// The reports opened last are offered while none is loaded, newest first, and open with a click; "Open..." runs the
+// desktop's chooser and loads its answer, and says so when none is installed.
+TEST_F(WindowWork, RecentReportsAndOpenThroughTheChooser)
+{
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    start(false);
+    for (int i = 0; i < 9; ++i)
+        fs::copy_file("report.tsv", "r" + std::to_string(i) + ".tsv");
+    for (const char* name : {"r0.tsv", "r1.tsv", "r2.tsv", "r3.tsv", "r4.tsv", "r5.tsv", "r6.tsv", "r7.tsv", "r8.tsv",
+                             "r8.tsv"})
+        gui_recent_remember(name);
+    deliver({});
+    ASSERT_NE(state_->open_button, nullptr);
+    EXPECT_EQ(std::pair(state_->open_button->text, int{state_->open_button->active}),
+              std::pair(std::string("Open..."), 1));
+    ASSERT_EQ(state_->recent_buttons.size(), 8u);
+    EXPECT_EQ(std::pair(state_->recent_buttons[0]->text, state_->recent_buttons[7]->text),
+              std::pair(std::string("r8.tsv"), std::string("r1.tsv")));
+    click(state_->recent_buttons[1].get());
+    ASSERT_NE(state_->report, nullptr);
+    EXPECT_EQ(std::pair(state_->report_file_name, state_->report_path_input->text),
+              std::pair(std::string("r7.tsv"), (directory_.path() / "r7.tsv").string()));
+    EXPECT_EQ(std::pair(int{state_->recent_buttons[0]->active}, gui_recent_list().front()),
+              std::pair(0, (directory_.path() / "r7.tsv").string()));
+
+    setenv("PATH", (directory_.path() / "bin").c_str(), 1);
+    key(SDLK_o, KMOD_LCTRL);
+    EXPECT_EQ(message().rfind("No file chooser found: install zenity", 0), 0u) << message();
+    EXPECT_EQ(state_->report_file_name, "r7.tsv");
+
+    fs::create_directory(directory_.path() / "bin");
+    zelto_test::write_file(directory_.path() / "bin" / "zenity",
+                           "#!/bin/sh\necho \"$@\" > " + (directory_.path() / "asked").string() + "\necho " +
+                               (directory_.path() / "report.tsv").string() + "\n");
+    fs::permissions(directory_.path() / "bin" / "zenity", fs::perms::owner_all);
+    setenv("PATH", ((directory_.path() / "bin").string() + ":/bin:/usr/bin").c_str(), 1);
+    click(state_->open_button.get());
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(state_->report_file_name, "report.tsv");
+    const std::string asked = zelto_test::read_file(directory_.path() / "asked");
+    EXPECT_TRUE(asked.find("--file-selection") != std::string::npos && asked.find("*.tsv") != std::string::npos)
+        << asked;
+}
+
+}  // namespace
