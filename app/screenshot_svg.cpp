@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/file_writer.hpp"
-#include "app/screenshot_name.hpp"
+#include "platform/file_writer.hpp"
+#include "platform/screenshot_name.hpp"
 #include "geometry/basic_models.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"

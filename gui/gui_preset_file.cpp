@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
 
 // =============================================================================
 // [SECTION] Files

@@ -28,7 +28,7 @@
 #include <tuple>
 #include <utility>
 
-#include "widgets/string_tools.hpp"
+#include "base/string_tools.hpp"
 
 #if defined(__linux__)
 #include <sys/mman.h>

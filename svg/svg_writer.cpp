@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 #include "geometry/camera.hpp"
 #include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
