@@ -29,7 +29,7 @@
 
 #include "app/export_report.hpp"
 #include "base/utf8.hpp"
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
 #include "report/emg_measures.hpp"
 #include "report/emg_processing.hpp"
 

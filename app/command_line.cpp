@@ -16,7 +16,7 @@
 
 #include "app/export_report.hpp"
 #include "app/zelto.hpp"
-#include "app/zelto_version.hpp"
+#include "platform/zelto_version.hpp"
 
 namespace {
 

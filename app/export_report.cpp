@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
 #include "app/screenshot_svg.hpp"
 #include "app/window.hpp"
 #include "gui/gui.hpp"

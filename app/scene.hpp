@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 #include "geometry/camera.hpp"
 #include "geometry/path_simplification.hpp"
 #include "geometry/vector_algebra.hpp"

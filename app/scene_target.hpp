@@ -5,7 +5,7 @@
 // with its depth while it stays valid instead of being drawn again.
 #pragma once
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 
 class SceneTarget {
 public:

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
+#include "platform/screenshot_name.hpp"
 #include "gui/gui_messages.hpp"
-#include "app/screenshot_name.hpp"
 #include "geometry/basic_models.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
@@ -24,6 +24,12 @@ namespace {
 constexpr int drawing_indent = 1;
 constexpr int scale_box_indent = 2;
 
+// The viewport's camera as the SVG writer takes it.
+SvgCamera scene_camera(const GuiState& state)
+{
+    const InteractableViewport3d* viewport = state.viewport;
+    return SvgCamera{interactable_viewport3d_camera_view(viewport), viewport->w, viewport->h, viewport->foreground};
+}
 
 // ---------------------------------------------------------------------------
 // Settings
@@ -166,14 +172,14 @@ Lattices build_lattices(const GuiState& state, const TrackedPoint points[3], int
 void write_vertices(SvgSink& file, int indent, const GuiState& state, const std::vector<Vector3>& vertices,
                     const Color* color)
 {
-    svg_writer_draw_vertices(file, indent, state.viewport, vertices.data(), static_cast<int>(vertices.size()),
+    svg_writer_draw_vertices(file, indent, scene_camera(state), vertices.data(), static_cast<int>(vertices.size()),
                              color);
 }
 
 void write_lattice_lines(SvgSink& file, const GuiState& state, const std::vector<Vector3>& nodes,
                          const Lattices& lattices, const Color* color)
 {
-    svg_writer_draw_edges(file, drawing_indent, state.viewport, nodes.data(), static_cast<int>(nodes.size()),
+    svg_writer_draw_edges(file, drawing_indent, scene_camera(state), nodes.data(), static_cast<int>(nodes.size()),
                           lattices.edges.data(), lattices.edge_count(), color);
 }
 
@@ -183,7 +189,7 @@ void write_connection(SvgSink& file, const GuiState& state, const Vector3& from,
 {
     static constexpr std::int32_t one_edge[2] = {0, 1};
     const Vector3 ends[2] = {from, to};
-    svg_writer_draw_edges(file, drawing_indent, state.viewport, ends, 2, one_edge, 1, color);
+    svg_writer_draw_edges(file, drawing_indent, scene_camera(state), ends, 2, one_edge, 1, color);
 }
 
 // Everything that needs the report, from the connections to the lattice
@@ -242,7 +248,7 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
     if (sample != nullptr)
         for (const TrackedPoint& point : points)
             if (point.shown)
-                svg_writer_draw_vertices(file, drawing_indent, state.viewport, &(sample->*point.sample_field), 1,
+                svg_writer_draw_vertices(file, drawing_indent, scene_camera(state), &(sample->*point.sample_field), 1,
                                          point.color);
 
     // The whole paths, in the scale box, which gives them a stroke as thick
@@ -257,13 +263,13 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
                 std::vector<Vector3> copy;
                 for (std::int32_t k = 0; k < gui_extrapolated_copy_count(&state); ++k) {
                     gui_extrapolated_path(&state, point.kind, k, &copy);
-                    svg_writer_draw_path_switched(file, scale_box_indent, size, size, state.viewport, copy.data(),
+                    svg_writer_draw_path_switched(file, scale_box_indent, size, size, scene_camera(state), copy.data(),
                                                   usable_count(state.extrapolated_verts_number, copy),
                                                   state.open_close_movements.data(), switch_count, point.color,
                                                   path_tolerance);
                 }
             } else {
-                svg_writer_draw_path_switched(file, scale_box_indent, size, size, state.viewport,
+                svg_writer_draw_path_switched(file, scale_box_indent, size, size, scene_camera(state),
                                               point.path->data(), path_length, state.open_close_movements.data(),
                                               switch_count, point.color, path_tolerance);
             }
@@ -277,7 +283,7 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
             if (!points[p].shown)
                 continue;
             if (!points[p].extrapolated)
-                svg_writer_draw_vertices(file, drawing_indent, state.viewport, &points[p].calibration, 1,
+                svg_writer_draw_vertices(file, drawing_indent, scene_camera(state), &points[p].calibration, 1,
                                          points[p].color);
             else if (lattices.node_count > 0)
                 write_vertices(file, drawing_indent, state, lattices.calibration[p], points[p].color);
@@ -302,10 +308,10 @@ void screenshot_svg_write(SvgSink& file, const GuiState& state, int size, double
     // Without a viewport there is no camera to project with.
     if (state.viewport != nullptr) {
         if (state.draw_reference)
-            svg_writer_draw_edges(file, drawing_indent, state.viewport, unit_cube_verts, unit_cube_verts_number,
+            svg_writer_draw_edges(file, drawing_indent, scene_camera(state), unit_cube_verts, unit_cube_verts_number,
                                   unit_cube_edges, unit_cube_edges_number, colors.reference);
         if (state.draw_axis)
-            svg_writer_draw_edges(file, drawing_indent, state.viewport, unit_axis_verts, unit_axis_verts_number,
+            svg_writer_draw_edges(file, drawing_indent, scene_camera(state), unit_axis_verts, unit_axis_verts_number,
                                   unit_axis_edges, unit_axis_edges_number, colors.reference);
         if (state.report != nullptr)
             write_report_scene(file, state, colors, size, line_width, path_tolerance);

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
+#include "platform/screenshot_name.hpp"
 #include "gui/gui_messages.hpp"
-#include "app/screenshot_name.hpp"
 #include "gui/gui.hpp"
 
 void resize_window(int width, int height)

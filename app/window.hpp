@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 
 // Resizes the window to width x height: the 3D view stays square with the
 // window's height as side, and the panel moves with it.

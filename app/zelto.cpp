@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/resources/resources.hpp"
+#include "platform/resources/resources.hpp"
 #include "app/screenshot_svg.hpp"
 #include "app/window.hpp"
 #include "gui/gui_keyboard.hpp"

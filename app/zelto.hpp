@@ -18,7 +18,7 @@
 #include "app/inspection.hpp"
 #include "app/scene.hpp"
 #include "app/scene_target.hpp"
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 #include "gui/gui.hpp"
 
 inline constexpr int ZELTO_WINDOW_WIDTH = 1100;

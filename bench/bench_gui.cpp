@@ -22,8 +22,8 @@
 
 #include <unistd.h>
 
-#include "app/resources/resources.hpp"
-#include "app/sdl_help.hpp"
+#include "platform/resources/resources.hpp"
+#include "platform/sdl_help.hpp"
 #include "app/zelto.hpp"
 #include "gui/gui.hpp"
 #include "tools/report_generator.hpp"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 #include "app/zelto.hpp"
 #include "widgets/interactable_viewport3d.hpp"
 

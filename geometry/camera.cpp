@@ -154,3 +154,18 @@ bool camera_clip_segment_to_near_plane(const Matrix4& m, Vector3* a, Vector3* b)
         *b = camera_near_plane_crossing(*a, *b, side_a, side_b);
     return true;
 }
+
+void camera_gl_matrices(const CameraView& view, int width, int height, double model_view[16],
+                        double projection[16], int viewport_rect[4])
+{
+    const Matrix4 camera = camera_model_view_matrix(view);
+    const Matrix4 identity = camera_identity_matrix();
+    for (int k = 0; k < 16; ++k) {
+        model_view[k] = camera.m[k];
+        projection[k] = identity.m[k];
+    }
+    viewport_rect[0] = 0;
+    viewport_rect[1] = 0;
+    viewport_rect[2] = width;
+    viewport_rect[3] = height;
+}

@@ -38,6 +38,12 @@ Matrix4 camera_model_view_matrix(const CameraView& view);
 
 Matrix4 camera_identity_matrix();
 
+// The camera of a view of width x height pixels in OpenGL's form, without
+// calling OpenGL: the model-view matrix holds the whole camera, the
+// projection is the identity, and the viewport rectangle is (0, 0, w, h).
+void camera_gl_matrices(const CameraView& view, int width, int height, double model_view[16],
+                        double projection[16], int viewport_rect[4]);
+
 // Projects p with m as gluProject does with an identity projection and a
 // viewport at the origin, divided by the viewport's size: x and y are
 // fractions of the view (0 to 1, origin at the bottom left), z the window

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 #include "geometry/camera.hpp"
 #include "geometry/vector_algebra.hpp"
 #include "gui/gui_serialization.hpp"

@@ -32,8 +32,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/zelto_version.hpp"
-#include "app/resources/resources.hpp"
+#include "platform/zelto_version.hpp"
+#include "platform/resources/resources.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_callbacks.hpp"
 

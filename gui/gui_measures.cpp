@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
+#include "platform/screenshot_name.hpp"
 #include "gui/gui_messages.hpp"
-#include "app/screenshot_name.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
 #include "report/emg_measures.hpp"

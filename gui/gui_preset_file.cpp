@@ -14,7 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/file_writer.hpp"
+#include "platform/file_handle.hpp"
+#include "platform/file_writer.hpp"
 
 // =============================================================================
 // [SECTION] Files
@@ -137,11 +138,6 @@ GuiPreset decode(const PresetBytes& b)
     return p;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 // Preset files are regular files. The name is typed by the user, so it may
 // name a directory, a device or a named pipe, and opening a named pipe waits
 // for a process at its other end: the program would hang inside the click.
@@ -171,7 +167,7 @@ int gui_serialization_load_from_file(GuiPreset* preset, const char* path)
 {
     if (names_other_than_a_regular_file(path))
         return 1;
-    const FilePtr file(std::fopen(path, "rb"));
+    const FileHandle file(std::fopen(path, "rb"));
     if (file == nullptr)
         return 1;
     PresetBytes bytes{};
@@ -196,7 +192,7 @@ std::string gui_serialization_check_file(GuiPreset* preset, const char* path)
         return error.message();
     if (size != GUI_PRESET_FILE_SIZE)
         return "it has " + std::to_string(size) + " bytes, not " + std::to_string(GUI_PRESET_FILE_SIZE);
-    const FilePtr file(std::fopen(path, "rb"));
+    const FileHandle file(std::fopen(path, "rb"));
     PresetBytes bytes{};
     if (file == nullptr || std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
         return "it cannot be read";

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "app/file_chooser.hpp"
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
 #include "gui/gui_messages.hpp"
 #include "app/zelto.hpp"
 #include "gui/gui.hpp"

@@ -35,10 +35,7 @@ std::int32_t gui_report_exercise_count(const EmgReport* report)
 
 std::int32_t gui_exercise_sample_count(const EmgExercise* exercise)
 {
-    if (exercise == nullptr || exercise->data_length <= 0)
-        return 0;
-    return static_cast<std::int32_t>(
-        std::min<std::size_t>(static_cast<std::size_t>(exercise->data_length), exercise->data.size()));
+    return exercise != nullptr ? emg_sample_count(exercise) : 0;
 }
 
 void gui_release_derived_arrays(GuiState* state)

@@ -54,8 +54,7 @@ namespace {
 
 std::int32_t sample_count(const EmgExercise& exercise)
 {
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(exercise.data_length, 0, static_cast<std::int64_t>(exercise.data.size())));
+    return emg_sample_count(&exercise);
 }
 
 double finite_or_nan(double value)

@@ -125,8 +125,7 @@ EmgMeasures motion_figures(const EmgReport* report, const EmgExercise* exercise,
 {
     EmgMeasures m;
     // The samples that can be indexed, as the viewer counts them.
-    const std::int32_t n = static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        exercise->data_length, 0, static_cast<std::int64_t>(exercise->data.size())));
+    const std::int32_t n = emg_sample_count(exercise);
     m.samples = n;
     if (n > 0 && report->frequency > 0.0 && std::isfinite(report->frequency)) {
         const double duration = (n - 1) / report->frequency;

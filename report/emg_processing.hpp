@@ -56,6 +56,11 @@ int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path);
 // Releases a report (null is fine).
 void emg_free(std::unique_ptr<EmgReport> report);
 
+// The samples of an exercise that can be indexed: `data_length` kept within
+// the array (0 for a negative length). Every reader of the samples counts them
+// with this.
+std::int32_t emg_sample_count(const EmgExercise* exercise);
+
 // Distance between the centroids of the three tracked points of a and b.
 double emg_point_distance(const EmgDataPoint* a, const EmgDataPoint* b);
 

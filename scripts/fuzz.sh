@@ -23,13 +23,14 @@ cd "$ZELTO_ROOT"
 flags=(-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
        -Wall -Wextra -Werror -I"$ZELTO_ROOT")
 if [ "$target" = report ]; then
-  clang++ "${flags[@]}" tools/fuzz/fuzz_report.cpp report/emg_processing.cpp geometry/vector_algebra.cpp \
-    widgets/string_tools.cpp base/utf8.cpp -o "$out/fuzz_report"
+  clang++ "${flags[@]}" tools/fuzz/fuzz_report.cpp report/emg_processing.cpp report/report_lines.cpp report/report_numbers.cpp \
+    report/emg_motion.cpp report/emg_dump.cpp geometry/vector_algebra.cpp \
+    base/string_tools.cpp base/utf8.cpp -o "$out/fuzz_report"
   # Inputs up to 16 KiB hold lines longer than any small buffer.
   options=(-max_len=16384 -dict="$ZELTO_ROOT/tools/fuzz/report.dict")
   seeds="$ZELTO_ROOT/tools/fuzz/corpus"
 else
-  clang++ "${flags[@]}" tools/fuzz/fuzz_preset.cpp gui/gui_preset_file.cpp app/file_writer.cpp \
+  clang++ "${flags[@]}" tools/fuzz/fuzz_preset.cpp gui/gui_preset_file.cpp platform/file_writer.cpp \
     -o "$out/fuzz_preset"
   # A preset is 104 bytes; a little more tries the sizes around it.
   options=(-max_len=256)

@@ -6,11 +6,10 @@
 #include <limits>
 #include <vector>
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 #include "geometry/camera.hpp"
 #include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
-#include "widgets/interactable_viewport3d.hpp"
 
 // ---------------------------------------------------------------------------
 // Sinks
@@ -255,9 +254,9 @@ void svg_writer_draw_background(SvgSink& file, int indent, const Color* color)
 // ---------------------------------------------------------------------------
 
 void svg_writer_get_model_poject_viewport_data(double model_view[16], double projection[16], int viewport_rect[4],
-                                               const InteractableViewport3d* viewport)
+                                               const SvgCamera& camera)
 {
-    interactable_viewport3d_gl_matrices(viewport, model_view, projection, viewport_rect);
+    camera_gl_matrices(camera.view, camera.width, camera.height, model_view, projection, viewport_rect);
 }
 
 namespace {
@@ -265,9 +264,9 @@ namespace {
 // The camera of one scene operation, fetched once per call.
 class SvgProjection {
 public:
-    explicit SvgProjection(const InteractableViewport3d* viewport) : clips_near_(viewport->perspective != 0)
+    explicit SvgProjection(const SvgCamera& camera) : clips_near_(camera.view.perspective)
     {
-        svg_writer_get_model_poject_viewport_data(model_view_.m, projection_, viewport_rect_, viewport);
+        svg_writer_get_model_poject_viewport_data(model_view_.m, projection_, viewport_rect_, camera);
     }
 
     // Whether the view cuts the scene at the near plane (perspective only).
@@ -406,9 +405,9 @@ void write_path_piece(SvgSink& file, int indent, int width, int height, const Sv
         close();
 }
 
-int scene_color(const InteractableViewport3d* viewport, const Color* color)
+int scene_color(const SvgCamera& camera, const Color* color)
 {
-    return svg_writer_color_value(color != nullptr ? *color : viewport->foreground);
+    return svg_writer_color_value(color != nullptr ? *color : camera.foreground);
 }
 
 void open_group(SvgSink& file, int indent, const char* attribute, int color, const char* extra)
@@ -434,11 +433,11 @@ void close_group(SvgSink& file, int indent)
 // Scene operations
 // ---------------------------------------------------------------------------
 
-void svg_writer_draw_vertices(SvgSink& file, int indent, const InteractableViewport3d* viewport,
+void svg_writer_draw_vertices(SvgSink& file, int indent, const SvgCamera& camera,
                               const Vector3* vertices, int vertex_count, const Color* color)
 {
-    const SvgProjection projection(viewport);
-    open_group(file, indent, "fill", scene_color(viewport, color), "");
+    const SvgProjection projection(camera);
+    open_group(file, indent, "fill", scene_color(camera, color), "");
     for (int i = 0; i < vertex_count; ++i) {
         double fx = 0, fy = 0;
         if (in_front(projection, vertices[i]) && projection.project_for_writing(vertices[i], 100, 100, &fx, &fy))
@@ -447,12 +446,12 @@ void svg_writer_draw_vertices(SvgSink& file, int indent, const InteractableViewp
     close_group(file, indent);
 }
 
-void svg_writer_draw_edges(SvgSink& file, int indent, const InteractableViewport3d* viewport,
+void svg_writer_draw_edges(SvgSink& file, int indent, const SvgCamera& camera,
                            const Vector3* vertices, int vertex_count, const std::int32_t* edges, int edge_count,
                            const Color* color)
 {
-    const SvgProjection projection(viewport);
-    open_group(file, indent, "stroke", scene_color(viewport, color), "");
+    const SvgProjection projection(camera);
+    open_group(file, indent, "stroke", scene_color(camera, color), "");
     auto valid = [vertex_count](std::int32_t index) { return index >= 0 && index < vertex_count; };
     for (int e = 0; e < edge_count; ++e) {
         const std::int32_t a = edges[2 * e], b = edges[2 * e + 1];
@@ -468,12 +467,12 @@ void svg_writer_draw_edges(SvgSink& file, int indent, const InteractableViewport
 }
 
 void svg_writer_draw_path_switched(SvgSink& file, int indent, int width, int height,
-                                   const InteractableViewport3d* viewport, const Vector3* vertices, int vertex_count,
+                                   const SvgCamera& camera, const Vector3* vertices, int vertex_count,
                                    const std::int32_t* switches, int switch_count, const Color* color,
                                    double tolerance)
 {
-    const SvgProjection projection(viewport);
-    open_group(file, indent, "stroke", scene_color(viewport, color), " fill=\"none\"");
+    const SvgProjection projection(camera);
+    open_group(file, indent, "stroke", scene_color(camera, color), " fill=\"none\"");
     // One polyline per piece, empty pieces included, so that every switch
     // shows in the file as it does in the walk over the path.
     for (const PathPiece& piece : path_switching_pieces(vertex_count, switches, switch_count))

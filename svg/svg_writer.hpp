@@ -27,9 +27,19 @@
 #include <string>
 #include <string_view>
 
-struct Color;
+#include "geometry/camera.hpp"
+#include "platform/sdl_help.hpp"
+
 struct Vector3;
-struct InteractableViewport3d;
+
+// The camera of a scene drawing: the shared camera (geometry/camera.hpp), the
+// size of the view in pixels, and the colour of an operation given none.
+struct SvgCamera {
+    CameraView view;
+    int width;
+    int height;
+    Color foreground;
+};
 
 // ---------------------------------------------------------------------------
 // Output sinks
@@ -128,23 +138,23 @@ int svg_writer_color_value(const Color& color);
 // matrix (the identity, as the program keeps it) and the viewport rectangle
 // (0, 0, w, h). No OpenGL call is made.
 void svg_writer_get_model_poject_viewport_data(double model_view[16], double projection[16], int viewport_rect[4],
-                                               const InteractableViewport3d* viewport);
+                                               const SvgCamera& camera);
 
 // ---------------------------------------------------------------------------
 // Scene operations
 // ---------------------------------------------------------------------------
-// A null colour means the viewport's foreground. A point that cannot be
+// A null colour means the camera's foreground. A point that cannot be
 // projected (a homogeneous w of 0, a non-finite coordinate or result) is
 // left out: its circle, the lines that touch it, or its point of a
 // polyline, so the document never holds "nan" or "inf".
 
 // A group of circles of radius 2, one per vertex, filled by the group.
-void svg_writer_draw_vertices(SvgSink& file, int indent, const InteractableViewport3d* viewport,
+void svg_writer_draw_vertices(SvgSink& file, int indent, const SvgCamera& camera,
                               const Vector3* vertices, int vertex_count, const Color* color);
 // A group of lines, one per pair of `edges` (2 * edge_count vertex indices),
 // stroked by the group. Pairs with an index outside 0 .. vertex_count - 1
 // are skipped.
-void svg_writer_draw_edges(SvgSink& file, int indent, const InteractableViewport3d* viewport,
+void svg_writer_draw_edges(SvgSink& file, int indent, const SvgCamera& camera,
                            const Vector3* vertices, int vertex_count, const std::int32_t* edges, int edge_count,
                            const Color* color);
 // A group of polylines in absolute units of a width x height box, solid,
@@ -155,6 +165,6 @@ void svg_writer_draw_edges(SvgSink& file, int indent, const InteractableViewport
 // so do the switches), which is what a drawing of width x height pixels can
 // show (geometry/path_simplification.hpp).
 void svg_writer_draw_path_switched(SvgSink& file, int indent, int width, int height,
-                                   const InteractableViewport3d* viewport, const Vector3* vertices, int vertex_count,
+                                   const SvgCamera& camera, const Vector3* vertices, int vertex_count,
                                    const std::int32_t* switches, int switch_count, const Color* color,
                                    double tolerance = 0.0);

@@ -13,7 +13,7 @@
 #include <new>
 
 #include "app/batch_export.hpp"
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
 #include "base/utf8.hpp"
 #include "report/emg_processing.hpp"
 #include "tests/gui_fixture.hpp"

@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/screenshot_name.hpp"
+#include "platform/screenshot_name.hpp"
 #include "geometry/camera.hpp"
 #include "report/emg_measures.hpp"
 #include "tests/gui_fixture.hpp"

@@ -15,7 +15,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/screenshot_name.hpp"
+#include "platform/screenshot_name.hpp"
 #include "app/screenshot_svg.hpp"
 #include "gui/gui.hpp"
 #include "tests/jaw_motion.hpp"

@@ -26,6 +26,11 @@ using zelto_test::svg_text;
 
 const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
 
+SvgCamera camera(const InteractableViewport3d& viewport)
+{
+    return SvgCamera{interactable_viewport3d_camera_view(&viewport), viewport.w, viewport.h, viewport.foreground};
+}
+
 struct TextCase {
     const char* what;
     std::function<void(SvgSink&)> write;
@@ -89,12 +94,13 @@ TEST(SvgWriterProjection, VerticesAndEdgesInTheirGroups)
     const Vector3 points[3] = {{0, 0, 0}, {1, 1, 0}, {-1.25, -1, 3}};
     const std::int32_t edges[] = {0, 1, 3, 0, 1, 3, -1, 2, 2, -1, 2, 0, 1, 1};
     expect_texts({
-        {"no vertices", [&](SvgSink& f) { svg_writer_draw_vertices(f, 1, &flat, nullptr, -4, &c_black); },
+        {"no vertices", [&](SvgSink& f) { svg_writer_draw_vertices(f, 1, camera(flat), nullptr, -4, &c_black); },
          "\t<g fill=\"#000000\">\n\t</g>\n\t\n"},
-        {"null colour: the foreground", [&](SvgSink& f) { svg_writer_draw_vertices(f, 0, &brown, points, 1, nullptr); },
+        {"null colour: the foreground",
+         [&](SvgSink& f) { svg_writer_draw_vertices(f, 0, camera(brown), points, 1, nullptr); },
          "<g fill=\"#12AB0C\">\n\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n</g>\n\n"},
         // A zero-length edge is still a line.
-        {"edges", [&](SvgSink& f) { svg_writer_draw_edges(f, 1, &flat, points, 3, edges, 7, &c_magenta); },
+        {"edges", [&](SvgSink& f) { svg_writer_draw_edges(f, 1, camera(flat), points, 3, edges, 7, &c_magenta); },
          "\t<g stroke=\"#FF40FF\">\n\t\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"100.00%\" y2=\"0.00%\"/>\n"
          "\t\t<line x1=\"-12.50%\" y1=\"100.00%\" x2=\"50.00%\" y2=\"50.00%\"/>\n"
          "\t\t<line x1=\"100.00%\" y1=\"0.00%\" x2=\"100.00%\" y2=\"0.00%\"/>\n\t</g>\n\t\n"},
@@ -109,7 +115,7 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
     std::vector<Vector3> path = {{0, 0, 0}, {0.1, 0, 0}, {0.2, 0, 0}, {0.3, 0, 0}, {0.4, 0, 0}, {0.5, 0, 0}};
     auto text = [&](int count, const std::vector<std::int32_t>& switches) {
         return svg_text([&](SvgSink& f) {
-            svg_writer_draw_path_switched(f, 2, 1000, 1000, &viewport, path.data(), count, switches.data(),
+            svg_writer_draw_path_switched(f, 2, 1000, 1000, camera(viewport), path.data(), count, switches.data(),
                                           static_cast<int>(switches.size()), &c_red);
         });
     };
@@ -132,7 +138,7 @@ TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
     // Points are absolute in the given box.
     const Vector3 points[2] = {{0.5, 0.5, 0}, {-1, -1, 0}};
     EXPECT_EQ(svg_text([&](SvgSink& f) {
-                  svg_writer_draw_path_switched(f, 0, 200, 100, &viewport, points, 2, nullptr, 0, nullptr);
+                  svg_writer_draw_path_switched(f, 0, 200, 100, camera(viewport), points, 2, nullptr, 0, nullptr);
               }),
               "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"150.00,25.00 0.00,100.00 \"/>\n</g>\n\n");
 }
@@ -151,22 +157,22 @@ TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
     const std::int32_t switches[] = {3};
     const Vector3 in_and_out[4] = {points[5], points[4], points[1], points[0]};
     expect_texts({
-        {"vertices", [&](SvgSink& f) { svg_writer_draw_vertices(f, 0, &viewport, points, 6, &c_black); },
+        {"vertices", [&](SvgSink& f) { svg_writer_draw_vertices(f, 0, camera(viewport), points, 6, &c_black); },
          "<g fill=\"#000000\">\n\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n"
          "\t<circle cx=\"60.00%\" cy=\"50.00%\" r=\"2\"/>\n</g>\n\n"},
-        {"edges", [&](SvgSink& f) { svg_writer_draw_edges(f, 0, &viewport, points, 6, edges, 6, &c_black); },
+        {"edges", [&](SvgSink& f) { svg_writer_draw_edges(f, 0, camera(viewport), points, 6, edges, 6, &c_black); },
          "<g stroke=\"#000000\">\n\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"540.00%\" y2=\"50.00%\"/>\n"
          "\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"60.00%\" y2=\"50.00%\"/>\n"
          "\t<line x1=\"60.00%\" y1=\"50.00%\" x2=\"550.00%\" y2=\"50.00%\"/>\n</g>\n\n"},
         {"path",
          [&](SvgSink& f) {
-             svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, points, 6, switches, 1, &c_black);
+             svg_writer_draw_path_switched(f, 0, 100, 100, camera(viewport), points, 6, switches, 1, &c_black);
          },
          "<g stroke=\"#000000\" fill=\"none\">\n\t<polyline points=\"50.00,50.00 540.00,50.00 \"/>\n"
          "\t<polyline stroke-dasharray=\"1%,1%\" points=\"60.00,50.00 550.00,50.00 \"/>\n</g>\n\n"},
         {"path coming in front, leaving and coming back",
          [&](SvgSink& f) {
-             svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, in_and_out, 4, nullptr, 0, nullptr);
+             svg_writer_draw_path_switched(f, 0, 100, 100, camera(viewport), in_and_out, 4, nullptr, 0, nullptr);
          },
          "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"550.00,50.00 60.00,50.00 550.00,50.00 \"/>\n"
          "\t<polyline points=\"540.00,50.00 50.00,50.00 \"/>\n</g>\n\n"},
@@ -175,9 +181,9 @@ TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
     // A viewport of no size gives no place to anything either.
     flat_viewport(&viewport, 0, 0);
     const std::string text = svg_text([&](SvgSink& f) {
-        svg_writer_draw_vertices(f, 0, &viewport, points, 2, nullptr);
-        svg_writer_draw_edges(f, 0, &viewport, points, 2, edges, 1, nullptr);
-        svg_writer_draw_path_switched(f, 0, 100, 100, &viewport, points, 2, nullptr, 0, nullptr);
+        svg_writer_draw_vertices(f, 0, camera(viewport), points, 2, nullptr);
+        svg_writer_draw_edges(f, 0, camera(viewport), points, 2, edges, 1, nullptr);
+        svg_writer_draw_path_switched(f, 0, 100, 100, camera(viewport), points, 2, nullptr, 0, nullptr);
     });
     for (const char* non_number : {"nan", "inf", "NAN", "INF"})
         EXPECT_EQ(text.find(non_number), std::string::npos) << text;

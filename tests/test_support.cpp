@@ -110,7 +110,7 @@ void flat_viewport(InteractableViewport3d* viewport, int w, int h)
 
 #include <cstring>
 
-#include "app/resources/resources.hpp"
+#include "platform/resources/resources.hpp"
 #include "app/zelto.hpp"
 
 namespace zelto_test {

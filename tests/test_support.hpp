@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 #include "geometry/vector_algebra.hpp"
 #include "svg/svg_writer.hpp"
 #include "widgets/interactable_viewport3d.hpp"

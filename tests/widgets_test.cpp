@@ -16,7 +16,7 @@
 #include "widgets/interactable_text_input.hpp"
 #include "widgets/interactable_text_timed.hpp"
 #include "widgets/interactable_toggle.hpp"
-#include "widgets/string_tools.hpp"
+#include "base/string_tools.hpp"
 
 using namespace zelto_test;
 

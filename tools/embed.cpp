@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     std::string text;
     text.reserve(bytes.size() * 5 + 256);
     text += "// Generated from " + std::string(argv[1]) + "; do not edit.\n";
-    text += "#include \"app/resources/resources.hpp\"\n\n";
+    text += "#include \"platform/resources/resources.hpp\"\n\n";
     text += "alignas(16) const unsigned char " + name + "_bytes[] = {";
     char hex[8];
     for (std::size_t i = 0; i < bytes.size(); ++i) {

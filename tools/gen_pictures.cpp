@@ -1,5 +1,5 @@
 // Draws Zelto's embedded pictures and writes them as the BMP files under
-// app/resources/: the window icon, the two padlocks of the point lock and the
+// platform/resources/: the window icon, the two padlocks of the point lock and the
 // two pictures of the About page. Given a third directory, it also draws the
 // desktop icon there in the sizes of the hicolor theme (zelto_NxN.png,
 // smooth-edged, installed by CMake; committed under app/desktop/icons/).

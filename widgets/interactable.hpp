@@ -25,7 +25,7 @@
 #include <memory>
 #include <new>
 
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 
 struct Interactable;
 

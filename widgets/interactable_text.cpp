@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "widgets/string_tools.hpp"
+#include "base/string_tools.hpp"
 
 void InteractableText::render()
 {

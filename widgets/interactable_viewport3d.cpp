@@ -272,16 +272,8 @@ CameraView interactable_viewport3d_camera_view(const InteractableViewport3d* vie
 void interactable_viewport3d_gl_matrices(const InteractableViewport3d* viewport, double model_view[16],
                                          double projection[16], int viewport_rect[4])
 {
-    const Matrix4 camera = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
-    const Matrix4 identity = camera_identity_matrix();
-    for (int k = 0; k < 16; ++k) {
-        model_view[k] = camera.m[k];
-        projection[k] = identity.m[k];
-    }
-    viewport_rect[0] = 0;
-    viewport_rect[1] = 0;
-    viewport_rect[2] = viewport->w;
-    viewport_rect[3] = viewport->h;
+    camera_gl_matrices(interactable_viewport3d_camera_view(viewport), viewport->w, viewport->h, model_view, projection,
+                       viewport_rect);
 }
 
 namespace {

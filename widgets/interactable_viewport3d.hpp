@@ -83,9 +83,8 @@ double interactable_viewport3d_wrapped_angle(double degrees);
 
 // The camera as the one matrix computation uses it (aspect = w / h).
 CameraView interactable_viewport3d_camera_view(const InteractableViewport3d* viewport);
-// The camera in OpenGL's form, without calling OpenGL: the model-view
-// matrix holds the whole camera, the projection is the identity, and the
-// viewport rectangle is (0, 0, w, h).
+// The camera in OpenGL's form (camera_gl_matrices of the widget's view and
+// size).
 void interactable_viewport3d_gl_matrices(const InteractableViewport3d* viewport, double model_view[16],
                                          double projection[16], int viewport_rect[4]);
 

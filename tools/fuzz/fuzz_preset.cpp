@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
 #include "gui/gui_serialization.hpp"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "widgets/string_tools.hpp"
+#include "base/string_tools.hpp"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/sdl_help.hpp"
+#include "platform/sdl_help.hpp"
 
 #include <cstdio>
 #include <cstdlib>

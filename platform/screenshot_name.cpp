@@ -1,4 +1,4 @@
-#include "app/screenshot_name.hpp"
+#include "platform/screenshot_name.hpp"
 
 #include <cstdio>
 

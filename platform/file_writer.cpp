@@ -1,4 +1,4 @@
-#include "app/file_writer.hpp"
+#include "platform/file_writer.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
