@@ -30,6 +30,7 @@
 #include "app/export_report.hpp"
 #include "base/utf8.hpp"
 #include "platform/file_writer.hpp"
+#include "base/text_encoding.hpp"
 #include "report/emg_measures.hpp"
 #include "report/emg_processing.hpp"
 
@@ -705,7 +706,7 @@ private:
     {
         std::size_t failures = 0, done = 0;
         long files = 0;
-        std::string csv;
+        std::string csv(options_.csv_bom ? text_encoding_utf8_mark : "");
         if (options_.formats.csv)
             emg_measures_csv_header(&csv);
         for (const Pending& p : results_) {
@@ -764,7 +765,7 @@ int batch_export_run(const ExportOptions& options)
 // [SECTION] Measures on standard output
 // =============================================================================
 
-int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference)
+int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference, bool csv_bom)
 {
     // The CSV goes through a copy of standard output; standard output itself
     // becomes standard error for the run, so that whatever the parser prints
@@ -775,7 +776,7 @@ int batch_export_measures(const std::vector<std::string>& reports, const EmgRefe
         std::fprintf(stderr, "zelto: cannot separate the CSV from the messages: %s\n", std::strerror(errno));
         return 1;
     }
-    std::string text;
+    std::string text(csv_bom ? text_encoding_utf8_mark : "");
     emg_measures_csv_header(&text);
     bool all = write_all(csv.fd, text.data(), text.size());
     for (const std::string& path : reports) {

@@ -56,6 +56,7 @@ struct ExportOptions {
     double svg_line_width = 100.0;         // percent, at least 1
     int jobs = 0;                          // worker processes; 0: one per core
     EmgReferencePlane reference;           // of the condylar angles in measures.csv
+    bool csv_bom = false;                  // measures.csv starts with UTF-8's byte order mark
     int worker_timeout_s = 600;            // a worker silent this long on one report is stopped
     std::vector<std::string> reports;
 };
@@ -99,10 +100,12 @@ std::string batch_export_file_name(std::string_view stem, int exercise_number, s
 // after SIGINT or SIGTERM (the reports done are in measures.csv).
 int batch_export_run(const ExportOptions& options);
 
-// The measures of every exercise of the reports as CSV on standard output;
-// every message goes to standard error. Returns 0, or 1 when a report could
-// not be loaded (its rows are missing).
-int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference = {});
+// The measures of every exercise of the reports as CSV on standard output,
+// after UTF-8's byte order mark when `csv_bom`; every message goes to
+// standard error. Returns 0, or 1 when a report could not be loaded (its
+// rows are missing).
+int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference = {},
+                          bool csv_bom = false);
 
 // The number of workers for -j 0: the processors this process may use.
 int batch_export_default_jobs();

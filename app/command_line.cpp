@@ -65,6 +65,9 @@ public:
             } else if (name_ == "--measures") {
                 no_value();
                 measures_asked = true;
+            } else if (name_ == "--csv-bom") {
+                no_value();
+                o.csv_bom = true;
             } else if (name_ == "--export") {
                 export_asked = true;
                 o.directory = value();
@@ -95,6 +98,8 @@ public:
             error_ = "--export and --measures cannot be used together";
         else if (!export_asked && !export_only.empty())
             error_ = export_only + " goes with --export";
+        else if (!export_asked && !measures_asked && o.csv_bom)
+            error_ = "--csv-bom goes with --export or --measures";
         else if ((export_asked || measures_asked) && positional.empty())
             error_ = std::string(export_asked ? "--export" : "--measures") + " needs at least one report";
         else if (!export_asked && !measures_asked && positional.size() > 1)
@@ -126,6 +131,7 @@ public:
             out.report = positional.front();
         }
         out.reference = o.reference;
+        out.csv_bom = o.csv_bom;
         return out;
     }
 
@@ -311,6 +317,8 @@ std::string command_line_usage()
            "      --measures          write the measures of every exercise of every REPORT\n"
            "                          as CSV on standard output; messages go to standard\n"
            "                          error\n"
+           "      --csv-bom           start the CSV (of --measures, or DIR/measures.csv)\n"
+           "                          with UTF-8's byte order mark, for spreadsheets\n"
            "      --reference PLANE[,TILT]\n"
            "                          the horizontal plane of the condylar angles:\n"
            "                          recording (default) or calibration, turned by TILT\n"
@@ -392,7 +400,7 @@ int command_line_main(int argc, char** argv)
     case CommandLineMode::export_files:
         return batch_export_run(line.export_options);
     case CommandLineMode::measures:
-        return batch_export_measures(line.reports, line.reference);
+        return batch_export_measures(line.reports, line.reference, line.csv_bom);
     case CommandLineMode::viewer:
         break;
     }

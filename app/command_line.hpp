@@ -27,6 +27,7 @@ struct CommandLine {
     std::vector<std::string> reports;    // measures
     std::string error;                   // error: the line to print, without "zelto: "
     EmgReferencePlane reference;         // of the condylar angles, in every mode
+    bool csv_bom = false;                // --csv-bom: the CSV of measures starts with a byte order mark
 };
 
 CommandLine command_line_parse(const std::vector<std::string>& arguments);

@@ -9,6 +9,7 @@
 #include "platform/file_writer.hpp"
 #include "platform/screenshot_name.hpp"
 #include "gui/gui_messages.hpp"
+#include "base/text_encoding.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
 #include "report/emg_measures.hpp"
@@ -79,7 +80,9 @@ void gui_write_measures_csv()
         std::fputs("No report loaded: no measures written\n", stdout);
         return;
     }
-    std::string text;
+    // Opened from a file manager, the CSV goes to a spreadsheet: the byte
+    // order mark makes it read the names as UTF-8.
+    std::string text(text_encoding_utf8_mark);
     emg_measures_csv_header(&text);
     emg_measures_csv_rows(&text, state->report_file_name, state->report.get(), state->reference_plane);
 

@@ -13,6 +13,8 @@
 #include <tuple>
 #include <vector>
 
+#include "base/text_encoding.hpp"
+
 namespace {
 
 // =============================================================================
@@ -627,12 +629,13 @@ void emg_measures_csv_rows(std::string* out, std::string_view report_name, const
     if (report == nullptr)
         return;
     const std::vector<EmgMeasures> all = emg_measures_of_report(report, plane);
+    const std::string name = text_encoding_to_utf8(report_name);
     for (std::size_t e = 0; e < report->exercises.size(); ++e) {
         if (only_exercise > 0 && e + 1 != static_cast<std::size_t>(only_exercise))
             continue;
         const EmgExercise& exercise = report->exercises[e];
         const EmgMeasures& m = all[e];
-        csv_field(out, report_name);
+        csv_field(out, name);
         csv_count(out, static_cast<std::int32_t>(e + 1));
         out->push_back(',');
         csv_field(out, exercise.name);

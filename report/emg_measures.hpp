@@ -147,7 +147,8 @@ std::string emg_measures_format(double value, int decimals);
 void emg_measures_csv_header(std::string* out);
 
 // One row per exercise of the report; `report_name` fills the first column
-// (the report's file name), the exercise number counts from 1; `plane` is
+// (the report's file name, made UTF-8 as a Windows-1252 name when it is not
+// UTF-8), the exercise number counts from 1; `plane` is
 // the reference plane of the condylar angles. A non-zero `only_exercise`
 // (from 1) writes that exercise's row alone.
 void emg_measures_csv_rows(std::string* out, std::string_view report_name, const EmgReport* report,

@@ -27,6 +27,7 @@
 #include <utility>
 
 #include "base/string_tools.hpp"
+#include "base/text_encoding.hpp"
 #include "report/report_lines.hpp"
 #include "report/report_numbers.hpp"
 
@@ -95,7 +96,7 @@ KeywordOffsets report_find_keywords(ReportFile* file)
     FirstWord word;
     ReportLineText text;
     int remaining = keyword_total;
-    report_file_seek(file, 0);
+    report_file_seek(file, file->text_start);
     while (remaining > 0) {
         const std::int64_t offset = report_file_offset(file);
         if (!report_file_next_text(file, &text))
@@ -206,6 +207,18 @@ bool report_read_exercises(ReportFile* file, const KeywordOffsets& offsets, EmgR
         exercise.length = length;
     }
     return ok;
+}
+
+// Names that are not UTF-8 are taken as Windows-1252 and made UTF-8; the
+// console says so once per report.
+void report_names_to_utf8(EmgReport* report, const char* path)
+{
+    bool converted = false;
+    for (EmgExercise& exercise : report->exercises)
+        exercise.name = text_encoding_to_utf8(exercise.name, &converted);
+    if (converted)
+        std::printf("non-fatal error: exercise names in file %s are not UTF-8; they were read as Windows-1252\n",
+                    path);
 }
 
 // Reads the line at a located keyword.
@@ -534,8 +547,21 @@ int emg_extract_opened(ReportFile* opened, std::unique_ptr<EmgReport>* report, c
         return 1;
     }
 
+    // A UTF-8 byte order mark is skipped; UTF-16 and UTF-32 are refused
+    // with one message rather than the messages of every section missed.
+    const TextEncodingStart start =
+        text_encoding_start(std::string_view(file.window.get(), std::min<std::size_t>(file.filled, 512)));
+    if (start.wide != nullptr) {
+        std::printf("ERROR: the file at \"%s\" is %s text, which Zelto does not read: save it as UTF-8\n", path,
+                    start.wide);
+        std::printf("ERROR: Could not retrieve data from file at \"%s\" properly.\n", path);
+        return 1;
+    }
+    file.text_start = static_cast<std::int64_t>(start.utf8_mark);
+
     const KeywordOffsets offsets = report_find_keywords(&file);
     bool ok = report_read_exercises(&file, offsets, built.get());
+    report_names_to_utf8(built.get(), path);
     ok = report_read_frequency(&file, offsets, built.get()) && ok;
     report_read_count(&file, offsets, path);
     ok = report_read_header(&file, offsets, built.get()) && ok;

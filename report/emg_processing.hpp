@@ -29,7 +29,7 @@ struct EmgDataPoint {
 };
 
 struct EmgExercise {
-    std::string name;                // 1 to 126 characters, no tab
+    std::string name;                // 1 to 126 characters, no tab; UTF-8 (see emg_extract_3d)
     double length = 0.0;             // fourth field of the list entry, as read
     std::int32_t data_length = 0;    // == data.size()
     std::vector<EmgDataPoint> data;  // samples in file order
@@ -51,6 +51,10 @@ struct EmgReport {
 
 // Reads the report at `path`. On success stores it in *report and returns 0;
 // on failure prints why, leaves *report untouched and returns 1.
+// A report is UTF-8, with or without a byte order mark; exercise names that
+// are not UTF-8 are read as Windows-1252 and kept as UTF-8. UTF-16 and
+// UTF-32 (with a byte order mark or with NUL bytes all over the first lines)
+// are refused with one message.
 int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path);
 
 // Releases a report (null is fine).

@@ -24,6 +24,7 @@ struct ReportFile {
     std::size_t filled = 0;          // window[0, filled) holds file bytes
     bool exhausted = false;          // no file bytes lie beyond window[filled - 1]
     std::string fault;               // why reading stopped before the end (a read error, no memory)
+    std::int64_t text_start = 0;     // where the text starts: after a UTF-8 byte order mark
 };
 
 // One line, pointing into the read window: valid until the next read.

@@ -10,6 +10,8 @@
 #include "app/command_line.hpp"
 #include "app/export_report.hpp"
 #include "app/screenshot_svg.hpp"
+#include "base/text_encoding.hpp"
+#include "base/utf8.hpp"
 #include "report/emg_measures.hpp"
 #include "svg/svg_chart.hpp"
 #include "tests/gui_fixture.hpp"
@@ -103,6 +105,7 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
          "--reference: 'frankfort' is not recording or calibration, optionally followed by ,TILT (degrees)"},
         {"a.tsv b.tsv", "the viewer opens one report; --export or --measures take more"},
         {"--export o --timeout 0 r", "--timeout: '0' is not a number of seconds from 1"},
+        {"--csv-bom r", "--csv-bom goes with --export or --measures"},
     };
     // Preset files are checked before anything is exported.
     GuiPreset good{};
@@ -170,6 +173,13 @@ TEST_F(ExportScene, SampleChoicesAndTheSvgEqualsTheViewersScreenshot)
     state()->screenshot_svg_scale = 150.0;
     EXPECT_EQ(read_file("out/r_2_Protrusion-1.svg"),
               svg_text([&](SvgSink& sink) { screenshot_svg_write(sink, *state(), 750); }));
+
+    // The viewer's CSV is UTF-8's byte order mark and the table of --measures, which has the mark with --csv-bom
+    // only: read with "utf-8-sig" (pandas) or "UTF-8-BOM" (R), both give the same rows.
+    const std::string said = capture_stdout([] { gui_write_measures_csv(); });
+    const std::string viewer_csv = read_file(said.substr(said.find('"') + 1, said.rfind('"') - said.find('"') - 1));
+    EXPECT_EQ(viewer_csv, std::string(text_encoding_utf8_mark) + zelto("--measures r.tsv").out);
+    EXPECT_EQ(zelto("--measures --csv-bom r.tsv").out, viewer_csv);
 }
 
 // Files are named by safe exercise names and distinct stems; the export goes on after a failure, whatever the workers.
@@ -264,4 +274,20 @@ TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
     emg_compute_rotation_data(report.get());
     EXPECT_EQ(read_file("charts/chart_p_2_Protrusion-1.svg"),
               svg_text([&](SvgSink& sink) { svg_chart_write(sink, *report, 1, 1000, 500); }));
+
+    // A report in Windows-1252: its names as UTF-8 in the file names, the charts and measures.csv (here with the
+    // byte order mark of --csv-bom), the conversion said once under the report's line.
+    write_file("w.tsv", report_text({{"\xD6" "ffnen und Schlie\xDF" "en", 30}, {"Kauen \x93links\x94", 20}}));
+    const Outcome w = zelto("--export w --csv-bom --format chart,csv w.tsv");
+    EXPECT_EQ(std::tuple(w.status, count_of(w.err, "non-fatal error: exercise names in file w.tsv are not UTF-8; "
+                                                   "they were read as Windows-1252\n")), std::tuple(0, 1u)) << w.err;
+    const std::string opening = "\xC3\x96" "ffnen und Schlie\xC3\x9F" "en", chewing_name = "Kauen \xE2\x80\x9Clinks\xE2\x80\x9D";
+    const std::string chart = read_file("w/chart_w_1_\xC3\x96" "ffnen-und-Schlie\xC3\x9F" "en.svg");
+    const std::string table = read_file("w/measures.csv");
+    EXPECT_TRUE(chart.find(">[1] " + opening + "<") != std::string::npos && utf8_valid(chart)) << chart.substr(0, 2000);
+    EXPECT_TRUE(fs::exists("w/chart_w_2_Kauen-\xE2\x80\x9Clinks\xE2\x80\x9D.svg"));
+    EXPECT_TRUE(table.starts_with(std::string(text_encoding_utf8_mark) + "report,") &&
+                table.find("\r\nw.tsv,1," + opening + ",30,") != std::string::npos &&
+                table.find("\r\nw.tsv,2," + chewing_name + ",20,") != std::string::npos && utf8_valid(table))
+        << table;
 }

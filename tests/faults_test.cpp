@@ -14,6 +14,7 @@
 
 #include "app/batch_export.hpp"
 #include "platform/file_writer.hpp"
+#include "base/text_encoding.hpp"
 #include "base/utf8.hpp"
 #include "report/emg_processing.hpp"
 #include "tests/gui_fixture.hpp"
@@ -162,6 +163,13 @@ TEST(Faults, Utf8ThatIsNoCharacterIsRejectedEverywhere)
                   length > 1 ? "a" + text + "b" : length == 1 ? "aAb" : "a-b") << text;
         EXPECT_EQ(utf8_last_character_start("x" + text), length == text.size() ? 1 : text.size()) << text;
     }
+    // Text that is not UTF-8 is Windows-1252: its own table from 0x80 to 0x9F (undefined bytes as U+FFFD), Latin-1
+    // above; UTF-8 stays as it is.
+    const std::pair<std::string, std::string> windows1252[] = {
+        {"\xD6" "ffnen \x80\x81\x8A\x93\x9D\x9F\xA0\xFF", "\xC3\x96" "ffnen \xE2\x82\xAC\xEF\xBF\xBD\xC5\xA0"
+         "\xE2\x80\x9C\xEF\xBF\xBD\xC5\xB8\xC2\xA0\xC3\xBF"}, {"\xC3\x96" "ffnen", "\xC3\x96" "ffnen"}};
+    for (const auto& [bytes, utf8] : windows1252)
+        EXPECT_EQ(text_encoding_to_utf8(bytes), utf8);
 }
 
 TEST(Faults, ALineLongerThanMemoryEndsTheLoadWithAMessage)

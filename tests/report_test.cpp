@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "report/emg_measures.hpp"
 #include "report/emg_processing.hpp"
 #include "tests/test_support.hpp"
 #include "tools/report_generator.hpp"
@@ -136,6 +137,16 @@ TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
             EXPECT_NEAR(optional ? s.channel2 : last.channel2, last.channel2, 0.00005 + 1e-9);
         }
     }
+    // The demo saved with a UTF-8 byte order mark, as many Windows programs save it, gives the same figures.
+    const std::string demo = zelto_test::read_file(zelto_test::source_dir() / "examples/demo_report.tsv");
+    std::string rows[2];
+    for (const int marked : {0, 1}) {
+        write_file("report.tsv", (marked == 1 ? "\xEF\xBB\xBF" : "") + demo);
+        const Loaded loaded = load_path("report.tsv");
+        ASSERT_TRUE(loaded.silent()) << loaded.output;
+        emg_measures_csv_rows(&rows[marked], "demo", loaded.report.get());
+    }
+    EXPECT_EQ(std::pair(rows[1], zelto_test::count_of(rows[0], "\r\n")), std::pair(rows[0], std::size_t{5}));
 }
 
 // Malformed entries and values out of range are tabled with their rules below; files that cannot be read or hold
@@ -211,6 +222,21 @@ TEST_F(ReportTest, EveryProblemPrintsItsMessage)
         const Loaded loaded = load_text(contents);
         EXPECT_EQ(std::pair(loaded.result, loaded.output), std::pair(1, all_missing)) << contents.size();
     }
+
+    // UTF-16 and UTF-32, by their byte order mark or by the NUL bytes of their first lines, get one message.
+    const auto wide = [text = ReportParts().text()](std::string mark, std::size_t width, bool little) {
+        for (const char c : text)
+            mark += std::string(little ? 0 : width - 1, '\0') + c + std::string(little ? width - 1 : 0, '\0');
+        return mark;
+    };
+    const std::pair<std::string, const char*> encodings[] = {
+        {wide("\xFF\xFE", 2, true), "UTF-16LE"}, {wide("\xFE\xFF", 2, false), "UTF-16BE"},
+        {wide(std::string("\xFF\xFE\0\0", 4), 4, true), "UTF-32LE"},
+        {wide(std::string("\0\0\xFE\xFF", 4), 4, false), "UTF-32BE"},
+        {wide("", 2, false), "UTF-16BE"}, {wide("", 4, true), "UTF-32LE"}};
+    for (const auto& [contents, encoding] : encodings)
+        EXPECT_EQ(load_text(contents).output, "ERROR: the file at \"report.tsv\" is " + std::string(encoding) +
+                                                  " text, which Zelto does not read: save it as UTF-8\n" + closing);
 }
 
 // A keyword is the whole first word of a line, in any order of the sections; the first line of each counts. The table
