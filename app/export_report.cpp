@@ -204,7 +204,7 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
     // A report that fails to load leaves the open one: the previous report
     // goes first, so that nothing of it is exported under this one's name.
     emg_free(std::move(state->report));
-    zelto_load_report(state, path.c_str());
+    gui_open_report(path.c_str());
     if (state->report == nullptr) {
         writer->failure = "could not be loaded";
         return;

@@ -177,7 +177,7 @@ void zelto_start(ZeltoLoop* loop, int argc, char** argv)
 
     // A report that fails to load leaves the program running without one.
     if (argc > 1)
-        zelto_load_report(gui_state, argv[1]);
+        gui_open_report(argv[1]);
 
     loop->running = 1;
     loop->frame_start = 0;
@@ -210,13 +210,6 @@ void zelto_create_gui(ZeltoLoop* loop, int side)
     gui_build(gui_state, side);
 }
 
-void zelto_load_report(GuiState* state, const char* path)
-{
-    if (state->report_path_input != nullptr)
-        interactable_text_input_set_text_formatted_and_deactivate(state->report_path_input, "%s", path);
-    gui_load_report(path);
-}
-
 void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
 {
     GuiState* state = loop->gui.get();
@@ -241,7 +234,7 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
     case SDL_DROPFILE: {
         const SdlMemoryPtr path(event->drop.file);
         if (path != nullptr)
-            zelto_load_report(state, path.get());
+            gui_open_report(path.get());
         break;
     }
     case SDL_QUIT:

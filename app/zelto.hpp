@@ -64,9 +64,6 @@ void zelto_open_fonts(ZeltoLoop* loop);
 // fonts; `gui_state` points to it. Without a current OpenGL context (the
 // command line's export) the widgets exist for their state only.
 void zelto_create_gui(ZeltoLoop* loop, int side);
-// Puts a path into the report path field and loads it, as the command line
-// and a drop do.
-void zelto_load_report(GuiState* state, const char* path);
 // One pass of the main loop; returns false once the window was closed.
 bool zelto_pass(ZeltoLoop* loop);
 // The drawing of one pass, without the swap: the 3D area, the reference

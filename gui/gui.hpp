@@ -371,6 +371,9 @@ void gui_automatic_fit_display_to_verts();
 // ---------------------------------------------------------------------------
 
 void gui_load_report(const char* path);
+// Puts a path into the report path field and loads it, as the command line,
+// a drop and the recent reports do.
+void gui_open_report(const char* path);
 void gui_build_exercise_list();
 // Any index: wrapped into the exercises of the report.
 void gui_set_selected_exercise_number(std::int32_t index);

@@ -4,10 +4,9 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/file_chooser.hpp"
+#include "platform/file_chooser.hpp"
 #include "platform/file_writer.hpp"
 #include "gui/gui_messages.hpp"
-#include "app/zelto.hpp"
 #include "gui/gui.hpp"
 
 std::filesystem::path gui_recent_file()
@@ -67,7 +66,7 @@ void callback_open_recent(Interactable* widget)
     for (std::size_t i = 0; i < state->recent_buttons.size(); ++i)
         if (state->recent_buttons[i].get() == widget && i < state->recent_paths.size()) {
             const std::string path = state->recent_paths[i];  // the load rebuilds the buttons
-            zelto_load_report(state, path.c_str());
+            gui_open_report(path.c_str());
             return;
         }
 }
@@ -141,5 +140,5 @@ void gui_open_report_dialog()
         return;
     }
     if (!path.empty() && state != nullptr)
-        zelto_load_report(state, path.c_str());
+        gui_open_report(path.c_str());
 }

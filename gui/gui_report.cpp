@@ -83,6 +83,14 @@ void set_toggle_with_callback(InteractableToggle* toggle, bool on)
 // [SECTION] gui_load_report
 // =============================================================================
 
+void gui_open_report(const char* path)
+{
+    GuiState* state = gui_state;
+    if (state->report_path_input != nullptr)
+        interactable_text_input_set_text_formatted_and_deactivate(state->report_path_input, "%s", path);
+    gui_load_report(path);
+}
+
 void gui_load_report(const char* path)
 {
     GuiState* state = gui_state;

@@ -1,4 +1,4 @@
-#include "app/file_chooser.hpp"
+#include "platform/file_chooser.hpp"
 
 #include <unistd.h>
 
