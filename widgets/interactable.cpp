@@ -100,3 +100,26 @@ bool interactable_contains(const Interactable* widget, int px, int py)
 {
     return widget->x <= px && px < widget->x + widget->w && widget->y <= py && py < widget->y + widget->h;
 }
+
+InteractablePointer interactable_pointer(Interactable* widget, const SDL_Event* event, InteractableCapture capture)
+{
+    if (!widget->active)
+        return InteractablePointer::none;
+    switch (event->type) {
+    case SDL_MOUSEBUTTONDOWN:
+        if ((widget->pointer_held && capture != InteractableCapture::restart)
+            || !interactable_contains(widget, event->button.x, event->button.y))
+            return InteractablePointer::none;
+        widget->pointer_held = capture != InteractableCapture::none ? 1 : 0;
+        return InteractablePointer::press;
+    case SDL_MOUSEMOTION:
+        return widget->pointer_held ? InteractablePointer::drag : InteractablePointer::none;
+    case SDL_MOUSEBUTTONUP:
+        if (!widget->pointer_held)
+            return InteractablePointer::none;
+        widget->pointer_held = 0;
+        return InteractablePointer::release;
+    default:
+        return InteractablePointer::none;
+    }
+}

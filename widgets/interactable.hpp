@@ -42,6 +42,7 @@ struct Interactable {
     Color foreground{};       // text and drawing colour
     Color background{};       // fill colour of the picture
     InteractableCallback callback = nullptr;
+    std::uint8_t pointer_held = 0;  // a press inside took hold of the pointer until the next release
 
     Interactable() = default;
     Interactable(const Interactable&) = delete;
@@ -78,6 +79,19 @@ void interactable_deactivate(Interactable* widget);
 // The hit test every kind that reacts to the mouse uses: left and top edges
 // inside, right and bottom edges outside.
 bool interactable_contains(const Interactable* widget, int px, int py);
+
+// The pointer handling every kind that takes the mouse shares (button,
+// toggle, slider, chart, 3D view): what one event means to the widget.
+//   not held --press of any button inside--> press (held unless `none`)
+//   held     --motion anywhere-------------> drag
+//   held     --release anywhere------------> release, not held
+// Everything else, and every event while the widget is inactive, is none.
+// A press inside while held is none (a second button does not press a
+// button twice), except for `restart`, where it starts over.
+enum class InteractablePointer : std::uint8_t { none, press, drag, release };
+enum class InteractableCapture : std::uint8_t { none, hold, restart };
+InteractablePointer interactable_pointer(Interactable* widget, const SDL_Event* event,
+                                         InteractableCapture capture = InteractableCapture::hold);
 
 // Allocates a widget record of kind T. An allocation failure prints
 // `failure_message` and ends the process with status 1.

@@ -42,13 +42,9 @@ std::unique_ptr<InteractableButton> interactable_button_create(int x, int y, int
 // does not take it back, and the release never calls it.
 void interactable_button_react(InteractableButton* button, const SDL_Event* event)
 {
-    if (!button->active)
-        return;
-
-    if (event->type == SDL_MOUSEBUTTONDOWN) {
-        // Input
-        if (button->pressed || !interactable_contains(button, event->button.x, event->button.y))
-            return;
+    // Input
+    const InteractablePointer pointer = interactable_pointer(button, event);
+    if (pointer == InteractablePointer::press) {
         // State change
         button->pressed = 1;
         button->texture_valid = 0;
@@ -57,10 +53,7 @@ void interactable_button_react(InteractableButton* button, const SDL_Event* even
         // Callback
         if (button->callback != nullptr)
             button->callback(button);
-    } else if (event->type == SDL_MOUSEBUTTONUP) {
-        // Input
-        if (!button->pressed)
-            return;
+    } else if (pointer == InteractablePointer::release) {
         // State change; no callback
         button->pressed = 0;
         button->texture_valid = 0;

@@ -95,15 +95,10 @@ void interactable_slider_set_position(InteractableSlider* slider, double positio
 // Any --release anywhere--> idle
 void interactable_slider_react(InteractableSlider* slider, const SDL_Event* event)
 {
-    if (!slider->active)
-        return;
-
-    switch (event->type) {
-    case SDL_MOUSEBUTTONDOWN: {
+    switch (interactable_pointer(slider, event)) {
+    case InteractablePointer::press: {
         // Input
         const int mx = event->button.x, my = event->button.y;
-        if (!interactable_contains(slider, mx, my))
-            return;
         // State change
         slider->texture_valid = 0;
         if (in_knob_zone(slider, mx, my)) {
@@ -123,12 +118,12 @@ void interactable_slider_react(InteractableSlider* slider, const SDL_Event* even
             slider->callback(slider);
         return;
     }
-    case SDL_MOUSEBUTTONUP:
-        // State change only: any release, anywhere, ends a drag.
+    case InteractablePointer::release:
+        // State change only: the release, wherever it happens, ends a drag.
         slider->dragging = 0;
         slider->texture_valid = 0;
         return;
-    case SDL_MOUSEMOTION:
+    case InteractablePointer::drag:
         // Input
         if (!slider->dragging)
             return;
@@ -139,7 +134,7 @@ void interactable_slider_react(InteractableSlider* slider, const SDL_Event* even
         if (slider->callback != nullptr)
             slider->callback(slider);
         return;
-    default:
+    case InteractablePointer::none:
         return;
     }
 }

@@ -103,8 +103,7 @@ void interactable_toggle_associate_radio_buttons(Interactable* const* list, cons
 void interactable_toggle_react(InteractableToggle* toggle, const SDL_Event* event)
 {
     // Input
-    if (!toggle->active || event->type != SDL_MOUSEBUTTONDOWN ||
-        !interactable_contains(toggle, event->button.x, event->button.y))
+    if (interactable_pointer(toggle, event, InteractableCapture::none) != InteractablePointer::press)
         return;
 
     // State change

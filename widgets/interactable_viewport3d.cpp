@@ -101,6 +101,70 @@ void wheel_position(const SDL_MouseWheelEvent& wheel, int* x, int* y)
 #endif
 }
 
+// The drags: a press inside starts the drag of its button (or of the held
+// modifier key), motion anywhere drives it, the release anywhere ends it.
+void react_pointer(InteractableViewport3d* viewport, const SDL_Event* event)
+{
+    switch (interactable_pointer(viewport, event, InteractableCapture::restart)) {
+    case InteractablePointer::press: {
+        std::int32_t mode = viewport->modifier_mode;
+        if (mode == VIEWPORT_DRAG_NONE) {
+            switch (event->button.button) {
+            case SDL_BUTTON_LEFT: mode = VIEWPORT_DRAG_ROTATE; break;
+            case SDL_BUTTON_MIDDLE: mode = VIEWPORT_DRAG_ZOOM; break;
+            case SDL_BUTTON_RIGHT: mode = VIEWPORT_DRAG_PAN; break;
+            default:
+                // Another button starts no drag; one in progress goes on.
+                viewport->pointer_held = viewport->drag_mode != VIEWPORT_DRAG_NONE ? 1 : 0;
+                return;
+            }
+        }
+        viewport->drag_mode = mode;
+        viewport->drag_start_x = event->button.x;
+        viewport->drag_start_y = event->button.y;
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+        push_SDL_user_event(USER_EVENT_POINT_PICKING_OFF, nullptr, nullptr);
+        return;
+    }
+    case InteractablePointer::drag: {
+        // Each quotient in single precision, then added to the double.
+        const float dx = static_cast<float>(event->motion.xrel);
+        const float dy = static_cast<float>(event->motion.yrel);
+        switch (viewport->drag_mode) {
+        case VIEWPORT_DRAG_ZOOM:
+            zoom_by_pixels(viewport, dy);
+            break;
+        case VIEWPORT_DRAG_ROTATE:
+            if (!viewport->pitch_locked)
+                viewport->pitch += static_cast<double>(dy / 6.0f);
+            viewport->yaw += static_cast<double>(dx / 6.0f);
+            break;
+        case VIEWPORT_DRAG_PAN:
+            viewport->camera_x += static_cast<double>(dx / 120.0f);
+            viewport->camera_y -= static_cast<double>(dy / 120.0f);
+            break;
+        default:
+            return;
+        }
+        if (viewport->callback != nullptr)
+            viewport->callback(viewport);
+        return;
+    }
+    case InteractablePointer::release:
+        if (viewport->drag_mode == VIEWPORT_DRAG_NONE)
+            return;
+        viewport->drag_mode = VIEWPORT_DRAG_NONE;
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+        push_SDL_user_event(USER_EVENT_POINT_PICKING_ON, nullptr, nullptr);
+        push_SDL_user_event(USER_EVENT_REBUILD_JAW_VERTICES, nullptr, nullptr);
+        // The pointer shows up again where the drag began.
+        SDL_WarpMouseInWindow(nullptr, viewport->drag_start_x, viewport->drag_start_y);
+        return;
+    case InteractablePointer::none:
+        return;
+    }
+}
+
 }  // namespace
 
 void interactable_viewport3d_react(InteractableViewport3d* viewport, const SDL_Event* event)
@@ -127,58 +191,10 @@ void interactable_viewport3d_react(InteractableViewport3d* viewport, const SDL_E
             viewport->modifier_mode = VIEWPORT_DRAG_NONE;
         break;
     }
-    case SDL_MOUSEBUTTONDOWN: {
-        if (!interactable_contains(viewport, event->button.x, event->button.y))
-            break;
-        std::int32_t mode = viewport->modifier_mode;
-        if (mode == VIEWPORT_DRAG_NONE) {
-            switch (event->button.button) {
-            case SDL_BUTTON_LEFT: mode = VIEWPORT_DRAG_ROTATE; break;
-            case SDL_BUTTON_MIDDLE: mode = VIEWPORT_DRAG_ZOOM; break;
-            case SDL_BUTTON_RIGHT: mode = VIEWPORT_DRAG_PAN; break;
-            default: return;
-            }
-        }
-        viewport->drag_mode = mode;
-        viewport->drag_start_x = event->button.x;
-        viewport->drag_start_y = event->button.y;
-        SDL_SetRelativeMouseMode(SDL_TRUE);
-        push_SDL_user_event(USER_EVENT_POINT_PICKING_OFF, nullptr, nullptr);
-        break;
-    }
-    case SDL_MOUSEMOTION: {
-        // Each quotient in single precision, then added to the double.
-        const float dx = static_cast<float>(event->motion.xrel);
-        const float dy = static_cast<float>(event->motion.yrel);
-        switch (viewport->drag_mode) {
-        case VIEWPORT_DRAG_ZOOM:
-            zoom_by_pixels(viewport, dy);
-            break;
-        case VIEWPORT_DRAG_ROTATE:
-            if (!viewport->pitch_locked)
-                viewport->pitch += static_cast<double>(dy / 6.0f);
-            viewport->yaw += static_cast<double>(dx / 6.0f);
-            break;
-        case VIEWPORT_DRAG_PAN:
-            viewport->camera_x += static_cast<double>(dx / 120.0f);
-            viewport->camera_y -= static_cast<double>(dy / 120.0f);
-            break;
-        default:
-            return;
-        }
-        if (viewport->callback != nullptr)
-            viewport->callback(viewport);
-        break;
-    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEMOTION:
     case SDL_MOUSEBUTTONUP:
-        if (viewport->drag_mode == VIEWPORT_DRAG_NONE)
-            break;
-        viewport->drag_mode = VIEWPORT_DRAG_NONE;
-        SDL_SetRelativeMouseMode(SDL_FALSE);
-        push_SDL_user_event(USER_EVENT_POINT_PICKING_ON, nullptr, nullptr);
-        push_SDL_user_event(USER_EVENT_REBUILD_JAW_VERTICES, nullptr, nullptr);
-        // The pointer shows up again where the drag began.
-        SDL_WarpMouseInWindow(nullptr, viewport->drag_start_x, viewport->drag_start_y);
+        react_pointer(viewport, event);
         break;
     case SDL_MOUSEWHEEL: {
         // A notch away from the user zooms in, like a drag upwards.
