@@ -1,6 +1,7 @@
 // The "Measures" page: the figures of the selected exercise, and the CSV of
 // every exercise of the loaded report. The figures come from the report
 // code (report/emg_measures); this file only shows and writes them.
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -28,6 +29,30 @@ void show(InteractableText* widget, const std::string& text)
         interactable_text_set_text(widget, text.c_str());
 }
 
+// The exercise's name takes the lines it needs, never cut: what is below it
+// on the page moves down by the lines it adds, the time chart giving up
+// that height (and back when a shorter name comes).
+void fit_title(GuiState* state)
+{
+    constexpr int pitch = GUI_MEASURES_LINE_PITCH;
+    InteractableText* title = state->measures_title;
+    const int dy = interactable_text_wrapped_lines(title) * pitch - title->h;
+    if (dy == 0)
+        return;
+    const int below = title->y + title->h;
+    for (Interactable* widget : state->pages[static_cast<std::size_t>('i' - 'a')]) {
+        if (widget == title || widget->y < below)
+            continue;
+        interactable_move(widget, 0, dy);
+        if (widget == state->chart) {
+            state->chart->h = std::max(state->chart->h - dy, 1);
+            state->chart_report_loads = ~std::uint64_t{0};  // built again for its new size
+        }
+    }
+    title->h += dy;
+    title->texture_valid = 0;
+}
+
 }  // namespace
 
 void gui_show_measures()
@@ -41,6 +66,7 @@ void gui_show_measures()
     if (exercise == nullptr) {
         show(state->measures_title,
              state->report == nullptr ? "No report loaded" : "The report has no exercises");
+        fit_title(state);
         for (InteractableText* value : state->measures_values)
             show(value, "-");
         return;
@@ -48,6 +74,7 @@ void gui_show_measures()
 
     const EmgMeasures m = emg_measures_of_exercise(state->report.get(), exercise);
     show(state->measures_title, string_format("[%d] %s", state->selected_exercise + 1, exercise->name.c_str()));
+    fit_title(state);
     const char* mm = " mm";
     const char* degrees = "\u00b0";
     const std::string figures[GUI_MEASURES_FIGURE_COUNT] = {

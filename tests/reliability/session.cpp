@@ -110,6 +110,8 @@ std::string Session::load(const std::string& path, Road road)
     }
     if (road != Road::path_field)
         still_pass();
+    // A load longer than a pass goes on in the background: wait for it here.
+    capture([&] { gui_load_finish(&state()); });
     std::string printed = console_.substr(before);
     console_.resize(before);
     return printed;
