@@ -233,6 +233,12 @@ struct GuiState {
     InteractableTextTimed* chart_written_text = nullptr;
     std::uint64_t chart_report_loads = ~std::uint64_t{0};
     std::int32_t chart_exercise = -1;
+    // The samples the chart shows (count 0: the whole exercise), as the
+    // wheel, the right button's drag and a double click on it set them; back
+    // to the whole exercise with another report or exercise. What the chart
+    // was last built for.
+    EmgChartRange chart_range;
+    EmgChartRange chart_built_range;
     // The "Clinical" page: the reference plane of the condylar angles (also
     // that of the measures' CSV), its controls, and per figure row its name,
     // value (a button: the sample where the figure is reached, or -1) and
@@ -434,6 +440,9 @@ void gui_set_reference_plane(const EmgReferencePlane& plane);
 // changed since the last build; does nothing while the page is hidden
 // (showing the page calls it).
 void gui_show_chart();
+// Shows the samples `range` of the selected exercise in the chart (the
+// wheel, the right button's drag and a double click ask for them).
+void gui_set_chart_range(GuiState* state, EmgChartRange range);
 // Puts the chart's cursor on the current sample (every pass, with the
 // playback slider); none without one.
 void gui_update_chart_cursor();

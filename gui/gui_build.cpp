@@ -459,6 +459,7 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
                                                     f.font, 0, SCREENSHOT_NOTICE_MS));
     state->chart = p.add(row++, interactable_chart_create(V + 10, y, 330, 630 - y, &c_black, &c_beige,
                                                           callback_chart_seek, small.font));
+    state->chart->view_callback = callback_chart_view;
 }
 
 // =============================================================================
@@ -701,7 +702,7 @@ void gui_follow_window_height(GuiState* state, int dy)
     // again for its new size when it is next shown.
     if (state->chart != nullptr) {
         state->chart->h = std::max(state->chart->h + dy, 1);
-        state->chart_report_loads = ~std::uint64_t{0};
+        state->chart_built_range = {-1, -1};
         gui_show_chart();
     }
 }

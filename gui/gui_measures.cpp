@@ -46,7 +46,7 @@ void fit_title(GuiState* state)
         interactable_move(widget, 0, dy);
         if (widget == state->chart) {
             state->chart->h = std::max(state->chart->h - dy, 1);
-            state->chart_report_loads = ~std::uint64_t{0};  // built again for its new size
+            state->chart_built_range = {-1, -1};  // built again for its new size
         }
     }
     title->h += dy;

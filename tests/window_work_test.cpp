@@ -279,6 +279,74 @@ TEST_F(WindowWork, MeasuresTitleShowsTheWholeNameWrapped)
               std::tuple(std::string("[2] b"), GUI_MEASURES_LINE_PITCH, value_y, chart_y));
 }
 
+// The chart's wheel zooms the time axis about the pointer, down to one sample per column, the right button's drag
+// pans it, a double click shows the whole exercise again; the GUI state keeps the range shown.
+TEST_F(WindowWork, ChartZoomsAboutThePointerPansAndShowsAllAgain)
+{
+    start(true);
+    zelto_test::write_file(directory_.path() / "long.tsv", zelto_test::report_text({{"Opening", 3000}}));
+    gui_open_report((directory_.path() / "long.tsv").c_str());
+    state_->paused = true;
+    click(state_->page_toggle_i);
+    const InteractableChart* chart = state_->chart;
+    const ChartRect& plot = chart->chart.panels.front().place.plot;
+    const int columns = chart->chart.time.columns;
+    const int column = columns / 3, x = chart->x + plot.x + column, y = chart->y + plot.y + plot.h / 2;
+    const auto wheel = [&](int notches) {
+        SDL_Event event{};
+        event.wheel.type = SDL_MOUSEWHEEL;
+        event.wheel.y = notches;
+        event.wheel.mouseX = x;
+        event.wheel.mouseY = y;
+        deliver({event});
+    };
+    const auto shown = [&] { return std::pair(chart->chart.time.first, chart->chart.time.samples); };
+    const auto kept = [&] { return std::pair(state_->chart_range.first, state_->chart_range.count); };
+    ASSERT_EQ(shown(), std::pair(std::int64_t{0}, std::int64_t{3000}));
+
+    // The sample under the pointer stays under it, to within a column's samples.
+    const std::int64_t under = chart_axes_sample_of_column(chart->chart.time, column);
+    double per_column = 3000.0 / columns;
+    wheel(1);
+    EXPECT_EQ(shown().second, 2400);
+    EXPECT_EQ(kept(), shown());
+    EXPECT_NEAR(chart_axes_sample_of_column(chart->chart.time, column), under, per_column);
+    wheel(30);
+    EXPECT_EQ(shown().second, columns);
+    EXPECT_NEAR(chart_axes_sample_of_column(chart->chart.time, column), under, per_column);
+    EXPECT_EQ(kept(), shown());
+    // Hovering a column of one sample shows one value, not a range.
+    deliver({zelto_test::mouse_motion_event(x, y, 1, 0)});
+    EXPECT_EQ(chart->hover_column, column);
+
+    // The right button's drag: ten columns to the right show the ten samples before.
+    const std::int64_t first = shown().first;
+    ASSERT_GT(first, 10);
+    deliver({mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y, SDL_BUTTON_RIGHT), zelto_test::mouse_motion_event(x + 10, y, 10, 0),
+             mouse_button_event(SDL_MOUSEBUTTONUP, x + 10, y, SDL_BUTTON_RIGHT)});
+    EXPECT_EQ(shown(), std::pair(first - 10, std::int64_t{columns}));
+    EXPECT_EQ(kept(), shown());
+    EXPECT_EQ(state_->animation_position, 0.0) << "the right button does not seek";
+
+    // A double click shows the whole exercise and goes to the sample clicked.
+    SDL_Event twice = mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y);
+    twice.button.clicks = 2;
+    deliver({twice, mouse_button_event(SDL_MOUSEBUTTONUP, x, y)});
+    EXPECT_EQ(shown(), std::pair(std::int64_t{0}, std::int64_t{3000}));
+    EXPECT_EQ(kept(), std::pair(std::int64_t{0}, std::int64_t{0}));
+    EXPECT_EQ(static_cast<std::int64_t>(state_->animation_position), first - 10 + column);
+
+    // Zoomed out as far as it goes, the whole exercise; another exercise starts whole.
+    wheel(2);
+    wheel(-5);
+    EXPECT_EQ(shown(), std::pair(std::int64_t{0}, std::int64_t{3000}));
+    wheel(3);
+    gui_open_report((directory_.path() / "report.tsv").c_str());
+    EXPECT_EQ(kept(), std::pair(std::int64_t{0}, std::int64_t{0}));
+    click(state_->page_toggle_i);
+    EXPECT_EQ(shown(), std::pair(std::int64_t{0}, std::int64_t{300}));
+}
+
 // A taller window gives the Measures page's chart the panel's new height; the footer follows the bottom edge.
 TEST_F(WindowWork, TallerWindowGrowsTheChart)
 {
