@@ -232,6 +232,7 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
     // goes first, so that nothing of it is exported under this one's name.
     emg_free(std::move(state->report));
     gui_open_report(path.c_str());
+    gui_load_finish(state);
     if (state->report == nullptr) {
         writer->failure = "could not be loaded";
         return;

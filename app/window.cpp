@@ -14,6 +14,7 @@ void resize_window(int width, int height)
     GuiState* s = gui_state;
     interactable_viewport3d_change_width_and_height(s->viewport, height, height);
     const int dx = width - s->window_width;
+    const int dy = height - s->window_height;
     if (dx != 0) {
         s->window_width = width;
         s->window_height = height;
@@ -27,6 +28,7 @@ void resize_window(int width, int height)
         interactable_set_position(s->point_info_text, 20, height - 20);
         interactable_set_position(s->lock_image, 0, height - 20);
         interactable_set_position(s->unlock_image, 0, height - 20);
+        gui_follow_window_height(s, dy);
         SDL_SetWindowSize(s->window, width, height);
     }
     glViewport(0, 0, s->window_width, s->window_height);

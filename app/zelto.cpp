@@ -112,6 +112,42 @@ void dispatch_to_widgets(GuiState* state, const SDL_Event* event)
             button->react(event);
 }
 
+// The load's bar: a dark track on the view's black, filled in the message
+// line's light grey.
+const Color progress_track{70, 70, 70, 255};
+const Color progress_fill{225, 225, 225, 255};
+
+// A thin bar under the message line while a report is read in the
+// background: its filled part is the share read.
+void draw_load_progress(const GuiState* state)
+{
+    if (state->load == nullptr || state->window_width <= 0 || state->window_height <= 0)
+        return;
+    const double fraction = gui_load_fraction(state->load.get());
+    const double left = 20.0, top = 22.0, height = 6.0;
+    const double width = std::max(state->window_width - GUI_PANEL_WIDTH - 40.0, 1.0);
+    // Window pixels to the identity transform's -1 to 1.
+    const auto x = [state](double px) { return static_cast<float>(2.0 * px / state->window_width - 1.0); };
+    const auto y = [state](double py) { return static_cast<float>(1.0 - 2.0 * py / state->window_height); };
+    const auto quad = [&](double x0, double x1, const Color& colour) {
+        glColor4ub(colour.r, colour.g, colour.b, colour.a);
+        glBegin(GL_QUADS);
+        glVertex2f(x(x0), y(top + height));
+        glVertex2f(x(x1), y(top + height));
+        glVertex2f(x(x1), y(top));
+        glVertex2f(x(x0), y(top));
+        glEnd();
+    };
+    glPushMatrix();
+    glLoadIdentity();
+    glDisable(GL_TEXTURE_2D);
+    quad(left, left + width, progress_track);
+    quad(left, left + width * fraction, progress_fill);
+    glColor4f(1, 1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+    glPopMatrix();
+}
+
 void render_and_blit_widgets(GuiState* state)
 {
     for (auto& widget : state->interactables)
@@ -129,6 +165,7 @@ void render_and_blit_widgets(GuiState* state)
     for (Interactable* button : file_page)
         button->blit(state->window_width, state->window_height);
     gui_message_draw(state);
+    draw_load_progress(state);
     gui_tooltip_draw(state);
 }
 
@@ -362,6 +399,9 @@ bool zelto_pass(ZeltoLoop* loop)
     SDL_Event event;
     while (SDL_PollEvent(&event))
         zelto_handle_event(loop, &event);
+    // A report read in the background is put in place between the events
+    // and the frame, so the frame shows it whole.
+    gui_load_update(state);
 
     zelto_draw_frame(loop);
 

@@ -148,6 +148,7 @@ void load_for_benchmark(benchmark::State& state, const std::string& path)
     std::int64_t samples = 0;
     for (auto _ : state) {
         gui_load_report(path.c_str());
+        gui_load_finish(gui_state);
         BenchGui::drain_events();
         if (gui_state->report == nullptr) {
             state.SkipWithError("the report did not load");
@@ -175,6 +176,7 @@ void BM_SelectExercise(benchmark::State& state)
 {
     bench_gui();
     gui_load_report(long_report().path.c_str());
+    gui_load_finish(gui_state);
     if (gui_state->report == nullptr) {
         state.SkipWithError("the report did not load");
         return;
@@ -190,6 +192,7 @@ void BM_ApplyPreset(benchmark::State& state)
 {
     bench_gui();
     gui_load_report(long_report().path.c_str());
+    gui_load_finish(gui_state);
     if (gui_state->report == nullptr) {
         state.SkipWithError("the report did not load");
         return;

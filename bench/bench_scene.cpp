@@ -64,6 +64,7 @@ struct BenchProgram {
         const int wanted = samples > 30000 ? 1 : 0;
         if (wanted != loaded) {
             gui_load_report(reports[wanted].c_str());
+            gui_load_finish(gui_state);
             loaded = wanted;
         }
     }
@@ -270,6 +271,7 @@ void BM_Pass_Idle(benchmark::State& state)
 {
     BenchProgram& p = program();
     gui_load_report("");  // no report any more ("Bad report load")
+    gui_load_finish(gui_state);
     for (auto _ : state) {
         zelto_draw_frame(&p.loop);
         SDL_GL_SwapWindow(p.loop.window.get());

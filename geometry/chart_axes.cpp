@@ -124,7 +124,7 @@ std::int32_t chart_axes_column_of_sample(const ChartTimeScale& scale, std::int64
 {
     if (scale.samples <= 0 || scale.columns <= 0)
         return -1;
-    const std::int64_t k = std::clamp<std::int64_t>(sample, 0, scale.samples - 1);
+    const std::int64_t k = std::clamp<std::int64_t>(sample - scale.first, 0, scale.samples - 1);
     return static_cast<std::int32_t>(static_cast<__int128>(k) * scale.columns / scale.samples);
 }
 
@@ -143,6 +143,8 @@ void chart_axes_samples_of_column(const ChartTimeScale& scale, std::int32_t colu
         *first = static_cast<std::int64_t>(c * n / columns);
         *last = *first + 1;
     }
+    *first += scale.first;
+    *last += scale.first;
 }
 
 std::int64_t chart_axes_sample_of_column(const ChartTimeScale& scale, std::int32_t column)
@@ -154,12 +156,12 @@ std::int64_t chart_axes_sample_of_column(const ChartTimeScale& scale, std::int32
 
 double chart_axes_x_of_time(const ChartTimeScale& scale, double seconds)
 {
-    return seconds / scale.period * scale.columns / static_cast<double>(scale.samples);
+    return (seconds / scale.period - static_cast<double>(scale.first)) * scale.columns / static_cast<double>(scale.samples);
 }
 
 double chart_axes_time_of_x(const ChartTimeScale& scale, double x)
 {
-    return x * static_cast<double>(scale.samples) / scale.columns * scale.period;
+    return (x * static_cast<double>(scale.samples) / scale.columns + static_cast<double>(scale.first)) * scale.period;
 }
 
 double chart_axes_duration(const ChartTimeScale& scale)

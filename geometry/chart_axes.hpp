@@ -55,13 +55,16 @@ double chart_axes_y_of_value(const ChartAxis& axis, double value, int height);
 // ---------------------------------------------------------------------------
 
 struct ChartTimeScale {
-    std::int64_t samples = 0;  // n
+    std::int64_t samples = 0;  // n, the samples shown
     std::int32_t columns = 0;  // C, the plot's width in pixels
     double period = 1.0;       // seconds per sample
+    std::int64_t first = 0;    // the first sample shown: a zoomed chart shows first to first + n - 1
 };
 
-// floor(k C / n): the column of sample k (k clamped to the samples); -1 for
-// a scale without samples or columns.
+// Samples are counted from the start of the recording; times are the
+// samples' times (sample k at k x period), whatever `first` is.
+// floor((k - first) C / n): the column of sample k (k clamped to the samples
+// shown); -1 for a scale without samples or columns.
 std::int32_t chart_axes_column_of_sample(const ChartTimeScale& scale, std::int64_t sample);
 // The samples that fall in column `column` (clamped to the plot), first <=
 // k < last; a column that no sample falls in (more columns than samples)

@@ -21,6 +21,7 @@
 #include "platform/sdl_help.hpp"
 #include "geometry/camera.hpp"
 #include "geometry/vector_algebra.hpp"
+#include "gui/gui_loading.hpp"
 #include "gui/gui_serialization.hpp"
 #include "report/emg_processing.hpp"
 #include "widgets/interactable.hpp"
@@ -44,6 +45,7 @@ inline constexpr int GUI_MEASURES_FIGURE_COUNT = 17;
 // Point size of `small_font`: its lines are 14 pixels high, the page's
 // figures 15 apart.
 inline constexpr int GUI_SMALL_FONT_POINT_SIZE = 12;
+inline constexpr int GUI_MEASURES_LINE_PITCH = 15;
 // The "Measures" page: the CSV button, its notice, the exercise's name,
 // eleven lines of name and value, the condyle table's heading and its three
 // rows of name, left and right; then the chart's SVG button, its notice and
@@ -86,6 +88,8 @@ struct GuiState {
 
     // -- Report and playback --
     std::unique_ptr<EmgReport> report;
+    std::unique_ptr<GuiLoad> load;  // the report being read in the background, if any (gui_loading)
+    std::uint32_t load_wait_ms = GUI_LOAD_WAIT_MS;  // how long a load keeps its pass waiting
     std::string report_file_name;  // of the loaded report, without its directories (the measures' CSV)
     std::string report_path;       // of the loaded report, as it was opened
     std::uint64_t report_loads = 0;  // counts the loads, failed ones too: tells one report from the next
@@ -232,6 +236,12 @@ struct GuiState {
     // The notice of the summary's PDF button.
     InteractableTextTimed* summary_written_text = nullptr;
     std::int32_t chart_exercise = -1;
+    // The samples the chart shows (count 0: the whole exercise), as the
+    // wheel, the right button's drag and a double click on it set them; back
+    // to the whole exercise with another report or exercise. What the chart
+    // was last built for.
+    EmgChartRange chart_range;
+    EmgChartRange chart_built_range;
     // The "Clinical" page: the reference plane of the condylar angles (also
     // that of the measures' CSV), its controls, and per figure row its name,
     // value (a button: the sample where the figure is reached, or -1) and
@@ -299,6 +309,10 @@ void gui_show_camera(const InteractableViewport3d* viewport);
 // Lock indicator of the point inspection.
 void gui_point_lock_lock(int point);
 void gui_point_lock_unlock();
+// The panel's part of a window `dy` pixels taller than before (shorter
+// for a negative dy): the footer follows the bottom edge and the time chart
+// of the "Measures" page grows into the height between.
+void gui_follow_window_height(GuiState* state, int dy);
 // Asks the main loop for a new window size (user event, handled after the
 // widget dispatch).
 void gui_set_window_size(int width, int height);
@@ -373,7 +387,20 @@ void gui_automatic_fit_display_to_verts();
 // Report loading, exercise list and playback
 // ---------------------------------------------------------------------------
 
+// Reads the report at `path` (a load already running is cancelled first).
+// A short load is in place when this returns; a longer one goes on in the
+// background and gui_load_update puts it in place once it is read. A
+// report that fails to load leaves the open one as it was and the message
+// line says why.
 void gui_load_report(const char* path);
+// Once a pass: puts a finished background load in place, or shows its
+// progress on the message line.
+void gui_load_update(GuiState* state);
+// Escape while a load runs: stops it; the open report stays. False when
+// no load was running.
+bool gui_load_cancel(GuiState* state);
+// Waits for a load running in the background and puts it in place.
+void gui_load_finish(GuiState* state);
 // Puts a path into the report path field and loads it, as the command line,
 // a drop and the recent reports do.
 void gui_open_report(const char* path);
@@ -416,6 +443,9 @@ void gui_set_reference_plane(const EmgReferencePlane& plane);
 // changed since the last build; does nothing while the page is hidden
 // (showing the page calls it).
 void gui_show_chart();
+// Shows the samples `range` of the selected exercise in the chart (the
+// wheel, the right button's drag and a double click ask for them).
+void gui_set_chart_range(GuiState* state, EmgChartRange range);
 // Puts the chart's cursor on the current sample (every pass, with the
 // playback slider); none without one.
 void gui_update_chart_cursor();

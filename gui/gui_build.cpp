@@ -23,8 +23,9 @@
 //   11-37 page a, 38-39 page b, 40-55 page c, 56-61 page d, 62-72 page e,
 //   73-90 page f, 91-105 page g, 106-119 page h,
 //   120 "Legend", 121 "Screenshot taken!", 122 "Screenshot", 123 tab h,
-//   124-129 the legend colours, 130 tab i, 131-170 page i, 171 tab j,
-//   172-214 page j.
+//   124-129 the legend colours, 130 tab i, 131-172 page i, 173 tab j,
+//   174-219 page j.
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -424,7 +425,7 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
                                                    "Max. opening angle",
                                                    "Opening movements"};
     static constexpr const char* condyle_rows[] = {"Max. translation", "Inclination", "Bennett angle"};
-    constexpr int pitch = 15;
+    constexpr int pitch = GUI_MEASURES_LINE_PITCH;
     const Factory small{state->small_font != nullptr ? state->small_font : state->font};
 
     PageBuilder p(state, 8);
@@ -433,6 +434,7 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
         p.add(1, interactable_text_timed_create(V + 235, 130, 105, 20, &c_black, &c_beige, nullptr, "CSV written!",
                                                 f.font, 0, SCREENSHOT_NOTICE_MS));
     state->measures_title = p.add(2, small.label(V + 10, 160, 330, pitch, "No report loaded"));
+    state->measures_title->wrap = 1;  // the whole name, on as many lines as it takes (gui_show_measures)
     int row = 3;
     int y = 160 + pitch;
     for (int k = 0; k < 11; ++k, y += pitch) {
@@ -457,6 +459,7 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
                                                     f.font, 0, SCREENSHOT_NOTICE_MS));
     state->chart = p.add(row++, interactable_chart_create(V + 10, y, 330, 630 - y, &c_black, &c_beige,
                                                           callback_chart_seek, small.font));
+    state->chart->view_callback = callback_chart_view;
     // Under the chart, the summary document for the patient's file.
     p.add(row++, f.button(V + 10, 634, 105, 20, "Summary PDF", callback_write_summary_pdf));
     state->summary_written_text =
@@ -690,6 +693,28 @@ void gui_point_lock_unlock()
         interactable_activate(state->unlock_image);
     if (state->lock_image != nullptr)
         interactable_deactivate(state->lock_image);
+}
+
+void gui_follow_window_height(GuiState* state, int dy)
+{
+    if (dy == 0)
+        return;
+    // The footer keeps its distance from the bottom edge...
+    for (int i = INDEX_LEGEND_LABEL; i <= INDEX_LEGEND_FIRST + 5; ++i)
+        if (static_cast<std::size_t>(i) < state->interactables.size())
+            interactable_move(state->interactables[static_cast<std::size_t>(i)].get(), 0, dy);
+    // ...and the time chart above it takes the height in between: built
+    // again for its new size when it is next shown; what lies under the
+    // chart on its page moves with the footer.
+    if (state->chart != nullptr) {
+        const int under = state->chart->y + state->chart->h;
+        for (Interactable* widget : state->pages[static_cast<std::size_t>('i' - 'a')])
+            if (widget != nullptr && widget->y >= under)
+                interactable_move(widget, 0, dy);
+        state->chart->h = std::max(state->chart->h + dy, 1);
+        state->chart_built_range = {-1, -1};
+        gui_show_chart();
+    }
 }
 
 void gui_set_window_size(int width, int height)

@@ -620,7 +620,7 @@ void callback_chart_seek(Interactable* widget)
     const auto* chart = dynamic_cast<const InteractableChart*>(widget);
     const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(gui_state));
     // A chart of another exercise than the one playing asks for nothing.
-    if (chart == nullptr || n == 0 || chart->chart.time.samples != n || chart->seek_sample < 0)
+    if (chart == nullptr || n == 0 || chart->chart.exercise_samples != n || chart->seek_sample < 0)
         return;
     const auto k = static_cast<double>(chart->seek_sample);
     InteractableSlider* slider = gui_state->animation_slider;
@@ -628,6 +628,15 @@ void callback_chart_seek(Interactable* widget)
     // The knob goes there at once, as the slider's own drag puts it.
     if (slider != nullptr)
         interactable_slider_set_position(slider, n > 1 ? k / (n - 1) : 0.0);
+}
+
+void callback_chart_view(Interactable* widget)
+{
+    const auto* chart = dynamic_cast<const InteractableChart*>(widget);
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(gui_state));
+    if (chart == nullptr || n == 0 || chart->chart.exercise_samples != n)
+        return;
+    gui_set_chart_range(gui_state, chart->view);
 }
 
 void callback_write_chart_svg(Interactable*)

@@ -120,5 +120,7 @@ void callback_write_measures_csv(Interactable* widget);
 // A press or drag on the chart: playback goes to the chart's `seek_sample`
 // and pauses, as the position slider does.
 void callback_chart_seek(Interactable* widget);
+// The chart asked for another range of samples: it shows them.
+void callback_chart_view(Interactable* widget);
 void callback_write_chart_svg(Interactable* widget);
 void callback_write_summary_pdf(Interactable* widget);

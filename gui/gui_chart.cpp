@@ -18,16 +18,31 @@ void gui_show_chart()
 {
     GuiState* state = gui_state;
     InteractableChart* chart = state->chart;
+    // Another report or exercise starts whole, shown or not.
+    const bool same_exercise =
+        state->chart_report_loads == state->report_loads && state->chart_exercise == state->selected_exercise;
+    if (!same_exercise)
+        state->chart_range = {};
     // A hidden page waits: showing it brings the chart up to date. Loading
     // and choosing exercises elsewhere cost nothing here.
     if (chart == nullptr || !chart->active)
         return;
-    if (state->chart_report_loads == state->report_loads && state->chart_exercise == state->selected_exercise)
+    if (same_exercise && state->chart_range.first == state->chart_built_range.first
+        && state->chart_range.count == state->chart_built_range.count)
         return;
-    interactable_chart_set_chart(chart,
-                                 emg_chart_build(state->report.get(), state->selected_exercise, chart->w, chart->h));
+    interactable_chart_set_chart(chart, emg_chart_build(state->report.get(), state->selected_exercise, chart->w,
+                                                        chart->h, state->chart_range));
     state->chart_report_loads = state->report_loads;
     state->chart_exercise = state->selected_exercise;
+    state->chart_built_range = state->chart_range;
+}
+
+void gui_set_chart_range(GuiState* state, EmgChartRange range)
+{
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(state));
+    // The whole exercise is kept as "whole", whatever its length.
+    state->chart_range = range.first <= 0 && range.count >= n ? EmgChartRange{} : range;
+    gui_show_chart();
 }
 
 void gui_update_chart_cursor()

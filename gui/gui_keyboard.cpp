@@ -80,6 +80,8 @@ bool gui_keyboard_handle(GuiState* state, const SDL_KeyboardEvent& key)
     case SDLK_p:
         set_paused(state, !state->paused);
         return true;
+    case SDLK_ESCAPE:
+        return gui_load_cancel(state);
     default:
         return false;
     }

@@ -3,6 +3,7 @@
 //   Shift+Left / Right   one second back / forward
 //   Home / End           the first / last sample
 //   P                    play / pause
+//   Escape               cancel the load of a report (the open one stays)
 //   Ctrl+O               open a report (the desktop's file chooser)
 //   Ctrl+S               the screenshot
 //   Ctrl+E               the measures' CSV

@@ -1,6 +1,7 @@
 // The "Measures" page: the figures of the selected exercise, and the CSV of
 // every exercise of the loaded report. The figures come from the report
 // code (report/emg_measures); this file only shows and writes them.
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -22,6 +23,32 @@ void show(InteractableText* widget, const std::string& text)
         interactable_text_set_text(widget, text.c_str());
 }
 
+// The exercise's name takes the lines it needs, never cut: what is below it
+// on the page moves down by the lines it adds, the time chart giving up
+// that height (and back when a shorter name comes).
+void fit_title(GuiState* state)
+{
+    constexpr int pitch = GUI_MEASURES_LINE_PITCH;
+    InteractableText* title = state->measures_title;
+    const int dy = interactable_text_wrapped_lines(title) * pitch - title->h;
+    if (dy == 0)
+        return;
+    const int below = title->y + title->h;
+    // What lies under the chart keeps its place: the chart's bottom does not move.
+    const int under = state->chart != nullptr ? state->chart->y + state->chart->h : 1 << 30;
+    for (Interactable* widget : state->pages[static_cast<std::size_t>('i' - 'a')]) {
+        if (widget == title || widget->y < below || widget->y >= under)
+            continue;
+        interactable_move(widget, 0, dy);
+        if (widget == state->chart) {
+            state->chart->h = std::max(state->chart->h - dy, 1);
+            state->chart_built_range = {-1, -1};  // built again for its new size
+        }
+    }
+    title->h += dy;
+    title->texture_valid = 0;
+}
+
 }  // namespace
 
 void gui_show_measures()
@@ -35,6 +62,7 @@ void gui_show_measures()
     if (exercise == nullptr) {
         show(state->measures_title,
              state->report == nullptr ? "No report loaded" : "The report has no exercises");
+        fit_title(state);
         for (InteractableText* value : state->measures_values)
             show(value, "-");
         return;
@@ -42,6 +70,7 @@ void gui_show_measures()
 
     const EmgMeasures m = emg_measures_of_exercise(state->report.get(), exercise);
     show(state->measures_title, string_format("[%d] %s", state->selected_exercise + 1, exercise->name.c_str()));
+    fit_title(state);
     const std::vector<EmgFigureText> figures = emg_measures_texts(m, "-");
     for (std::size_t k = 0; k < figures.size() && k < GUI_MEASURES_FIGURE_COUNT; ++k)
         show(state->measures_values[k], figures[k].value);

@@ -91,32 +91,45 @@ void gui_open_report(const char* path)
     gui_load_report(path);
 }
 
-void gui_load_report(const char* path)
-{
-    GuiState* state = gui_state;
-    const char* name = path != nullptr ? path : "";
+namespace {
 
-    // The report is read aside: one that fails to load leaves the open
-    // report, its paths, figures and exercise list as they were, and the
-    // window says why.
+bool showing_progress(const GuiState* state)
+{
+    return state->message_text.rfind("Loading \"", 0) == 0 && !state->message_error;
+}
+
+// The main thread's part of a load whose reading has ended: the report read
+// takes the place of the open one, or, when the reading failed, the open
+// one stays as it was and the window says why.
+void load_complete(GuiState* state, std::unique_ptr<GuiLoad> load)
+{
+    load->worker.join();
+    // The reading's console lines, printed now that it is over.
+    std::fwrite(load->progress.console.data(), 1, load->progress.console.size(), stdout);
+    if (showing_progress(state))
+        state->message_text.clear();
+    const std::string& path = load->path;
+    const char* name = path.c_str();
+    if (load->result == 2)
+        return;
+
     GuiConsoleCapture console;
-    std::unique_ptr<EmgReport> loaded;
-    if (emg_extract_3d(&loaded, name) != 0) {
+    if (load->result != 0 || load->report == nullptr) {
         std::fputs("Bad report load\n", stdout);
-        const std::string why = gui_message_from_console(console.finish());
+        const std::string why = gui_message_from_console(load->progress.console + console.finish());
         gui_message_show(state, GuiMessageKind::error,
-                         "Could not load \"" + std::filesystem::path(name).filename().string() + "\"" +
+                         "Could not load \"" + std::filesystem::path(path).filename().string() + "\"" +
                              (why.empty() ? std::string() : ": " + why));
         return;
     }
 
     emg_free(std::move(state->report));
-    state->report = std::move(loaded);
+    state->report = std::move(load->report);
     ++state->report_loads;
     gui_point_lock_unlock();
     gui_recent_remember(name);
 
-    state->report_path = path != nullptr ? path : "";
+    state->report_path = path;
     state->report_file_name = std::filesystem::path(state->report_path).filename().string();
     state->selected_exercise = 0;
     state->animation_position = 0.0;
@@ -139,9 +152,8 @@ void gui_load_report(const char* path)
     gui_build_seperate_jaw_vertices();
     gui_build_extrapolated_and_projected_jaw_vertices_select(0);
     analyze_selected_exercise(state);
-    if (!state->report->has_rotation_data)
-        emg_compute_rotation_data(state->report.get());
-    emg_measures_print_warnings(state->report.get(), path);
+    // The opening angles were computed and the warnings found with the reading.
+    std::fwrite(load->warnings.data(), 1, load->warnings.size(), stdout);
     if (state->auto_display_fitting)
         gui_fit_display_to_verts();
 
@@ -155,9 +167,56 @@ void gui_load_report(const char* path)
     gui_show_measures();
     gui_show_chart();
     gui_show_clinical();
-    const std::string warnings = gui_message_from_console(console.finish());
+    const std::string warnings = gui_message_from_console(load->progress.console + console.finish());
     if (!warnings.empty())
         gui_message_show(state, GuiMessageKind::note, warnings);
+}
+
+}  // namespace
+
+void gui_load_report(const char* path)
+{
+    GuiState* state = gui_state;
+    // The report is read aside: one that fails to load leaves the open
+    // report, its paths, figures and exercise list as they were, and the
+    // window says why. A load still running is dropped for the new one.
+    state->load.reset();
+    state->load = gui_load_begin(path != nullptr ? path : "", SDL_GetTicks());
+    if (gui_load_wait(state->load.get(), state->load_wait_ms))
+        load_complete(state, std::move(state->load));
+    else
+        gui_message_show(state, GuiMessageKind::note, gui_load_message(state->load.get()));
+}
+
+void gui_load_update(GuiState* state)
+{
+    if (state->load == nullptr)
+        return;
+    if (gui_load_wait(state->load.get(), 0)) {
+        load_complete(state, std::move(state->load));
+        return;
+    }
+    // The line stays while the load runs, unless something else was said since.
+    if (showing_progress(state) || state->message_text.empty())
+        gui_message_show(state, GuiMessageKind::note, gui_load_message(state->load.get()));
+}
+
+bool gui_load_cancel(GuiState* state)
+{
+    if (state->load == nullptr)
+        return false;
+    const std::string name = std::filesystem::path(state->load->path).filename().string();
+    state->load.reset();
+    gui_say(GuiMessageKind::note, "Loading of \"%s\" cancelled; the open report stays", name.c_str());
+    return true;
+}
+
+void gui_load_finish(GuiState* state)
+{
+    if (state->load == nullptr)
+        return;
+    gui_load_wait(state->load.get(), UINT32_MAX);
+    load_complete(state, std::move(state->load));
 }
 
 // =============================================================================

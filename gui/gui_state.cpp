@@ -104,6 +104,8 @@ void gui_state_free(std::unique_ptr<GuiState> state)
     // The report, then every derived array, then the widgets: the panel
     // widgets in list order, the page lists (which own nothing), the
     // exercise toggles. The window and the fonts belong to the main loop.
+    // A load still running is stopped first.
+    state->load.reset();
     emg_free(std::move(state->report));
     gui_release_derived_arrays(state.get());
     for (auto& widget : state->interactables)

@@ -128,7 +128,7 @@ std::vector<std::uint8_t> closing_columns(const EmgExercise& exercise, const Cha
     std::vector<std::int32_t> turns;
     std::int32_t turn_count = 0;
     emg_analyze_open_close_movements(&turns, &turn_count, &exercise);
-    const auto n = static_cast<std::int32_t>(time.samples);
+    const auto n = static_cast<std::int32_t>(sample_count(exercise));
     std::vector<std::uint8_t> solid(static_cast<std::size_t>(n), 0);
     for (const PathPiece& piece : path_switching_pieces(n, turns.data(), turn_count))
         if (!piece.dashed)
@@ -168,8 +168,8 @@ EmgChartTrace cut_trace(const EmgReport& report, const EmgExercise& exercise, Em
     trace.right_axis = right_axis;
     trace.dashes = quantity == EmgChartQuantity::incisal_distance || quantity == EmgChartQuantity::opening_angle;
     emg_chart_series(report, exercise, quantity, series);
-    path_simplification_min_max_columns(series->data(), series->size(), static_cast<std::size_t>(time.columns),
-                                        &trace.low, &trace.high);
+    path_simplification_min_max_columns(series->data() + time.first, static_cast<std::size_t>(time.samples),
+                                        static_cast<std::size_t>(time.columns), &trace.low, &trace.high);
     trace.under.resize(static_cast<std::size_t>(time.columns));
     for (std::int32_t c = 0; c < time.columns; ++c)
         trace.under[static_cast<std::size_t>(c)] =
@@ -206,7 +206,8 @@ void fit_axes(EmgChartPanel* panel)
 
 }  // namespace
 
-EmgChart emg_chart_build(const EmgReport* report, std::int32_t exercise_index, int width, int height)
+EmgChart emg_chart_build(const EmgReport* report, std::int32_t exercise_index, int width, int height,
+                         EmgChartRange range)
 {
     EmgChart chart;
     chart.width = std::max(width, 0);
@@ -240,11 +241,16 @@ EmgChart emg_chart_build(const EmgReport* report, std::int32_t exercise_index, i
     const double frequency = report->frequency;
     chart.seconds = frequency > 0.0 && std::isfinite(frequency) && std::isfinite(1.0 / frequency)
                     && 1.0 / frequency > 0.0;
-    chart.time = {sample_count(*exercise), layout.panels.front().plot.w, chart.seconds ? 1.0 / frequency : 1.0};
+    chart.exercise_samples = sample_count(*exercise);
+    const std::int64_t first = std::clamp<std::int64_t>(range.first, 0, std::max<std::int64_t>(chart.exercise_samples - 1, 0));
+    const std::int64_t rest = chart.exercise_samples - first;
+    const std::int64_t shown = range.count > 0 ? std::min(range.count, rest) : rest;
+    chart.time = {shown, layout.panels.front().plot.w, chart.seconds ? 1.0 / frequency : 1.0, first};
     const double duration = chart_axes_duration(chart.time);
     const int time_intervals =
         std::min(chart_axes_max_intervals(chart.time.columns, time_tick_spacing), most_time_intervals);
-    chart.time_axis = {0.0, duration, chart_axes_nice_step(duration, time_intervals)};
+    const double start = static_cast<double>(first) * chart.time.period;
+    chart.time_axis = {start, start + duration, chart_axes_nice_step(duration, time_intervals)};
     if (chart.time.samples == 0) {
         chart.message = "The exercise has no samples";
         return chart;
@@ -267,6 +273,27 @@ EmgChart emg_chart_build(const EmgReport* report, std::int32_t exercise_index, i
     for (EmgChartPanel& panel : chart.panels)
         fit_axes(&panel);
     return chart;
+}
+
+EmgChartRange emg_chart_zoom(const ChartTimeScale& shown, std::int64_t samples, double pivot, double factor)
+{
+    if (samples <= 0 || shown.samples <= 0 || !(factor > 0.0) || !std::isfinite(pivot))
+        return {0, 0};
+    const double least = static_cast<double>(std::min<std::int64_t>(std::max(shown.columns, 1), samples));
+    const double count = std::clamp(std::round(static_cast<double>(shown.samples) * factor), least,
+                                    static_cast<double>(samples));
+    // The pivot keeps its share of the plot.
+    const double share = (pivot - static_cast<double>(shown.first)) / static_cast<double>(shown.samples);
+    const double first = std::clamp(std::round(pivot - share * count), 0.0, static_cast<double>(samples) - count);
+    return {static_cast<std::int64_t>(first), static_cast<std::int64_t>(count)};
+}
+
+EmgChartRange emg_chart_pan(const ChartTimeScale& shown, std::int64_t samples, std::int64_t shift)
+{
+    if (samples <= 0 || shown.samples <= 0)
+        return {0, 0};
+    const std::int64_t count = std::min(shown.samples, samples);
+    return {std::clamp<std::int64_t>(shown.first + shift, 0, samples - count), count};
 }
 
 // =============================================================================

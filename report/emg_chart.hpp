@@ -78,6 +78,7 @@ struct EmgChart {
     std::string title;    // "[1] name" of the exercise, empty without one
     std::string message;  // why nothing is plotted ("No report loaded"...), empty when samples are
     bool seconds = true;  // the time axis counts seconds; false (no usable frequency): samples
+    std::int64_t exercise_samples = 0;  // all of the exercise; `time` says which of them are shown
     ChartTimeScale time;
     ChartAxis time_axis;
     ChartRect time_labels;
@@ -89,8 +90,23 @@ struct EmgChart {
 
 // The chart of exercise `exercise` (0-based) of the report in a picture of
 // width x height pixels; a null report, an index out of range or an exercise
-// without samples give a chart whose message says so.
-EmgChart emg_chart_build(const EmgReport* report, std::int32_t exercise, int width, int height);
+// without samples give a chart whose message says so. A range shows the
+// exercise's samples `first` to `first + count - 1` only (count 0: to the
+// end), kept within the exercise; the axes then span those samples.
+struct EmgChartRange {
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+};
+EmgChart emg_chart_build(const EmgReport* report, std::int32_t exercise, int width, int height,
+                         EmgChartRange range = {});
+// The range of `samples` samples that zooming by `factor` (below 1 zooms in)
+// about the fractional sample `pivot` gives, `pivot` staying at the same
+// share of the plot: never fewer samples than `columns` (one sample per
+// column) unless the exercise has fewer, never more than the exercise.
+EmgChartRange emg_chart_zoom(const ChartTimeScale& shown, std::int64_t samples, double pivot, double factor);
+// The range moved by `shift` samples (later for a positive shift), kept
+// within the exercise's `samples`.
+EmgChartRange emg_chart_pan(const ChartTimeScale& shown, std::int64_t samples, std::int64_t shift);
 
 // A tick value with the decimals its step needs.
 std::string emg_chart_tick_label(double value, double step);

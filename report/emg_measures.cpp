@@ -482,8 +482,15 @@ bool is_laterotrusion(EmgExerciseType type)
 
 void emg_measures_print_warnings(const EmgReport* report, const char* path)
 {
+    const std::string lines = emg_measures_warnings(report, path);
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
+}
+
+std::string emg_measures_warnings(const EmgReport* report, const char* path)
+{
+    std::string lines;
     if (report == nullptr)
-        return;
+        return lines;
     for (std::size_t e = 0; e < report->exercises.size(); ++e) {
         const EmgExercise& exercise = report->exercises[e];
         // Only openings can tell; their type is cheap to find by name.
@@ -491,11 +498,20 @@ void emg_measures_print_warnings(const EmgReport* report, const char* path)
         if (named && *named != EmgExerciseType::opening)
             continue;
         const EmgMeasures m = exercise_figures(report, &exercise, {});
-        if (m.clinical.axes_mirrored)
-            std::printf("non-fatal error: exercise #%zu (%s) in file %s: the incisal point rises as the jaw opens; the "
-                        "recording's axes look mirrored\n",
-                        e + 1, exercise.name.c_str(), path != nullptr ? path : "");
+        if (!m.clinical.axes_mirrored)
+            continue;
+        const char* format = "non-fatal error: exercise #%zu (%s) in file %s: the incisal point rises as the jaw "
+                             "opens; the recording's axes look mirrored\n";
+        const char* file = path != nullptr ? path : "";
+        const int length = std::snprintf(nullptr, 0, format, e + 1, exercise.name.c_str(), file);
+        if (length <= 0)
+            continue;
+        std::string line(static_cast<std::size_t>(length) + 1, '\0');
+        std::snprintf(line.data(), line.size(), format, e + 1, exercise.name.c_str(), file);
+        line.resize(static_cast<std::size_t>(length));
+        lines += line;
     }
+    return lines;
 }
 
 const char* emg_opening_pattern_name(EmgOpeningPattern pattern)

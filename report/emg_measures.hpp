@@ -124,6 +124,8 @@ std::vector<EmgMeasures> emg_measures_of_report(const EmgReport* report, const E
 // Prints a console line for every opening exercise whose incisal point
 // mostly rises as the jaw opens: the recording's axes look mirrored.
 void emg_measures_print_warnings(const EmgReport* report, const char* path);
+// The same lines (each with its line feed), not printed.
+std::string emg_measures_warnings(const EmgReport* report, const char* path);
 
 // `value` with `decimals` digits after a decimal point, whatever the locale;
 // a value that rounds to zero is written without a sign.

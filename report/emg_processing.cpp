@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -36,6 +37,55 @@
 #endif
 
 namespace {
+
+// A console line of the reading: printed, or, while a caller watches the
+// reading, kept in its record for it to print (the reading may run on a
+// thread that must not write to the console meanwhile).
+void say(EmgLoadProgress* progress, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void say(EmgLoadProgress* progress, const char* format, ...)
+{
+    va_list arguments;
+    va_start(arguments, format);
+    if (progress == nullptr) {
+        std::vprintf(format, arguments);
+        va_end(arguments);
+        return;
+    }
+    va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    va_end(arguments);
+    if (length > 0) {
+        std::string line(static_cast<std::size_t>(length) + 1, '\0');
+        std::vsnprintf(line.data(), line.size(), format, again);
+        line.resize(static_cast<std::size_t>(length));
+        progress->console += line;
+    }
+    va_end(again);
+}
+
+// Sample lines read between two looks at the progress record.
+constexpr std::int32_t progress_lines = 4096;
+
+// Tells how far the reading is, in thousandths of the file. The sample
+// blocks are most of a report and each is passed twice, counted and then
+// read, so the bytes of the block at the cursor count half in each pass.
+// Returns false when the caller asked the reading to stop.
+bool report_tell_progress(const ReportFile* file, EmgLoadProgress* progress, std::int64_t block,
+                          std::int64_t counted_end)
+{
+    if (progress == nullptr)
+        return true;
+    const std::int64_t at = report_file_offset(file);
+    const std::int64_t done = counted_end < 0 ? block + (at - block) / 2
+                                              : block + (counted_end - block) / 2 + (at - block) / 2;
+    if (file->size > 0) {
+        const std::int64_t permille = std::clamp<std::int64_t>(done * 1000 / file->size, 0, 999);
+        if (permille > progress->permille.load(std::memory_order_relaxed))
+            progress->permille.store(static_cast<std::int32_t>(permille), std::memory_order_relaxed);
+    }
+    return !progress->cancel.load(std::memory_order_relaxed);
+}
 
 constexpr std::size_t first_word_max = 126;
 
@@ -169,17 +219,18 @@ int parse_exercise_entry(const ReportLineText& text, std::string_view* name, dou
 }
 
 // Builds the exercise array from the list; false when anything failed.
-bool report_read_exercises(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report)
+bool report_read_exercises(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report,
+                           EmgLoadProgress* progress)
 {
     if (!offsets.located[keyword_exercises]) {
-        std::printf("ERROR: Could not find list of exercises\n");
+        say(progress, "ERROR: Could not find list of exercises\n");
         return false;
     }
     const std::int32_t count = report_count_exercises(file, offsets.offset[keyword_exercises]);
     try {
         report->exercises.resize(static_cast<std::size_t>(count));
     } catch (const std::bad_alloc&) {
-        std::printf("ERROR: Could not allocate memory for exercise array\n");
+        say(progress, "ERROR: Could not allocate memory for exercise array\n");
         return false;
     }
     report->exercises_number = count;
@@ -195,13 +246,13 @@ bool report_read_exercises(ReportFile* file, const KeywordOffsets& offsets, EmgR
         std::string_view name;
         double length = 0.0;
         if (parse_exercise_entry(text, &name, &length) < 4) {
-            std::printf("ERROR: exercise list entry #%d is malformed\n", i);
+            say(progress, "ERROR: exercise list entry #%d is malformed\n", i);
             ok = false;
         }
         try {
             exercise.name = name;
         } catch (const std::bad_alloc&) {
-            std::printf("ERROR: Could not allocate memory for the name of exercise #%d\n", i);
+            say(progress, "ERROR: Could not allocate memory for the name of exercise #%d\n", i);
             ok = false;
         }
         exercise.length = length;
@@ -211,13 +262,13 @@ bool report_read_exercises(ReportFile* file, const KeywordOffsets& offsets, EmgR
 
 // Names that are not UTF-8 are taken as Windows-1252 and made UTF-8; the
 // console says so once per report.
-void report_names_to_utf8(EmgReport* report, const char* path)
+void report_names_to_utf8(EmgReport* report, const char* path, EmgLoadProgress* progress)
 {
     bool converted = false;
     for (EmgExercise& exercise : report->exercises)
         exercise.name = text_encoding_to_utf8(exercise.name, &converted);
     if (converted)
-        std::printf("non-fatal error: exercise names in file %s are not UTF-8; they were read as Windows-1252\n",
+        say(progress, "non-fatal error: exercise names in file %s are not UTF-8; they were read as Windows-1252\n",
                     path);
 }
 
@@ -228,35 +279,36 @@ void report_read_line_at(ReportFile* file, std::int64_t offset, ReportLineText* 
     report_file_next_text(file, text);
 }
 
-bool report_read_frequency(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report)
+bool report_read_frequency(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report,
+                           EmgLoadProgress* progress)
 {
     report->frequency = -1.0;
     if (!offsets.located[keyword_frequency]) {
-        std::printf("ERROR: could not locate report frequency\n");
+        say(progress, "ERROR: could not locate report frequency\n");
         return false;
     }
     ReportLineText text;
     report_read_line_at(file, offsets.offset[keyword_frequency], &text);
     const char* p = text.c_str();
     if (!number_scan_word(&p) || !number_scan_number(&p, &report->frequency)) {
-        std::printf("ERROR: located, but failed to read frequency data\n");
+        say(progress, "ERROR: located, but failed to read frequency data\n");
         return false;
     }
     return true;
 }
 
 // The count is checked for presence only; its value is not used.
-void report_read_count(ReportFile* file, const KeywordOffsets& offsets, const char* path)
+void report_read_count(ReportFile* file, const KeywordOffsets& offsets, const char* path, EmgLoadProgress* progress)
 {
     if (!offsets.located[keyword_count]) {
-        std::printf("non-fatal error: failed to locate count data in file %s\n", path);
+        say(progress, "non-fatal error: failed to locate count data in file %s\n", path);
         return;
     }
     ReportLineText text;
     report_read_line_at(file, offsets.offset[keyword_count], &text);
     const char* p = text.c_str();
     if (!number_scan_word(&p) || !number_scan_integer(&p))
-        std::printf("non-fatal error: located, but failed to read count data in file %s\n", path);
+        say(progress, "non-fatal error: located, but failed to read count data in file %s\n", path);
 }
 
 struct HeaderColumn {
@@ -289,7 +341,8 @@ constexpr int header_emg_complete = 14;       // "Channel2,mV"
 // Walks the header's fields with a cursor over the known columns: the first
 // ten must match one by one (a mismatch is reported and the cursor stays),
 // the optional five are looked for in order and other fields are passed over.
-bool report_read_header(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report)
+bool report_read_header(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report,
+                        EmgLoadProgress* progress)
 {
     if (!offsets.located[keyword_header])
         return true;
@@ -311,7 +364,7 @@ bool report_read_header(ReportFile* file, const KeywordOffsets& offsets, EmgRepo
             if (match) {
                 ++k;
             } else {
-                std::printf("ERROR: table header data is in an unrecognizable format\n");
+                say(progress, "ERROR: table header data is in an unrecognizable format\n");
                 ok = false;
             }
         } else if (match) {
@@ -325,12 +378,13 @@ bool report_read_header(ReportFile* file, const KeywordOffsets& offsets, EmgRepo
     return ok;
 }
 
-bool report_read_calibration(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report)
+bool report_read_calibration(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report,
+                             EmgLoadProgress* progress)
 {
     double values[9] = {-1.0, -1.0, -1.0, -1.0, -1.0, -1.0, -1.0, -1.0, -1.0};
     bool ok = true;
     if (!offsets.located[keyword_calibration]) {
-        std::printf("ERROR: failed to locate calibration data\n");
+        say(progress, "ERROR: failed to locate calibration data\n");
         ok = false;
     } else {
         ReportLineText text;
@@ -342,7 +396,7 @@ bool report_read_calibration(ReportFile* file, const KeywordOffsets& offsets, Em
                 ++read;
         }
         if (read < 9) {
-            std::printf("ERROR: located, but failed to read calibration data\n");
+            say(progress, "ERROR: located, but failed to read calibration data\n");
             ok = false;
         }
     }
@@ -365,14 +419,18 @@ bool report_read_calibration(ReportFile* file, const KeywordOffsets& offsets, Em
 
 // Counts the sample lines of the block at the cursor and moves past the empty
 // line that ends it. The file's last line counts also without a line feed.
-std::int64_t report_count_block(ReportFile* file)
+// Returns -1 when the caller asked the reading to stop.
+std::int64_t report_count_block(ReportFile* file, EmgLoadProgress* progress)
 {
+    const std::int64_t block = report_file_offset(file);
     std::int64_t count = 0;
     ReportLine line;
     while (report_file_next_line(file, &line)) {
         if (line.length == 0 && line.line_feed)
             break;
         ++count;
+        if (count % progress_lines == 0 && !report_tell_progress(file, progress, block, -1))
+            return -1;
     }
     return count;
 }
@@ -456,7 +514,8 @@ void advise_huge_pages([[maybe_unused]] const void* data, [[maybe_unused]] std::
 #endif
 }
 
-bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report, const char* path)
+bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgReport* report, const char* path,
+                         EmgLoadProgress* progress)
 {
     // Without a "Calibr" line the sample table has no starting line, so no
     // block is read; the calibration message has already failed the load.
@@ -473,10 +532,12 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
     for (std::int32_t e = 0; e < report->exercises_number; ++e) {
         EmgExercise& exercise = report->exercises[static_cast<std::size_t>(e)];
         report_file_seek(file, block);
-        const std::int64_t count = report_count_block(file);
+        const std::int64_t count = report_count_block(file, progress);
+        if (count < 0)
+            return false;
         const std::int64_t next_block = report_file_offset(file);
         if (count == 0) {
-            std::printf("ERROR: Data points missing for exercise %d\n", e);
+            say(progress, "ERROR: Data points missing for exercise %d\n", e);
             ok = false;
             block = next_block;
             continue;
@@ -492,7 +553,7 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
             }
         }
         if (!allocated) {
-            std::printf("Could not allocate memory for the data array of exercise #%i\n", e);
+            say(progress, "Could not allocate memory for the data array of exercise #%i\n", e);
             ok = false;
             block = next_block;
             continue;
@@ -510,12 +571,14 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
         std::int32_t first_unread_entry = 0, first_unread_time = 0;
         report_file_seek(file, block);
         for (std::int32_t j = 0; j < samples; ++j) {
+            if (j % progress_lines == 0 && !report_tell_progress(file, progress, block, next_block))
+                return false;
             report_file_next_text(file, &text);
             EmgDataPoint sample{};
             std::int32_t time = 0;
             const SampleFaults faults = parse_sample(text, *report, &sample, &time);
             if (faults.range_error) {
-                std::printf("ERROR: point data entry #%d (at %ld ms) for exercise #%d is malformed\n", j + 1,
+                say(progress, "ERROR: point data entry #%d (at %ld ms) for exercise #%d is malformed\n", j + 1,
                             static_cast<long>(time), e + 1);
                 ok = false;
             }
@@ -526,7 +589,7 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
         }
         exercise.unreadable_values = unread;
         if (unread > 0)
-            std::printf("non-fatal error: exercise #%d (%s) has %lld values that could not be read, "
+            say(progress, "non-fatal error: exercise #%d (%s) has %lld values that could not be read, "
                         "the first in point data entry #%d (at %ld ms) in file %s\n",
                         e + 1, exercise.name.c_str(), static_cast<long long>(unread), first_unread_entry,
                         static_cast<long>(first_unread_time), path);
@@ -536,14 +599,15 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
 }
 
 // The reading of a report whose file is open.
-int emg_extract_opened(ReportFile* opened, std::unique_ptr<EmgReport>* report, const char* path)
+int emg_extract_opened(ReportFile* opened, std::unique_ptr<EmgReport>* report, const char* path,
+                       EmgLoadProgress* progress)
 {
     ReportFile& file = *opened;
     std::unique_ptr<EmgReport> built;
     try {
         built = std::make_unique<EmgReport>();
     } catch (const std::bad_alloc&) {
-        std::printf("ERROR: Could allocate memory for report\n");
+        say(progress, "ERROR: Could allocate memory for report\n");
         return 1;
     }
 
@@ -552,33 +616,39 @@ int emg_extract_opened(ReportFile* opened, std::unique_ptr<EmgReport>* report, c
     const TextEncodingStart start =
         text_encoding_start(std::string_view(file.window.get(), std::min<std::size_t>(file.filled, 512)));
     if (start.wide != nullptr) {
-        std::printf("ERROR: the file at \"%s\" is %s text, which Zelto does not read: save it as UTF-8\n", path,
+        say(progress, "ERROR: the file at \"%s\" is %s text, which Zelto does not read: save it as UTF-8\n", path,
                     start.wide);
-        std::printf("ERROR: Could not retrieve data from file at \"%s\" properly.\n", path);
+        say(progress, "ERROR: Could not retrieve data from file at \"%s\" properly.\n", path);
         return 1;
     }
     file.text_start = static_cast<std::int64_t>(start.utf8_mark);
 
     const KeywordOffsets offsets = report_find_keywords(&file);
-    bool ok = report_read_exercises(&file, offsets, built.get());
-    report_names_to_utf8(built.get(), path);
-    ok = report_read_frequency(&file, offsets, built.get()) && ok;
-    report_read_count(&file, offsets, path);
-    ok = report_read_header(&file, offsets, built.get()) && ok;
-    ok = report_read_calibration(&file, offsets, built.get()) && ok;
-    ok = report_read_samples(&file, offsets, built.get(), path) && ok;
+    bool ok = report_read_exercises(&file, offsets, built.get(), progress);
+    report_names_to_utf8(built.get(), path, progress);
+    ok = report_read_frequency(&file, offsets, built.get(), progress) && ok;
+    report_read_count(&file, offsets, path, progress);
+    ok = report_read_header(&file, offsets, built.get(), progress) && ok;
+    ok = report_read_calibration(&file, offsets, built.get(), progress) && ok;
+    ok = report_read_samples(&file, offsets, built.get(), path, progress) && ok;
     file.handle.reset();
     if (!file.fault.empty()) {
-        std::printf("ERROR: %s\n", file.fault.c_str());
+        say(progress, "ERROR: %s\n", file.fault.c_str());
         ok = false;
     }
 
+    if (progress != nullptr && progress->cancel.load(std::memory_order_relaxed)) {
+        emg_free(std::move(built));
+        return 2;
+    }
     if (!ok || report == nullptr) {
         emg_free(std::move(built));
-        std::printf("ERROR: Could not retrieve data from file at \"%s\" properly.\n", path);
+        say(progress, "ERROR: Could not retrieve data from file at \"%s\" properly.\n", path);
         return 1;
     }
     *report = std::move(built);
+    if (progress != nullptr)
+        progress->permille.store(1000, std::memory_order_relaxed);
     return 0;
 }
 
@@ -590,7 +660,7 @@ int emg_extract_opened(ReportFile* opened, std::unique_ptr<EmgReport>* report, c
 
 // Every section is examined even after a failure so that all problems are
 // printed in one go; the report is delivered only when none was fatal.
-int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path)
+int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path, EmgLoadProgress* progress)
 {
     // Memory that runs out anywhere in the reading ends the load like a
     // broken report.
@@ -598,14 +668,14 @@ int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path)
         ReportFile file;
         std::string why = "no file named";
         if (path == nullptr || !report_file_open(&file, path, &why)) {
-            std::printf("ERROR: Could not open file at \"%s\"\n", path != nullptr ? path : "(null)");
-            std::printf("ERROR: %s\n", why.c_str());
+            say(progress, "ERROR: Could not open file at \"%s\"\n", path != nullptr ? path : "(null)");
+            say(progress, "ERROR: %s\n", why.c_str());
             return 1;
         }
-        return emg_extract_opened(&file, report, path);
+        return emg_extract_opened(&file, report, path, progress);
     } catch (const std::bad_alloc&) {
-        std::printf("ERROR: Not enough memory to read \"%s\"\n", path);
-        std::printf("ERROR: Could not retrieve data from file at \"%s\" properly.\n", path);
+        say(progress, "ERROR: Not enough memory to read \"%s\"\n", path);
+        say(progress, "ERROR: Could not retrieve data from file at \"%s\" properly.\n", path);
         return 1;
     }
 }

@@ -8,6 +8,7 @@
 // problem it meets; the other functions analyse a loaded report.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -48,13 +49,28 @@ struct EmgReport {
     bool rotation_data_computed = false;  // `open` filled by emg_compute_rotation_data, not read
 };
 
+// What a reading tells whoever waits for it while it runs, and what it is
+// asked. The reading writes `permille` (how much of the file it has read, in
+// thousandths; it only grows and is 1000 once the report is read) and reads
+// `cancel` every few thousand lines; both may be touched from elsewhere
+// meanwhile. The console lines it would print are kept in `console`
+// instead, for the caller to print once the reading has returned.
+struct EmgLoadProgress {
+    std::atomic<std::int32_t> permille{0};
+    std::atomic<bool> cancel{false};
+    std::string console;
+};
+
 // Reads the report at `path`. On success stores it in *report and returns 0;
-// on failure prints why, leaves *report untouched and returns 1.
+// on failure prints why, leaves *report untouched and returns 1. With a
+// progress record the reading tells its progress there, keeps its console
+// lines there instead of printing them, and, once `cancel` is set, stops,
+// leaves *report untouched and returns 2.
 // A report is UTF-8, with or without a byte order mark; exercise names that
 // are not UTF-8 are read as Windows-1252 and kept as UTF-8. UTF-16 and
 // UTF-32 (with a byte order mark or with NUL bytes all over the first lines)
 // are refused with one message.
-int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path);
+int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path, EmgLoadProgress* progress = nullptr);
 
 // Releases a report (null is fine).
 void emg_free(std::unique_ptr<EmgReport> report);

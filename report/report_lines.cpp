@@ -43,6 +43,7 @@ bool report_file_open(ReportFile* file, const char* path, std::string* why)
         *why = error.message();
         return false;
     }
+    file->size = static_cast<std::int64_t>(std::min<std::uintmax_t>(size, std::numeric_limits<std::int64_t>::max()));
     file->handle.reset(std::fopen(path, "rb"));
     if (file->handle == nullptr) {
         *why = errno == EACCES ? "no permission to read it" : std::strerror(errno);

@@ -25,6 +25,7 @@ struct ReportFile {
     bool exhausted = false;          // no file bytes lie beyond window[filled - 1]
     std::string fault;               // why reading stopped before the end (a read error, no memory)
     std::int64_t text_start = 0;     // where the text starts: after a UTF-8 byte order mark
+    std::int64_t size = 0;           // bytes when opened (the file may grow or shrink meanwhile)
 };
 
 // One line, pointing into the read window: valid until the next read.

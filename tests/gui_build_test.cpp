@@ -15,11 +15,11 @@ namespace {
 
 using GuiBuild = GuiTest;
 
-constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123, 130, 171};  // pages a to j
-constexpr int panel_size = 218;
+constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123, 130, 173};  // pages a to j
+constexpr int panel_size = 220;
 
 // Pages a to h, then the footer and the "Measures" tab, then page i, the "Clinical" tab and page j.
-bool on_a_page(int index) { return index >= 11 && (index < 120 || index > 130) && index != 171; }
+bool on_a_page(int index) { return index >= 11 && (index < 120 || index > 130) && index != 173; }
 
 // Radio groups hold each other member; plain toggles none. The "Measures" figures and the chart
 // are in the small font; the chart's button and notice follow the figures.
@@ -28,7 +28,7 @@ TEST_F(GuiBuild, RadioGroupsAndFonts)
     GuiState* s = state();
     ASSERT_EQ(s->interactables.size(), std::size_t{panel_size});
     const std::vector<std::vector<int>> groups = {{12, 13, 14, 15, 16, 17}, {33, 34},           {107, 108},
-                                                  {110, 111, 112},          {114, 115, 116}, {172, 173}, {2, 3, 4, 5, 6, 7, 8, 123, 130, 171}};
+                                                  {110, 111, 112},          {114, 115, 116}, {174, 175}, {2, 3, 4, 5, 6, 7, 8, 123, 130, 173}};
     for (const std::vector<int>& group : groups)
         for (int index : group) {
             const auto& set = widget_as<InteractableToggle>(index)->unpress_set;
@@ -111,13 +111,16 @@ TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
     const Interactable* measures_tab = widget(130);
     for (int index = 0; index < panel_size; ++index) {
         const Interactable* w = widget(index);
-        EXPECT_FALSE(index != 130 && index != 171 && index != 0 && w->x < measures_tab->x + measures_tab->w &&
+        EXPECT_FALSE(index != 130 && index != 173 && index != 0 && w->x < measures_tab->x + measures_tab->w &&
                      measures_tab->x < w->x + w->w && w->y < measures_tab->y + measures_tab->h &&
                      measures_tab->y < w->y + w->h)
             << index;
-        // The figures and buttons above y 400, the chart below it and above the footer; the clinical page above it.
-        const int top = w == state()->chart ? 400 : 130, bottom = w == state()->chart || index > 171 ? 635 : 400;
-        EXPECT_TRUE(index < 131 || index == 171 || (w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom))
+        // The figures and buttons above y 400, the chart below it, the summary's button and notice under the chart
+        // above the footer; the clinical page above it.
+        const bool under_chart = index == 171 || index == 172;
+        const int top = w == state()->chart ? 400 : under_chart ? 630 : 130;
+        const int bottom = w == state()->chart || index > 173 ? 635 : under_chart ? 660 : 400;
+        EXPECT_TRUE(index < 131 || index == 173 || (w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom))
             << index;
     }
     for (int letter : {int{'a' - 1}, int{'k'}, 0, int{'B'}}) {

@@ -258,7 +258,10 @@ TEST_F(Callbacks, MeasuresPageFollowsTheExerciseAndWritesTheCsv)
     click(state()->page_toggle_i);
     EXPECT_EQ(capture_stdout([&] { click(widget(131)); }), "No report loaded: no measures written\n");
     EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
-    capture_stdout([&] { gui_load_report((source_dir() / "examples/demo_report.tsv").c_str()); });
+    capture_stdout([&] {
+        gui_load_report((source_dir() / "examples/demo_report.tsv").c_str());
+        gui_load_finish(gui_state);
+    });
     ASSERT_NE(state()->report, nullptr) << "the demo report under " << source_dir();
     for (const auto& [exercise, title] : {std::pair(0, "[1] Opening and closing"), std::pair(3, "[4] Laterotrusion right")}) {
         gui_activate_specific_page('b');
@@ -338,7 +341,10 @@ TEST_F(Callbacks, ClinicalPageShowsTheFiguresOfTheTypeAndGoesWhereEachIsReached)
     TempWorkingDirectory directory;
     click(state()->page_toggle_j);
     EXPECT_EQ(state()->clinical_title->text, "No report loaded");
-    capture_stdout([&] { gui_load_report((source_dir() / "examples/demo_report.tsv").c_str()); });
+    capture_stdout([&] {
+        gui_load_report((source_dir() / "examples/demo_report.tsv").c_str());
+        gui_load_finish(gui_state);
+    });
     click(state()->page_toggle_j);  // loading shows the exercise list
     EXPECT_EQ(state()->clinical_type->text + "|" + state()->clinical_names[0]->text + "|" +
                   state()->clinical_norms[0]->text,

@@ -136,6 +136,7 @@ protected:
     {
         write_file(name, text);
         gui_load_report(name.c_str());
+        gui_load_finish(gui_state);
         drain_queue();
     }
 

@@ -310,6 +310,32 @@ TEST(Chart, KnownHingeIsPlottedWithItsStretchesAndLittleOrNothingSaysWhy)
         if (duration > 10) {
             EXPECT_NE(range(0, 100, 2).find('-'), std::string::npos);
         }
+
+        // A range shows those samples only, at their own times: its columns are those of a chart of exactly them.
+        const std::int64_t first = chart.time.samples / 4, count = 246;
+        const EmgChart zoomed = emg_chart_build(report.get(), 0, 330, 230, {first, count});
+        EXPECT_EQ(std::tuple(zoomed.time.first, zoomed.time.samples, zoomed.exercise_samples, zoomed.time_axis.low),
+                  std::tuple(first, count, chart.time.samples, static_cast<double>(first) * 0.01));
+        for (const int c : {0, 100, 245}) {
+            std::int64_t low = 0, high = 0;
+            chart_axes_samples_of_column(zoomed.time, c, &low, &high);
+            EXPECT_EQ(std::tuple(low, high, chart_axes_column_of_sample(zoomed.time, first + c)),
+                      std::tuple(first + c, first + c + 1, c));
+            const double distance = zoomed.panels[0].traces[0].under[static_cast<std::size_t>(c)];
+            EXPECT_EQ(std::pair(zoomed.panels[0].traces[0].low[static_cast<std::size_t>(c)], distance),
+                      std::pair(distance, distance));
+        }
+        EXPECT_NEAR(chart_axes_x_of_time(zoomed.time, static_cast<double>(first + 100) * 0.01), 100.0, 1e-9);
+        // Zooming keeps the pivot's share of the plot, stops at a sample per column and at the whole exercise; a pan
+        // stays inside it.
+        const EmgChartRange in = emg_chart_zoom(chart.time, chart.time.samples, 100.0, 0.75);
+        EXPECT_EQ(std::pair(in.first, in.count), std::pair(std::int64_t{25}, chart.time.samples * 3 / 4));
+        const EmgChartRange most = emg_chart_zoom(zoomed.time, chart.time.samples, static_cast<double>(first), 0.01);
+        EXPECT_EQ(std::pair(most.first, most.count), std::pair(first, count));
+        const EmgChartRange whole = emg_chart_zoom(zoomed.time, chart.time.samples, static_cast<double>(first), 1e6);
+        EXPECT_EQ(std::pair(whole.first, whole.count), std::pair(std::int64_t{0}, chart.time.samples));
+        const EmgChartRange panned = emg_chart_pan(zoomed.time, chart.time.samples, -chart.time.samples);
+        EXPECT_EQ(std::pair(panned.first, panned.count), std::pair(std::int64_t{0}, count));
     }
 
     // Nothing to plot says why; a single sample fills every column; samples that are not finite leave gaps and no

@@ -149,6 +149,35 @@ TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
     EXPECT_EQ(std::pair(rows[1], zelto_test::count_of(rows[0], "\r\n")), std::pair(rows[0], std::size_t{5}));
 }
 
+// A watched reading tells its progress up to 1000, keeps its console lines for the caller instead of printing them,
+// and stops when asked, leaving the report it was given.
+TEST_F(ReportTest, AWatchedReadingTellsItsProgressKeepsItsLinesAndStopsWhenAsked)
+{
+    ReportGeneratorOptions options;
+    std::tie(options.frequency, options.duration, options.exercises) = std::tuple(100.0, 200.0, 2);
+    ASSERT_TRUE(report_generator_write_file("report.tsv", options));
+    EmgLoadProgress progress;
+    auto report = std::make_unique<EmgReport>();
+    int result = -1;
+    EXPECT_EQ(capture_stdout([&] { result = emg_extract_3d(&report, "report.tsv", &progress); }), "");
+    EXPECT_EQ(std::tuple(result, progress.permille.load(), progress.console, report->exercises_number),
+              std::tuple(0, 1000, std::string(), 2));
+
+    // The lines of a failed reading wait in the record, word for word.
+    EmgLoadProgress failing;
+    const std::string printed = capture_stdout([&] { result = emg_extract_3d(&report, "missing.tsv"); });
+    EXPECT_EQ(capture_stdout([&] { result = emg_extract_3d(&report, "missing.tsv", &failing); }), "");
+    EXPECT_EQ(std::pair(result, failing.console), std::pair(1, printed));
+
+    // Asked to stop, the reading returns 2 without a word and leaves the report as it was.
+    EmgLoadProgress stopped;
+    stopped.cancel = true;
+    const EmgReport* const given = report.get();
+    EXPECT_EQ(capture_stdout([&] { result = emg_extract_3d(&report, "report.tsv", &stopped); }), "");
+    EXPECT_EQ(std::tuple(result, report.get(), stopped.console), std::tuple(2, given, std::string()));
+    EXPECT_LT(stopped.permille.load(), 1000);
+}
+
 // Malformed entries and values out of range are tabled with their rules below; files that cannot be read or hold
 // nothing of a report.
 TEST_F(ReportTest, EveryProblemPrintsItsMessage)

@@ -46,7 +46,10 @@ protected:
         char program[] = "zelto";
         std::string path = (directory_.path() / "report.tsv").string();
         char* argv[] = {program, path.data(), nullptr};
-        zelto_test::capture_stdout([&] { zelto_start(&loop_, 2, argv); });
+        zelto_test::capture_stdout([&] {
+            zelto_start(&loop_, 2, argv);
+            gui_load_finish(loop_.gui.get());
+        });
         zelto_test::keep_loaded_libraries_mapped();
         state_ = loop_.gui.get();
         state_->paused = true;

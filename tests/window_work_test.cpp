@@ -39,10 +39,16 @@ protected:
         char program[] = "zelto";
         std::string path = (directory_.path() / "report.tsv").string();
         char* argv[] = {program, path.data(), nullptr};
-        zelto_test::capture_stdout([&] { zelto_start(&loop_, with_report ? 2 : 1, argv); });
+        zelto_test::capture_stdout([&] {
+            zelto_start(&loop_, with_report ? 2 : 1, argv);
+            gui_load_finish(loop_.gui.get());
+        });
         zelto_test::keep_loaded_libraries_mapped();
         state_ = loop_.gui.get();
         state_->paused = true;
+        // Every load here ends in the pass that asks for it, however busy the machine; the background loads are
+        // tested with a wait of 0.
+        state_->load_wait_ms = 60000;
     }
     // Delivers the events in a pass and draws a frame again (what the window shows, not yet swapped); returns the
     // console's text.
@@ -100,6 +106,71 @@ std::vector<std::string> shown(const GuiState* s)
     for (const InteractableText* value : s->measures_values)
         out.push_back(value->text);
     return out;
+}
+
+// Light pixels of the load's progress bar under the message line, as drawn by the last frame.
+int progress_bar_pixels(const GuiState* s)
+{
+    std::vector<std::uint8_t> p(400 * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(20, s->window_height - 25, 400, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+    int light = 0;
+    for (std::size_t i = 0; i < p.size(); i += 4)
+        light += p[i] > 200 && p[i + 1] > 200 && p[i + 2] > 200;
+    return light;
+}
+
+// A long load runs in the background: the window keeps drawing with the bar and the percentage, Escape stops it and
+// the open report stays as it was; let run, the new report takes its place.
+TEST_F(WindowWork, LongLoadShowsProgressAndEscapeKeepsTheOpenReport)
+{
+    start(true);
+    const EmgReport* report = state_->report.get();
+    const std::vector<std::string> before = shown(state_);
+    zelto_test::write_file(directory_.path() / "long.tsv", zelto_test::report_text({{"Opening and closing", 200000}}));
+    state_->load_wait_ms = 0;
+    const auto drop = [&] {
+        SDL_Event event{};
+        event.type = SDL_DROPFILE;
+        event.drop.file = SDL_strdup((directory_.path() / "long.tsv").c_str());
+        return deliver({event});
+    };
+
+    drop();
+    ASSERT_NE(state_->load, nullptr) << "read at once: the test needs a longer report";
+    EXPECT_EQ(message().rfind("Loading \"long.tsv\": ", 0), 0u) << message();
+    EXPECT_NE(message().find(" %"), std::string::npos) << message();
+    EXPECT_EQ(state_->report.get(), report);
+    const std::string console = key(SDLK_ESCAPE);
+    EXPECT_EQ(state_->load, nullptr);
+    EXPECT_NE(console.find("Loading of \"long.tsv\" cancelled"), std::string::npos) << console;
+    EXPECT_NE(message().find("cancelled"), std::string::npos) << message();
+    EXPECT_EQ(state_->report.get(), report);
+    EXPECT_EQ(shown(state_), before);
+    EXPECT_EQ(progress_bar_pixels(state_), 0);
+
+    // Let run: frames keep coming with the bar, the share only grows, and the report arrives whole.
+    drop();
+    int frames = 0, bar_frames = 0, last_percent = -1;
+    bool growing = true;
+    while (state_->load != nullptr && frames < 100000) {
+        const std::string line = message();
+        const std::size_t colon = line.find("\": ");
+        if (colon != std::string::npos) {
+            const int percent = std::atoi(line.c_str() + colon + 3);
+            growing = growing && percent >= last_percent;
+            last_percent = percent;
+        }
+        bar_frames += progress_bar_pixels(state_) > 0;
+        deliver({});
+        ++frames;
+    }
+    EXPECT_GT(bar_frames, 1);
+    EXPECT_TRUE(growing);
+    ASSERT_NE(state_->report, nullptr);
+    EXPECT_EQ(std::pair(state_->report_file_name, state_->verts_number), std::pair(std::string("long.tsv"), 200000));
+    EXPECT_EQ(message().find("Loading"), std::string::npos) << message();
+    EXPECT_EQ(progress_bar_pixels(state_), 0);
 }
 
 // A path typed wrong, a dropped folder and a file that is no report leave the open report as it was; the message
@@ -171,6 +242,125 @@ TEST_F(WindowWork, WritesSayWhereTheyWroteOrWhyNot)
         EXPECT_EQ(w.notice->text, w.failed);
     }
     fs::current_path(directory_.path());
+}
+
+// The Measures page's title shows an exercise's whole name on as many lines as it takes: the figures move down by the
+// lines added, the chart gives up that height and keeps its bottom; a short name gives them back.
+TEST_F(WindowWork, MeasuresTitleShowsTheWholeNameWrapped)
+{
+    start(true);
+    const std::string name = "Opening and closing, slowly, three times, with the head resting and the patient "
+                             "seated upright in the chair, after the break";
+    zelto_test::write_file(directory_.path() / "named.tsv", zelto_test::report_text({{name, 50}, {"b", 50}}));
+    gui_open_report((directory_.path() / "named.tsv").c_str());
+    ASSERT_EQ(state_->report_file_name, "named.tsv");
+    InteractableText* title = state_->measures_title;
+    const Interactable* first_value = state_->measures_values[0];
+    const int value_y = first_value->y, chart_y = state_->chart->y, chart_bottom = state_->chart->y + state_->chart->h;
+    click(state_->page_toggle_i);
+    EXPECT_EQ(title->text, "[1] " + name);
+    const int lines = title->h / GUI_MEASURES_LINE_PITCH;
+    EXPECT_GE(lines, 3);
+    EXPECT_EQ(std::tuple(first_value->y - value_y, state_->chart->y - chart_y, state_->chart->y + state_->chart->h),
+              std::tuple((lines - 1) * GUI_MEASURES_LINE_PITCH, (lines - 1) * GUI_MEASURES_LINE_PITCH, chart_bottom));
+    EXPECT_EQ(state_->chart->chart.height, state_->chart->h);
+    // The last line holds text: the name is not cut.
+    std::vector<std::uint8_t> p(300 * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    const int row = title->y + title->h - GUI_MEASURES_LINE_PITCH / 2;
+    glReadPixels(title->x, state_->window_height - 1 - row, 300, 1, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+    int dark = 0;
+    for (std::size_t i = 0; i < p.size(); i += 4)
+        dark += p[i] < 100 && p[i + 1] < 100 && p[i + 2] < 100;
+    EXPECT_GT(dark, 0);
+
+    gui_set_selected_exercise_number(1);
+    EXPECT_EQ(std::tuple(title->text, title->h, first_value->y, state_->chart->y),
+              std::tuple(std::string("[2] b"), GUI_MEASURES_LINE_PITCH, value_y, chart_y));
+}
+
+// The chart's wheel zooms the time axis about the pointer, down to one sample per column, the right button's drag
+// pans it, a double click shows the whole exercise again; the GUI state keeps the range shown.
+TEST_F(WindowWork, ChartZoomsAboutThePointerPansAndShowsAllAgain)
+{
+    start(true);
+    zelto_test::write_file(directory_.path() / "long.tsv", zelto_test::report_text({{"Opening", 3000}}));
+    gui_open_report((directory_.path() / "long.tsv").c_str());
+    state_->paused = true;
+    click(state_->page_toggle_i);
+    const InteractableChart* chart = state_->chart;
+    const ChartRect& plot = chart->chart.panels.front().place.plot;
+    const int columns = chart->chart.time.columns;
+    const int column = columns / 3, x = chart->x + plot.x + column, y = chart->y + plot.y + plot.h / 2;
+    const auto wheel = [&](int notches) {
+        SDL_Event event{};
+        event.wheel.type = SDL_MOUSEWHEEL;
+        event.wheel.y = notches;
+        event.wheel.mouseX = x;
+        event.wheel.mouseY = y;
+        deliver({event});
+    };
+    const auto shown = [&] { return std::pair(chart->chart.time.first, chart->chart.time.samples); };
+    const auto kept = [&] { return std::pair(state_->chart_range.first, state_->chart_range.count); };
+    ASSERT_EQ(shown(), std::pair(std::int64_t{0}, std::int64_t{3000}));
+
+    // The sample under the pointer stays under it, to within a column's samples.
+    const std::int64_t under = chart_axes_sample_of_column(chart->chart.time, column);
+    double per_column = 3000.0 / columns;
+    wheel(1);
+    EXPECT_EQ(shown().second, 2400);
+    EXPECT_EQ(kept(), shown());
+    EXPECT_NEAR(chart_axes_sample_of_column(chart->chart.time, column), under, per_column);
+    wheel(30);
+    EXPECT_EQ(shown().second, columns);
+    EXPECT_NEAR(chart_axes_sample_of_column(chart->chart.time, column), under, per_column);
+    EXPECT_EQ(kept(), shown());
+    // Hovering a column of one sample shows one value, not a range.
+    deliver({zelto_test::mouse_motion_event(x, y, 1, 0)});
+    EXPECT_EQ(chart->hover_column, column);
+
+    // The right button's drag: ten columns to the right show the ten samples before.
+    const std::int64_t first = shown().first;
+    ASSERT_GT(first, 10);
+    deliver({mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y, SDL_BUTTON_RIGHT), zelto_test::mouse_motion_event(x + 10, y, 10, 0),
+             mouse_button_event(SDL_MOUSEBUTTONUP, x + 10, y, SDL_BUTTON_RIGHT)});
+    EXPECT_EQ(shown(), std::pair(first - 10, std::int64_t{columns}));
+    EXPECT_EQ(kept(), shown());
+    EXPECT_EQ(state_->animation_position, 0.0) << "the right button does not seek";
+
+    // A double click shows the whole exercise and goes to the sample clicked.
+    SDL_Event twice = mouse_button_event(SDL_MOUSEBUTTONDOWN, x, y);
+    twice.button.clicks = 2;
+    deliver({twice, mouse_button_event(SDL_MOUSEBUTTONUP, x, y)});
+    EXPECT_EQ(shown(), std::pair(std::int64_t{0}, std::int64_t{3000}));
+    EXPECT_EQ(kept(), std::pair(std::int64_t{0}, std::int64_t{0}));
+    EXPECT_EQ(static_cast<std::int64_t>(state_->animation_position), first - 10 + column);
+
+    // Zoomed out as far as it goes, the whole exercise; another exercise starts whole.
+    wheel(2);
+    wheel(-5);
+    EXPECT_EQ(shown(), std::pair(std::int64_t{0}, std::int64_t{3000}));
+    wheel(3);
+    gui_open_report((directory_.path() / "report.tsv").c_str());
+    EXPECT_EQ(kept(), std::pair(std::int64_t{0}, std::int64_t{0}));
+    click(state_->page_toggle_i);
+    EXPECT_EQ(shown(), std::pair(std::int64_t{0}, std::int64_t{300}));
+}
+
+// A taller window gives the Measures page's chart the panel's new height; the footer follows the bottom edge.
+TEST_F(WindowWork, TallerWindowGrowsTheChart)
+{
+    start(true);
+    click(state_->page_toggle_i);
+    const int chart_h = state_->chart->h;
+    const Interactable* screenshot = state_->screenshot_taken_text;
+    const int notice_y = screenshot->y;
+    for (const int side : {1000, 750}) {
+        gui_set_window_size(side + GUI_PANEL_WIDTH, side);
+        deliver({});
+        EXPECT_EQ(std::tuple(state_->window_height, state_->chart->h, state_->chart->chart.height, screenshot->y),
+                  std::tuple(side, chart_h + side - 750, chart_h + side - 750, notice_y + side - 750));
+    }
 }
 
 // The keys step through the samples, pause and play, quit; none acts while a field is being edited.

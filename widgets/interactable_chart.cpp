@@ -93,6 +93,19 @@ void seek(InteractableChart* chart, std::int32_t column)
         chart->callback(chart);
 }
 
+void ask_for_view(InteractableChart* chart, EmgChartRange range)
+{
+    const ChartTimeScale& shown = chart->chart.time;
+    if (range.first == shown.first && range.count == shown.samples)
+        return;
+    chart->view = range;
+    if (chart->view_callback != nullptr)
+        chart->view_callback(chart);
+}
+
+// Each notch of the wheel shows a fifth fewer samples, or a quarter more.
+constexpr double zoom_in_factor = 0.8;
+
 }  // namespace
 
 // =============================================================================
@@ -129,6 +142,18 @@ void interactable_chart_set_cursor(InteractableChart* chart, double sample)
     chart->cursor_sample = sample;
 }
 
+EmgChartRange interactable_chart_zoom_at(const InteractableChart* chart, int window_x, int steps)
+{
+    const ChartTimeScale& shown = chart->chart.time;
+    if (!chart_takes_pointer(chart))
+        return {shown.first, shown.samples};
+    // The time under the pointer, as a fractional sample.
+    const double x = window_x - (chart->x + chart->chart.panels.front().place.plot.x) + 0.5;
+    const double pivot =
+        static_cast<double>(shown.first) + x * static_cast<double>(shown.samples) / static_cast<double>(shown.columns);
+    return emg_chart_zoom(shown, chart->chart.exercise_samples, pivot, std::pow(zoom_in_factor, steps));
+}
+
 std::int32_t interactable_chart_column_at(const InteractableChart* chart, int window_x)
 {
     if (!chart_takes_pointer(chart))
@@ -137,46 +162,81 @@ std::int32_t interactable_chart_column_at(const InteractableChart* chart, int wi
     return column >= 0 && column < chart->chart.time.columns ? column : -1;
 }
 
-// Idle --press on a plot column--> seeking: asks for the column's sample
-// Seeking --motion anywhere--> asks for the sample of the column under the
-//         pointer, held within the plot
+// Idle --left press on a plot column--> seeking: asks for the column's sample
+//      (a double click asks for the whole exercise as well)
+// Idle --right press on a plot column--> panning
+// Seeking --drag--> asks for the sample of the column under the pointer,
+//         held within the plot
+// Panning --drag--> asks for the range moved by the pointer's columns
 // Any --release anywhere--> idle
 // Apart from that, every motion sets the hovered column: the plot column
-// under the pointer inside the widget, none elsewhere.
+// under the pointer inside the widget, none elsewhere; the wheel over a plot
+// asks for the range zoomed about the pointer.
 void interactable_chart_react(InteractableChart* chart, const SDL_Event* event)
 {
     if (!chart->active)
         return;
 
-    switch (event->type) {
-    case SDL_MOUSEBUTTONDOWN: {
-        // Input
-        if (!interactable_contains(chart, event->button.x, event->button.y))
-            return;
+    // Input
+    const InteractablePointer pointer = interactable_pointer(chart, event);
+    switch (pointer) {
+    case InteractablePointer::press: {
         const std::int32_t column = interactable_chart_column_at(chart, event->button.x);
         if (column < 0)
             return;
         // State change, callback
-        chart->seeking = 1;
         chart->hover_column = column;
+        if (event->button.button == SDL_BUTTON_RIGHT) {
+            chart->panning = 1;
+            chart->pan_x = event->button.x;
+            chart->pan_start = chart->chart.time;
+            return;
+        }
+        if (event->button.button != SDL_BUTTON_LEFT)
+            return;
+        chart->seeking = 1;
         seek(chart, column);
+        if (event->button.clicks == 2)
+            ask_for_view(chart, {0, chart->chart.exercise_samples});
         return;
     }
-    case SDL_MOUSEBUTTONUP:
+    case InteractablePointer::release:
         chart->seeking = 0;
+        chart->panning = 0;
         return;
+    case InteractablePointer::drag:
+    case InteractablePointer::none:
+        break;
+    }
+
+    switch (event->type) {
     case SDL_MOUSEMOTION: {
-        // Input
         const int mx = event->motion.x, my = event->motion.y;
-        // State change
         chart->hover_column = interactable_contains(chart, mx, my) ? interactable_chart_column_at(chart, mx) : -1;
-        if (!chart->seeking || !chart_takes_pointer(chart))
+        if (pointer != InteractablePointer::drag || !chart_takes_pointer(chart))
+            return;
+        if (chart->panning) {
+            // The samples follow the pointer: a column's worth per column moved.
+            const ChartTimeScale& start = chart->pan_start;
+            const double per_column = static_cast<double>(start.samples) / std::max(start.columns, 1);
+            const auto shift = static_cast<std::int64_t>(std::llround(-(mx - chart->pan_x) * per_column));
+            ask_for_view(chart, emg_chart_pan(start, chart->chart.exercise_samples, shift));
+            return;
+        }
+        if (!chart->seeking)
             return;
         const int plot_left = chart->x + chart->chart.panels.front().place.plot.x;
         const std::int32_t column = std::clamp(mx - plot_left, 0, chart->chart.time.columns - 1);
         chart->hover_column = column;
-        // Callback
         seek(chart, column);
+        return;
+    }
+    case SDL_MOUSEWHEEL: {
+        const int mx = event->wheel.mouseX, my = event->wheel.mouseY;
+        if (event->wheel.y == 0 || !interactable_contains(chart, mx, my) || interactable_chart_column_at(chart, mx) < 0)
+            return;
+        const int steps = event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event->wheel.y : event->wheel.y;
+        ask_for_view(chart, interactable_chart_zoom_at(chart, mx, steps));
         return;
     }
     case SDL_WINDOWEVENT:
@@ -194,6 +254,7 @@ void interactable_chart_render(InteractableChart* chart)
         // A hidden chart forgets the pointer: it was over something else.
         chart->hover_column = -1;
         chart->seeking = 0;
+        chart->panning = 0;
         return;
     }
     // Build picture, upload texture
@@ -228,9 +289,14 @@ void interactable_chart_blit(InteractableChart* chart, int window_width, int win
 
     // The cursor: one line down each plot through the centre of the current
     // sample's column.
-    if (!chart_takes_pointer(chart) || !(chart->cursor_sample >= 0.0))
+    const ChartTimeScale& shown = chart->chart.time;
+    if (!chart_takes_pointer(chart) || !(chart->cursor_sample >= static_cast<double>(shown.first)))
         return;
-    const double sample = std::min(std::floor(chart->cursor_sample), static_cast<double>(chart->chart.time.samples - 1));
+    const double sample = std::floor(chart->cursor_sample);
+    // A zoomed chart shows no cursor while the sample is outside it.
+    if (sample >= static_cast<double>(shown.first + shown.samples)
+        && !(shown.first + shown.samples == chart->chart.exercise_samples))
+        return;
     const std::int32_t column = chart_axes_column_of_sample(chart->chart.time, static_cast<std::int64_t>(sample));
     const int HW = window_width / 2, HH = window_height / 2;
     auto ndc_x = [&](double x) { return static_cast<float>((x - (window_width - HW)) / HW); };

@@ -79,7 +79,15 @@ SurfacePtr interactable_text_draw_text(InteractableText* widget)
     const Color& bg = widget->background;
     SDL_FillRect(picture.get(), nullptr, SDL_MapRGBA(picture->format, bg.r, bg.g, bg.b, bg.a));
 
-    if (widget->font != nullptr && !widget->text.empty()) {
+    if (widget->wrap && widget->font != nullptr && !widget->text.empty()) {
+        const SurfacePtr rendered(TTF_RenderUTF8_Blended_Wrapped(widget->font, widget->text.c_str(),
+                                                                 sdl_color(widget->foreground),
+                                                                 static_cast<std::uint32_t>(std::max(widget->w - 6, 1))));
+        if (rendered != nullptr) {
+            SDL_Rect destination{3, 0, rendered->w, rendered->h};
+            SDL_BlitSurface(rendered.get(), nullptr, picture.get(), &destination);
+        }
+    } else if (widget->font != nullptr && !widget->text.empty()) {
         // Only the beginning that can show is rendered. Each character with
         // an advance moves the pen at least one pixel, so the ones after the
         // first w + 1 start right of the picture. A whole long text (a pasted
@@ -108,6 +116,16 @@ void replace_texture(InteractableText* widget, SDL_Surface* picture)
 }
 
 }  // namespace
+
+int interactable_text_wrapped_lines(const InteractableText* widget)
+{
+    if (!widget->wrap || widget->font == nullptr || widget->text.empty())
+        return 1;
+    const SurfacePtr rendered(TTF_RenderUTF8_Blended_Wrapped(widget->font, widget->text.c_str(), SDL_Color{0, 0, 0, 255},
+                                                             static_cast<std::uint32_t>(std::max(widget->w - 6, 1))));
+    const int skip = std::max(TTF_FontLineSkip(widget->font), 1);
+    return rendered != nullptr ? std::max((rendered->h + skip / 2) / skip, 1) : 1;
+}
 
 void interactable_text_render(InteractableText* widget)
 {

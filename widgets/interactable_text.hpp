@@ -20,6 +20,7 @@ struct InteractableText : Interactable {
     TTF_Font* font = nullptr;        // not owned: the program opens one font for all widgets
     std::string text;                // the text shown, UTF-8
     std::int32_t text_size = 0;      // strlen(text) + 1 (while a text input is edited: its byte length)
+    std::uint8_t wrap = 0;           // 1: the text breaks into lines at the widget's width, between words
 
     void render() override;  // interactable_text_render
 };
@@ -42,6 +43,9 @@ void interactable_text_set_text_formatted_va(InteractableText* widget, const cha
 // The widget's picture: its rectangle in the background colour with the text
 // drawn from (3, 0), cut at the edges.
 SurfacePtr interactable_text_draw_text(InteractableText* widget);
+// The lines a wrapping widget's text takes at its width (1 without a font
+// or text, or when the widget does not wrap).
+int interactable_text_wrapped_lines(const InteractableText* widget);
 // Rebuilds the texture when the widget is active and its picture is stale.
 void interactable_text_render(InteractableText* widget);
 // The same picture with a one-pixel frame in the foreground colour (buttons

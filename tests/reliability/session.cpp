@@ -110,6 +110,12 @@ std::string Session::load(const std::string& path, Road road)
     }
     if (road != Road::path_field)
         still_pass();
+    // A load longer than a pass goes on in the background: wait for it here,
+    // and draw a frame of it, as a load within the pass had.
+    if (state().load != nullptr) {
+        capture([&] { gui_load_finish(&state()); });
+        still_pass();
+    }
     std::string printed = console_.substr(before);
     console_.resize(before);
     return printed;
