@@ -77,6 +77,21 @@ enum class PictureKind : std::uint8_t {
     text,       // `text` (UTF-8) on its baseline at `points[0]`, aligned by the anchor
 };
 
+// How the SVG back end writes a group whose form older files fix (the 3D
+// scene's screenshot); other back ends ignore it.
+enum class PictureSvgForm : std::uint8_t {
+    plain,
+    // The whole drawing: an outer view box of the group's `box` size in user
+    // units over the page (so a user unit is the group's stroke width);
+    // circles, lines and rectangles written as percentages of the page,
+    // radii in user units.
+    scaled_document,
+    // A nested `svg` element over the whole page in page units, with the
+    // group's stroke width: its polylines are written in page units, and a
+    // dash as 1 % on, 1 % off.
+    scale_box,
+};
+
 struct PictureItem {
     PictureKind kind = PictureKind::group;
     PictureStyle style;
@@ -86,6 +101,7 @@ struct PictureItem {
     bool clipped = false;  // a group that clips its items to `box`
     std::string text;
     std::string id;        // an optional name (a panel, a legend), kept by back ends that can
+    PictureSvgForm svg_form = PictureSvgForm::plain;  // of a group
 };
 
 struct Picture {
