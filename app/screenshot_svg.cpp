@@ -194,6 +194,18 @@ struct Drawing {
     {
         edges(nodes.data(), static_cast<int>(nodes.size()), lattices.edges.data(), lattices.edge_count(), color);
     }
+    // A whole path: from its cells at the drawing's scale where they make a
+    // saving, else sample by sample; a tolerance of 0 keeps every sample.
+    void path(const Vector3* samples, int count, const std::int32_t* switches, int switch_count, const Color* color,
+              double tolerance) const
+    {
+        if (tolerance > 0
+            && scene_picture_path_cells(picture, frame, samples, count, switches, switch_count, picture_color(color),
+                                        SCENE_PICTURE_CELL_PIXELS, tolerance))
+            return;
+        scene_picture_path_switched(picture, frame, samples, count, switches, switch_count, picture_color(color),
+                                    tolerance);
+    }
     // A line between two points of the current sample.
     void connection(const Vector3& from, const Vector3& to, const Color* color) const
     {
@@ -275,15 +287,12 @@ void add_report_scene(const Drawing& drawing, const GuiState& state, const Eleme
                 std::vector<Vector3> copy;
                 for (std::int32_t k = 0; k < gui_extrapolated_copy_count(&state); ++k) {
                     gui_extrapolated_path(&state, point.kind, k, &copy);
-                    scene_picture_path_switched(drawing.picture, drawing.frame, copy.data(),
-                                                usable_count(state.extrapolated_verts_number, copy),
-                                                state.open_close_movements.data(), switch_count,
-                                                picture_color(point.color), path_tolerance);
+                    drawing.path(copy.data(), usable_count(state.extrapolated_verts_number, copy),
+                                 state.open_close_movements.data(), switch_count, point.color, path_tolerance);
                 }
             } else {
-                scene_picture_path_switched(drawing.picture, drawing.frame, point.path->data(), path_length,
-                                            state.open_close_movements.data(), switch_count,
-                                            picture_color(point.color), path_tolerance);
+                drawing.path(point.path->data(), path_length, state.open_close_movements.data(), switch_count,
+                             point.color, path_tolerance);
             }
         }
     picture_group_end(drawing.picture);

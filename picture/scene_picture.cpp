@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -191,19 +192,15 @@ bool box_in_front(const SceneProjection& projection, const PathBox& box)
 
 // The polylines of one style's cells: each trail of joined cells, cut where
 // a cell has no place on the page, simplified with `tolerance`.
-void add_cell_trails(Picture* picture, const SceneProjection& projection, const PathLevel& cells,
-                     const PictureStyle& style, double tolerance)
+void add_cell_trails(Picture* picture, const PathLevel& cells, const PictureStyle& style, double tolerance)
 {
     if (cells.segments.empty())
         return;
+    // Each cell at its centre.
+    const double size = path_simplification_cell_size(cells.level);
     std::vector<PathPoint2> page(cells.vertex_count());
-    std::vector<bool> placed(cells.vertex_count());
-    for (std::size_t v = 0; v < page.size(); ++v) {
-        const Vector3 p{cells.positions[3 * v], cells.positions[3 * v + 1], cells.positions[3 * v + 2]};
-        PicturePoint at;
-        placed[v] = projection.project(p, &at);
-        page[v] = {at.x, at.y};
-    }
+    for (std::size_t v = 0; v < page.size(); ++v)
+        page[v] = {(cells.cells[3 * v] + 0.5) * size, (cells.cells[3 * v + 1] + 0.5) * size};
     const PathTrails trails = path_trails_join(cells.vertex_count(), cells.segments);
     std::vector<PathPoint2> run;
     auto flush = [&] {
@@ -217,12 +214,7 @@ void add_cell_trails(Picture* picture, const SceneProjection& projection, const 
     };
     for (std::size_t t = 0; t < trails.trail_count(); ++t) {
         for (std::size_t k = trails.starts[t]; k < trails.trail_end(t); ++k) {
-            const std::uint32_t v = trails.vertices[k];
-            if (!placed[v]) {
-                flush();
-                continue;
-            }
-            run.push_back(page[v]);
+            run.push_back(page[trails.vertices[k]]);
         }
         flush();
     }
@@ -234,7 +226,7 @@ bool scene_picture_path_cells(Picture* picture, const SceneFrame& frame, const V
                               int vertex_count, const std::int32_t* switches, int switch_count,
                               PictureColor color, double cell_pixels, double tolerance)
 {
-    if (vertex_count < 2)
+    if (vertex_count < 2 || !(cell_pixels > 0))
         return false;
     const SceneProjection projection(frame);
     PathBox box;
@@ -242,11 +234,17 @@ bool scene_picture_path_cells(Picture* picture, const SceneFrame& frame, const V
         box.add(vertices[k]);
     if (box.empty() || !box_in_front(projection, box))
         return false;
-    const double side = std::max(frame.page_width, frame.page_height);
-    const double scale = path_simplification_pixels_per_mm(camera_model_view_matrix(frame.view), box, side);
-    const std::int32_t level = path_simplification_level(scale, cell_pixels);
-    if (level == INT32_MIN)
-        return false;
+
+    // The samples on the page (z = 0), a sample without a place left out as
+    // a missing one.
+    const double missing = std::numeric_limits<double>::quiet_NaN();
+    std::vector<Vector3> page(static_cast<std::size_t>(vertex_count));
+    for (std::size_t k = 0; k < page.size(); ++k) {
+        PicturePoint at;
+        page[k] = finite_point(vertices[k]) && projection.project(vertices[k], &at) ? Vector3{at.x, at.y, 0.0}
+                                                                                     : Vector3{missing, 0.0, 0.0};
+    }
+    const std::int32_t level = static_cast<std::int32_t>(std::floor(std::log2(cell_pixels)));
 
     // The pairs of each style: every consecutive pair of a piece.
     std::vector<std::uint32_t> pairs[2];  // solid, dashed
@@ -257,7 +255,7 @@ bool scene_picture_path_cells(Picture* picture, const SceneFrame& frame, const V
         }
     PathLevel cells[2];
     for (int style = 0; style < 2; ++style)
-        if (!path_simplification_cluster(&cells[style], vertices, vertex_count, pairs[style].data(),
+        if (!path_simplification_cluster(&cells[style], page.data(), vertex_count, pairs[style].data(),
                                          pairs[style].size() / 2, level))
             return false;
     const double kept = static_cast<double>(cells[0].segment_count() + cells[1].segment_count());
@@ -267,8 +265,8 @@ bool scene_picture_path_cells(Picture* picture, const SceneFrame& frame, const V
     PictureStyle group = stroke_style(color);
     group.fill = PicturePaint::none_paint();
     picture_group(picture, group);
-    add_cell_trails(picture, projection, cells[0], PictureStyle{}, tolerance);
-    add_cell_trails(picture, projection, cells[1], dashed_style(frame), tolerance);
+    add_cell_trails(picture, cells[0], PictureStyle{}, tolerance);
+    add_cell_trails(picture, cells[1], dashed_style(frame), tolerance);
     picture_group_end(picture);
     return true;
 }

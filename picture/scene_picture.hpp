@@ -58,20 +58,26 @@ void scene_picture_path_switched(Picture* picture, const SceneFrame& frame, cons
                                  int vertex_count, const std::int32_t* switches, int switch_count,
                                  PictureColor color, double tolerance);
 
-// Cells of the page's own scale (geometry/path_simplification.hpp): a path
-// drawn as the screen draws it, every pair of joined cells once, cells at
-// most `cell_pixels` wide on the page. Each style keeps its own pairs (the
+// Cells of the page: a path drawn as the screen draws it from its cells
+// (geometry/path_simplification.hpp), every pair of joined cells once, but
+// with the cells cut from the page itself, squares of `cell_pixels` page
+// units (rounded down to a power of two) on the pixel grid, each drawn at its
+// centre. The view of a picture is fixed, so cells of the page also merge
+// what lies at different depths on one pixel, which the screen's cells of
+// space, kept for every rotation, cannot. Each style keeps its own pairs (the
 // solid pieces' and the dashed pieces'), and each style's pairs are joined
 // into as few polylines as they allow (geometry/path_trails.hpp), simplified
 // with `tolerance` as above. So a path that repeats a movement a thousand
-// times costs what one repetition costs.
+// times costs what one repetition costs, and the picture's size follows
+// what is visible.
 inline constexpr double SCENE_PICTURE_CELL_PIXELS = 1.0;
 
-// The path of scene_picture_path_switched drawn from its cells, solid
-// polylines first, in a group stroked with `color` (no fill). False, and
-// nothing added, when the cells make no saving (few samples, or hardly two in
-// a cell), when part of the path lies behind the near plane, or when the
-// scale cannot be had: the caller then draws the samples.
+// The path of scene_picture_path_switched drawn from cells of the page, solid
+// polylines first, in a group stroked with `color` (no fill); a point moves
+// by at most half a cell's diagonal. False, and nothing added, when the
+// cells make no saving (few samples, or hardly two in a cell), when part of
+// the path lies behind the near plane, or when the page is too large for the
+// cells: the caller then draws the samples.
 bool scene_picture_path_cells(Picture* picture, const SceneFrame& frame, const Vector3* vertices,
                               int vertex_count, const std::int32_t* switches, int switch_count,
                               PictureColor color, double cell_pixels, double tolerance);
