@@ -108,7 +108,7 @@ std::uint32_t switch_bits(const GuiState* s)
 }
 
 // Samples per box at the bottom of the tree, and boxes per box above.
-constexpr std::int32_t run_length = 32;
+constexpr std::int32_t run_length = 128;
 constexpr std::size_t fan_out = 4;
 
 }  // namespace
