@@ -206,8 +206,13 @@ void add_cell_trails(Picture* picture, const PathLevel& cells, const PictureStyl
     auto flush = [&] {
         if (run.size() >= 2) {
             std::vector<PicturePoint> kept;
-            for (std::uint32_t k : path_simplification_polyline(run.data(), run.size(), tolerance))
-                kept.push_back({run[k].x, run[k].y});
+            if (tolerance > 0) {
+                for (std::uint32_t k : path_simplification_polyline(run.data(), run.size(), tolerance))
+                    kept.push_back({run[k].x, run[k].y});
+            } else {
+                for (const PathPoint2& p : run)
+                    kept.push_back({p.x, p.y});
+            }
             picture_polyline(picture, std::move(kept), style);
         }
         run.clear();
@@ -259,7 +264,7 @@ bool scene_picture_path_cells(Picture* picture, const SceneFrame& frame, const V
                                          pairs[style].size() / 2, level))
             return false;
     const double kept = static_cast<double>(cells[0].segment_count() + cells[1].segment_count());
-    if (kept > worthwhile_share * static_cast<double>((pairs[0].size() + pairs[1].size()) / 2))
+    if (kept == 0 || kept > worthwhile_share * static_cast<double>((pairs[0].size() + pairs[1].size()) / 2))
         return false;
 
     PictureStyle group = stroke_style(color);
