@@ -29,6 +29,7 @@ struct ExportFormats {
     bool png = false;    // the same picture as PNG
     bool chart = false;  // the chart of the exercise
     bool csv = false;    // one measures.csv for all reports
+    bool pdf = false;    // the summary document of each report
 
     bool needs_state() const { return svg || bmp || png; }
     bool needs_drawing() const { return bmp || png; }

@@ -16,7 +16,7 @@
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
 #include "picture/scene_picture.hpp"
-#include "svg/svg_scene_form.hpp"
+#include "svg/svg_picture.hpp"
 #include "svg/svg_writer.hpp"
 
 namespace {
@@ -277,7 +277,7 @@ void add_report_scene(const Drawing& drawing, const GuiState& state, const Eleme
     // thick as the other lines.
     PictureStyle paths_style;
     paths_style.stroke_width = line_width / 100.0;
-    picture_group(drawing.picture, paths_style).svg_form = PictureSvgForm::scale_box;
+    picture_group(drawing.picture, paths_style).hints.svg_form = PictureSvgForm::scale_box;
     if (state.draw_all_exercise_verts)
         for (const TrackedPoint& point : points) {
             if (!point.shown)
@@ -330,7 +330,7 @@ Picture screenshot_svg_picture(const GuiState& state, int size, double path_tole
     PictureStyle drawing_style;
     drawing_style.stroke_width = line_width / 100.0;
     PictureItem& drawing_group = picture_group(&picture, drawing_style);
-    drawing_group.svg_form = PictureSvgForm::scaled_document;
+    drawing_group.hints.svg_form = PictureSvgForm::scaled_document;
     const double user_units = 100.0 / line_width;
     drawing_group.box = PictureRect{0, 0, size * user_units, size * user_units};
     if (const Color* background = background_color(state.screenshot_svg_background)) {
@@ -357,7 +357,7 @@ Picture screenshot_svg_picture(const GuiState& state, int size, double path_tole
 
 void screenshot_svg_write(SvgSink& file, const GuiState& state, int size, double path_tolerance)
 {
-    svg_scene_form_write(file, screenshot_svg_picture(state, size, path_tolerance));
+    svg_picture_write(file, screenshot_svg_picture(state, size, path_tolerance));
 }
 
 void screenshot_svg(int size)

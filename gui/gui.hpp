@@ -47,8 +47,8 @@ inline constexpr int GUI_SMALL_FONT_POINT_SIZE = 12;
 // The "Measures" page: the CSV button, its notice, the exercise's name,
 // eleven lines of name and value, the condyle table's heading and its three
 // rows of name, left and right; then the chart's SVG button, its notice and
-// the time chart.
-inline constexpr int GUI_MEASURES_PAGE_SIZE = 37 + 3;
+// the time chart; under the chart the summary's PDF button and its notice.
+inline constexpr int GUI_MEASURES_PAGE_SIZE = 37 + 3 + 2;
 // The time chart's SVG file, in pixels: with the EMG channels, and without.
 inline constexpr int GUI_CHART_SVG_WIDTH = 900;
 inline constexpr int GUI_CHART_SVG_HEIGHT_EMG = 600;
@@ -87,6 +87,7 @@ struct GuiState {
     // -- Report and playback --
     std::unique_ptr<EmgReport> report;
     std::string report_file_name;  // of the loaded report, without its directories (the measures' CSV)
+    std::string report_path;       // of the loaded report, as it was opened
     std::uint64_t report_loads = 0;  // counts the loads, failed ones too: tells one report from the next
     std::int32_t selected_exercise = 0;
     double animation_position = 0.0;  // current sample, fractional
@@ -228,6 +229,8 @@ struct GuiState {
     InteractableChart* chart = nullptr;
     InteractableTextTimed* chart_written_text = nullptr;
     std::uint64_t chart_report_loads = ~std::uint64_t{0};
+    // The notice of the summary's PDF button.
+    InteractableTextTimed* summary_written_text = nullptr;
     std::int32_t chart_exercise = -1;
     // The "Clinical" page: the reference plane of the condylar angles (also
     // that of the measures' CSV), its controls, and per figure row its name,
@@ -420,3 +423,7 @@ void gui_update_chart_cursor();
 // in the working directory, prints where and restarts the page's notice;
 // without a report or an exercise writes nothing and says so.
 void gui_write_chart_svg();
+// Writes the summary document of the loaded report as
+// summary_YYYY_MM_DD_HH_MM_SS.pdf in the working folder (pdf/summary_pdf),
+// with the reference plane of the "Clinical" page; says where, or why not.
+void gui_write_summary_pdf();

@@ -121,3 +121,4 @@ void callback_write_measures_csv(Interactable* widget);
 // and pauses, as the position slider does.
 void callback_chart_seek(Interactable* widget);
 void callback_write_chart_svg(Interactable* widget);
+void callback_write_summary_pdf(Interactable* widget);

@@ -39,7 +39,7 @@ void close_group(SvgSink& file, int indent)
 bool svg_scene_form_write(SvgSink& file, const Picture& picture)
 {
     if (picture.items.empty() || picture.items.front().kind != PictureKind::group
-        || picture.items.front().svg_form != PictureSvgForm::scaled_document)
+        || picture.items.front().hints.svg_form != PictureSvgForm::scaled_document)
         return false;
     const double w = picture.width, h = picture.height;
     const PictureItem& document = picture.items.front();
@@ -53,12 +53,12 @@ bool svg_scene_form_write(SvgSink& file, const Picture& picture)
     for (const PictureItem& item : picture.items) {
         switch (item.kind) {
         case PictureKind::group:
-            if (item.svg_form == PictureSvgForm::scale_box)
+            if (item.hints.svg_form == PictureSvgForm::scale_box)
                 svg_writer_scale_box_open(file, indent, static_cast<int>(w), static_cast<int>(h),
                                           item.style.stroke_width);
-            else if (item.svg_form == PictureSvgForm::plain)
+            else if (item.hints.svg_form == PictureSvgForm::plain)
                 open_group(file, indent, item.style);
-            open.push_back(item.svg_form);
+            open.push_back(item.hints.svg_form);
             ++indent;
             break;
         case PictureKind::group_end:

@@ -106,6 +106,15 @@ def main():
         chart = zelto.wait_for_file("chart_*.svg")[0]
         subprocess.run(["rsvg-convert", "-w", "700", "-o", os.path.join(out, "chart_export.png"), chart], check=True)
 
+        # The first two pages of the summary, as the command line writes it.
+        summary_dir = os.path.join(workdir, "summary")
+        subprocess.run([binary, "--export", summary_dir, "--format", "pdf", report], check=True,
+                       stdout=subprocess.DEVNULL)
+        pdf = os.path.join(summary_dir, os.path.splitext(os.path.basename(report))[0] + "_summary.pdf")
+        for page in (1, 2):
+            subprocess.run(["pdftoppm", "-r", "60", "-png", "-singlefile", "-f", str(page), "-l", str(page), pdf,
+                            os.path.join(out, "summary_page%d" % page)], check=True)
+
         # The clinical figures of the laterotrusion to the right (the fourth exercise).
         show(panel.tabs["b"])
         show((V + 180, 250, 160, 20))
