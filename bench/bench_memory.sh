@@ -5,7 +5,7 @@
 # - The SVG screenshot of each in the view of built-in preset 1
 #   (`--export DIR --format svg --preset 1`): its size, its polylines, the
 #   export's wall-clock time and the largest resident memory of the export's
-#   processes (the worker holds the report).
+#   processes (the worker holds the report); for the hour also every format.
 # - The viewer holding the hour-long report in the view of preset 1, as every
 #   load ends: the peak (VmHWM) and the current size (VmRSS) once the load
 #   has settled.
@@ -21,21 +21,25 @@ trap 'rm -rf "$dir"' EXIT
 "$ZELTO_RELEASE_DIR/gen_report" --frequency 100 --duration 300 --exercises 1 --angles --emg -o "$dir/five.tsv"
 "$ZELTO_RELEASE_DIR/gen_report" --frequency 100 --duration 3600 --exercises 1 --angles --emg -o "$dir/hour.tsv"
 
-for report in five hour; do
-  # Wall-clock seconds and the largest resident set of the export and its workers.
-  measured="$(python3 - "$binary" "$dir/$report" "$dir/$report.tsv" <<'EOF'
+# Wall-clock seconds and the largest resident set of an export and its
+# workers: export_measured REPORT FORMATS.
+export_measured() {
+  python3 - "$binary" "$dir/$1-$2" "$dir/$1.tsv" "$2" <<'EOF'
 import resource, subprocess, sys, time
 start = time.monotonic()
-subprocess.run([sys.argv[1], "--export", sys.argv[2], "--format", "svg", "--preset", "1", sys.argv[3]],
+subprocess.run([sys.argv[1], "--export", sys.argv[2], "--format", sys.argv[4], "--preset", "1", sys.argv[3]],
                check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 print("%.2f s, largest resident %.0f MB" % (time.monotonic() - start,
                                             resource.getrusage(resource.RUSAGE_CHILDREN).ru_maxrss / 1024))
 EOF
-)"
-  svg="$(ls "$dir/$report"/*.svg)"
-  echo "$report.tsv: SVG $(stat -c %s "$svg") bytes," \
-       "$(grep -c '<polyline' "$svg") polylines; export $measured"
+}
+
+for report in five hour; do
+  measured="$(export_measured "$report" svg)"
+  svg="$(ls "$dir/$report-svg"/*.svg)"
+  echo "$report.tsv: SVG $(stat -c %s "$svg") bytes, $(grep -c '<polyline' "$svg") polylines; export $measured"
 done
+echo "hour.tsv, every format: export $(export_measured hour svg,png,chart,csv,pdf)"
 
 SDL_VIDEODRIVER=offscreen "$binary" "$dir/hour.tsv" >"$dir/console.txt" 2>&1 &
 pid=$!
