@@ -108,7 +108,7 @@ std::uint32_t switch_bits(const GuiState* s)
 }
 
 // Samples per box at the bottom of the tree, and boxes per box above.
-constexpr std::int32_t run_length = 32;
+constexpr std::int32_t run_length = 128;
 constexpr std::size_t fan_out = 4;
 
 }  // namespace
@@ -158,17 +158,18 @@ void InspectionIndex::build(const GuiState* s)
     };
     std::vector<Placed> placed;
     Box all;
-    std::vector<Vector3> points;
     for (const CandidateSource& c : candidate_sources(s)) {
         const auto source = static_cast<std::uint32_t>(sources_.size());
         sources_.push_back({c.kind_index, c.kind, c.copy, c.lattice, c.count});
-        // The path itself is where its central copy is.
-        gui_extrapolated_path(s, c.kind_index, c.copy < 0 ? center : c.copy, &points);
-        const std::int32_t count = std::min(c.count, static_cast<std::int32_t>(points.size()));
+        // The path itself is where its central copy is. The points are
+        // computed sample by sample, as a whole copy would be as large as
+        // the path; a sample or copy that was not made has no finite point.
+        const std::int32_t copy = c.copy < 0 ? center : c.copy;
+        const std::int32_t count = c.count;
         for (std::int32_t first = 0; first < count; first += run_length) {
             Box box;
             for (std::int32_t k = first; k < std::min(count, first + run_length); ++k)
-                add_to_box(&box, points[static_cast<std::size_t>(k)]);
+                add_to_box(&box, gui_extrapolated_vertex(s, c.kind_index, copy, k));
             if (box.min.x > box.max.x)
                 continue;  // no finite point: projected as not a number, never a winner
             placed.push_back({0, {source, first}, box});

@@ -226,6 +226,10 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
                             return cache->copy;
                         };
                         draw_whole_path(viewport, camera, *cache, levels, copy, color);
+                        // A copy's points are as many as the samples: kept only
+                        // while its level is built.
+                        if (fetched)
+                            std::vector<Vector3>().swap(cache->copy);
                     });
                 }
             } else {

@@ -15,20 +15,23 @@
 #include "geometry/basic_models.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
+#include "picture/scene_picture.hpp"
+#include "svg/svg_picture.hpp"
 #include "svg/svg_writer.hpp"
 
 namespace {
 
-// Indentation of the elements: groups directly in the drawing, and the path
-// groups inside the scale box.
-constexpr int drawing_indent = 1;
-constexpr int scale_box_indent = 2;
-
-// The viewport's camera as the SVG writer takes it.
-SvgCamera scene_camera(const GuiState& state)
+// The viewport's camera, projecting onto a page of size x size.
+SceneFrame scene_frame(const GuiState& state, int size)
 {
     const InteractableViewport3d* viewport = state.viewport;
-    return SvgCamera{interactable_viewport3d_camera_view(viewport), viewport->w, viewport->h, viewport->foreground};
+    return SceneFrame{interactable_viewport3d_camera_view(viewport), viewport->w, viewport->h,
+                      static_cast<double>(size), static_cast<double>(size)};
+}
+
+PictureColor picture_color(const Color* color)
+{
+    return PictureColor{color->r, color->g, color->b};
 }
 
 // ---------------------------------------------------------------------------
@@ -61,22 +64,20 @@ ElementColors choose_colors(const GuiState& state)
             &c_white};
 }
 
-void write_background(SvgSink& file, int background)
+// The background's colour, or null for none.
+const Color* background_color(int background)
 {
     switch (background) {
     case 0:
-        return;
+        return nullptr;
     case 1:
-        svg_writer_draw_background(file, drawing_indent, &c_black);
-        return;
+        return &c_black;
     case 2:
-        svg_writer_draw_background(file, drawing_indent, &c_white);
-        return;
+        return &c_white;
     default:
         std::printf("WARNING: Unknown svg background value (%d)!\n", background);
         std::printf("Using default background setting (black) instead.\n");
-        svg_writer_draw_background(file, drawing_indent, &c_black);
-        return;
+        return &c_black;
     }
 }
 
@@ -169,33 +170,55 @@ Lattices build_lattices(const GuiState& state, const TrackedPoint points[3], int
     return lattices;
 }
 
-void write_vertices(SvgSink& file, int indent, const GuiState& state, const std::vector<Vector3>& vertices,
-                    const Color* color)
-{
-    svg_writer_draw_vertices(file, indent, scene_camera(state), vertices.data(), static_cast<int>(vertices.size()),
-                             color);
-}
+// The drawing being composed: the picture, its frame and the sizes of its
+// strokes and points in page units.
+struct Drawing {
+    Picture* picture;
+    SceneFrame frame;
+    double point_radius;
 
-void write_lattice_lines(SvgSink& file, const GuiState& state, const std::vector<Vector3>& nodes,
-                         const Lattices& lattices, const Color* color)
-{
-    svg_writer_draw_edges(file, drawing_indent, scene_camera(state), nodes.data(), static_cast<int>(nodes.size()),
-                          lattices.edges.data(), lattices.edge_count(), color);
-}
-
-// A line between two points of the current sample.
-void write_connection(SvgSink& file, const GuiState& state, const Vector3& from, const Vector3& to,
-                      const Color* color)
-{
-    static constexpr std::int32_t one_edge[2] = {0, 1};
-    const Vector3 ends[2] = {from, to};
-    svg_writer_draw_edges(file, drawing_indent, scene_camera(state), ends, 2, one_edge, 1, color);
-}
+    void vertices(const Vector3* points, int count, const Color* color) const
+    {
+        scene_picture_vertices(picture, frame, points, count, picture_color(color), point_radius);
+    }
+    void vertices(const std::vector<Vector3>& points, const Color* color) const
+    {
+        vertices(points.data(), static_cast<int>(points.size()), color);
+    }
+    void edges(const Vector3* nodes, int node_count, const std::int32_t* pairs, int pair_count,
+               const Color* color) const
+    {
+        scene_picture_edges(picture, frame, nodes, node_count, pairs, pair_count, picture_color(color));
+    }
+    void lattice_lines(const std::vector<Vector3>& nodes, const Lattices& lattices, const Color* color) const
+    {
+        edges(nodes.data(), static_cast<int>(nodes.size()), lattices.edges.data(), lattices.edge_count(), color);
+    }
+    // A whole path: from its cells at the drawing's scale where they make a
+    // saving, else sample by sample; a tolerance of 0 keeps every sample.
+    void path(const Vector3* samples, int count, const std::int32_t* switches, int switch_count, const Color* color,
+              double tolerance) const
+    {
+        if (tolerance > 0
+            && scene_picture_path_cells(picture, frame, samples, count, switches, switch_count, picture_color(color),
+                                        SCENE_PICTURE_CELL_PIXELS, tolerance))
+            return;
+        scene_picture_path_switched(picture, frame, samples, count, switches, switch_count, picture_color(color),
+                                    tolerance);
+    }
+    // A line between two points of the current sample.
+    void connection(const Vector3& from, const Vector3& to, const Color* color) const
+    {
+        static constexpr std::int32_t one_edge[2] = {0, 1};
+        const Vector3 ends[2] = {from, to};
+        edges(ends, 2, one_edge, 1, color);
+    }
+};
 
 // Everything that needs the report, from the connections to the lattice
 // nodes, in the order the screen draws them.
-void write_report_scene(SvgSink& file, const GuiState& state, const ElementColors& colors, int size,
-                        double line_width, double path_tolerance)
+void add_report_scene(const Drawing& drawing, const GuiState& state, const ElementColors& colors,
+                      double line_width, double path_tolerance)
 {
     const EmgReport& report = *state.report;
     const TrackedPoint points[3] = {
@@ -226,11 +249,11 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
     // Lines between the points of the current sample.
     if (sample != nullptr) {
         if (state.draw_li_edge)
-            write_connection(file, state, sample->left, sample->incisal, colors.li_edge);
+            drawing.connection(sample->left, sample->incisal, colors.li_edge);
         if (state.draw_lr_edge)
-            write_connection(file, state, sample->left, sample->right, colors.lr_edge);
+            drawing.connection(sample->left, sample->right, colors.lr_edge);
         if (state.draw_ri_edge)
-            write_connection(file, state, sample->right, sample->incisal, colors.ri_edge);
+            drawing.connection(sample->right, sample->incisal, colors.ri_edge);
     }
 
     // Grid lines: the calibration lattice first, then the frame lattice.
@@ -239,21 +262,22 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
             if (!points[p].shown || !points[p].extrapolated)
                 continue;
             if (state.draw_callibration)
-                write_lattice_lines(file, state, lattices.calibration[p], lattices, points[p].color);
+                drawing.lattice_lines(lattices.calibration[p], lattices, points[p].color);
             if (!lattices.frame[p].empty())
-                write_lattice_lines(file, state, lattices.frame[p], lattices, points[p].color);
+                drawing.lattice_lines(lattices.frame[p], lattices, points[p].color);
         }
 
     // The points of the current sample.
     if (sample != nullptr)
         for (const TrackedPoint& point : points)
             if (point.shown)
-                svg_writer_draw_vertices(file, drawing_indent, scene_camera(state), &(sample->*point.sample_field), 1,
-                                         point.color);
+                drawing.vertices(&(sample->*point.sample_field), 1, point.color);
 
-    // The whole paths, in the scale box, which gives them a stroke as thick
-    // as the other lines in its own units.
-    svg_writer_scale_box_open(file, drawing_indent, size, size, line_width / 100.0);
+    // The whole paths, in a group of their own, which gives them a stroke as
+    // thick as the other lines.
+    PictureStyle paths_style;
+    paths_style.stroke_width = line_width / 100.0;
+    picture_group(drawing.picture, paths_style).hints.svg_form = PictureSvgForm::scale_box;
     if (state.draw_all_exercise_verts)
         for (const TrackedPoint& point : points) {
             if (!point.shown)
@@ -263,18 +287,15 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
                 std::vector<Vector3> copy;
                 for (std::int32_t k = 0; k < gui_extrapolated_copy_count(&state); ++k) {
                     gui_extrapolated_path(&state, point.kind, k, &copy);
-                    svg_writer_draw_path_switched(file, scale_box_indent, size, size, scene_camera(state), copy.data(),
-                                                  usable_count(state.extrapolated_verts_number, copy),
-                                                  state.open_close_movements.data(), switch_count, point.color,
-                                                  path_tolerance);
+                    drawing.path(copy.data(), usable_count(state.extrapolated_verts_number, copy),
+                                 state.open_close_movements.data(), switch_count, point.color, path_tolerance);
                 }
             } else {
-                svg_writer_draw_path_switched(file, scale_box_indent, size, size, scene_camera(state),
-                                              point.path->data(), path_length, state.open_close_movements.data(),
-                                              switch_count, point.color, path_tolerance);
+                drawing.path(point.path->data(), path_length, state.open_close_movements.data(), switch_count,
+                             point.color, path_tolerance);
             }
         }
-    svg_writer_scale_box_close(file, scale_box_indent);
+    picture_group_end(drawing.picture);
 
     // Calibration: the whole calibration lattice of an extrapolated point,
     // else the calibration point itself.
@@ -283,41 +304,60 @@ void write_report_scene(SvgSink& file, const GuiState& state, const ElementColor
             if (!points[p].shown)
                 continue;
             if (!points[p].extrapolated)
-                svg_writer_draw_vertices(file, drawing_indent, scene_camera(state), &points[p].calibration, 1,
-                                         points[p].color);
+                drawing.vertices(&points[p].calibration, 1, points[p].color);
             else if (lattices.node_count > 0)
-                write_vertices(file, drawing_indent, state, lattices.calibration[p], points[p].color);
+                drawing.vertices(lattices.calibration[p], points[p].color);
         }
 
     // Lattice nodes, whether or not the grid lines are shown.
     for (int p = 0; p < 3; ++p)
         if (points[p].shown && points[p].extrapolated && !lattices.frame[p].empty())
-            write_vertices(file, drawing_indent, state, lattices.frame[p], points[p].color);
+            drawing.vertices(lattices.frame[p], points[p].color);
 }
 
 }  // namespace
 
-void screenshot_svg_write(SvgSink& file, const GuiState& state, int size, double path_tolerance)
+Picture screenshot_svg_picture(const GuiState& state, int size, double path_tolerance)
 {
     const ElementColors colors = choose_colors(state);
     const double line_width = line_width_percent(state);
-    svg_writer_preamble(file);
-    svg_writer_svg_opening(file, size, size, 100.0 / line_width);
-    write_background(file, state.screenshot_svg_background);
+    Picture picture;
+    picture.width = size;
+    picture.height = size;
+
+    // The drawing's group carries the line width: every stroke and point is
+    // that much of its default size.
+    PictureStyle drawing_style;
+    drawing_style.stroke_width = line_width / 100.0;
+    PictureItem& drawing_group = picture_group(&picture, drawing_style);
+    drawing_group.hints.svg_form = PictureSvgForm::scaled_document;
+    const double user_units = 100.0 / line_width;
+    drawing_group.box = PictureRect{0, 0, size * user_units, size * user_units};
+    if (const Color* background = background_color(state.screenshot_svg_background)) {
+        PictureStyle filled;
+        filled.fill = PicturePaint::of(picture_color(background));
+        picture_rectangle(&picture, PictureRect{0, 0, picture.width, picture.height}, filled);
+    }
 
     // Without a viewport there is no camera to project with.
     if (state.viewport != nullptr) {
+        const Drawing drawing{&picture, scene_frame(state, size), SCENE_PICTURE_POINT_RADIUS * line_width / 100.0};
         if (state.draw_reference)
-            svg_writer_draw_edges(file, drawing_indent, scene_camera(state), unit_cube_verts, unit_cube_verts_number,
-                                  unit_cube_edges, unit_cube_edges_number, colors.reference);
+            drawing.edges(unit_cube_verts, unit_cube_verts_number, unit_cube_edges, unit_cube_edges_number,
+                          colors.reference);
         if (state.draw_axis)
-            svg_writer_draw_edges(file, drawing_indent, scene_camera(state), unit_axis_verts, unit_axis_verts_number,
-                                  unit_axis_edges, unit_axis_edges_number, colors.reference);
+            drawing.edges(unit_axis_verts, unit_axis_verts_number, unit_axis_edges, unit_axis_edges_number,
+                          colors.reference);
         if (state.report != nullptr)
-            write_report_scene(file, state, colors, size, line_width, path_tolerance);
+            add_report_scene(drawing, state, colors, line_width, path_tolerance);
     }
+    picture_group_end(&picture);
+    return picture;
+}
 
-    svg_writer_svg_closing(file);
+void screenshot_svg_write(SvgSink& file, const GuiState& state, int size, double path_tolerance)
+{
+    svg_picture_write(file, screenshot_svg_picture(state, size, path_tolerance));
 }
 
 void screenshot_svg(int size)

@@ -18,6 +18,8 @@
 // read only within its actual size.
 #pragma once
 
+#include "picture/picture.hpp"
+
 class SvgSink;
 struct GuiState;
 
@@ -30,6 +32,14 @@ inline constexpr double SCREENSHOT_SVG_PATH_TOLERANCE = 0.75;
 // side of the square viewport). Nothing is written when the file cannot be
 // created.
 void screenshot_svg(int size);
+
+// The whole drawing of `state` as a picture of size x size pixels, which
+// the SVG screenshot writes and the summary can draw. Unknown setting values
+// print their two warning lines on standard output and fall back to the
+// black background or the own colours. A path tolerance of 0 keeps every
+// sample of the paths.
+Picture screenshot_svg_picture(const GuiState& state, int size,
+                               double path_tolerance = SCREENSHOT_SVG_PATH_TOLERANCE);
 
 // The whole drawing of `state` written to `file`. Unknown setting values
 // print their two warning lines on standard output and fall back to the

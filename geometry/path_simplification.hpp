@@ -105,8 +105,9 @@ bool path_simplification_cluster(PathLevel* out, const Vector3* points, std::int
 PathLevel path_simplification_coarsen(const PathLevel& finer);
 
 // The levels of one switched path, built on demand: the finest one asked for
-// so far from the samples (two levels finer than asked, so that zooming in a
-// little needs no new pass over the samples), the coarser ones from it.
+// so far from the samples (one level finer than asked, so that zooming in a
+// little needs no new pass over the samples; each finer level would hold
+// about twice the vertices of a long path), the coarser ones from it.
 // `samples` is a callable returning the path's points (a const reference to
 // a vector of at least `sample_count`), called only when they are needed.
 class PathLevels {
@@ -184,7 +185,7 @@ const PathLevel* PathLevels::get(std::int32_t level, std::int32_t sample_count,
         PathLevel clustered;
         const std::vector<Vector3>& points = samples();
         if (!path_simplification_cluster(&clustered, points.data(), sample_count, drawn_pairs.data(),
-                                         drawn_pairs.size() / 2, level - 2)) {
+                                         drawn_pairs.size() / 2, level - 1)) {
             no_gain_below_ = level;
             return nullptr;
         }

@@ -78,12 +78,28 @@ enum class PictureKind : std::uint8_t {
                 // when `clipped`, kept between `box.x` and `box.x + box.w` where it fits
 };
 
+// How the SVG back end writes a group whose form older files fix (the 3D
+// scene's screenshot); other back ends ignore it.
+enum class PictureSvgForm : std::uint8_t {
+    plain,
+    // The whole drawing: an outer view box of the group's `box` size in user
+    // units over the page (so a user unit is the group's stroke width);
+    // circles, lines and rectangles written as percentages of the page,
+    // radii in user units.
+    scaled_document,
+    // A nested `svg` element over the whole page in page units, with the
+    // group's stroke width: its polylines are written in page units, and a
+    // dash as 1 % on, 1 % off.
+    scale_box,
+};
+
 // How one back end is to write an item where formats allow more than one
 // way; every other back end ignores them.
 struct PictureHints {
     bool svg_stroke_first = false;  // a group writes its stroke before its fill
     bool svg_font_family = false;   // a group names the program's font family
     bool svg_line = false;          // a polyline of two points is an SVG line
+    PictureSvgForm svg_form = PictureSvgForm::plain;  // of a group
 };
 
 struct PictureItem {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/utf8.hpp"
+#include "svg/svg_scene_form.hpp"
 
 namespace {
 
@@ -250,6 +251,9 @@ void svg_picture_write_items(SvgSink& file, const Picture& picture, int indent)
 
 void svg_picture_write(SvgSink& file, const Picture& picture)
 {
+    // The 3D scene's screenshot keeps the form of its older files.
+    if (svg_scene_form_write(file, picture))
+        return;
     svg_writer_preamble(file);
     svg_writer_svg_opening(file, static_cast<int>(picture.width), static_cast<int>(picture.height), 1.0);
     svg_picture_write_items(file, picture, 1);

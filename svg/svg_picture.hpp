@@ -12,7 +12,9 @@
 #include "picture/picture.hpp"
 #include "svg/svg_writer.hpp"
 
-// The whole document: the XML declaration, the outer element, the items.
+// The whole document: the XML declaration, the outer element, the items. A
+// picture whose first group has the form `scaled_document` (the 3D scene's
+// screenshot) is written in that form (svg/svg_scene_form.hpp).
 void svg_picture_write(SvgSink& file, const Picture& picture);
 // The items alone, the top level indented by `indent` tabs, for a document
 // that holds more than one picture.

@@ -1,12 +1,9 @@
-// The SVG writer: turns the 3D scene of the viewport into an SVG 1.1
-// drawing, element by element.
-//
-// Two layers. Primitives write one piece of SVG text (the XML declaration,
-// the outer and nested `svg` elements, one circle, line or rectangle, a
-// background). Scene operations project 3D points through the viewport's
-// camera and write a group of circles (vertices), lines (edges) or polylines
-// (a path that switches between solid and dashed); they are the file twins
-// of the viewport's drawing operations and take the same kinds of arguments.
+// The SVG writer: the sinks SVG text goes to, and the primitives of an SVG
+// 1.1 drawing, each writing one piece of SVG text (the XML declaration, the
+// outer and nested `svg` elements, one circle, line or rectangle, a
+// background). The 3D scene is projected into a picture description
+// (picture/scene_picture.hpp) and written with these primitives
+// (svg/svg_scene_form.hpp).
 //
 // Positions are fractions of the drawing's width and height: circles, lines
 // and rectangles write them as percentages ("%3.2lf%%"), polylines as
@@ -15,8 +12,7 @@
 // units, so the outer view box scales them.
 //
 // Everything is written through an SvgSink, always in the "C" locale, and
-// nothing here touches OpenGL or a window: the projection is the shared
-// camera computation, so the drawing lies where the screen shows it.
+// nothing here touches OpenGL or a window.
 #pragma once
 
 #include <locale.h>
@@ -27,19 +23,7 @@
 #include <string>
 #include <string_view>
 
-#include "geometry/camera.hpp"
 #include "platform/sdl_help.hpp"
-
-struct Vector3;
-
-// The camera of a scene drawing: the shared camera (geometry/camera.hpp), the
-// size of the view in pixels, and the colour of an operation given none.
-struct SvgCamera {
-    CameraView view;
-    int width;
-    int height;
-    Color foreground;
-};
 
 // ---------------------------------------------------------------------------
 // Output sinks
@@ -111,6 +95,8 @@ void svg_writer_preamble(SvgSink& file);
 // truncated to an int, at the given width and height; then a line holding
 // one tab.
 void svg_writer_svg_opening(SvgSink& file, int width, int height, double scale);
+// The same with the view box's sides given (each truncated to an int).
+void svg_writer_svg_opening_box(SvgSink& file, int width, int height, double box_width, double box_height);
 void svg_writer_svg_closing(SvgSink& file);
 // The nested element in which paths are written in absolute units: view box
 // (box_width, box_height) over the whole drawing, with its own stroke width.
@@ -128,43 +114,3 @@ void svg_writer_draw_background(SvgSink& file, int indent, const Color* color);
 
 // 0xRRGGBB of a colour; alpha is ignored.
 int svg_writer_color_value(const Color& color);
-
-// ---------------------------------------------------------------------------
-// Projection
-// ---------------------------------------------------------------------------
-
-// The camera in OpenGL's form: the viewport's model-view matrix (the whole
-// camera transform, from the shared camera computation), the projection
-// matrix (the identity, as the program keeps it) and the viewport rectangle
-// (0, 0, w, h). No OpenGL call is made.
-void svg_writer_get_model_poject_viewport_data(double model_view[16], double projection[16], int viewport_rect[4],
-                                               const SvgCamera& camera);
-
-// ---------------------------------------------------------------------------
-// Scene operations
-// ---------------------------------------------------------------------------
-// A null colour means the camera's foreground. A point that cannot be
-// projected (a homogeneous w of 0, a non-finite coordinate or result) is
-// left out: its circle, the lines that touch it, or its point of a
-// polyline, so the document never holds "nan" or "inf".
-
-// A group of circles of radius 2, one per vertex, filled by the group.
-void svg_writer_draw_vertices(SvgSink& file, int indent, const SvgCamera& camera,
-                              const Vector3* vertices, int vertex_count, const Color* color);
-// A group of lines, one per pair of `edges` (2 * edge_count vertex indices),
-// stroked by the group. Pairs with an index outside 0 .. vertex_count - 1
-// are skipped.
-void svg_writer_draw_edges(SvgSink& file, int indent, const SvgCamera& camera,
-                           const Vector3* vertices, int vertex_count, const std::int32_t* edges, int edge_count,
-                           const Color* color);
-// A group of polylines in absolute units of a width x height box, solid,
-// then dashed, then solid... switching at the given vertex indices, cut
-// exactly as the screen cuts the path (geometry/path_switching.hpp). With a
-// tolerance above 0 each polyline keeps only the points needed to stay
-// within that many units of all of its points (the first and the last stay,
-// so do the switches), which is what a drawing of width x height pixels can
-// show (geometry/path_simplification.hpp).
-void svg_writer_draw_path_switched(SvgSink& file, int indent, int width, int height,
-                                   const SvgCamera& camera, const Vector3* vertices, int vertex_count,
-                                   const std::int32_t* switches, int switch_count, const Color* color,
-                                   double tolerance = 0.0);

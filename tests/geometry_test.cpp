@@ -12,6 +12,7 @@
 #include "geometry/lattice.hpp"
 #include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
+#include "geometry/path_trails.hpp"
 #include "geometry/vector_algebra.hpp"
 #include "tests/jaw_motion.hpp"
 #include "tests/test_support.hpp"
@@ -272,6 +273,47 @@ TEST(PathSimplification, PolylinesAndColumns)
     std::vector<double> low, high;
     path_simplification_min_max_columns(values, 2, 4, &low, &high);
     EXPECT_EQ(low, (std::vector<double>{3, 3, -1, -1}));
+}
+
+// Segments joined into trails: each segment drawn exactly once (either way round), consecutive vertices of a trail
+// joined by a segment, and as few trails as the odd vertices of each connected part allow (one for a closed part).
+TEST(PathTrails, EverySegmentOnceInTheFewestTrails)
+{
+    const struct { const char* what; std::size_t vertices; std::vector<std::uint32_t> segments; std::size_t trails; }
+        cases[] = {
+            {"nothing", 3, {}, 0},
+            {"a chain", 4, {2, 3, 0, 1, 1, 2}, 1},
+            {"a square and a separate line", 6, {0, 1, 1, 2, 2, 3, 3, 0, 4, 5}, 2},
+            {"a star of four", 5, {0, 1, 0, 2, 0, 3, 0, 4}, 2},
+            {"two triangles at one vertex (a bow tie)", 5, {0, 1, 1, 2, 2, 0, 0, 3, 3, 4, 4, 0}, 1},
+            {"out of range left out", 2, {0, 1, 1, 7}, 1},
+        };
+    for (const auto& c : cases) {
+        const PathTrails trails = path_trails_join(c.vertices, c.segments);
+        EXPECT_EQ(trails.trail_count(), c.trails) << c.what;
+        std::multiset<std::pair<std::uint32_t, std::uint32_t>> drawn, expected;
+        for (std::size_t k = 0; k + 1 < c.segments.size(); k += 2)
+            if (c.segments[k + 1] < c.vertices)
+                expected.insert(std::minmax(c.segments[k], c.segments[k + 1]));
+        for (std::size_t t = 0; t < trails.trail_count(); ++t)
+            for (std::size_t k = trails.starts[t]; k + 1 < trails.trail_end(t); ++k)
+                drawn.insert(std::minmax(trails.vertices[k], trails.vertices[k + 1]));
+        EXPECT_EQ(drawn, expected) << c.what;
+    }
+    // A random graph: as many trails as half its odd vertices (it is connected through vertex 0).
+    std::mt19937 random(5);
+    std::vector<std::uint32_t> segments;
+    std::vector<int> degree(200, 0);
+    for (std::uint32_t v = 1; v < 200; ++v)
+        for (std::uint32_t to : {0u, static_cast<std::uint32_t>(random() % v)}) {
+            segments.insert(segments.end(), {v, to});
+            ++degree[v];
+            ++degree[to];
+        }
+    const auto odd = std::count_if(degree.begin(), degree.end(), [](int d) { return d % 2 == 1; });
+    const PathTrails trails = path_trails_join(200, segments);
+    EXPECT_EQ(trails.trail_count(), static_cast<std::size_t>(std::max<long>(1, odd / 2)));
+    EXPECT_EQ(trails.vertices.size(), segments.size() / 2 + trails.trail_count());
 }
 
 // Chart axes: round steps, ranges widened to whole steps with no more intervals than asked (and the next smaller

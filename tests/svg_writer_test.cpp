@@ -1,5 +1,5 @@
-// The SVG writer: the exact text of what the screenshot tests do not write (other scales, colours, empty and
-// foreground groups, switched paths), unprojectable points, sinks; and the time chart written with it.
+// The SVG writer: the exact text of what the screenshot tests do not write (other scales, colours), sinks; and the
+// time chart written with it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -23,15 +23,9 @@
 
 namespace {
 
-using zelto_test::flat_viewport;
 using zelto_test::svg_text;
 
 const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
-
-SvgCamera camera(const InteractableViewport3d& viewport)
-{
-    return SvgCamera{interactable_viewport3d_camera_view(&viewport), viewport.w, viewport.h, viewport.foreground};
-}
 
 struct TextCase {
     const char* what;
@@ -83,112 +77,6 @@ TEST(SvgWriterDocument, ShapesWriteFractionsAsPercentagesAndAnOptionalColour)
     // Colour values are RGB without alpha.
     EXPECT_EQ(std::pair(svg_writer_color_value(Color{64, 255, 64, 0}), svg_writer_color_value(Color{1, 2, 3, 4})),
               std::pair(0x40FF40, 0x010203));
-}
-
-// Vertices and edges in their groups (the projection is the camera's, checked against OpenGL by the viewport tests):
-// no vertices, the foreground for no colour, edge pairs with an index outside the vertices skipped.
-TEST(SvgWriterProjection, VerticesAndEdgesInTheirGroups)
-{
-    InteractableViewport3d flat, brown;
-    flat_viewport(&flat);
-    flat_viewport(&brown);
-    brown.foreground = Color{0x12, 0xAB, 0x0C, 0};
-    const Vector3 points[3] = {{0, 0, 0}, {1, 1, 0}, {-1.25, -1, 3}};
-    const std::int32_t edges[] = {0, 1, 3, 0, 1, 3, -1, 2, 2, -1, 2, 0, 1, 1};
-    expect_texts({
-        {"no vertices", [&](SvgSink& f) { svg_writer_draw_vertices(f, 1, camera(flat), nullptr, -4, &c_black); },
-         "\t<g fill=\"#000000\">\n\t</g>\n\t\n"},
-        {"null colour: the foreground",
-         [&](SvgSink& f) { svg_writer_draw_vertices(f, 0, camera(brown), points, 1, nullptr); },
-         "<g fill=\"#12AB0C\">\n\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n</g>\n\n"},
-        // A zero-length edge is still a line.
-        {"edges", [&](SvgSink& f) { svg_writer_draw_edges(f, 1, camera(flat), points, 3, edges, 7, &c_magenta); },
-         "\t<g stroke=\"#FF40FF\">\n\t\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"100.00%\" y2=\"0.00%\"/>\n"
-         "\t\t<line x1=\"-12.50%\" y1=\"100.00%\" x2=\"50.00%\" y2=\"50.00%\"/>\n"
-         "\t\t<line x1=\"100.00%\" y1=\"0.00%\" x2=\"100.00%\" y2=\"0.00%\"/>\n\t</g>\n\t\n"},
-    });
-}
-
-// Vertex k of a test path lies at x = k / 10, so on a 1000-unit box its point is written as "(500 + 50 k),500.00".
-TEST(SvgWriterProjection, SwitchedPathsArePolylinesInTheBox)
-{
-    InteractableViewport3d viewport;
-    flat_viewport(&viewport);
-    std::vector<Vector3> path = {{0, 0, 0}, {0.1, 0, 0}, {0.2, 0, 0}, {0.3, 0, 0}, {0.4, 0, 0}, {0.5, 0, 0}};
-    auto text = [&](int count, const std::vector<std::int32_t>& switches) {
-        return svg_text([&](SvgSink& f) {
-            svg_writer_draw_path_switched(f, 2, 1000, 1000, camera(viewport), path.data(), count, switches.data(),
-                                          static_cast<int>(switches.size()), &c_red);
-        });
-    };
-    const std::string open = "\t\t<g stroke=\"#FF4040\" fill=\"none\">\n", close = "\t\t</g>\n\t\t\n",
-                      solid = "\t\t\t<polyline points=\"", dashed = "\t\t\t<polyline stroke-dasharray=\"1%,1%\" points=\"",
-                      end = "\"/>\n";
-    EXPECT_EQ(text(6, {2, 4}), open + solid + "500.00,500.00 550.00,500.00 " + end + dashed +
-                                   "550.00,500.00 600.00,500.00 650.00,500.00 " + end + solid +
-                                   "700.00,500.00 750.00,500.00 " + end + close);
-    EXPECT_EQ(text(4, {0, 2}), open + solid + end + dashed + "500.00,500.00 550.00,500.00 " + end + solid +
-                                   "600.00,500.00 650.00,500.00 " + end + close);
-    EXPECT_EQ(text(0, {2}), open + solid + end + close);
-    // A missing sample leaves a gap.
-    const std::vector<Vector3> kept = path;
-    path[2].y = nan;
-    EXPECT_EQ(text(5, {}), open + solid + "500.00,500.00 550.00,500.00 " + end + solid + "650.00,500.00 700.00,500.00 " +
-                               end + close);
-    path = kept;
-
-    // Points are absolute in the given box.
-    const Vector3 points[2] = {{0.5, 0.5, 0}, {-1, -1, 0}};
-    EXPECT_EQ(svg_text([&](SvgSink& f) {
-                  svg_writer_draw_path_switched(f, 0, 200, 100, camera(viewport), points, 2, nullptr, 0, nullptr);
-              }),
-              "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"150.00,25.00 0.00,100.00 \"/>\n</g>\n\n");
-}
-
-// In perspective the drawing keeps what the screen keeps: what lies on or in front of the near plane. A line or path
-// passing the plane is cut there (x = 1 cuts at x / 0.1, 550 %); points behind it, the camera's own plane (w = 0) and
-// points without coordinates are left out.
-TEST(SvgWriterProjection, PointsWithoutAPlaceAreLeftOut)
-{
-    // Perspective camera 5 units back, pitched so that it looks along -y: (x, y, z) is seen as (x, -z, y).
-    InteractableViewport3d viewport;
-    flat_viewport(&viewport);
-    std::tie(viewport.perspective, viewport.camera_z, viewport.pitch) = std::tuple(1, -5.0, 90.0);
-    const Vector3 points[6] = {{0, 0, 0}, {1, 5, 0}, {nan, 0, 0}, {0, 0, -inf}, {1, 0, 0}, {1, 10, 0}};
-    const std::int32_t edges[] = {0, 1, 2, 4, 0, 3, 0, 4, 4, 5, 5, 1};
-    const std::int32_t switches[] = {3};
-    const Vector3 in_and_out[4] = {points[5], points[4], points[1], points[0]};
-    expect_texts({
-        {"vertices", [&](SvgSink& f) { svg_writer_draw_vertices(f, 0, camera(viewport), points, 6, &c_black); },
-         "<g fill=\"#000000\">\n\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2\"/>\n"
-         "\t<circle cx=\"60.00%\" cy=\"50.00%\" r=\"2\"/>\n</g>\n\n"},
-        {"edges", [&](SvgSink& f) { svg_writer_draw_edges(f, 0, camera(viewport), points, 6, edges, 6, &c_black); },
-         "<g stroke=\"#000000\">\n\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"540.00%\" y2=\"50.00%\"/>\n"
-         "\t<line x1=\"50.00%\" y1=\"50.00%\" x2=\"60.00%\" y2=\"50.00%\"/>\n"
-         "\t<line x1=\"60.00%\" y1=\"50.00%\" x2=\"550.00%\" y2=\"50.00%\"/>\n</g>\n\n"},
-        {"path",
-         [&](SvgSink& f) {
-             svg_writer_draw_path_switched(f, 0, 100, 100, camera(viewport), points, 6, switches, 1, &c_black);
-         },
-         "<g stroke=\"#000000\" fill=\"none\">\n\t<polyline points=\"50.00,50.00 540.00,50.00 \"/>\n"
-         "\t<polyline stroke-dasharray=\"1%,1%\" points=\"60.00,50.00 550.00,50.00 \"/>\n</g>\n\n"},
-        {"path coming in front, leaving and coming back",
-         [&](SvgSink& f) {
-             svg_writer_draw_path_switched(f, 0, 100, 100, camera(viewport), in_and_out, 4, nullptr, 0, nullptr);
-         },
-         "<g stroke=\"#FFFFFF\" fill=\"none\">\n\t<polyline points=\"550.00,50.00 60.00,50.00 550.00,50.00 \"/>\n"
-         "\t<polyline points=\"540.00,50.00 50.00,50.00 \"/>\n</g>\n\n"},
-    });
-
-    // A viewport of no size gives no place to anything either.
-    flat_viewport(&viewport, 0, 0);
-    const std::string text = svg_text([&](SvgSink& f) {
-        svg_writer_draw_vertices(f, 0, camera(viewport), points, 2, nullptr);
-        svg_writer_draw_edges(f, 0, camera(viewport), points, 2, edges, 1, nullptr);
-        svg_writer_draw_path_switched(f, 0, 100, 100, camera(viewport), points, 2, nullptr, 0, nullptr);
-    });
-    for (const char* non_number : {"nan", "inf", "NAN", "INF"})
-        EXPECT_EQ(text.find(non_number), std::string::npos) << text;
 }
 
 // Points are formatted as printf formats them; long text is written whole.
