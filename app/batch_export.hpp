@@ -31,7 +31,7 @@ struct ExportFormats {
     bool csv = false;    // one measures.csv for all reports
     bool pdf = false;    // the summary document of each report
 
-    bool needs_state() const { return svg || bmp || png; }
+    bool needs_state() const { return svg || bmp || png || pdf; }
     bool needs_drawing() const { return bmp || png; }
 };
 

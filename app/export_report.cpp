@@ -17,6 +17,7 @@
 #include "platform/file_writer.hpp"
 #include "platform/zelto_version.hpp"
 #include "app/screenshot_svg.hpp"
+#include "app/summary_views.hpp"
 #include "app/window.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
@@ -209,7 +210,7 @@ void write_chart(Writer* writer, const ExportOptions& options, const std::string
 
 // The summary document of the report, `<stem>_summary.pdf`.
 void write_summary(Writer* writer, const ExportOptions& options, const std::string& path, const std::string& stem,
-                   const EmgReport& report)
+                   const EmgReport& report, std::vector<SummaryJawViews> views)
 {
     SummaryInput input;
     input.report = &report;
@@ -218,6 +219,8 @@ void write_summary(Writer* writer, const ExportOptions& options, const std::stri
     input.printed_date = summary_pdf_date(std::time(nullptr));
     input.version = zelto_version;
     input.plane = options.reference;
+    input.jaw_views = std::move(views);
+    input.legend = summary_views_legend();
     writer->summary(stem + "_summary.pdf", input);
 }
 
@@ -289,7 +292,7 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
         ++result->exercises;
     }
     if (options.formats.pdf && !writer->failed())
-        write_summary(writer, options, path, stem, report);
+        write_summary(writer, options, path, stem, report, summary_views_draw(state, options.size));
     if (options.formats.csv)
         emg_measures_csv_rows(&result->csv_rows, path, &report, options.reference, options.exercise);
 }
@@ -321,8 +324,6 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
             return;
         ++result->exercises;
     }
-    if (options.formats.pdf && !writer->failed())
-        write_summary(writer, options, path, stem, *report);
     if (options.formats.csv)
         emg_measures_csv_rows(&result->csv_rows, path, report.get(), options.reference, options.exercise);
 }

@@ -9,7 +9,7 @@
 // off as during a drag, the panel over it) read back like the BMP
 // screenshot.
 //
-// SVG, chart and CSV need no OpenGL: without BMP or PNG the widgets are
+// SVG, chart, CSV and the summary need no OpenGL: without BMP or PNG the widgets are
 // made without a window, for their state only. BMP and PNG draw into a
 // hidden window, or through SDL's offscreen driver when there is no display.
 #pragma once

@@ -9,6 +9,7 @@
 
 #include "platform/resources/resources.hpp"
 #include "app/screenshot_svg.hpp"
+#include "app/summary_views.hpp"
 #include "app/window.hpp"
 #include "gui/gui_keyboard.hpp"
 #include "gui/gui_messages.hpp"
@@ -67,6 +68,9 @@ void handle_user_event(ZeltoLoop* loop, const SDL_UserEvent& user)
             loop->bmp_screenshot_pending = true;  // read back once this pass has drawn its frame
         else if (state->screenshot_file_type == 1)
             screenshot_svg(state->window_height);
+        break;
+    case USER_EVENT_SUMMARY_PDF:
+        gui_write_summary_pdf_with(summary_views_draw(state, state->window_height), summary_views_legend());
         break;
     case USER_EVENT_POINT_PICKING_OFF:
         loop->picking_enabled = false;

@@ -23,6 +23,7 @@
 #include "geometry/vector_algebra.hpp"
 #include "gui/gui_loading.hpp"
 #include "gui/gui_serialization.hpp"
+#include "picture/summary_document.hpp"
 #include "report/emg_processing.hpp"
 #include "widgets/interactable.hpp"
 #include "widgets/interactable_button.hpp"
@@ -453,7 +454,11 @@ void gui_update_chart_cursor();
 // in the working directory, prints where and restarts the page's notice;
 // without a report or an exercise writes nothing and says so.
 void gui_write_chart_svg();
-// Writes the summary document of the loaded report as
-// summary_YYYY_MM_DD_HH_MM_SS.pdf in the working folder (pdf/summary_pdf),
-// with the reference plane of the "Clinical" page; says where, or why not.
+// Asks the main loop for the summary document of the loaded report: it
+// draws the jaw views (the scene's drawing lies above the GUI) and hands
+// them to gui_write_summary_pdf_with.
 void gui_write_summary_pdf();
+// Writes the summary as summary_YYYY_MM_DD_HH_MM_SS.pdf in the working
+// folder (pdf/summary_pdf), with the reference plane of the "Clinical" page
+// and the jaw views given; says where, or why not.
+void gui_write_summary_pdf_with(std::vector<SummaryJawViews> views, std::vector<SummaryLegendEntry> legend);

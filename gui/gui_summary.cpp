@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <ctime>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "base/text_encoding.hpp"
 #include "gui/gui.hpp"
@@ -12,6 +14,11 @@
 #include "platform/zelto_version.hpp"
 
 void gui_write_summary_pdf()
+{
+    push_SDL_user_event(USER_EVENT_SUMMARY_PDF, nullptr, nullptr);
+}
+
+void gui_write_summary_pdf_with(std::vector<SummaryJawViews> views, std::vector<SummaryLegendEntry> legend)
 {
     GuiState* state = gui_state;
     if (state->report == nullptr) {
@@ -25,6 +32,8 @@ void gui_write_summary_pdf()
     input.printed_date = summary_pdf_date(std::time(nullptr));
     input.version = zelto_version;
     input.plane = state->reference_plane;
+    input.jaw_views = std::move(views);
+    input.legend = std::move(legend);
 
     const std::string name = timestamped_file_name(std::time(nullptr), "summary", "pdf");
     std::string why;

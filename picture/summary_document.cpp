@@ -245,6 +245,41 @@ void exercise_section(Flow* flow, const SummaryInput& input, std::size_t e, cons
     flow->need(picture.height * scale);
     picture_place(&flow->page(), picture, {left, flow->y, content_width, picture.height * scale});
     flow->y += picture.height * scale + 10;
+
+    // The jaw from the front and from the side, side by side, on white.
+    if (e >= input.jaw_views.size())
+        return;
+    const SummaryJawViews& views = input.jaw_views[e];
+    const double side = (content_width - 12) / 2;
+    flow->need(side + 4 * line_height);
+    flow->paragraph("The jaw at " + views.when, left, content_width, body, true, ink);
+    flow->y += 2;
+    const double top = flow->y + line_height;
+    picture_text(&flow->page(), {left, top - 3}, "From the front", text_style(body, false, muted));
+    picture_text(&flow->page(), {left + side + 12, top - 3}, "From the right side", text_style(body, false, muted));
+    for (const auto& [view, x] : {std::pair{&views.front, left}, std::pair{&views.side, left + side + 12}}) {
+        PictureStyle frame;
+        frame.stroke = PicturePaint::of(rule);
+        frame.stroke_width = 0.6;
+        picture_place(&flow->page(), *view, {x, top, side, side});
+        picture_rectangle(&flow->page(), {x, top, side, side}, frame);
+    }
+    flow->y = top + side + 6;
+    double x = left;
+    for (const SummaryLegendEntry& entry : input.legend) {
+        PictureStyle swatch;
+        swatch.fill = PicturePaint::of(entry.color);
+        const double width = flow->width(entry.name, body, false);
+        if (x + 14 + width > right) {
+            x = left;
+            flow->y += line_height;
+        }
+        flow->need(line_height);
+        picture_rectangle(&flow->page(), {x, flow->y + 2, 10, 8}, swatch);
+        picture_text(&flow->page(), {x + 14, flow->y + 9.5}, entry.name, text_style(body, false, ink));
+        x += 14 + width + 14;
+    }
+    flow->y += line_height;
 }
 
 // Header and footer of every page, once the number of pages is known.

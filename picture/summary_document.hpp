@@ -10,7 +10,7 @@
 //   3. One section per exercise: its figures as the "Measures" page shows
 //      them, its time chart (with EMG where the report has it) and the jaw
 //      at the exercise's largest opening (or farthest point) from the front
-//      and from the side.
+//      and from the side, with a legend of the colours.
 // Every page has a header (the report's file name, the file's date, the
 // date of printing) and a footer ("Page n of m", Zelto and its version).
 // Figures are the CSV's, rounded as the pages round them.
@@ -25,6 +25,22 @@
 #include "report/emg_kinematics.hpp"
 #include "report/emg_processing.hpp"
 
+// The jaw of one exercise at its largest opening (or farthest point), from
+// the front and from the side, as the 3D view's SVG screenshot draws it;
+// `when` says which sample ("sample 523 of 1000, 5.22 s: largest vertical
+// opening").
+struct SummaryJawViews {
+    Picture front;
+    Picture side;
+    std::string when;
+};
+
+// A colour of the jaw views and what it shows.
+struct SummaryLegendEntry {
+    std::string name;
+    PictureColor color;
+};
+
 struct SummaryInput {
     const EmgReport* report = nullptr;
     std::string file_name;     // the report's file name, UTF-8
@@ -32,6 +48,10 @@ struct SummaryInput {
     std::string printed_date;  // when the summary is made
     std::string version;       // the program's version
     EmgReferencePlane plane;   // of the condylar angles
+    // Per exercise, when the caller could draw them (the command line and the
+    // window can; a document without them leaves the place out).
+    std::vector<SummaryJawViews> jaw_views;
+    std::vector<SummaryLegendEntry> legend;
 };
 
 // How far a text advances at a font size (points), bold or not: the

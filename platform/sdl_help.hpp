@@ -122,7 +122,8 @@ enum UserEventCode : std::int32_t {
     USER_EVENT_SCREENSHOT = 1,          // no data
     USER_EVENT_POINT_PICKING_OFF = 2,   // a drag in the 3D view begins
     USER_EVENT_POINT_PICKING_ON = 3,    // the drag ends
-    USER_EVENT_REBUILD_JAW_VERTICES = 4 // re-project the paths after a drag
+    USER_EVENT_REBUILD_JAW_VERTICES = 4, // re-project the paths after a drag
+    USER_EVENT_SUMMARY_PDF = 5,         // no data
 };
 
 // Posts the user event. data1 and data2 must be null or come from malloc:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "pdf/pdf_picture.hpp"
@@ -84,6 +85,24 @@ TEST(SummaryPdf, OddReportsGiveValidDocumentsWithTheirWarnings)
     SummaryInput input{s.report.get(), "x", "", "", "", {}};
     EXPECT_FALSE(summary_pdf_write("no such folder/summary.pdf", input, &why));
     EXPECT_FALSE(why.empty());
+}
+
+// The command line's summary, with no display: the jaw of every exercise from the front and the side, its legend.
+TEST(SummaryPdf, TheCommandLineDrawsTheJawOfEveryExercise)
+{
+    zelto_test::TempWorkingDirectory directory;
+    const std::string binary = (std::filesystem::path(std::getenv("ZELTO_BINARY_DIR")) / "zelto").string();
+    const std::string demo = (zelto_test::source_dir() / "examples/demo_report.tsv").string();
+    ASSERT_EQ(std::system(("unset DISPLAY WAYLAND_DISPLAY; " + binary + " --export out --format pdf " + demo +
+                           " > run.out 2>&1 && pdftotext -enc UTF-8 out/demo_report_summary.pdf summary.txt")
+                              .c_str()),
+              0)
+        << read_file("run.out");
+    const std::string text = read_file("summary.txt");
+    EXPECT_EQ(zelto_test::count_of(text, "From the front"), 5u);
+    for (const char* piece : {"largest vertical opening", "farthest protrusion", "farthest laterotrusion to the left",
+                              "farthest laterotrusion to the right", "Cond. Left", "Right-Incisal"})
+        EXPECT_NE(text.find(piece), std::string::npos) << piece;
 }
 
 }  // namespace
