@@ -448,7 +448,7 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
                    const Metrics& mt)
 {
     Picture* picture = &sheet->picture;
-    const std::string plane_text = std::string("reference plane ") + emg_reference_plane_name(plane.kind)
+    const std::string plane_text = emg_reference_plane_name(plane.kind) + std::string(" plane")
                                    + (plane.tilt_deg != 0.0 ? " " + emg_measures_format(plane.tilt_deg, 1) + "\u00b0" : "");
     if (selected < 0 || selected >= static_cast<std::int32_t>(report.exercises.size())
         || emg_sample_count(&report.exercises[static_cast<std::size_t>(selected)]) == 0) {
@@ -498,7 +498,9 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
     }
     centre(&sagittal, e);
 
-    draw_title(picture, sagittal_cell, mt, "Condyles, sagittal plane (mm), " + plane_text);
+    draw_title(picture, sagittal_cell, mt, "Condyles, sagittal plane (mm)");
+    picture_text(picture, {sagittal.box.x + sagittal.box.w, sagittal_cell.y + mt.font}, plane_text,
+                 text_style(mt.font * 0.8, label_color, PictureAnchor::end));
     draw_grid(picture, sagittal, mt, {"posterior", "anterior", "up", "down"});
     picture_clip_group(picture, sagittal.box);
     for (TracingPoint point : sagittal.points)
