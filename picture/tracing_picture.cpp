@@ -218,8 +218,17 @@ std::vector<std::vector<PicturePoint>> simplified(const std::vector<Vector3>& pa
     return chained(kept, at);
 }
 
+// The solid and dashed pieces of an exercise's paths, cut at its open/close turns.
+std::vector<PathPiece> pieces_of(const EmgExercise& exercise)
+{
+    std::vector<std::int32_t> turns;
+    std::int32_t turn_count = 0;
+    emg_analyze_open_close_movements(&turns, &turn_count, &exercise);
+    return path_switching_pieces(emg_sample_count(&exercise), turns.data(), turn_count);
+}
+
 Strokes strokes_of(const TracingPlot& plot, const EmgReport& report, const EmgExercise& exercise,
-                   TracingPoint point)
+                   const std::vector<PathPiece>& pieces, TracingPoint point)
 {
     const std::int32_t n = emg_sample_count(&exercise);
     std::vector<Vector3> page(static_cast<std::size_t>(n));
@@ -230,11 +239,8 @@ Strokes strokes_of(const TracingPlot& plot, const EmgReport& report, const EmgEx
         const PicturePoint p = page_of(plot, x, y);
         page[static_cast<std::size_t>(k)] = finite(d) ? Vector3{p.x, p.y, 0.0} : Vector3{nan, nan, nan};
     }
-    std::vector<std::int32_t> turns;
-    std::int32_t turn_count = 0;
-    emg_analyze_open_close_movements(&turns, &turn_count, &exercise);
     std::vector<std::uint32_t> solid, dashed;
-    for (const PathPiece& piece : path_switching_pieces(n, turns.data(), turn_count)) {
+    for (const PathPiece& piece : pieces) {
         std::vector<std::uint32_t>& pairs = piece.dashed ? dashed : solid;
         for (std::int32_t m = piece.first; m + 1 < piece.first + piece.count; ++m)
             pairs.insert(pairs.end(), {static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(m + 1)});
@@ -411,13 +417,15 @@ std::vector<std::int32_t> drawing_order(const EmgReport& report, std::int32_t se
 
 // The incisal panels: every exercise, the selected one thicker and on top.
 void draw_incisal_paths(Picture* picture, const TracingPlot& plot, const EmgReport& report,
-                        const std::vector<std::int32_t>& order, std::int32_t selected, const Metrics& mt)
+                        const std::vector<std::int32_t>& order, const std::vector<std::vector<PathPiece>>& pieces,
+                        std::int32_t selected, const Metrics& mt)
 {
     picture_clip_group(picture, plot.box);
     for (std::int32_t index : order) {
         const bool chosen = index == selected;
         const Strokes strokes =
-            strokes_of(plot, report, report.exercises[static_cast<std::size_t>(index)], TracingPoint::incisal);
+            strokes_of(plot, report, report.exercises[static_cast<std::size_t>(index)],
+                       pieces[static_cast<std::size_t>(index)], TracingPoint::incisal);
         draw_strokes(picture, strokes, tracing_picture_exercise_color(index), chosen ? 2.4 * mt.unit : mt.unit,
                      mt.unit);
     }
@@ -467,6 +475,7 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
     const bool lateral = c.type == EmgExerciseType::laterotrusion_right || c.type == EmgExerciseType::laterotrusion_left;
     const bool to_right = c.type == EmgExerciseType::laterotrusion_right;
     const std::vector<std::int32_t> only{selected};
+    const std::vector<PathPiece> pieces = pieces_of(exercise);
 
     // The sagittal plot in the whole cell, or in its upper half beside the horizontal one.
     const double figures_rows = lateral ? 1 : 2;
@@ -504,7 +513,7 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
     draw_grid(picture, sagittal, mt, {"posterior", "anterior", "up", "down"});
     picture_clip_group(picture, sagittal.box);
     for (TracingPoint point : sagittal.points)
-        draw_strokes(picture, strokes_of(sagittal, report, exercise, point),
+        draw_strokes(picture, strokes_of(sagittal, report, exercise, pieces, point),
                      point == TracingPoint::left_condyle ? left_color : right_color, 1.8 * mt.unit, mt.unit);
     picture_group_end(picture);
     double row = sagittal.box.y + sagittal.box.h + mt.line * 1.9;
@@ -530,8 +539,8 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
                std::string(to_right ? "Left" : "Right") + " condyle (mediotrusive), horizontal plane (mm)");
     draw_grid(picture, horizontal, mt, {"right", "left", "posterior", "anterior"});
     picture_clip_group(picture, horizontal.box);
-    draw_strokes(picture, strokes_of(horizontal, report, exercise, horizontal.points.front()), color, 1.8 * mt.unit,
-                 mt.unit);
+    draw_strokes(picture, strokes_of(horizontal, report, exercise, pieces, horizontal.points.front()), color,
+                 1.8 * mt.unit, mt.unit);
     if (c.bennett_angle_deg && c.immediate_side_shift_mm) {
         // m = shift + f tan(angle), medial towards the other condyle.
         const double medial = to_right ? 1.0 : -1.0;
@@ -660,6 +669,10 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
     // Sagittal (anterior right, up top), frontal (patient's right on the
     // left), horizontal (patient's right on the left, anterior down).
     const std::vector<std::int32_t> order = drawing_order(*report, sheet.exercise);
+    // The open/close turns of every exercise, found once for the three panels.
+    std::vector<std::vector<PathPiece>> pieces(report->exercises.size());
+    for (std::int32_t index : order)
+        pieces[static_cast<std::size_t>(index)] = pieces_of(report->exercises[static_cast<std::size_t>(index)]);
     std::array<TracingPlot, 3> incisal;
     incisal[0].box = plot_box_of(cells[0], mt);
     incisal[0].across = frame->ant;
@@ -689,7 +702,7 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
         picture_group(&picture).id = p == 0 ? "sagittal" : p == 1 ? "frontal" : "horizontal";
         draw_title(&picture, cells[cell_of[p]], mt, titles[p]);
         draw_grid(&picture, incisal[p], mt, words[p]);
-        draw_incisal_paths(&picture, incisal[p], *report, order, sheet.exercise, mt);
+        draw_incisal_paths(&picture, incisal[p], *report, order, pieces, sheet.exercise, mt);
         picture_group_end(&picture);
         sheet.plots.push_back(incisal[p]);
     }
