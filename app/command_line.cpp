@@ -121,7 +121,8 @@ public:
 
         if (export_asked) {
             out.mode = CommandLineMode::export_files;
-            if (!o.formats.svg && !o.formats.bmp && !o.formats.png && !o.formats.chart && !o.formats.csv)
+            if (!o.formats.svg && !o.formats.bmp && !o.formats.png && !o.formats.chart && !o.formats.tracings
+                && !o.formats.csv)
                 o.formats.svg = true;
             o.reports = positional;
         } else if (measures_asked) {
@@ -204,14 +205,15 @@ private:
                 if (end == std::string::npos)
                     end = v.size();
                 const std::string format = v.substr(start, end - start);
-                bool* flags[] = {&o.formats.svg, &o.formats.bmp, &o.formats.png, &o.formats.chart, &o.formats.csv};
-                const char* names[] = {"svg", "bmp", "png", "chart", "csv"};
+                bool* flags[] = {&o.formats.svg,   &o.formats.bmp,      &o.formats.png,
+                                 &o.formats.chart, &o.formats.tracings, &o.formats.csv};
+                const char* names[] = {"svg", "bmp", "png", "chart", "tracings", "csv"};
                 bool known = false;
-                for (int k = 0; k < 5; ++k)
+                for (int k = 0; k < 6; ++k)
                     if (format == names[k])
                         known = *flags[k] = true;
                 if (!known)
-                    return bad(format, "a format (svg, bmp, png, chart, csv)");
+                    return bad(format, "a format (svg, bmp, png, chart, tracings, csv)");
                 start = end + 1;
             }
         } else if (name_ == "--preset") {
@@ -327,11 +329,14 @@ std::string command_line_usage()
            "                          with '-'\n"
            "\n"
            "Options of --export (a value follows as the next word or after '='):\n"
-           "      --format LIST       comma list of svg, bmp, png, chart, csv (default svg):\n"
+           "      --format LIST       comma list of svg, bmp, png, chart, tracings, csv\n"
+           "                          (default svg):\n"
            "                          svg    the SVG screenshot of the 3D view\n"
            "                          bmp    the 3D view as the BMP screenshot draws it\n"
            "                          png    the same picture as PNG\n"
            "                          chart  the chart of the exercise over time (SVG)\n"
+           "                          tracings  the tracing sheet, the exercise chosen\n"
+           "                                 (SVG)\n"
            "                          csv    DIR/measures.csv, every exercise of every\n"
            "                                 report\n"
            "      --preset N|FILE     built-in preset 0 to 6, or a preset file (.zlp);\n"
@@ -353,7 +358,7 @@ std::string command_line_usage()
            "\n"
            "Files in DIR, for exercise N of report STEM.tsv:\n"
            "  STEM_N_NAME.svg, .bmp, .png   NAME: the exercise's name made safe\n"
-           "  chart_STEM_N_NAME.svg\n"
+           "  chart_STEM_N_NAME.svg, tracings_STEM_N_NAME.svg\n"
            "  measures.csv\n"
            "Reports of the same name in other folders get STEM-2, STEM-3 and so on.\n"
            "Progress goes to standard error, one line per report.\n"

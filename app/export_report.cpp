@@ -18,7 +18,9 @@
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
 #include "report/emg_measures.hpp"
+#include "picture/tracing_picture.hpp"
 #include "svg/svg_chart.hpp"
+#include "svg/svg_picture.hpp"
 #include "svg/svg_writer.hpp"
 
 
@@ -194,6 +196,18 @@ void write_chart(Writer* writer, const ExportOptions& options, const std::string
     writer->svg(name, [&](SvgSink& sink) { svg_chart_write(sink, report, exercise, options.size, options.size / 2); });
 }
 
+// The tracing sheet with exercise `exercise` chosen and `sample` marked, as
+// large as the 3D view.
+void write_tracings(Writer* writer, const ExportOptions& options, const std::string& name, const EmgReport& report,
+                    std::int32_t exercise, std::int32_t sample)
+{
+    writer->svg(name, [&](SvgSink& sink) {
+        svg_picture_write(sink, tracing_picture_build(&report, exercise, sample, options.size, options.size,
+                                                      options.reference)
+                                    .picture);
+    });
+}
+
 // The files of the chosen exercises from the viewer's state.
 void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const std::string& path,
                        const std::string& stem, Writer* writer, ExportReportResult* result)
@@ -256,6 +270,9 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
         if (options.formats.chart && !writer->failed())
             write_chart(writer, options, "chart_" + batch_export_file_name(stem, number, exercise.name, "svg"),
                         report, k);
+        if (options.formats.tracings && !writer->failed())
+            write_tracings(writer, options, "tracings_" + batch_export_file_name(stem, number, exercise.name, "svg"),
+                           report, k, export_report_sample_index(options.sample, report, exercise));
         if (writer->failed())
             return;
         ++result->exercises;
@@ -282,11 +299,13 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
     if (writer->failed())
         return;
     for (const std::int32_t k : chosen) {
+        const EmgExercise& exercise = report->exercises[static_cast<std::size_t>(k)];
         if (options.formats.chart)
-            write_chart(writer, options,
-                        "chart_" + batch_export_file_name(stem, k + 1,
-                                                          report->exercises[static_cast<std::size_t>(k)].name, "svg"),
-                        *report, k);
+            write_chart(writer, options, "chart_" + batch_export_file_name(stem, k + 1, exercise.name, "svg"), *report,
+                        k);
+        if (options.formats.tracings && !writer->failed())
+            write_tracings(writer, options, "tracings_" + batch_export_file_name(stem, k + 1, exercise.name, "svg"),
+                           *report, k, export_report_sample_index(options.sample, *report, exercise));
         if (writer->failed())
             return;
         ++result->exercises;

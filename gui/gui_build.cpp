@@ -23,8 +23,8 @@
 //   11-37 page a, 38-39 page b, 40-55 page c, 56-61 page d, 62-72 page e,
 //   73-90 page f, 91-105 page g, 106-119 page h,
 //   120 "Legend", 121 "Screenshot taken!", 122 "Screenshot", 123 tab h,
-//   124-129 the legend colours, 130 tab i, 131-170 page i, 171 tab j,
-//   172-214 page j.
+//   124-129 the legend colours, 130 tab i, 131-174 page i (174 the tracing
+//   sheet, which the page's switching leaves alone), 175 tab j, 176-218 page j.
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -125,6 +125,14 @@ public:
         T* raw = place(state_, page_first_index[page_] + row, std::move(widget));
         state_->pages[static_cast<std::size_t>(page_)][static_cast<std::size_t>(row)] = raw;
         return raw;
+    }
+
+    // A widget at the page's index that the page's switching leaves alone:
+    // something else decides when it shows.
+    template <typename T>
+    T* add_unlisted(int row, std::unique_ptr<T> widget)
+    {
+        return place(state_, page_first_index[page_] + row, std::move(widget));
     }
 
     // The toggles at `rows` of this page become one radio group.
@@ -457,6 +465,19 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
                                                     f.font, 0, SCREENSHOT_NOTICE_MS));
     state->chart = p.add(row++, interactable_chart_create(V + 10, y, 330, 630 - y, &c_black, &c_beige,
                                                           callback_chart_seek, small.font));
+
+    // Under the chart, left of where the screenshot's notice shows: the
+    // tracing sheet's switch and SVG button; the button's notice shares the
+    // place of the other two. The sheet covers the square view while the
+    // page and the switch are on (gui_show_tracings).
+    state->tracings_toggle =
+        p.add(row++, small.toggle(V + 10, 630, 88, 15, "Tracings", callback_toggle_tracings, false));
+    p.add(row++, small.button(V + 10, 645, 88, 15, "Tracings SVG", callback_write_tracings_svg));
+    state->tracings_written_text =
+        p.add(row++, interactable_text_timed_create(V + 235, 130, 105, 20, &c_black, &c_beige, nullptr, "SVG written!",
+                                                    f.font, 0, SCREENSHOT_NOTICE_MS));
+    state->tracing_sheet = p.add_unlisted(row++, interactable_tracing_create(0, 0, V, V, callback_tracing_seek));
+    interactable_deactivate(state->tracing_sheet);
 }
 
 // =============================================================================
@@ -633,8 +654,10 @@ void gui_activate_specific_page(int letter)
             interactable_toggle_set_state(tab, 0, 0);
 
     const int page = letter - 'a';
-    if (page < 0 || page >= GUI_PAGE_COUNT)
+    if (page < 0 || page >= GUI_PAGE_COUNT) {
+        gui_show_tracings();
         return;
+    }
     set_page_active(state->pages[static_cast<std::size_t>(page)], true);
     if (page == 1)
         set_exercise_toggles_active(state, true);
@@ -645,6 +668,8 @@ void gui_activate_specific_page(int letter)
         gui_show_measures();
         gui_show_chart();
     }
+    // The tracing sheet or the 3D view in the square, whichever page shows.
+    gui_show_tracings();
     if (letter == 'j')
         gui_show_clinical();
 }

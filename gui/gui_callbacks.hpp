@@ -121,3 +121,6 @@ void callback_write_measures_csv(Interactable* widget);
 // and pauses, as the position slider does.
 void callback_chart_seek(Interactable* widget);
 void callback_write_chart_svg(Interactable* widget);
+void callback_tracing_seek(Interactable* widget);
+void callback_toggle_tracings(Interactable* widget);
+void callback_write_tracings_svg(Interactable* widget);

@@ -92,5 +92,7 @@ void gui_write_measures_csv()
     // One notice at a time where the page shows them.
     if (state->chart_written_text != nullptr)
         interactable_deactivate(state->chart_written_text);
+    if (state->tracings_written_text != nullptr)
+        interactable_deactivate(state->tracings_written_text);
     gui_report_written(ok, "the measures", name, why, state->measures_written_text, "CSV written!", "CSV failed!");
 }
