@@ -30,6 +30,7 @@ struct ExportFormats {
     bool chart = false;  // the chart of the exercise
     bool tracings = false;  // the tracing sheet with the exercise chosen
     bool csv = false;    // one measures.csv for all reports
+    bool pdf = false;    // the summary document of each report
 
     bool needs_state() const { return svg || bmp || png; }
     bool needs_drawing() const { return bmp || png; }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string_view>
 
@@ -122,7 +123,7 @@ public:
         if (export_asked) {
             out.mode = CommandLineMode::export_files;
             if (!o.formats.svg && !o.formats.bmp && !o.formats.png && !o.formats.chart && !o.formats.tracings
-                && !o.formats.csv)
+                && !o.formats.csv && !o.formats.pdf)
                 o.formats.svg = true;
             o.reports = positional;
         } else if (measures_asked) {
@@ -205,15 +206,15 @@ private:
                 if (end == std::string::npos)
                     end = v.size();
                 const std::string format = v.substr(start, end - start);
-                bool* flags[] = {&o.formats.svg,   &o.formats.bmp,      &o.formats.png,
-                                 &o.formats.chart, &o.formats.tracings, &o.formats.csv};
-                const char* names[] = {"svg", "bmp", "png", "chart", "tracings", "csv"};
+                bool* flags[] = {&o.formats.svg,      &o.formats.bmp, &o.formats.png, &o.formats.chart,
+                                 &o.formats.tracings, &o.formats.csv, &o.formats.pdf};
+                const char* names[] = {"svg", "bmp", "png", "chart", "tracings", "csv", "pdf"};
                 bool known = false;
-                for (int k = 0; k < 6; ++k)
+                for (std::size_t k = 0; k < std::size(names); ++k)
                     if (format == names[k])
                         known = *flags[k] = true;
                 if (!known)
-                    return bad(format, "a format (svg, bmp, png, chart, tracings, csv)");
+                    return bad(format, "a format (svg, bmp, png, chart, tracings, csv, pdf)");
                 start = end + 1;
             }
         } else if (name_ == "--preset") {
@@ -329,8 +330,8 @@ std::string command_line_usage()
            "                          with '-'\n"
            "\n"
            "Options of --export (a value follows as the next word or after '='):\n"
-           "      --format LIST       comma list of svg, bmp, png, chart, tracings, csv\n"
-           "                          (default svg):\n"
+           "      --format LIST       comma list of svg, bmp, png, chart, tracings, csv,\n"
+           "                          pdf (default svg):\n"
            "                          svg    the SVG screenshot of the 3D view\n"
            "                          bmp    the 3D view as the BMP screenshot draws it\n"
            "                          png    the same picture as PNG\n"
@@ -339,6 +340,8 @@ std::string command_line_usage()
            "                                 (SVG)\n"
            "                          csv    DIR/measures.csv, every exercise of every\n"
            "                                 report\n"
+           "                          pdf    STEM_summary.pdf, the summary of each\n"
+           "                                 report for the patient's file (A4)\n"
            "      --preset N|FILE     built-in preset 0 to 6, or a preset file (.zlp);\n"
            "                          default 1, the view the viewer shows after loading\n"
            "      --exercise N        only exercise N (from 1); default every exercise\n"

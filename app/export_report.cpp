@@ -7,16 +7,20 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <memory>
 #include <tuple>
 #include <vector>
 
+#include "pdf/summary_pdf.hpp"
 #include "platform/file_writer.hpp"
+#include "platform/zelto_version.hpp"
 #include "app/screenshot_svg.hpp"
 #include "app/window.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
+#include "base/text_encoding.hpp"
 #include "report/emg_measures.hpp"
 #include "picture/tracing_picture.hpp"
 #include "svg/svg_chart.hpp"
@@ -53,6 +57,15 @@ struct Writer {
             SvgFileSink sink(file.stream());
             body(sink);
         }
+        commit(file);
+    }
+
+    void summary(const std::string& name, const SummaryInput& input)
+    {
+        FileWriter file(directory / name);
+        std::string why;
+        if (file.stream() != nullptr && !summary_pdf_write_stream(file.stream(), input, &why))
+            file.fail(why);
         commit(file);
     }
 
@@ -208,6 +221,20 @@ void write_tracings(Writer* writer, const ExportOptions& options, const std::str
     });
 }
 
+// The summary document of the report, `<stem>_summary.pdf`.
+void write_summary(Writer* writer, const ExportOptions& options, const std::string& path, const std::string& stem,
+                   const EmgReport& report)
+{
+    SummaryInput input;
+    input.report = &report;
+    input.file_name = text_encoding_to_utf8(std::filesystem::path(path).filename().string());
+    input.file_date = summary_pdf_file_date(path);
+    input.printed_date = summary_pdf_date(std::time(nullptr));
+    input.version = zelto_version;
+    input.plane = options.reference;
+    writer->summary(stem + "_summary.pdf", input);
+}
+
 // The files of the chosen exercises from the viewer's state.
 void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const std::string& path,
                        const std::string& stem, Writer* writer, ExportReportResult* result)
@@ -277,6 +304,8 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
             return;
         ++result->exercises;
     }
+    if (options.formats.pdf && !writer->failed())
+        write_summary(writer, options, path, stem, report);
     if (options.formats.csv)
         emg_measures_csv_rows(&result->csv_rows, path, &report, options.reference, options.exercise);
 }
@@ -310,6 +339,8 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
             return;
         ++result->exercises;
     }
+    if (options.formats.pdf && !writer->failed())
+        write_summary(writer, options, path, stem, *report);
     if (options.formats.csv)
         emg_measures_csv_rows(&result->csv_rows, path, report.get(), options.reference, options.exercise);
 }

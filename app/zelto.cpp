@@ -430,7 +430,7 @@ void zelto_advance_animation_clock(GuiState* state, std::uint32_t last_frame_tim
     const EmgReport& report = *state->report;
     if (state->selected_exercise < 0 || state->selected_exercise >= report.exercises_number)
         return;
-    const double n = report.exercises[static_cast<std::size_t>(state->selected_exercise)].data_length;
+    const double n = emg_sample_count(&report.exercises[static_cast<std::size_t>(state->selected_exercise)]);
     if (n < 1)
         return;
 

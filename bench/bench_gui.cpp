@@ -138,7 +138,7 @@ std::int64_t loaded_samples()
     std::int64_t n = 0;
     if (gui_state->report != nullptr)
         for (const EmgExercise& exercise : gui_state->report->exercises)
-            n += exercise.data_length;
+            n += emg_sample_count(&exercise);
     return n;
 }
 

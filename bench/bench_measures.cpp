@@ -40,7 +40,6 @@ std::unique_ptr<EmgReport> make_report(bool angles)
             exercise.data.push_back({to_vector(s.left), to_vector(s.incisal), to_vector(s.right), s.open,
                                      s.lat_right, s.clockwise, s.channel1, s.channel2});
         }
-        exercise.data_length = n;
         report->exercises.push_back(std::move(exercise));
     }
     report->exercises_number = options.exercises;
@@ -64,7 +63,7 @@ std::int64_t samples_of(const EmgReport& report)
 {
     std::int64_t samples = 0;
     for (const EmgExercise& exercise : report.exercises)
-        samples += exercise.data_length;
+        samples += emg_sample_count(&exercise);
     return samples;
 }
 

@@ -39,7 +39,6 @@ std::unique_ptr<EmgReport> make_report(double seconds)
             exercise.data.push_back({to_vector(s.left), to_vector(s.incisal), to_vector(s.right), s.open,
                                      s.lat_right, s.clockwise, s.channel1, s.channel2});
         }
-        exercise.data_length = n;
         report->exercises.push_back(std::move(exercise));
     }
     report->exercises_number = options.exercises;
@@ -85,7 +84,7 @@ void BM_TracingMarksHour(benchmark::State& state)
     TracingSheet sheet = tracing_picture_build(report.get(), 3, 100, side, side);
     std::int32_t sample = 0;
     for (auto _ : state) {
-        sample = (sample + 7) % report->exercises[3].data_length;
+        sample = (sample + 7) % emg_sample_count(&report->exercises[3]);
         tracing_picture_mark(&sheet, report.get(), sample);
         benchmark::DoNotOptimize(sheet.picture.items.data());
     }

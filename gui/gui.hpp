@@ -48,9 +48,9 @@ inline constexpr int GUI_SMALL_FONT_POINT_SIZE = 12;
 // The "Measures" page: the CSV button, its notice, the exercise's name,
 // eleven lines of name and value, the condyle table's heading and its three
 // rows of name, left and right; then the chart's SVG button, its notice and
-// the time chart; then the tracing sheet's switch, SVG button, notice and
-// the sheet itself.
-inline constexpr int GUI_MEASURES_PAGE_SIZE = 37 + 3 + 4;
+// the time chart; under the chart the summary's PDF button and its notice;
+// then the tracing sheet's switch, SVG button, notice and the sheet itself.
+inline constexpr int GUI_MEASURES_PAGE_SIZE = 37 + 3 + 2 + 4;
 // The tracing sheet's SVG file, in units (pixels at 100 %).
 inline constexpr int GUI_TRACINGS_SVG_SIDE = 1000;
 // The time chart's SVG file, in pixels: with the EMG channels, and without.
@@ -91,6 +91,7 @@ struct GuiState {
     // -- Report and playback --
     std::unique_ptr<EmgReport> report;
     std::string report_file_name;  // of the loaded report, without its directories (the measures' CSV)
+    std::string report_path;       // of the loaded report, as it was opened
     std::uint64_t report_loads = 0;  // counts the loads, failed ones too: tells one report from the next
     std::int32_t selected_exercise = 0;
     double animation_position = 0.0;  // current sample, fractional
@@ -232,6 +233,8 @@ struct GuiState {
     InteractableChart* chart = nullptr;
     InteractableTextTimed* chart_written_text = nullptr;
     std::uint64_t chart_report_loads = ~std::uint64_t{0};
+    // The notice of the summary's PDF button.
+    InteractableTextTimed* summary_written_text = nullptr;
     std::int32_t chart_exercise = -1;
     // The tracing sheet: its switch and SVG button on the "Measures" page,
     // the button's notice, the widget that shows it in place of the 3D view,
@@ -453,3 +456,7 @@ void gui_update_tracing_marks();
 // and restarts the page's notice; without a report or an exercise writes
 // nothing and says so.
 void gui_write_tracings_svg();
+// Writes the summary document of the loaded report as
+// summary_YYYY_MM_DD_HH_MM_SS.pdf in the working folder (pdf/summary_pdf),
+// with the reference plane of the "Clinical" page; says where, or why not.
+void gui_write_summary_pdf();

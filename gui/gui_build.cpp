@@ -23,8 +23,8 @@
 //   11-37 page a, 38-39 page b, 40-55 page c, 56-61 page d, 62-72 page e,
 //   73-90 page f, 91-105 page g, 106-119 page h,
 //   120 "Legend", 121 "Screenshot taken!", 122 "Screenshot", 123 tab h,
-//   124-129 the legend colours, 130 tab i, 131-174 page i (174 the tracing
-//   sheet, which the page's switching leaves alone), 175 tab j, 176-218 page j.
+//   124-129 the legend colours, 130 tab i, 131-176 page i (176 the tracing
+//   sheet, which the page's switching leaves alone), 177 tab j, 178-220 page j.
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -440,7 +440,7 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
     state->measures_written_text =
         p.add(1, interactable_text_timed_create(V + 235, 130, 105, 20, &c_black, &c_beige, nullptr, "CSV written!",
                                                 f.font, 0, SCREENSHOT_NOTICE_MS));
-    state->measures_title = p.add(2, small.label(V + 10, 160, 330, pitch, "No report loaded"));
+    state->measures_title = p.add(2, small.label(V + 10, 160, 240, pitch, "No report loaded"));
     int row = 3;
     int y = 160 + pitch;
     for (int k = 0; k < 11; ++k, y += pitch) {
@@ -465,18 +465,24 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
                                                     f.font, 0, SCREENSHOT_NOTICE_MS));
     state->chart = p.add(row++, interactable_chart_create(V + 10, y, 330, 630 - y, &c_black, &c_beige,
                                                           callback_chart_seek, small.font));
-
-    // Under the chart, left of where the screenshot's notice shows: the
-    // tracing sheet's switch and SVG button; the button's notice shares the
-    // place of the other two. The sheet covers the square view while the
-    // page and the switch are on (gui_show_tracings).
-    state->tracings_toggle =
-        p.add(row++, small.toggle(V + 10, 630, 88, 15, "Tracings", callback_toggle_tracings, false));
-    p.add(row++, small.button(V + 10, 645, 88, 15, "Tracings SVG", callback_write_tracings_svg));
-    state->tracings_written_text =
-        p.add(row++, interactable_text_timed_create(V + 235, 130, 105, 20, &c_black, &c_beige, nullptr, "SVG written!",
+    // Under the chart, the summary document for the patient's file.
+    p.add(row++, f.button(V + 10, 634, 105, 20, "Summary PDF", callback_write_summary_pdf));
+    state->summary_written_text =
+        p.add(row++, interactable_text_timed_create(V + 235, 634, 105, 20, &c_black, &c_beige, nullptr, "PDF written!",
                                                     f.font, 0, SCREENSHOT_NOTICE_MS));
-    state->tracing_sheet = p.add_unlisted(row++, interactable_tracing_create(0, 0, V, V, callback_tracing_seek));
+
+    // The tracing sheet: its switch at the end of the exercise's title line,
+    // its SVG button between the summary's button and notice, whose place its
+    // notice shares. The sheet covers the square view while the page and the
+    // switch are on (gui_show_tracings).
+    state->tracings_toggle =
+        p.add(row++, small.toggle(V + 255, 160, 85, pitch, "Tracings", callback_toggle_tracings, false));
+    p.add(row++, small.button(V + 125, 634, 100, 20, "Tracings SVG", callback_write_tracings_svg));
+    state->tracings_written_text =
+        p.add(row++, interactable_text_timed_create(V + 235, 634, 105, 20, &c_black, &c_beige, nullptr, "SVG written!",
+                                                    f.font, 0, SCREENSHOT_NOTICE_MS));
+    state->tracing_sheet =
+        p.add_unlisted(row++, interactable_tracing_create(0, 0, V, V, callback_tracing_seek, small.font));
     interactable_deactivate(state->tracing_sheet);
 }
 

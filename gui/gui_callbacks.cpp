@@ -663,6 +663,11 @@ void callback_write_tracings_svg(Interactable*)
     gui_write_tracings_svg();
 }
 
+void callback_write_summary_pdf(Interactable*)
+{
+    gui_write_summary_pdf();
+}
+
 void callback_set_reference_recording(Interactable* widget)
 {
     if (is_on(widget))

@@ -124,3 +124,4 @@ void callback_write_chart_svg(Interactable* widget);
 void callback_tracing_seek(Interactable* widget);
 void callback_toggle_tracings(Interactable* widget);
 void callback_write_tracings_svg(Interactable* widget);
+void callback_write_summary_pdf(Interactable* widget);

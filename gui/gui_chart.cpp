@@ -65,7 +65,5 @@ void gui_write_chart_svg()
     // One notice at a time where the page shows them.
     if (state->measures_written_text != nullptr)
         interactable_deactivate(state->measures_written_text);
-    if (state->tracings_written_text != nullptr)
-        interactable_deactivate(state->tracings_written_text);
     gui_report_written(ok, "the chart", name, file.error(), state->chart_written_text, "SVG written!", "SVG failed!");
 }

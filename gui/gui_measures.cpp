@@ -12,15 +12,9 @@
 #include "base/text_encoding.hpp"
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
-#include "report/emg_measures.hpp"
+#include "report/emg_figure_rows.hpp"
 
 namespace {
-
-// "-" where the figure is not available.
-std::string shown(const std::optional<double>& value, int decimals, const char* unit)
-{
-    return value ? emg_measures_format(*value, decimals) + unit : std::string("-");
-}
 
 void show(InteractableText* widget, const std::string& text)
 {
@@ -48,29 +42,9 @@ void gui_show_measures()
 
     const EmgMeasures m = emg_measures_of_exercise(state->report.get(), exercise);
     show(state->measures_title, string_format("[%d] %s", state->selected_exercise + 1, exercise->name.c_str()));
-    const char* mm = " mm";
-    const char* degrees = "\u00b0";
-    const std::string figures[GUI_MEASURES_FIGURE_COUNT] = {
-        std::to_string(m.samples),
-        shown(m.duration_s, 2, " s"),
-        shown(m.max_incisal_distance_mm, 2, mm),
-        shown(m.max_vertical_opening_mm, 2, mm),
-        shown(m.max_protrusion_mm, 2, mm),
-        shown(m.max_laterotrusion_right_mm, 2, mm),
-        shown(m.max_laterotrusion_left_mm, 2, mm),
-        shown(m.deviation_at_max_opening_mm, 2, mm),
-        shown(m.max_deviation_while_opening_mm, 2, mm),
-        shown(m.max_opening_angle_deg, 1, degrees),
-        m.opening_movements ? std::to_string(*m.opening_movements) : std::string("-"),
-        shown(m.left.max_translation_mm, 2, mm),
-        shown(m.right.max_translation_mm, 2, mm),
-        shown(m.left.inclination_deg, 1, degrees),
-        shown(m.right.inclination_deg, 1, degrees),
-        shown(m.left.bennett_deg, 1, degrees),
-        shown(m.right.bennett_deg, 1, degrees),
-    };
-    for (int k = 0; k < GUI_MEASURES_FIGURE_COUNT; ++k)
-        show(state->measures_values[static_cast<std::size_t>(k)], figures[k]);
+    const std::vector<EmgFigureText> figures = emg_measures_texts(m, "-");
+    for (std::size_t k = 0; k < figures.size() && k < GUI_MEASURES_FIGURE_COUNT; ++k)
+        show(state->measures_values[k], figures[k].value);
 }
 
 void gui_write_measures_csv()
@@ -92,7 +66,5 @@ void gui_write_measures_csv()
     // One notice at a time where the page shows them.
     if (state->chart_written_text != nullptr)
         interactable_deactivate(state->chart_written_text);
-    if (state->tracings_written_text != nullptr)
-        interactable_deactivate(state->tracings_written_text);
     gui_report_written(ok, "the measures", name, why, state->measures_written_text, "CSV written!", "CSV failed!");
 }

@@ -25,6 +25,7 @@
 #include "geometry/camera.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
+#include "gui/gui_report_access.hpp"
 
 namespace {
 
@@ -248,7 +249,7 @@ void gui_build_extrapolated_and_projected_jaw_vertices_select(std::uint8_t proje
         return;
     // The paths must belong to the selected exercise before anything is
     // derived from them.
-    if (s->verts_number != exercise->data_length || s->l_verts.size() != exercise->data.size())
+    if (s->verts_number != gui_exercise_sample_count(exercise) || s->l_verts.size() != exercise->data.size())
         gui_build_seperate_jaw_vertices();
     const std::int32_t samples = s->verts_number;
 

@@ -116,7 +116,8 @@ void gui_load_report(const char* path)
     gui_point_lock_unlock();
     gui_recent_remember(name);
 
-    state->report_file_name = std::filesystem::path(path != nullptr ? path : "").filename().string();
+    state->report_path = path != nullptr ? path : "";
+    state->report_file_name = std::filesystem::path(state->report_path).filename().string();
     state->selected_exercise = 0;
     state->animation_position = 0.0;
     state->data_speed = GUI_DATA_SPEED_FACTOR * state->report->frequency;

@@ -12,8 +12,7 @@
 // count and the array's size; 0 without a report.
 std::int32_t gui_report_exercise_count(const EmgReport* report);
 
-// Samples of an exercise that can be indexed (the smaller of `data_length`
-// and the array's size); 0 for null.
+// Samples of an exercise; 0 for null.
 std::int32_t gui_exercise_sample_count(const EmgExercise* exercise);
 
 // Drops every array derived from an exercise and zeroes their counts: the

@@ -115,10 +115,8 @@ void gui_write_tracings_svg()
     }
     const bool ok = file.commit();
     // One notice at a time where the page shows them.
-    if (state->measures_written_text != nullptr)
-        interactable_deactivate(state->measures_written_text);
-    if (state->chart_written_text != nullptr)
-        interactable_deactivate(state->chart_written_text);
+    if (state->summary_written_text != nullptr)
+        interactable_deactivate(state->summary_written_text);
     gui_report_written(ok, "the tracings", name, file.error(), state->tracings_written_text, "SVG written!",
                        "SVG failed!");
 }

@@ -1,5 +1,7 @@
 #include "picture/picture.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -88,3 +90,32 @@ PictureStyle picture_style_resolve(const PictureStyle& inherited, const PictureS
     out.bold = own.bold || inherited.bold;
     return out;
 }
+
+double picture_place(Picture* into, const Picture& from, const PictureRect& where)
+{
+    if (!(from.width > 0) || !(from.height > 0) || !(where.w > 0) || !(where.h > 0))
+        return 0;
+    const double scale = std::min(where.w / from.width, where.h / from.height);
+    const double dx = where.x + (where.w - from.width * scale) / 2, dy = where.y + (where.h - from.height * scale) / 2;
+    auto point = [&](PicturePoint p) { return PicturePoint{dx + p.x * scale, dy + p.y * scale}; };
+    // The placed picture's defaults, scaled, as they do not scale by themselves.
+    PictureStyle defaults;
+    defaults.stroke_width = scale;
+    defaults.font_size = 12 * scale;
+    picture_clip_group(into, where, defaults);
+    for (PictureItem item : from.items) {
+        for (PicturePoint& p : item.points)
+            p = point(p);
+        item.box = {dx + item.box.x * scale, dy + item.box.y * scale, item.box.w * scale, item.box.h * scale};
+        item.radius *= scale;
+        PictureStyle& style = item.style;
+        style.stroke_width *= scale;
+        style.font_size *= scale;
+        style.dash_on *= scale;
+        style.dash_off *= scale;
+        into->items.push_back(std::move(item));
+    }
+    picture_group_end(into);
+    return scale;
+}
+

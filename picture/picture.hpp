@@ -74,7 +74,16 @@ enum class PictureKind : std::uint8_t {
     polyline,   // `points`, stroked (open; a fill paints its inside)
     rectangle,  // `box`, filled and/or stroked
     circle,     // centre `points[0]`, radius `radius`
-    text,       // `text` (UTF-8) on its baseline at `points[0]`, aligned by the anchor
+    text,       // `text` (UTF-8) on its baseline at `points[0]`, aligned by the anchor;
+                // when `clipped`, kept between `box.x` and `box.x + box.w` where it fits
+};
+
+// How one back end is to write an item where formats allow more than one
+// way; every other back end ignores them.
+struct PictureHints {
+    bool svg_stroke_first = false;  // a group writes its stroke before its fill
+    bool svg_font_family = false;   // a group names the program's font family
+    bool svg_line = false;          // a polyline of two points is an SVG line
 };
 
 struct PictureItem {
@@ -83,9 +92,10 @@ struct PictureItem {
     std::vector<PicturePoint> points;
     PictureRect box;
     double radius = 0;
-    bool clipped = false;  // a group that clips its items to `box`
+    bool clipped = false;  // a group clipping its items to `box`; a text kept within `box`
     std::string text;
     std::string id;        // an optional name (a panel, a legend), kept by back ends that can
+    PictureHints hints;
 };
 
 struct Picture {
@@ -106,3 +116,9 @@ PictureItem& picture_text(Picture* picture, PicturePoint baseline, std::string t
 
 // The style in force for an item: `own` over `inherited`, field by field.
 PictureStyle picture_style_resolve(const PictureStyle& inherited, const PictureStyle& own);
+
+// Places `from` inside `into`, its page scaled evenly to fit `where` and
+// centred there: every coordinate, size, stroke width, dash and font size
+// scaled, the whole inside a group clipped to `where`. Returns the scale.
+double picture_place(Picture* into, const Picture& from, const PictureRect& where);
+

@@ -33,7 +33,7 @@ void emg_print(const EmgReport* report)
         const EmgExercise& exercise = report->exercises[static_cast<std::size_t>(i)];
         std::printf("exercise[%d]: name: %s\n", i, exercise.name.c_str());
         std::printf("exercise[%d]: length: %lf\n", i, exercise.length);
-        std::printf("exercise[%d]: data_length: %d\n", i, exercise.data_length);
+        std::printf("exercise[%d]: data_length: %d\n", i, emg_sample_count(&exercise));
         std::printf("exercise[%d]: DATA AT: %p\n", i, static_cast<const void*>(exercise.data.data()));
         const std::int32_t shown = std::min(emg_sample_count(&exercise), std::int32_t{6});
         for (std::int32_t j = 0; j < shown; ++j) {

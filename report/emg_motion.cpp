@@ -98,8 +98,8 @@ std::int32_t emg_scan_crossings(const EmgDataPoint* data, std::int32_t n, const 
 
 std::int32_t emg_sample_count(const EmgExercise* exercise)
 {
-    const std::int64_t stored = static_cast<std::int64_t>(exercise->data.size());
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(exercise->data_length, 0, stored));
+    const std::size_t stored = exercise->data.size();
+    return static_cast<std::int32_t>(std::min<std::size_t>(stored, std::numeric_limits<std::int32_t>::max()));
 }
 
 double emg_point_distance(const EmgDataPoint* a, const EmgDataPoint* b)

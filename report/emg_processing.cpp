@@ -481,7 +481,7 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
             block = next_block;
             continue;
         }
-        // data_length is 32-bit: a longer block cannot be held, like one whose
+        // Sample counts are 32-bit: a longer block cannot be held, like one whose
         // memory cannot be had.
         bool allocated = count <= std::numeric_limits<std::int32_t>::max();
         if (allocated) {
@@ -497,7 +497,7 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
             block = next_block;
             continue;
         }
-        exercise.data_length = static_cast<std::int32_t>(count);
+        const auto samples = static_cast<std::int32_t>(count);
         advise_huge_pages(exercise.data.data(), exercise.data.capacity() * sizeof(EmgDataPoint));
 
         // Each sample is built whole and appended to the reserved array, so
@@ -509,7 +509,7 @@ bool report_read_samples(ReportFile* file, const KeywordOffsets& offsets, EmgRep
         std::int64_t unread = 0;
         std::int32_t first_unread_entry = 0, first_unread_time = 0;
         report_file_seek(file, block);
-        for (std::int32_t j = 0; j < exercise.data_length; ++j) {
+        for (std::int32_t j = 0; j < samples; ++j) {
             report_file_next_text(file, &text);
             EmgDataPoint sample{};
             std::int32_t time = 0;

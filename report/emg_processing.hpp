@@ -31,7 +31,6 @@ struct EmgDataPoint {
 struct EmgExercise {
     std::string name;                // 1 to 126 characters, no tab; UTF-8 (see emg_extract_3d)
     double length = 0.0;             // fourth field of the list entry, as read
-    std::int32_t data_length = 0;    // == data.size()
     std::vector<EmgDataPoint> data;  // samples in file order
     // Sample values that could not be read whole; each is held as NaN.
     std::int64_t unreadable_values = 0;
@@ -60,9 +59,9 @@ int emg_extract_3d(std::unique_ptr<EmgReport>* report, const char* path);
 // Releases a report (null is fine).
 void emg_free(std::unique_ptr<EmgReport> report);
 
-// The samples of an exercise that can be indexed: `data_length` kept within
-// the array (0 for a negative length). Every reader of the samples counts them
-// with this.
+// The number of samples of an exercise, as the 32-bit counts of the program
+// take it (a report never holds more). Every reader of the samples counts
+// them with this.
 std::int32_t emg_sample_count(const EmgExercise* exercise);
 
 // Distance between the centroids of the three tracked points of a and b.

@@ -8,8 +8,9 @@ ZELTO_JOBS="$(nproc 2>/dev/null || echo 2)"
 ZELTO_PACKAGES=(
   g++ cmake ninja-build pkg-config
   libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl1 libegl-mesa0
+  libcairo2-dev libfreetype-dev
   libgtest-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick librsvg2-bin libxml2-utils
+  xvfb xdotool x11-utils imagemagick librsvg2-bin libxml2-utils poppler-utils
   clang libclang-rt-14-dev valgrind
   dpkg-dev file lintian
 )

@@ -1,7 +1,7 @@
 // The time chart of an exercise as an SVG drawing: the chart the "Measures"
 // page shows (report/emg_chart), on white, with the exercise's number and
-// name above it. Written through an SvgSink with the SVG writer's primitives
-// and number formats; the traces are polylines of at most two points per
+// name above it: the chart's picture on paper (picture/chart_picture) written
+// by the SVG back end (svg/svg_picture); the traces are polylines of at most two points per
 // pixel column (the column's smallest and largest value), solid while the
 // jaw opens and dashed while it closes, so a file costs what its width
 // costs, however long the exercise. Nothing here touches SDL or OpenGL.

@@ -342,7 +342,7 @@ TEST_F(Callbacks, TracingSheetTakesTheViewSeeksAndWritesItsSvg)
     const InteractableViewport3d* view = state()->viewport;
     const auto shown = [&] { return std::tuple(sheet->active, view->active); };
     click(state()->page_toggle_i);
-    EXPECT_EQ(capture_stdout([&] { click(widget(172)); }), "No report loaded: no tracings written\n");
+    EXPECT_EQ(capture_stdout([&] { click(widget(174)); }), "No report loaded: no tracings written\n");
     EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
     capture_stdout([&] { load_report_file("two.tsv", report_text({{"first", 500}, {"second", 40}})); });
     click(state()->page_toggle_i);
@@ -387,12 +387,11 @@ TEST_F(Callbacks, TracingSheetTakesTheViewSeeksAndWritesItsSvg)
     click(state()->exercise_toggles[1].get());
     click(state()->page_toggle_i);
     EXPECT_EQ(std::tuple(sheet->sheet.exercise, sheet->active), std::tuple(1, 1));
-    const std::string svg = read_file(write_by_click(172, "Tracings written to", "tracings", "svg"));
+    const std::string svg = read_file(write_by_click(174, "Tracings written to", "tracings", "svg"));
     EXPECT_EQ(std::tuple(count_of(svg, "[2] second</text>"), count_of(svg, "[1] first</text>"), count_of(svg, "</svg>")),
               std::tuple(2u, 1u, 1u));  // the title and the legend
-    EXPECT_EQ(std::tuple(state()->tracings_written_text->active, state()->chart_written_text->active,
-                         state()->measures_written_text->active),
-              std::tuple(1, 0, 0));
+    EXPECT_EQ(std::tuple(state()->tracings_written_text->active, state()->summary_written_text->active),
+              std::tuple(1, 0));
     click(state()->tracings_toggle);
     EXPECT_EQ(shown(), std::tuple(0, 1));
 }

@@ -78,7 +78,6 @@ inline void load(GuiState* state, const std::vector<EmgDataPoint>& data, const s
     EmgExercise exercise;
     exercise.name = "Synthetic opening";
     exercise.data = data;
-    exercise.data_length = static_cast<std::int32_t>(data.size());
     exercise.length = static_cast<double>(data.size()) / report->frequency;
     report->exercises.push_back(std::move(exercise));
     report->exercises_number = 1;

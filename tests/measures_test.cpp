@@ -129,7 +129,6 @@ TEST(Measures, KnownMovementsGiveTheirExactFigures)
         const Vector3 left{0, std::isnan(o[0]) ? nan : 0, o[1] == -5 ? -49.0 : -50.0};
         report.exercises[0].data.push_back({left, {x, y, o[2]}, {0, 0, 50}, 0, 0, 0, 0, 0});
     }
-    report.exercises[0].data_length = 7;
     emg_compute_rotation_data(&report);
     expect_figures(emg_measures_of_exercise(&report, &report.exercises[0]),
                    {7, 0.12, std::sqrt(4 + 625 + 0.25), 25, 0, 4, 3, 0.5, -3, ANY, 1, 1, 0, 90, 0, NA, NA}, 1e-9,
@@ -199,7 +198,6 @@ TEST(Measures, RigidMotionBrokenInputAndTheCsvRoundTrip)
         std::tie(nan_first.left.x, inf_sample.right.x) = std::tuple(NA, ANY);
         with.data.insert(with.data.begin() + 40, inf_sample);
         with.data.insert(with.data.begin(), nan_first);
-        with.data_length += 2;
         std::vector<double> expected = figures(after[e]);
         std::tie(expected[0], expected[1]) = std::tuple(expected[0] + 2, ANY);
         expect_figures(emg_measures_of_exercise(report.get(), &with), expected, 1e-9, "with missing samples");
@@ -226,7 +224,7 @@ TEST(Measures, RigidMotionBrokenInputAndTheCsvRoundTrip)
         {[](EmgReport& e) { e.frequency = 0.0; }, "y-yyyyyyyyyyyyyyy"},
         {every_sample([=](EmgDataPoint& s) { s.left.x = s.incisal.y = s.right.z = inf; }), "yy---------------"},
         {every_sample([=](EmgDataPoint& s) { s.incisal.y = s.right.z = inf; }), "yy---------yyy---"},
-        {[](EmgReport& e) { e.exercises[0].data_length = 1; }, "yyyyyyyyyyyy--y--"},
+        {[](EmgReport& e) { e.exercises[0].data.resize(1); }, "yyyyyyyyyyyy--y--"},
     };
     for (std::size_t k = 0; k < std::size(cases); ++k) {
         EmgReport broken = original;
@@ -323,7 +321,6 @@ TEST(Chart, KnownHingeIsPlottedWithItsStretchesAndLittleOrNothingSaysWhy)
         EmgExercise e;
         for (double d : distances)
             e.data.push_back({{-50, 0, 0}, {d, 0, 0}, {50, 0, 0}, d / 2, 0, 0, d / 100, -d / 100});
-        e.data_length = static_cast<std::int32_t>(e.data.size());
         report->exercises.push_back(e);
         report->exercises_number = static_cast<std::int32_t>(report->exercises.size());
     };

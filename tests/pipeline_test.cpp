@@ -42,7 +42,7 @@ protected:
             const Vector3 incisal{0, -40 * std::cos(a) - 90 * std::sin(a), 90 * std::cos(a) - 40 * std::sin(a) + z};
             e.data.push_back({{-50, 0, z}, incisal, {50, 0, z}, 0, 0, 0, 0, 0});
         }
-        std::tie(e.data_length, report->exercises_number) = std::tuple(samples, 1);
+        report->exercises_number = 1;
         gui_state->report = std::move(report);
         gui_build_seperate_jaw_vertices();
     }

@@ -81,7 +81,7 @@ struct Loaded {
     std::unique_ptr<EmgReport> report = std::make_unique<EmgReport>();
     bool kept = false;  // still the report the load was given, as a failed load leaves it
     const EmgDataPoint& sample(std::size_t e, std::size_t k) const { return report->exercises[e].data[k]; }
-    std::int32_t length(std::size_t e) const { return report->exercises[e].data_length; }
+    std::int32_t length(std::size_t e) const { return emg_sample_count(&report->exercises[e]); }
     bool silent() const { return result == 0 && output.empty() && !kept; }
 };
 
@@ -128,10 +128,10 @@ TEST_F(ReportTest, GeneratedAndDemoReportsLoadSilently)
                   std::tuple(optional, optional, options.frequency, options.exercises));
         for (int e = 0; e < report.exercises_number; ++e) {
             const EmgExercise& exercise = report.exercises[static_cast<std::size_t>(e)];
-            EXPECT_EQ(std::tuple(exercise.name, exercise.length, exercise.data_length, exercise.data.size()),
+            EXPECT_EQ(std::tuple(exercise.name, exercise.length, exercise.data.size()),
                       std::tuple(report_generator_exercise_name(e), options.duration,
-                                 report_generator_sample_count(options), std::size_t(exercise.data_length)));
-            const GeneratedSample last = report_generator_sample(options, e, exercise.data_length - 1);
+                                 std::size_t(report_generator_sample_count(options))));
+            const GeneratedSample last = report_generator_sample(options, e, emg_sample_count(&exercise) - 1);
             const EmgDataPoint& s = exercise.data.back();
             zelto_test::expect_near(s.incisal, {last.incisal.x, last.incisal.y, last.incisal.z}, 0.0005 + 1e-9);
             EXPECT_NEAR(optional ? s.channel2 : last.channel2, last.channel2, 0.00005 + 1e-9);
@@ -490,7 +490,6 @@ EmgExercise exercise_along_x(const std::vector<double>& distances)
     EmgExercise exercise;
     for (double d : distances)
         exercise.data.push_back({{d, 0, 0}, {d, 0, 0}, {d, 0, 0}, 0, 0, 0, 0, 0});
-    exercise.data_length = static_cast<std::int32_t>(exercise.data.size());
     return exercise;
 }
 
@@ -553,7 +552,7 @@ TEST(MotionAnalysis, OpenAndClosePhasesOpeningAnglesAndTheDump)
     EmgDataPoint missing = jaw_turned(5.0);
     missing.left.y = NAN;
     report.exercises[1].data = {missing, jaw_turned(0.0), jaw_turned(10.0), jaw_turned(-10.0), jaw_turned(-30.0)};
-    std::tie(report.exercises_number, report.exercises[1].data_length) = std::tuple(2, 5);
+    report.exercises_number = 2;
     EXPECT_EQ(std::pair(emg_compute_rotation_data(&report), report.has_rotation_data), std::pair(0, true));
     // Degrees per radian as the single-precision 57.295826; right-handed about left-to-right: turning up is negative.
     const double factor = 57.29582595825195 * std::numbers::pi / 180.0, expected[] = {NAN, 0.0, -10.0, 10.0, 30.0};
@@ -566,7 +565,7 @@ TEST(MotionAnalysis, OpenAndClosePhasesOpeningAnglesAndTheDump)
     std::tie(dumped.calibration_right, dumped.exercises_number) = std::tuple(Vector3{50.0, 0.0, -1234.56789}, 1);
     dumped.exercises.resize(1);
     EmgExercise& chewing = dumped.exercises[0];
-    std::tie(chewing.name, chewing.data_length) = std::tuple("Chewing", 10);
+    chewing.name = "Chewing";
     chewing.data.resize(10);
     chewing.data[5].incisal = {95.0, -45.0, 0.25};
     const std::string out = capture_stdout([&] { emg_print(&dumped); });

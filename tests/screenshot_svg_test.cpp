@@ -292,7 +292,6 @@ TEST_F(Screenshot, WithoutACurrentSampleNothingOfTheSampleIsWritten)
     check("exercise -1");
     state->selected_exercise = 0;
     state->report->exercises[0].data.clear();
-    state->report->exercises[0].data_length = 0;
     check("no samples");
     std::tie(state->report->exercises, state->report->exercises_number) = std::tuple(std::vector<EmgExercise>{}, 0);
     check("no exercises");

@@ -14,8 +14,10 @@
 #include <tuple>
 #include <vector>
 
+#include "picture/chart_picture.hpp"
 #include "report/emg_processing.hpp"
 #include "svg/svg_chart.hpp"
+#include "svg/svg_picture.hpp"
 #include "tests/test_support.hpp"
 #include "widgets/interactable_text.hpp"
 
@@ -241,6 +243,86 @@ TEST(SvgChart, DocumentsThatXmllintAndLibrsvgRead)
             for (std::size_t at = text.find(attribute); at != std::string::npos; at = text.find(attribute, at + 1))
                 lowest = std::max(lowest, std::strtod(text.c_str() + at + std::strlen(attribute), nullptr));
         EXPECT_TRUE(c.height < 300 || lowest <= 100.0) << c.width << " " << lowest;
+    }
+}
+
+// What the chart needs is written by the picture's SVG back end from primitives alone: clips, circles, open
+// strokes, dashes undone, groups closed even when the picture forgets to.
+TEST(SvgPicture, EveryPrimitiveAndStyle)
+{
+    Picture picture{200, 100, {}};
+    PictureStyle dashed;
+    dashed.dash = PictureDash::dashed;
+    dashed.stroke = PicturePaint::of({255, 0, 0});
+    dashed.stroke_width = 1.5;
+    picture_clip_group(&picture, {10, 20, 30, 40}, dashed).id = "a&b";
+    PictureStyle solid;
+    solid.dash = PictureDash::solid;
+    picture_polyline(&picture, {{1, 2}, {3, 4}}, solid);
+    picture_circle(&picture, {100, 50}, 2.5, [] { PictureStyle s; s.fill = PicturePaint::of({0, 0, 255}); return s; }());
+    PictureStyle heading;
+    heading.bold = true;
+    heading.font_size = 9;
+    heading.anchor = PictureAnchor::middle;
+    picture_text(&picture, {50, 25}, "x<y", heading);
+    picture_group(&picture);
+    picture_group_end(&picture);
+    expect_texts({{"items", [&](SvgSink& f) { svg_picture_write_items(f, picture, 1); },
+                   "\t<clipPath id=\"zelto-clip-1\"><rect x=\"10.00\" y=\"20.00\" width=\"30.00\" height=\"40.00\"/></clipPath>\n"
+                   "\t<g id=\"a&amp;b\" clip-path=\"url(#zelto-clip-1)\" stroke=\"#FF0000\" stroke-width=\"1.5\" "
+                   "stroke-dasharray=\"4,3\">\n"
+                   "\t\t<polyline stroke-dasharray=\"none\" fill=\"none\" points=\"1.00,2.00 3.00,4.00 \"/>\n"
+                   "\t\t<circle cx=\"50.00%\" cy=\"50.00%\" r=\"2.5\" fill=\"#0000FF\"/>\n"
+                   "\t\t<text x=\"25.00%\" y=\"25.00%\" text-anchor=\"middle\" font-size=\"9\" font-weight=\"bold\">x&lt;y</text>\n"
+                   "\t\t<g>\n\t\t</g>\n\t</g>\n"}});
+}
+
+// The chart's picture in page units. On paper the plots lie under the title line and the incisal trace of a ramp
+// runs through the columns' centres from the bottom left of its plot to the top right; in the window everything
+// lies on whole pixels and a text's line starts the font's ascent above its baseline.
+TEST(ChartPicture, PrimitivesInPageUnits)
+{
+    EmgReport report;
+    std::tie(report.frequency, report.has_rotation_data) = std::tuple(100.0, true);
+    report.exercises.resize(1);
+    report.exercises_number = 1;
+    for (int k = 0; k < 500; ++k)
+        report.exercises[0].data.push_back({{-50, 0, 0}, {0, -k / 10.0, 0}, {50, 0, 0}, 0, 0, 0, 0, 0});
+    const EmgChart chart = emg_chart_build(&report, 0, 330, 230);
+    const ChartRect plot = chart.panels.front().place.plot;
+    const Picture paper = chart_picture(chart, chart_picture_paper());
+    EXPECT_EQ(std::tuple(paper.width, paper.height), std::tuple(330.0, 252.0));
+    std::vector<PicturePoint> ramp;
+    std::vector<std::string> texts;
+    std::vector<PictureStyle> styles{PictureStyle{}};
+    for (const PictureItem& item : paper.items) {
+        const PictureStyle style = picture_style_resolve(styles.back(), item.style);
+        if (item.kind == PictureKind::group)
+            styles.push_back(style);
+        else if (item.kind == PictureKind::group_end)
+            styles.pop_back();
+        else if (item.kind == PictureKind::text)
+            texts.push_back(item.text);
+        else if (item.kind == PictureKind::polyline && style.stroke == PicturePaint::of({64, 64, 255}))
+            ramp.insert(ramp.end(), item.points.begin(), item.points.end());
+    }
+    ASSERT_GE(ramp.size(), 2u);
+    EXPECT_EQ(ramp.front(), (PicturePoint{plot.x + 0.5, 22.0 + plot.y + plot.h}));
+    EXPECT_EQ(ramp.back().x, plot.x + plot.w - 0.5);
+    EXPECT_NEAR(ramp.back().y, 22.0 + plot.y, 1.0);
+    for (const PicturePoint& p : ramp)
+        EXPECT_TRUE(p.x > plot.x && p.x < plot.x + plot.w && p.y >= 22.0 + plot.y && p.y <= 22.0 + plot.y + plot.h);
+    for (const char* text : {"Incisal distance (mm)", "Opening angle (\xC2\xB0)", "s"})
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), text), 1) << text;
+
+    const Picture window = chart_picture(chart, chart_picture_window({0, 0, 0}, {255, 255, 255}, 11));
+    EXPECT_EQ(std::tuple(window.width, window.height), std::tuple(330.0, 230.0));
+    for (const PictureItem& item : window.items) {
+        EXPECT_TRUE(item.kind == PictureKind::rectangle || item.kind == PictureKind::text);
+        for (const double v : {item.box.x, item.box.y, item.box.w, item.box.h})
+            EXPECT_EQ(v, std::round(v));
+        if (item.kind == PictureKind::text)
+            EXPECT_EQ(item.points[0].y - 11, item.box.y);
     }
 }
 

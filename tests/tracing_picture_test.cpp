@@ -36,8 +36,8 @@ std::unique_ptr<EmgReport> generated(const ReportGeneratorOptions& options)
         EmgExercise& exercise = report->exercises.emplace_back();
         exercise.name = options.known.empty() ? report_generator_exercise_name(e)
                                               : report_generator_known_name(options.known[static_cast<std::size_t>(e)]);
-        exercise.data_length = report_generator_sample_count(options);
-        for (std::int32_t k = 0; k < exercise.data_length; ++k) {
+        const std::int32_t n = report_generator_sample_count(options);
+        for (std::int32_t k = 0; k < n; ++k) {
             const GeneratedSample s = report_generator_sample(options, e, k);
             exercise.data.push_back({vector_of(s.left), vector_of(s.incisal), vector_of(s.right), s.open, 0, 0, 0, 0});
         }

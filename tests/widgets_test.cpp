@@ -393,7 +393,6 @@ TEST_F(WidgetTest, ChartSeeksShowsTheValuesUnderThePointerAndItsCursor)
     report.exercises_number = 1;
     for (int k = 0; k < 500; ++k)
         report.exercises[0].data.push_back({{-50, 0, 0}, {0, -k / 10.0, 0}, {50, 0, 0}, 0, 0, 0, 0, 0});
-    report.exercises[0].data_length = 500;
     auto chart = interactable_chart_create(700, 300, 330, 230, &c_black, &c_beige, record_call, window.font());
     interactable_chart_set_chart(chart.get(), emg_chart_build(&report, 0, 330, 230));
     const Widgets widgets{chart.get()};

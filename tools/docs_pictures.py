@@ -52,7 +52,7 @@ def main():
     fit_view, draw_right = (V + 10, 240, 105, 20), (V + 235, 520, 105, 20)
     svg_background_white, svg_colour_own = (V + 236, 190, 48, 20), (V + 292, 220, 48, 20)
     chart_svg = (V + 125, 130, 100, 20)
-    tracings_switch, tracings_svg = (V + 10, 630, 88, 15), (V + 10, 645, 88, 15)
+    tracings_switch, tracings_svg = (V + 255, 160, 85, 15), (V + 125, 634, 100, 20)
 
     def show(rect):
         zelto.click_rect(rect)
@@ -108,6 +108,15 @@ def main():
         zelto.click_rect(chart_svg)
         chart = zelto.wait_for_file("chart_*.svg")[0]
         subprocess.run(["rsvg-convert", "-w", "700", "-o", os.path.join(out, "chart_export.png"), chart], check=True)
+
+        # The first two pages of the summary, as the command line writes it.
+        summary_dir = os.path.join(workdir, "summary")
+        subprocess.run([binary, "--export", summary_dir, "--format", "pdf", report], check=True,
+                       stdout=subprocess.DEVNULL)
+        pdf = os.path.join(summary_dir, os.path.splitext(os.path.basename(report))[0] + "_summary.pdf")
+        for page in (1, 2):
+            subprocess.run(["pdftoppm", "-r", "60", "-png", "-singlefile", "-f", str(page), "-l", str(page), pdf,
+                            os.path.join(out, "summary_page%d" % page)], check=True)
 
         # The clinical figures of the laterotrusion to the right (the fourth exercise).
         show(panel.tabs["b"])

@@ -1,5 +1,4 @@
 // Index of this file:
-// [SECTION] Drawing on a surface
 // [SECTION] The picture
 // [SECTION] Widget operations
 #include "widgets/interactable_chart.hpp"
@@ -7,6 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+
+#include "picture/chart_picture.hpp"
+#include "widgets/picture_raster.hpp"
 
 void InteractableChart::react(const SDL_Event* event)
 {
@@ -24,188 +26,36 @@ void InteractableChart::render()
 }
 
 // =============================================================================
-// [SECTION] Drawing on a surface
+// [SECTION] The picture
 // =============================================================================
 
 namespace {
 
-// Inside the plots: a lighter ground and its grid.
-constexpr Color plot_ground{214, 204, 194, 255};
-constexpr Color grid_line{188, 176, 164, 255};
-// Dashed stretches: so many columns drawn, then so many left out.
-constexpr int dash_on = 4;
-constexpr int dash_period = 7;
-// Between a plot's edge and its value labels.
-constexpr int label_gap = 4;
-
-Color opaque(const EmgChartColor& c)
+PictureColor picture_color(const Color& c)
 {
-    return Color{c.r, c.g, c.b, 255};
+    return {c.r, c.g, c.b};
 }
 
-void fill(SDL_Surface* picture, int x, int y, int w, int h, const Color& c)
+ChartPictureLook window_look(const InteractableChart* widget)
 {
-    SDL_Rect rect{x, y, w, h};
-    SDL_FillRect(picture, &rect, SDL_MapRGBA(picture->format, c.r, c.g, c.b, c.a));
+    return chart_picture_window(picture_color(widget->foreground), picture_color(widget->background),
+                                widget->font != nullptr ? TTF_FontAscent(widget->font) : 0);
 }
 
-enum class Anchor { start, middle, end };
-
-// One line of text whose top is at `top`, placed by its left end, middle or
-// right end at `x`; kept inside [left, right] where it fits.
-void text(SDL_Surface* picture, TTF_Font* font, const std::string& line, const Color& color, int x, int top,
-          Anchor anchor, int left, int right)
-{
-    if (font == nullptr || line.empty())
-        return;
-    const SurfacePtr rendered(TTF_RenderUTF8_Blended(font, line.c_str(), sdl_color(color)));
-    if (rendered == nullptr)
-        return;
-    int at = anchor == Anchor::start ? x : anchor == Anchor::middle ? x - rendered->w / 2 : x - rendered->w;
-    at = std::max(std::min(at, right - rendered->w), left);
-    SDL_Rect destination{at, top, rendered->w, rendered->h};
-    SDL_BlitSurface(rendered.get(), nullptr, picture, &destination);
-}
-
-// The row of a value in a plot, or -1 for none.
-int row_of(const ChartAxis& axis, double value, const ChartRect& plot)
-{
-    const double y = chart_axes_y_of_value(axis, value, plot.h);
-    return std::isnan(y) ? -1 : std::clamp(static_cast<int>(std::floor(y)), 0, std::max(plot.h - 1, 0));
-}
-
-// One trace: in every column a vertical run of pixels from its highest to
-// its lowest value, stretched half-way towards the runs of the columns
-// beside it so the line stays connected; columns without values leave a
-// gap. Dashed columns are drawn in runs of dash_on out of dash_period.
-void draw_trace(SDL_Surface* picture, const EmgChart& chart, const ChartRect& plot, const ChartAxis& axis,
-                const EmgChartTrace& trace)
-{
-    const int columns = std::min<int>(plot.w, static_cast<int>(trace.low.size()));
-    std::vector<int> top(static_cast<std::size_t>(columns), -1), bottom(static_cast<std::size_t>(columns), -1);
-    for (int c = 0; c < columns; ++c) {
-        top[static_cast<std::size_t>(c)] = row_of(axis, trace.high[static_cast<std::size_t>(c)], plot);
-        bottom[static_cast<std::size_t>(c)] = row_of(axis, trace.low[static_cast<std::size_t>(c)], plot);
-    }
-    const Color color = opaque(emg_chart_color(trace.quantity));
-    int dash_start = 0;
-    for (int c = 0; c < columns; ++c) {
-        const auto k = static_cast<std::size_t>(c);
-        const bool dashed = trace.dashes && k < chart.dashed.size() && chart.dashed[k];
-        if (!dashed || c == 0 || !chart.dashed[k - 1])
-            dash_start = c;
-        if (top[k] < 0)
-            continue;
-        int from = top[k], to = bottom[k];
-        for (const int side : {c - 1, c + 1}) {
-            if (side < 0 || side >= columns || top[static_cast<std::size_t>(side)] < 0)
-                continue;
-            const int side_top = top[static_cast<std::size_t>(side)], side_bottom = bottom[static_cast<std::size_t>(side)];
-            if (side_bottom < top[k])
-                from = std::min(from, (side_bottom + top[k] + 1) / 2);
-            if (side_top > bottom[k])
-                to = std::max(to, (bottom[k] + side_top) / 2);
-        }
-        if (dashed && (c - dash_start) % dash_period >= dash_on)
-            continue;
-        fill(picture, plot.x + c, plot.y + from, 1, to - from + 1, color);
-    }
-}
-
-// The labels of one value axis beside the plot, each centred on its tick
-// but kept within the plot's height.
-void draw_value_labels(SDL_Surface* picture, TTF_Font* font, const ChartRect& plot, const ChartAxis& axis,
-                       const Color& color, bool right, int picture_width)
-{
-    for (const double tick : chart_axes_ticks(axis)) {
-        const int row = row_of(axis, tick, plot);
-        const int top = std::clamp(plot.y + row - CHART_TEXT_LINE / 2, plot.y - 1, plot.y + plot.h + 1 - CHART_TEXT_LINE);
-        const std::string label = emg_chart_tick_label(tick, axis.step);
-        if (right)
-            text(picture, font, label, color, plot.x + plot.w + label_gap, top, Anchor::start, 0, picture_width);
-        else
-            text(picture, font, label, color, plot.x - label_gap, top, Anchor::end, 0, plot.x - label_gap);
-    }
-}
-
-// =============================================================================
-// [SECTION] The picture
-// =============================================================================
-
-// Frame, ground and grid of every plot, the value labels, the legends, the
-// traces, and the time labels under the last plot.
+// The chart's picture at the widget's size.
 SurfacePtr draw_picture(const InteractableChart* widget)
 {
-    const EmgChart& chart = widget->chart;
-    SurfacePtr picture = create_surface(std::max(widget->w, 1), std::max(widget->h, 1));
-    SDL_Surface* p = picture.get();
-    fill(p, 0, 0, p->w, p->h, widget->background);
-    TTF_Font* font = widget->font;
-    const Color& ink = widget->foreground;
-
-    for (const EmgChartPanel& panel : chart.panels) {
-        const ChartRect& plot = panel.place.plot;
-        fill(p, plot.x - 1, plot.y - 1, plot.w + 2, plot.h + 2, ink);
-        fill(p, plot.x, plot.y, plot.w, plot.h, plot_ground);
-        if (!chart.has_samples() || plot.w <= 0 || plot.h <= 0)
-            continue;
-        for (const double tick : chart_axes_ticks(panel.left_axis))
-            fill(p, plot.x, plot.y + row_of(panel.left_axis, tick, plot), plot.w, 1, grid_line);
-        for (const double tick : chart_axes_ticks(chart.time_axis)) {
-            const double x = chart_axes_x_of_time(chart.time, tick);
-            if (x >= 0 && x < plot.w)
-                fill(p, plot.x + static_cast<int>(x), plot.y, 1, plot.h, grid_line);
-        }
-        draw_value_labels(p, font, plot, panel.left_axis, opaque(panel.left_color), false, p->w);
-        if (panel.has_right_axis)
-            draw_value_labels(p, font, plot, panel.right_axis, opaque(panel.right_color), true, p->w);
-        const ChartRect& header = panel.place.header;
-        for (std::size_t t = 0; t < panel.traces.size() && t < 2; ++t)
-            text(p, font, emg_chart_legend(panel.traces[t].quantity), opaque(emg_chart_color(panel.traces[t].quantity)),
-                 t == 0 ? header.x + 2 : header.x + header.w - 2, header.y, t == 0 ? Anchor::start : Anchor::end,
-                 0, p->w);
-        for (const EmgChartTrace& trace : panel.traces)
-            draw_trace(p, chart, plot, trace.right_axis ? panel.right_axis : panel.left_axis, trace);
-    }
-
-    const ChartRect& first = chart.panels.front().place.plot;
-    if (!chart.has_samples()) {
-        text(p, font, chart.message, ink, first.x + first.w / 2, first.y + first.h / 2 - CHART_TEXT_LINE / 2,
-             Anchor::middle, 0, p->w);
-        return picture;
-    }
-    const ChartRect& row = chart.time_labels;
-    for (const double tick : chart_axes_ticks(chart.time_axis)) {
-        const double x = chart_axes_x_of_time(chart.time, tick);
-        if (x >= 0 && x < first.w)
-            text(p, font, emg_chart_tick_label(tick, chart.time_axis.step), ink, first.x + static_cast<int>(x), row.y,
-                 Anchor::middle, 0, first.x + first.w + label_gap);
-    }
-    text(p, font, emg_chart_time_unit(chart), ink, first.x + first.w + label_gap, row.y, Anchor::start, 0, p->w);
-    return picture;
+    Picture picture = chart_picture(widget->chart, window_look(widget));
+    picture.width = std::max(widget->w, 1);
+    picture.height = std::max(widget->h, 1);
+    return picture_raster_surface(picture, widget->font);
 }
 
-// A plot's text line with the values under `column`: the first trace's
-// value where its legend starts, the second's where its legend ends, and in
-// the first plot's line the time between them.
+// A plot's text line with the values under `column`.
 SurfacePtr draw_readout(const InteractableChart* widget, const EmgChartPanel& panel, std::int32_t column)
 {
-    const EmgChart& chart = widget->chart;
-    const ChartRect& header = panel.place.header;
-    SurfacePtr picture = create_surface(std::max(header.w, 1), std::max(header.h, 1));
-    SDL_Surface* p = picture.get();
-    fill(p, 0, 0, p->w, p->h, widget->background);
-    const ChartRect& plot = panel.place.plot;
-    if (&panel == &chart.panels.front())
-        text(p, widget->font, emg_chart_time_text(chart, chart_axes_sample_of_column(chart.time, column)),
-             widget->foreground, plot.x + plot.w / 2, 0, Anchor::middle, 0, p->w);
-    for (std::size_t t = 0; t < panel.traces.size() && t < 2; ++t) {
-        const EmgChartTrace& trace = panel.traces[t];
-        text(p, widget->font, emg_chart_value_text(chart, panel, trace, column),
-             opaque(emg_chart_color(trace.quantity)), t == 0 ? 2 : p->w - 2, 0, t == 0 ? Anchor::start : Anchor::end,
-             0, p->w);
-    }
-    return picture;
+    return picture_raster_surface(chart_picture_readout(widget->chart, panel, column, window_look(widget)),
+                                  widget->font);
 }
 
 // A texture over a rectangle of the window, placed as the base blit places

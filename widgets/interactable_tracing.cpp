@@ -31,11 +31,12 @@ Picture items_from(const Picture& picture, std::size_t first)
 }  // namespace
 
 std::unique_ptr<InteractableTracing> interactable_tracing_create(int x, int y, int w, int h,
-                                                                 InteractableCallback callback)
+                                                                 InteractableCallback callback, TTF_Font* font)
 {
     auto tracing = interactable_allocate<InteractableTracing>("Malloc for interactable (tracing) failed\n");
     const Color black{0, 0, 0, 255}, white{255, 255, 255, 255};
     interactable_init(tracing.get(), x, y, w, h, &black, &white, callback);
+    tracing->font = font;
     interactable_tracing_set_sheet(tracing.get(), tracing_picture_build(nullptr, -1, -1, w, h), nullptr);
     return tracing;
 }
@@ -88,14 +89,13 @@ void interactable_tracing_render(InteractableTracing* tracing)
     if (!tracing->sheet_drawn || tracing->drawn == nullptr) {
         Picture paths = tracing->sheet.picture;
         paths.items.resize(std::min(paths.items.size(), tracing->sheet.marks_from));
-        tracing->drawn = create_surface(std::max(tracing->w, 1), std::max(tracing->h, 1));
-        picture_raster_draw(tracing->drawn.get(), paths, &tracing->fonts);
+        tracing->drawn = picture_raster_surface(paths, tracing->font);
         tracing->sheet_drawn = 1;
     }
     SurfacePtr picture = create_surface(tracing->drawn->w, tracing->drawn->h);
     SDL_SetSurfaceBlendMode(tracing->drawn.get(), SDL_BLENDMODE_NONE);
     SDL_BlitSurface(tracing->drawn.get(), nullptr, picture.get(), nullptr);
-    picture_raster_draw(picture.get(), items_from(tracing->sheet.picture, tracing->sheet.marks_from), &tracing->fonts);
+    picture_raster_draw(picture.get(), items_from(tracing->sheet.picture, tracing->sheet.marks_from), tracing->font);
     // Upload texture
     tracing->texture.reset(surface_to_GL_Texture(picture.get()));
     tracing->texture_valid = 1;

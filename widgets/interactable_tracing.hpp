@@ -9,12 +9,13 @@
 // paths again.
 #pragma once
 
+#include <SDL_ttf.h>
+
 #include <cstdint>
 #include <memory>
 
 #include "picture/tracing_picture.hpp"
 #include "widgets/interactable.hpp"
-#include "widgets/picture_raster.hpp"
 
 struct InteractableTracing : Interactable {
     TracingSheet sheet;                   // built for w x h page units from (x, y)
@@ -22,15 +23,16 @@ struct InteractableTracing : Interactable {
     std::uint8_t sheet_drawn = 0;         // 1 when `drawn` holds the sheet without its marks
     std::uint8_t texture_valid = 0;       // 1 when the texture shows the sheet and its marks
     SurfacePtr drawn;                     // the sheet without the marks
-    PictureRasterFonts fonts;             // the sheet's text sizes
+    TTF_Font* font = nullptr;             // every text of the sheet; not owned
     std::int32_t seek_sample = -1;        // the sample the last press asked for
 
     void react(const SDL_Event* event) override;  // interactable_tracing_react
     void render() override;                       // interactable_tracing_render
 };
 
+// `font` draws every text of the sheet.
 std::unique_ptr<InteractableTracing> interactable_tracing_create(int x, int y, int w, int h,
-                                                                 InteractableCallback callback);
+                                                                 InteractableCallback callback, TTF_Font* font);
 // Shows another sheet (built for the widget's size from `report`, which must
 // outlive it); it is drawn at the next render.
 void interactable_tracing_set_sheet(InteractableTracing* tracing, TracingSheet sheet, const EmgReport* report);
