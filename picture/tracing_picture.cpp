@@ -639,6 +639,10 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
     paper.stroke = PicturePaint::none_paint();
     paper.fill = PicturePaint::of({255, 255, 255});
     picture_rectangle(&picture, {0, 0, width, height}, paper);
+    // Everything but the marks, in the program's font where a format names one.
+    PictureItem& sheet_group = picture_group(&picture);
+    sheet_group.id = "sheet";
+    sheet_group.hints.svg_font_family = true;
     const PictureRect page{0, 0, width, height};
 
     const std::optional<EmgAnatomicalFrame> frame = report != nullptr ? emg_anatomical_frame(report) : std::nullopt;
@@ -647,6 +651,7 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
                      report == nullptr           ? "No report loaded"
                      : report->exercises.empty() ? "The report has no exercises"
                                                  : "Tracings not available: the calibration gives no anatomical frame");
+        picture_group_end(&picture);
         sheet.marks_from = picture.items.size();
         return sheet;
     }
@@ -715,6 +720,7 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
     draw_legend(&picture, {pad, bottom, width - 2 * pad, legend_h}, *report, sheet.exercise, mt);
     picture_group_end(&picture);
 
+    picture_group_end(&picture);
     sheet.marks_from = picture.items.size();
     tracing_picture_mark(&sheet, report, sample);
     return sheet;

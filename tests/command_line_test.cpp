@@ -94,7 +94,7 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
         {"--measures", "--measures needs at least one report"},
         {"--export out --measures r", "--export and --measures cannot be used together"},
         {"--format svg r.tsv", "--format goes with --export"}, {"--measures=yes r", "option '--measures' takes no value"},
-        {"--export o --format svg,gif r", "--format: 'gif' is not a format (svg, bmp, png, chart, tracings, csv)"},
+        {"--export o --format svg,gif r", "--format: 'gif' is not a format (svg, bmp, png, chart, tracings, csv, pdf)"},
         {"--export o --size 800 r", "--size: '800' is not one of 750, 1000, 1250, 1500, 1750, 2000"},
         {"--export o --sample 0 r", "--sample: '0' is not first, last, max-opening or a sample number from 1"},
         {"--export o --exercise two r", "--exercise: 'two' is not an exercise number from 1"},
