@@ -511,10 +511,13 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
     picture_text(picture, {sagittal.box.x + sagittal.box.w, sagittal_cell.y + mt.font}, plane_text,
                  text_style(mt.font * 0.8, label_color, PictureAnchor::end));
     draw_grid(picture, sagittal, mt, {"posterior", "anterior", "up", "down"});
+    // The left condyle wider and under the right one: where the two paths
+    // coincide (a straight opening) the left one still shows beside it.
     picture_clip_group(picture, sagittal.box);
     for (TracingPoint point : sagittal.points)
         draw_strokes(picture, strokes_of(sagittal, report, exercise, pieces, point),
-                     point == TracingPoint::left_condyle ? left_color : right_color, 1.8 * mt.unit, mt.unit);
+                     point == TracingPoint::left_condyle ? left_color : right_color,
+                     point == TracingPoint::left_condyle ? 3.6 * mt.unit : 1.4 * mt.unit, mt.unit);
     picture_group_end(picture);
     double row = sagittal.box.y + sagittal.box.h + mt.line * 1.9;
     if (c.type == EmgExerciseType::protrusion) {

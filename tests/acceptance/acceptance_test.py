@@ -183,6 +183,7 @@ class TracingSheet(ZeltoTestCase):
         self.toggle(p.tracings, "Tracings")
         self.wait_for_crop(p.scene, sheet_shown, "the tracing sheet")
         self.toggle(p.tracings, "Tracings", on=False)
+        zelto.move(p.side + 300, 600)  # no tooltip of the switch over the view
         self.wait_for_crop(p.scene, lambda c: c == view, "the 3D view as it was")
 
         # A click on the sheet goes to the sample drawn nearest: the position slider moved.
