@@ -23,8 +23,8 @@
 // The incisal panels draw every exercise in its own colour (a legend names
 // them), the selected one last and thicker. The condyle panel draws the
 // selected exercise's two condyles overlaid, the left one red and the right
-// one green as in the 3D view (the left one wider, under the right one), with the chord of each condylar inclination
-// the exercise has (emg_measures: to the first sample 5 mm away) and its
+// one green as in the 3D view (the left one wider, under the right one),
+// with the chord of each condylar inclination the exercise has (emg_measures: to the first sample 5 mm away) and its
 // angle beside it; for a laterotrusion its lower half shows the mediotrusive
 // condyle in the horizontal plane with its Bennett line m = shift + f
 // tan(angle), and the figures.
