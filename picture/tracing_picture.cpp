@@ -168,17 +168,65 @@ struct Strokes {
     std::vector<std::vector<PicturePoint>> dashed;
 };
 
-// Chains segments (pairs of vertices, in the order drawn) into polylines and
-// drops the points the page cannot show.
+// Joins segments (pairs of vertices) into the fewest trails a greedy walk
+// finds: from every vertex with an odd count of segments first (a trail must
+// end at each of them), then from any vertex with segments left, along
+// unused segments until none is left at the current vertex. Each segment is
+// walked once, so the drawing is the segments' drawing with far fewer
+// polylines than segments.
+std::vector<std::vector<std::uint32_t>> trails_of(const std::vector<std::uint32_t>& segments)
+{
+    const std::size_t edges = segments.size() / 2;
+    std::uint32_t vertices = 0;
+    for (std::uint32_t v : segments)
+        vertices = std::max(vertices, v + 1);
+    // The segments at each vertex, as compressed rows.
+    std::vector<std::uint32_t> first(vertices + 1, 0), at_vertex(2 * edges);
+    for (std::uint32_t v : segments)
+        ++first[v + 1];
+    for (std::uint32_t v = 0; v < vertices; ++v)
+        first[v + 1] += first[v];
+    std::vector<std::uint32_t> fill(first.begin(), first.end() - 1);
+    for (std::size_t e = 0; e < edges; ++e) {
+        at_vertex[fill[segments[2 * e]]++] = static_cast<std::uint32_t>(e);
+        at_vertex[fill[segments[2 * e + 1]]++] = static_cast<std::uint32_t>(e);
+    }
+    std::vector<std::uint32_t> next(first.begin(), first.end() - 1);  // the first segment not yet looked at
+    std::vector<std::uint8_t> used(edges, 0);
+    std::vector<std::vector<std::uint32_t>> trails;
+    const auto walk_from = [&](std::uint32_t start) {
+        for (;;) {
+            std::uint32_t v = start;
+            std::vector<std::uint32_t> trail{v};
+            for (;;) {
+                while (next[v] < first[v + 1] && used[at_vertex[next[v]]])
+                    ++next[v];
+                if (next[v] == first[v + 1])
+                    break;
+                const std::uint32_t e = at_vertex[next[v]];
+                used[e] = 1;
+                v = segments[2 * e] == v ? segments[2 * e + 1] : segments[2 * e];
+                trail.push_back(v);
+            }
+            if (trail.size() < 2)
+                return;
+            trails.push_back(std::move(trail));
+        }
+    };
+    for (std::uint32_t v = 0; v < vertices; ++v)
+        if ((first[v + 1] - first[v]) % 2 == 1)
+            walk_from(v);
+    for (std::uint32_t v = 0; v < vertices; ++v)
+        walk_from(v);
+    return trails;
+}
+
+// Joins segments (pairs of vertices) into polylines and drops the points the
+// page cannot show.
 std::vector<std::vector<PicturePoint>> chained(const std::vector<std::uint32_t>& segments,
                                                const std::vector<PathPoint2>& at)
 {
-    std::vector<std::vector<std::uint32_t>> chains;
-    for (std::size_t k = 0; k + 1 < segments.size(); k += 2) {
-        if (chains.empty() || chains.back().back() != segments[k])
-            chains.push_back({segments[k]});
-        chains.back().push_back(segments[k + 1]);
-    }
+    const std::vector<std::vector<std::uint32_t>> chains = trails_of(segments);
     std::vector<std::vector<PicturePoint>> out;
     out.reserve(chains.size());
     std::vector<PathPoint2> line;
