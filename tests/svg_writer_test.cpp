@@ -321,8 +321,9 @@ TEST(ChartPicture, PrimitivesInPageUnits)
         EXPECT_TRUE(item.kind == PictureKind::rectangle || item.kind == PictureKind::text);
         for (const double v : {item.box.x, item.box.y, item.box.w, item.box.h})
             EXPECT_EQ(v, std::round(v));
-        if (item.kind == PictureKind::text)
+        if (item.kind == PictureKind::text) {
             EXPECT_EQ(item.points[0].y - 11, item.box.y);
+        }
     }
 }
 
