@@ -25,18 +25,19 @@
 // selected exercise's two condyles overlaid, the left one red and the right
 // one green as in the 3D view (the left one wider, under the right one),
 // with the chord of each condylar inclination the exercise has
-// (emg_measures: to the first sample 5 mm away) and its angle beside it; for a laterotrusion its lower half shows the mediotrusive
-// condyle in the horizontal plane with its Bennett line m = shift + f
-// tan(angle), and the figures.
+// (emg_measures: to the first sample 5 mm away) and its angle beside it;
+// for a laterotrusion its lower half shows the mediotrusive condyle in the
+// horizontal plane with its Bennett line m = shift + f tan(angle), and the
+// figures.
 //
 // Opening stretches are solid and closing ones dashed, cut where the 3D
 // view cuts them (emg_analyze_open_close_movements, path_switching). Paths
 // are simplified to what the page's units can show: the samples are
 // clustered in cells one page unit wide, each pair of neighbouring cells is
 // drawn once (path_simplification_cluster), the segments are joined into
-// the fewest trails a greedy walk finds and Douglas-Peucker removes points a quarter of a unit off the
-// line; a path that runs over the same place a thousand times costs what the
-// place costs.
+// the fewest trails a greedy walk finds and Douglas-Peucker removes points
+// a quarter of a unit off the line; a path that runs over the same place a
+// thousand times costs what the place costs.
 //
 // The current sample is marked on every panel by the items after
 // `marks_from`, which tracing_picture_mark replaces without building the
