@@ -80,18 +80,24 @@ std::string batch_export_safe_name(std::string_view name)
     return safe.empty() ? std::string("exercise") : safe;
 }
 
-std::vector<std::string> batch_export_stems(const std::vector<std::string>& reports, bool charts)
+std::vector<std::string> batch_export_stems(const std::vector<std::string>& reports, bool charts, bool tracings)
 {
     // A stem owns the names starting with it and, with charts, those starting
-    // with "chart_" and it. Two stems clash when one owns a name of the other.
+    // with "chart_" and it (with tracings, "tracings_" and it). Two stems
+    // clash when one owns a name of the other.
+    std::vector<std::string> prefixes{""};
+    if (charts)
+        prefixes.emplace_back("chart_");
+    if (tracings)
+        prefixes.emplace_back("tracings_");
     std::set<std::string> taken;
     const auto free = [&](const std::string& stem) {
-        return !taken.contains(stem) && !(charts && taken.contains("chart_" + stem));
+        return std::none_of(prefixes.begin(), prefixes.end(),
+                            [&](const std::string& prefix) { return taken.contains(prefix + stem); });
     };
     const auto take = [&](const std::string& stem) {
-        taken.insert(stem);
-        if (charts)
-            taken.insert("chart_" + stem);
+        for (const std::string& prefix : prefixes)
+            taken.insert(prefix + stem);
     };
     std::vector<std::string> stems;
     stems.reserve(reports.size());
@@ -366,7 +372,7 @@ private:
 class Export {
 public:
     explicit Export(const ExportOptions& options)
-        : options_(options), stems_(batch_export_stems(options.reports, options.formats.chart)),
+        : options_(options), stems_(batch_export_stems(options.reports, options.formats.chart, options.formats.tracings)),
           results_(options.reports.size()), tries_(options.reports.size(), 0)
     {
         for (std::uint32_t i = 0; i < options.reports.size(); ++i)
@@ -645,7 +651,8 @@ private:
     // (".NAME.XXXXXX", see FileWriter): the report's stem owns the names.
     void remove_leftovers(std::size_t report) const
     {
-        const std::string owned[] = {"." + stems_[report] + "_", ".chart_" + stems_[report] + "_"};
+        const std::string owned[] = {"." + stems_[report] + "_", ".chart_" + stems_[report] + "_",
+                                     ".tracings_" + stems_[report] + "_"};
         std::error_code error;
         for (const auto& entry : std::filesystem::directory_iterator(options_.directory, error)) {
             const std::string name = entry.path().filename().string();

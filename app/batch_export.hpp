@@ -28,6 +28,7 @@ struct ExportFormats {
     bool bmp = false;    // the 3D view as the BMP screenshot draws it
     bool png = false;    // the same picture as PNG
     bool chart = false;  // the chart of the exercise
+    bool tracings = false;  // the tracing sheet with the exercise chosen
     bool csv = false;    // one measures.csv for all reports
     bool pdf = false;    // the summary document of each report
 
@@ -85,8 +86,10 @@ std::string batch_export_safe_name(std::string_view name);
 // The stems of the reports' file names, in their order: each report's file
 // name without its extension, and, for a stem already taken by an earlier
 // report (the same name in another folder), the first "-2", "-3"... that no
-// report has. With charts, a stem is also taken when its "chart_" form is.
-std::vector<std::string> batch_export_stems(const std::vector<std::string>& reports, bool charts);
+// report has. With charts, a stem is also taken when its "chart_" form is,
+// with tracings when its "tracings_" form is.
+std::vector<std::string> batch_export_stems(const std::vector<std::string>& reports, bool charts,
+                                            bool tracings = false);
 
 // "<stem>_<exercise number>_<safe name>.<extension>".
 std::string batch_export_file_name(std::string_view stem, int exercise_number, std::string_view exercise_name,

@@ -122,8 +122,8 @@ public:
 
         if (export_asked) {
             out.mode = CommandLineMode::export_files;
-            if (!o.formats.svg && !o.formats.bmp && !o.formats.png && !o.formats.chart && !o.formats.csv
-                && !o.formats.pdf)
+            if (!o.formats.svg && !o.formats.bmp && !o.formats.png && !o.formats.chart && !o.formats.tracings
+                && !o.formats.csv && !o.formats.pdf)
                 o.formats.svg = true;
             o.reports = positional;
         } else if (measures_asked) {
@@ -206,15 +206,15 @@ private:
                 if (end == std::string::npos)
                     end = v.size();
                 const std::string format = v.substr(start, end - start);
-                bool* flags[] = {&o.formats.svg,   &o.formats.bmp, &o.formats.png,
-                                 &o.formats.chart, &o.formats.csv, &o.formats.pdf};
-                const char* names[] = {"svg", "bmp", "png", "chart", "csv", "pdf"};
+                bool* flags[] = {&o.formats.svg,      &o.formats.bmp, &o.formats.png, &o.formats.chart,
+                                 &o.formats.tracings, &o.formats.csv, &o.formats.pdf};
+                const char* names[] = {"svg", "bmp", "png", "chart", "tracings", "csv", "pdf"};
                 bool known = false;
                 for (std::size_t k = 0; k < std::size(names); ++k)
                     if (format == names[k])
                         known = *flags[k] = true;
                 if (!known)
-                    return bad(format, "a format (svg, bmp, png, chart, csv, pdf)");
+                    return bad(format, "a format (svg, bmp, png, chart, tracings, csv, pdf)");
                 start = end + 1;
             }
         } else if (name_ == "--preset") {
@@ -330,12 +330,14 @@ std::string command_line_usage()
            "                          with '-'\n"
            "\n"
            "Options of --export (a value follows as the next word or after '='):\n"
-           "      --format LIST       comma list of svg, bmp, png, chart, csv, pdf\n"
-           "                          (default svg):\n"
+           "      --format LIST       comma list of svg, bmp, png, chart, tracings, csv,\n"
+           "                          pdf (default svg):\n"
            "                          svg    the SVG screenshot of the 3D view\n"
            "                          bmp    the 3D view as the BMP screenshot draws it\n"
            "                          png    the same picture as PNG\n"
            "                          chart  the chart of the exercise over time (SVG)\n"
+           "                          tracings  the tracing sheet, the exercise chosen\n"
+           "                                 (SVG)\n"
            "                          csv    DIR/measures.csv, every exercise of every\n"
            "                                 report\n"
            "                          pdf    STEM_summary.pdf, the summary of each\n"
@@ -359,7 +361,7 @@ std::string command_line_usage()
            "\n"
            "Files in DIR, for exercise N of report STEM.tsv:\n"
            "  STEM_N_NAME.svg, .bmp, .png   NAME: the exercise's name made safe\n"
-           "  chart_STEM_N_NAME.svg\n"
+           "  chart_STEM_N_NAME.svg, tracings_STEM_N_NAME.svg\n"
            "  measures.csv\n"
            "Reports of the same name in other folders get STEM-2, STEM-3 and so on.\n"
            "Progress goes to standard error, one line per report.\n"

@@ -23,7 +23,9 @@
 #include "gui/gui_report_access.hpp"
 #include "base/text_encoding.hpp"
 #include "report/emg_measures.hpp"
+#include "picture/tracing_picture.hpp"
 #include "svg/svg_chart.hpp"
+#include "svg/svg_picture.hpp"
 #include "svg/svg_writer.hpp"
 
 
@@ -208,6 +210,18 @@ void write_chart(Writer* writer, const ExportOptions& options, const std::string
     writer->svg(name, [&](SvgSink& sink) { svg_chart_write(sink, report, exercise, options.size, options.size / 2); });
 }
 
+// The tracing sheet with exercise `exercise` chosen and `sample` marked, as
+// large as the 3D view.
+void write_tracings(Writer* writer, const ExportOptions& options, const std::string& name, const EmgReport& report,
+                    std::int32_t exercise, std::int32_t sample)
+{
+    writer->svg(name, [&](SvgSink& sink) {
+        svg_picture_write(sink, tracing_picture_build(&report, exercise, sample, options.size, options.size,
+                                                      options.reference)
+                                    .picture);
+    });
+}
+
 // The summary document of the report, `<stem>_summary.pdf`.
 void write_summary(Writer* writer, const ExportOptions& options, const std::string& path, const std::string& stem,
                    const EmgReport& report, std::vector<SummaryJawViews> views)
@@ -287,6 +301,9 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
         if (options.formats.chart && !writer->failed())
             write_chart(writer, options, "chart_" + batch_export_file_name(stem, number, exercise.name, "svg"),
                         report, k);
+        if (options.formats.tracings && !writer->failed())
+            write_tracings(writer, options, "tracings_" + batch_export_file_name(stem, number, exercise.name, "svg"),
+                           report, k, export_report_sample_index(options.sample, report, exercise));
         if (writer->failed())
             return;
         ++result->exercises;
@@ -315,11 +332,13 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
     if (writer->failed())
         return;
     for (const std::int32_t k : chosen) {
+        const EmgExercise& exercise = report->exercises[static_cast<std::size_t>(k)];
         if (options.formats.chart)
-            write_chart(writer, options,
-                        "chart_" + batch_export_file_name(stem, k + 1,
-                                                          report->exercises[static_cast<std::size_t>(k)].name, "svg"),
-                        *report, k);
+            write_chart(writer, options, "chart_" + batch_export_file_name(stem, k + 1, exercise.name, "svg"), *report,
+                        k);
+        if (options.formats.tracings && !writer->failed())
+            write_tracings(writer, options, "tracings_" + batch_export_file_name(stem, k + 1, exercise.name, "svg"),
+                           *report, k, export_report_sample_index(options.sample, *report, exercise));
         if (writer->failed())
             return;
         ++result->exercises;

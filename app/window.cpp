@@ -30,6 +30,8 @@ void resize_window(int width, int height)
         interactable_set_position(s->unlock_image, 0, height - 20);
         gui_follow_window_height(s, dy);
         SDL_SetWindowSize(s->window, width, height);
+        // The tracing sheet, when it shows, fills the new square.
+        gui_show_tracings();
     }
     glViewport(0, 0, s->window_width, s->window_height);
 }

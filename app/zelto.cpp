@@ -261,7 +261,8 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
         // releases the lock, unless a text field is being edited.
         int mx = 0, my = 0;
         SDL_GetMouseState(&mx, &my);
-        const bool over_view = 0 <= mx && mx < state->window_height && 0 <= my && my < state->window_height;
+        const bool over_view = 0 <= mx && mx < state->window_height && 0 <= my && my < state->window_height
+                               && (state->tracing_sheet == nullptr || !state->tracing_sheet->active);
         if (!text_input_editing(state))
             gui_keyboard_handle(state, event->key);
         if (over_view && event->key.keysym.sym == SDLK_SPACE && !text_input_editing(state)) {
@@ -361,7 +362,11 @@ void draw_3d_area(ZeltoLoop* loop, bool offscreen)
         }
     }
 
-    if (state->report != nullptr && loop->picking_enabled) {
+    // The tracing sheet over the view hides the points there is to pick.
+    const bool sheet_shown = state->tracing_sheet != nullptr && state->tracing_sheet->active;
+    if (sheet_shown)
+        loop->hovered_point = -1;
+    if (state->report != nullptr && loop->picking_enabled && !sheet_shown) {
         SDL_GetMouseState(&loop->mouse_x, &loop->mouse_y);
         inspection_run(state, &loop->inspection, loop->mouse_x, loop->mouse_y, &loop->hovered_point,
                        &loop->hovered_kind);

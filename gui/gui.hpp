@@ -34,6 +34,7 @@
 #include "widgets/interactable_text_input.hpp"
 #include "widgets/interactable_text_timed.hpp"
 #include "widgets/interactable_toggle.hpp"
+#include "widgets/interactable_tracing.hpp"
 #include "widgets/interactable_viewport3d.hpp"
 #include "report/emg_kinematics.hpp"
 
@@ -50,8 +51,11 @@ inline constexpr int GUI_MEASURES_LINE_PITCH = 15;
 // The "Measures" page: the CSV button, its notice, the exercise's name,
 // eleven lines of name and value, the condyle table's heading and its three
 // rows of name, left and right; then the chart's SVG button, its notice and
-// the time chart; under the chart the summary's PDF button and its notice.
-inline constexpr int GUI_MEASURES_PAGE_SIZE = 37 + 3 + 2;
+// the time chart; under the chart the summary's PDF button and its notice;
+// then the tracing sheet's switch, SVG button, notice and the sheet itself.
+inline constexpr int GUI_MEASURES_PAGE_SIZE = 37 + 3 + 2 + 4;
+// The tracing sheet's SVG file, in units (pixels at 100 %).
+inline constexpr int GUI_TRACINGS_SVG_SIDE = 1000;
 // The time chart's SVG file, in pixels: with the EMG channels, and without.
 inline constexpr int GUI_CHART_SVG_WIDTH = 900;
 inline constexpr int GUI_CHART_SVG_HEIGHT_EMG = 600;
@@ -243,6 +247,17 @@ struct GuiState {
     // was last built for.
     EmgChartRange chart_range;
     EmgChartRange chart_built_range;
+    // The tracing sheet: its switch and SVG button on the "Measures" page,
+    // the button's notice, the widget that shows it in place of the 3D view,
+    // and what its sheet was built for.
+    InteractableToggle* tracings_toggle = nullptr;
+    InteractableTextTimed* tracings_written_text = nullptr;
+    InteractableTracing* tracing_sheet = nullptr;
+    std::uint64_t tracing_report_loads = ~std::uint64_t{0};
+    std::int32_t tracing_exercise = -1;
+    std::int32_t tracing_side = -1;
+    EmgReferencePlane tracing_plane;
+    std::int32_t tracing_marked_sample = -2;
     // The "Clinical" page: the reference plane of the condylar angles (also
     // that of the measures' CSV), its controls, and per figure row its name,
     // value (a button: the sample where the figure is reached, or -1) and
@@ -454,6 +469,24 @@ void gui_update_chart_cursor();
 // in the working directory, prints where and restarts the page's notice;
 // without a report or an exercise writes nothing and says so.
 void gui_write_chart_svg();
+
+// ---------------------------------------------------------------------------
+// Tracing sheet
+// ---------------------------------------------------------------------------
+
+// Shows the tracing sheet in place of the 3D view while the "Measures" page
+// shows and its switch is on, and the 3D view, as it was, otherwise; builds
+// the sheet again when the report, the exercise, the reference plane or the
+// view's side changed since the last build.
+void gui_show_tracings();
+// Puts the sheet's marks on the current sample (every pass, with the
+// playback slider); nothing while the sheet is hidden.
+void gui_update_tracing_marks();
+// Writes the sheet of the selected exercise to
+// tracings_YYYY_MM_DD_HH_MM_SS.svg in the working directory, prints where
+// and restarts the page's notice; without a report or an exercise writes
+// nothing and says so.
+void gui_write_tracings_svg();
 // Asks the main loop for the summary document of the loaded report: it
 // draws the jaw views (the scene's drawing lies above the GUI) and hands
 // them to gui_write_summary_pdf_with.

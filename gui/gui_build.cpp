@@ -23,8 +23,8 @@
 //   11-37 page a, 38-39 page b, 40-55 page c, 56-61 page d, 62-72 page e,
 //   73-90 page f, 91-105 page g, 106-119 page h,
 //   120 "Legend", 121 "Screenshot taken!", 122 "Screenshot", 123 tab h,
-//   124-129 the legend colours, 130 tab i, 131-172 page i, 173 tab j,
-//   174-219 page j.
+//   124-129 the legend colours, 130 tab i, 131-176 page i (176 the tracing
+//   sheet, which the page's switching leaves alone), 177 tab j, 178-223 page j.
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
@@ -126,6 +126,14 @@ public:
         T* raw = place(state_, page_first_index[page_] + row, std::move(widget));
         state_->pages[static_cast<std::size_t>(page_)][static_cast<std::size_t>(row)] = raw;
         return raw;
+    }
+
+    // A widget at the page's index that the page's switching leaves alone:
+    // something else decides when it shows.
+    template <typename T>
+    T* add_unlisted(int row, std::unique_ptr<T> widget)
+    {
+        return place(state_, page_first_index[page_] + row, std::move(widget));
     }
 
     // The toggles at `rows` of this page become one radio group.
@@ -433,7 +441,7 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
     state->measures_written_text =
         p.add(1, interactable_text_timed_create(V + 235, 130, 105, 20, &c_black, &c_beige, nullptr, "CSV written!",
                                                 f.font, 0, SCREENSHOT_NOTICE_MS));
-    state->measures_title = p.add(2, small.label(V + 10, 160, 330, pitch, "No report loaded"));
+    state->measures_title = p.add(2, small.label(V + 10, 160, 240, pitch, "No report loaded"));
     state->measures_title->wrap = 1;  // the whole name, on as many lines as it takes (gui_show_measures)
     int row = 3;
     int y = 160 + pitch;
@@ -465,6 +473,20 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
     state->summary_written_text =
         p.add(row++, interactable_text_timed_create(V + 235, 634, 105, 20, &c_black, &c_beige, nullptr, "PDF written!",
                                                     f.font, 0, SCREENSHOT_NOTICE_MS));
+
+    // The tracing sheet: its switch at the end of the exercise's title line,
+    // its SVG button between the summary's button and notice, whose place its
+    // notice shares. The sheet covers the square view while the page and the
+    // switch are on (gui_show_tracings).
+    state->tracings_toggle =
+        p.add(row++, small.toggle(V + 255, 160, 85, pitch, "Tracings", callback_toggle_tracings, false));
+    p.add(row++, small.button(V + 125, 634, 100, 20, "Tracings SVG", callback_write_tracings_svg));
+    state->tracings_written_text =
+        p.add(row++, interactable_text_timed_create(V + 235, 634, 105, 20, &c_black, &c_beige, nullptr, "SVG written!",
+                                                    f.font, 0, SCREENSHOT_NOTICE_MS));
+    state->tracing_sheet =
+        p.add_unlisted(row++, interactable_tracing_create(0, 0, V, V, callback_tracing_seek, small.font));
+    interactable_deactivate(state->tracing_sheet);
 }
 
 // =============================================================================
@@ -641,8 +663,10 @@ void gui_activate_specific_page(int letter)
             interactable_toggle_set_state(tab, 0, 0);
 
     const int page = letter - 'a';
-    if (page < 0 || page >= GUI_PAGE_COUNT)
+    if (page < 0 || page >= GUI_PAGE_COUNT) {
+        gui_show_tracings();
         return;
+    }
     set_page_active(state->pages[static_cast<std::size_t>(page)], true);
     if (page == 1)
         set_exercise_toggles_active(state, true);
@@ -653,6 +677,8 @@ void gui_activate_specific_page(int letter)
         gui_show_measures();
         gui_show_chart();
     }
+    // The tracing sheet or the 3D view in the square, whichever page shows.
+    gui_show_tracings();
     if (letter == 'j')
         gui_show_clinical();
 }

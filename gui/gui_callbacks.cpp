@@ -644,6 +644,34 @@ void callback_write_chart_svg(Interactable*)
     gui_write_chart_svg();
 }
 
+// A press on the tracing sheet goes to the sample drawn nearest to it and
+// pauses, as the chart does.
+void callback_tracing_seek(Interactable* widget)
+{
+    const auto* tracing = dynamic_cast<const InteractableTracing*>(widget);
+    const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(gui_state));
+    // A sheet of another exercise than the one playing asks for nothing.
+    if (tracing == nullptr || n == 0 || tracing->sheet.exercise != gui_state->selected_exercise
+        || tracing->seek_sample < 0 || tracing->seek_sample >= n)
+        return;
+    const auto k = static_cast<double>(tracing->seek_sample);
+    InteractableSlider* slider = gui_state->animation_slider;
+    seek_and_pause(slider, k, n);
+    if (slider != nullptr)
+        interactable_slider_set_position(slider, n > 1 ? k / (n - 1) : 0.0);
+    gui_update_tracing_marks();
+}
+
+void callback_toggle_tracings(Interactable*)
+{
+    gui_show_tracings();
+}
+
+void callback_write_tracings_svg(Interactable*)
+{
+    gui_write_tracings_svg();
+}
+
 void callback_write_summary_pdf(Interactable*)
 {
     gui_write_summary_pdf();

@@ -123,4 +123,7 @@ void callback_chart_seek(Interactable* widget);
 // The chart asked for another range of samples: it shows them.
 void callback_chart_view(Interactable* widget);
 void callback_write_chart_svg(Interactable* widget);
+void callback_tracing_seek(Interactable* widget);
+void callback_toggle_tracings(Interactable* widget);
+void callback_write_tracings_svg(Interactable* widget);
 void callback_write_summary_pdf(Interactable* widget);

@@ -166,6 +166,7 @@ void load_complete(GuiState* state, std::unique_ptr<GuiLoad> load)
         gui_fit_display_to_verts();
     gui_show_measures();
     gui_show_chart();
+    gui_show_tracings();
     gui_show_clinical();
     const std::string warnings = gui_message_from_console(load->progress.console + console.finish());
     if (!warnings.empty())
@@ -282,6 +283,7 @@ void gui_set_selected_exercise_number(std::int32_t index)
         gui_fit_display_to_verts();
     gui_show_measures();
     gui_show_chart();
+    gui_show_tracings();
     gui_show_clinical();
 }
 
@@ -293,6 +295,7 @@ void gui_update_playback_slider()
 {
     GuiState* state = gui_state;
     gui_update_chart_cursor();
+    gui_update_tracing_marks();
     const std::int32_t n = gui_exercise_sample_count(gui_selected_exercise(state));
     if (n == 0 || state->animation_slider == nullptr)
         return;

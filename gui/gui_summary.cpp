@@ -38,5 +38,8 @@ void gui_write_summary_pdf_with(std::vector<SummaryJawViews> views, std::vector<
     const std::string name = timestamped_file_name(std::time(nullptr), "summary", "pdf");
     std::string why;
     const bool ok = summary_pdf_write(name, input, &why);
+    // One notice at a time where the page shows them.
+    if (state->tracings_written_text != nullptr)
+        interactable_deactivate(state->tracings_written_text);
     gui_report_written(ok, "the summary", name, why, state->summary_written_text, "PDF written!", "PDF failed!");
 }

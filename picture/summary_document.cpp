@@ -6,6 +6,7 @@
 
 #include "base/utf8.hpp"
 #include "picture/chart_picture.hpp"
+#include "picture/tracing_picture.hpp"
 #include "report/emg_chart.hpp"
 #include "report/emg_exercise_type.hpp"
 #include "report/emg_figure_rows.hpp"
@@ -211,6 +212,36 @@ void overview(Flow* flow, const SummaryInput& input, const std::vector<EmgMeasur
 }
 
 // ---------------------------------------------------------------------------
+// The tracing sheet
+// ---------------------------------------------------------------------------
+
+void tracings_page(Flow* flow, const SummaryInput& input, const std::vector<EmgMeasures>& measures)
+{
+    const EmgReport& report = *input.report;
+    // The condyles of the first protrusion, whose chords give the condylar
+    // inclination; of the first exercise when there is none.
+    std::size_t selected = 0;
+    for (std::size_t e = 0; e < measures.size(); ++e)
+        if (measures[e].clinical.type == EmgExerciseType::protrusion) {
+            selected = e;
+            break;
+        }
+    flow->new_page();
+    flow->paragraph("Tracings", left, content_width, 14, true, ink);
+    flow->paragraph("The incisal point of every exercise in the sagittal, frontal and horizontal planes, in "
+                    "millimetres from its calibrated position; the condyles of " +
+                        (report.exercises.empty() ? std::string("no exercise") : exercise_title(report, selected)) +
+                        ". Opening solid, closing dashed.",
+                    left, content_width, body, false, muted);
+    flow->y += 6;
+    const double height = bottom - flow->y;
+    const TracingSheet sheet = tracing_picture_build(&report, static_cast<std::int32_t>(selected), -1, 1000, 1000,
+                                                     input.plane);
+    picture_place(&flow->page(), sheet.picture, {left, flow->y, content_width, height});
+    flow->y = bottom;
+}
+
+// ---------------------------------------------------------------------------
 // One section per exercise
 // ---------------------------------------------------------------------------
 
@@ -361,6 +392,7 @@ std::vector<Picture> summary_document(const SummaryInput& input, const SummaryTe
 
     const std::vector<EmgMeasures> measures = emg_measures_of_report(input.report, input.plane);
     overview(&flow, input, measures);
+    tracings_page(&flow, input, measures);
     for (std::size_t e = 0; e < input.report->exercises.size() && e < measures.size(); ++e)
         exercise_section(&flow, input, e, measures[e]);
     frame_pages(&flow.pages, input, name_lines);

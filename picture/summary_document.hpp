@@ -6,7 +6,8 @@
 //      figure outside its range marked; the reference plane of the condylar
 //      angles; every warning about the data. It runs on over as many pages
 //      as it needs.
-//   2. The tracing sheet of the report.
+//   2. The tracing sheet of the report (the condyles of its first
+//      protrusion, else of its first exercise).
 //   3. One section per exercise: its figures as the "Measures" page shows
 //      them, its time chart (with EMG where the report has it) and the jaw
 //      at the exercise's largest opening (or farthest point) from the front

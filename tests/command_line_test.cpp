@@ -12,8 +12,10 @@
 #include "app/screenshot_svg.hpp"
 #include "base/text_encoding.hpp"
 #include "base/utf8.hpp"
+#include "picture/tracing_picture.hpp"
 #include "report/emg_measures.hpp"
 #include "svg/svg_chart.hpp"
+#include "svg/svg_picture.hpp"
 #include "tests/gui_fixture.hpp"
 
 namespace fs = std::filesystem;
@@ -92,7 +94,7 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
         {"--measures", "--measures needs at least one report"},
         {"--export out --measures r", "--export and --measures cannot be used together"},
         {"--format svg r.tsv", "--format goes with --export"}, {"--measures=yes r", "option '--measures' takes no value"},
-        {"--export o --format svg,gif r", "--format: 'gif' is not a format (svg, bmp, png, chart, csv, pdf)"},
+        {"--export o --format svg,gif r", "--format: 'gif' is not a format (svg, bmp, png, chart, tracings, csv, pdf)"},
         {"--export o --size 800 r", "--size: '800' is not one of 750, 1000, 1250, 1500, 1750, 2000"},
         {"--export o --sample 0 r", "--sample: '0' is not first, last, max-opening or a sample number from 1"},
         {"--export o --exercise two r", "--exercise: 'two' is not an exercise number from 1"},
@@ -199,6 +201,8 @@ TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
     // With charts, "chart_p" would share the chart files of "p", "chart_p-2" those of "p-2", and "p-3" would chart
     // into the files of "chart_p-3".
     EXPECT_EQ(batch_export_stems(reports, true), (std::vector<std::string>{"p", "p-2", "p-2-2", "chart_p-3", "p-4"}));
+    EXPECT_EQ(batch_export_stems({"a/p.tsv", "tracings_p.tsv"}, true, true),
+              (std::vector<std::string>{"p", "tracings_p-2"}));
 
     TempWorkingDirectory dir;
     fs::create_directory("sub");
@@ -274,6 +278,14 @@ TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
     emg_compute_rotation_data(report.get());
     EXPECT_EQ(read_file("charts/chart_p_2_Protrusion-1.svg"),
               svg_text([&](SvgSink& sink) { svg_chart_write(sink, *report, 1, 1000, 500); }));
+    // The tracing sheets: the picture module's sheet with each exercise chosen and the sample of --sample marked,
+    // as large as the view.
+    const Outcome sheets = zelto("--export sheets --format tracings --sample first p.tsv");
+    ASSERT_EQ(sheets.status, 0) << sheets.err;
+    EXPECT_EQ(read_file("sheets/tracings_p_2_Protrusion-1.svg"), svg_text([&](SvgSink& sink) {
+                  svg_picture_write(sink, tracing_picture_build(report.get(), 1, 0, 750, 750).picture);
+              }));
+    EXPECT_TRUE(fs::exists("sheets/tracings_p_1_Open-close.svg"));
 
     // A report in Windows-1252: its names as UTF-8 in the file names, the charts and measures.csv (here with the
     // byte order mark of --csv-bom), the conversion said once under the report's line.

@@ -15,11 +15,15 @@ namespace {
 
 using GuiBuild = GuiTest;
 
-constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123, 130, 173};  // pages a to j
-constexpr int panel_size = 220;
+constexpr int tabs[] = {2, 3, 4, 5, 6, 7, 8, 123, 130, 177};  // pages a to j
+constexpr int panel_size = 224;
+constexpr int tracing_sheet = 176;  // at the end of page i, shown by its switch, not by the page
 
 // Pages a to h, then the footer and the "Measures" tab, then page i, the "Clinical" tab and page j.
-bool on_a_page(int index) { return index >= 11 && (index < 120 || index > 130) && index != 173; }
+bool on_a_page(int index)
+{
+    return index >= 11 && (index < 120 || index > 130) && index != 177 && index != tracing_sheet;
+}
 
 // Radio groups hold each other member; plain toggles none. The "Measures" figures and the chart
 // are in the small font; the chart's button and notice follow the figures.
@@ -28,7 +32,7 @@ TEST_F(GuiBuild, RadioGroupsAndFonts)
     GuiState* s = state();
     ASSERT_EQ(s->interactables.size(), std::size_t{panel_size});
     const std::vector<std::vector<int>> groups = {{12, 13, 14, 15, 16, 17}, {33, 34},           {107, 108},
-                                                  {110, 111, 112},          {114, 115, 116}, {174, 175}, {2, 3, 4, 5, 6, 7, 8, 123, 130, 173}};
+                                                  {110, 111, 112},          {114, 115, 116}, {178, 179}, {2, 3, 4, 5, 6, 7, 8, 123, 130, 177}};
     for (const std::vector<int>& group : groups)
         for (int index : group) {
             const auto& set = widget_as<InteractableToggle>(index)->unpress_set;
@@ -44,12 +48,17 @@ TEST_F(GuiBuild, RadioGroupsAndFonts)
         EXPECT_EQ(figure->font, s->small_font);
     EXPECT_EQ(std::tuple(widget_as<InteractableText>(130)->font, text_of(widget(168)), s->chart_written_text, s->chart->font),
               std::tuple(s->font, "Chart SVG", widget(169), s->small_font));
+    EXPECT_EQ(std::tuple(text_of(widget(171)), s->summary_written_text, text_of(widget(173)),
+                         widget_as<InteractableToggle>(173)->font, s->tracings_toggle, text_of(widget(174)),
+                         s->tracings_written_text, widget(tracing_sheet)),
+              std::tuple("Summary PDF", widget(172), "Tracings", s->small_font, widget(173), "Tracings SVG",
+                         widget(175), s->tracing_sheet));
 }
 
 TEST_F(GuiBuild, StartsOnPageBWithTheDefaultsShown)
 {
     // Every toggle that starts on; all others start off; a toggle that is on shows its pressed colours.
-    const std::set<int> on = {3, 12, 31, 33, 36, 37, 45, 49, 50, 51, 52, 54, 58, 108, 112, 114, 172};
+    const std::set<int> on = {3, 12, 31, 33, 36, 37, 45, 49, 50, 51, 52, 54, 58, 108, 112, 114, 178};
     for (int index = 0; index < panel_size; ++index)
         if (const auto* toggle = dynamic_cast<const InteractableToggle*>(widget(index))) {
             EXPECT_TRUE(toggle->pressed == (on.count(index) ? 1 : 0) &&
@@ -111,16 +120,18 @@ TEST_F(GuiBuild, EachTabShowsExactlyItsPage)
     const Interactable* measures_tab = widget(130);
     for (int index = 0; index < panel_size; ++index) {
         const Interactable* w = widget(index);
-        EXPECT_FALSE(index != 130 && index != 173 && index != 0 && w->x < measures_tab->x + measures_tab->w &&
+        EXPECT_FALSE(index != 130 && index != 177 && index != 0 && index != tracing_sheet &&
+                     w->x < measures_tab->x + measures_tab->w &&
                      measures_tab->x < w->x + w->w && w->y < measures_tab->y + measures_tab->h &&
                      measures_tab->y < w->y + w->h)
             << index;
-        // The figures and buttons above y 400, the chart below it, the summary's button and notice under the chart
-        // above the footer; the clinical page above it.
-        const bool under_chart = index == 171 || index == 172;
-        const int top = w == state()->chart ? 400 : under_chart ? 630 : 130;
-        const int bottom = w == state()->chart || index > 173 ? 635 : under_chart ? 660 : 400;
-        EXPECT_TRUE(index < 131 || index == 173 || (w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom))
+        // The figures and buttons above y 400, the chart below it, the summary's and the tracing sheet's buttons
+        // and notices under it and above the footer; the clinical page above the footer; the sheet on the view.
+        const bool under_chart = index == 171 || index == 172 || index == 174 || index == 175;
+        const int top = w == state()->chart ? 400 : under_chart ? 630 : 130,
+                  bottom = w == state()->chart || index > 177 ? 635 : under_chart ? 660 : 400;
+        EXPECT_TRUE(index < 131 || index == 177 || index == tracing_sheet ||
+                    (w->x >= 750 && w->x + w->w <= 1100 && w->y >= top && w->y + w->h <= bottom))
             << index;
     }
     for (int letter : {int{'a' - 1}, int{'k'}, 0, int{'B'}}) {

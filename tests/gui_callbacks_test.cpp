@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/window.hpp"
 #include "platform/screenshot_name.hpp"
 #include "geometry/camera.hpp"
 #include "report/emg_measures.hpp"
@@ -332,6 +333,70 @@ TEST_F(Callbacks, ChartSeeksLikeThePositionSliderAndWritesItsSvg)
     EXPECT_EQ(std::tuple(state()->chart_written_text->active, state()->measures_written_text->active), std::tuple(1, 0));
     capture_stdout([&] { click(widget(131)); });  // the CSV's notice takes the place
     EXPECT_EQ(std::tuple(state()->chart_written_text->active, state()->measures_written_text->active), std::tuple(0, 1));
+}
+
+// The tracing switch shows the sheet in place of the 3D view while its page shows, at every window size, and the 3D
+// view as it was otherwise; a click on the sheet goes to the sample drawn there and pauses; the marks follow
+// playback; its button writes the chosen exercise's sheet, or says why not.
+TEST_F(Callbacks, TracingSheetTakesTheViewSeeksAndWritesItsSvg)
+{
+    TempWorkingDirectory directory;
+    InteractableTracing* sheet = state()->tracing_sheet;
+    const InteractableViewport3d* view = state()->viewport;
+    const auto shown = [&] { return std::tuple(sheet->active, view->active); };
+    click(state()->page_toggle_i);
+    EXPECT_EQ(capture_stdout([&] { click(widget(174)); }), "No report loaded: no tracings written\n");
+    EXPECT_TRUE(std::filesystem::is_empty(directory.path()));
+    capture_stdout([&] { load_report_file("two.tsv", report_text({{"first", 500}, {"second", 40}})); });
+    click(state()->page_toggle_i);
+    EXPECT_EQ(shown(), std::tuple(0, 1));
+    const auto camera = std::tuple(view->camera_x, view->camera_y, view->camera_z, view->pitch, view->yaw, view->roll);
+    click(state()->tracings_toggle);
+    EXPECT_EQ(shown(), std::tuple(1, 0));
+    EXPECT_EQ(std::tuple(sheet->x, sheet->y, sheet->w, sheet->h, sheet->sheet.exercise, sheet->sheet.picture.width),
+              std::tuple(0, 0, 750, 750, 0, 750.0));
+
+    // Sample 123 opens; on the way back sample 376 is drawn at the same place.
+    const EmgReport& report = *state()->report;
+    const TracingPlot& sagittal = sheet->sheet.plots.at(0);
+    const auto place = [&](double k) {
+        return *tracing_picture_place(sagittal, report, report.exercises[0].data[static_cast<std::size_t>(k)],
+                                      TracingPoint::incisal);
+    };
+    const PicturePoint at = place(123);
+    click(sheet, static_cast<int>(at.x), static_cast<int>(at.y));
+    const PicturePoint found = place(state()->animation_position);
+    EXPECT_LT(std::hypot(found.x - (std::floor(at.x) + 0.5), found.y - (std::floor(at.y) + 0.5)), 1.0);
+    EXPECT_EQ(std::tuple(state()->paused, pressed_of(state()->paused_toggle)), std::tuple(true, 1));
+    EXPECT_EQ(state()->animation_slider->text,
+              std::to_string(static_cast<int>(state()->animation_position) + 1) + "/500");
+    interactable_toggle_set_state(state()->paused_toggle, 0, 1);
+    state()->animation_position = 17.25;
+    gui_update_playback_slider();  // every pass, with the slider
+    EXPECT_EQ(sheet->sheet.picture.items.at(sheet->sheet.marks_from + 2).points.at(0), place(17));
+
+    // Another page: the 3D view as it was, taking input; back: the sheet; a larger window: a larger sheet.
+    gui_activate_specific_page('c');
+    EXPECT_EQ(shown(), std::tuple(0, 1));
+    EXPECT_EQ(std::tuple(view->camera_x, view->camera_y, view->camera_z, view->pitch, view->yaw, view->roll), camera);
+    click(state()->page_toggle_i);
+    EXPECT_EQ(shown(), std::tuple(1, 0));
+    resize_window(1350, 1000);
+    EXPECT_EQ(std::tuple(sheet->x, sheet->y, sheet->w, sheet->h, sheet->sheet.picture.width, view->w),
+              std::tuple(0, 0, 1000, 1000, 1000.0, 1000));
+    resize_window(1100, 750);
+
+    gui_activate_specific_page('b');
+    click(state()->exercise_toggles[1].get());
+    click(state()->page_toggle_i);
+    EXPECT_EQ(std::tuple(sheet->sheet.exercise, sheet->active), std::tuple(1, 1));
+    const std::string svg = read_file(write_by_click(174, "Tracings written to", "tracings", "svg"));
+    EXPECT_EQ(std::tuple(count_of(svg, "[2] second</text>"), count_of(svg, "[1] first</text>"), count_of(svg, "</svg>")),
+              std::tuple(2u, 1u, 1u));  // the title and the legend
+    EXPECT_EQ(std::tuple(state()->tracings_written_text->active, state()->summary_written_text->active),
+              std::tuple(1, 0));
+    click(state()->tracings_toggle);
+    EXPECT_EQ(shown(), std::tuple(0, 1));
 }
 
 // The "Clinical" page shows the selected exercise's type and figures against their ranges; a click on a figure goes

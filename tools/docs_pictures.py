@@ -4,9 +4,10 @@
     docs_pictures.py ZELTO_BINARY REPORT OUTPUT_DIR [GEN_REPORT_BINARY]
 
 Opens REPORT in zelto under Xvfb, shows the pages of the panel (the
-"Measures" page with its time chart included), a grid view, an SVG export
-and the chart's SVG file (both rendered with rsvg-convert), and writes small
-PNG files to OUTPUT_DIR. With GEN_REPORT_BINARY it also shows the "Measures"
+"Measures" page with its time chart included), a grid view, an SVG export,
+the chart's and the tracing sheet's SVG files (rendered with rsvg-convert)
+and the tracing sheet in the window, and writes small PNG files to
+OUTPUT_DIR. With GEN_REPORT_BINARY it also shows the "Measures"
 page of a generated report of one-minute exercises without EMG channels.
 scripts/make_docs_pictures.sh runs it on the demo report.
 """
@@ -45,11 +46,13 @@ def main():
     panel = Panel(750)
     V = panel.side
     # Controls only the pictures use: on "Screen" the pitch and yaw fields and "Orthogonal", on "View"
-    # "Fit view" and "Right", on "Options" the SVG on white in its own colours, on "Measures" "Chart SVG".
+    # "Fit view" and "Right", on "Options" the SVG on white in its own colours, on "Measures" "Chart SVG" and the
+    # tracing sheet's switch and button.
     pitch, yaw, orthogonal = (V + 60, 310, 50, 20), (V + 170, 310, 50, 20), (V + 10, 430, 160, 20)
     fit_view, draw_right = (V + 10, 240, 105, 20), (V + 235, 520, 105, 20)
     svg_background_white, svg_colour_own = (V + 236, 190, 48, 20), (V + 292, 220, 48, 20)
     chart_svg = (V + 125, 130, 100, 20)
+    tracings_switch, tracings_svg = (V + 255, 160, 85, 15), (V + 125, 634, 100, 20)
 
     def show(rect):
         zelto.click_rect(rect)
@@ -120,6 +123,16 @@ def main():
         show((V + 180, 250, 160, 20))
         show(panel.tabs["j"])
         panel_only("page_clinical.png")
+
+        # The tracing sheet of the same exercise: as "Tracings SVG" writes it, and in the window.
+        show(panel.tabs["i"])
+        zelto.click_rect(tracings_svg)
+        tracings = zelto.wait_for_file("tracings_*.svg")[0]
+        subprocess.run(["rsvg-convert", "-w", "700", "-o", os.path.join(out, "tracings_export.png"), tracings],
+                       check=True)
+        show(tracings_switch)
+        time.sleep(0.5)
+        window("tracings_view.png")
         zelto.close_window()
         zelto.kill()
 

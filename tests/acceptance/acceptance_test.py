@@ -164,6 +164,58 @@ class StartAndExit(ZeltoTestCase):
         self.finish()
 
 
+class TracingSheet(ZeltoTestCase):
+
+    def test_the_sheet_takes_the_view_at_every_size_seeks_writes_and_gives_the_view_back(self):
+        zelto = self.start(self.report)
+        self.wait_for_report()
+        p = self.panel
+        self.show_page("d")
+        self.toggle(p.pause, "Pause")
+        slider = self.parked_picture().crop(*p.playback_slider)
+        self.show_page("i")
+        view = self.parked_picture().crop(*p.scene)
+
+        def sheet_shown(crop):
+            return crop.count(WHITE) > crop.width * crop.height // 2
+
+        # The sheet on white fills the square; switched off, the 3D view is back exactly as it was.
+        self.toggle(p.tracings, "Tracings")
+        self.wait_for_crop(p.scene, sheet_shown, "the tracing sheet")
+        self.toggle(p.tracings, "Tracings", on=False)
+        zelto.move(p.side + 300, 600)  # no tooltip of the switch over the view
+        self.wait_for_crop(p.scene, lambda c: c == view, "the 3D view as it was")
+
+        # A click on the sheet goes to the sample drawn nearest: the position slider moved.
+        self.toggle(p.tracings, "Tracings")
+        self.wait_for_crop(p.scene, sheet_shown, "the tracing sheet again")
+        zelto.click(p.side // 4, p.side // 4)
+        self.show_page("d")
+        self.wait_for_crop(p.playback_slider, lambda c: c != slider, "the slider at the sample clicked")
+        self.assertTrue(self.is_on(zelto.picture(), p.pause), "still paused")
+
+        # Another page shows the 3D view; the Measures page the sheet, whose button writes it.
+        self.wait_for_crop(p.scene, lambda c: not sheet_shown(c), "the 3D view on another page")
+        self.show_page("i")
+        self.wait_for_crop(p.scene, sheet_shown, "the sheet on the Measures page")
+        zelto.click_rect(p.tracings_svg)
+        svg = zelto.wait_for_file("tracings_*.svg")[0]
+        self.assertRegex(os.path.basename(svg), r"^tracings_\d{4}(_\d\d){5}\.svg$")
+        root = ElementTree.parse(svg).getroot()
+        self.assertEqual((root.tag, root.get("width"), root.get("height")), (SVG_NS + "svg", "1000", "1000"))
+
+        # A bigger window: the sheet fills the bigger square, and gives it back to the 3D view.
+        self.show_page("a")
+        zelto.click_rect(p.window_1000)
+        self.panel = p = Panel(1000)
+        zelto.wait_for_picture(lambda pic: (pic.width, pic.height) == (1350, 1000), "a window of 1350x1000")
+        self.show_page("i")
+        self.wait_for_crop((0, 0, 1000, 1000), sheet_shown, "the sheet at 1000")
+        self.toggle(p.tracings, "Tracings", on=False)
+        self.wait_for_crop(p.scene, lambda c: not sheet_shown(c), "the 3D view at 1000")
+        self.finish()
+
+
 class PagesAndPlayback(ZeltoTestCase):
 
     def test_pages_a_drawing_switch_the_position_slider_and_the_chart(self):

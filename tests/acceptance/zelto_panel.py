@@ -23,6 +23,8 @@ class Panel:
         self.preset_file_save = (V + 10, 580, 160, 20)
         self.bmp = (V + 180, 130, 48, 20)  # "Options"
         self.chart_plot = (V + 52, 415, 246, 89)  # "Measures": the chart's first plot
+        # "Measures": the tracing sheet's switch (on the title line) and SVG button (under the chart)
+        self.tracings, self.tracings_svg = (V + 255, 160, 85, 15), (V + 125, 634, 100, 20)
 
     def exercise(self, i):
         """The toggle of exercise i (0-based) on the "File / Exercise" page."""
