@@ -70,7 +70,17 @@ std::vector<SummaryJawViews> summary_views_draw(GuiState* state, int size)
                                      state->screenshot_svg_scale, state->draw_reference, state->draw_axis);
     const std::int32_t selected = state->selected_exercise;
     const double position = state->animation_position;
-    // On white, in the scene's own colours; the white cube and axes would not show.
+    // The jaw alone: its three points, the lines between them and their
+    // whole paths, no grid; on white, in the scene's own colours (the white
+    // cube and axes would not show).
+    auto shown = [](GuiState* s) {
+        return std::tie(s->draw_l_vertex, s->draw_i_vertex, s->draw_r_vertex, s->draw_li_edge, s->draw_lr_edge,
+                        s->draw_ri_edge, s->draw_all_exercise_verts, s->draw_spokes, s->draw_extrapolation_l,
+                        s->draw_extrapolation_i, s->draw_extrapolation_r);
+    };
+    using Switches = std::tuple<bool, bool, bool, bool, bool, bool, bool, bool, bool, bool, bool>;
+    const Switches drawn = shown(state);
+    shown(state) = std::tuple(true, true, true, true, true, true, true, false, false, false, false);
     std::tie(state->screenshot_svg_background, state->screenshot_svg_color_override, state->screenshot_svg_scale,
              state->draw_reference, state->draw_axis) = std::tuple(2, 0, 100.0, false, false);
 
@@ -100,6 +110,7 @@ std::vector<SummaryJawViews> summary_views_draw(GuiState* state, int size)
         views.push_back(std::move(view));
     }
 
+    shown(state) = drawn;
     gui_set_selected_exercise_number(selected);
     state->animation_position = position;
     std::tie(v.camera_x, v.camera_y, v.camera_z, v.pitch, v.yaw, v.roll) = camera;

@@ -269,7 +269,7 @@ void exercise_section(Flow* flow, const SummaryInput& input, std::size_t e, cons
 
     // The time chart, drawn as the chart SVG draws it, scaled to the page.
     const int chart_width = 760;
-    const int chart_height = report.has_emg_data ? 470 : 330;
+    const int chart_height = report.has_emg_data ? 400 : 300;
     const EmgChart chart = emg_chart_build(&report, static_cast<std::int32_t>(e), chart_width, chart_height);
     const Picture picture = chart_picture(chart, chart_picture_paper());
     const double scale = content_width / picture.width;
@@ -281,7 +281,7 @@ void exercise_section(Flow* flow, const SummaryInput& input, std::size_t e, cons
     if (e >= input.jaw_views.size())
         return;
     const SummaryJawViews& views = input.jaw_views[e];
-    const double side = (content_width - 12) / 2;
+    const double side = 200;
     flow->need(side + 4 * line_height);
     flow->paragraph("The jaw at " + views.when, left, content_width, body, true, ink);
     flow->y += 2;
