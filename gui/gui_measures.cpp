@@ -37,7 +37,7 @@ void fit_title(GuiState* state)
     // What lies under the chart keeps its place: the chart's bottom does not move.
     const int under = state->chart != nullptr ? state->chart->y + state->chart->h : 1 << 30;
     for (Interactable* widget : state->pages[static_cast<std::size_t>('i' - 'a')]) {
-        if (widget == title || widget->y < below || widget->y >= under)
+        if (widget == nullptr || widget == title || widget->y < below || widget->y >= under)
             continue;
         interactable_move(widget, 0, dy);
         if (widget == state->chart) {
