@@ -286,6 +286,8 @@ TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
                   svg_picture_write(sink, tracing_picture_build(report.get(), 1, 0, 750, 750).picture);
               }));
     EXPECT_TRUE(fs::exists("sheets/tracings_p_1_Open-close.svg"));
+    EXPECT_EQ(std::system("xmllint --noout sheets/tracings_p_1_Open-close.svg && "
+                          "rsvg-convert -o sheet.png sheets/tracings_p_1_Open-close.svg"), 0);
 
     // A report in Windows-1252: its names as UTF-8 in the file names, the charts and measures.csv (here with the
     // byte order mark of --csv-bom), the conversion said once under the report's line.
