@@ -469,7 +469,7 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
                                                           callback_chart_seek, small.font));
     state->chart->view_callback = callback_chart_view;
     // Under the chart, the summary document for the patient's file.
-    p.add(row++, f.button(V + 10, 634, 105, 20, "Summary PDF", callback_write_summary_pdf));
+    p.add(row++, small.button(V + 10, 634, 105, 20, "Summary PDF", callback_write_summary_pdf));
     state->summary_written_text =
         p.add(row++, interactable_text_timed_create(V + 235, 634, 105, 20, &c_black, &c_beige, nullptr, "PDF written!",
                                                     f.font, 0, SCREENSHOT_NOTICE_MS));
