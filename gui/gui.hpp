@@ -258,6 +258,7 @@ struct GuiState {
     std::int32_t tracing_side = -1;
     EmgReferencePlane tracing_plane;
     std::int32_t tracing_marked_sample = -2;
+    EmgChartRange tracing_range;  // the chart's range the sheet was built for
     // The "Clinical" page: the reference plane of the condylar angles (also
     // that of the measures' CSV), its controls, and per figure row its name,
     // value (a button: the sample where the figure is reached, or -1) and

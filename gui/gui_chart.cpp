@@ -43,6 +43,8 @@ void gui_set_chart_range(GuiState* state, EmgChartRange range)
     // The whole exercise is kept as "whole", whatever its length.
     state->chart_range = range.first <= 0 && range.count >= n ? EmgChartRange{} : range;
     gui_show_chart();
+    // The tracing sheet shows the same time.
+    gui_show_tracings();
 }
 
 void gui_update_chart_cursor()

@@ -59,14 +59,21 @@ void gui_show_tracings()
     const int side = state->window_height;
     if (tracing->x != 0 || tracing->y != 0 || tracing->w != side || tracing->h != side)
         interactable_tracing_place(tracing, 0, 0, side, side);
+    // The time the chart is zoomed to, when its range belongs to this exercise.
+    const bool chart_here =
+        state->chart_report_loads == state->report_loads && state->chart_exercise == state->selected_exercise;
+    const EmgChartRange range = chart_here ? state->chart_range : EmgChartRange{};
     if (state->tracing_report_loads != state->report_loads || state->tracing_exercise != state->selected_exercise
-        || state->tracing_side != side || !same_plane(state->tracing_plane, state->reference_plane)) {
+        || state->tracing_side != side || !same_plane(state->tracing_plane, state->reference_plane)
+        || state->tracing_range.first != range.first || state->tracing_range.count != range.count) {
         state->tracing_marked_sample = current_sample(state);
         interactable_tracing_set_sheet(tracing,
                                        tracing_picture_build(state->report.get(), state->selected_exercise,
                                                              state->tracing_marked_sample, side, side,
-                                                             state->reference_plane),
+                                                             state->reference_plane,
+                                                             {range.first, range.count}),
                                        state->report.get());
+        state->tracing_range = range;
         state->tracing_report_loads = state->report_loads;
         state->tracing_exercise = state->selected_exercise;
         state->tracing_side = side;

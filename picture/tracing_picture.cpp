@@ -266,6 +266,22 @@ std::vector<std::vector<PicturePoint>> simplified(const std::vector<Vector3>& pa
     return chained(kept, at);
 }
 
+// The pieces within a range of samples (all of them for a count of 0).
+std::vector<PathPiece> within(std::vector<PathPiece> pieces, TracingRange range)
+{
+    if (range.count <= 0)
+        return pieces;
+    std::vector<PathPiece> kept;
+    const std::int64_t end = range.first + range.count;
+    for (const PathPiece& piece : pieces) {
+        const std::int64_t from = std::max<std::int64_t>(piece.first, range.first);
+        const std::int64_t to = std::min<std::int64_t>(static_cast<std::int64_t>(piece.first) + piece.count, end);
+        if (to > from)
+            kept.push_back({piece.dashed, static_cast<std::int32_t>(from), static_cast<std::int32_t>(to - from)});
+    }
+    return kept;
+}
+
 // The solid and dashed pieces of an exercise's paths, cut at its open/close turns.
 std::vector<PathPiece> pieces_of(const EmgExercise& exercise)
 {
@@ -501,7 +517,7 @@ void draw_chord(Picture* picture, const TracingPlot& plot, const EmgReport& repo
 
 void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport& report, std::int32_t selected,
                    const std::optional<EmgReferenceFrame>& reference, const EmgReferencePlane& plane,
-                   const Metrics& mt)
+                   const Metrics& mt, TracingRange range)
 {
     Picture* picture = &sheet->picture;
     const std::string plane_text = emg_reference_plane_name(plane.kind) + std::string(" plane")
@@ -523,7 +539,7 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
     const bool lateral = c.type == EmgExerciseType::laterotrusion_right || c.type == EmgExerciseType::laterotrusion_left;
     const bool to_right = c.type == EmgExerciseType::laterotrusion_right;
     const std::vector<std::int32_t> only{selected};
-    const std::vector<PathPiece> pieces = pieces_of(exercise);
+    const std::vector<PathPiece> pieces = within(pieces_of(exercise), range);
 
     // The sagittal plot in the whole cell, or in its upper half beside the horizontal one.
     const double figures_rows = lateral ? 1 : 2;
@@ -678,7 +694,7 @@ std::optional<PicturePoint> tracing_picture_place(const TracingPlot& plot, const
 }
 
 TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercise, std::int32_t sample,
-                                   double width, double height, const EmgReferencePlane& plane)
+                                   double width, double height, const EmgReferencePlane& plane, TracingRange range)
 {
     TracingSheet sheet;
     sheet.exercise = exercise;
@@ -728,7 +744,8 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
     // The open/close turns of every exercise, found once for the three panels.
     std::vector<std::vector<PathPiece>> pieces(report->exercises.size());
     for (std::int32_t index : order)
-        pieces[static_cast<std::size_t>(index)] = pieces_of(report->exercises[static_cast<std::size_t>(index)]);
+        pieces[static_cast<std::size_t>(index)] = within(pieces_of(report->exercises[static_cast<std::size_t>(index)]),
+                                                         index == sheet.exercise ? range : TracingRange{});
     std::array<TracingPlot, 3> incisal;
     incisal[0].box = plot_box_of(cells[0], mt);
     incisal[0].across = frame->ant;
@@ -764,7 +781,7 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
     }
 
     picture_group(&picture).id = "condyles";
-    draw_condyles(&sheet, cells[2], *report, sheet.exercise, emg_reference_frame(report, plane), plane, mt);
+    draw_condyles(&sheet, cells[2], *report, sheet.exercise, emg_reference_frame(report, plane), plane, mt, range);
     picture_group_end(&picture);
 
     picture_group(&picture).id = "legend";

@@ -81,8 +81,17 @@ struct TracingSheet {
 // `sample` marked (none when out of range). `plane` is the reference plane
 // of the condyle panel. Without a report, a calibration frame or samples the
 // panels say so in words.
+// The samples of the selected exercise a sheet draws: `count` from `first`;
+// a count of 0 (or less) draws them all. The scales stay those of the whole
+// exercise, so a narrower range draws part of the same picture.
+struct TracingRange {
+    std::int64_t first = 0;
+    std::int64_t count = 0;
+};
+
 TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercise, std::int32_t sample,
-                                   double width, double height, const EmgReferencePlane& plane = {});
+                                   double width, double height, const EmgReferencePlane& plane = {},
+                                   TracingRange range = {});
 
 // Replaces the current-sample marks of a sheet built from `report` by those
 // of `sample` of its selected exercise (none when out of range).

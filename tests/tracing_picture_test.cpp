@@ -208,6 +208,15 @@ TEST(TracingPicture, OpeningSolidClosingDashedSelectedOnTop)
     EXPECT_TRUE(near_a_point(PictureDash::solid, opening));
     EXPECT_TRUE(near_a_point(PictureDash::dashed, opening));  // the closing stroke comes back over it
 
+    // Zoomed to the first opening, as the chart's range gives it, the selected exercise draws its solid stroke only.
+    const TracingSheet zoomed = tracing_picture_build(report.get(), 0, 0, page, page, {}, {0, 90});
+    std::size_t zoomed_solid = 0, zoomed_dashed = 0;
+    for (const Drawn& d : drawn_polylines(zoomed.picture))
+        if (d.style.stroke.kind == PicturePaint::Kind::color && d.style.stroke.color == selected)
+            (d.style.dash == PictureDash::dashed ? zoomed_dashed : zoomed_solid) += d.item->points.size();
+    EXPECT_EQ(zoomed_dashed, 0u);
+    EXPECT_GT(zoomed_solid, 1u);
+
     std::size_t names = 0;
     for (const PictureItem& item : sheet.picture.items)
         names += item.kind == PictureKind::text &&
