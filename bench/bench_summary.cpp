@@ -13,7 +13,7 @@
 #include <string>
 
 #include "pdf/summary_pdf.hpp"
-#include "tools/report_generator.hpp"
+#include "tools/generated_report.hpp"
 
 namespace {
 
@@ -33,25 +33,7 @@ std::unique_ptr<EmgReport> hour_report()
     options.frequency = 100.0;
     options.duration = 3600.0;
     options.exercises = 1;
-    const auto to_vector = [](const GeneratedPoint& p) { return Vector3{p.x, p.y, p.z}; };
-    auto report = std::make_unique<EmgReport>();
-    report->frequency = options.frequency;
-    const GeneratedSample rest = report_generator_calibration(options);
-    report->calibration_left = to_vector(rest.left);
-    report->calibration_incisal = to_vector(rest.incisal);
-    report->calibration_right = to_vector(rest.right);
-    EmgExercise exercise;
-    exercise.name = report_generator_exercise_name(0);
-    for (std::int32_t i = 0; i < report_generator_sample_count(options); ++i) {
-        const GeneratedSample s = report_generator_sample(options, 0, i);
-        exercise.data.push_back({to_vector(s.left), to_vector(s.incisal), to_vector(s.right), s.open, s.lat_right,
-                                 s.clockwise, s.channel1, s.channel2});
-    }
-    report->exercises.push_back(std::move(exercise));
-    report->exercises_number = 1;
-    report->has_rotation_data = true;
-    report->has_emg_data = true;
-    return report;
+    return generated_report(options, true, true);
 }
 
 void write_summary(benchmark::State& state, const EmgReport& report)

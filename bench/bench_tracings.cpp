@@ -12,7 +12,7 @@
 #include <string>
 
 #include "picture/tracing_picture.hpp"
-#include "tools/report_generator.hpp"
+#include "tools/generated_report.hpp"
 
 namespace {
 
@@ -23,26 +23,8 @@ std::unique_ptr<EmgReport> make_report(double seconds)
     ReportGeneratorOptions options;
     options.duration = seconds;
     options.exercises = 5;
-    const auto to_vector = [](const GeneratedPoint& p) { return Vector3{p.x, p.y, p.z}; };
-    auto report = std::make_unique<EmgReport>();
-    report->frequency = options.frequency;
-    const GeneratedSample rest = report_generator_calibration(options);
-    report->calibration_left = to_vector(rest.left);
-    report->calibration_incisal = to_vector(rest.incisal);
-    report->calibration_right = to_vector(rest.right);
-    const std::int32_t n = report_generator_sample_count(options);
-    for (int e = 0; e < options.exercises; ++e) {
-        EmgExercise exercise;
-        exercise.name = report_generator_exercise_name(e);
-        for (std::int32_t i = 0; i < n; ++i) {
-            const GeneratedSample s = report_generator_sample(options, e, i);
-            exercise.data.push_back({to_vector(s.left), to_vector(s.incisal), to_vector(s.right), s.open,
-                                     s.lat_right, s.clockwise, s.channel1, s.channel2});
-        }
-        report->exercises.push_back(std::move(exercise));
-    }
-    report->exercises_number = options.exercises;
-    report->has_rotation_data = true;
+    std::unique_ptr<EmgReport> report = generated_report(options, true, true);
+    report->has_emg_data = false;
     return report;
 }
 

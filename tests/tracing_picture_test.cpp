@@ -12,38 +12,16 @@
 #include <vector>
 
 #include "picture/tracing_picture.hpp"
-#include "tools/report_generator.hpp"
+#include "tools/generated_report.hpp"
 
 namespace {
 
 constexpr double page = 800.0;
 
-Vector3 vector_of(const GeneratedPoint& p)
-{
-    return {p.x, p.y, p.z};
-}
-
-// A report made in memory from the generator, as the file would hold it before rounding.
+// A report made in memory from the generator, without angle and EMG columns.
 std::unique_ptr<EmgReport> generated(const ReportGeneratorOptions& options)
 {
-    auto report = std::make_unique<EmgReport>();
-    const GeneratedSample rest = report_generator_calibration(options);
-    report->frequency = options.frequency;
-    std::tie(report->calibration_left, report->calibration_incisal, report->calibration_right) =
-        std::tuple(vector_of(rest.left), vector_of(rest.incisal), vector_of(rest.right));
-    const int count = options.known.empty() ? options.exercises : static_cast<int>(options.known.size());
-    for (int e = 0; e < count; ++e) {
-        EmgExercise& exercise = report->exercises.emplace_back();
-        exercise.name = options.known.empty() ? report_generator_exercise_name(e)
-                                              : report_generator_known_name(options.known[static_cast<std::size_t>(e)]);
-        const std::int32_t n = report_generator_sample_count(options);
-        for (std::int32_t k = 0; k < n; ++k) {
-            const GeneratedSample s = report_generator_sample(options, e, k);
-            exercise.data.push_back({vector_of(s.left), vector_of(s.incisal), vector_of(s.right), s.open, 0, 0, 0, 0});
-        }
-    }
-    report->exercises_number = count;
-    return report;
+    return generated_report(options, false, false);
 }
 
 KnownExercise known(KnownMovement movement, double amount, double inclination = 0.0, int cycles = 1)
