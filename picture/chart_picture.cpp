@@ -25,13 +25,6 @@ PictureColor color_of(const EmgChartColor& c)
     return {c.r, c.g, c.b};
 }
 
-PictureStyle filled(PictureColor color)
-{
-    PictureStyle style;
-    style.fill = PicturePaint::of(color);
-    return style;
-}
-
 PictureStyle anchored(PictureAnchor anchor)
 {
     PictureStyle style;
@@ -112,7 +105,7 @@ void paper_trace(Picture* picture, int top_of_plots, const EmgChart& chart, cons
 void paper_value_labels(Picture* picture, int top_of_plots, const ChartRect& plot, const ChartAxis& axis,
                         PictureColor color, bool right)
 {
-    PictureStyle group = filled(color);
+    PictureStyle group = picture_fill(color);
     group.anchor = right ? PictureAnchor::start : PictureAnchor::end;
     picture_group(picture, group);
     for (const double tick : chart_axes_ticks(axis)) {
@@ -131,7 +124,7 @@ void paper_panel(Picture* picture, int top, const EmgChart& chart, const EmgChar
     const ChartRect& plot = panel.place.plot;
     picture_rectangle(picture, {static_cast<double>(plot.x), static_cast<double>(top + plot.y),
                                 static_cast<double>(plot.w), static_cast<double>(plot.h)},
-                      filled(look.plot_ground));
+                      picture_fill(look.plot_ground));
     if (chart.has_samples() && plot.w > 0 && plot.h > 0) {
         PictureStyle grid;
         grid.stroke = PicturePaint::of(look.grid);
@@ -154,7 +147,7 @@ void paper_panel(Picture* picture, int top, const EmgChart& chart, const EmgChar
             paper_value_labels(picture, top, plot, panel.right_axis, color_of(panel.right_color), true);
         const ChartRect& header = panel.place.header;
         for (std::size_t t = 0; t < panel.traces.size() && t < 2; ++t) {
-            picture_group(picture, filled(trace_color(panel.traces[t])));
+            picture_group(picture, picture_fill(trace_color(panel.traces[t])));
             const double x = t == 0 ? header.x + 2 : header.x + header.w - 2;
             picture_text(picture, {x, top + header.y + baseline_from_top}, emg_chart_legend(panel.traces[t].quantity),
                          anchored(t == 0 ? PictureAnchor::inherit : PictureAnchor::end));
@@ -177,8 +170,8 @@ void paper_chart(Picture* picture, const EmgChart& chart, const ChartPictureLook
     const int top = static_cast<int>(look.title_height);
     picture->width = chart.width;
     picture->height = chart.height + top;
-    picture_rectangle(picture, {0, 0, picture->width, picture->height}, filled(look.ground));
-    PictureStyle page = filled(look.ink);
+    picture_rectangle(picture, {0, 0, picture->width, picture->height}, picture_fill(look.ground));
+    PictureStyle page = picture_fill(look.ink);
     page.font_size = 12;
     picture_group(picture, page).hints.svg_font_family = true;
     if (!chart.title.empty()) {
@@ -221,14 +214,14 @@ struct Pixels {
     {
         picture_rectangle(picture, {static_cast<double>(x), static_cast<double>(y), static_cast<double>(w),
                                     static_cast<double>(h)},
-                          filled(color));
+                          picture_fill(color));
     }
     // One line of text whose top is at `top`, placed by its left end, middle
     // or right end at `x`, kept inside [left, right] where it fits.
     void text(const std::string& line, PictureColor color, int x, int top, PictureAnchor anchor, int left,
               int right) const
     {
-        PictureStyle style = filled(color);
+        PictureStyle style = picture_fill(color);
         style.anchor = anchor;
         PictureItem& item = picture_text(picture, {static_cast<double>(x), top + look.text_ascent}, line, style);
         item.clipped = true;

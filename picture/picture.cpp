@@ -69,6 +69,21 @@ PictureItem& picture_text(Picture* picture, PicturePoint baseline, std::string t
     return item;
 }
 
+PictureStyle picture_fill(PictureColor color)
+{
+    PictureStyle style;
+    style.fill = PicturePaint::of(color);
+    return style;
+}
+
+PictureStyle picture_stroke(PictureColor color, double width)
+{
+    PictureStyle style;
+    style.stroke = PicturePaint::of(color);
+    style.stroke_width = width;
+    return style;
+}
+
 PictureStyle picture_style_resolve(const PictureStyle& inherited, const PictureStyle& own)
 {
     PictureStyle out = inherited;

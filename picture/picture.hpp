@@ -130,6 +130,11 @@ PictureItem& picture_rectangle(Picture* picture, const PictureRect& box, const P
 PictureItem& picture_circle(Picture* picture, PicturePoint centre, double radius, const PictureStyle& style = {});
 PictureItem& picture_text(Picture* picture, PicturePoint baseline, std::string text, const PictureStyle& style = {});
 
+// The two commonest styles: a fill of one colour, a stroke of one colour
+// (of `width` page units; 0 inherits the width).
+PictureStyle picture_fill(PictureColor color);
+PictureStyle picture_stroke(PictureColor color, double width = 0);
+
 // The style in force for an item: `own` over `inherited`, field by field.
 PictureStyle picture_style_resolve(const PictureStyle& inherited, const PictureStyle& own);
 

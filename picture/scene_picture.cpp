@@ -72,20 +72,6 @@ bool finite_point(const Vector3& p)
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-PictureStyle fill_style(PictureColor color)
-{
-    PictureStyle style;
-    style.fill = PicturePaint::of(color);
-    return style;
-}
-
-PictureStyle stroke_style(PictureColor color)
-{
-    PictureStyle style;
-    style.stroke = PicturePaint::of(color);
-    return style;
-}
-
 // The dash of a closing piece: 1 % of the page's normalised diagonal on,
 // as much off.
 PictureStyle dashed_style(const SceneFrame& frame)
@@ -267,7 +253,7 @@ bool scene_picture_path_cells(Picture* picture, const SceneFrame& frame, const V
     if (kept == 0 || kept > worthwhile_share * static_cast<double>((pairs[0].size() + pairs[1].size()) / 2))
         return false;
 
-    PictureStyle group = stroke_style(color);
+    PictureStyle group = picture_stroke(color);
     group.fill = PicturePaint::none_paint();
     picture_group(picture, group);
     add_cell_trails(picture, cells[0], PictureStyle{}, tolerance);
@@ -286,7 +272,7 @@ void scene_picture_vertices(Picture* picture, const SceneFrame& frame, const Vec
                             PictureColor color, double radius)
 {
     const SceneProjection projection(frame);
-    picture_group(picture, fill_style(color));
+    picture_group(picture, picture_fill(color));
     for (int i = 0; i < vertex_count; ++i) {
         PicturePoint centre;
         if (projection.in_front(vertices[i]) && projection.project(vertices[i], &centre))
@@ -299,7 +285,7 @@ void scene_picture_edges(Picture* picture, const SceneFrame& frame, const Vector
                          const std::int32_t* edges, int edge_count, PictureColor color)
 {
     const SceneProjection projection(frame);
-    picture_group(picture, stroke_style(color));
+    picture_group(picture, picture_stroke(color));
     auto valid = [vertex_count](std::int32_t index) { return index >= 0 && index < vertex_count; };
     for (int e = 0; e < edge_count; ++e) {
         const std::int32_t a = edges[2 * e], b = edges[2 * e + 1];
@@ -318,7 +304,7 @@ void scene_picture_path_switched(Picture* picture, const SceneFrame& frame, cons
                                  PictureColor color, double tolerance)
 {
     const SceneProjection projection(frame);
-    PictureStyle group = stroke_style(color);
+    PictureStyle group = picture_stroke(color);
     group.fill = PicturePaint::none_paint();
     picture_group(picture, group);
     // One polyline per piece, empty pieces included, so that every switch
