@@ -93,6 +93,31 @@ void refresh_path_levels(const GuiState* s, ScenePathLevels* cache)
     }
 }
 
+}  // namespace
+
+void scene_take_prepared_levels(GuiState* s, SceneBuffers* b)
+{
+    std::unique_ptr<GuiPreparedLevels> prepared = std::move(s->prepared_levels);
+    if (prepared == nullptr || prepared->paths_generation != s->paths_generation
+        || prepared->samples != s->verts_number || prepared->copy_count != gui_extrapolated_copy_count(s)
+        || prepared->switches != s->open_close_movements)
+        return;
+    ScenePathLevels* cache = &b->path_levels;
+    cache->paths_generation = s->paths_generation;
+    cache->samples = prepared->samples;
+    cache->copy_count = prepared->copy_count;
+    cache->switches = std::move(prepared->switches);
+    cache->drawn_pairs = std::move(prepared->drawn_pairs);
+    const std::vector<Vector3>* plain[3] = {&s->l_verts, &s->i_verts, &s->r_verts};
+    for (int p = 0; p < 3; ++p) {
+        cache->arrays[p] = plain[p]->data();
+        cache->plain[p] = std::move(prepared->plain[p]);
+        cache->copies[p] = std::move(prepared->copies[p]);
+    }
+}
+
+namespace {
+
 // One whole path: its level of detail for the current camera, or its
 // samples when no level helps. `samples` gives the path's points.
 template <typename Fetch>

@@ -14,6 +14,7 @@
 #include "geometry/camera.hpp"
 #include "geometry/path_simplification.hpp"
 #include "geometry/vector_algebra.hpp"
+#include "gui/gui_load_preparation.hpp"
 
 struct GuiState;
 struct EmgExercise;
@@ -23,7 +24,7 @@ struct EmgExercise;
 // SCENE_PATH_CELL_PIXELS wide on the screen, so a pass costs what the
 // pixels of the paths cost, whatever the number of samples. Kept while the
 // paths and the switches stay the same.
-inline constexpr double SCENE_PATH_CELL_PIXELS = 1.25;
+inline constexpr double SCENE_PATH_CELL_PIXELS = GUI_PATH_CELL_PIXELS;
 struct ScenePathLevels {
     double cell_pixels = SCENE_PATH_CELL_PIXELS;  // 0: every path drawn sample by sample
     std::uint64_t paths_generation = 0;
@@ -65,6 +66,11 @@ void scene_points(const GuiState* state, ScenePoint out[3]);
 // number). -1 when nothing can be shown: no report, no selected exercise,
 // no samples, or paths not built for this exercise.
 std::int32_t scene_current_sample(const GuiState* state);
+
+// Takes the levels of detail a load prepared for its first frame
+// (GuiState::prepared_levels) when they were made for the paths shown; drops
+// them when they no longer fit.
+void scene_take_prepared_levels(GuiState* state, SceneBuffers* buffers);
 
 // The cube and the axes, when switched on; drawn with or without a report.
 void scene_draw_reference_objects(const GuiState* state);

@@ -411,6 +411,7 @@ bool zelto_pass(ZeltoLoop* loop)
     // A report read in the background is put in place between the events
     // and the frame, so the frame shows it whole.
     gui_load_update(state);
+    scene_take_prepared_levels(state, &loop->scene);
 
     zelto_draw_frame(loop);
 

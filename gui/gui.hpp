@@ -94,6 +94,12 @@ struct GuiState {
     // -- Report and playback --
     std::unique_ptr<EmgReport> report;
     std::unique_ptr<GuiLoad> load;  // the report being read in the background, if any (gui_loading)
+    // What the load's worker worked out for the first frame, while it is
+    // being put in place (gui_load_preparation); the levels of detail of the
+    // whole paths until the scene takes them.
+    std::unique_ptr<GuiLoadPreparation> prepared;
+    std::unique_ptr<GuiPreparedLevels> prepared_levels;
+    bool fits_replaced = false;  // a load's fits before its preset are skipped
     std::uint32_t load_wait_ms = GUI_LOAD_WAIT_MS;  // how long a load keeps its pass waiting
     std::string report_file_name;  // of the loaded report, without its directories (the measures' CSV)
     std::string report_path;       // of the loaded report, as it was opened
@@ -347,6 +353,11 @@ const EmgExercise* gui_selected_exercise(const GuiState* state);
 // Copies the three tracked points of every sample of the selected exercise
 // into l_verts, i_verts and r_verts.
 void gui_build_seperate_jaw_vertices();
+// The same for any state record (the loading worker's own one too).
+void gui_separate_paths(GuiState* state);
+// Rebuilds the lattice directions of the paths for the state's grid amounts
+// and spacing, without projecting.
+void gui_extrapolate_paths(GuiState* state);
 // project_only 0: rebuild the lattice copies of the paths, then project;
 // 1: project only (after a camera change).
 void gui_build_extrapolated_and_projected_jaw_vertices_select(std::uint8_t project_only);
@@ -395,9 +406,14 @@ bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t 
 // Every road that sets the amounts (typed fields, preset files, built-in
 // presets) goes through here.
 bool gui_set_extrapolation_amounts(GuiState* state, std::int64_t x, std::int64_t y, std::int64_t z);
+// The same check without the warning.
+bool gui_extrapolation_amounts_within_limit(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state);
 // Moves and zooms the orthographic camera so that everything switched on
 // fills 80 % of the view, refreshes the camera fields and re-projects.
 void gui_fit_display_to_verts();
+// What that fit makes of an orthographic camera `view` for what the state
+// shows (GuiFitOutcome, gui_load_preparation.hpp).
+GuiFitOutcome gui_fit_view(const GuiState* state, const CameraView& view);
 void gui_automatic_fit_display_to_verts();
 
 // ---------------------------------------------------------------------------

@@ -10,9 +10,9 @@
 
 namespace {
 
-// The reading takes most of a load; the opening angles and the figures of
-// the warnings the rest.
-constexpr double reading_share = 0.85;
+// The reading takes most of a load; the opening angles, the figures of the
+// warnings and the preparation of the first frame the rest.
+constexpr double reading_share = 0.7;
 
 void load_run(GuiLoad* load, const std::stop_token& stop)
 {
@@ -26,6 +26,9 @@ void load_run(GuiLoad* load, const std::stop_token& stop)
         if (!report->has_rotation_data)
             emg_compute_rotation_data(report.get());
         warnings = emg_measures_warnings(report.get(), load->path.c_str());
+        auto prepared = std::make_unique<GuiLoadPreparation>();
+        if (gui_load_prepare(prepared.get(), &report, load->setup, load->progress.cancel, &load->prepared_permille))
+            load->prepared = std::move(prepared);
     }
     if (result == 0 && load->progress.cancel.load())
         result = 2;
@@ -41,10 +44,11 @@ void load_run(GuiLoad* load, const std::stop_token& stop)
 
 }  // namespace
 
-std::unique_ptr<GuiLoad> gui_load_begin(const std::string& path, std::uint32_t now)
+std::unique_ptr<GuiLoad> gui_load_begin(const std::string& path, std::uint32_t now, const GuiLoadSetup& setup)
 {
     auto load = std::make_unique<GuiLoad>();
     load->path = path;
+    load->setup = setup;
     load->started = now;
     // The thread starts once the record is complete; it outlives no member.
     load->worker = std::jthread([raw = load.get()](const std::stop_token& stop) { load_run(raw, stop); });
@@ -60,7 +64,8 @@ bool gui_load_wait(GuiLoad* load, std::uint32_t wait_ms)
 double gui_load_fraction(const GuiLoad* load)
 {
     const double read = std::clamp(load->progress.permille.load(std::memory_order_relaxed) / 1000.0, 0.0, 1.0);
-    return read * reading_share;
+    const double prepared = std::clamp(load->prepared_permille.load(std::memory_order_relaxed) / 1000.0, 0.0, 1.0);
+    return read * reading_share + prepared * (1.0 - reading_share) * 0.9;
 }
 
 std::string gui_load_message(const GuiLoad* load)

@@ -25,6 +25,7 @@
 #include "geometry/camera.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
+#include "gui/gui_load_preparation.hpp"
 #include "gui/gui_report_access.hpp"
 
 namespace {
@@ -66,6 +67,9 @@ void extrapolate(GuiState* s, std::int32_t node_count, std::int32_t samples)
     s->extrapolated_amounts[1] = s->extrapolation_y_amount;
     s->extrapolated_amounts[2] = s->extrapolation_z_amount;
     s->extrapolated_distance = s->extrapolation_distance;
+    // The loading worker may have worked them out already for these paths.
+    if (gui_load_preparation_take_directions(s, samples))
+        return;
     s->lattice_directions.assign(static_cast<std::size_t>(std::max(samples, 0)), {});
     if (samples < 1)
         return;
@@ -112,10 +116,21 @@ bool copy_exists(const GuiState* s, std::int32_t copy)
     return copy >= 0 && copy < gui_extrapolated_copy_count(s);
 }
 
-void widen_bounds(double bounds[4], const Vector3* points, std::size_t count, const InteractableViewport3d* viewport)
+void widen_bounds(double bounds[4], const Vector3* points, std::size_t count, const Matrix4& m)
 {
-    gui_get_projected_min_max(&bounds[0], &bounds[1], &bounds[2], &bounds[3], points, static_cast<int>(count),
-                              viewport);
+    for (std::size_t i = 0; i < count; ++i) {
+        Vector3 p;
+        if (!camera_project(&p, m, points[i]))
+            continue;
+        if (p.x < bounds[0])
+            bounds[0] = p.x;
+        if (p.y < bounds[1])
+            bounds[1] = p.y;
+        if (p.x > bounds[2])
+            bounds[2] = p.x;
+        if (p.y > bounds[3])
+            bounds[3] = p.y;
+    }
 }
 
 }  // namespace
@@ -206,6 +221,13 @@ void gui_projected_vertices(const GuiState* s, int kind, std::int32_t copy, std:
 void gui_build_seperate_jaw_vertices()
 {
     GuiState* s = gui_state;
+    // The loading worker may have copied them already.
+    if (!gui_load_preparation_take_paths(s))
+        gui_separate_paths(s);
+}
+
+void gui_separate_paths(GuiState* s)
+{
     const EmgExercise* exercise = gui_selected_exercise(s);
     if (exercise == nullptr)
         return;
@@ -222,7 +244,16 @@ void gui_build_seperate_jaw_vertices()
     s->verts_number = static_cast<std::int32_t>(n);
 }
 
-bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state)
+namespace {
+
+struct GridNeed {
+    std::int64_t nodes;
+    double bytes;
+    std::int64_t limit;
+    bool fits() const { return nodes >= 0 && nodes <= INT32_MAX && bytes <= static_cast<double>(limit); }
+};
+
+GridNeed grid_need(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state)
 {
     const std::int64_t nodes = lattice_node_count(x, y, z);
     const EmgExercise* exercise = state != nullptr ? gui_selected_exercise(state) : nullptr;
@@ -231,7 +262,22 @@ bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t 
     // Three paths, each with its copies and their projections, plus the
     // lattices the scene builds around the six points of every frame.
     const double bytes = static_cast<double>(nodes) * (6.0 * std::max(samples, 1.0) + 6.0) * sizeof(Vector3);
-    if (nodes >= 0 && nodes <= INT32_MAX && bytes <= static_cast<double>(limit))
+    return {nodes, bytes, limit};
+}
+
+}  // namespace
+
+bool gui_extrapolation_amounts_within_limit(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state)
+{
+    return grid_need(x, y, z, state).fits();
+}
+
+bool gui_extrapolation_amounts_fit(std::int64_t x, std::int64_t y, std::int64_t z, const GuiState* state)
+{
+    const GridNeed need = grid_need(x, y, z, state);
+    const std::int64_t nodes = need.nodes, limit = need.limit;
+    const double bytes = need.bytes;
+    if (need.fits())
         return true;
     std::printf("WARNING: Grid amounts %lld, %lld, %lld are too large: the grid would need %.0lf MiB, more than "
                 "%lld MiB.\n",
@@ -275,6 +321,14 @@ void gui_build_extrapolated_and_projected_jaw_vertices_select(std::uint8_t proje
     project_all(s);
 }
 
+void gui_extrapolate_paths(GuiState* s)
+{
+    extrapolate(s,
+                static_cast<std::int32_t>(lattice_node_count(s->extrapolation_x_amount, s->extrapolation_y_amount,
+                                                             s->extrapolation_z_amount)),
+                s->verts_number);
+}
+
 void gui_build_extrapolated_and_projected_jaw_vertices()
 {
     gui_build_extrapolated_and_projected_jaw_vertices_select(0);
@@ -294,20 +348,64 @@ void gui_get_model_poject_viewport_data(double model_view[16], double projection
 void gui_get_projected_min_max(double* min_x, double* min_y, double* max_x, double* max_y, const Vector3* points,
                                int count, const InteractableViewport3d* viewport)
 {
-    const Matrix4 m = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
-    for (int i = 0; i < count; ++i) {
-        Vector3 p;
-        if (!camera_project(&p, m, points[i]))
-            continue;
-        if (p.x < *min_x)
-            *min_x = p.x;
-        if (p.y < *min_y)
-            *min_y = p.y;
-        if (p.x > *max_x)
-            *max_x = p.x;
-        if (p.y > *max_y)
-            *max_y = p.y;
+    double bounds[4] = {*min_x, *min_y, *max_x, *max_y};
+    widen_bounds(bounds, points, static_cast<std::size_t>(std::max(count, 0)),
+                 camera_model_view_matrix(interactable_viewport3d_camera_view(viewport)));
+    *min_x = bounds[0];
+    *min_y = bounds[1];
+    *max_x = bounds[2];
+    *max_y = bounds[3];
+}
+
+GuiFitOutcome gui_fit_view(const GuiState* s, const CameraView& view)
+{
+    GuiFitOutcome out{view, view, false, false};
+    // Measured through a camera that is not mirrored: a zoom divisor nearer
+    // than the limit (0 in an old state) would leave the zoom scale out.
+    const double bounded = interactable_viewport3d_bounded_camera_z(view.camera_z);
+    out.z_bounded = bounded != view.camera_z;
+    out.to.camera_z = bounded;
+    const Matrix4 m = camera_model_view_matrix(out.to);
+
+    const double inf = std::numeric_limits<double>::infinity();
+    double bounds[4] = {inf, inf, -inf, -inf};  // min x, min y, max x, max y
+    if (s->draw_reference)
+        widen_bounds(bounds, unit_cube_verts, static_cast<std::size_t>(unit_cube_verts_number), m);
+    if (s->draw_axis)
+        widen_bounds(bounds, unit_axis_verts, static_cast<std::size_t>(unit_axis_verts_number), m);
+    // The paths count only while a report is loaded: after a failed load the
+    // arrays of the previous report are still there but no longer shown.
+    if (s->report != nullptr) {
+        const bool shown[3] = {s->draw_l_vertex, s->draw_i_vertex, s->draw_r_vertex};
+        const bool extrapolated[3] = {s->draw_extrapolation_l, s->draw_extrapolation_i, s->draw_extrapolation_r};
+        std::vector<Vector3> copy;
+        for (int kind = 0; kind < 3; ++kind) {
+            if (!shown[kind])
+                continue;
+            const std::vector<Vector3>& path = gui_path(s, kind);
+            widen_bounds(bounds, path.data(), path.size(), m);
+            if (extrapolated[kind])
+                for (std::int32_t k = 0; k < gui_extrapolated_copy_count(s); ++k) {
+                    gui_extrapolated_path(s, kind, k, &copy);
+                    widen_bounds(bounds, copy.data(), copy.size(), m);
+                }
+        }
     }
+    for (double b : bounds)
+        if (std::isinf(b))
+            return out;  // nothing visible
+
+    const double min_x = bounds[0], min_y = bounds[1], max_x = bounds[2], max_y = bounds[3];
+    const double z0 = out.to.camera_z;
+    out.to.camera_x += (max_x + min_x - 1.0) * z0;
+    out.to.camera_y += (min_y + max_y - 1.0) * z0;
+    // A view of no extent (a single point) is centred at the zoom it has;
+    // anything smaller than the nearest zoom shows is shown at that zoom.
+    const double extent = std::max(max_y - min_y, max_x - min_x);
+    if (extent > 0)
+        out.to.camera_z = interactable_viewport3d_bounded_camera_z(z0 * extent / GUI_FIT_MARGIN);
+    out.fitted = true;
+    return out;
 }
 
 void gui_fit_display_to_verts()
@@ -320,54 +418,24 @@ void gui_fit_display_to_verts()
         std::printf("Vertex centering only works for orthogonal projection.\n");
         return;
     }
+    // A load about to replace the whole camera with its preset's skips the
+    // fits before it: no frame ever shows their camera.
+    if (s->fits_replaced)
+        return;
 
-    // Measured through a camera that is not mirrored: a zoom divisor nearer
-    // than the limit (0 in an old state) would leave the zoom scale out.
-    const double bounded = interactable_viewport3d_bounded_camera_z(viewport->camera_z);
-    if (bounded != viewport->camera_z) {
-        viewport->camera_z = bounded;
+    const CameraView view = interactable_viewport3d_camera_view(viewport);
+    const GuiFitOutcome* prepared = gui_load_preparation_fit(s, view);
+    const GuiFitOutcome fit = prepared != nullptr ? *prepared : gui_fit_view(s, view);
+    if (fit.z_bounded) {
+        viewport->camera_z = interactable_viewport3d_bounded_camera_z(view.camera_z);
         gui_update_3d_variables_display();
         gui_build_projected_jaw_vertices();
     }
-
-    const double inf = std::numeric_limits<double>::infinity();
-    double bounds[4] = {inf, inf, -inf, -inf};  // min x, min y, max x, max y
-    if (s->draw_reference)
-        widen_bounds(bounds, unit_cube_verts, static_cast<std::size_t>(unit_cube_verts_number), viewport);
-    if (s->draw_axis)
-        widen_bounds(bounds, unit_axis_verts, static_cast<std::size_t>(unit_axis_verts_number), viewport);
-    // The paths count only while a report is loaded: after a failed load the
-    // arrays of the previous report are still there but no longer shown.
-    if (s->report != nullptr) {
-        const bool shown[3] = {s->draw_l_vertex, s->draw_i_vertex, s->draw_r_vertex};
-        const bool extrapolated[3] = {s->draw_extrapolation_l, s->draw_extrapolation_i, s->draw_extrapolation_r};
-        std::vector<Vector3> copy;
-        for (int kind = 0; kind < 3; ++kind) {
-            if (!shown[kind])
-                continue;
-            const std::vector<Vector3>& path = gui_path(s, kind);
-            widen_bounds(bounds, path.data(), path.size(), viewport);
-            if (extrapolated[kind])
-                for (std::int32_t k = 0; k < gui_extrapolated_copy_count(s); ++k) {
-                    gui_extrapolated_path(s, kind, k, &copy);
-                    widen_bounds(bounds, copy.data(), copy.size(), viewport);
-                }
-        }
-    }
-    for (double b : bounds)
-        if (std::isinf(b))
-            return;  // nothing visible
-
-    const double min_x = bounds[0], min_y = bounds[1], max_x = bounds[2], max_y = bounds[3];
-    const double z0 = viewport->camera_z;
-    viewport->camera_x += (max_x + min_x - 1.0) * z0;
-    viewport->camera_y += (min_y + max_y - 1.0) * z0;
-    // A view of no extent (a single point) is centred at the zoom it has;
-    // anything smaller than the nearest zoom shows is shown at that zoom.
-    const double extent = std::max(max_y - min_y, max_x - min_x);
-    if (extent > 0)
-        viewport->camera_z = interactable_viewport3d_bounded_camera_z(z0 * extent / GUI_FIT_MARGIN);
-
+    if (!fit.fitted)
+        return;
+    viewport->camera_x = fit.to.camera_x;
+    viewport->camera_y = fit.to.camera_y;
+    viewport->camera_z = fit.to.camera_z;
     gui_update_3d_variables_display();
     gui_build_projected_jaw_vertices();
 }

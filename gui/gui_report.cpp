@@ -17,6 +17,7 @@
 #include "gui/gui.hpp"
 #include "report/emg_measures.hpp"
 #include "gui/gui_callbacks.hpp"
+#include "gui/gui_load_preparation.hpp"
 #include "gui/gui_messages.hpp"
 #include "gui/gui_recent.hpp"
 #include "gui/gui_report_access.hpp"
@@ -67,6 +68,8 @@ void analyze_selected_exercise(GuiState* state)
 {
     state->open_close_movements.clear();
     state->open_close_movements_number = 0;
+    if (gui_load_preparation_take_movements(state))
+        return;
     if (const EmgExercise* exercise = gui_selected_exercise(state))
         emg_analyze_open_close_movements(&state->open_close_movements, &state->open_close_movements_number, exercise);
 }
@@ -126,6 +129,10 @@ void load_complete(GuiState* state, std::unique_ptr<GuiLoad> load)
     emg_free(std::move(state->report));
     state->report = std::move(load->report);
     ++state->report_loads;
+    // What the worker prepared is taken below where it would be computed.
+    state->prepared = std::move(load->prepared);
+    if (state->prepared != nullptr)
+        state->prepared->report_loads = state->report_loads;
     gui_point_lock_unlock();
     gui_recent_remember(name);
 
@@ -147,23 +154,27 @@ void load_complete(GuiState* state, std::unique_ptr<GuiLoad> load)
         }
     }
 
-    // Switching on the first toggle selects exercise 0 through its callback.
+    // Every load ends in the view of preset 1, "Condular left from the left -
+    // dynamic", whatever was shown before. When the preset places the camera
+    // wholly, the fits before it are skipped: no frame shows their camera.
+    const GuiPreset& preset = state->presets[1];
+    state->fits_replaced = std::isfinite(preset.camera_x) && std::isfinite(preset.camera_y)
+                        && std::isfinite(preset.camera_z);
+    // Switching on the first toggle selects exercise 0 through its callback,
+    // which separates the paths, rebuilds the grid and finds the movements.
     gui_build_exercise_list();
-    gui_build_seperate_jaw_vertices();
-    gui_build_extrapolated_and_projected_jaw_vertices_select(0);
-    analyze_selected_exercise(state);
     // The opening angles were computed and the warnings found with the reading.
     std::fwrite(load->warnings.data(), 1, load->warnings.size(), stdout);
     if (state->auto_display_fitting)
         gui_fit_display_to_verts();
+    state->fits_replaced = false;
 
-    // Every load ends in the view of preset 1, "Condular left from the left -
-    // dynamic", whatever was shown before.
-    gui_deserialize(state, &state->presets[1]);
+    gui_deserialize(state, &preset);
     gui_build_extrapolated_and_projected_jaw_vertices_select(0);
     gui_update_serializable_interactalbes();
     if (state->auto_display_fitting)
         gui_fit_display_to_verts();
+    gui_load_preparation_finish(state);
     gui_show_measures();
     gui_show_chart();
     gui_show_tracings();
@@ -171,6 +182,21 @@ void load_complete(GuiState* state, std::unique_ptr<GuiLoad> load)
     const std::string warnings = gui_message_from_console(load->progress.console + console.finish());
     if (!warnings.empty())
         gui_message_show(state, GuiMessageKind::note, warnings);
+}
+
+// What the worker needs to prepare the first frame: the preset every load
+// ends in and the view it is shown in.
+GuiLoadSetup load_setup(const GuiState* state)
+{
+    GuiLoadSetup setup;
+    if (state->viewport == nullptr)
+        return setup;
+    setup.prepare = true;
+    setup.preset = state->presets[1];
+    setup.view = interactable_viewport3d_camera_view(state->viewport);
+    setup.side = std::max(state->viewport->w, state->viewport->h);
+    setup.memory_limit = state->extrapolation_memory_limit;
+    return setup;
 }
 
 }  // namespace
@@ -182,7 +208,7 @@ void gui_load_report(const char* path)
     // report, its paths, figures and exercise list as they were, and the
     // window says why. A load still running is dropped for the new one.
     state->load.reset();
-    state->load = gui_load_begin(path != nullptr ? path : "", SDL_GetTicks());
+    state->load = gui_load_begin(path != nullptr ? path : "", SDL_GetTicks(), load_setup(state));
     if (gui_load_wait(state->load.get(), state->load_wait_ms))
         load_complete(state, std::move(state->load));
     else

@@ -155,18 +155,31 @@ void gui_serialize(const GuiState* state, GuiPreset* preset)
 // grid amounts that would not fit are refused as a whole, as typed ones are
 // (the amounts in force stay). A negative spacing is applied as read: it
 // gives the same grid points, mirrored.
+void gui_preset_camera(const GuiPreset* preset, CameraView* view)
+{
+    take_finite(&view->camera_x, preset->camera_x);
+    take_finite(&view->camera_y, preset->camera_y);
+    if (std::isfinite(preset->camera_z))
+        view->camera_z = interactable_viewport3d_camera_z_from(preset->camera_z);
+    take_finite(&view->pitch, preset->pitch);
+    take_finite(&view->yaw, preset->yaw);
+    take_finite(&view->roll, preset->roll);
+    view->perspective = preset->perspective != 0;
+}
+
 void gui_deserialize(GuiState* state, const GuiPreset* preset)
 {
     if (InteractableViewport3d* v = state->viewport) {
-        take_finite(&v->camera_x, preset->camera_x);
-        take_finite(&v->camera_y, preset->camera_y);
-        if (std::isfinite(preset->camera_z))
-            v->camera_z = interactable_viewport3d_camera_z_from(preset->camera_z);
-        take_finite(&v->pitch, preset->pitch);
-        take_finite(&v->yaw, preset->yaw);
-        take_finite(&v->roll, preset->roll);
+        CameraView view = interactable_viewport3d_camera_view(v);
+        gui_preset_camera(preset, &view);
+        v->camera_x = view.camera_x;
+        v->camera_y = view.camera_y;
+        v->camera_z = view.camera_z;
+        v->pitch = view.pitch;
+        v->yaw = view.yaw;
+        v->roll = view.roll;
         v->pitch_locked = preset->pitch_locked != 0 ? 1 : 0;
-        v->perspective = preset->perspective != 0 ? 1 : 0;
+        v->perspective = view.perspective ? 1 : 0;
     }
     state->draw_l_vertex = preset->draw_l_vertex != 0;
     state->draw_i_vertex = preset->draw_i_vertex != 0;

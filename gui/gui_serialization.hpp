@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "geometry/camera.hpp"
+
 struct GuiState;
 
 struct GuiPreset {
@@ -69,6 +71,9 @@ void gui_serialization_set_default_presets(GuiState* state);
 // record, and back. Deserializing changes nothing else.
 void gui_serialize(const GuiState* state, GuiPreset* preset);
 void gui_deserialize(GuiState* state, const GuiPreset* preset);
+// The camera a preset gives a view: its numbers that are finite, the zoom
+// as the Z field takes it, its projection.
+void gui_preset_camera(const GuiPreset* preset, CameraView* view);
 
 // Writes the record whole; false, with the reason in *error (when given),
 // when the file could not be written. A name that exists as something other
