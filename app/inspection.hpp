@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "geometry/vector_algebra.hpp"
@@ -39,6 +40,12 @@ struct InspectionHit {
 class InspectionIndex {
 public:
     InspectionHit find(const GuiState* state, double mouse_x, double mouse_y, char previous_kind);
+    // Builds the index for a state record (the loading worker's own one).
+    void prepare(const GuiState* state);
+    // Takes an index prepared on another record for the same paths; false,
+    // and nothing taken, when it was built for other switches, grid or
+    // samples.
+    bool take(InspectionIndex&& prepared, const GuiState* state);
 
     // A box as the camera of the last projection shows it, worked out when
     // a search first needs it.
@@ -88,6 +95,11 @@ private:
 // (origin bottom left). Used for a locked sample and as the reference the
 // index must agree with.
 InspectionHit inspection_find_linear(const GuiState* state, double mouse_x, double mouse_y, char previous_kind);
+
+// The loading worker's part (GuiLoadExtraWork): the index for its record.
+std::shared_ptr<void> inspection_prepare(const GuiState* state);
+// Takes the index a load prepared for its first frame, when it fits.
+void inspection_take_prepared(GuiState* state, InspectionIndex* index);
 
 // One pass of the inspection: find the sample under the mouse (window
 // pixels), draw the highlight and set the information text.

@@ -97,7 +97,7 @@ void refresh_path_levels(const GuiState* s, ScenePathLevels* cache)
 
 void scene_take_prepared_levels(GuiState* s, SceneBuffers* b)
 {
-    std::unique_ptr<GuiPreparedLevels> prepared = std::move(s->prepared_levels);
+    GuiPreparedFrame* prepared = s->prepared_frame.get();
     if (prepared == nullptr || prepared->paths_generation != s->paths_generation
         || prepared->samples != s->verts_number || prepared->copy_count != gui_extrapolated_copy_count(s)
         || prepared->switches != s->open_close_movements)

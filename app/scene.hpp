@@ -68,8 +68,7 @@ void scene_points(const GuiState* state, ScenePoint out[3]);
 std::int32_t scene_current_sample(const GuiState* state);
 
 // Takes the levels of detail a load prepared for its first frame
-// (GuiState::prepared_levels) when they were made for the paths shown; drops
-// them when they no longer fit.
+// (GuiState::prepared_frame) when they were made for the paths shown.
 void scene_take_prepared_levels(GuiState* state, SceneBuffers* buffers);
 
 // The cube and the axes, when switched on; drawn with or without a report.

@@ -411,6 +411,10 @@ bool zelto_pass(ZeltoLoop* loop)
     // A report read in the background is put in place between the events
     // and the frame, so the frame shows it whole.
     gui_load_update(state);
+    // The scene's framebuffers are made while a report loads, not in the
+    // pass that first draws it.
+    if (state->load != nullptr)
+        loop->scene_target.prepare(state->window_height);
     scene_take_prepared_levels(state, &loop->scene);
 
     zelto_draw_frame(loop);

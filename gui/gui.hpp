@@ -98,7 +98,8 @@ struct GuiState {
     // being put in place (gui_load_preparation); the levels of detail of the
     // whole paths until the scene takes them.
     std::unique_ptr<GuiLoadPreparation> prepared;
-    std::unique_ptr<GuiPreparedLevels> prepared_levels;
+    std::unique_ptr<GuiPreparedFrame> prepared_frame;
+    GuiLoadExtraWork load_extra_work;  // the application's part of the preparation
     bool fits_replaced = false;  // a load's fits before its preset are skipped
     std::uint32_t load_wait_ms = GUI_LOAD_WAIT_MS;  // how long a load keeps its pass waiting
     std::string report_file_name;  // of the loaded report, without its directories (the measures' CSV)

@@ -36,7 +36,7 @@ private:
 // The levels of detail of the whole paths, as the scene builds them in its
 // first frame with camera `view`: for every shown path, its copies or the
 // path itself, the box, then the level the camera needs.
-bool prepare_levels(GuiPreparedLevels* levels, const GuiState* s, const CameraView& view, double side,
+bool prepare_levels(GuiPreparedFrame* levels, const GuiState* s, const CameraView& view, double side,
                     const std::atomic<bool>& cancel, std::atomic<int>* permille)
 {
     levels->samples = s->verts_number;
@@ -73,7 +73,7 @@ bool prepare_levels(GuiPreparedLevels* levels, const GuiState* s, const CameraVi
                 fetched = true;
                 return copy;
             });
-            permille->store(400 + static_cast<int>(600 * (k + 1) / levels->copies[p].size()));
+            permille->store(400 + static_cast<int>(400 * (k + 1) / levels->copies[p].size()));
         }
     }
     return true;
@@ -156,8 +156,12 @@ bool gui_load_prepare(GuiLoadPreparation* out, std::unique_ptr<EmgReport>* repor
     }
     permille->store(400);
     if (grid && s->draw_all_exercise_verts) {
-        out->levels = std::make_unique<GuiPreparedLevels>();
+        out->levels = std::make_unique<GuiPreparedFrame>();
         if (!prepare_levels(out->levels.get(), s, view, setup.side, cancel, permille))
+            return false;
+        if (setup.extra)
+            out->levels->extra = setup.extra(s);
+        if (cancel.load())
             return false;
     }
 
@@ -224,17 +228,17 @@ const GuiFitOutcome* gui_load_preparation_fit(const GuiState* state, const Camer
 
 void gui_load_preparation_finish(GuiState* state)
 {
-    state->prepared_levels.reset();
+    state->prepared_frame.reset();
     if (preparation_fits(state) && state->prepared->levels != nullptr && state->prepared->paths_taken
         && state->prepared->directions_taken) {
-        std::unique_ptr<GuiPreparedLevels> levels = std::move(state->prepared->levels);
+        std::unique_ptr<GuiPreparedFrame> levels = std::move(state->prepared->levels);
         const GuiFitKey key = gui_fit_key(state);
         // Copies made for other amounts or spacing would not be these.
         if (key == state->prepared->fit_key && levels->samples == state->verts_number
             && levels->copy_count == gui_extrapolated_copy_count(state)
             && levels->switches == state->open_close_movements) {
             levels->paths_generation = state->paths_generation;
-            state->prepared_levels = std::move(levels);
+            state->prepared_frame = std::move(levels);
         }
     }
     state->prepared.reset();

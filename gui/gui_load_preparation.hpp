@@ -16,6 +16,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -41,6 +42,11 @@ struct GuiFitOutcome {
     bool fitted;
 };
 
+// Work of the application for its first frame (the search index of its
+// point inspection), run by the worker on its own state record once the rest
+// is prepared. What it makes stays opaque here until the application takes it.
+using GuiLoadExtraWork = std::function<std::shared_ptr<void>(const GuiState* state)>;
+
 // What the main thread tells the worker when the load starts.
 struct GuiLoadSetup {
     bool prepare = false;  // false: the worker only reads
@@ -48,11 +54,12 @@ struct GuiLoadSetup {
     CameraView view{};     // the camera before it: its near, far, field of view and aspect stay
     double side = 0.0;     // the 3D view's side in pixels
     std::int64_t memory_limit = 0;
+    GuiLoadExtraWork extra;
 };
 
 // The levels of detail of the whole paths of the first frame, for the
-// scene (app/scene) to take.
-struct GuiPreparedLevels {
+// scene (app/scene) to take, and the application's own work.
+struct GuiPreparedFrame {
     std::uint64_t paths_generation = 0;  // of the state once the load was in place
     std::int32_t samples = 0;
     std::int32_t copy_count = 0;
@@ -60,6 +67,7 @@ struct GuiPreparedLevels {
     std::vector<std::uint32_t> drawn_pairs;
     PathLevels plain[3];                // l, i, r paths
     std::vector<PathLevels> copies[3];  // their grid copies
+    std::shared_ptr<void> extra;        // of GuiLoadSetup::extra
 };
 
 // What a fit looks at, besides the paths and the camera.
@@ -88,7 +96,7 @@ struct GuiLoadPreparation {
     bool has_fits = false;
     GuiFitKey fit_key;
     std::vector<GuiFitOutcome> fits;  // each fit of the chain from the preset's camera
-    std::unique_ptr<GuiPreparedLevels> levels;
+    std::unique_ptr<GuiPreparedFrame> levels;
 };
 
 // On the worker: works everything out for `report` (taken for the time and

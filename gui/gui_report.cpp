@@ -196,6 +196,7 @@ GuiLoadSetup load_setup(const GuiState* state)
     setup.view = interactable_viewport3d_camera_view(state->viewport);
     setup.side = std::max(state->viewport->w, state->viewport->h);
     setup.memory_limit = state->extrapolation_memory_limit;
+    setup.extra = state->load_extra_work;
     return setup;
 }
 
