@@ -173,6 +173,59 @@ TEST_F(WindowWork, LongLoadShowsProgressAndEscapeKeepsTheOpenReport)
     EXPECT_EQ(progress_bar_pixels(state_), 0);
 }
 
+// What the worker prepares for the first frame changes nothing the window ends in: a load with it and one without
+// (the main thread then computes everything) leave the same camera, paths, grid, movements and pixels. A cancel while
+// it prepares gives the report back untouched.
+TEST_F(WindowWork, PreparedLoadEndsAsOneComputedOnTheMainThread)
+{
+    start(false);
+    const std::string path = (directory_.path() / "report.tsv").string();
+    struct Ended {
+        std::vector<double> camera;
+        std::string arrays;
+        std::vector<std::uint8_t> pixels;
+        bool operator==(const Ended&) const = default;
+    };
+    const auto bytes = [](const auto& v) {
+        return std::string(reinterpret_cast<const char*>(v.data()), v.size() * sizeof(v[0]));
+    };
+    const auto load = [&](bool prepared) {
+        zelto_test::capture_stdout([&] {
+            if (prepared)
+                gui_load_report(path.c_str());
+            else
+                state_->load = gui_load_begin(path, SDL_GetTicks(), GuiLoadSetup{});
+            gui_load_finish(state_);
+        });
+        state_->paused = true;
+        deliver({});
+        deliver({});
+        const InteractableViewport3d* v = state_->viewport;
+        Ended e{{v->camera_x, v->camera_y, v->camera_z, v->pitch, v->yaw, v->roll},
+                bytes(state_->l_verts) + bytes(state_->lattice_directions) + bytes(state_->open_close_movements)
+                    + bytes(state_->projection_camera.m),
+                std::vector<std::uint8_t>(static_cast<std::size_t>(state_->window_height * state_->window_height) * 4)};
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, state_->window_height, state_->window_height, GL_RGBA, GL_UNSIGNED_BYTE, e.pixels.data());
+        return e;
+    };
+    const Ended prepared = load(true);
+    ASSERT_GT(state_->extrapolations_number, 1) << "the load should end with a grid";
+    EXPECT_TRUE(load(false) == prepared);
+    EXPECT_TRUE(load(true) == prepared);
+
+    GuiLoadSetup setup{true, state_->presets[1], interactable_viewport3d_camera_view(state_->viewport), 750.0,
+                       state_->extrapolation_memory_limit, nullptr};
+    std::unique_ptr<EmgReport> report = std::move(state_->report);
+    const EmgReport* lent = report.get();
+    const std::atomic<bool> cancel{true};
+    std::atomic<int> permille{0};
+    GuiLoadPreparation out;
+    EXPECT_FALSE(gui_load_prepare(&out, &report, setup, cancel, &permille));
+    EXPECT_EQ(report.get(), lent);
+    state_->report = std::move(report);
+}
+
 // A path typed wrong, a dropped folder and a file that is no report leave the open report as it was; the message
 // line says why in red until the next action.
 TEST_F(WindowWork, FailedLoadKeepsTheReportAndSaysWhy)
