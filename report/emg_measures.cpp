@@ -586,9 +586,7 @@ std::string emg_measures_format(double value, int decimals)
     return text;
 }
 
-namespace {
-
-void csv_field(std::string* out, std::string_view text)
+void emg_measures_csv_field(std::string* out, std::string_view text)
 {
     if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
         out->append(text);
@@ -602,6 +600,8 @@ void csv_field(std::string* out, std::string_view text)
     }
     out->push_back('"');
 }
+
+namespace {
 
 void csv_number(std::string* out, const std::optional<double>& value)
 {
@@ -639,6 +639,42 @@ void emg_measures_csv_header(std::string* out)
                 "reference_plane,reference_tilt_deg\r\n");
 }
 
+void emg_measures_csv_row(std::string* out, std::string_view report_name, std::int32_t number,
+                          const EmgExercise& exercise, const EmgMeasures& m)
+{
+    emg_measures_csv_field(out, report_name);
+    csv_count(out, number);
+    out->push_back(',');
+    emg_measures_csv_field(out, exercise.name);
+    csv_count(out, m.samples);
+    for (const std::optional<double>* figure :
+         {&m.duration_s, &m.max_incisal_distance_mm, &m.max_vertical_opening_mm, &m.max_protrusion_mm,
+          &m.max_laterotrusion_right_mm, &m.max_laterotrusion_left_mm, &m.deviation_at_max_opening_mm,
+          &m.max_deviation_while_opening_mm, &m.max_opening_angle_deg})
+        csv_number(out, *figure);
+    csv_count(out, m.opening_movements);
+    for (const EmgCondyleMeasures* condyle : {&m.left, &m.right}) {
+        csv_number(out, condyle->max_translation_mm);
+        csv_number(out, condyle->inclination_deg);
+        csv_number(out, condyle->bennett_deg);
+    }
+    const EmgClinicalFigures& c = m.clinical;
+    csv_word(out, emg_exercise_type_name(c.type));
+    csv_word(out, c.type_from_name ? "name" : "movement");
+    out->push_back(',');
+    out->append(std::to_string(c.unreadable_values));
+    csv_number(out, c.max_opening_rotation_deg);
+    csv_word(out, c.opening_pattern ? emg_opening_pattern_name(*c.opening_pattern) : "");
+    for (const std::optional<double>* figure :
+         {&c.condylar_inclination_left_deg, &c.condylar_inclination_right_deg, &c.bennett_angle_deg,
+          &c.immediate_side_shift_mm, &c.mediotrusive_inclination_deg, &c.fischer_angle_deg})
+        csv_number(out, *figure);
+    csv_count(out, c.chewing_cycles);
+    csv_number(out, c.chewing_rate_per_min);
+    csv_word(out, emg_reference_plane_name(c.reference.kind));
+    csv_number(out, c.reference.tilt_deg);
+}
+
 void emg_measures_csv_rows(std::string* out, std::string_view report_name, const EmgReport* report,
                            const EmgReferencePlane& plane, std::int32_t only_exercise)
 {
@@ -649,39 +685,7 @@ void emg_measures_csv_rows(std::string* out, std::string_view report_name, const
     for (std::size_t e = 0; e < report->exercises.size(); ++e) {
         if (only_exercise > 0 && e + 1 != static_cast<std::size_t>(only_exercise))
             continue;
-        const EmgExercise& exercise = report->exercises[e];
-        const EmgMeasures& m = all[e];
-        csv_field(out, name);
-        csv_count(out, static_cast<std::int32_t>(e + 1));
-        out->push_back(',');
-        csv_field(out, exercise.name);
-        csv_count(out, m.samples);
-        for (const std::optional<double>* figure :
-             {&m.duration_s, &m.max_incisal_distance_mm, &m.max_vertical_opening_mm, &m.max_protrusion_mm,
-              &m.max_laterotrusion_right_mm, &m.max_laterotrusion_left_mm, &m.deviation_at_max_opening_mm,
-              &m.max_deviation_while_opening_mm, &m.max_opening_angle_deg})
-            csv_number(out, *figure);
-        csv_count(out, m.opening_movements);
-        for (const EmgCondyleMeasures* condyle : {&m.left, &m.right}) {
-            csv_number(out, condyle->max_translation_mm);
-            csv_number(out, condyle->inclination_deg);
-            csv_number(out, condyle->bennett_deg);
-        }
-        const EmgClinicalFigures& c = m.clinical;
-        csv_word(out, emg_exercise_type_name(c.type));
-        csv_word(out, c.type_from_name ? "name" : "movement");
-        out->push_back(',');
-        out->append(std::to_string(c.unreadable_values));
-        csv_number(out, c.max_opening_rotation_deg);
-        csv_word(out, c.opening_pattern ? emg_opening_pattern_name(*c.opening_pattern) : "");
-        for (const std::optional<double>* figure :
-             {&c.condylar_inclination_left_deg, &c.condylar_inclination_right_deg, &c.bennett_angle_deg,
-              &c.immediate_side_shift_mm, &c.mediotrusive_inclination_deg, &c.fischer_angle_deg})
-            csv_number(out, *figure);
-        csv_count(out, c.chewing_cycles);
-        csv_number(out, c.chewing_rate_per_min);
-        csv_word(out, emg_reference_plane_name(c.reference.kind));
-        csv_number(out, c.reference.tilt_deg);
+        emg_measures_csv_row(out, name, static_cast<std::int32_t>(e + 1), report->exercises[e], all[e]);
         out->append("\r\n");
     }
 }

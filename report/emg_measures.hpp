@@ -155,3 +155,10 @@ void emg_measures_csv_header(std::string* out);
 // (from 1) writes that exercise's row alone.
 void emg_measures_csv_rows(std::string* out, std::string_view report_name, const EmgReport* report,
                            const EmgReferencePlane& plane = {}, std::int32_t only_exercise = 0);
+
+// One row's cells without its line end, for writers that add columns;
+// `report_name` as it is written (UTF-8), `number` from 1.
+void emg_measures_csv_row(std::string* out, std::string_view report_name, std::int32_t number,
+                          const EmgExercise& exercise, const EmgMeasures& measures);
+// A text cell, quoted when it must be.
+void emg_measures_csv_field(std::string* out, std::string_view text);
