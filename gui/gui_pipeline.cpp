@@ -425,11 +425,14 @@ void gui_fit_display_to_verts()
 
     const CameraView view = interactable_viewport3d_camera_view(viewport);
     const GuiFitOutcome* prepared = gui_load_preparation_fit(s, view);
-    const GuiFitOutcome fit = prepared != nullptr ? *prepared : gui_fit_view(s, view);
+    GuiFitOutcome fit = prepared != nullptr ? *prepared : gui_fit_view(s, view);
     if (fit.z_bounded) {
         viewport->camera_z = interactable_viewport3d_bounded_camera_z(view.camera_z);
         gui_update_3d_variables_display();
         gui_build_projected_jaw_vertices();
+        // That projection may have rebuilt what the fit measures.
+        if (prepared == nullptr)
+            fit = gui_fit_view(s, interactable_viewport3d_camera_view(viewport));
     }
     if (!fit.fitted)
         return;
