@@ -135,6 +135,37 @@ bool InspectionIndex::stale(const GuiState* s) const
         || samples_ != s->verts_number;
 }
 
+void InspectionIndex::prepare(const GuiState* s)
+{
+    build(s);
+}
+
+bool InspectionIndex::take(InspectionIndex&& prepared, const GuiState* s)
+{
+    if (!prepared.built_ || prepared.switches_ != switch_bits(s) || prepared.lattice_[0] != s->extrapolation_x_amount
+        || prepared.lattice_[1] != s->extrapolation_y_amount || prepared.lattice_[2] != s->extrapolation_z_amount
+        || prepared.copies_ != s->extrapolations_number || prepared.samples_ != s->verts_number)
+        return false;
+    *this = std::move(prepared);
+    paths_generation_ = s->paths_generation;
+    return true;
+}
+
+std::shared_ptr<void> inspection_prepare(const GuiState* state)
+{
+    auto index = std::make_shared<InspectionIndex>();
+    index->prepare(state);
+    return index;
+}
+
+void inspection_take_prepared(GuiState* state, InspectionIndex* index)
+{
+    const GuiPreparedFrame* prepared = state->prepared_frame.get();
+    if (prepared == nullptr || prepared->extra == nullptr || prepared->paths_generation != state->paths_generation)
+        return;
+    index->take(std::move(*static_cast<InspectionIndex*>(prepared->extra.get())), state);
+}
+
 void InspectionIndex::build(const GuiState* s)
 {
     built_ = true;

@@ -249,6 +249,8 @@ void zelto_create_gui(ZeltoLoop* loop, int side)
     gui_state->font = loop->font.get();
     gui_state->small_font = loop->small_font.get();
     gui_build(gui_state, side);
+    // The loading worker also builds the inspection's index for the first frame.
+    gui_state->load_extra_work = inspection_prepare;
 }
 
 void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
@@ -415,7 +417,11 @@ bool zelto_pass(ZeltoLoop* loop)
     // pass that first draws it.
     if (state->load != nullptr)
         loop->scene_target.prepare(state->window_height);
-    scene_take_prepared_levels(state, &loop->scene);
+    if (state->prepared_frame != nullptr) {
+        scene_take_prepared_levels(state, &loop->scene);
+        inspection_take_prepared(state, &loop->inspection);
+        state->prepared_frame.reset();
+    }
 
     zelto_draw_frame(loop);
 
