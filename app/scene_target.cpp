@@ -17,6 +17,19 @@ void SceneTarget::release()
     for (int k = 0; k < 2; ++k)
         framebuffers_[k] = colors_[k] = depths_[k] = 0;
     side_ = 0;
+    warmed_ = false;
+}
+
+void SceneTarget::warm(int side)
+{
+    if (!prepare(side) || warmed_)
+        return;
+    for (const GLuint framebuffer : framebuffers_) {
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    warmed_ = true;
 }
 
 bool SceneTarget::prepare(int side)

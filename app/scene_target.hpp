@@ -17,6 +17,10 @@ public:
     // Makes both framebuffers `side` pixels square; false when framebuffer
     // objects are not available (the scene is then drawn on the window).
     bool prepare(int side);
+    // Prepares them and clears both once, so that the driver gives them
+    // their memory now rather than in the first frame drawn into them. Only
+    // while neither holds a picture that is still used.
+    void warm(int side);
     void bind_scene() const;
     void bind_layer() const;
     // Copies the kept layer, colour and depth, into the scene framebuffer.
@@ -33,4 +37,5 @@ private:
     GLuint depths_[2] = {0, 0};
     int side_ = 0;
     bool unavailable_ = false;
+    bool warmed_ = false;  // cleared once since made
 };

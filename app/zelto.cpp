@@ -413,10 +413,12 @@ bool zelto_pass(ZeltoLoop* loop)
     // A report read in the background is put in place between the events
     // and the frame, so the frame shows it whole.
     gui_load_update(state);
-    // The scene's framebuffers are made while a report loads, not in the
-    // pass that first draws it.
-    if (state->load != nullptr)
-        loop->scene_target.prepare(state->window_height);
+    // Into an empty window, the scene's framebuffers are made while the
+    // report loads (in a pass after the one that started the load), not in
+    // the pass that first draws it.
+    if (state->load != nullptr && state->load.get() == loop->load_seen && state->report == nullptr)
+        loop->scene_target.warm(state->window_height);
+    loop->load_seen = state->load.get();
     if (state->prepared_frame != nullptr) {
         scene_take_prepared_levels(state, &loop->scene);
         inspection_take_prepared(state, &loop->inspection);

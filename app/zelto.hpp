@@ -48,6 +48,7 @@ struct ZeltoLoop {
     InspectionIndex inspection;         // search index of the point inspection
     SceneTarget scene_target;           // offscreen framebuffers of the 3D view
     bool layer_cache_enabled = true;    // reuse the picture of the unchanged layer
+    const GuiLoad* load_seen = nullptr;  // the background load of the last pass
     bool layer_valid = false;
     SceneLayerKey layer_key;            // what the kept layer shows
     SceneLayerKey previous_key;         // the layer of the previous pass
