@@ -306,7 +306,8 @@ namespace {
 //
 // When the scene has its own framebuffer, the layer of whole paths and
 // calibration points is drawn once into a kept framebuffer as soon as it
-// stayed the same for two passes, and restored with its depth afterwards.
+// stayed the same for two passes (at once in the first frame of a report
+// just put in place), and restored with its depth afterwards.
 // The picture is the same as drawing every step in order: of equally deep
 // fragments the one drawn first stays, so the steps that come before the
 // layer are drawn after its restoration in reverse order with the depth
@@ -322,7 +323,7 @@ void draw_3d_area(ZeltoLoop* loop, bool offscreen)
     if (use_layer) {
         SceneLayerKey key = scene_layer_key(state);
         if (!(loop->layer_valid && key == loop->layer_key)) {
-            if (key == loop->previous_key) {
+            if (key == loop->previous_key || loop->layer_at_once) {
                 loop->scene_target.bind_layer();
                 draw_viewport_background(state);
                 glClear(GL_DEPTH_BUFFER_BIT);
@@ -339,6 +340,7 @@ void draw_3d_area(ZeltoLoop* loop, bool offscreen)
         }
         loop->previous_key = std::move(key);
     }
+    loop->layer_at_once = false;
 
     if (use_layer) {
         loop->scene_target.restore_layer();
@@ -423,6 +425,9 @@ bool zelto_pass(ZeltoLoop* loop)
         scene_take_prepared_levels(state, &loop->scene);
         inspection_take_prepared(state, &loop->inspection);
         state->prepared_frame.reset();
+        // The new report's layer stays the same in the frames that follow
+        // (nothing is being dragged): drawn once, into the kept framebuffer.
+        loop->layer_at_once = true;
     }
 
     zelto_draw_frame(loop);

@@ -52,6 +52,7 @@ struct ZeltoLoop {
     bool layer_valid = false;
     SceneLayerKey layer_key;            // what the kept layer shows
     SceneLayerKey previous_key;         // the layer of the previous pass
+    bool layer_at_once = false;         // a load was put in place: its layer is kept from its first frame
     bool bmp_screenshot_pending = false; // taken once the frame is drawn
 };
 
