@@ -171,6 +171,7 @@ bool gui_load_prepare(GuiLoadPreparation* out, std::unique_ptr<EmgReport>* repor
     out->paths[2] = std::move(s->r_verts);
     out->directions = std::move(s->lattice_directions);
     out->movements = std::move(s->open_close_movements);
+    out->movements_number = s->open_close_movements_number;
     permille->store(1000);
     return true;
 }
@@ -208,7 +209,7 @@ bool gui_load_preparation_take_movements(GuiState* state)
     if (!preparation_fits(state))
         return false;
     state->open_close_movements = state->prepared->movements;
-    state->open_close_movements_number = static_cast<std::int32_t>(state->open_close_movements.size());
+    state->open_close_movements_number = state->prepared->movements_number;
     return true;
 }
 

@@ -93,6 +93,7 @@ struct GuiLoadPreparation {
     std::vector<std::array<Vector3, 3>> directions;
     bool directions_taken = false;
     std::vector<std::int32_t> movements;
+    std::int32_t movements_number = 0;
     bool has_fits = false;
     GuiFitKey fit_key;
     std::vector<GuiFitOutcome> fits;  // each fit of the chain from the preset's camera

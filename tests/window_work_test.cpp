@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
