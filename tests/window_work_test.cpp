@@ -204,7 +204,8 @@ TEST_F(WindowWork, PreparedLoadEndsAsOneComputedOnTheMainThread)
         const InteractableViewport3d* v = state_->viewport;
         Ended e{{v->camera_x, v->camera_y, v->camera_z, v->pitch, v->yaw, v->roll},
                 bytes(state_->l_verts) + bytes(state_->lattice_directions) + bytes(state_->open_close_movements)
-                    + bytes(state_->projection_camera.m),
+                    + std::string(reinterpret_cast<const char*>(state_->projection_camera.m),
+                                  sizeof(state_->projection_camera.m)),
                 std::vector<std::uint8_t>(static_cast<std::size_t>(state_->window_height * state_->window_height) * 4)};
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, state_->window_height, state_->window_height, GL_RGBA, GL_UNSIGNED_BYTE, e.pixels.data());
@@ -215,16 +216,28 @@ TEST_F(WindowWork, PreparedLoadEndsAsOneComputedOnTheMainThread)
     EXPECT_TRUE(load(false) == prepared);
     EXPECT_TRUE(load(true) == prepared);
 
-    GuiLoadSetup setup{true, state_->presets[1], interactable_viewport3d_camera_view(state_->viewport), 750.0,
-                       state_->extrapolation_memory_limit, nullptr};
-    std::unique_ptr<EmgReport> report = std::move(state_->report);
-    const EmgReport* lent = report.get();
-    const std::atomic<bool> cancel{true};
+    // The worker's own results are those the main thread computed: paths, directions, the camera the fits end in.
+    const GuiLoadSetup setup{true, state_->presets[1], interactable_viewport3d_camera_view(state_->viewport),
+                             static_cast<double>(state_->window_height), state_->extrapolation_memory_limit, nullptr};
+    auto copy = std::make_unique<EmgReport>(*state_->report);
+    std::atomic<bool> cancel{false};
     std::atomic<int> permille{0};
     GuiLoadPreparation out;
-    EXPECT_FALSE(gui_load_prepare(&out, &report, setup, cancel, &permille));
-    EXPECT_EQ(report.get(), lent);
-    state_->report = std::move(report);
+    ASSERT_TRUE(gui_load_prepare(&out, &copy, setup, cancel, &permille));
+    EXPECT_EQ(bytes(out.paths[0]) + bytes(out.directions), bytes(state_->l_verts) + bytes(state_->lattice_directions));
+    ASSERT_FALSE(out.fits.empty());
+    const CameraView& fitted = out.fits.back().to;
+    EXPECT_EQ(std::vector<double>({fitted.camera_x, fitted.camera_y, fitted.camera_z}),
+              std::vector<double>(prepared.camera.begin(), prepared.camera.begin() + 3));
+    EXPECT_NE(out.levels, nullptr);
+    EXPECT_EQ(permille.load(), 1000);
+
+    // Cancelled, it stops and gives the report back.
+    const EmgReport* lent = copy.get();
+    cancel = true;
+    GuiLoadPreparation stopped;
+    EXPECT_FALSE(gui_load_prepare(&stopped, &copy, setup, cancel, &permille));
+    EXPECT_EQ(copy.get(), lent);
 }
 
 // A path typed wrong, a dropped folder and a file that is no report leave the open report as it was; the message
