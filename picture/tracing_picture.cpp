@@ -139,6 +139,7 @@ void add_exercise(Extent* e, const TracingPlot& plot, const EmgReport& report, c
 // positions, over the pieces of the time drawn.
 struct Faded {
     const EmgReport* report;
+    std::int32_t index;
     const EmgExercise* exercise;
     std::vector<PathPiece> pieces;
     std::string label;
@@ -335,6 +336,32 @@ Strokes strokes_of(const TracingPlot& plot, const EmgReport& report, const EmgEx
             pairs.insert(pairs.end(), {static_cast<std::uint32_t>(m), static_cast<std::uint32_t>(m + 1)});
     }
     return {simplified(page, solid), simplified(page, dashed)};
+}
+
+// The baseline as the sheet draws it: with a selected exercise that has
+// samples, an exercise of its own that has some, over the same stretch of
+// time from the exercises' starts as the selected one's range.
+std::optional<Faded> faded_of(const EmgReport& report, std::int32_t selected, TracingRange range,
+                              const TracingBaseline& baseline)
+{
+    if (selected < 0 || emg_sample_count(&report.exercises[static_cast<std::size_t>(selected)]) == 0 ||
+        baseline.report == nullptr || baseline.exercise < 0 ||
+        baseline.exercise >= static_cast<std::int32_t>(baseline.report->exercises.size()))
+        return std::nullopt;
+    const EmgExercise& base = baseline.report->exercises[static_cast<std::size_t>(baseline.exercise)];
+    const std::int32_t n = emg_sample_count(&base);
+    if (n == 0)
+        return std::nullopt;
+    TracingRange same_time;
+    if (range.count > 0) {
+        const auto at = [&](std::int64_t k) {
+            const auto sample = static_cast<std::int32_t>(std::clamp<std::int64_t>(k, 0, INT32_MAX));
+            return emg_comparison_sample(sample, report.frequency, baseline.report->frequency, n);
+        };
+        same_time.first = at(range.first);
+        same_time.count = std::max<std::int64_t>(1, at(range.first + range.count - 1) + 1 - same_time.first);
+    }
+    return Faded{baseline.report, baseline.exercise, &base, within(pieces_of(base), same_time), baseline.label};
 }
 
 // =============================================================================
@@ -706,11 +733,10 @@ void draw_baseline_legend(Picture* picture, PicturePoint at, const Faded& baseli
                           const Metrics& mt)
 {
     const double swatch = mt.font * 1.4;
-    const auto index = static_cast<std::int32_t>(baseline.exercise - baseline.report->exercises.data());
     picture_line(picture, {at.x, at.y - mt.font * 0.35}, {at.x + swatch, at.y - mt.font * 0.35},
                  line_style(faded(tracing_picture_exercise_color(selected)), 2.4 * mt.unit));
     picture_text(picture, {at.x + swatch + mt.font * 0.4, at.y},
-                 "Baseline (faded, hollow mark): " + baseline.label + " " + exercise_title(*baseline.report, index),
+                 "Baseline (faded, hollow mark): " + baseline.label + " " + exercise_title(*baseline.report, baseline.index),
                  text_style(mt.font, label_color));
 }
 
@@ -779,29 +805,10 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
     if (exercise < 0 || exercise >= static_cast<std::int32_t>(report->exercises.size()))
         sheet.exercise = -1;
 
-    // The baseline goes with a selected exercise that has samples.
-    std::optional<Faded> faded_baseline;
-    if (sheet.exercise >= 0 && emg_sample_count(&report->exercises[static_cast<std::size_t>(sheet.exercise)]) > 0 &&
-        baseline.report != nullptr && baseline.exercise >= 0 &&
-        baseline.exercise < static_cast<std::int32_t>(baseline.report->exercises.size())) {
-        const EmgExercise& base = baseline.report->exercises[static_cast<std::size_t>(baseline.exercise)];
-        const std::int32_t n = emg_sample_count(&base);
-        if (n > 0) {
-            // The same stretch of time from the exercises' starts.
-            TracingRange base_range;
-            if (range.count > 0) {
-                const auto at = [&](std::int64_t k) {
-                    return emg_comparison_sample(static_cast<std::int32_t>(std::clamp<std::int64_t>(k, 0, std::numeric_limits<std::int32_t>::max())),
-                                                 report->frequency, baseline.report->frequency, n);
-                };
-                base_range.first = at(range.first);
-                base_range.count = std::max<std::int64_t>(1, at(range.first + range.count - 1) + 1 - base_range.first);
-            }
-            faded_baseline = Faded{baseline.report, &base, within(pieces_of(base), base_range), baseline.label};
-            sheet.baseline = baseline;
-        }
-    }
+    const std::optional<Faded> faded_baseline = faded_of(*report, sheet.exercise, range, baseline);
     const Faded* const drawn_baseline = faded_baseline ? &*faded_baseline : nullptr;
+    if (drawn_baseline != nullptr)
+        sheet.baseline = baseline;
 
     // The page: a title line, the four panels, the legend.
     const double pad = mt.font * 0.5;

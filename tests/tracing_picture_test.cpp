@@ -295,6 +295,15 @@ TEST(TracingPicture, BaselineUnderTheSelectedExerciseMarkedAtTheSameTime)
         }
     }
     EXPECT_TRUE(last_faded > 0 && last_faded < first_own && faded_low > own_low + 10) << faded_low << " " << own_low;
+    // A zoomed sheet draws the baseline over the same stretch of time: its first quarter, half way out.
+    const TracingSheet zoomed =
+        tracing_picture_build(report.get(), 0, 50, page, page, {}, {0, 50}, {baseline.get(), 0, -1, "before.tsv"});
+    double zoomed_low = 0;
+    for (const Drawn& line : drawn_polylines(zoomed.picture))
+        for (const PicturePoint& p : line.item->points)
+            if (line.style.stroke == faded && inside(zoomed.plots[0].box, p))
+                zoomed_low = std::max(zoomed_low, p.y);
+    EXPECT_NEAR(zoomed_low - zoomed.plots[0].origin.y, (faded_low - sheet.plots[0].origin.y) / 2, 5.0);
     EXPECT_TRUE(std::any_of(sheet.picture.items.begin(), sheet.picture.items.end(), [](const PictureItem& item) {
         return item.text == "Baseline (faded, hollow mark): before.tsv [1] Known hinge 30";
     }));
