@@ -31,6 +31,7 @@
 #include "base/utf8.hpp"
 #include "platform/file_writer.hpp"
 #include "base/text_encoding.hpp"
+#include "report/emg_comparison.hpp"
 #include "report/emg_measures.hpp"
 #include "report/emg_processing.hpp"
 
@@ -253,8 +254,8 @@ std::string read_from(int fd, std::int64_t from)
 // Runs in the forked child: takes reports until the task pipe closes. The
 // console (standard output and error) goes to the capture file, from which
 // each report's messages are cut.
-[[noreturn]] void run_worker(const ExportOptions& options, const std::vector<std::string>& stems, int task_fd,
-                             int result_fd, int capture_fd)
+[[noreturn]] void run_worker(const ExportOptions& options, const std::vector<std::string>& stems,
+                             const EmgReport* baseline, int task_fd, int result_fd, int capture_fd)
 {
     ::signal(SIGPIPE, SIG_IGN);
     std::fflush(nullptr);
@@ -266,7 +267,8 @@ std::string read_from(int fd, std::int64_t from)
     std::int64_t captured = ::lseek(capture_fd, 0, SEEK_END);
     std::uint32_t index = 0;
     while (read_all(task_fd, &index, sizeof index) && index < options.reports.size()) {
-        const ExportReportResult result = export_report_write(&viewer, options, options.reports[index], stems[index]);
+        const ExportReportResult result =
+            export_report_write(&viewer, options, options.reports[index], stems[index], baseline);
         std::fflush(stdout);
         std::fflush(stderr);
         const std::string messages = read_from(capture_fd, captured);
@@ -371,8 +373,8 @@ private:
 
 class Export {
 public:
-    explicit Export(const ExportOptions& options)
-        : options_(options), stems_(batch_export_stems(options.reports, options.formats.chart, options.formats.tracings)),
+    Export(const ExportOptions& options, const EmgReport* baseline)
+        : options_(options), baseline_(baseline), stems_(batch_export_stems(options.reports, options.formats.chart, options.formats.tracings)),
           results_(options.reports.size()), tries_(options.reports.size(), 0)
     {
         for (std::uint32_t i = 0; i < options.reports.size(); ++i)
@@ -470,7 +472,7 @@ private:
             }
             task_write.reset();
             result_read.reset();
-            run_worker(options_, stems_, task_read.fd, result_write.fd, capture.fd);
+            run_worker(options_, stems_, baseline_, task_read.fd, result_write.fd, capture.fd);
         }
         Worker worker;
         worker.pid = pid;
@@ -714,7 +716,9 @@ private:
         std::size_t failures = 0, done = 0;
         long files = 0;
         std::string csv(options_.csv_bom ? text_encoding_utf8_mark : "");
-        if (options_.formats.csv)
+        if (options_.formats.csv && baseline_ != nullptr)
+            emg_comparison_csv_header(&csv);
+        else if (options_.formats.csv)
             emg_measures_csv_header(&csv);
         for (const Pending& p : results_) {
             done += p.done ? 1 : 0;
@@ -749,6 +753,7 @@ private:
     }
 
     const ExportOptions& options_;
+    const EmgReport* baseline_;  // loaded before the workers are forked, which inherit it
     const std::vector<std::string> stems_;
     std::vector<Pending> results_;
     std::vector<int> tries_;            // per report: how often a worker died holding it
@@ -762,9 +767,38 @@ private:
 
 }  // namespace
 
+std::unique_ptr<EmgReport> batch_export_load_baseline(const std::string& path, bool rotation)
+{
+    std::unique_ptr<EmgReport> report;
+    if (emg_extract_3d(&report, path.c_str()) != 0 || report == nullptr) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "zelto: %s: could not be loaded as the baseline\n", path.c_str());
+        return nullptr;
+    }
+    if (rotation && !report->has_rotation_data)
+        emg_compute_rotation_data(report.get());
+    emg_measures_print_warnings(report.get(), path.c_str());
+    std::fflush(stdout);
+    return report;
+}
+
+std::string batch_export_unaligned(const std::string& baseline)
+{
+    return "cannot be aligned with the baseline " + baseline +
+           " (a calibration gives no anatomical frame); written without the comparison";
+}
+
 int batch_export_run(const ExportOptions& options)
 {
-    Export run(options);
+    // The baseline is read once, before anything is written: without it the
+    // run would write other files than were asked for.
+    std::unique_ptr<EmgReport> baseline;
+    if (!options.baseline.empty()) {
+        baseline = batch_export_load_baseline(options.baseline, true);
+        if (baseline == nullptr)
+            return 1;
+    }
+    Export run(options, baseline.get());
     return run.run();
 }
 
@@ -772,7 +806,8 @@ int batch_export_run(const ExportOptions& options)
 // [SECTION] Measures on standard output
 // =============================================================================
 
-int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference, bool csv_bom)
+int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference, bool csv_bom,
+                          const std::string& baseline_path)
 {
     // The CSV goes through a copy of standard output; standard output itself
     // becomes standard error for the run, so that whatever the parser prints
@@ -783,8 +818,17 @@ int batch_export_measures(const std::vector<std::string>& reports, const EmgRefe
         std::fprintf(stderr, "zelto: cannot separate the CSV from the messages: %s\n", std::strerror(errno));
         return 1;
     }
+    std::unique_ptr<EmgReport> baseline;
+    if (!baseline_path.empty()) {
+        baseline = batch_export_load_baseline(baseline_path, false);
+        if (baseline == nullptr)
+            return 1;
+    }
     std::string text(csv_bom ? text_encoding_utf8_mark : "");
-    emg_measures_csv_header(&text);
+    if (baseline != nullptr)
+        emg_comparison_csv_header(&text);
+    else
+        emg_measures_csv_header(&text);
     bool all = write_all(csv.fd, text.data(), text.size());
     for (const std::string& path : reports) {
         std::unique_ptr<EmgReport> report;
@@ -796,7 +840,16 @@ int batch_export_measures(const std::vector<std::string>& reports, const EmgRefe
         }
         emg_measures_print_warnings(report.get(), path.c_str());
         text.clear();
-        emg_measures_csv_rows(&text, path, report.get(), reference);
+        if (baseline != nullptr) {
+            const std::unique_ptr<EmgReport> aligned = emg_comparison_aligned(*report, *baseline);
+            if (aligned == nullptr) {
+                std::fflush(stdout);
+                std::fprintf(stderr, "zelto: %s %s\n", path.c_str(), batch_export_unaligned(baseline_path).c_str());
+            }
+            emg_comparison_csv_rows(&text, path, report.get(), baseline_path, aligned.get(), reference);
+        } else {
+            emg_measures_csv_rows(&text, path, report.get(), reference);
+        }
         std::fflush(stdout);
         if (!write_all(csv.fd, text.data(), text.size())) {
             std::fprintf(stderr, "zelto: cannot write the CSV: %s\n", std::strerror(errno));

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +61,7 @@ struct ExportOptions {
     EmgReferencePlane reference;           // of the condylar angles in measures.csv
     bool csv_bom = false;                  // measures.csv starts with UTF-8's byte order mark
     int worker_timeout_s = 600;            // a worker silent this long on one report is stopped
+    std::string baseline;                  // the report compared with (--baseline); empty for none
     std::vector<std::string> reports;
 };
 
@@ -100,16 +102,29 @@ std::string batch_export_file_name(std::string_view stem, int exercise_number, s
 // ---------------------------------------------------------------------------
 
 // The whole export; returns the exit status: 0 when every report was
-// exported, 1 when one failed or the directory cannot be made, 130 or 143
-// after SIGINT or SIGTERM (the reports done are in measures.csv).
+// exported, 1 when one failed, the directory cannot be made or the baseline
+// cannot be loaded (then nothing is exported), 130 or 143 after SIGINT or
+// SIGTERM (the reports done are in measures.csv).
 int batch_export_run(const ExportOptions& options);
 
 // The measures of every exercise of the reports as CSV on standard output,
 // after UTF-8's byte order mark when `csv_bom`; every message goes to
-// standard error. Returns 0, or 1 when a report could not be loaded (its
-// rows are missing).
+// standard error. With a `baseline`, the table of emg_comparison_csv_rows,
+// each report compared with the baseline brought into its space. Returns 0,
+// or 1 when a report could not be loaded (its rows are missing) or the
+// baseline could not (no table at all).
 int batch_export_measures(const std::vector<std::string>& reports, const EmgReferencePlane& reference = {},
-                          bool csv_bom = false);
+                          bool csv_bom = false, const std::string& baseline = {});
+
+// The baseline of --baseline, read as the reports of the run are (with the
+// opening angles computed when `rotation` and the file has none); none,
+// with a line on standard error saying so, when it cannot be loaded.
+std::unique_ptr<EmgReport> batch_export_load_baseline(const std::string& path, bool rotation);
+
+// What is said of a report that the baseline cannot be brought into the
+// space of (emg_comparison_aligned gives none): its files and rows are
+// written without the comparison.
+std::string batch_export_unaligned(const std::string& baseline);
 
 // The number of workers for -j 0: the processors this process may use.
 int batch_export_default_jobs();

@@ -72,7 +72,12 @@ public:
             } else if (name_ == "--export") {
                 export_asked = true;
                 o.directory = value();
-            } else if (name_ == "--reference") {
+            } else if (name_ == "--baseline") {
+            const std::string v = value();
+            if (error_.empty() && v.empty())
+                bad(v, "a report");
+            o.baseline = v;
+        } else if (name_ == "--reference") {
                 const std::string v = value();
                 if (error_.empty() && !emg_reference_plane_parse(v, &o.reference))
                     bad(v, "recording or calibration, optionally followed by ,TILT (degrees)");
@@ -134,6 +139,8 @@ public:
         }
         out.reference = o.reference;
         out.csv_bom = o.csv_bom;
+        if (!o.baseline.empty())
+            out.baseline = o.baseline;
         return out;
     }
 
@@ -326,6 +333,11 @@ std::string command_line_usage()
            "                          the horizontal plane of the condylar angles:\n"
            "                          recording (default) or calibration, turned by TILT\n"
            "                          degrees (its front up) when given\n"
+           "      --baseline REPORT   compare with REPORT, an earlier recording of the\n"
+           "                          same patient: the viewer shows it beside the report;\n"
+           "                          the CSV gains the changes of every figure, the\n"
+           "                          tracing sheets draw it under the exercise, the\n"
+           "                          summary gains a comparison page\n"
            "      --                  end of the options: a REPORT after it may begin\n"
            "                          with '-'\n"
            "\n"
@@ -408,7 +420,7 @@ int command_line_main(int argc, char** argv)
     case CommandLineMode::export_files:
         return batch_export_run(line.export_options);
     case CommandLineMode::measures:
-        return batch_export_measures(line.reports, line.reference, line.csv_bom);
+        return batch_export_measures(line.reports, line.reference, line.csv_bom, line.baseline.value_or(""));
     case CommandLineMode::viewer:
         break;
     }

@@ -3,6 +3,7 @@
 //   zelto [REPORT]                      the viewer, with REPORT loaded
 //   zelto --export DIR [OPTIONS] REPORT...  files without a window
 //   zelto --measures REPORT...          the measures as CSV on standard output
+//   --baseline REPORT with any of them: the recording the others are compared with
 //   zelto --help | -h, zelto --version
 //
 // Options take their value as the next word or after "=" (--size=1000,
@@ -28,6 +29,7 @@ struct CommandLine {
     std::string error;                   // error: the line to print, without "zelto: "
     EmgReferencePlane reference;         // of the condylar angles, in every mode
     bool csv_bom = false;                // --csv-bom: the CSV of measures starts with a byte order mark
+    std::optional<std::string> baseline;  // --baseline: the report compared with, in every mode
 };
 
 CommandLine command_line_parse(const std::vector<std::string>& arguments);

@@ -22,6 +22,7 @@
 #include "gui/gui.hpp"
 #include "gui/gui_report_access.hpp"
 #include "base/text_encoding.hpp"
+#include "report/emg_comparison.hpp"
 #include "report/emg_measures.hpp"
 #include "picture/tracing_picture.hpp"
 #include "svg/svg_chart.hpp"
@@ -203,6 +204,43 @@ std::vector<std::int32_t> chosen_exercises(const ExportOptions& options, std::in
     return chosen;
 }
 
+// The baseline brought into one report's space, and the exercise of it
+// paired with each of the report's; empty without a baseline or when the
+// two cannot be aligned (a line under the report's says so).
+struct Comparison {
+    std::unique_ptr<EmgReport> aligned;
+    std::vector<std::int32_t> pairs;
+    std::string name;  // the baseline's file name, UTF-8, for the legends
+};
+
+Comparison compared(const ExportOptions& options, const std::string& path, const EmgReport& report,
+                    const EmgReport* baseline)
+{
+    Comparison c;
+    if (baseline == nullptr)
+        return c;
+    c.aligned = emg_comparison_aligned(report, *baseline);
+    if (c.aligned == nullptr) {
+        std::printf("non-fatal error: %s %s\n", path.c_str(), batch_export_unaligned(options.baseline).c_str());
+        return c;
+    }
+    c.pairs = emg_comparison_pairs(emg_measures_of_report(&report, options.reference),
+                                   emg_measures_of_report(c.aligned.get(), options.reference));
+    c.name = text_encoding_to_utf8(std::filesystem::path(options.baseline).filename().string());
+    return c;
+}
+
+// The measures' rows of the report, with the comparison's cells when there is a baseline.
+void write_rows(ExportReportResult* result, const ExportOptions& options, const std::string& path,
+                const EmgReport& report, const Comparison& comparison)
+{
+    if (options.baseline.empty())
+        emg_measures_csv_rows(&result->csv_rows, path, &report, options.reference, options.exercise);
+    else
+        emg_comparison_csv_rows(&result->csv_rows, path, &report, options.baseline, comparison.aligned.get(),
+                                options.reference, options.exercise);
+}
+
 void write_chart(Writer* writer, const ExportOptions& options, const std::string& name, const EmgReport& report,
                  std::int32_t exercise)
 {
@@ -211,20 +249,27 @@ void write_chart(Writer* writer, const ExportOptions& options, const std::string
 }
 
 // The tracing sheet with exercise `exercise` chosen and `sample` marked, as
-// large as the 3D view.
+// large as the 3D view; the paired baseline exercise under it, at the same
+// time.
 void write_tracings(Writer* writer, const ExportOptions& options, const std::string& name, const EmgReport& report,
-                    std::int32_t exercise, std::int32_t sample)
+                    std::int32_t exercise, std::int32_t sample, const Comparison& comparison)
 {
+    TracingBaseline baseline;
+    if (comparison.aligned != nullptr) {
+        baseline.report = comparison.aligned.get();
+        baseline.exercise = comparison.pairs[static_cast<std::size_t>(exercise)];
+        baseline.label = comparison.name;
+    }
     writer->svg(name, [&](SvgSink& sink) {
         svg_picture_write(sink, tracing_picture_build(&report, exercise, sample, options.size, options.size,
-                                                      options.reference)
+                                                      options.reference, {}, baseline)
                                     .picture);
     });
 }
 
 // The summary document of the report, `<stem>_summary.pdf`.
 void write_summary(Writer* writer, const ExportOptions& options, const std::string& path, const std::string& stem,
-                   const EmgReport& report, std::vector<SummaryJawViews> views)
+                   const EmgReport& report, std::vector<SummaryJawViews> views, const Comparison& comparison)
 {
     SummaryInput input;
     input.report = &report;
@@ -235,12 +280,15 @@ void write_summary(Writer* writer, const ExportOptions& options, const std::stri
     input.plane = options.reference;
     input.jaw_views = std::move(views);
     input.legend = summary_views_legend();
+    input.baseline.report = comparison.aligned.get();
+    input.baseline.file_name = comparison.name;
     writer->summary(stem + "_summary.pdf", input);
 }
 
 // The files of the chosen exercises from the viewer's state.
 void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const std::string& path,
-                       const std::string& stem, Writer* writer, ExportReportResult* result)
+                       const std::string& stem, const EmgReport* baseline, Writer* writer,
+                       ExportReportResult* result)
 {
     if (!viewer->started)
         start_viewer(viewer, options);
@@ -259,6 +307,7 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
         chosen_exercises(options, gui_report_exercise_count(&report), &writer->failure);
     if (writer->failed())
         return;
+    const Comparison comparison = compared(options, path, report, baseline);
 
     // The preset's button, then the Options page.
     if (options.builtin_preset)
@@ -303,20 +352,20 @@ void write_from_viewer(ExportViewer* viewer, const ExportOptions& options, const
                         report, k);
         if (options.formats.tracings && !writer->failed())
             write_tracings(writer, options, "tracings_" + batch_export_file_name(stem, number, exercise.name, "svg"),
-                           report, k, export_report_sample_index(options.sample, report, exercise));
+                           report, k, export_report_sample_index(options.sample, report, exercise), comparison);
         if (writer->failed())
             return;
         ++result->exercises;
     }
     if (options.formats.pdf && !writer->failed())
-        write_summary(writer, options, path, stem, report, summary_views_draw(state, options.size));
+        write_summary(writer, options, path, stem, report, summary_views_draw(state, options.size), comparison);
     if (options.formats.csv)
-        emg_measures_csv_rows(&result->csv_rows, path, &report, options.reference, options.exercise);
+        write_rows(result, options, path, report, comparison);
 }
 
 // Charts and measures need the report only, read as the viewer reads it.
 void write_from_report(const ExportOptions& options, const std::string& path, const std::string& stem,
-                       Writer* writer, ExportReportResult* result)
+                       const EmgReport* baseline, Writer* writer, ExportReportResult* result)
 {
     std::unique_ptr<EmgReport> report;
     if (emg_extract_3d(&report, path.c_str()) != 0 || report == nullptr) {
@@ -331,6 +380,7 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
         chosen_exercises(options, gui_report_exercise_count(report.get()), &writer->failure);
     if (writer->failed())
         return;
+    const Comparison comparison = compared(options, path, *report, baseline);
     for (const std::int32_t k : chosen) {
         const EmgExercise& exercise = report->exercises[static_cast<std::size_t>(k)];
         if (options.formats.chart)
@@ -338,27 +388,27 @@ void write_from_report(const ExportOptions& options, const std::string& path, co
                         k);
         if (options.formats.tracings && !writer->failed())
             write_tracings(writer, options, "tracings_" + batch_export_file_name(stem, k + 1, exercise.name, "svg"),
-                           *report, k, export_report_sample_index(options.sample, *report, exercise));
+                           *report, k, export_report_sample_index(options.sample, *report, exercise), comparison);
         if (writer->failed())
             return;
         ++result->exercises;
     }
     if (options.formats.csv)
-        emg_measures_csv_rows(&result->csv_rows, path, report.get(), options.reference, options.exercise);
+        write_rows(result, options, path, *report, comparison);
 }
 
 }  // namespace
 
 ExportReportResult export_report_write(ExportViewer* viewer, const ExportOptions& options, const std::string& path,
-                                       const std::string& stem)
+                                       const std::string& stem, const EmgReport* baseline)
 {
     ExportReportResult result;
     Writer writer;
     writer.directory = options.directory;
     if (options.formats.needs_state())
-        write_from_viewer(viewer, options, path, stem, &writer, &result);
+        write_from_viewer(viewer, options, path, stem, baseline, &writer, &result);
     else
-        write_from_report(options, path, stem, &writer, &result);
+        write_from_report(options, path, stem, baseline, &writer, &result);
     result.files = writer.files;
     result.ok = !writer.failed();
     result.failure = writer.failure;

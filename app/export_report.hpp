@@ -32,9 +32,12 @@ struct ExportViewer {
 };
 
 // Writes the files of one report into the options' directory, under the
-// given stem. Fatal failures of SDL end the process, as in the viewer.
+// given stem. Fatal failures of SDL end the process, as in the viewer. With
+// a `baseline` (the report of options.baseline, as loaded), the files
+// compare the report with it, brought into the report's space; when it
+// cannot be, a line says so and the files are written without comparison.
 ExportReportResult export_report_write(ExportViewer* viewer, const ExportOptions& options, const std::string& path,
-                                       const std::string& stem);
+                                       const std::string& stem, const EmgReport* baseline = nullptr);
 
 // Releases the viewer and stops SDL_ttf and SDL.
 void export_report_close(ExportViewer* viewer);

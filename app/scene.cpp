@@ -6,6 +6,7 @@
 #include "geometry/basic_models.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
+#include "report/emg_comparison.hpp"
 
 void scene_points(const GuiState* s, ScenePoint out[3])
 {
@@ -142,7 +143,88 @@ void draw_whole_path(const InteractableViewport3d* viewport, const Matrix4& came
                                                color);
 }
 
+// Takes the baseline exercise's paths again when another baseline or
+// exercise is shown.
+void refresh_baseline_paths(const GuiState* s, SceneBaselinePaths* paths)
+{
+    const EmgExercise& exercise = s->baseline->exercises[static_cast<std::size_t>(s->baseline_exercise)];
+    if (paths->report == s->baseline.get() && paths->exercise == s->baseline_exercise
+        && paths->levels.switches == s->baseline_switches)
+        return;
+    paths->report = s->baseline.get();
+    paths->exercise = s->baseline_exercise;
+    const std::int32_t n = emg_sample_count(&exercise);
+    for (std::vector<Vector3>& path : paths->points)
+        path.resize(static_cast<std::size_t>(n));
+    for (std::int32_t k = 0; k < n; ++k) {
+        const EmgDataPoint& sample = exercise.data[static_cast<std::size_t>(k)];
+        paths->points[0][static_cast<std::size_t>(k)] = sample.left;
+        paths->points[1][static_cast<std::size_t>(k)] = sample.incisal;
+        paths->points[2][static_cast<std::size_t>(k)] = sample.right;
+    }
+    ScenePathLevels& levels = paths->levels;
+    levels.samples = n;
+    levels.switches = s->baseline_switches;
+    levels.drawn_pairs =
+        path_simplification_drawn_pairs(n, levels.switches.data(), static_cast<std::int32_t>(levels.switches.size()));
+    for (PathLevels& path : levels.plain)
+        path.reset();
+}
+
+// The baseline's exercise at the same time from its start: its triangle and
+// points with the current sample's, its whole paths in the layer, all in
+// muted colours and drawn after the report's, so that where both lie at
+// one depth the report's stays on top.
+void baseline_steps(const GuiState* s, SceneBuffers* b, const ScenePoint points[3], std::int32_t f,
+                    std::vector<SceneStep>* steps)
+{
+    if (s->baseline == nullptr || s->baseline_exercise < 0
+        || s->baseline_exercise >= static_cast<std::int32_t>(s->baseline->exercises.size()))
+        return;
+    const InteractableViewport3d* viewport = s->viewport;
+    const EmgExercise& exercise = s->baseline->exercises[static_cast<std::size_t>(s->baseline_exercise)];
+    const std::int32_t k = emg_comparison_sample(f, s->report->frequency, s->baseline->frequency,
+                                                 emg_sample_count(&exercise));
+    if (k < 0)
+        return;
+    const EmgDataPoint* at = &exercise.data[static_cast<std::size_t>(k)];
+    const auto before = [steps](std::function<void()> draw) {
+        steps->push_back({ScenePhase::before_layer, std::move(draw)});
+    };
+    if (s->draw_li_edge)
+        before([=, c = scene_baseline_color(*s->li_edge_color)] { draw_edge(viewport, at->left, at->incisal, &c); });
+    if (s->draw_lr_edge)
+        before([=, c = scene_baseline_color(*s->lr_edge_color)] { draw_edge(viewport, at->left, at->right, &c); });
+    if (s->draw_ri_edge)
+        before([=, c = scene_baseline_color(*s->ri_edge_color)] { draw_edge(viewport, at->right, at->incisal, &c); });
+    const Vector3* fields[3] = {&at->left, &at->incisal, &at->right};
+    for (int p = 0; p < 3; ++p)
+        if (points[p].shown)
+            before([=, c = scene_baseline_color(*points[p].color), field = fields[p]] {
+                interactable_viewport3d_draw_vertices(viewport, field, 1, &c);
+            });
+    if (!s->draw_all_exercise_verts)
+        return;
+    SceneBaselinePaths* paths = &b->baseline;
+    refresh_baseline_paths(s, paths);
+    const Matrix4 camera = camera_model_view_matrix(interactable_viewport3d_camera_view(viewport));
+    for (int p = 0; p < 3; ++p)
+        if (points[p].shown)
+            steps->push_back({ScenePhase::layer, [=, c = scene_baseline_color(*points[p].color)] {
+                                  const std::vector<Vector3>* path = &paths->points[p];
+                                  draw_whole_path(viewport, camera, paths->levels, &paths->levels.plain[p],
+                                                  [path]() -> const std::vector<Vector3>& { return *path; }, &c);
+                              }});
+}
+
 }  // namespace
+
+Color scene_baseline_color(const Color& color)
+{
+    // Half the colour over a mid grey.
+    const auto mix = [](std::uint8_t v) { return static_cast<std::uint8_t>((v + 110) / 2); };
+    return {mix(color.r), mix(color.g), mix(color.b), color.a};
+}
 
 std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
 {
@@ -282,6 +364,8 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
             }
         }
 
+    baseline_steps(s, b, points, f, &steps);
+
     // The lattice nodes of this sample, with or without their lines.
     for (int p = 0; p < 3; ++p)
         if (points[p].shown && points[p].extrapolated) {
@@ -301,7 +385,7 @@ bool SceneLayerKey::operator==(const SceneLayerKey& o) const
         && selected_exercise == o.selected_exercise && switches == o.switches && colors[0] == o.colors[0]
         && colors[1] == o.colors[1] && colors[2] == o.colors[2] && amounts[0] == o.amounts[0]
         && amounts[1] == o.amounts[1] && amounts[2] == o.amounts[2] && distance == o.distance
-        && movements == o.movements;
+        && movements == o.movements && baseline == o.baseline && baseline_exercise == o.baseline_exercise;
 }
 
 SceneLayerKey scene_layer_key(const GuiState* s)
@@ -325,5 +409,9 @@ SceneLayerKey scene_layer_key(const GuiState* s)
     key.amounts[2] = s->extrapolation_z_amount;
     key.distance = s->extrapolation_distance;
     key.movements = s->open_close_movements;
+    if (s->baseline != nullptr) {
+        key.baseline = s->baseline.get();
+        key.baseline_exercise = s->baseline_exercise;
+    }
     return key;
 }

@@ -38,6 +38,15 @@ struct ScenePathLevels {
     std::vector<Vector3> copy;               // the points of one copy, while they are needed
 };
 
+// The baseline's exercise drawn under the report's: its three paths (taken
+// once from its samples) and their levels of detail.
+struct SceneBaselinePaths {
+    const void* report = nullptr;  // the baseline the paths were taken from
+    std::int32_t exercise = -1;
+    std::vector<Vector3> points[3];  // l, i, r
+    ScenePathLevels levels;
+};
+
 // Working arrays of the scene, kept by the main loop between passes.
 struct SceneBuffers {
     std::vector<Vector3> frame_lattice[3];        // l, i, r: nodes around each point, moved with the jaw
@@ -46,7 +55,12 @@ struct SceneBuffers {
     std::int32_t edges_amounts[3] = {-1, -1, -1}; // the amounts lattice_edges was built for
     Matrix3 reference_basis{};                    // jaw basis at the reference sample; zero until captured
     ScenePathLevels path_levels;
+    SceneBaselinePaths baseline;
 };
+
+// The baseline's colour of a tracked point's colour: muted toward grey, so
+// that it reads as the earlier recording under the current one.
+Color scene_baseline_color(const Color& color);
 
 // The three tracked points in their fixed order (l, i, r) and how each is
 // switched, coloured and found in the state.
@@ -104,6 +118,8 @@ struct SceneLayerKey {
     std::int32_t amounts[3] = {0, 0, 0};
     double distance = 0.0;
     std::vector<std::int32_t> movements;
+    const void* baseline = nullptr;
+    std::int32_t baseline_exercise = -1;
 
     bool operator==(const SceneLayerKey& other) const;
 };

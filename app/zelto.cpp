@@ -11,6 +11,7 @@
 #include "app/screenshot_svg.hpp"
 #include "app/summary_views.hpp"
 #include "app/window.hpp"
+#include "gui/gui_baseline.hpp"
 #include "gui/gui_keyboard.hpp"
 #include "gui/gui_messages.hpp"
 #include "gui/gui_recent.hpp"
@@ -104,6 +105,8 @@ bool text_input_editing(const GuiState* state)
 // rest of the dispatch on the new list.
 void dispatch_to_widgets(GuiState* state, const SDL_Event* event)
 {
+    if (event->type == SDL_MOUSEBUTTONDOWN)
+        gui_baseline_note_press(state);
     for (std::size_t i = 0; i < state->interactables.size(); ++i)
         state->interactables[i]->react(event);
     for (std::size_t i = 0; i < state->exercise_toggles.size(); ++i)
@@ -415,6 +418,7 @@ bool zelto_pass(ZeltoLoop* loop)
     // A report read in the background is put in place between the events
     // and the frame, so the frame shows it whole.
     gui_load_update(state);
+    gui_baseline_update(state);
     // Into an empty window, the scene's framebuffers are made while the
     // report loads (in a pass after the one that started the load), not in
     // the pass that first draws it.

@@ -38,7 +38,7 @@ std::unique_ptr<EmgReport> hour_report()
 
 void write_summary(benchmark::State& state, const EmgReport& report)
 {
-    const SummaryInput input{&report, "report.tsv", "2026-12-07 10:00", "2026-12-07 10:05", "bench", {}, {}, {}};
+    const SummaryInput input{&report, "report.tsv", "2026-12-07 10:00", "2026-12-07 10:05", "bench", {}, {}, {}, {}};
     for (auto _ : state) {
         std::FILE* file = std::tmpfile();
         std::string why;

@@ -300,6 +300,23 @@ struct GuiState {
     std::uint32_t tooltip_since = 0;
     std::unique_ptr<InteractableText> tooltip;
     std::uint64_t recent_read_loads = ~std::uint64_t{0};  // report_loads when the list was read
+
+    // The baseline recording the report is compared with (gui_baseline).
+    std::unique_ptr<EmgReport> baseline_read;  // as read
+    std::unique_ptr<EmgReport> baseline;       // moved into the report's space; null when none or not alignable
+    std::string baseline_file_name;
+    std::uint64_t baseline_aligned_loads = ~std::uint64_t{0};  // report_loads `baseline` was moved for
+    std::int32_t baseline_exercise = -1;        // shown with the selected exercise; -1 none
+    std::int32_t baseline_paired_exercise = -1;  // the selected exercise the pairing was made for
+    bool baseline_picked = false;                // the user chose the baseline's exercise
+    std::vector<std::int32_t> baseline_switches;  // the open/close turns of the baseline's exercise
+    std::vector<std::int32_t> baseline_pairs;     // per exercise of the report, its baseline exercise or -1
+    std::unique_ptr<InteractableButton> baseline_button;  // "As baseline" on the "File / Exercise" page
+    std::unique_ptr<InteractableButton> baseline_choice;  // the baseline's exercise; a click takes the next
+    std::unique_ptr<InteractableToggle> compare_toggle;   // "Compare" on the "Measures" page
+    std::uint64_t compare_shown_key = 0;                  // what the comparison sheet was built for
+    std::string baseline_typed_path;  // the path field's text while being edited when the mouse went down
+    std::uint64_t tracing_baseline_key = 0;  // the baseline the tracing sheet was built with
 };
 
 // The one GUI state of the program; null until the main loop creates it.

@@ -441,7 +441,7 @@ void build_page_measures(GuiState* state, const Factory& f, int V)
     state->measures_written_text =
         p.add(1, interactable_text_timed_create(V + 235, 130, 105, 20, &c_black, &c_beige, nullptr, "CSV written!",
                                                 f.font, 0, SCREENSHOT_NOTICE_MS));
-    state->measures_title = p.add(2, small.label(V + 10, 160, 240, pitch, "No report loaded"));
+    state->measures_title = p.add(2, small.label(V + 10, 160, 175, pitch, "No report loaded"));
     state->measures_title->wrap = 1;  // the whole name, on as many lines as it takes (gui_show_measures)
     int row = 3;
     int y = 160 + pitch;

@@ -664,6 +664,10 @@ void callback_tracing_seek(Interactable* widget)
 
 void callback_toggle_tracings(Interactable*)
 {
+    // The sheet and the comparison share the view: one at a time.
+    GuiState* state = gui_state;
+    if (state->tracings_toggle != nullptr && state->tracings_toggle->pressed == 1 && state->compare_toggle != nullptr)
+        interactable_toggle_set_state(state->compare_toggle.get(), 0, 0);
     gui_show_tracings();
 }
 

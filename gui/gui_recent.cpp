@@ -6,6 +6,7 @@
 
 #include "platform/file_chooser.hpp"
 #include "platform/file_writer.hpp"
+#include "gui/gui_baseline.hpp"
 #include "gui/gui_messages.hpp"
 #include "gui/gui.hpp"
 
@@ -85,6 +86,7 @@ std::vector<Interactable*> gui_file_page_widgets(GuiState* state)
         out.push_back(state->open_button.get());
     for (auto& button : state->recent_buttons)
         out.push_back(button.get());
+    gui_baseline_widgets(state, &out);
     return out;
 }
 

@@ -119,6 +119,9 @@ void gui_state_free(std::unique_ptr<GuiState> state)
     state->message_line.reset();
     state->recent_buttons.clear();
     state->open_button.reset();
+    state->baseline_button.reset();
+    state->baseline_choice.reset();
+    state->compare_toggle.reset();
     state->tooltip.reset();
     if (gui_state == state.get())
         gui_state = nullptr;

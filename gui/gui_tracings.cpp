@@ -12,7 +12,9 @@
 #include "platform/screenshot_name.hpp"
 #include "gui/gui_messages.hpp"
 #include "gui/gui.hpp"
+#include "gui/gui_baseline.hpp"
 #include "gui/gui_report_access.hpp"
+#include "picture/comparison_picture.hpp"
 #include "svg/svg_picture.hpp"
 #include "svg/svg_writer.hpp"
 
@@ -35,6 +37,35 @@ bool same_plane(const EmgReferencePlane& a, const EmgReferencePlane& b)
     return a.kind == b.kind && a.tilt_deg == b.tilt_deg;
 }
 
+// The comparison in the sheet's place: built again when the report, the
+// exercises, the plane or the size changed.
+void show_comparison(GuiState* state, InteractableTracing* tracing, int side)
+{
+    std::uint64_t key = state->report_loads * 0x9E3779B97F4A7C15u;
+    for (const std::uint64_t part :
+         {static_cast<std::uint64_t>(state->selected_exercise), static_cast<std::uint64_t>(state->baseline_exercise),
+          static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(state->baseline.get())),
+          static_cast<std::uint64_t>(side), static_cast<std::uint64_t>(state->reference_plane.kind),
+          static_cast<std::uint64_t>(std::llround(state->reference_plane.tilt_deg * 1000.0))})
+        key = (key ^ part) * 0x100000001B3u;
+    key |= 1;  // never 0, which means "not shown"
+    if (key == state->compare_shown_key)
+        return;
+    state->compare_shown_key = key;
+    ComparisonSheetInput input;
+    input.report = state->report.get();
+    input.report_name = state->report_file_name;
+    input.exercise = gui_selected_exercise(state) != nullptr ? state->selected_exercise : -1;
+    input.baseline = state->baseline.get();
+    input.baseline_name = state->baseline_file_name;
+    input.baseline_exercise = state->baseline_exercise;
+    input.plane = state->reference_plane;
+    TracingSheet sheet;
+    sheet.picture = comparison_picture_build(input, side, side);
+    sheet.marks_from = sheet.picture.items.size();
+    interactable_tracing_set_sheet(tracing, std::move(sheet), state->report.get());
+}
+
 }  // namespace
 
 void gui_show_tracings()
@@ -45,8 +76,9 @@ void gui_show_tracings()
         return;
     // The switch shows only with its page: leaving the page brings the 3D
     // view back, returning to it brings the sheet back.
-    const bool shown = state->tracings_toggle != nullptr && state->tracings_toggle->active != 0
-                       && state->tracings_toggle->pressed == 1;
+    const bool compare = gui_compare_shown(state);
+    const bool shown = compare || (state->tracings_toggle != nullptr && state->tracings_toggle->active != 0
+                                   && state->tracings_toggle->pressed == 1);
     if (!shown) {
         interactable_deactivate(tracing);
         interactable_activate(state->viewport);
@@ -59,6 +91,14 @@ void gui_show_tracings()
     const int side = state->window_height;
     if (tracing->x != 0 || tracing->y != 0 || tracing->w != side || tracing->h != side)
         interactable_tracing_place(tracing, 0, 0, side, side);
+    if (compare) {
+        show_comparison(state, tracing, side);
+        return;
+    }
+    if (state->compare_shown_key != 0) {  // the comparison was shown: the sheet is built again
+        state->compare_shown_key = 0;
+        state->tracing_report_loads = ~std::uint64_t{0};
+    }
     // The time the chart is zoomed to, when its range belongs to this exercise.
     const bool chart_here =
         state->chart_report_loads == state->report_loads && state->chart_exercise == state->selected_exercise;
@@ -86,7 +126,7 @@ void gui_update_tracing_marks()
 {
     GuiState* state = gui_state;
     InteractableTracing* tracing = state->tracing_sheet;
-    if (tracing == nullptr || !tracing->active)
+    if (tracing == nullptr || !tracing->active || state->compare_shown_key != 0)
         return;
     // A sheet of a report no longer loaded is built again first.
     if (state->tracing_report_loads != state->report_loads) {

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 
 #include "base/utf8.hpp"
 #include "picture/chart_picture.hpp"
 #include "picture/tracing_picture.hpp"
 #include "report/emg_chart.hpp"
+#include "report/emg_comparison.hpp"
 #include "report/emg_exercise_type.hpp"
 #include "report/emg_figure_rows.hpp"
 #include "report/emg_measures.hpp"
@@ -211,6 +213,146 @@ void overview(Flow* flow, const SummaryInput& input, const std::vector<EmgMeasur
         flow->paragraph("None.", left, content_width, body, false, ink);
 }
 
+// The condyles of the first protrusion, whose chords give the condylar
+// inclination; of the first exercise when there is none.
+std::size_t tracing_exercise(const std::vector<EmgMeasures>& measures)
+{
+    for (std::size_t e = 0; e < measures.size(); ++e)
+        if (measures[e].clinical.type == EmgExerciseType::protrusion)
+            return e;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// The comparison with a baseline
+// ---------------------------------------------------------------------------
+
+// A numeric figure's name as the pages write it.
+std::string figure_name(std::string_view column)
+{
+    static constexpr std::pair<const char*, const char*> names[] = {
+        {"samples", "Samples"},
+        {"duration_s", "Duration"},
+        {"max_incisal_distance_mm", "Max. incisal distance"},
+        {"max_vertical_opening_mm", "Max. vertical opening"},
+        {"max_protrusion_mm", "Max. protrusion"},
+        {"max_laterotrusion_right_mm", "Max. laterotrusion right"},
+        {"max_laterotrusion_left_mm", "Max. laterotrusion left"},
+        {"deviation_at_max_opening_mm", "Deviation at max. opening"},
+        {"max_deviation_while_opening_mm", "Max. deviation while opening"},
+        {"max_opening_angle_deg", "Max. opening angle"},
+        {"opening_movements", "Opening movements"},
+        {"left_condyle_max_translation_mm", "Max. translation left"},
+        {"left_condyle_inclination_deg", "Inclination left"},
+        {"left_condyle_bennett_deg", "Bennett angle left"},
+        {"right_condyle_max_translation_mm", "Max. translation right"},
+        {"right_condyle_inclination_deg", "Inclination right"},
+        {"right_condyle_bennett_deg", "Bennett angle right"},
+        {"max_opening_rotation_deg", "Max. opening rotation"},
+        {"condylar_inclination_left_deg", "Condylar incl. left"},
+        {"condylar_inclination_right_deg", "Condylar incl. right"},
+        {"bennett_angle_deg", "Bennett angle"},
+        {"immediate_side_shift_mm", "Immediate side shift"},
+        {"mediotrusive_inclination_deg", "Mediotrusive incl."},
+        {"fischer_angle_deg", "Fischer angle"},
+        {"chewing_cycles", "Chewing cycles"},
+        {"chewing_rate_per_min", "Chewing rate"},
+    };
+    for (const auto& [name_of_column, name] : names)
+        if (column == name_of_column)
+            return name;
+    return std::string(column);
+}
+
+// Every exercise paired with one of the baseline: the figures either has,
+// both and the change; the two laterotrusions against each other; the
+// tracing sheet with the baseline under it.
+void comparison_pages(Flow* flow, const SummaryInput& input, const std::vector<EmgMeasures>& measures)
+{
+    const EmgReport& report = *input.report;
+    const EmgReport& baseline = *input.baseline.report;
+    const std::vector<EmgMeasures> before = emg_measures_of_report(&baseline, input.plane);
+    const std::vector<std::int32_t> pairs = emg_comparison_pairs(measures, before);
+    const std::string& name = input.baseline.file_name;
+
+    flow->new_page();
+    flow->paragraph("Comparison with the baseline", left, content_width, 14, true, ink);
+    flow->paragraph("Baseline: " + name + ". It is brought into this report's space by the anatomical frames of the "
+                    "two calibrations, and each exercise is paired with the baseline's exercise of the same type "
+                    "(the first with the first), else with the one of the same number. A change is this report's "
+                    "figure minus the baseline's.",
+                    left, content_width, body, false, muted);
+    std::string unpaired;
+    for (std::size_t e = 0; e < measures.size(); ++e) {
+        if (pairs[e] < 0) {
+            unpaired += (unpaired.empty() ? "" : ", ") + exercise_title(report, e);
+            continue;
+        }
+        const auto p = static_cast<std::size_t>(pairs[e]);
+        flow->need(4 * line_height);
+        flow->y += 6;
+        flow->paragraph(exercise_title(report, e) + " against " + name + " " + exercise_title(baseline, p), left,
+                        content_width, body + 0.5, true, ink);
+        table_row(flow, {{"Figure", left + 8, 190, false, true}, {"This report", left + 200, 90, true, true},
+                         {"Baseline", left + 300, 90, true, true},
+                         {"Change", left + 400, content_width - 400, true, true}},
+                  true);
+        const std::vector<EmgNumericFigure> now = emg_numeric_figures(measures[e]);
+        const std::vector<EmgNumericFigure> then = emg_numeric_figures(before[p]);
+        const std::vector<EmgNumericFigure> change = emg_comparison_deltas(measures[e], before[p]);
+        for (std::size_t k = 0; k < now.size(); ++k) {
+            if (!now[k].value && !then[k].value)
+                continue;  // a figure of another type of exercise
+            table_row(flow, {{figure_name(now[k].column), left + 8, 190},
+                             {emg_numeric_figure_text(now[k], missing), left + 200, 90, true},
+                             {emg_numeric_figure_text(then[k], missing), left + 300, 90, true},
+                             {emg_numeric_change_text(change[k], missing), left + 400, content_width - 400, true}},
+                      false);
+        }
+    }
+    if (!unpaired.empty()) {
+        flow->y += 6;
+        flow->paragraph("Without a baseline exercise to pair with: " + unpaired + ".", left, content_width, body,
+                        false, ink);
+    }
+
+    const EmgSideComparison sides = emg_comparison_sides(measures);
+    if (!sides.rows.empty()) {
+        flow->heading("Left against right", 12);
+        flow->paragraph("This report's " + exercise_title(report, static_cast<std::size_t>(sides.left_exercise)) +
+                            " against its " + exercise_title(report, static_cast<std::size_t>(sides.right_exercise)) +
+                            "; the difference is left minus right.",
+                        left, content_width, body, false, muted);
+        table_row(flow, {{"Figure", left + 8, 190, false, true}, {"Left", left + 200, 90, true, true},
+                         {"Right", left + 300, 90, true, true},
+                         {"Left − right", left + 400, content_width - 400, true, true}},
+                  true);
+        for (const EmgSideRow& row : sides.rows)
+            table_row(flow, {{row.name, left + 8, 190},
+                             {emg_numeric_figure_text(row.left, missing), left + 200, 90, true},
+                             {emg_numeric_figure_text(row.right, missing), left + 300, 90, true},
+                             {emg_numeric_change_text(row.difference, missing), left + 400, content_width - 400, true}},
+                      false);
+    }
+
+    const std::size_t selected = tracing_exercise(measures);
+    if (selected >= pairs.size() || pairs[selected] < 0)
+        return;
+    flow->new_page();
+    flow->paragraph("Tracings against the baseline", left, content_width, 14, true, ink);
+    flow->paragraph("The incisal point of every exercise, and under " + exercise_title(report, selected) +
+                        " the baseline's " +
+                        exercise_title(baseline, static_cast<std::size_t>(pairs[selected])) +
+                        " in faded colours; the condyles of both. Opening solid, closing dashed.",
+                    left, content_width, body, false, muted);
+    flow->y += 6;
+    const TracingSheet sheet =
+        tracing_picture_build(&report, static_cast<std::int32_t>(selected), -1, 1000, 1000, input.plane, {},
+                              {&baseline, pairs[selected], -1, name});
+    picture_place(&flow->page(), sheet.picture, {left, flow->y, content_width, bottom - flow->y});
+    flow->y = bottom;
+}
+
 // ---------------------------------------------------------------------------
 // The tracing sheet
 // ---------------------------------------------------------------------------
@@ -218,14 +360,7 @@ void overview(Flow* flow, const SummaryInput& input, const std::vector<EmgMeasur
 void tracings_page(Flow* flow, const SummaryInput& input, const std::vector<EmgMeasures>& measures)
 {
     const EmgReport& report = *input.report;
-    // The condyles of the first protrusion, whose chords give the condylar
-    // inclination; of the first exercise when there is none.
-    std::size_t selected = 0;
-    for (std::size_t e = 0; e < measures.size(); ++e)
-        if (measures[e].clinical.type == EmgExerciseType::protrusion) {
-            selected = e;
-            break;
-        }
+    const std::size_t selected = tracing_exercise(measures);
     flow->new_page();
     flow->paragraph("Tracings", left, content_width, 14, true, ink);
     flow->paragraph("The incisal point of every exercise in the sagittal, frontal and horizontal planes, in "
@@ -392,6 +527,8 @@ std::vector<Picture> summary_document(const SummaryInput& input, const SummaryTe
 
     const std::vector<EmgMeasures> measures = emg_measures_of_report(input.report, input.plane);
     overview(&flow, input, measures);
+    if (input.baseline.report != nullptr)
+        comparison_pages(&flow, input, measures);
     tracings_page(&flow, input, measures);
     for (std::size_t e = 0; e < input.report->exercises.size() && e < measures.size(); ++e)
         exercise_section(&flow, input, e, measures[e]);

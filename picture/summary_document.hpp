@@ -6,6 +6,10 @@
 //      figure outside its range marked; the reference plane of the condylar
 //      angles; every warning about the data. It runs on over as many pages
 //      as it needs.
+//   With a baseline (an earlier recording, report/emg_comparison), then
+//      the comparison: every exercise paired with one of the baseline, the
+//      figures of both and their changes; the left laterotrusion against
+//      the right one; the tracing sheet with the baseline drawn under it.
 //   2. The tracing sheet of the report (the condyles of its first
 //      protrusion, else of its first exercise).
 //   3. One section per exercise: its figures as the "Measures" page shows
@@ -42,6 +46,13 @@ struct SummaryLegendEntry {
     PictureColor color;
 };
 
+// The recording the report is compared with: already in the report's space
+// (emg_comparison_aligned); a null report makes no comparison.
+struct SummaryBaseline {
+    const EmgReport* report = nullptr;
+    std::string file_name;  // UTF-8, as the pages name it
+};
+
 struct SummaryInput {
     const EmgReport* report = nullptr;
     std::string file_name;     // the report's file name, UTF-8
@@ -53,6 +64,7 @@ struct SummaryInput {
     // window can; a document without them leaves the place out).
     std::vector<SummaryJawViews> jaw_views;
     std::vector<SummaryLegendEntry> legend;
+    SummaryBaseline baseline;
 };
 
 // How far a text advances at a font size (points), bold or not: the

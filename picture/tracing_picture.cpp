@@ -16,6 +16,7 @@
 #include "geometry/chart_axes.hpp"
 #include "geometry/path_simplification.hpp"
 #include "geometry/path_switching.hpp"
+#include "report/emg_comparison.hpp"
 #include "report/emg_exercise_type.hpp"
 #include "report/emg_measures.hpp"
 
@@ -32,6 +33,15 @@ constexpr PictureColor axis_color{150, 150, 150};
 constexpr PictureColor label_color{90, 90, 90};
 constexpr PictureColor left_color{200, 30, 30};   // the 3D view's left condyle
 constexpr PictureColor right_color{20, 150, 40};  // the 3D view's right condyle
+constexpr double baseline_fade = 0.6;             // how far the baseline's colours go towards the white page
+
+PictureColor faded(PictureColor c)
+{
+    const auto towards_white = [](std::uint8_t v) {
+        return static_cast<std::uint8_t>(std::lround(v + baseline_fade * (255.0 - v)));
+    };
+    return {towards_white(c.r), towards_white(c.g), towards_white(c.b)};
+}
 
 // =============================================================================
 // [SECTION] Geometry of a plot
@@ -112,22 +122,38 @@ struct Extent {
     }
 };
 
-Extent extent_of(const TracingPlot& plot, const EmgReport& report, const std::vector<std::int32_t>& exercises)
+void add_exercise(Extent* e, const TracingPlot& plot, const EmgReport& report, const EmgExercise& exercise)
+{
+    const std::int32_t n = emg_sample_count(&exercise);
+    for (TracingPoint point : plot.points)
+        for (std::int32_t k = 0; k < n; ++k) {
+            const Vector3 d = minus(point_of(exercise.data[static_cast<std::size_t>(k)], point), rest_of(report, point));
+            if (finite(d)) {
+                const auto [x, y] = mm_of(plot, d);
+                e->add(x, y);
+            }
+        }
+}
+
+// The baseline's exercise as a sheet draws it: from its own calibrated
+// positions, over the pieces of the time drawn.
+struct Faded {
+    const EmgReport* report;
+    std::int32_t index;
+    const EmgExercise* exercise;
+    std::vector<PathPiece> pieces;
+    std::string label;
+};
+
+// What a plot draws: the report's exercises and the baseline's, when there is one.
+Extent extent_of(const TracingPlot& plot, const EmgReport& report, const std::vector<std::int32_t>& exercises,
+                 const Faded* baseline = nullptr)
 {
     Extent e;
-    for (std::int32_t index : exercises) {
-        const EmgExercise& exercise = report.exercises[static_cast<std::size_t>(index)];
-        const std::int32_t n = emg_sample_count(&exercise);
-        for (TracingPoint point : plot.points)
-            for (std::int32_t k = 0; k < n; ++k) {
-                const Vector3 d = minus(point_of(exercise.data[static_cast<std::size_t>(k)], point),
-                                        rest_of(report, point));
-                if (finite(d)) {
-                    const auto [x, y] = mm_of(plot, d);
-                    e.add(x, y);
-                }
-            }
-    }
+    for (std::int32_t index : exercises)
+        add_exercise(&e, plot, report, report.exercises[static_cast<std::size_t>(index)]);
+    if (baseline != nullptr)
+        add_exercise(&e, plot, *baseline->report, *baseline->exercise);
     return e;
 }
 
@@ -312,6 +338,32 @@ Strokes strokes_of(const TracingPlot& plot, const EmgReport& report, const EmgEx
     return {simplified(page, solid), simplified(page, dashed)};
 }
 
+// The baseline as the sheet draws it: with a selected exercise that has
+// samples, an exercise of its own that has some, over the same stretch of
+// time from the exercises' starts as the selected one's range.
+std::optional<Faded> faded_of(const EmgReport& report, std::int32_t selected, TracingRange range,
+                              const TracingBaseline& baseline)
+{
+    if (selected < 0 || emg_sample_count(&report.exercises[static_cast<std::size_t>(selected)]) == 0 ||
+        baseline.report == nullptr || baseline.exercise < 0 ||
+        baseline.exercise >= static_cast<std::int32_t>(baseline.report->exercises.size()))
+        return std::nullopt;
+    const EmgExercise& base = baseline.report->exercises[static_cast<std::size_t>(baseline.exercise)];
+    const std::int32_t n = emg_sample_count(&base);
+    if (n == 0)
+        return std::nullopt;
+    TracingRange same_time;
+    if (range.count > 0) {
+        const auto at = [&](std::int64_t k) {
+            const auto sample = static_cast<std::int32_t>(std::clamp<std::int64_t>(k, 0, INT32_MAX));
+            return emg_comparison_sample(sample, report.frequency, baseline.report->frequency, n);
+        };
+        same_time.first = at(range.first);
+        same_time.count = std::max<std::int64_t>(1, at(range.first + range.count - 1) + 1 - same_time.first);
+    }
+    return Faded{baseline.report, baseline.exercise, &base, within(pieces_of(base), same_time), baseline.label};
+}
+
 // =============================================================================
 // [SECTION] Panel furniture
 // =============================================================================
@@ -479,14 +531,19 @@ std::vector<std::int32_t> drawing_order(const EmgReport& report, std::int32_t se
     return order;
 }
 
-// The incisal panels: every exercise, the selected one thicker and on top.
+// The incisal panels: every exercise, the selected one thicker and on top,
+// the baseline's right under it.
 void draw_incisal_paths(Picture* picture, const TracingPlot& plot, const EmgReport& report,
                         const std::vector<std::int32_t>& order, const std::vector<std::vector<PathPiece>>& pieces,
-                        std::int32_t selected, const Metrics& mt)
+                        std::int32_t selected, const Metrics& mt, const Faded* baseline)
 {
     picture_clip_group(picture, plot.box);
     for (std::int32_t index : order) {
         const bool chosen = index == selected;
+        if (chosen && baseline != nullptr)
+            draw_strokes(picture,
+                         strokes_of(plot, *baseline->report, *baseline->exercise, baseline->pieces, TracingPoint::incisal),
+                         faded(tracing_picture_exercise_color(index)), 2.4 * mt.unit, mt.unit);
         const Strokes strokes =
             strokes_of(plot, report, report.exercises[static_cast<std::size_t>(index)],
                        pieces[static_cast<std::size_t>(index)], TracingPoint::incisal);
@@ -517,7 +574,7 @@ void draw_chord(Picture* picture, const TracingPlot& plot, const EmgReport& repo
 
 void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport& report, std::int32_t selected,
                    const std::optional<EmgReferenceFrame>& reference, const EmgReferencePlane& plane,
-                   const Metrics& mt, TracingRange range)
+                   const Metrics& mt, TracingRange range, const Faded* baseline)
 {
     Picture* picture = &sheet->picture;
     const std::string plane_text = emg_reference_plane_name(plane.kind) + std::string(" plane")
@@ -553,7 +610,7 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
     sagittal.across = reference->ant;
     sagittal.upward = reference->up;
     sagittal.points = {TracingPoint::left_condyle, TracingPoint::right_condyle};
-    Extent e = padded(extent_of(sagittal, report, only));
+    Extent e = padded(extent_of(sagittal, report, only, baseline));
     sagittal.scale = scale_to_fit(sagittal.box, e);
 
     TracingPlot horizontal;
@@ -563,7 +620,7 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
         horizontal.across = scaled(reference->lat, -1.0);
         horizontal.upward = scaled(reference->ant, -1.0);
         horizontal.points = {to_right ? TracingPoint::left_condyle : TracingPoint::right_condyle};
-        he = padded(extent_of(horizontal, report, only));
+        he = padded(extent_of(horizontal, report, only, baseline));
         // One scale for both condyle plots.
         sagittal.scale = std::min(sagittal.scale, scale_to_fit(horizontal.box, he));
         horizontal.scale = sagittal.scale;
@@ -578,6 +635,11 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
     // The left condyle wider and under the right one: where the two paths
     // coincide (a straight opening) the left one still shows beside it.
     picture_clip_group(picture, sagittal.box);
+    if (baseline != nullptr)
+        for (TracingPoint point : sagittal.points)
+            draw_strokes(picture, strokes_of(sagittal, *baseline->report, *baseline->exercise, baseline->pieces, point),
+                         faded(point == TracingPoint::left_condyle ? left_color : right_color),
+                         point == TracingPoint::left_condyle ? 3.6 * mt.unit : 1.4 * mt.unit, mt.unit);
     for (TracingPoint point : sagittal.points)
         draw_strokes(picture, strokes_of(sagittal, report, exercise, pieces, point),
                      point == TracingPoint::left_condyle ? left_color : right_color,
@@ -606,6 +668,11 @@ void draw_condyles(TracingSheet* sheet, const PictureRect& cell, const EmgReport
                std::string(to_right ? "Left" : "Right") + " condyle (mediotrusive), horizontal plane (mm)");
     draw_grid(picture, horizontal, mt, {"right", "left", "posterior", "anterior"});
     picture_clip_group(picture, horizontal.box);
+    if (baseline != nullptr)
+        draw_strokes(picture,
+                     strokes_of(horizontal, *baseline->report, *baseline->exercise, baseline->pieces,
+                                horizontal.points.front()),
+                     faded(color), 1.8 * mt.unit, mt.unit);
     draw_strokes(picture, strokes_of(horizontal, report, exercise, pieces, horizontal.points.front()), color,
                  1.8 * mt.unit, mt.unit);
     if (c.bennett_angle_deg && c.immediate_side_shift_mm) {
@@ -661,6 +728,18 @@ void draw_legend(Picture* picture, const PictureRect& strip, const EmgReport& re
     }
 }
 
+// The baseline's legend line: its swatch in the faded colour, its file and exercise.
+void draw_baseline_legend(Picture* picture, PicturePoint at, const Faded& baseline, std::int32_t selected,
+                          const Metrics& mt)
+{
+    const double swatch = mt.font * 1.4;
+    picture_line(picture, {at.x, at.y - mt.font * 0.35}, {at.x + swatch, at.y - mt.font * 0.35},
+                 line_style(faded(tracing_picture_exercise_color(selected)), 2.4 * mt.unit));
+    picture_text(picture, {at.x + swatch + mt.font * 0.4, at.y},
+                 "Baseline (faded, hollow mark): " + baseline.label + " " + exercise_title(*baseline.report, baseline.index),
+                 text_style(mt.font, label_color));
+}
+
 }  // namespace
 
 // =============================================================================
@@ -694,7 +773,8 @@ std::optional<PicturePoint> tracing_picture_place(const TracingPlot& plot, const
 }
 
 TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercise, std::int32_t sample,
-                                   double width, double height, const EmgReferencePlane& plane, TracingRange range)
+                                   double width, double height, const EmgReferencePlane& plane, TracingRange range,
+                                   const TracingBaseline& baseline)
 {
     TracingSheet sheet;
     sheet.exercise = exercise;
@@ -725,12 +805,18 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
     if (exercise < 0 || exercise >= static_cast<std::int32_t>(report->exercises.size()))
         sheet.exercise = -1;
 
+    const std::optional<Faded> faded_baseline = faded_of(*report, sheet.exercise, range, baseline);
+    const Faded* const drawn_baseline = faded_baseline ? &*faded_baseline : nullptr;
+    if (drawn_baseline != nullptr)
+        sheet.baseline = baseline;
+
     // The page: a title line, the four panels, the legend.
     const double pad = mt.font * 0.5;
     const std::string title =
         "Tracings" + (sheet.exercise >= 0 ? ": " + exercise_title(*report, sheet.exercise) : std::string());
     picture_text(&picture, {pad, pad + mt.font}, title, text_style(mt.font * 1.1, black, PictureAnchor::start, true));
-    const double legend_h = std::min(3.0, std::ceil(static_cast<double>(report->exercises.size()) / 3.0)) * mt.line;
+    const double exercises_h = std::min(3.0, std::ceil(static_cast<double>(report->exercises.size()) / 3.0)) * mt.line;
+    const double legend_h = exercises_h + (drawn_baseline != nullptr ? mt.line : 0.0);
     const double top = pad + mt.line * 1.3, bottom = height - pad - legend_h;
     const double cw = (width - 2 * pad) / 2, ch = std::max(1.0, (bottom - top) / 2);
     const std::array<PictureRect, 4> cells{{{pad, top, cw, ch},
@@ -760,7 +846,7 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
     double scale = std::numeric_limits<double>::infinity();
     for (std::size_t p = 0; p < incisal.size(); ++p) {
         incisal[p].points = {TracingPoint::incisal};
-        extents[p] = padded(extent_of(incisal[p], *report, order));
+        extents[p] = padded(extent_of(incisal[p], *report, order, drawn_baseline));
         scale = std::min(scale, scale_to_fit(incisal[p].box, extents[p]));
     }
     const std::array<const char*, 3> titles{"Incisal point, sagittal plane (mm)", "Incisal point, frontal plane (mm)",
@@ -775,35 +861,67 @@ TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercis
         picture_group(&picture).id = p == 0 ? "sagittal" : p == 1 ? "frontal" : "horizontal";
         draw_title(&picture, cells[cell_of[p]], mt, titles[p]);
         draw_grid(&picture, incisal[p], mt, words[p]);
-        draw_incisal_paths(&picture, incisal[p], *report, order, pieces, sheet.exercise, mt);
+        draw_incisal_paths(&picture, incisal[p], *report, order, pieces, sheet.exercise, mt, drawn_baseline);
         picture_group_end(&picture);
         sheet.plots.push_back(incisal[p]);
     }
 
     picture_group(&picture).id = "condyles";
-    draw_condyles(&sheet, cells[2], *report, sheet.exercise, emg_reference_frame(report, plane), plane, mt, range);
+    draw_condyles(&sheet, cells[2], *report, sheet.exercise, emg_reference_frame(report, plane), plane, mt, range,
+                  drawn_baseline);
     picture_group_end(&picture);
 
     picture_group(&picture).id = "legend";
-    draw_legend(&picture, {pad, bottom, width - 2 * pad, legend_h}, *report, sheet.exercise, mt);
+    draw_legend(&picture, {pad, bottom, width - 2 * pad, exercises_h}, *report, sheet.exercise, mt);
+    if (drawn_baseline != nullptr)
+        draw_baseline_legend(&picture, {pad, bottom + exercises_h + mt.font}, *drawn_baseline, sheet.exercise, mt);
     picture_group_end(&picture);
 
     picture_group_end(&picture);
     sheet.marks_from = picture.items.size();
-    tracing_picture_mark(&sheet, report, sample);
+    tracing_picture_mark(&sheet, report, sample, baseline.sample);
     return sheet;
 }
 
-void tracing_picture_mark(TracingSheet* sheet, const EmgReport* report, std::int32_t sample)
+void tracing_picture_mark(TracingSheet* sheet, const EmgReport* report, std::int32_t sample,
+                          std::int32_t baseline_sample)
 {
     Picture& picture = sheet->picture;
     picture.items.resize(std::min(picture.items.size(), sheet->marks_from));
     if (report == nullptr || sheet->exercise < 0 || sheet->exercise >= static_cast<std::int32_t>(report->exercises.size()))
         return;
     const EmgExercise& exercise = report->exercises[static_cast<std::size_t>(sheet->exercise)];
-    if (sample < 0 || sample >= emg_sample_count(&exercise))
-        return;
+    const bool current = sample >= 0 && sample < emg_sample_count(&exercise);
     const Metrics mt = metrics_of(picture.width, picture.height);
+
+    // The baseline's ring first, under the current sample's dot.
+    const TracingBaseline& b = sheet->baseline;
+    if (b.report != nullptr && (current || baseline_sample >= 0)) {
+        const EmgExercise& base = b.report->exercises[static_cast<std::size_t>(b.exercise)];
+        const std::int32_t n = emg_sample_count(&base);
+        const std::int32_t k =
+            baseline_sample >= 0 ? baseline_sample : emg_comparison_sample(sample, report->frequency, b.report->frequency, n);
+        if (k >= 0 && k < n) {
+            picture_group(&picture, line_style(black, 1.2 * mt.unit)).id = "baseline sample";
+            for (const TracingPlot& plot : sheet->plots) {
+                picture_clip_group(&picture, plot.box);
+                for (TracingPoint point : plot.points)
+                    if (const auto at = tracing_picture_place(plot, *b.report, base.data[static_cast<std::size_t>(k)], point)) {
+                        const PictureColor ring = point == TracingPoint::incisal ? tracing_picture_exercise_color(sheet->exercise)
+                                                  : point == TracingPoint::left_condyle ? left_color
+                                                                                        : right_color;
+                        PictureItem& circle = picture_circle(&picture, *at, 3.5 * mt.unit + 1.5);
+                        circle.style.stroke = PicturePaint::of(faded(ring));
+                        circle.style.stroke_width = 2.0 * mt.unit;
+                        circle.style.fill = PicturePaint::none_paint();
+                    }
+                picture_group_end(&picture);
+            }
+            picture_group_end(&picture);
+        }
+    }
+    if (!current)
+        return;
     picture_group(&picture, line_style(black, 1.2 * mt.unit)).id = "current sample";
     for (const TracingPlot& plot : sheet->plots) {
         picture_clip_group(&picture, plot.box);

@@ -39,6 +39,12 @@
 // a quarter of a unit off the line; a path that runs over the same place a
 // thousand times costs what the place costs.
 //
+// A baseline (an earlier recording, report/emg_comparison) can be drawn
+// under the selected exercise: its paired exercise on the incisal panels and
+// its condyles on the condyle panel, in the selected exercise's colours
+// faded 60 % towards the white page, its current sample a hollow ring, and a
+// legend line naming it. The scales then fit both.
+//
 // The current sample is marked on every panel by the items after
 // `marks_from`, which tracing_picture_mark replaces without building the
 // rest again. Nothing here touches SDL, OpenGL or SVG.
@@ -69,18 +75,27 @@ struct TracingPlot {
     std::vector<TracingPoint> points;  // the points drawn (the condyle plots: one or both)
 };
 
+// The baseline drawn under the selected exercise: a report already in the
+// space of the sheet's report (emg_comparison_aligned), the exercise paired
+// with the selected one (emg_comparison_pairs; -1 draws none), its current
+// sample (-1: the sample at the same time from the exercises' starts as the
+// selected exercise's, emg_comparison_sample) and the name the legend gives
+// it (its file name). The report must outlive the sheet's marks.
+struct TracingBaseline {
+    const EmgReport* report = nullptr;
+    std::int32_t exercise = -1;
+    std::int32_t sample = -1;
+    std::string label;
+};
+
 struct TracingSheet {
     Picture picture;
     std::vector<TracingPlot> plots;   // sagittal, frontal, horizontal, condyles, [mediotrusive]
     std::size_t marks_from = 0;       // picture.items from here on mark the current sample
     std::int32_t exercise = -1;       // the selected exercise (0-based), -1 for none
+    TracingBaseline baseline;         // as drawn; its report null when none is
 };
 
-// The sheet of a report for a page of width x height units: every exercise
-// on the incisal panels, `exercise` (0-based) selected, the current sample
-// `sample` marked (none when out of range). `plane` is the reference plane
-// of the condyle panel. Without a report, a calibration frame or samples the
-// panels say so in words.
 // The samples of the selected exercise a sheet draws: `count` from `first`;
 // a count of 0 (or less) draws them all. The scales stay those of the whole
 // exercise, so a narrower range draws part of the same picture.
@@ -89,13 +104,22 @@ struct TracingRange {
     std::int64_t count = 0;
 };
 
+// The sheet of a report for a page of width x height units: every exercise
+// on the incisal panels, `exercise` (0-based) selected, the current sample
+// `sample` marked (none when out of range). `plane` is the reference plane
+// of the condyle panel. Without a report, a calibration frame or samples the
+// panels say so in words. A `baseline` with an exercise is drawn under the
+// selected one (over the same stretch of time when `range` narrows it).
 TracingSheet tracing_picture_build(const EmgReport* report, std::int32_t exercise, std::int32_t sample,
                                    double width, double height, const EmgReferencePlane& plane = {},
-                                   TracingRange range = {});
+                                   TracingRange range = {}, const TracingBaseline& baseline = {});
 
 // Replaces the current-sample marks of a sheet built from `report` by those
-// of `sample` of its selected exercise (none when out of range).
-void tracing_picture_mark(TracingSheet* sheet, const EmgReport* report, std::int32_t sample);
+// of `sample` of its selected exercise (none when out of range), and the
+// baseline's mark, when the sheet draws one, by that of `baseline_sample`
+// (-1: at the same time as `sample`, none when `sample` is out of range).
+void tracing_picture_mark(TracingSheet* sheet, const EmgReport* report, std::int32_t sample,
+                          std::int32_t baseline_sample = -1);
 
 // The page position of `point` of a sample on a plot; none when the point is
 // not finite.

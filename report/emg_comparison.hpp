@@ -60,6 +60,7 @@ struct EmgNumericFigure {
     std::optional<double> value;
     int decimals;      // as the pages round it
     const char* unit;  // as the pages write it: " mm", "°", " s", "" or " /min"
+    const char* name = "";  // as the pages name it
 };
 
 // The numeric figures of the CSV in its column order, without the exercise

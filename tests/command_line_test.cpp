@@ -13,6 +13,7 @@
 #include "base/text_encoding.hpp"
 #include "base/utf8.hpp"
 #include "picture/tracing_picture.hpp"
+#include "report/emg_comparison.hpp"
 #include "report/emg_measures.hpp"
 #include "svg/svg_chart.hpp"
 #include "svg/svg_picture.hpp"
@@ -74,6 +75,11 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
     const CommandLine m = parse({"--measures", "--reference=calibration,-7.5", "r"});
     EXPECT_EQ(std::tuple(m.reference.kind, m.reference.tilt_deg, parse({"--reference", "calibration", "r"}).reference.kind),
               std::tuple(EmgReferencePlaneKind::calibration, -7.5, EmgReferencePlaneKind::calibration));
+    // So does the baseline.
+    EXPECT_EQ(std::tuple(parse({"--baseline", "b.tsv", "r"}).baseline, parse({"r"}).baseline,
+                         parse({"--measures", "--baseline=b.tsv", "r"}).baseline,
+                         parse({"--export", "o", "--baseline", "b.tsv", "r"}).export_options.baseline),
+              std::tuple(std::optional<std::string>("b.tsv"), std::nullopt, std::optional<std::string>("b.tsv"), "b.tsv"));
 
     // Help, version and wrong words, from the binary.
     TempWorkingDirectory dir;
@@ -108,6 +114,8 @@ TEST(CommandLine, OptionFormsHelpVersionAndWrongWords)
         {"a.tsv b.tsv", "the viewer opens one report; --export or --measures take more"},
         {"--export o --timeout 0 r", "--timeout: '0' is not a number of seconds from 1"},
         {"--csv-bom r", "--csv-bom goes with --export or --measures"},
+        {"--measures r --baseline", "option '--baseline' needs a value"},
+        {"--baseline= r", "--baseline: '' is not a report"},
     };
     // Preset files are checked before anything is exported.
     GuiPreset good{};
@@ -304,4 +312,89 @@ TEST(CommandLine, ExportNamesFilesSafelyGoesOnAfterAFailureAndDrawsCharts)
                 table.find("\r\nw.tsv,1," + opening + ",30,") != std::string::npos &&
                 table.find("\r\nw.tsv,2," + chewing_name + ",20,") != std::string::npos && utf8_valid(table))
         << table;
+}
+
+// A baseline: the demo's follow-up (the same subject, the opening 5 mm wider, the immediate side shift 0.3 mm smaller,
+// the device placed elsewhere) compared with the demo gives the known changes in the CSV, the tracing sheets and the
+// summary; a report against itself none. A baseline that cannot be loaded stops the run before anything is written;
+// one that cannot be aligned leaves the changes empty.
+TEST(CommandLine, ABaselineGivesTheKnownChangesInEveryFormat)
+{
+    TempWorkingDirectory dir;
+    const std::string demo = (source_dir() / "examples/demo_report.tsv").string();
+    const std::string follow_up = (source_dir() / "examples/follow_up_report.tsv").string();
+    const Outcome measures = zelto("--measures --baseline " + demo + " " + follow_up);
+    ASSERT_EQ(measures.status, 0) << measures.err;
+    const std::vector<std::string> rows = lines_of(measures.out);
+    ASSERT_EQ(rows.size(), 6u);
+    std::string header;
+    emg_comparison_csv_header(&header);
+    EXPECT_EQ(rows[0] + "\r\n", header);
+    const auto cells = [](const std::string& row) {
+        std::vector<std::string> out(1);
+        for (char c : row)
+            if (c == ',')
+                out.emplace_back();
+            else
+                out.back().push_back(c);
+        return out;
+    };
+    const std::vector<std::string> columns = cells(rows[0]);
+    const auto value = [&](std::size_t row, std::string_view column) {
+        const std::size_t at = std::find(columns.begin(), columns.end(), column) - columns.begin();
+        return std::stod(cells(rows[row]).at(at));
+    };
+    EXPECT_NEAR(value(1, "delta_max_vertical_opening_mm"), 5.0, 0.01);
+    for (std::size_t row = 1; row <= 5; ++row)
+        EXPECT_EQ(value(row, "baseline_exercise"), row);
+    // The condylar angles do not depend on where the device sat; the side shift is the one changed.
+    EXPECT_NEAR(value(2, "delta_condylar_inclination_left_deg"), 0.0, 0.05);
+    for (std::size_t row : {3, 4}) {
+        EXPECT_NEAR(value(row, "delta_immediate_side_shift_mm"), -0.28, 0.03);
+        EXPECT_NEAR(value(row, "delta_bennett_angle_deg"), 0.0, 0.05);
+    }
+
+    // Against itself, every change is zero.
+    const std::vector<std::string> same = lines_of(zelto("--measures --baseline " + demo + " " + demo).out);
+    ASSERT_EQ(same.size(), 6u);
+    const std::size_t first_delta = columns.size() - 26;
+    for (std::size_t row = 1; row < same.size(); ++row)
+        for (std::size_t k = first_delta; k < columns.size(); ++k) {
+            const std::string cell = cells(same[row]).at(k);
+            EXPECT_TRUE(cell.empty() || std::stod(cell) == 0.0) << columns[k] << " " << cell;
+        }
+
+    // The export: the same table; the sheets with the baseline under the exercise; the comparison pages.
+    const Outcome run = zelto("--export out --baseline " + demo + " --format csv,tracings,pdf " + follow_up);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(read_file("out/measures.csv"), measures.out);
+    const std::string sheet = read_file("out/tracings_follow_up_report_1_Opening-and-closing.svg");
+    for (const char* piece : {"Baseline (faded, hollow mark): demo_report.tsv [1] Opening and closing",
+                              "stroke=\"#A5C9E1\"", "id=\"baseline sample\""})
+        EXPECT_NE(sheet.find(piece), std::string::npos) << piece;
+    ASSERT_EQ(std::system("pdftotext -enc UTF-8 out/follow_up_report_summary.pdf summary.txt"), 0);
+    const std::string summary = read_file("summary.txt");
+    for (const char* piece : {"Comparison with the baseline", "[1] Opening and closing against demo_report.tsv [1]",
+                              "+5.00 mm", "Left against right", "Tracings against the baseline"})
+        EXPECT_NE(summary.find(piece), std::string::npos) << piece;
+
+    const Outcome missing = zelto("--measures --baseline missing.tsv " + demo);
+    EXPECT_EQ(std::tuple(missing.status, missing.out), std::tuple(1, ""));
+    EXPECT_NE(missing.err.find("zelto: missing.tsv: could not be loaded as the baseline\n"), std::string::npos);
+    EXPECT_EQ(zelto("--export none --baseline missing.tsv " + demo).status, 1);
+    EXPECT_FALSE(fs::exists("none"));
+
+    std::string flat = read_file(demo);
+    const std::size_t calibration = flat.find("Calibr");
+    flat.replace(calibration, flat.find('\n', calibration) - calibration, "Calibr\t0\t0\t0\t0\t0\t0\t0\t0\t0");
+    write_file("flat.tsv", flat);
+    const Outcome unaligned = zelto("--measures --baseline flat.tsv " + demo);
+    EXPECT_EQ(unaligned.status, 0) << unaligned.err;
+    EXPECT_NE(unaligned.err.find(" cannot be aligned with the baseline flat.tsv (a calibration gives no anatomical "
+                                 "frame); written without the comparison\n"),
+              std::string::npos)
+        << unaligned.err;
+    const std::vector<std::string> empty = lines_of(unaligned.out);
+    ASSERT_EQ(empty.size(), 6u);
+    EXPECT_TRUE(empty[1].ends_with(",flat.tsv" + std::string(27, ','))) << empty[1];
 }

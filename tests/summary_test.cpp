@@ -30,7 +30,7 @@ Summary summary_of(const std::string& tsv, const std::string& file_name)
         return s;
     if (!s.report->has_rotation_data)
         emg_compute_rotation_data(s.report.get());
-    SummaryInput input{s.report.get(), file_name, "2026-12-01 10:00", "2026-12-07 12:00", "9.9", {}, {}, {}};
+    SummaryInput input{s.report.get(), file_name, "2026-12-01 10:00", "2026-12-07 12:00", "9.9", {}, {}, {}, {}};
     std::string why;
     EXPECT_TRUE(summary_pdf_write("summary.pdf", input, &why)) << why;
     EXPECT_EQ(std::system("pdftotext -enc UTF-8 summary.pdf summary.txt"), 0);
@@ -82,7 +82,7 @@ TEST(SummaryPdf, OddReportsGiveValidDocumentsWithTheirWarnings)
     EXPECT_EQ(std::system("pdfinfo summary.pdf > /dev/null"), 0);
 
     std::string why;
-    SummaryInput input{s.report.get(), "x", "", "", "", {}, {}, {}};
+    SummaryInput input{s.report.get(), "x", "", "", "", {}, {}, {}, {}};
     EXPECT_FALSE(summary_pdf_write("no such folder/summary.pdf", input, &why));
     EXPECT_FALSE(why.empty());
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -259,4 +260,69 @@ TEST(TracingPicture, ClickMapsToTheNearestSample)
             }
     EXPECT_FALSE(tracing_picture_sample_at(sheet, report.get(), {1.0, 1.0}));
     EXPECT_FALSE(tracing_picture_sample_at(sheet, nullptr, {sheet.plots[0].origin}));
+}
+
+// A baseline (here opening wider, sampled twice as fast) is drawn under the selected exercise in its colour faded
+// towards the page, on scales widened to hold it; its hollow ring follows the current sample by time.
+TEST(TracingPicture, BaselineUnderTheSelectedExerciseMarkedAtTheSameTime)
+{
+    ReportGeneratorOptions options;
+    options.known = {known(KnownMovement::hinge, 20.0), known(KnownMovement::protrusion, 6.0)};
+    options.duration = 2.0;
+    const std::unique_ptr<EmgReport> report = generated(options);
+    options.known[0].amount = 30.0;
+    options.frequency = 200.0;
+    const std::unique_ptr<EmgReport> baseline = generated(options);
+    TracingSheet sheet =
+        tracing_picture_build(report.get(), 0, 50, page, page, {}, {}, {baseline.get(), 0, -1, "before.tsv"});
+    const TracingSheet plain = tracing_picture_build(report.get(), 0, 50, page, page);
+    EXPECT_LT(sheet.plots[0].scale, plain.plots[0].scale);
+
+    // On the sagittal panel: the faded strokes first, reaching lower than the selected exercise, inside the plot.
+    const PicturePaint faded = PicturePaint::of({165, 201, 225}), own = PicturePaint::of(tracing_picture_exercise_color(0));
+    std::size_t last_faded = 0, first_own = SIZE_MAX;
+    double faded_low = 0, own_low = 0;
+    const std::vector<Drawn> lines = drawn_polylines(sheet.picture);
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::vector<PicturePoint>& points = lines[k].item->points;
+        if (!std::all_of(points.begin(), points.end(), [&](const PicturePoint& p) { return inside(sheet.plots[0].box, p); }))
+            continue;
+        for (const PicturePoint& p : points) {
+            if (lines[k].style.stroke == faded)
+                std::tie(last_faded, faded_low) = std::tuple(k, std::max(faded_low, p.y));
+            if (lines[k].style.stroke == own)
+                std::tie(first_own, own_low) = std::tuple(std::min(first_own, k), std::max(own_low, p.y));
+        }
+    }
+    EXPECT_TRUE(last_faded > 0 && last_faded < first_own && faded_low > own_low + 10) << faded_low << " " << own_low;
+    // A zoomed sheet draws the baseline over the same stretch of time: its first quarter, half way out.
+    const TracingSheet zoomed =
+        tracing_picture_build(report.get(), 0, 50, page, page, {}, {0, 50}, {baseline.get(), 0, -1, "before.tsv"});
+    double zoomed_low = 0;
+    for (const Drawn& line : drawn_polylines(zoomed.picture))
+        for (const PicturePoint& p : line.item->points)
+            if (line.style.stroke == faded && inside(zoomed.plots[0].box, p))
+                zoomed_low = std::max(zoomed_low, p.y);
+    EXPECT_NEAR(zoomed_low - zoomed.plots[0].origin.y, (faded_low - sheet.plots[0].origin.y) / 2, 5.0);
+    EXPECT_TRUE(std::any_of(sheet.picture.items.begin(), sheet.picture.items.end(), [](const PictureItem& item) {
+        return item.text == "Baseline (faded, hollow mark): before.tsv [1] Known hinge 30";
+    }));
+
+    // The rings: at the same time (twice the sample number), or at the sample given; none without a current sample.
+    const auto ring_at = [&](const TracingSheet& s) -> std::optional<PicturePoint> {
+        for (std::size_t k = s.marks_from; k < s.picture.items.size(); ++k)
+            if (s.picture.items[k].kind == PictureKind::circle && s.picture.items[k].style.fill.kind == PicturePaint::Kind::none)
+                return s.picture.items[k].points[0];
+        return std::nullopt;
+    };
+    const auto place = [&](std::size_t k) {
+        return tracing_picture_place(sheet.plots[0], *baseline, baseline->exercises[0].data[k], TracingPoint::incisal);
+    };
+    EXPECT_EQ(ring_at(sheet), place(100));
+    tracing_picture_mark(&sheet, report.get(), 80);
+    EXPECT_EQ(ring_at(sheet), place(160));
+    tracing_picture_mark(&sheet, report.get(), 80, 7);
+    EXPECT_EQ(ring_at(sheet), place(7));
+    tracing_picture_mark(&sheet, report.get(), -1);
+    EXPECT_EQ(sheet.picture.items.size(), sheet.marks_from);
 }

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/zelto.hpp"
+#include "app/scene.hpp"
+#include "gui/gui_baseline.hpp"
 #include "gui/gui_messages.hpp"
 #include "gui/gui_recent.hpp"
 #include "gui/gui_tooltip.hpp"
@@ -531,3 +533,82 @@ TEST_F(WindowWork, RecentReportsAndOpenThroughTheChooser)
 }
 
 }  // namespace
+
+// Pixels of the view in a colour, as drawn by the last frame.
+int view_pixels_of(const GuiState* s, const Color& c)
+{
+    const int side = s->window_height;
+    std::vector<std::uint8_t> p(static_cast<std::size_t>(side * side) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, side, side, GL_RGBA, GL_UNSIGNED_BYTE, p.data());
+    int count = 0;
+    for (std::size_t i = 0; i < p.size(); i += 4)
+        count += p[i] == c.r && p[i + 1] == c.g && p[i + 2] == c.b;
+    return count;
+}
+
+// A baseline typed into the path field and taken with "As baseline": the open report stays, the paired exercise is
+// drawn in muted colours at the same time from its start, another can be picked, and "Compare" shows the figures of
+// both; a baseline that cannot be read keeps the one there was and says why.
+TEST_F(WindowWork, BaselineIsDrawnUnderTheReportAndCompared)
+{
+    start(true);
+    state_->draw_all_exercise_verts = true;
+    zelto_test::write_file(directory_.path() / "before.tsv",
+                           zelto_test::report_text({{"Opening and closing", 150}, {"b", 10}}, 50.0));
+    gui_activate_specific_page('b');
+    deliver({});
+    const EmgReport* report = state_->report.get();
+    const auto as_baseline = [&](const char* path) {
+        click(state_->report_path_input);
+        deliver({zelto_test::text_input_event(path)});
+        return click(state_->baseline_button.get());
+    };
+    EXPECT_NE(as_baseline("before.tsv").find("Baseline \"before.tsv\" loaded"), std::string::npos);
+    deliver({});
+    EXPECT_EQ(state_->report.get(), report);
+    EXPECT_NE(state_->report_path_input->text.find("report.tsv"), std::string::npos);
+    ASSERT_NE(state_->baseline, nullptr);
+    EXPECT_EQ(state_->baseline_exercise, 0);
+    EXPECT_EQ(state_->baseline_choice->text, "Baseline: [1] Opening and closing");
+    state_->animation_position = 100.0;  // 1 s at 100 Hz: the baseline's sample 50 at 50 Hz
+    EXPECT_EQ(gui_baseline_sample(state_), 50);
+
+    // The baseline's second exercise lies 1 mm beside the report's first: its muted paths show.
+    const Color muted = scene_baseline_color(*state_->l_vertex_color);
+    deliver({});
+    const int hidden = view_pixels_of(state_, muted);
+    click(state_->baseline_choice.get());
+    EXPECT_EQ(state_->baseline_choice->text, "Baseline: [2] b");
+    deliver({});
+    EXPECT_GT(view_pixels_of(state_, muted), hidden + 20);
+    click(state_->baseline_choice.get());
+    deliver({});
+    EXPECT_EQ(state_->baseline_choice->text, "Baseline: none");
+    EXPECT_EQ(view_pixels_of(state_, muted), 0);
+
+    // "Compare" on the "Measures" page: the comparison in the view's place, one of it and the tracing sheet at a time.
+    click(state_->baseline_choice.get());  // after none, the first again
+    gui_activate_specific_page('i');
+    deliver({});
+    click(state_->compare_toggle.get());
+    deliver({});
+    ASSERT_TRUE(state_->tracing_sheet->active);
+    std::string texts;
+    for (const PictureItem& item : state_->tracing_sheet->sheet.picture.items)
+        texts += item.text + "|";
+    EXPECT_NE(texts.find("Comparison with the baseline|"), std::string::npos);
+    EXPECT_NE(texts.find("Baseline: before.tsv  [1] Opening and closing|"), std::string::npos) << texts;
+    EXPECT_NE(texts.find("Change|"), std::string::npos);
+    click(state_->tracings_toggle);
+    EXPECT_FALSE(state_->compare_toggle->pressed);
+    EXPECT_EQ(state_->compare_shown_key, 0u);
+
+    gui_activate_specific_page('b');
+    deliver({});
+    const EmgReport* baseline = state_->baseline.get();
+    as_baseline("missing.tsv");
+    EXPECT_EQ(state_->baseline.get(), baseline);
+    EXPECT_TRUE(state_->message_error);
+    EXPECT_NE(message().find("does not exist"), std::string::npos) << message();
+}

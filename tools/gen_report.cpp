@@ -1,7 +1,7 @@
 // gen_report: writes a synthetic jaw-motion report that Zelto opens.
 //
 //   gen_report [--frequency HZ] [--duration S] [--exercises N] [--angles] [--emg]
-//              [--seed N] [-o PATH]
+//              [--seed N] [--follow-up] [-o PATH]
 //
 // The recording is physically plausible: a rigid mandible whose condyles
 // glide forward and down along the articular eminences while it turns about
@@ -10,6 +10,8 @@
 // Without -o the report goes to standard output. The demo report
 // examples/demo_report.tsv was made with
 //   gen_report --frequency 100 --duration 10 --exercises 5 --angles --emg --seed 1 -o examples/demo_report.tsv
+// and examples/follow_up_report.tsv, the same subject recorded again, with
+// the same words and --follow-up.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,13 +25,16 @@ void print_usage(std::FILE* out)
 {
     std::fprintf(out,
         "usage: gen_report [--frequency HZ] [--duration S] [--exercises N] [--angles] [--emg]\n"
-        "                  [--seed N] [-o PATH]\n"
+        "                  [--seed N] [--follow-up] [-o PATH]\n"
         "  --frequency HZ  sampling frequency, 1 to 100000 (default 100)\n"
         "  --duration S    seconds per exercise, above 0 (default 10)\n"
         "  --exercises N   number of exercises, 0 to 1000 (default 4)\n"
         "  --angles        write the Open, Lat.Right and Clockwise columns\n"
         "  --emg           write the Channel1 and Channel2 columns\n"
         "  --seed N        noise seed (default 1)\n"
+        "  --follow-up     the same subject recorded again: opening 5 mm wider,\n"
+        "                  immediate side shift 0.3 mm instead of 0.6 mm, the device\n"
+        "                  turned by 8 degrees and moved by (15, -8, 6) mm\n"
         "  -o PATH         output file (default: standard output)\n");
 }
 
@@ -62,6 +67,12 @@ int main(int argc, char** argv)
             options.angles = true;
         } else if (arg == "--emg") {
             options.emg = true;
+        } else if (arg == "--follow-up") {
+            options.wider_opening = 5.0;
+            options.side_shift = 0.3;
+            options.device_turn = 8.0;
+            options.device_axis = {0.3, 1.0, 0.2};
+            options.device_shift = {15.0, -8.0, 6.0};
         } else if (arg == "--frequency" && has_value && parse_double(argv[++i], &number) && number >= 1.0 &&
                    number <= 100000.0) {
             options.frequency = number;

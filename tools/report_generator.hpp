@@ -61,6 +61,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -100,6 +101,19 @@ struct ReportGeneratorOptions {
     std::uint64_t seed = 1;
     std::vector<KnownExercise> known;  // when not empty: these exercises instead
     bool neutral_names = false;        // exercises named "Exercise N", telling no type
+    // A later recording of the same subject (the movements, not the known
+    // ones): the opening exercises open `wider_opening` mm more (the largest
+    // vertical opening, in the calibration's anatomical frame), the balancing
+    // condyle's immediate side shift is `side_shift` mm, and the device sits
+    // elsewhere: every position written, the calibration's included, is
+    // turned by `device_turn` degrees about `device_axis` through the head
+    // frame's origin and then moved by `device_shift` mm. The noise is the
+    // same as the first recording's, drawn before the device's move.
+    double wider_opening = 0.0;
+    double side_shift = 0.6;
+    double device_turn = 0.0;
+    std::array<double, 3> device_axis{0.0, 1.0, 0.0};
+    std::array<double, 3> device_shift{0.0, 0.0, 0.0};
 };
 
 struct GeneratedPoint {
@@ -169,13 +183,13 @@ struct Pose {
     double glide_left;    // mm
 };
 
-inline Pose movement_pose(GeneratedMovement movement, double t)
+inline Pose movement_pose(GeneratedMovement movement, double t, double opening_deg = 26.0)
 {
     switch (movement) {
     case GeneratedMovement::opening: {
         const double s = cycle_profile(std::fmod(t, 4.0) / 4.0);
         const double glide = 11.0 * std::pow(s, 1.4);  // the condyles glide mostly late in the opening
-        return {26.0 * pi / 180.0 * s, glide, glide};
+        return {opening_deg * pi / 180.0 * s, glide, glide};
     }
     case GeneratedMovement::protrusion: {
         // The incisors slide along each other: the jaw closes a little as
@@ -217,9 +231,9 @@ inline double balancing_drop(double glide, double asymmetry)
     return asymmetry * std::tan(5.0 * pi / 180.0) * glide;
 }
 
-inline double balancing_shift(double glide, double asymmetry)
+inline double balancing_shift(double glide, double asymmetry, double side_shift = 0.6)
 {
-    return asymmetry * (0.6 * smooth(glide / 1.0) + std::tan(10.0 * pi / 180.0) * glide);
+    return asymmetry * (side_shift * smooth(glide / 1.0) + std::tan(10.0 * pi / 180.0) * glide);
 }
 
 // Rotation of v about the unit axis u by angle a (right-handed).
@@ -240,7 +254,7 @@ struct JawPlacement {
     GeneratedPoint axis;  // unit, from the left to the right condyle
 };
 
-inline JawPlacement place_jaw(const Pose& pose)
+inline JawPlacement place_jaw(const Pose& pose, double side_shift = 0.6)
 {
     const GeneratedPoint er = eminence(pose.glide_right);
     const GeneratedPoint el = eminence(pose.glide_left);
@@ -252,7 +266,7 @@ inline JawPlacement place_jaw(const Pose& pose)
     const double asymmetry = balancing > 0.0 ? std::fabs(pose.glide_left - pose.glide_right) / balancing : 0.0;
     GeneratedPoint& moving = pose.glide_left > pose.glide_right ? left : right;
     moving.y -= balancing_drop(balancing, asymmetry);
-    moving.z += (pose.glide_left > pose.glide_right ? 1.0 : -1.0) * balancing_shift(balancing, asymmetry);
+    moving.z += (pose.glide_left > pose.glide_right ? 1.0 : -1.0) * balancing_shift(balancing, asymmetry, side_shift);
     const double dx = right.x - left.x;
     const double dy = right.y - left.y;
     const double dz = std::sqrt(4.0 * condyle_half_distance * condyle_half_distance - dx * dx - dy * dy);
@@ -377,6 +391,42 @@ inline double known_ramp(const KnownExercise& known, std::int32_t index, std::in
     return static_cast<double>(k <= span ? k : 2 * span - k) / static_cast<double>(span);
 }
 
+// The opening angle (degrees) at which the opening exercise's largest
+// vertical opening is `wider` mm more than at 26 degrees: the vertical
+// opening grows with the angle, so halving the interval finds it.
+inline double opening_angle_for(double wider)
+{
+    const JawPlacement rest = place_jaw({0.0, 0.0, 0.0});
+    const double reach = std::hypot(incisal_at_rest.x, incisal_at_rest.y);
+    const GeneratedPoint up{-incisal_at_rest.y / reach, incisal_at_rest.x / reach, 0.0};
+    const auto vertical = [&](double degrees) {
+        const JawPlacement jaw = place_jaw({degrees * pi / 180.0, 11.0, 11.0});
+        return -((jaw.incisal.x - rest.incisal.x) * up.x + (jaw.incisal.y - rest.incisal.y) * up.y);
+    };
+    const double goal = vertical(26.0) + wider;
+    double low = 0.0, high = 89.0;
+    for (int k = 0; k < 100; ++k) {
+        const double middle = (low + high) / 2.0;
+        (vertical(middle) < goal ? low : high) = middle;
+    }
+    return (low + high) / 2.0;
+}
+
+// Where the device, placed as the options say, records a point of the head frame.
+inline GeneratedPoint on_device(const ReportGeneratorOptions& options, const GeneratedPoint& p)
+{
+    const auto& [ax, ay, az] = options.device_axis;
+    const double length = std::sqrt(ax * ax + ay * ay + az * az);
+    const GeneratedPoint r =
+        length > 0.0 ? rotate(p, {ax / length, ay / length, az / length}, options.device_turn * pi / 180.0) : p;
+    return {r.x + options.device_shift[0], r.y + options.device_shift[1], r.z + options.device_shift[2]};
+}
+
+inline bool device_moved(const ReportGeneratorOptions& options)
+{
+    return options.device_turn != 0.0 || options.device_shift != std::array<double, 3>{0.0, 0.0, 0.0};
+}
+
 inline void append(std::string* out, double value, int decimals)
 {
     char buffer[64];
@@ -433,8 +483,9 @@ inline GeneratedSample report_generator_sample(const ReportGeneratorOptions& opt
         exact.open = known.movement == KnownMovement::hinge ? s * known.amount : 0.0;
         return exact;
     }
-    const Pose pose = movement_pose(report_generator_movement(exercise), t);
-    const JawPlacement jaw = place_jaw(pose);
+    const double opening_deg = options.wider_opening != 0.0 ? opening_angle_for(options.wider_opening) : 26.0;
+    const Pose pose = movement_pose(report_generator_movement(exercise), t, opening_deg);
+    const JawPlacement jaw = place_jaw(pose, options.side_shift);
 
     const auto noise = [&](std::uint64_t channel) {
         return gaussian(options.seed, static_cast<std::uint64_t>(exercise), static_cast<std::uint64_t>(index), channel);
@@ -447,6 +498,8 @@ inline GeneratedSample report_generator_sample(const ReportGeneratorOptions& opt
         points[p]->x = exact[p]->x + position_noise * noise(3 * p);
         points[p]->y = exact[p]->y + position_noise * noise(3 * p + 1);
         points[p]->z = exact[p]->z + position_noise * noise(3 * p + 2);
+        if (device_moved(options))
+            *points[p] = on_device(options, *points[p]);
     }
     s.open = pose.opening * 180.0 / pi + angle_noise * noise(9);
     s.lat_right = std::atan2(-jaw.axis.x, jaw.axis.z) * 180.0 / pi + angle_noise * noise(10);
@@ -482,6 +535,8 @@ inline GeneratedSample report_generator_calibration(const ReportGeneratorOptions
         points[p]->x = exact[p]->x + position_noise * gaussian(options.seed, ~0ULL, 0, 3 * p);
         points[p]->y = exact[p]->y + position_noise * gaussian(options.seed, ~0ULL, 0, 3 * p + 1);
         points[p]->z = exact[p]->z + position_noise * gaussian(options.seed, ~0ULL, 0, 3 * p + 2);
+        if (device_moved(options))
+            *points[p] = on_device(options, *points[p]);
     }
     return s;
 }

@@ -1,0 +1,196 @@
+#include "gui/gui_baseline.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+#include "gui/gui.hpp"
+#include "gui/gui_messages.hpp"
+#include "gui/gui_report_access.hpp"
+#include "report/emg_comparison.hpp"
+
+namespace {
+
+void callback_load_baseline(Interactable*)
+{
+    GuiState* state = gui_state;
+    if (state->report_path_input == nullptr)
+        return;
+    const std::string path =
+        state->baseline_typed_path.empty() ? state->report_path_input->text : state->baseline_typed_path;
+    state->baseline_typed_path.clear();
+    gui_baseline_load(path.c_str());
+}
+
+void show_choice(GuiState* state)
+{
+    if (state->baseline_choice == nullptr)
+        return;
+    const EmgReport* baseline = state->baseline.get();
+    const std::int32_t k = state->baseline_exercise;
+    if (baseline == nullptr || k < 0 || k >= static_cast<std::int32_t>(baseline->exercises.size()))
+        interactable_text_set_text(state->baseline_choice.get(), "Baseline: none");
+    else
+        interactable_text_set_text_formatted(state->baseline_choice.get(), "Baseline: [%d] %s", k + 1,
+                                             baseline->exercises[static_cast<std::size_t>(k)].name.c_str());
+}
+
+// The baseline's exercise to show, its open/close turns and the button.
+void set_baseline_exercise(GuiState* state, std::int32_t exercise)
+{
+    state->baseline_exercise = exercise;
+    state->baseline_switches.clear();
+    if (state->baseline != nullptr && exercise >= 0) {
+        std::int32_t count = 0;
+        emg_analyze_open_close_movements(&state->baseline_switches, &count,
+                                         &state->baseline->exercises[static_cast<std::size_t>(exercise)]);
+        state->baseline_switches.resize(static_cast<std::size_t>(std::max(count, 0)));
+    }
+    show_choice(state);
+}
+
+// A click takes the baseline's next exercise; after the last, none.
+void callback_next_baseline_exercise(Interactable*)
+{
+    GuiState* state = gui_state;
+    if (state->baseline == nullptr)
+        return;
+    const auto n = static_cast<std::int32_t>(state->baseline->exercises.size());
+    const std::int32_t next = state->baseline_exercise + 1 < n ? state->baseline_exercise + 1 : -1;
+    state->baseline_picked = true;
+    set_baseline_exercise(state, next);
+    gui_show_tracings();
+}
+
+void callback_toggle_compare(Interactable*)
+{
+    GuiState* state = gui_state;
+    // The sheet and the comparison share the view: one at a time.
+    if (gui_compare_shown(state) && state->tracings_toggle != nullptr && state->tracings_toggle->pressed == 1)
+        interactable_toggle_set_state(state->tracings_toggle, 0, 0);
+    gui_show_tracings();
+}
+
+bool page_shown(const InteractableToggle* page)
+{
+    return page != nullptr && page->pressed == 1;
+}
+
+void place(Interactable* widget, bool shown, int x, int y)
+{
+    interactable_set_position(widget, x, y);
+    (shown ? interactable_activate : interactable_deactivate)(widget);
+}
+
+}  // namespace
+
+void gui_baseline_load(const char* path)
+{
+    GuiState* state = gui_state;
+    EmgLoadProgress quiet;  // keeps the reading's console lines, printed here
+    std::unique_ptr<EmgReport> read;
+    const int result = emg_extract_3d(&read, path, &quiet);
+    std::fwrite(quiet.console.data(), 1, quiet.console.size(), stdout);
+    if (result != 0) {
+        const std::string why = gui_message_from_console(quiet.console);
+        gui_message_show(state, GuiMessageKind::error,
+                         why.empty() ? std::string("Could not load the baseline \"") + path + "\"" : why);
+        return;
+    }
+    if (!read->has_rotation_data)
+        emg_compute_rotation_data(read.get());
+    state->baseline_read = std::move(read);
+    state->baseline_file_name = std::filesystem::path(path).filename().string();
+    state->baseline_aligned_loads = ~std::uint64_t{0};  // aligned at the next pass
+    gui_say(GuiMessageKind::note, "Baseline \"%s\" loaded", path);
+    gui_baseline_update(state);
+}
+
+void gui_baseline_update(GuiState* state)
+{
+    if (state->baseline_read != nullptr && state->baseline_aligned_loads != state->report_loads) {
+        state->baseline_aligned_loads = state->report_loads;
+        state->baseline.reset();
+        state->baseline_pairs.clear();
+        if (state->report != nullptr) {
+            state->baseline = emg_comparison_aligned(*state->report, *state->baseline_read);
+            if (state->baseline == nullptr)
+                gui_say(GuiMessageKind::error,
+                        "ERROR: The baseline cannot be compared: a calibration gives no anatomical frame");
+            else
+                state->baseline_pairs = emg_comparison_pairs(emg_measures_of_report(state->report.get()),
+                                                             emg_measures_of_report(state->baseline.get()));
+        }
+        state->baseline_paired_exercise = -2;  // paired again below
+    }
+    if (state->baseline_paired_exercise != state->selected_exercise) {
+        state->baseline_paired_exercise = state->selected_exercise;
+        state->baseline_picked = false;
+        const auto e = static_cast<std::size_t>(state->selected_exercise);
+        set_baseline_exercise(state, e < state->baseline_pairs.size() ? state->baseline_pairs[e] : -1);
+    }
+
+    const int V = state->window_height;
+    if (state->window != nullptr && state->baseline_button == nullptr) {
+        state->baseline_button = interactable_button_create(V + 120, 160, 110, 20, &c_black, &c_beige, &c_black,
+                                                            &c_button_active, callback_load_baseline, "As baseline",
+                                                            state->font);
+        state->baseline_choice =
+            interactable_button_create(V + 180, 190, 160, 20, &c_black, &c_beige, &c_black, &c_button_active,
+                                       callback_next_baseline_exercise, "Baseline: none", state->small_font != nullptr ? state->small_font : state->font);
+        TTF_Font* small = state->small_font != nullptr ? state->small_font : state->font;
+        state->compare_toggle = interactable_toggle_create(V + 190, 160, 60, GUI_MEASURES_LINE_PITCH, &c_black,
+                                                           &c_beige, &c_black, &c_button_active,
+                                                           callback_toggle_compare, "Compare", small, 0);
+        show_choice(state);
+    }
+    if (state->baseline_button == nullptr)
+        return;
+    const bool file_page = page_shown(state->page_toggle_b);
+    place(state->baseline_button.get(), file_page, V + 120, 160);
+    place(state->baseline_choice.get(), file_page && state->baseline_read != nullptr, V + 180, 190);
+    const bool measures_page = state->measures_title != nullptr && state->measures_title->active;
+    const bool compared = gui_compare_shown(state);
+    place(state->compare_toggle.get(), measures_page, V + 190, 160);
+    // The comparison follows the page, the exercises and the baseline.
+    if (compared || gui_compare_shown(state))
+        gui_show_tracings();
+}
+
+std::int32_t gui_baseline_sample(const GuiState* state)
+{
+    if (state->baseline == nullptr || state->report == nullptr || state->baseline_exercise < 0)
+        return -1;
+    const EmgExercise* exercise = gui_selected_exercise(state);
+    if (exercise == nullptr)
+        return -1;
+    double position = std::trunc(state->animation_position);
+    if (!(position >= 0.0))
+        position = 0.0;
+    const auto current = static_cast<std::int32_t>(
+        std::min(position, static_cast<double>(std::max(gui_exercise_sample_count(exercise) - 1, 0))));
+    return emg_comparison_sample(
+        current, state->report->frequency, state->baseline->frequency,
+        emg_sample_count(&state->baseline->exercises[static_cast<std::size_t>(state->baseline_exercise)]));
+}
+
+void gui_baseline_widgets(GuiState* state, std::vector<Interactable*>* out)
+{
+    for (Interactable* widget : {static_cast<Interactable*>(state->baseline_button.get()),
+                                 static_cast<Interactable*>(state->baseline_choice.get()),
+                                 static_cast<Interactable*>(state->compare_toggle.get())})
+        if (widget != nullptr)
+            out->push_back(widget);
+}
+
+void gui_baseline_note_press(GuiState* state)
+{
+    const InteractableTextInput* input = state->report_path_input;
+    state->baseline_typed_path = input != nullptr && input->editing ? input->text : std::string();
+}
+
+bool gui_compare_shown(const GuiState* state)
+{
+    return state->compare_toggle != nullptr && state->compare_toggle->active != 0
+           && state->compare_toggle->pressed == 1;
+}
