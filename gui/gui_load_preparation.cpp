@@ -137,12 +137,13 @@ bool gui_load_prepare(GuiLoadPreparation* out, std::unique_ptr<EmgReport>* repor
     if (cancel.load())
         return false;
 
-    // The fits the preset's widgets ask for, each from where the one before
-    // left the camera, until one changes nothing.
+    // The fits the preset's widgets ask for (with automatic fitting on),
+    // each from where the one before left the camera, until one changes
+    // nothing.
     CameraView view = setup.view;
     gui_preset_camera(&preset, &view);
     out->fit_key = gui_fit_key(s);
-    if (grid && !view.perspective) {
+    if (grid && !view.perspective && s->auto_display_fitting) {
         out->has_fits = true;
         for (int n = 0; n < most_fits; ++n) {
             out->fits.push_back(gui_fit_view(s, view));
