@@ -430,5 +430,6 @@ int command_line_main(int argc, char** argv)
     if (line.report)
         viewer_argv.push_back(line.report->data());
     viewer_argv.push_back(nullptr);
-    return zelto_run(static_cast<int>(viewer_argv.size()) - 1, viewer_argv.data(), line.reference);
+    return zelto_run(static_cast<int>(viewer_argv.size()) - 1, viewer_argv.data(), line.reference,
+                     line.baseline.value_or(""));
 }

@@ -481,7 +481,7 @@ int zelto_shutdown(ZeltoLoop* loop)
     return 0;
 }
 
-int zelto_run(int argc, char** argv, const EmgReferencePlane& reference)
+int zelto_run(int argc, char** argv, const EmgReferencePlane& reference, const std::string& baseline)
 {
     // Console messages show up at once even when the console is a pipe or a
     // log file.
@@ -489,6 +489,8 @@ int zelto_run(int argc, char** argv, const EmgReferencePlane& reference)
     ZeltoLoop loop;
     zelto_start(&loop, argc, argv);
     gui_set_reference_plane(reference);
+    if (!baseline.empty())
+        gui_baseline_load(baseline.c_str());
     while (zelto_pass(&loop)) {
     }
     return zelto_shutdown(&loop);

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/inspection.hpp"
 #include "app/scene.hpp"
@@ -78,8 +79,9 @@ std::uint32_t zelto_count_pass(ZeltoLoop* loop, std::uint32_t elapsed);
 // Prints the timing summary and releases everything; returns the exit status.
 int zelto_shutdown(ZeltoLoop* loop);
 // The whole program: start-up, passes until the window is closed, shutdown.
-// `reference` is the plane the condylar angles start with.
-int zelto_run(int argc, char** argv, const EmgReferencePlane& reference = {});
+// `reference` is the plane the condylar angles start with; `baseline`, when
+// not empty, the report the open one is compared with.
+int zelto_run(int argc, char** argv, const EmgReferencePlane& reference = {}, const std::string& baseline = {});
 
 // The OpenGL state set once for the whole run, after the context exists:
 // alpha blending, depth test, 2D textures, identity matrices (model-view

@@ -314,6 +314,7 @@ struct GuiState {
     std::unique_ptr<InteractableButton> baseline_button;  // "As baseline" on the "File / Exercise" page
     std::unique_ptr<InteractableButton> baseline_choice;  // the baseline's exercise; a click takes the next
     std::unique_ptr<InteractableToggle> compare_toggle;   // "Compare" on the "Measures" page
+    std::unique_ptr<InteractableText> baseline_legend;    // over the 3D view: which recording is muted
     std::uint64_t compare_shown_key = 0;                  // what the comparison sheet was built for
     std::string baseline_typed_path;  // the path field's text while being edited when the mouse went down
     std::uint64_t tracing_baseline_key = 0;  // the baseline the tracing sheet was built with

@@ -22,17 +22,23 @@ void callback_load_baseline(Interactable*)
     gui_baseline_load(path.c_str());
 }
 
+// The legend over the 3D view: the muted colours' recording.
+const Color legend_color{182, 182, 182, 255};
+
 void show_choice(GuiState* state)
 {
     if (state->baseline_choice == nullptr)
         return;
     const EmgReport* baseline = state->baseline.get();
     const std::int32_t k = state->baseline_exercise;
-    if (baseline == nullptr || k < 0 || k >= static_cast<std::int32_t>(baseline->exercises.size()))
+    if (baseline == nullptr || k < 0 || k >= static_cast<std::int32_t>(baseline->exercises.size())) {
         interactable_text_set_text(state->baseline_choice.get(), "Baseline: none");
-    else
-        interactable_text_set_text_formatted(state->baseline_choice.get(), "Baseline: [%d] %s", k + 1,
-                                             baseline->exercises[static_cast<std::size_t>(k)].name.c_str());
+        return;
+    }
+    const char* name = baseline->exercises[static_cast<std::size_t>(k)].name.c_str();
+    interactable_text_set_text_formatted(state->baseline_choice.get(), "Baseline: [%d] %s", k + 1, name);
+    interactable_text_set_text_formatted(state->baseline_legend.get(), "Muted: the baseline %s [%d] %s",
+                                         state->baseline_file_name.c_str(), k + 1, name);
 }
 
 // The baseline's exercise to show, its open/close turns and the button.
@@ -135,10 +141,12 @@ void gui_baseline_update(GuiState* state)
         state->baseline_button = interactable_button_create(V + 120, 160, 110, 20, &c_black, &c_beige, &c_black,
                                                             &c_button_active, callback_load_baseline, "As baseline",
                                                             state->font);
+        TTF_Font* small = state->small_font != nullptr ? state->small_font : state->font;
         state->baseline_choice =
             interactable_button_create(V + 180, 190, 160, 20, &c_black, &c_beige, &c_black, &c_button_active,
-                                       callback_next_baseline_exercise, "Baseline: none", state->small_font != nullptr ? state->small_font : state->font);
-        TTF_Font* small = state->small_font != nullptr ? state->small_font : state->font;
+                                       callback_next_baseline_exercise, "Baseline: none", small);
+        state->baseline_legend = interactable_text_create(20, V - 45, V - 40, 20, &legend_color, &c_black, nullptr,
+                                                          "", small);
         state->compare_toggle = interactable_toggle_create(V + 190, 160, 60, GUI_MEASURES_LINE_PITCH, &c_black,
                                                            &c_beige, &c_black, &c_button_active,
                                                            callback_toggle_compare, "Compare", small, 0);
@@ -152,8 +160,12 @@ void gui_baseline_update(GuiState* state)
     const bool measures_page = state->measures_title != nullptr && state->measures_title->active;
     const bool compared = gui_compare_shown(state);
     place(state->compare_toggle.get(), measures_page, V + 190, 160);
-    // The comparison follows the page, the exercises and the baseline.
-    if (compared || gui_compare_shown(state))
+    const bool view_shown = state->viewport != nullptr && state->viewport->active;
+    place(state->baseline_legend.get(), view_shown && state->baseline != nullptr && state->baseline_exercise >= 0, 20,
+          V - 45);
+    // The comparison and the tracing sheet follow the page, the exercises and
+    // the baseline.
+    if (compared || gui_compare_shown(state) || (state->tracing_sheet != nullptr && state->tracing_sheet->active))
         gui_show_tracings();
 }
 
@@ -178,7 +190,8 @@ void gui_baseline_widgets(GuiState* state, std::vector<Interactable*>* out)
 {
     for (Interactable* widget : {static_cast<Interactable*>(state->baseline_button.get()),
                                  static_cast<Interactable*>(state->baseline_choice.get()),
-                                 static_cast<Interactable*>(state->compare_toggle.get())})
+                                 static_cast<Interactable*>(state->compare_toggle.get()),
+                                 static_cast<Interactable*>(state->baseline_legend.get())})
         if (widget != nullptr)
             out->push_back(widget);
 }

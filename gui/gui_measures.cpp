@@ -12,6 +12,7 @@
 #include "gui/gui_messages.hpp"
 #include "base/text_encoding.hpp"
 #include "gui/gui.hpp"
+#include "report/emg_comparison.hpp"
 #include "gui/gui_report_access.hpp"
 #include "report/emg_figure_rows.hpp"
 
@@ -86,8 +87,15 @@ void gui_write_measures_csv()
     // Opened from a file manager, the CSV goes to a spreadsheet: the byte
     // order mark makes it read the names as UTF-8.
     std::string text(text_encoding_utf8_mark);
-    emg_measures_csv_header(&text);
-    emg_measures_csv_rows(&text, state->report_file_name, state->report.get(), state->reference_plane);
+    if (state->baseline_read != nullptr) {
+        // With a baseline, its name, the paired exercise and the changes after the figures.
+        emg_comparison_csv_header(&text);
+        emg_comparison_csv_rows(&text, state->report_file_name, state->report.get(), state->baseline_file_name,
+                                state->baseline.get(), state->reference_plane);
+    } else {
+        emg_measures_csv_header(&text);
+        emg_measures_csv_rows(&text, state->report_file_name, state->report.get(), state->reference_plane);
+    }
 
     const std::string name = timestamped_file_name(std::time(nullptr), "measures", "csv");
     std::string why;

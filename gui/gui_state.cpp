@@ -122,6 +122,7 @@ void gui_state_free(std::unique_ptr<GuiState> state)
     state->baseline_button.reset();
     state->baseline_choice.reset();
     state->compare_toggle.reset();
+    state->baseline_legend.reset();
     state->tooltip.reset();
     if (gui_state == state.get())
         gui_state = nullptr;

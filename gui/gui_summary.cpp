@@ -34,6 +34,7 @@ void gui_write_summary_pdf_with(std::vector<SummaryJawViews> views, std::vector<
     input.plane = state->reference_plane;
     input.jaw_views = std::move(views);
     input.legend = std::move(legend);
+    input.baseline = {state->baseline.get(), text_encoding_to_utf8(state->baseline_file_name)};
 
     const std::string name = timestamped_file_name(std::time(nullptr), "summary", "pdf");
     std::string why;

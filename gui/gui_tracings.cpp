@@ -103,7 +103,14 @@ void gui_show_tracings()
     const bool chart_here =
         state->chart_report_loads == state->report_loads && state->chart_exercise == state->selected_exercise;
     const EmgChartRange range = chart_here ? state->chart_range : EmgChartRange{};
+    // The baseline's exercise drawn under the selected one.
+    const TracingBaseline baseline{state->baseline.get(), state->baseline != nullptr ? state->baseline_exercise : -1,
+                                   -1, state->baseline_file_name};
+    const std::uint64_t baseline_key =
+        (static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(baseline.report)) << 12)
+        ^ static_cast<std::uint64_t>(baseline.exercise + 1);
     if (state->tracing_report_loads != state->report_loads || state->tracing_exercise != state->selected_exercise
+        || state->tracing_baseline_key != baseline_key
         || state->tracing_side != side || !same_plane(state->tracing_plane, state->reference_plane)
         || state->tracing_range.first != range.first || state->tracing_range.count != range.count) {
         state->tracing_marked_sample = current_sample(state);
@@ -111,8 +118,9 @@ void gui_show_tracings()
                                        tracing_picture_build(state->report.get(), state->selected_exercise,
                                                              state->tracing_marked_sample, side, side,
                                                              state->reference_plane,
-                                                             {range.first, range.count}),
+                                                             {range.first, range.count}, baseline),
                                        state->report.get());
+        state->tracing_baseline_key = baseline_key;
         state->tracing_range = range;
         state->tracing_report_loads = state->report_loads;
         state->tracing_exercise = state->selected_exercise;
@@ -155,9 +163,12 @@ void gui_write_tracings_svg()
     FileWriter file(name);
     if (file.stream() != nullptr) {
         SvgFileSink sink(file.stream());
+        const TracingBaseline baseline{state->baseline.get(),
+                                       state->baseline != nullptr ? state->baseline_exercise : -1, -1,
+                                       state->baseline_file_name};
         svg_picture_write(sink, tracing_picture_build(state->report.get(), state->selected_exercise,
                                                       current_sample(state), GUI_TRACINGS_SVG_SIDE,
-                                                      GUI_TRACINGS_SVG_SIDE, state->reference_plane)
+                                                      GUI_TRACINGS_SVG_SIDE, state->reference_plane, {}, baseline)
                                     .picture);
     }
     const bool ok = file.commit();

@@ -227,43 +227,6 @@ std::size_t tracing_exercise(const std::vector<EmgMeasures>& measures)
 // The comparison with a baseline
 // ---------------------------------------------------------------------------
 
-// A numeric figure's name as the pages write it.
-std::string figure_name(std::string_view column)
-{
-    static constexpr std::pair<const char*, const char*> names[] = {
-        {"samples", "Samples"},
-        {"duration_s", "Duration"},
-        {"max_incisal_distance_mm", "Max. incisal distance"},
-        {"max_vertical_opening_mm", "Max. vertical opening"},
-        {"max_protrusion_mm", "Max. protrusion"},
-        {"max_laterotrusion_right_mm", "Max. laterotrusion right"},
-        {"max_laterotrusion_left_mm", "Max. laterotrusion left"},
-        {"deviation_at_max_opening_mm", "Deviation at max. opening"},
-        {"max_deviation_while_opening_mm", "Max. deviation while opening"},
-        {"max_opening_angle_deg", "Max. opening angle"},
-        {"opening_movements", "Opening movements"},
-        {"left_condyle_max_translation_mm", "Max. translation left"},
-        {"left_condyle_inclination_deg", "Inclination left"},
-        {"left_condyle_bennett_deg", "Bennett angle left"},
-        {"right_condyle_max_translation_mm", "Max. translation right"},
-        {"right_condyle_inclination_deg", "Inclination right"},
-        {"right_condyle_bennett_deg", "Bennett angle right"},
-        {"max_opening_rotation_deg", "Max. opening rotation"},
-        {"condylar_inclination_left_deg", "Condylar incl. left"},
-        {"condylar_inclination_right_deg", "Condylar incl. right"},
-        {"bennett_angle_deg", "Bennett angle"},
-        {"immediate_side_shift_mm", "Immediate side shift"},
-        {"mediotrusive_inclination_deg", "Mediotrusive incl."},
-        {"fischer_angle_deg", "Fischer angle"},
-        {"chewing_cycles", "Chewing cycles"},
-        {"chewing_rate_per_min", "Chewing rate"},
-    };
-    for (const auto& [name_of_column, name] : names)
-        if (column == name_of_column)
-            return name;
-    return std::string(column);
-}
-
 // Every exercise paired with one of the baseline: the figures either has,
 // both and the change; the two laterotrusions against each other; the
 // tracing sheet with the baseline under it.
@@ -303,7 +266,7 @@ void comparison_pages(Flow* flow, const SummaryInput& input, const std::vector<E
         for (std::size_t k = 0; k < now.size(); ++k) {
             if (!now[k].value && !then[k].value)
                 continue;  // a figure of another type of exercise
-            table_row(flow, {{figure_name(now[k].column), left + 8, 190},
+            table_row(flow, {{now[k].name, left + 8, 190},
                              {emg_numeric_figure_text(now[k], missing), left + 200, 90, true},
                              {emg_numeric_figure_text(then[k], missing), left + 300, 90, true},
                              {emg_numeric_change_text(change[k], missing), left + 400, content_width - 400, true}},

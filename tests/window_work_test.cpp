@@ -573,6 +573,14 @@ TEST_F(WindowWork, BaselineIsDrawnUnderTheReportAndCompared)
     EXPECT_EQ(state_->baseline_choice->text, "Baseline: [1] Opening and closing");
     state_->animation_position = 100.0;  // 1 s at 100 Hz: the baseline's sample 50 at 50 Hz
     EXPECT_EQ(gui_baseline_sample(state_), 50);
+    // The measures' CSV names the baseline and the changes after its columns.
+    key(SDLK_e, KMOD_LCTRL);
+    std::string csv;
+    for (const auto& entry : fs::directory_iterator(fs::current_path()))
+        if (entry.path().extension() == ".csv")
+            csv = zelto_test::read_file(entry.path());
+    EXPECT_NE(csv.find(",reference_tilt_deg,baseline_report,baseline_exercise,delta_samples,"), std::string::npos);
+    EXPECT_NE(csv.find(",before.tsv,1,150,"), std::string::npos) << csv;
 
     // The baseline's second exercise lies 1 mm beside the report's first: its muted paths show.
     const Color muted = scene_baseline_color(*state_->l_vertex_color);

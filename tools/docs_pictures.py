@@ -136,6 +136,34 @@ def main():
         zelto.close_window()
         zelto.kill()
 
+        # The follow-up recording compared with the demo as its baseline: the
+        # 3D view from the front with the incisal path, the comparison on the
+        # "Measures" page, and the tracing sheet of the laterotrusion to the right.
+        follow_up = os.path.join("examples", "follow_up_report.tsv")
+        shutil.copyfile(os.path.join(os.path.dirname(report), "follow_up_report.tsv"),
+                        os.path.join(workdir, follow_up))
+        zelto = Zelto(binary, display, [follow_up, "--baseline", relative], workdir=workdir)
+        wait_until(lambda: zelto.picture().count((255, 64, 64)) > 200, "the follow-up")
+        frontal, compare_switch = (V + 235, 150, 105, 20), (V + 190, 160, 60, 15)
+        show(panel.tabs["c"])
+        show(panel.draw_incisal)
+        zelto.click_rect(frontal)
+        zelto.click_rect(fit_view)
+        time.sleep(1.5)
+        window("compare_view.png")
+        show(panel.tabs["i"])
+        show(compare_switch)
+        time.sleep(0.5)
+        window("compare_sheet.png")
+        show(panel.tabs["b"])
+        show((V + 180, 250, 160, 20))
+        show(panel.tabs["i"])
+        show(tracings_switch)
+        time.sleep(0.5)
+        window("compare_tracings.png")
+        zelto.close_window()
+        zelto.kill()
+
         if gen_report is not None:
             # Exercises of a minute at 200 Hz, neither angles nor EMG in the
             # file: the motion alone, the opening angle computed. The pointer
