@@ -13,8 +13,10 @@
 #include "platform/screenshot_name.hpp"
 #include "gui/gui_messages.hpp"
 #include "geometry/basic_models.hpp"
+#include "app/scene.hpp"
 #include "geometry/lattice.hpp"
 #include "gui/gui.hpp"
+#include "gui/gui_baseline.hpp"
 #include "picture/scene_picture.hpp"
 #include "svg/svg_picture.hpp"
 #include "svg/svg_writer.hpp"
@@ -215,6 +217,52 @@ struct Drawing {
     }
 };
 
+// The baseline's exercise at the playback's time, drawn first so that the
+// report lies over it: its connections and points, or (`paths`) its whole
+// paths, in the muted colours of the screen (a grey when every element is
+// drawn in one colour).
+void add_baseline(const Drawing& drawing, const GuiState& state, const ElementColors& colors, bool paths,
+                  double path_tolerance)
+{
+    const std::int32_t k = gui_baseline_sample(&state);
+    if (k < 0)
+        return;
+    const EmgExercise& exercise = state.baseline->exercises[static_cast<std::size_t>(state.baseline_exercise)];
+    const bool one_colour = state.screenshot_svg_color_override == 1 || state.screenshot_svg_color_override == 2;
+    const Color grey{128, 128, 128, 255};
+    const auto muted = [&](const Color* c) { return one_colour ? grey : scene_baseline_color(*c); };
+    const bool shown[3] = {state.draw_l_vertex, state.draw_i_vertex, state.draw_r_vertex};
+    Vector3 EmgDataPoint::*const fields[3] = {&EmgDataPoint::left, &EmgDataPoint::incisal, &EmgDataPoint::right};
+    if (paths) {
+        if (!state.draw_all_exercise_verts)
+            return;
+        std::vector<Vector3> path(exercise.data.size());
+        for (int p = 0; p < 3; ++p) {
+            if (!shown[p])
+                continue;
+            for (std::size_t s = 0; s < path.size(); ++s)
+                path[s] = exercise.data[s].*fields[p];
+            const Color c = muted(colors.point[p]);
+            drawing.path(path.data(), static_cast<int>(path.size()), state.baseline_switches.data(),
+                         static_cast<int>(state.baseline_switches.size()), &c, path_tolerance);
+        }
+        return;
+    }
+    const EmgDataPoint& at = exercise.data[static_cast<std::size_t>(k)];
+    const Color li = muted(colors.li_edge), lr = muted(colors.lr_edge), ri = muted(colors.ri_edge);
+    if (state.draw_li_edge)
+        drawing.connection(at.left, at.incisal, &li);
+    if (state.draw_lr_edge)
+        drawing.connection(at.left, at.right, &lr);
+    if (state.draw_ri_edge)
+        drawing.connection(at.right, at.incisal, &ri);
+    for (int p = 0; p < 3; ++p)
+        if (shown[p]) {
+            const Color c = muted(colors.point[p]);
+            drawing.vertices(&(at.*fields[p]), 1, &c);
+        }
+}
+
 // Everything that needs the report, from the connections to the lattice
 // nodes, in the order the screen draws them.
 void add_report_scene(const Drawing& drawing, const GuiState& state, const ElementColors& colors,
@@ -246,6 +294,7 @@ void add_report_scene(const Drawing& drawing, const GuiState& state, const Eleme
 
     const Lattices lattices = build_lattices(state, points, path_length);
 
+    add_baseline(drawing, state, colors, false, path_tolerance);
     // Lines between the points of the current sample.
     if (sample != nullptr) {
         if (state.draw_li_edge)
@@ -278,6 +327,7 @@ void add_report_scene(const Drawing& drawing, const GuiState& state, const Eleme
     PictureStyle paths_style;
     paths_style.stroke_width = line_width / 100.0;
     picture_group(drawing.picture, paths_style).hints.svg_form = PictureSvgForm::scale_box;
+    add_baseline(drawing, state, colors, true, path_tolerance);
     if (state.draw_all_exercise_verts)
         for (const TrackedPoint& point : points) {
             if (!point.shown)

@@ -13,6 +13,7 @@
 
 #include "app/zelto.hpp"
 #include "app/scene.hpp"
+#include "app/screenshot_svg.hpp"
 #include "gui/gui_baseline.hpp"
 #include "gui/gui_messages.hpp"
 #include "gui/gui_recent.hpp"
@@ -590,6 +591,13 @@ TEST_F(WindowWork, BaselineIsDrawnUnderTheReportAndCompared)
     EXPECT_EQ(state_->baseline_choice->text, "Baseline: [2] b");
     deliver({});
     EXPECT_GT(view_pixels_of(state_, muted), hidden + 20);
+    // The SVG screenshot draws it too, before the report's items.
+    state_->screenshot_svg_color_override = 0;
+    int muted_items = 0;
+    for (const PictureItem& item : screenshot_svg_picture(*state_, 750, 0.0).items)
+        muted_items += item.style.stroke == PicturePaint::of({muted.r, muted.g, muted.b})
+                       || item.style.fill == PicturePaint::of({muted.r, muted.g, muted.b});
+    EXPECT_GE(muted_items, 2);  // its point and its whole path
     click(state_->baseline_choice.get());
     deliver({});
     EXPECT_EQ(state_->baseline_choice->text, "Baseline: none");

@@ -137,17 +137,17 @@ def main():
         zelto.kill()
 
         # The follow-up recording compared with the demo as its baseline: the
-        # 3D view from the front with the incisal path, the comparison on the
+        # 3D view from the right with the incisal path, the comparison on the
         # "Measures" page, and the tracing sheet of the laterotrusion to the right.
         follow_up = os.path.join("examples", "follow_up_report.tsv")
         shutil.copyfile(os.path.join(os.path.dirname(report), "follow_up_report.tsv"),
                         os.path.join(workdir, follow_up))
         zelto = Zelto(binary, display, [follow_up, "--baseline", relative], workdir=workdir)
         wait_until(lambda: zelto.picture().count((255, 64, 64)) > 200, "the follow-up")
-        frontal, compare_switch = (V + 235, 150, 105, 20), (V + 190, 160, 60, 15)
+        sagittal_right, compare_switch = (V + 10, 180, 215, 20), (V + 190, 160, 60, 15)
         show(panel.tabs["c"])
         show(panel.draw_incisal)
-        zelto.click_rect(frontal)
+        zelto.click_rect(sagittal_right)
         zelto.click_rect(fit_view)
         time.sleep(1.5)
         window("compare_view.png")
