@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "picture/comparison_picture.hpp"
 #include "report/emg_comparison.hpp"
 #include "tools/generated_report.hpp"
 
@@ -155,4 +156,31 @@ TEST(Comparison, PairsByTypeThenNumberAndSamplesByTime)
             EXPECT_NEAR(row.difference.value.value_or(NAN), 0.8 - 0.4, 1e-9);
         }
     EXPECT_TRUE(emg_comparison_sides(typed({T::laterotrusion_left, T::opening})).rows.empty());
+}
+
+// The comparison sheet says what it lacks, in whole groups: no report, a baseline exercise that is not there.
+TEST(Comparison, SheetSaysWhatIsMissing)
+{
+    const auto sheet = [](const ComparisonSheetInput& input) {
+        const Picture picture = comparison_picture_build(input, 750, 750);
+        int depth = 0;
+        std::string texts;
+        for (const PictureItem& item : picture.items) {
+            depth += item.kind == PictureKind::group ? 1 : item.kind == PictureKind::group_end ? -1 : 0;
+            texts += item.text + "|";
+        }
+        EXPECT_EQ(depth, 0);
+        return texts;
+    };
+    EXPECT_NE(sheet({}).find("No report loaded|"), std::string::npos);
+    const auto report = recording(30.0, 0.4);
+    ComparisonSheetInput input;
+    input.report = report.get();
+    input.exercise = 2;
+    input.baseline = report.get();
+    input.baseline_exercise = 4;  // one past the last
+    const std::string texts = sheet(input);
+    EXPECT_NE(texts.find("  no exercise|"), std::string::npos) << texts;
+    EXPECT_NE(texts.find("|Immediate side shift|0.40 mm|-|-|"), std::string::npos) << texts;
+    EXPECT_NE(texts.find("|Max. laterotrusion|"), std::string::npos) << texts;
 }
