@@ -148,6 +148,7 @@ bool InspectionIndex::take(InspectionIndex&& prepared, const GuiState* s)
         return false;
     *this = std::move(prepared);
     paths_generation_ = s->paths_generation;
+    last_.reset();
     return true;
 }
 
@@ -169,6 +170,7 @@ void inspection_take_prepared(GuiState* state, InspectionIndex* index)
 void InspectionIndex::build(const GuiState* s)
 {
     built_ = true;
+    last_.reset();
     paths_generation_ = s->paths_generation;
     switches_ = switch_bits(s);
     lattice_[0] = s->extrapolation_x_amount;
@@ -324,6 +326,9 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
         return inspection_find_linear(s, mouse_x, mouse_y, previous_kind);
     if (stale(s))
         build(s);
+    if (last_ && last_->mouse_x == mouse_x && last_->mouse_y == mouse_y
+        && last_->projection_generation == s->projection_generation && last_->previous_kind == previous_kind)
+        return last_->hit;
 
     const Vector3 mouse{mouse_x, mouse_y, 0};
     const Matrix4& camera = s->projection_camera;
@@ -388,15 +393,16 @@ InspectionHit InspectionIndex::find(const GuiState* s, double mouse_x, double mo
 
     InspectionHit hit;
     hit.kind = previous_kind;
-    if (!found)
-        return hit;
-    const Source& source = sources_[static_cast<std::size_t>(best_id >> 32)];
-    hit.hovered = static_cast<std::int32_t>(best_id & 0xffffffffu);
-    hit.kind = source.kind;
-    if (source.lattice) {
-        hit.lattice_hit = true;
-        lattice_node_offsets(source.copy, lattice_[0], lattice_[1], lattice_[2], &hit.s, &hit.v, &hit.h);
+    if (found) {
+        const Source& source = sources_[static_cast<std::size_t>(best_id >> 32)];
+        hit.hovered = static_cast<std::int32_t>(best_id & 0xffffffffu);
+        hit.kind = source.kind;
+        if (source.lattice) {
+            hit.lattice_hit = true;
+            lattice_node_offsets(source.copy, lattice_[0], lattice_[1], lattice_[2], &hit.s, &hit.v, &hit.h);
+        }
     }
+    last_ = LastSearch{mouse_x, mouse_y, s->projection_generation, previous_kind, hit};
     return hit;
 }
 

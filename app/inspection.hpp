@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "geometry/vector_algebra.hpp"
@@ -89,6 +90,15 @@ private:
     std::vector<Run> runs_;
     std::vector<std::vector<Box>> levels_;
     std::vector<std::vector<Shown>> shown_;  // the same shape as the levels
+    // The last search: while the mouse, the projection and the index stay
+    // the same, so does its winner.
+    struct LastSearch {
+        double mouse_x, mouse_y;
+        std::uint64_t projection_generation;
+        char previous_kind;
+        InspectionHit hit;
+    };
+    std::optional<LastSearch> last_;
 };
 
 // The search over every candidate in order; mouse in viewport fractions

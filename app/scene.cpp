@@ -50,23 +50,35 @@ void scene_draw_reference_objects(const GuiState* s)
 
 namespace {
 
-void draw_edge(const InteractableViewport3d* viewport, const Vector3& a, const Vector3& b, const Color* color)
+// The drawing helpers return how many lines or points they sent.
+std::size_t draw_edge(const InteractableViewport3d* viewport, const Vector3& a, const Vector3& b,
+                      const Color* color)
 {
     const Vector3 ends[2] = {a, b};
     const std::int32_t edge[2] = {0, 1};
     interactable_viewport3d_draw_edges(viewport, ends, 2, edge, 1, color);
+    return 1;
 }
 
-void draw_lattice_lines(const InteractableViewport3d* viewport, const std::vector<Vector3>& nodes,
-                        const std::vector<std::int32_t>& edges, const Color* color)
+std::size_t draw_lattice_lines(const InteractableViewport3d* viewport, const std::vector<Vector3>& nodes,
+                               const std::vector<std::int32_t>& edges, const Color* color)
 {
     interactable_viewport3d_draw_edges(viewport, nodes.data(), static_cast<int>(nodes.size()), edges.data(),
                                        static_cast<int>(edges.size() / 2), color);
+    return edges.size() / 2;
 }
 
-void draw_points(const InteractableViewport3d* viewport, const std::vector<Vector3>& points, const Color* color)
+std::size_t draw_points(const InteractableViewport3d* viewport, const Vector3* points, std::size_t count,
+                        const Color* color)
 {
-    interactable_viewport3d_draw_vertices(viewport, points.data(), static_cast<int>(points.size()), color);
+    interactable_viewport3d_draw_vertices(viewport, points, static_cast<int>(count), color);
+    return count;
+}
+
+std::size_t draw_points(const InteractableViewport3d* viewport, const std::vector<Vector3>& points,
+                        const Color* color)
+{
+    return draw_points(viewport, points.data(), points.size(), color);
 }
 
 // Forgets the levels of detail when the paths, their copies or the switches
@@ -122,7 +134,7 @@ namespace {
 // One whole path: its level of detail for the current camera, or its
 // samples when no level helps. `samples` gives the path's points.
 template <typename Fetch>
-void draw_whole_path(const InteractableViewport3d* viewport, const Matrix4& camera, const ScenePathLevels& cache,
+std::size_t draw_whole_path(const InteractableViewport3d* viewport, const Matrix4& camera, const ScenePathLevels& cache,
                      PathLevels* levels, Fetch&& samples, const Color* color)
 {
     const std::int32_t count = cache.samples;
@@ -134,13 +146,14 @@ void draw_whole_path(const InteractableViewport3d* viewport, const Matrix4& came
         interactable_viewport3d_draw_segments(viewport, level->positions.data(),
                                               static_cast<int>(level->vertex_count()), level->segments.data(),
                                               static_cast<int>(level->segment_count()), color);
-        return;
+        return level->segment_count();
     }
     const std::vector<Vector3>& path = samples();
     interactable_viewport3d_draw_path_switched(viewport, path.data(),
                                                std::min(count, static_cast<std::int32_t>(path.size())),
                                                cache.switches.data(), static_cast<int>(cache.switches.size()),
                                                color);
+    return path.size();
 }
 
 // Takes the baseline exercise's paths again when another baseline or
@@ -148,10 +161,10 @@ void draw_whole_path(const InteractableViewport3d* viewport, const Matrix4& came
 void refresh_baseline_paths(const GuiState* s, SceneBaselinePaths* paths)
 {
     const EmgExercise& exercise = s->baseline->exercises[static_cast<std::size_t>(s->baseline_exercise)];
-    if (paths->report == s->baseline.get() && paths->exercise == s->baseline_exercise
+    if (paths->generation == s->baseline_generation && paths->exercise == s->baseline_exercise
         && paths->levels.switches == s->baseline_switches)
         return;
-    paths->report = s->baseline.get();
+    paths->generation = s->baseline_generation;
     paths->exercise = s->baseline_exercise;
     const std::int32_t n = emg_sample_count(&exercise);
     for (std::vector<Vector3>& path : paths->points)
@@ -188,20 +201,20 @@ void baseline_steps(const GuiState* s, SceneBuffers* b, const ScenePoint points[
     if (k < 0)
         return;
     const EmgDataPoint* at = &exercise.data[static_cast<std::size_t>(k)];
-    const auto before = [steps](std::function<void()> draw) {
+    const auto before = [steps](std::function<std::size_t()> draw) {
         steps->push_back({ScenePhase::before_layer, std::move(draw)});
     };
     if (s->draw_li_edge)
-        before([=, c = scene_baseline_color(*s->li_edge_color)] { draw_edge(viewport, at->left, at->incisal, &c); });
+        before([=, c = scene_baseline_color(*s->li_edge_color)] { return draw_edge(viewport, at->left, at->incisal, &c); });
     if (s->draw_lr_edge)
-        before([=, c = scene_baseline_color(*s->lr_edge_color)] { draw_edge(viewport, at->left, at->right, &c); });
+        before([=, c = scene_baseline_color(*s->lr_edge_color)] { return draw_edge(viewport, at->left, at->right, &c); });
     if (s->draw_ri_edge)
-        before([=, c = scene_baseline_color(*s->ri_edge_color)] { draw_edge(viewport, at->right, at->incisal, &c); });
+        before([=, c = scene_baseline_color(*s->ri_edge_color)] { return draw_edge(viewport, at->right, at->incisal, &c); });
     const Vector3* fields[3] = {&at->left, &at->incisal, &at->right};
     for (int p = 0; p < 3; ++p)
         if (points[p].shown)
             before([=, c = scene_baseline_color(*points[p].color), field = fields[p]] {
-                interactable_viewport3d_draw_vertices(viewport, field, 1, &c);
+                return draw_points(viewport, field, 1, &c);
             });
     if (!s->draw_all_exercise_verts)
         return;
@@ -212,7 +225,7 @@ void baseline_steps(const GuiState* s, SceneBuffers* b, const ScenePoint points[
         if (points[p].shown)
             steps->push_back({ScenePhase::layer, [=, c = scene_baseline_color(*points[p].color)] {
                                   const std::vector<Vector3>* path = &paths->points[p];
-                                  draw_whole_path(viewport, camera, paths->levels, &paths->levels.plain[p],
+                                  return draw_whole_path(viewport, camera, paths->levels, &paths->levels.plain[p],
                                                   [path]() -> const std::vector<Vector3>& { return *path; }, &c);
                               }});
 }
@@ -263,30 +276,36 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
         b->edges_amounts[2] = z;
     }
 
-    auto before = [&steps](std::function<void()> draw) { steps.push_back({ScenePhase::before_layer, std::move(draw)}); };
-    auto layer = [&steps](std::function<void()> draw) { steps.push_back({ScenePhase::layer, std::move(draw)}); };
-    auto after = [&steps](std::function<void()> draw) { steps.push_back({ScenePhase::after_layer, std::move(draw)}); };
+    auto before = [&steps](std::function<std::size_t()> draw) {
+        steps.push_back({ScenePhase::before_layer, std::move(draw)});
+    };
+    auto layer = [&steps](std::function<std::size_t()> draw) { steps.push_back({ScenePhase::layer, std::move(draw)}); };
+    auto after = [&steps](std::function<std::size_t()> draw) {
+        steps.push_back({ScenePhase::after_layer, std::move(draw)});
+    };
 
     // The reference objects.
     if (s->draw_reference)
         before([viewport] {
             interactable_viewport3d_draw_edges(viewport, unit_cube_verts, unit_cube_verts_number, unit_cube_edges,
                                                unit_cube_edges_number, &c_white);
+            return static_cast<std::size_t>(unit_cube_edges_number);
         });
     if (s->draw_axis)
         before([viewport] {
             interactable_viewport3d_draw_edges(viewport, unit_axis_verts, unit_axis_verts_number, unit_axis_edges,
                                                unit_axis_edges_number, &c_white);
+            return static_cast<std::size_t>(unit_axis_edges_number);
         });
 
     // Connections at the current sample.
     const EmgDataPoint* current = &sample;
     if (s->draw_li_edge)
-        before([=] { draw_edge(viewport, current->left, current->incisal, s->li_edge_color); });
+        before([=] { return draw_edge(viewport, current->left, current->incisal, s->li_edge_color); });
     if (s->draw_lr_edge)
-        before([=] { draw_edge(viewport, current->left, current->right, s->lr_edge_color); });
+        before([=] { return draw_edge(viewport, current->left, current->right, s->lr_edge_color); });
     if (s->draw_ri_edge)
-        before([=] { draw_edge(viewport, current->right, current->incisal, s->ri_edge_color); });
+        before([=] { return draw_edge(viewport, current->right, current->incisal, s->ri_edge_color); });
 
     // Grid lines: around the calibration point, then around the point.
     if (s->draw_spokes)
@@ -295,8 +314,8 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
                 continue;
             const Color* color = points[p].color;
             if (s->draw_callibration)
-                before([=] { draw_lattice_lines(viewport, b->calibration_lattice[p], b->lattice_edges, color); });
-            before([=] { draw_lattice_lines(viewport, b->frame_lattice[p], b->lattice_edges, color); });
+                before([=] { return draw_lattice_lines(viewport, b->calibration_lattice[p], b->lattice_edges, color); });
+            before([=] { return draw_lattice_lines(viewport, b->frame_lattice[p], b->lattice_edges, color); });
         }
 
     // The points of the current sample.
@@ -305,7 +324,7 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
         if (points[p].shown) {
             const Vector3* field = fields[p];
             const Color* color = points[p].color;
-            before([=] { interactable_viewport3d_draw_vertices(viewport, field, 1, color); });
+            before([=] { return draw_points(viewport, field, 1, color); });
         }
 
     // Whole paths, solid while opening and dashed while closing, each at its
@@ -332,19 +351,20 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
                             fetched = true;
                             return cache->copy;
                         };
-                        draw_whole_path(viewport, camera, *cache, levels, copy, color);
+                        const std::size_t drawn = draw_whole_path(viewport, camera, *cache, levels, copy, color);
                         // A copy's points are as many as the samples: kept only
                         // while its level is built.
                         if (fetched)
                             std::vector<Vector3>().swap(cache->copy);
+                        return drawn;
                     });
                 }
             } else {
                 const std::vector<Vector3>* verts = point.verts;
                 PathLevels* levels = &cache->plain[p];
                 layer([=] {
-                    draw_whole_path(viewport, camera, *cache, levels,
-                                    [verts]() -> const std::vector<Vector3>& { return *verts; }, color);
+                    return draw_whole_path(viewport, camera, *cache, levels,
+                                           [verts]() -> const std::vector<Vector3>& { return *verts; }, color);
                 });
             }
         }
@@ -357,10 +377,10 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
                 continue;
             const Color* color = points[p].color;
             if (points[p].extrapolated) {
-                layer([=] { draw_points(viewport, b->calibration_lattice[p], color); });
+                layer([=] { return draw_points(viewport, b->calibration_lattice[p], color); });
             } else {
                 const Vector3* calibration = points[p].calibration;
-                layer([=] { interactable_viewport3d_draw_vertices(viewport, calibration, 1, color); });
+                layer([=] { return draw_points(viewport, calibration, 1, color); });
             }
         }
 
@@ -370,7 +390,7 @@ std::vector<SceneStep> scene_steps(const GuiState* s, SceneBuffers* b)
     for (int p = 0; p < 3; ++p)
         if (points[p].shown && points[p].extrapolated) {
             const Color* color = points[p].color;
-            after([=] { draw_points(viewport, b->frame_lattice[p], color); });
+            after([=] { return draw_points(viewport, b->frame_lattice[p], color); });
         }
     return steps;
 }
@@ -382,6 +402,7 @@ bool SceneLayerKey::operator==(const SceneLayerKey& o) const
         && a.yaw == c.yaw && a.roll == c.roll && a.near == c.near && a.far == c.far && a.fov == c.fov
         && a.aspect == c.aspect && a.perspective == c.perspective && side == o.side
         && projection_generation == o.projection_generation && report == o.report
+        && report_loads == o.report_loads && baseline_generation == o.baseline_generation
         && selected_exercise == o.selected_exercise && switches == o.switches && colors[0] == o.colors[0]
         && colors[1] == o.colors[1] && colors[2] == o.colors[2] && amounts[0] == o.amounts[0]
         && amounts[1] == o.amounts[1] && amounts[2] == o.amounts[2] && distance == o.distance
@@ -396,6 +417,7 @@ SceneLayerKey scene_layer_key(const GuiState* s)
     key.side = s->window_height;
     key.projection_generation = s->projection_generation;
     key.report = s->report.get();
+    key.report_loads = s->report_loads;
     key.selected_exercise = s->selected_exercise;
     key.switches = (s->draw_l_vertex ? 1u : 0u) | (s->draw_i_vertex ? 2u : 0u) | (s->draw_r_vertex ? 4u : 0u)
                  | (s->draw_extrapolation_l ? 8u : 0u) | (s->draw_extrapolation_i ? 16u : 0u)
@@ -411,6 +433,7 @@ SceneLayerKey scene_layer_key(const GuiState* s)
     key.movements = s->open_close_movements;
     if (s->baseline != nullptr) {
         key.baseline = s->baseline.get();
+        key.baseline_generation = s->baseline_generation;
         key.baseline_exercise = s->baseline_exercise;
     }
     return key;

@@ -41,7 +41,7 @@ struct ScenePathLevels {
 // The baseline's exercise drawn under the report's: its three paths (taken
 // once from its samples) and their levels of detail.
 struct SceneBaselinePaths {
-    const void* report = nullptr;  // the baseline the paths were taken from
+    std::uint64_t generation = ~std::uint64_t{0};  // GuiState::baseline_generation the paths were taken for
     std::int32_t exercise = -1;
     std::vector<Vector3> points[3];  // l, i, r
     ScenePathLevels levels;
@@ -97,7 +97,7 @@ void scene_draw_reference_objects(const GuiState* state);
 enum class ScenePhase { before_layer, layer, after_layer };
 struct SceneStep {
     ScenePhase phase;
-    std::function<void()> draw;
+    std::function<std::size_t()> draw;  // returns the lines and points it sent
 };
 
 // The steps of the current sample, the reference objects first; computes
@@ -112,6 +112,7 @@ struct SceneLayerKey {
     std::int32_t side = 0;
     std::uint64_t projection_generation = 0;
     const void* report = nullptr;
+    std::uint64_t report_loads = 0;  // a report read later may take the address of one freed
     std::int32_t selected_exercise = 0;
     std::uint32_t switches = 0;
     const Color* colors[3] = {nullptr, nullptr, nullptr};
@@ -119,6 +120,7 @@ struct SceneLayerKey {
     double distance = 0.0;
     std::vector<std::int32_t> movements;
     const void* baseline = nullptr;
+    std::uint64_t baseline_generation = 0;
     std::int32_t baseline_exercise = -1;
 
     bool operator==(const SceneLayerKey& other) const;

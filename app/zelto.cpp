@@ -303,14 +303,48 @@ void zelto_handle_event(ZeltoLoop* loop, const SDL_Event* event)
 
 namespace {
 
+// Draws the next layer steps into the kept layer, from its background on
+// when none is drawn yet: every remaining step with `whole`, else steps
+// until they sent the loop's portion of lines and points. The layer is valid
+// once every step is in it.
+void draw_layer_portion(ZeltoLoop* loop, const std::vector<SceneStep>& steps, bool whole)
+{
+    const GuiState* state = loop->gui.get();
+    loop->scene_target.bind_layer();
+    if (loop->layer_drawn == 0) {
+        draw_viewport_background(state);
+        glClear(GL_DEPTH_BUFFER_BIT);
+    } else {
+        glViewport(0, 0, state->window_width - GUI_PANEL_WIDTH, state->window_height);
+    }
+    glDepthFunc(GL_LESS);
+    std::size_t ordinal = 0;
+    std::size_t sent = 0;
+    bool complete = true;
+    for (const SceneStep& step : steps) {
+        if (step.phase != ScenePhase::layer || ordinal++ < loop->layer_drawn)
+            continue;
+        if (!whole && sent >= loop->layer_portion) {
+            complete = false;
+            break;
+        }
+        sent += step.draw();
+        ++loop->layer_drawn;
+    }
+    loop->layer_valid = complete;
+    loop->scene_target.bind_scene();
+}
+
 // The 3D area of one pass, into whatever framebuffer is bound: the black
 // background, the reference objects and, with a report, the scene of the
 // current sample and the inspection.
 //
 // When the scene has its own framebuffer, the layer of whole paths and
-// calibration points is drawn once into a kept framebuffer as soon as it
-// stayed the same for two passes (at once in the first frame of a report
-// just put in place), and restored with its depth afterwards.
+// calibration points is drawn into a kept framebuffer as soon as it stayed
+// the same for two passes (at once in the first frame of a report just put
+// in place), and restored with its depth afterwards. A large layer is drawn
+// in portions over the passes that follow (draw_layer_portion); the view
+// then fills in, and the inspection waits for the whole layer.
 // The picture is the same as drawing every step in order: of equally deep
 // fragments the one drawn first stays, so the steps that come before the
 // layer are drawn after its restoration in reverse order with the depth
@@ -325,19 +359,18 @@ void draw_3d_area(ZeltoLoop* loop, bool offscreen)
     bool use_layer = offscreen && loop->layer_cache_enabled && !steps.empty();
     if (use_layer) {
         SceneLayerKey key = scene_layer_key(state);
-        if (!(loop->layer_valid && key == loop->layer_key)) {
-            if (key == loop->previous_key || loop->layer_at_once) {
-                loop->scene_target.bind_layer();
-                draw_viewport_background(state);
-                glClear(GL_DEPTH_BUFFER_BIT);
-                glDepthFunc(GL_LESS);
-                for (const SceneStep& step : steps)
-                    if (step.phase == ScenePhase::layer)
-                        step.draw();
-                loop->layer_key = key;
-                loop->layer_valid = true;
-                loop->scene_target.bind_scene();
+        const bool kept = (loop->layer_valid || loop->layer_drawn > 0) && key == loop->layer_key;
+        if (!(kept && loop->layer_valid)) {
+            if (kept || key == loop->previous_key || loop->layer_at_once) {
+                if (!kept) {
+                    loop->layer_key = key;
+                    loop->layer_drawn = 0;
+                }
+                // A screenshot shows the whole picture.
+                draw_layer_portion(loop, steps, loop->bmp_screenshot_pending);
             } else {
+                loop->layer_valid = false;
+                loop->layer_drawn = 0;
                 use_layer = false;  // still changing: draw it directly
             }
         }
@@ -373,7 +406,8 @@ void draw_3d_area(ZeltoLoop* loop, bool offscreen)
     const bool sheet_shown = state->tracing_sheet != nullptr && state->tracing_sheet->active;
     if (sheet_shown)
         loop->hovered_point = -1;
-    if (state->report != nullptr && loop->picking_enabled && !sheet_shown) {
+    const bool layer_filling = use_layer && !loop->layer_valid;
+    if (state->report != nullptr && loop->picking_enabled && !sheet_shown && !layer_filling) {
         SDL_GetMouseState(&loop->mouse_x, &loop->mouse_y);
         inspection_run(state, &loop->inspection, loop->mouse_x, loop->mouse_y, &loop->hovered_point,
                        &loop->hovered_kind);

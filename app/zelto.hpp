@@ -25,6 +25,11 @@
 inline constexpr int ZELTO_WINDOW_WIDTH = 1100;
 inline constexpr int ZELTO_WINDOW_HEIGHT = 750;
 inline constexpr std::uint32_t ZELTO_MIN_PASS_MS = 10;
+// The layer of whole paths is drawn into its framebuffer in portions of
+// about this many lines and points per pass (about 5 ms in software
+// rendering), so that a long recording's paths fill the view over a few
+// passes instead of holding one.
+inline constexpr std::size_t ZELTO_LAYER_PORTION = 10000;
 
 // The main loop's own values, alive for the whole run.
 struct ZeltoLoop {
@@ -49,8 +54,10 @@ struct ZeltoLoop {
     InspectionIndex inspection;         // search index of the point inspection
     SceneTarget scene_target;           // offscreen framebuffers of the 3D view
     bool layer_cache_enabled = true;    // reuse the picture of the unchanged layer
+    std::size_t layer_portion = ZELTO_LAYER_PORTION;  // lines and points of the layer drawn per pass
     const GuiLoad* load_seen = nullptr;  // the background load of the last pass
-    bool layer_valid = false;
+    bool layer_valid = false;           // the kept layer holds every step of layer_key
+    std::size_t layer_drawn = 0;        // the layer steps of layer_key drawn into it so far
     SceneLayerKey layer_key;            // what the kept layer shows
     SceneLayerKey previous_key;         // the layer of the previous pass
     bool layer_at_once = false;         // a load was put in place: its layer is kept from its first frame

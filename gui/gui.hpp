@@ -304,6 +304,7 @@ struct GuiState {
     // The baseline recording the report is compared with (gui_baseline).
     std::unique_ptr<EmgReport> baseline_read;  // as read
     std::unique_ptr<EmgReport> baseline;       // moved into the report's space; null when none or not alignable
+    std::uint64_t baseline_generation = 0;     // counts the replacements of `baseline`
     std::string baseline_file_name;
     std::uint64_t baseline_aligned_loads = ~std::uint64_t{0};  // report_loads `baseline` was moved for
     std::int32_t baseline_exercise = -1;        // shown with the selected exercise; -1 none

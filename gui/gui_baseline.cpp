@@ -117,6 +117,7 @@ void gui_baseline_update(GuiState* state)
     if (state->baseline_read != nullptr && state->baseline_aligned_loads != state->report_loads) {
         state->baseline_aligned_loads = state->report_loads;
         state->baseline.reset();
+        ++state->baseline_generation;
         state->baseline_pairs.clear();
         if (state->report != nullptr) {
             state->baseline = emg_comparison_aligned(*state->report, *state->baseline_read);
