@@ -219,13 +219,13 @@ Comparison compared(const ExportOptions& options, const std::string& path, const
     Comparison c;
     if (baseline == nullptr)
         return c;
-    c.aligned = emg_comparison_aligned(report, *baseline);
+    EmgComparedBaseline found = emg_comparison_baseline(report, *baseline, options.reference);
+    c.aligned = std::move(found.aligned);
     if (c.aligned == nullptr) {
         std::printf("non-fatal error: %s %s\n", path.c_str(), batch_export_unaligned(options.baseline).c_str());
         return c;
     }
-    c.pairs = emg_comparison_pairs(emg_measures_of_report(&report, options.reference),
-                                   emg_measures_of_report(c.aligned.get(), options.reference));
+    c.pairs = std::move(found.pairs);
     c.name = text_encoding_to_utf8(std::filesystem::path(options.baseline).filename().string());
     return c;
 }

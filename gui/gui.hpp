@@ -76,6 +76,8 @@ inline constexpr double GUI_DATA_SPEED_FACTOR = static_cast<double>(0.01f);    /
 inline constexpr double GUI_NEAR_PLANE = static_cast<double>(0.1f);
 inline constexpr double GUI_FIT_MARGIN = static_cast<double>(0.8f);            // 0.800000011920929
 
+struct GuiBaselineWork;
+
 struct GuiState {
     // -- Handles and presets (window and font are owned by the main loop) --
     SDL_Window* window = nullptr;
@@ -302,7 +304,7 @@ struct GuiState {
     std::uint64_t recent_read_loads = ~std::uint64_t{0};  // report_loads when the list was read
 
     // The baseline recording the report is compared with (gui_baseline).
-    std::unique_ptr<EmgReport> baseline_read;  // as read
+    std::shared_ptr<const EmgReport> baseline_read;  // as read; shared with the worker that aligns it
     std::unique_ptr<EmgReport> baseline;       // moved into the report's space; null when none or not alignable
     std::uint64_t baseline_generation = 0;     // counts the replacements of `baseline`
     std::string baseline_file_name;
@@ -319,6 +321,8 @@ struct GuiState {
     std::uint64_t compare_shown_key = 0;                  // what the comparison sheet was built for
     std::string baseline_typed_path;  // the path field's text while being edited when the mouse went down
     std::uint64_t tracing_baseline_key = 0;  // the baseline the tracing sheet was built with
+    std::shared_ptr<GuiBaselineWork> baseline_work;  // reading or aligning the baseline in the background
+    std::vector<std::shared_ptr<GuiBaselineWork>> baseline_retired;  // superseded, kept until they end
 };
 
 // The one GUI state of the program; null until the main loop creates it.

@@ -1,8 +1,12 @@
 #include "gui/gui_baseline.hpp"
 
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 
 #include "gui/gui.hpp"
 #include "gui/gui_messages.hpp"
@@ -90,45 +94,153 @@ void place(Interactable* widget, bool shown, int x, int y)
 
 }  // namespace
 
+// Reading a baseline and bringing it into the open report's space (with the
+// pairing of exercises, which measures both) run on a worker thread, from
+// inputs of its own: the path, or the baseline as read, and a copy of the
+// open report. The main thread takes the results once the worker is done,
+// and only while they still fit the report and the baseline shown.
+struct GuiBaselineWork {
+    std::string path;                          // read first when not empty
+    std::shared_ptr<const EmgReport> read;     // the baseline as read: given, or by the worker
+    std::unique_ptr<const EmgReport> current;  // a copy of the open report; null when none is open
+    std::uint64_t report_loads = 0;            // the load of that report
+    // Written by the worker before `finished`.
+    int result = 0;            // of the reading: 0 read, 1 failed, 2 cancelled
+    EmgLoadProgress progress;  // the reading's console lines; `cancel` stops it
+    EmgComparedBaseline compared;
+    bool finished = false;  // guarded by `mutex`
+    std::mutex mutex;
+    std::condition_variable done;
+    std::jthread worker;  // last: joined before the rest goes
+
+    ~GuiBaselineWork() { progress.cancel = true; }
+    void run();
+};
+
+void GuiBaselineWork::run()
+{
+    if (!path.empty()) {
+        std::unique_ptr<EmgReport> report;
+        result = emg_extract_3d(&report, path.c_str(), &progress);
+        if (result == 0) {
+            if (!report->has_rotation_data)
+                emg_compute_rotation_data(report.get());
+            read = std::move(report);
+        }
+    }
+    if (read != nullptr && current != nullptr)
+        compared = emg_comparison_baseline(*current, *read);
+    current.reset();
+    const std::lock_guard lock(mutex);
+    finished = true;
+    done.notify_all();
+}
+
+namespace {
+
+// Starts the work on the baseline at `path` (read first) or `read`, for the
+// report open now, in place of any work still running.
+void start_work(GuiState* state, const std::string& path, std::shared_ptr<const EmgReport> read)
+{
+    if (state->baseline_work != nullptr) {
+        state->baseline_work->progress.cancel = true;
+        state->baseline_retired.push_back(std::move(state->baseline_work));
+    }
+    auto work = std::make_shared<GuiBaselineWork>();
+    work->path = path;
+    work->read = std::move(read);
+    if (state->report != nullptr)
+        work->current = std::make_unique<const EmgReport>(*state->report);
+    work->report_loads = state->report_loads;
+    GuiBaselineWork* raw = work.get();
+    work->worker = std::jthread([raw] { raw->run(); });
+    state->baseline_work = std::move(work);
+}
+
+bool work_finished(GuiBaselineWork* work, std::uint32_t wait_ms)
+{
+    std::unique_lock lock(work->mutex);
+    return work->done.wait_for(lock, std::chrono::milliseconds(wait_ms), [work] { return work->finished; });
+}
+
+// The baseline `read` as brought into the open report's space, when it is
+// the baseline there is now.
+void take_compared(GuiState* state, const std::shared_ptr<const EmgReport>& read, EmgComparedBaseline compared)
+{
+    if (read != state->baseline_read)
+        return;
+    state->baseline_aligned_loads = state->report_loads;
+    state->baseline = std::move(compared.aligned);
+    ++state->baseline_generation;
+    state->baseline_pairs = std::move(compared.pairs);
+    if (state->report != nullptr && state->baseline == nullptr)
+        gui_say(GuiMessageKind::error, "ERROR: The baseline cannot be compared: a calibration gives no anatomical frame");
+    state->baseline_paired_exercise = -2;  // paired again in the update
+}
+
+// Takes what finished work found: the baseline read (or why not), then, when
+// made for the report and baseline there are now, the aligned baseline and
+// its pairs.
+void take_work(GuiState* state, GuiBaselineWork* work)
+{
+    if (!work->path.empty()) {
+        std::fwrite(work->progress.console.data(), 1, work->progress.console.size(), stdout);
+        if (work->result != 0) {
+            const std::string why = gui_message_from_console(work->progress.console);
+            gui_message_show(state, GuiMessageKind::error,
+                             why.empty() ? "Could not load the baseline \"" + work->path + "\"" : why);
+            return;
+        }
+        state->baseline_read = work->read;
+        state->baseline_file_name = std::filesystem::path(work->path).filename().string();
+        gui_say(GuiMessageKind::note, "Baseline \"%s\" loaded", work->path.c_str());
+    }
+    if (work->report_loads == state->report_loads)  // else made for another report: worked out again
+        take_compared(state, work->read, std::move(work->compared));
+}
+
+}  // namespace
+
+void gui_baseline_take_load(GuiState* state, const std::shared_ptr<const EmgReport>& read,
+                            EmgComparedBaseline compared)
+{
+    if (read != nullptr)
+        take_compared(state, read, std::move(compared));
+}
+
 void gui_baseline_load(const char* path)
 {
     GuiState* state = gui_state;
-    EmgLoadProgress quiet;  // keeps the reading's console lines, printed here
-    std::unique_ptr<EmgReport> read;
-    const int result = emg_extract_3d(&read, path, &quiet);
-    std::fwrite(quiet.console.data(), 1, quiet.console.size(), stdout);
-    if (result != 0) {
-        const std::string why = gui_message_from_console(quiet.console);
-        gui_message_show(state, GuiMessageKind::error,
-                         why.empty() ? std::string("Could not load the baseline \"") + path + "\"" : why);
-        return;
-    }
-    if (!read->has_rotation_data)
-        emg_compute_rotation_data(read.get());
-    state->baseline_read = std::move(read);
-    state->baseline_file_name = std::filesystem::path(path).filename().string();
-    state->baseline_aligned_loads = ~std::uint64_t{0};  // aligned at the next pass
-    gui_say(GuiMessageKind::note, "Baseline \"%s\" loaded", path);
+    start_work(state, path, nullptr);
+    // Short work ends in this pass, as a report's load does.
+    work_finished(state->baseline_work.get(), state->load_wait_ms);
     gui_baseline_update(state);
 }
 
 void gui_baseline_update(GuiState* state)
 {
+    std::erase_if(state->baseline_retired, [](const std::shared_ptr<GuiBaselineWork>& work) {
+        return work_finished(work.get(), 0);
+    });
+    if (state->baseline_work != nullptr && work_finished(state->baseline_work.get(), 0)) {
+        const std::shared_ptr<GuiBaselineWork> work = std::move(state->baseline_work);
+        take_work(state, work.get());
+    }
+    // A newly loaded report: the baseline moved for the previous one goes at
+    // once, and is moved for this one in the background.
     if (state->baseline_read != nullptr && state->baseline_aligned_loads != state->report_loads) {
-        state->baseline_aligned_loads = state->report_loads;
-        state->baseline.reset();
-        ++state->baseline_generation;
-        state->baseline_pairs.clear();
-        if (state->report != nullptr) {
-            state->baseline = emg_comparison_aligned(*state->report, *state->baseline_read);
-            if (state->baseline == nullptr)
-                gui_say(GuiMessageKind::error,
-                        "ERROR: The baseline cannot be compared: a calibration gives no anatomical frame");
-            else
-                state->baseline_pairs = emg_comparison_pairs(emg_measures_of_report(state->report.get()),
-                                                             emg_measures_of_report(state->baseline.get()));
+        const GuiBaselineWork* running = state->baseline_work.get();
+        if (running == nullptr || running->read != state->baseline_read
+            || running->report_loads != state->report_loads) {
+            if (state->baseline != nullptr) {
+                state->baseline.reset();
+                ++state->baseline_generation;
+                state->baseline_pairs.clear();
+                state->baseline_paired_exercise = -2;
+            }
+            if (running == nullptr || running->path.empty())
+                start_work(state, std::string(), state->baseline_read);
         }
-        state->baseline_paired_exercise = -2;  // paired again below
     }
     if (state->baseline_paired_exercise != state->selected_exercise) {
         state->baseline_paired_exercise = state->selected_exercise;

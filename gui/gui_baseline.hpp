@@ -2,8 +2,9 @@
 // that the open report is compared with. "As baseline" on the "File /
 // Exercise" page reads the report the path field names (the command line's
 // --baseline does the same at start); the report stays open. The baseline
-// is brought into the open report's space (emg_comparison_aligned) each time
-// a report is loaded, and its exercise paired with the selected one (by
+// is brought into the open report's space (emg_comparison_baseline) each
+// time a report is loaded, on a worker thread as the reading is, and its
+// exercise paired with the selected one (by
 // type, then number; a click on the button beside "Exercises" takes the
 // baseline's next exercise, then none). The 3D view and the tracing sheet
 // draw it in muted colours under the report; the "Compare" switch of the
@@ -11,14 +12,23 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "report/emg_comparison.hpp"
 
 struct GuiState;
 struct Interactable;
 
-// Reads the baseline; a report that cannot be read leaves the one there was
+// Reads the baseline in the background (a short reading ends in the pass
+// that asks for it); a report that cannot be read leaves the one there was
 // and the window says why.
 void gui_baseline_load(const char* path);
+// A report's load brings the baseline there was at its start (`read`) into
+// the new report's space on its worker: taken here once the report is in
+// place, when it is still the baseline.
+void gui_baseline_take_load(GuiState* state, const std::shared_ptr<const EmgReport>& read,
+                            EmgComparedBaseline compared);
 // Once per pass, before drawing: aligns the baseline with a newly loaded
 // report, pairs its exercise with a newly selected one, and shows the
 // controls of the pages that show.

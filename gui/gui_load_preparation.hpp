@@ -55,6 +55,7 @@ struct GuiLoadSetup {
     double side = 0.0;     // the 3D view's side in pixels
     std::int64_t memory_limit = 0;
     GuiLoadExtraWork extra;
+    std::shared_ptr<const EmgReport> baseline;  // brought into the report's space, when there is one
 };
 
 // The levels of detail of the whole paths of the first frame, for the

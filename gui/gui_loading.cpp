@@ -26,6 +26,8 @@ void load_run(GuiLoad* load, const std::stop_token& stop)
         if (!report->has_rotation_data)
             emg_compute_rotation_data(report.get());
         warnings = emg_measures_warnings(report.get(), load->path.c_str());
+        if (load->setup.baseline != nullptr)
+            load->baseline = emg_comparison_baseline(*report, *load->setup.baseline);
         auto prepared = std::make_unique<GuiLoadPreparation>();
         if (gui_load_prepare(prepared.get(), &report, load->setup, load->progress.cancel, &load->prepared_permille))
             load->prepared = std::move(prepared);

@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "gui/gui_load_preparation.hpp"
+#include "report/emg_comparison.hpp"
 #include "report/emg_processing.hpp"
 
 // How long a load may keep the pass that started it waiting before it goes
@@ -34,6 +35,7 @@ struct GuiLoad {
     std::unique_ptr<GuiLoadPreparation> prepared;  // by the worker, as the report
     // Written by the worker before `finished`; read by the main thread after it.
     std::unique_ptr<EmgReport> report;
+    EmgComparedBaseline baseline;  // setup.baseline in the report's space
     int result = 1;        // of emg_extract_3d: 0 read, 1 failed, 2 cancelled
     std::string warnings;  // the console lines of the report's figures
     std::uint32_t started = 0;  // SDL_GetTicks() when asked for

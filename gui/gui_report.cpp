@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "gui/gui.hpp"
+#include "gui/gui_baseline.hpp"
 #include "report/emg_measures.hpp"
 #include "gui/gui_callbacks.hpp"
 #include "gui/gui_load_preparation.hpp"
@@ -182,6 +183,8 @@ void load_complete(GuiState* state, std::unique_ptr<GuiLoad> load)
     const std::string warnings = gui_message_from_console(load->progress.console + console.finish());
     if (!warnings.empty())
         gui_message_show(state, GuiMessageKind::note, warnings);
+    // The baseline, brought into this report's space by the worker.
+    gui_baseline_take_load(state, load->setup.baseline, std::move(load->baseline));
 }
 
 // What the worker needs to prepare the first frame: the preset every load
@@ -189,6 +192,7 @@ void load_complete(GuiState* state, std::unique_ptr<GuiLoad> load)
 GuiLoadSetup load_setup(const GuiState* state)
 {
     GuiLoadSetup setup;
+    setup.baseline = state->baseline_read;
     if (state->viewport == nullptr)
         return setup;
     setup.prepare = true;

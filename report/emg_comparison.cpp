@@ -101,6 +101,17 @@ std::vector<std::int32_t> emg_comparison_pairs(const std::vector<EmgMeasures>& c
     return pairs;
 }
 
+EmgComparedBaseline emg_comparison_baseline(const EmgReport& current, const EmgReport& baseline,
+                                            const EmgReferencePlane& plane)
+{
+    EmgComparedBaseline out;
+    out.aligned = emg_comparison_aligned(current, baseline);
+    if (out.aligned != nullptr)
+        out.pairs =
+            emg_comparison_pairs(emg_measures_of_report(&current, plane), emg_measures_of_report(out.aligned.get(), plane));
+    return out;
+}
+
 std::int32_t emg_comparison_sample(std::int32_t current_sample, double current_frequency, double baseline_frequency,
                                    std::int32_t baseline_samples)
 {

@@ -48,6 +48,15 @@ std::unique_ptr<EmgReport> emg_comparison_aligned(const EmgReport& current, cons
 std::vector<std::int32_t> emg_comparison_pairs(const std::vector<EmgMeasures>& current,
                                                const std::vector<EmgMeasures>& baseline);
 
+// The baseline brought into the current report's space, and its exercises
+// paired with the current report's (by their measures against `plane`).
+struct EmgComparedBaseline {
+    std::unique_ptr<EmgReport> aligned;  // null when the two cannot be aligned
+    std::vector<std::int32_t> pairs;     // per exercise of the current report; empty without `aligned`
+};
+EmgComparedBaseline emg_comparison_baseline(const EmgReport& current, const EmgReport& baseline,
+                                            const EmgReferencePlane& plane = {});
+
 // The baseline's sample at the same time from the exercises' starts as the
 // current one's: by the two sampling frequencies when both are usable, else
 // by index; clamped to the baseline's samples. -1 when it has none.

@@ -221,7 +221,7 @@ TEST_F(WindowWork, PreparedLoadEndsAsOneComputedOnTheMainThread)
 
     // The worker's own results are those the main thread computed: paths, directions, the camera the fits end in.
     const GuiLoadSetup setup{true, state_->presets[1], interactable_viewport3d_camera_view(state_->viewport),
-                             static_cast<double>(state_->window_height), state_->extrapolation_memory_limit, nullptr};
+                             static_cast<double>(state_->window_height), state_->extrapolation_memory_limit, nullptr, nullptr};
     auto copy = std::make_unique<EmgReport>(*state_->report);
     std::atomic<bool> cancel{false};
     std::atomic<int> permille{0};
@@ -627,4 +627,33 @@ TEST_F(WindowWork, BaselineIsDrawnUnderTheReportAndCompared)
     EXPECT_EQ(state_->baseline.get(), baseline);
     EXPECT_TRUE(state_->message_error);
     EXPECT_NE(message().find("does not exist"), std::string::npos) << message();
+}
+
+// The baseline is read and aligned off the main thread: of two asked for in a row the second is taken, and a report
+// loaded afterwards comes with the baseline already in its space.
+TEST_F(WindowWork, BaselineWorkRunsAsideAndTheLastRequestWins)
+{
+    start(true);
+    const fs::path first = directory_.path() / "first.tsv", second = directory_.path() / "second.tsv";
+    zelto_test::write_file(first, zelto_test::report_text({{"Opening and closing", 150}}));
+    zelto_test::write_file(second, zelto_test::report_text({{"Opening and closing", 80}, {"b", 10}}));
+    state_->load_wait_ms = 0;
+    std::string said = zelto_test::capture_stdout([&] {
+        gui_baseline_load(first.c_str());
+        gui_baseline_load(second.c_str());
+    });
+    for (int n = 0; n < 3000 && state_->baseline_work != nullptr; ++n)
+        said += deliver({});
+    EXPECT_EQ(said.find("Baseline \"" + first.string() + "\" loaded"), std::string::npos) << said;
+    EXPECT_NE(said.find("Baseline \"" + second.string() + "\" loaded"), std::string::npos) << said;
+    ASSERT_NE(state_->baseline, nullptr);
+    EXPECT_EQ(std::tuple(state_->baseline_file_name, state_->baseline->exercises[0].data.size(), state_->baseline_exercise),
+              std::tuple(std::string("second.tsv"), std::size_t{80}, 0));
+
+    state_->load_wait_ms = 60000;
+    const std::uint64_t generation = state_->baseline_generation;
+    zelto_test::capture_stdout([&] { gui_load_report(first.c_str()); });
+    EXPECT_EQ(state_->report->exercises[0].data.size(), 150u);
+    EXPECT_TRUE(state_->baseline_work == nullptr && state_->baseline_aligned_loads == state_->report_loads
+                && state_->baseline_generation > generation && state_->baseline != nullptr);
 }
