@@ -192,6 +192,7 @@ void take_work(GuiState* state, GuiBaselineWork* work)
             return;
         }
         state->baseline_read = work->read;
+        state->baseline_aligned_loads = ~std::uint64_t{0};  // aligned below, or by new work
         state->baseline_file_name = std::filesystem::path(work->path).filename().string();
         gui_say(GuiMessageKind::note, "Baseline \"%s\" loaded", work->path.c_str());
     }

@@ -656,4 +656,16 @@ TEST_F(WindowWork, BaselineWorkRunsAsideAndTheLastRequestWins)
     EXPECT_EQ(state_->report->exercises[0].data.size(), 150u);
     EXPECT_TRUE(state_->baseline_work == nullptr && state_->baseline_aligned_loads == state_->report_loads
                 && state_->baseline_generation > generation && state_->baseline != nullptr);
+
+    // A report put in place while another baseline is read comes with the old one; the new one is then aligned.
+    state_->load_wait_ms = 0;
+    zelto_test::capture_stdout([&] { gui_baseline_load(first.c_str()); });
+    state_->load_wait_ms = 60000;
+    zelto_test::capture_stdout([&] { gui_load_report(second.c_str()); });
+    for (int n = 0; n < 3000 && state_->baseline_work != nullptr; ++n)
+        deliver({});
+    ASSERT_NE(state_->baseline, nullptr);
+    EXPECT_EQ(std::tuple(state_->baseline_file_name, state_->baseline->exercises[0].data.size(),
+                         state_->baseline_aligned_loads),
+              std::tuple(std::string("first.tsv"), std::size_t{150}, state_->report_loads));
 }
