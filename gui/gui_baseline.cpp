@@ -213,9 +213,9 @@ void gui_baseline_load(const char* path)
 {
     GuiState* state = gui_state;
     start_work(state, path, nullptr);
-    // Short work ends in this pass, as a report's load does.
+    // Short work ends in this pass, as a report's load does: the pass's
+    // update takes it.
     work_finished(state->baseline_work.get(), state->load_wait_ms);
-    gui_baseline_update(state);
 }
 
 void gui_baseline_update(GuiState* state)
@@ -230,16 +230,19 @@ void gui_baseline_update(GuiState* state)
     // A newly loaded report: the baseline moved for the previous one goes at
     // once, and is moved for this one in the background.
     if (state->baseline_read != nullptr && state->baseline_aligned_loads != state->report_loads) {
+        // A reading's worker writes its `read`: looked at only when it aligns.
         const GuiBaselineWork* running = state->baseline_work.get();
-        if (running == nullptr || running->read != state->baseline_read
-            || running->report_loads != state->report_loads) {
+        const bool reading = running != nullptr && !running->path.empty();
+        const bool aligning = running != nullptr && !reading && running->read == state->baseline_read
+                           && running->report_loads == state->report_loads;
+        if (!aligning) {
             if (state->baseline != nullptr) {
                 state->baseline.reset();
                 ++state->baseline_generation;
                 state->baseline_pairs.clear();
                 state->baseline_paired_exercise = -2;
             }
-            if (running == nullptr || running->path.empty())
+            if (!reading)
                 start_work(state, std::string(), state->baseline_read);
         }
     }

@@ -21,8 +21,8 @@ struct GuiState;
 struct Interactable;
 
 // Reads the baseline in the background (a short reading ends in the pass
-// that asks for it); a report that cannot be read leaves the one there was
-// and the window says why.
+// that asks for it, taken by its gui_baseline_update); a report that cannot
+// be read leaves the one there was and the window says why.
 void gui_baseline_load(const char* path);
 // A report's load brings the baseline there was at its start (`read`) into
 // the new report's space on its worker: taken here once the report is in
