@@ -12,6 +12,7 @@
 // zelto_start, zelto_pass and zelto_shutdown.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -1,9 +1,10 @@
 // Reading a report in the background. The reading, the figures that need
 // nothing but the report (the opening angles when the file has none, the
-// warnings about mirrored axes) and what the first frame with it needs
-// (gui_load_preparation) run on a worker thread while the main loop keeps
-// drawing at its pace; the window shows a progress bar over the 3D view and
-// the percentage on the message line, and Escape cancels. The report that
+// warnings about mirrored axes), the baseline brought into its space and
+// what the first frame with it needs (gui_load_preparation) run on a worker
+// thread while the main loop keeps drawing at its pace; the window shows a
+// progress bar over the 3D view and the percentage on the message line, and
+// Escape cancels. The report that
 // is open stays in place, untouched, until the new one is ready: only then
 // does the main thread put it in (gui_report).
 //
